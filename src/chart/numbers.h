@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace dipsheet::chart {
+
+// The number a text begins with, read leniently: blanks, tabs and line feeds are ignored
+// anywhere in the text; then an optional sign, digits with at most one '.', and an optional
+// exponent (E or D, optional sign, digits), up to the first character that cannot continue
+// the number. A text beginning with "&H" or "&O" reads as a hexadecimal or octal whole number.
+// A text without a leading number reads 0. '.' is the decimal point whatever the user's
+// number format. An exponent too large for a double gives an infinity of the right sign.
+double leadingNumber(std::string_view text);
+
+// The decimal and group separators of the user's number format, as UTF-8 texts.
+struct NumberFormat {
+    std::string decimalSeparator = ".";
+    std::string groupSeparator = ",";
+};
+
+// Strict conversion: the whole text, with blanks around it allowed, must be one number in the
+// given format: optional sign, digits (group separators allowed between groups of three in the
+// whole part), optional decimal separator and digits, optional exponent (E or D). "&H" and
+// "&O" whole numbers are accepted too. Anything else, and any value that is not finite in the
+// requested precision, gives no value.
+std::optional<double> strictDouble(std::string_view text, const NumberFormat& format);
+std::optional<float> strictSingle(std::string_view text, const NumberFormat& format);
+
+// The shortest text that reads back to the same single ("3.299999", "1.0000001").
+std::string singleText(float value);
+
+}  // namespace dipsheet::chart

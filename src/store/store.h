@@ -1,0 +1,73 @@
+#pragma once
+
+#include <array>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct sqlite3;
+
+namespace dipsheet::store {
+
+// The job database's fixed file name, always opened by bare name in the working directory.
+inline constexpr const char* kDatabaseFile = "QRTMembers.mdb";
+
+// A failure of the database engine: the engine's error number and its message.
+class StoreError : public std::runtime_error {
+public:
+    StoreError(int code, const std::string& message);
+    int code() const noexcept { return m_code; }
+
+private:
+    int m_code;
+};
+
+// The first record of table mrQRT: the client's name and the chart heading.
+struct JobRecord {
+    std::string member;    // mrQRTMember
+    std::string customer;  // mrCustomer
+    std::string tankDesc;  // mrTankDesc
+    std::string serialNo;  // mrSerialNo
+};
+
+// One row of table Capacity, as stored (single precision values).
+struct CapacityRow {
+    float depth;
+    float capacity;
+};
+
+// One connection to the job database, opened read-write for one action and closed when the
+// object goes. The file must exist: it is never created. A busy timeout lets a short lock by
+// another connection pass.
+class Database {
+public:
+    explicit Database(const std::string& path = kDatabaseFile);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // The first mrQRT record (lowest rowid). Throws when the table holds no record.
+    JobRecord readJobRecord();
+    // Writes the client's name into the first record, unchanged.
+    void writeMember(std::string_view member);
+    // Writes the three heading fields into the first record in one update.
+    void writeHeading(std::string_view customer, std::string_view tankDesc,
+                      std::string_view serialNo);
+
+    // Every Capacity row in table order, rows with Depth of 0 or less included.
+    std::vector<CapacityRow> readCapacity();
+    // Deletes every Capacity row with Depth greater than 0; the others stay.
+    void deleteChartRows();
+    // Replaces the chart: in one transaction deletes the rows with Depth greater than 0 and
+    // appends the given (depth, volume) rows in order. On failure nothing changes.
+    void replaceChartRows(std::span<const std::array<float, 2>> rows);
+
+    sqlite3* handle() const noexcept { return m_db; }
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+}  // namespace dipsheet::store

@@ -1,0 +1,163 @@
+#pragma once
+
+// The forms layer every panel and window stands on: twips, the program's colours and fonts,
+// the message box, program end and the fatal-error path, the one-shot splash timer, and the
+// window registry. The message box, program end and timer are seams a test can replace.
+
+#include <QApplication>
+#include <QColor>
+#include <QFont>
+#include <QPointer>
+#include <QRect>
+#include <QString>
+
+#include <exception>
+#include <functional>
+#include <optional>
+
+class QWidget;
+class QLineEdit;
+class QTextEdit;
+class QPlainTextEdit;
+class QAbstractButton;
+
+namespace dipsheet::ui {
+
+// ---- Twips: 1/1440 inch, 15 to a device-independent pixel at 96 dpi (Qt scales on dense screens).
+constexpr int twips(int t) { return (t + 7) / 15; }
+QRect twipsRect(int left, int top, int width, int height);
+// Moves and sizes a widget to a box given in twips, relative to its parent.
+void placeTwips(QWidget* widget, int left, int top, int width, int height);
+
+// ---- Colours (red, green, blue).
+namespace colour {
+inline const QColor blue{0, 0, 255};
+inline const QColor cyan{0, 255, 255};
+inline const QColor yellow{255, 255, 0};
+inline const QColor lightGrey{192, 192, 192};
+inline const QColor green{0, 255, 0};
+inline const QColor white{255, 255, 255};
+inline const QColor red{255, 0, 0};
+inline const QColor magenta{255, 0, 255};
+}  // namespace colour
+
+// Background of any widget (panels, labels, frames, options, fields); on a push button it is
+// the face colour.
+void setBackground(QWidget* widget, const QColor& colour);
+QColor background(const QWidget* widget);
+void setTextColour(QWidget* widget, const QColor& colour);
+
+// ---- Fonts: the default face ("MS Sans Serif" 8.25 pt maps to a comparable installed face),
+// the 12 pt bold sans-serif of headings, the 9.75 pt sans-serif of the client name.
+QFont defaultFont();
+QFont headingFont();
+QFont clientFont();
+
+// ---- Text fields select their whole text when entered, by Tab or by mouse (the select is
+// deferred past the mouse press that would clear it). `onGotFocus` and `onLostFocus` run after.
+void selectAllOnEntry(QWidget* field);
+// Installs focus handlers on a QLineEdit / QTextEdit / QPlainTextEdit / button.
+// Both run after the widget itself has handled the focus change, so a handler may move the focus
+// again. Focus that comes or goes with its whole window (activation, another window or a
+// message box in front) and popup menus do not count as entering or leaving.
+void onGotFocus(QWidget* widget, std::function<void()> handler);
+void onLostFocus(QWidget* widget, std::function<void()> handler);
+// Gives the keyboard focus to a widget, bringing its window to the front; a field that selects
+// on entry has its whole text selected even when it already held the focus.
+void giveFocus(QWidget* widget);
+
+// ---- Message box: modal, the text, OK only, no icon, title "Dipsheet". Returns when closed.
+void messageBox(const QString& text);
+// Test seam: a handler that receives the text instead of the modal box (nullptr restores).
+void setMessageBoxHandler(std::function<void(const QString&)> handler);
+
+// ---- Program end: ends the program at once (no unload handlers run).
+void endProgram(int status = 0);
+// Test seam: a handler that is told instead of ending (nullptr restores).
+void setEndProgramHandler(std::function<void(int status)> handler);
+
+// ---- Fatal-error path: one message box with the error's number and description, then the
+// program ends. Errors of our own layers map to a number through translators registered at
+// start-up; any other exception is shown with number 0 and its what().
+struct ErrorInfo {
+    int number = 0;
+    QString description;
+};
+using ErrorTranslator = std::function<std::optional<ErrorInfo>(const std::exception&)>;
+void addErrorTranslator(ErrorTranslator translator);
+ErrorInfo describeError(std::exception_ptr error);
+void fatalError(std::exception_ptr error);
+
+// Runs a handler body; any exception reaches the fatal-error path instead of Qt.
+template <typename F>
+void guarded(F&& body) {
+    try {
+        body();
+    } catch (...) {
+        fatalError(std::current_exception());
+    }
+}
+// Wraps a handler for connect(): connect(b, &QPushButton::clicked, this, ui::guard([this] {...}))
+template <typename F>
+auto guard(F body) {
+    return [body](auto&&...) { guarded(body); };
+}
+
+// The application object: catches any exception that reaches the top of event delivery and
+// sends it down the fatal-error path. Sets the Fusion style.
+class Application : public QApplication {
+public:
+    Application(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};
+
+// ---- Timer seam: a one-shot timer of `ms` milliseconds that calls `handler` once.
+// Tests replace the factory to fire it at will.
+using OneShotStarter = std::function<void(QObject* owner, int ms, std::function<void()> handler)>;
+void startOneShot(QObject* owner, int ms, std::function<void()> handler);
+void setOneShotStarter(OneShotStarter starter);  // nullptr restores the real QTimer
+
+// ---- Window registry: each window exists at most once. The first reference creates it (its
+// constructor is its load handler); unload runs its unload step and destroys it; the next
+// reference creates a fresh one.
+//
+// A window can also be closed from its title bar: its closeEvent calls unloadOnClose, which
+// runs Form_Unload and destroys it the same way. Form_Unload runs exactly once either way.
+bool isUnloaded(const QObject* form);
+void markUnloaded(QObject* form);
+// For a form's closeEvent: runs `formUnload` unless the form is already unloaded, then
+// destroys the form once the close event has been handled.
+void unloadOnClose(QWidget* form, const std::function<void()>& formUnload);
+
+template <typename T>
+class FormSlot {
+public:
+    T* get() {
+        if (!loaded()) m_form = new T();
+        return m_form.data();
+    }
+    T* existing() const { return loaded() ? m_form.data() : nullptr; }
+    bool loaded() const { return !m_form.isNull() && !isUnloaded(m_form.data()); }
+    // Runs the form's Form_Unload, then destroys it: it is hidden and forgotten at once and
+    // deleted when control returns to the event loop (it may be the sender of the current
+    // signal).
+    void unload() {
+        T* f = existing();
+        if (!f) return;
+        m_form.clear();
+        markUnloaded(f);
+        struct Destroy {
+            T* form;
+            ~Destroy() {
+                form->hide();
+                form->deleteLater();
+            }
+        } destroy{f};
+        f->Form_Unload();
+    }
+
+private:
+    QPointer<T> m_form;
+};
+
+}  // namespace dipsheet::ui
