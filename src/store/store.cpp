@@ -1,0 +1,223 @@
+#include "store.h"
+
+#include <sqlite3.h>
+
+#include <utility>
+
+namespace dipsheet::store {
+
+StoreError::StoreError(int code, const std::string& message)
+    : std::runtime_error(message), m_code(code) {}
+
+namespace {
+
+// Long enough for another connection's single write or short chart to finish.
+constexpr int kBusyTimeoutMs = 3000;
+
+// The job record is the record with the lowest rowid; a table without one has no current record.
+constexpr const char* kNoRecord = "No current record: table mrQRT holds no record";
+
+// Throws the connection's last error as the engine reported it, after what was being done.
+[[noreturn]] void fail(sqlite3* db, const std::string& doing) {
+    throw StoreError(sqlite3_errcode(db), doing + ": " + sqlite3_errmsg(db));
+}
+
+// One prepared statement, finalized when it goes. Every failure throws StoreError naming
+// `doing`. Values are only ever bound, never spliced into the SQL text.
+class Statement {
+public:
+    Statement(sqlite3* db, const char* sql, std::string doing)
+        : m_db(db), m_doing(std::move(doing)) {
+        if (sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr) != SQLITE_OK) {
+            fail(m_db, m_doing);
+        }
+    }
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    // Binds the text unchanged (UTF-8, any length). The view must outlive the next step.
+    void bindText(int index, std::string_view text) {
+        // An empty view may carry no pointer, which would bind NULL instead of an empty text.
+        const char* data = text.data() != nullptr ? text.data() : "";
+        if (sqlite3_bind_text64(m_stmt, index, data, text.size(), SQLITE_STATIC, SQLITE_UTF8) !=
+            SQLITE_OK) {
+            fail(m_db, m_doing);
+        }
+    }
+
+    // A float widened to double is exact, so the stored value reads back as the same float.
+    void bindFloat(int index, float value) {
+        if (sqlite3_bind_double(m_stmt, index, static_cast<double>(value)) != SQLITE_OK) {
+            fail(m_db, m_doing);
+        }
+    }
+
+    // True when a result row is ready, false when the statement has run to its end.
+    bool step() {
+        const int rc = sqlite3_step(m_stmt);
+        if (rc == SQLITE_ROW) {
+            return true;
+        }
+        if (rc != SQLITE_DONE) {
+            fail(m_db, m_doing);
+        }
+        return false;
+    }
+
+    // Readies the statement to run again with new values; step() has already reported errors.
+    void reset() { sqlite3_reset(m_stmt); }
+
+    // A NULL reads as empty text.
+    std::string text(int column) const {
+        const auto* data = sqlite3_column_text(m_stmt, column);
+        if (data == nullptr) {
+            return {};
+        }
+        const int size = sqlite3_column_bytes(m_stmt, column);
+        return std::string(reinterpret_cast<const char*>(data), static_cast<std::size_t>(size));
+    }
+
+    // A NULL reads as 0. Values stored from floats narrow back exactly.
+    float real(int column) const {
+        return static_cast<float>(sqlite3_column_double(m_stmt, column));
+    }
+
+private:
+    sqlite3* m_db;
+    sqlite3_stmt* m_stmt = nullptr;
+    std::string m_doing;
+};
+
+// Runs one statement that returns no rows.
+void execute(sqlite3* db, const char* sql, const std::string& doing) {
+    Statement statement(db, sql, doing);
+    while (statement.step()) {
+    }
+}
+
+// A write transaction that rolls back unless committed, so a failure leaves the file as it was.
+// BEGIN IMMEDIATE takes the write lock up front (waiting out the busy timeout) rather than
+// failing part-way.
+class Transaction {
+public:
+    Transaction(sqlite3* db, std::string doing) : m_db(db), m_doing(std::move(doing)) {
+        execute(m_db, "BEGIN IMMEDIATE", m_doing);
+        m_open = true;
+    }
+    ~Transaction() {
+        // The engine may already have rolled back (e.g. after an I/O error); a failed rollback
+        // has nothing left to undo, so its error is ignored.
+        if (m_open && sqlite3_get_autocommit(m_db) == 0) {
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    void commit() {
+        execute(m_db, "COMMIT", m_doing);
+        m_open = false;
+    }
+
+private:
+    sqlite3* m_db;
+    std::string m_doing;
+    bool m_open = false;
+};
+
+// Updates fields of the first record (lowest rowid) with bound texts; exactly one record must
+// change, otherwise the table holds no record and nothing has been written.
+template <typename... Texts>
+void updateFirstRecord(sqlite3* db, const char* sql, const std::string& doing, Texts... texts) {
+    Statement statement(db, sql, doing);
+    int index = 0;
+    (statement.bindText(++index, texts), ...);
+    statement.step();
+    if (sqlite3_changes(db) != 1) {
+        throw StoreError(SQLITE_NOTFOUND, kNoRecord);
+    }
+}
+
+}  // namespace
+
+Database::Database(const std::string& path) {
+    // Read-write only: a missing file is an error and is never created.
+    const int rc = sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        const std::string message = "opening database file " + path + ": " +
+                                    (m_db != nullptr ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc));
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        throw StoreError(rc, message);
+    }
+    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+}
+
+Database::~Database() {
+    sqlite3_close_v2(m_db);
+}
+
+JobRecord Database::readJobRecord() {
+    Statement statement(m_db,
+                        "SELECT mrQRTMember, mrCustomer, mrTankDesc, mrSerialNo FROM mrQRT "
+                        "ORDER BY rowid LIMIT 1",
+                        "reading table mrQRT");
+    if (!statement.step()) {
+        throw StoreError(SQLITE_NOTFOUND, kNoRecord);
+    }
+    return JobRecord{statement.text(0), statement.text(1), statement.text(2), statement.text(3)};
+}
+
+void Database::writeMember(std::string_view member) {
+    updateFirstRecord(m_db,
+                      "UPDATE mrQRT SET mrQRTMember = ?1 "
+                      "WHERE rowid = (SELECT min(rowid) FROM mrQRT)",
+                      "writing the client name to table mrQRT", member);
+}
+
+void Database::writeHeading(std::string_view customer, std::string_view tankDesc,
+                            std::string_view serialNo) {
+    updateFirstRecord(m_db,
+                      "UPDATE mrQRT SET mrCustomer = ?1, mrTankDesc = ?2, mrSerialNo = ?3 "
+                      "WHERE rowid = (SELECT min(rowid) FROM mrQRT)",
+                      "writing the chart heading to table mrQRT", customer, tankDesc, serialNo);
+}
+
+std::vector<CapacityRow> Database::readCapacity() {
+    Statement statement(m_db, "SELECT Depth, Capacity FROM Capacity ORDER BY rowid",
+                        "reading table Capacity");
+    std::vector<CapacityRow> rows;
+    while (statement.step()) {
+        rows.push_back(CapacityRow{statement.real(0), statement.real(1)});
+    }
+    return rows;
+}
+
+void Database::deleteChartRows() {
+    execute(m_db, "DELETE FROM Capacity WHERE Depth > 0",
+            "deleting the chart rows from table Capacity");
+}
+
+void Database::replaceChartRows(std::span<const std::array<float, 2>> rows) {
+    // The chart goes with the job record: a file whose mrQRT cannot be read is refused before
+    // any row changes.
+    execute(m_db, "SELECT 1 FROM mrQRT LIMIT 1", "opening table mrQRT");
+
+    const std::string doing = "writing the chart to table Capacity";
+    Transaction transaction(m_db, doing);
+    {
+        execute(m_db, "DELETE FROM Capacity WHERE Depth > 0", doing);
+        // One prepared insert serves every row; the transaction makes the chart one commit.
+        Statement insert(m_db, "INSERT INTO Capacity(Depth, Capacity) VALUES(?1, ?2)", doing);
+        for (const auto& row : rows) {
+            insert.bindFloat(1, row[0]);
+            insert.bindFloat(2, row[1]);
+            insert.step();
+            insert.reset();
+        }
+    }
+    transaction.commit();
+}
+
+}  // namespace dipsheet::store

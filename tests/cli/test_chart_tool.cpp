@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "chart.h"
+#include "chart_tool.h"
+#include "store.h"
+
+namespace fs = std::filesystem;
+using dipsheet::cli::runChartTool;
+
+namespace {
+
+struct Run {
+    int status;
+    std::string out, err;
+};
+
+Run run(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    const int status = runChartTool(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+// A scratch working folder holding a fresh job database, left again at the end.
+class InScratchFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_previous = fs::current_path();
+        m_folder = fs::temp_directory_path() /
+                   ("dipsheet-cli-" + std::to_string(::getpid()) + "-" +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_folder);
+        fs::create_directories(m_folder);
+        fs::current_path(m_folder);
+    }
+    void TearDown() override {
+        fs::current_path(m_previous);
+        fs::remove_all(m_folder);
+    }
+    static void makeDatabase() {
+        std::ifstream schema(DIPSHEET_SCHEMA);
+        ASSERT_TRUE(schema) << "no schema at " << DIPSHEET_SCHEMA;
+        std::stringstream sql;
+        sql << schema.rdbuf();
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(dipsheet::store::kDatabaseFile, &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db, sql.str().c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+    }
+    fs::path m_previous, m_folder;
+};
+
+}  // namespace
+
+TEST(ChartTool, PrintsEveryRowAsShortestRoundTripText) {
+    const auto r = run({"--shape", "rect", "--units", "in", "--increment", "0.1", "--length",
+                        "10", "--width", "10", "--height", "10"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    std::istringstream lines(r.out);
+    std::string line;
+    std::vector<std::string> all;
+    while (std::getline(lines, line)) all.push_back(line);
+    ASSERT_EQ(all.size(), 100u);  // heading and 99 rows
+    EXPECT_EQ(all[0], "Depth,Capacity");
+    EXPECT_EQ(all[10].substr(0, 10), "1.0000001,");
+    EXPECT_EQ(all[33].substr(0, 9), "3.299999,");
+}
+
+TEST(ChartTool, MatchesTheChartOfEachShape) {
+    auto r = run({"--shape=cyl", "--units=in", "--increment=1", "--diameter=48", "--length=96"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\n24,375.98584\n"), std::string::npos);
+    EXPECT_NE(r.out.find("\n48,751.9717\n"), std::string::npos);
+
+    r = run({"--shape", "vert", "--units", "mm", "--outside", "--striker", "--increment", "100",
+             "--diameter", "2000", "--height", "3000", "--bottom-thickness", "8",
+             "--shell-thickness", "6"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("2900,9020.243\n"), r.out.size() - 14);
+
+    r = run({"--shape", "rect", "--units", "mm", "--outside", "--striker", "--increment", "10",
+             "--length", "1000", "--width", "500", "--height", "500", "--thickness", "5"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\n10,7.7616\n"), std::string::npos);
+}
+
+TEST(ChartTool, BadInputIsRefusedWithStatusTwoAndNothingPrinted) {
+    const std::vector<std::vector<std::string>> cases{
+        {},
+        {"--shape", "sphere", "--units", "in", "--increment", "1"},
+        {"--shape", "rect", "--units", "ft", "--increment", "1", "--length", "1", "--width", "1",
+         "--height", "1"},
+        {"--shape", "rect", "--units", "in", "--increment", "1", "--length", "12 ft", "--width",
+         "1", "--height", "1"},
+        {"--shape", "rect", "--units", "in", "--increment", "0", "--length", "1", "--width", "1",
+         "--height", "1"},
+        {"--shape", "rect", "--units", "in", "--increment", "-2", "--length", "1", "--width", "1",
+         "--height", "1"},
+        {"--shape", "cyl", "--units", "in", "--increment", "1", "--diameter", "10", "--width",
+         "1", "--length", "1"},
+        {"--shape", "cyl", "--units", "in", "--outside", "--increment", "1", "--diameter", "10",
+         "--length", "10", "--head-thickness", "1"},
+        {"--shape", "cyl", "--units", "in", "--increment", "1", "--diameter", "10", "--length",
+         "10", "--shell-thickness", "1"},
+        {"--shape", "vert", "--units", "in", "--increment", "0.0001", "--diameter", "10",
+         "--height", "10"},
+        {"--shape", "vert", "--units", "in", "--increment", "1", "--diameter", "10", "--height"},
+        {"--bogus"},
+        {"stray"},
+    };
+    for (const auto& args : cases) {
+        const auto r = run(args);
+        std::string joined;
+        for (const auto& a : args) joined += a + ' ';
+        EXPECT_EQ(r.status, 2) << joined;
+        EXPECT_EQ(r.out, "") << joined;
+        EXPECT_NE(r.err, "") << joined;
+    }
+    const auto r = run({"--shape", "rect", "--units", "in", "--increment", "1", "--length",
+                        "12 ft", "--width", "1", "--height", "1"});
+    EXPECT_NE(r.err.find("Length"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("'12 ft'"), std::string::npos) << r.err;
+}
+
+TEST(ChartTool, HelpExplainsEveryOption) {
+    const auto r = run({"--help"});
+    EXPECT_EQ(r.status, 0);
+    for (const char* option : {"--shape", "--units", "--outside", "--striker", "--increment",
+                               "--length", "--width", "--height", "--thickness", "--diameter",
+                               "--head-thickness", "--shell-thickness", "--bottom-thickness",
+                               "--store"}) {
+        EXPECT_NE(r.out.find(option), std::string::npos) << option;
+    }
+}
+
+TEST_F(InScratchFolder, StoreReplacesTheChartRowsInTheDatabase) {
+    makeDatabase();
+    const std::vector<std::string> args{"--shape", "cyl",        "--units",  "in",
+                                        "--increment", "5",      "--diameter", "10",
+                                        "--length",    "10",     "--store"};
+    const auto first = run(args);
+    ASSERT_EQ(first.status, 0) << first.err;
+    ASSERT_EQ(run(args).status, 0);  // a second run replaces, it does not append
+    const auto rows = dipsheet::store::Database().readCapacity();
+    ASSERT_EQ(rows.size(), 2u);
+    dipsheet::chart::ChartOptions options;
+    options.striker = false;
+    options.increment = "5";
+    const auto chart = dipsheet::chart::calcCyl(options, {"10", "10", "", ""});
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(rows[i].depth, chart[i + 1][0]);
+        EXPECT_EQ(rows[i].capacity, chart[i + 1][1]);
+    }
+}
+
+TEST_F(InScratchFolder, StoreWithoutADatabaseFailsAndCreatesNoFile) {
+    const auto r = run({"--shape", "rect", "--units", "in", "--increment", "1", "--length", "1",
+                        "--width", "1", "--height", "1", "--store"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("14"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(dipsheet::store::kDatabaseFile));
+}
+
+TEST_F(InScratchFolder, BadInputWritesNothingToTheDatabase) {
+    makeDatabase();
+    ASSERT_EQ(run({"--shape", "rect", "--units", "in", "--increment", "1", "--length", "2",
+                   "--width", "1", "--height", "3", "--store"})
+                  .status,
+              0);
+    EXPECT_EQ(run({"--shape", "rect", "--units", "in", "--increment", "1", "--length", "x",
+                   "--width", "1", "--height", "3", "--store"})
+                  .status,
+              2);
+    EXPECT_EQ(dipsheet::store::Database().readCapacity().size(), 3u);
+}
+
+TEST(ChartToolProgram, ExitStatusAndStreamsOfTheBuiltProgram) {
+    const std::string tool = DIPSHEET_CHART_TOOL;
+    auto capture = [&](const std::string& args, std::string* out) {
+        FILE* pipe = ::popen((tool + " " + args + " 2>/dev/null").c_str(), "r");
+        char buffer[4096];
+        std::size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out->append(buffer, n);
+        return WEXITSTATUS(::pclose(pipe));
+    };
+    std::string out;
+    EXPECT_EQ(capture("--shape rect --units in --increment 1 --length 100 --width 50 --height 40",
+                      &out),
+              0);
+    EXPECT_NE(out.find("\n1,21.64352\n"), std::string::npos);
+    out.clear();
+    EXPECT_EQ(capture("--shape rect --units in --increment 1 --length '1/8' --width 1 --height 1",
+                      &out),
+              2);
+    EXPECT_EQ(out, "");
+}

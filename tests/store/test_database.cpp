@@ -1,0 +1,454 @@
+#include "store.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace dipsheet::store;
+
+namespace {
+
+using Chart = std::vector<std::array<float, 2>>;
+
+// A connection of the test's own, to arrange the file and check it behind the store's back.
+class Raw {
+public:
+    Raw() {
+        sqlite3_open_v2(kDatabaseFile, &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    }
+    ~Raw() { sqlite3_close_v2(m_db); }
+    Raw(const Raw&) = delete;
+    Raw& operator=(const Raw&) = delete;
+
+    void exec(const std::string& sql) {
+        char* error = nullptr;
+        if (sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+            ADD_FAILURE() << sql << ": " << (error != nullptr ? error : "?");
+        }
+        sqlite3_free(error);
+    }
+
+    // The first column of the first row as text; "<none>" when there is no row.
+    std::string value(const std::string& sql) {
+        sqlite3_stmt* statement = nullptr;
+        std::string result = "<none>";
+        if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+            ADD_FAILURE() << sql << ": " << sqlite3_errmsg(m_db);
+        } else if (sqlite3_step(statement) == SQLITE_ROW) {
+            const auto* text = sqlite3_column_text(statement, 0);
+            result = text != nullptr ? reinterpret_cast<const char*>(text) : "<null>";
+        }
+        sqlite3_finalize(statement);
+        return result;
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+Chart rowsOf(Database& db) {
+    Chart rows;
+    for (const CapacityRow& row : db.readCapacity()) {
+        rows.push_back({row.depth, row.capacity});
+    }
+    return rows;
+}
+
+// Depths step, 2 step, ... with a volume that differs per row.
+Chart ramp(int count, float step) {
+    Chart rows;
+    float depth = 0.0f;
+    for (int i = 1; i <= count; ++i) {
+        depth += step;
+        rows.push_back({depth, depth * 1.5f + 0.125f});
+    }
+    return rows;
+}
+
+// Succeeds when `action` throws StoreError with `code` and a message containing `words`.
+template <typename Action>
+::testing::AssertionResult failsWith(Action action, int code, std::string_view words) {
+    try {
+        action();
+    } catch (const StoreError& error) {
+        if (error.code() == code &&
+            std::string_view(error.what()).find(words) != std::string::npos) {
+            return ::testing::AssertionSuccess();
+        }
+        return ::testing::AssertionFailure()
+               << "StoreError " << error.code() << ": " << error.what();
+    } catch (const std::exception& error) {
+        return ::testing::AssertionFailure() << "other exception: " << error.what();
+    }
+    return ::testing::AssertionFailure() << "nothing thrown";
+}
+
+// Every test runs in a scratch folder of its own, since the file is found by bare name.
+class DatabaseTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_home = fs::current_path();
+        std::string pattern = (fs::temp_directory_path() / "dipsheet-store-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+        fs::current_path(m_dir);
+    }
+    void TearDown() override {
+        fs::current_path(m_home);
+        fs::remove_all(m_dir);
+    }
+
+    // A fresh file made by the shipped schema, as the run script makes it.
+    static void createDatabase() {
+        const std::string schema = readFile(DIPSHEET_SCHEMA);
+        ASSERT_FALSE(schema.empty());
+        Raw().exec(schema);
+    }
+
+    fs::path m_home;
+    fs::path m_dir;
+};
+
+TEST_F(DatabaseTest, MissingFileIsNeverCreated) {
+    EXPECT_TRUE(failsWith([] { Database db; }, SQLITE_CANTOPEN, "unable to open database file"));
+    EXPECT_TRUE(fs::is_empty(fs::current_path()));
+
+    // A file elsewhere is not found: the name carries no folder.
+    fs::create_directory("elsewhere");
+    fs::current_path("elsewhere");
+    createDatabase();
+    fs::current_path("..");
+    EXPECT_TRUE(failsWith([] { Database db; }, SQLITE_CANTOPEN, kDatabaseFile));
+    EXPECT_FALSE(fs::exists(kDatabaseFile));
+}
+
+TEST_F(DatabaseTest, FreshFileHoldsTheFirstRecordAndNoChart) {
+    createDatabase();
+    Database db;
+    const JobRecord record = db.readJobRecord();
+    EXPECT_EQ(record.member, "Client Name");
+    EXPECT_EQ(record.customer, "");
+    EXPECT_EQ(record.tankDesc, "");
+    EXPECT_EQ(record.serialNo, "");
+    EXPECT_TRUE(db.readCapacity().empty());
+}
+
+TEST_F(DatabaseTest, OnlyTheFirstRecordIsReadAndWritten) {
+    createDatabase();
+    Raw raw;
+    // The first record is the lowest rowid, not the first inserted.
+    raw.exec(
+        "DELETE FROM mrQRT;"
+        "INSERT INTO mrQRT(rowid, mrQRTMember, mrCustomer) VALUES(7, 'Second', 'c7');"
+        "INSERT INTO mrQRT(rowid, mrQRTMember, mrCustomer, mrTankDesc, mrSerialNo)"
+        "  VALUES(3, 'First', 'c3', NULL, NULL);");
+
+    Database db;
+    const JobRecord first = db.readJobRecord();
+    EXPECT_EQ(first.member, "First");
+    EXPECT_EQ(first.customer, "c3");
+    EXPECT_EQ(first.tankDesc, "");  // NULL reads as empty text
+
+    db.writeMember("Acme Tanks");
+    db.writeHeading("Customer", "Tank", "SN-1");
+    EXPECT_EQ(raw.value("SELECT mrQRTMember || '/' || mrCustomer || '/' || mrTankDesc || '/' || "
+                        "mrSerialNo FROM mrQRT WHERE rowid = 3"),
+              "Acme Tanks/Customer/Tank/SN-1");
+    EXPECT_EQ(raw.value("SELECT mrQRTMember || '/' || mrCustomer || '/' || "
+                        "ifnull(mrTankDesc, 'null') FROM mrQRT WHERE rowid = 7"),
+              "Second/c7/null");
+    EXPECT_EQ(raw.value("SELECT count(*) FROM mrQRT"), "2");
+}
+
+TEST_F(DatabaseTest, EmptyJobTableHasNoCurrentRecord) {
+    createDatabase();
+    Raw raw;
+    raw.exec("DELETE FROM mrQRT");
+    Database db;
+    const int notFound = SQLITE_NOTFOUND;
+    EXPECT_TRUE(failsWith([&] { db.readJobRecord(); }, notFound, "No current record"));
+    EXPECT_TRUE(failsWith([&] { db.writeMember("Acme"); }, notFound, "No current record"));
+    EXPECT_TRUE(failsWith([&] { db.writeHeading("a", "b", "c"); }, notFound, "mrQRT"));
+    EXPECT_EQ(raw.value("SELECT count(*) FROM mrQRT"), "0");
+}
+
+TEST_F(DatabaseTest, ChartRowsAtOrBelowZeroDepthStay) {
+    createDatabase();
+    Raw raw;
+    raw.exec(
+        "INSERT INTO Capacity VALUES(0, 5), (0.001, 1), (-1, 7), (2, 3), (NULL, 9), (1e-30, 4);"
+        "INSERT INTO Capacity(Depth) VALUES(-0.001);");
+    Database db;
+    const Chart kept = {{0.0f, 5.0f}, {-1.0f, 7.0f}, {0.0f, 9.0f}, {-0.001f, 0.0f}};
+
+    const Chart first = {{1.0f, 10.0f}, {2.0f, 20.0f}, {3.0f, 30.0f}};
+    db.replaceChartRows(first);
+    Chart expected = kept;
+    expected.insert(expected.end(), first.begin(), first.end());
+    EXPECT_EQ(rowsOf(db), expected);
+
+    // A second chart replaces the first, rows in the order given.
+    const Chart second = {{0.5f, 1.0f}, {0.25f, 0.5f}};
+    db.replaceChartRows(second);
+    expected = kept;
+    expected.insert(expected.end(), second.begin(), second.end());
+    EXPECT_EQ(rowsOf(db), expected);
+
+    db.replaceChartRows({});
+    EXPECT_EQ(rowsOf(db), kept);
+
+    db.replaceChartRows(first);
+    Raw().exec("INSERT INTO Capacity VALUES(0.001, 1)");
+    db.deleteChartRows();
+    EXPECT_EQ(rowsOf(db), kept);
+}
+
+TEST_F(DatabaseTest, SinglesRoundTripExactly) {
+    createDatabase();
+    const Chart rows = {{3.299999f, 21.64352f},
+                        {1.0000001f, 0.1f},
+                        {32766.0f, 3.4028235e38f},
+                        {1e-45f, 1.17549435e-38f},
+                        {7.0f, 0.0f}};
+    Database(kDatabaseFile).replaceChartRows(rows);
+    Database db;
+    EXPECT_EQ(rowsOf(db), rows);
+    // Stored as the single's exact value, not a rounded decimal.
+    EXPECT_EQ(Raw().value("SELECT Depth = 3.2999989986419678 FROM Capacity LIMIT 1"), "1");
+}
+
+TEST_F(DatabaseTest, FailedChartWriteChangesNothing) {
+    createDatabase();
+    const Chart before = ramp(4, 1.0f);
+    {
+        Database db;
+        db.replaceChartRows(before);
+        Raw().exec(
+            "CREATE TRIGGER refuse BEFORE INSERT ON Capacity WHEN NEW.Depth > 5 "
+            "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+        EXPECT_TRUE(failsWith([&] { db.replaceChartRows(ramp(10, 1.0f)); }, SQLITE_CONSTRAINT,
+                              "writing the chart to table Capacity: refused"));
+        EXPECT_NE(sqlite3_get_autocommit(db.handle()), 0) << "transaction left open";
+        EXPECT_EQ(rowsOf(db), before);
+        // The connection is usable again afterwards.
+        db.replaceChartRows(ramp(5, 1.0f));
+        EXPECT_EQ(rowsOf(db), ramp(5, 1.0f));
+    }
+
+    // A failure after the delete (a missing column) restores the deleted rows.
+    Raw raw;
+    raw.exec(
+        "DROP TABLE Capacity; CREATE TABLE Capacity(Depth REAL, Volume REAL);"
+        "INSERT INTO Capacity VALUES(1, 2), (0, 0), (3, 4);");
+    EXPECT_TRUE(failsWith([] { Database().replaceChartRows(ramp(3, 1.0f)); }, SQLITE_ERROR,
+                          "no column named Capacity"));
+    EXPECT_EQ(raw.value("SELECT group_concat(Depth || ':' || Volume, ' ') FROM Capacity"),
+              "1.0:2.0 0.0:0.0 3.0:4.0");
+}
+
+TEST_F(DatabaseTest, MissingTablesAndColumnsAreNamed) {
+    createDatabase();
+    Raw raw;
+    raw.exec("INSERT INTO Capacity VALUES(1, 2); DROP TABLE mrQRT;");
+    {
+        Database db;
+        EXPECT_TRUE(failsWith([&] { db.readJobRecord(); }, SQLITE_ERROR,
+                              "reading table mrQRT: no such table: mrQRT"));
+        EXPECT_TRUE(failsWith([&] { db.writeMember("x"); }, SQLITE_ERROR, "no such table: mrQRT"));
+        // The chart is refused before its first row when the job table is gone.
+        EXPECT_TRUE(failsWith([&] { db.replaceChartRows(ramp(2, 5.0f)); }, SQLITE_ERROR,
+                              "no such table: mrQRT"));
+        EXPECT_EQ(rowsOf(db), (Chart{{1.0f, 2.0f}}));
+    }
+
+    raw.exec(
+        "CREATE TABLE mrQRT(mrQRTMember TEXT, mrCustomer TEXT, mrTankDesc TEXT);"
+        "INSERT INTO mrQRT VALUES('a', 'b', 'c'); DROP TABLE Capacity;");
+    Database db;
+    EXPECT_TRUE(failsWith([&] { db.readJobRecord(); }, SQLITE_ERROR, "no such column: mrSerialNo"));
+    EXPECT_TRUE(failsWith([&] { db.writeHeading("x", "y", "z"); }, SQLITE_ERROR,
+                          "no such column: mrSerialNo"));
+    EXPECT_EQ(raw.value("SELECT mrCustomer FROM mrQRT"), "b");
+    for (const auto& action : {std::function<void()>([&] { db.readCapacity(); }),
+                               std::function<void()>([&] { db.deleteChartRows(); }),
+                               std::function<void()>([&] { db.replaceChartRows({}); })}) {
+        EXPECT_TRUE(failsWith(action, SQLITE_ERROR, "no such table: Capacity"));
+    }
+}
+
+TEST_F(DatabaseTest, FileThatIsNotADatabaseIsLeftAlone) {
+    std::string garbage;
+    for (int i = 0; i < 8192; ++i) {
+        garbage.push_back(static_cast<char>((i * 7919 + 13) % 251));
+    }
+    std::ofstream(kDatabaseFile, std::ios::binary) << garbage;
+
+    EXPECT_TRUE(failsWith([] { Database().readJobRecord(); }, SQLITE_NOTADB, "not a database"));
+    EXPECT_TRUE(failsWith([] { Database().writeMember("x"); }, SQLITE_NOTADB, "not a database"));
+    EXPECT_TRUE(failsWith([] { Database().replaceChartRows(ramp(3, 1.0f)); }, SQLITE_NOTADB,
+                          "not a database"));
+    EXPECT_TRUE(failsWith([] { Database().deleteChartRows(); }, SQLITE_NOTADB, "not a database"));
+    EXPECT_EQ(readFile(kDatabaseFile), garbage);
+}
+
+TEST_F(DatabaseTest, TextsAreStoredExactlyAsGiven) {
+    createDatabase();
+    std::string longText;
+    while (longText.size() < 100000) {
+        longText += "Tank 'A'; \"B\"\n";
+    }
+    longText.resize(100000);
+    const std::vector<std::string> texts = {
+        "O'Brien's \"Best\" Tanks",
+        "'); DROP TABLE mrQRT;--",
+        "x'; UPDATE mrQRT SET mrCustomer = 'pwned'; --",
+        "line one\r\nline two\nline three\r",
+        "  leading and trailing blanks  ",
+        "Ölbehälter Øresund — 油罐 Резервуар 🛢️",
+        "?1 ?2 :name @x $y %s %n",
+        longText,
+        "",
+    };
+    Database db;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const std::string& text = texts[i];
+        const std::string& other = texts[(i + 1) % texts.size()];
+        db.writeMember(text);
+        db.writeHeading(other, text, other);
+        const JobRecord record = Database().readJobRecord();
+        EXPECT_EQ(record.member, text) << "text " << i;
+        EXPECT_EQ(record.customer, other) << "text " << i;
+        EXPECT_EQ(record.tankDesc, text) << "text " << i;
+        EXPECT_EQ(record.serialNo, other) << "text " << i;
+    }
+    Raw raw;
+    EXPECT_EQ(raw.value("SELECT count(*) FROM sqlite_master WHERE type = 'table'"), "2");
+    EXPECT_EQ(raw.value("SELECT count(*) FROM mrQRT"), "1");
+    // An empty text is stored as empty text, not as NULL.
+    db.writeHeading(std::string_view(), "", "");
+    EXPECT_EQ(raw.value("SELECT typeof(mrCustomer) || typeof(mrTankDesc) FROM mrQRT"), "texttext");
+}
+
+TEST_F(DatabaseTest, OpenConnectionSeesLaterCommits) {
+    createDatabase();
+    Raw().exec("INSERT INTO Capacity VALUES(0, 0)");
+    Database viewer;  // stands for a window's data source, loaded before the write
+    EXPECT_EQ(viewer.readJobRecord().member, "Client Name");
+    EXPECT_EQ(rowsOf(viewer).size(), 1u);
+
+    {
+        Database writer;
+        writer.writeMember("Acme");
+        writer.writeHeading("Cust", "Desc", "SN");
+        writer.replaceChartRows(ramp(3, 2.0f));
+    }
+    const JobRecord record = viewer.readJobRecord();
+    EXPECT_EQ(record.member, "Acme");
+    EXPECT_EQ(record.serialNo, "SN");
+    Chart expected = {{0.0f, 0.0f}};
+    const Chart chart = ramp(3, 2.0f);
+    expected.insert(expected.end(), chart.begin(), chart.end());
+    EXPECT_EQ(rowsOf(viewer), expected);
+
+    // A delete through another connection while the viewer is open.
+    Database(kDatabaseFile).deleteChartRows();
+    EXPECT_EQ(rowsOf(viewer), (Chart{{0.0f, 0.0f}}));
+}
+
+TEST_F(DatabaseTest, LockedFileFailsBusyAndKeepsData) {
+    createDatabase();
+    const Chart chart = ramp(3, 1.0f);
+    Database(kDatabaseFile).replaceChartRows(chart);
+
+    for (const char* lock : {"BEGIN EXCLUSIVE", "BEGIN IMMEDIATE"}) {
+        SCOPED_TRACE(lock);
+        Raw locker;
+        locker.exec(lock);
+        locker.exec("UPDATE mrQRT SET mrSerialNo = 'uncommitted'");
+        Database db;
+        sqlite3_busy_timeout(db.handle(), 50);  // keeps the wait short
+        EXPECT_TRUE(failsWith([&] { db.writeMember("x"); }, SQLITE_BUSY, "locked"));
+        EXPECT_TRUE(failsWith([&] { db.writeHeading("a", "b", "c"); }, SQLITE_BUSY, "locked"));
+        EXPECT_TRUE(failsWith([&] { db.replaceChartRows(ramp(5, 2.0f)); }, SQLITE_BUSY, "locked"));
+        EXPECT_TRUE(failsWith([&] { db.deleteChartRows(); }, SQLITE_BUSY, "locked"));
+        locker.exec("ROLLBACK");
+        EXPECT_EQ(rowsOf(db), chart);
+        EXPECT_EQ(db.readJobRecord().member, "Client Name");
+        EXPECT_EQ(db.readJobRecord().serialNo, "");
+    }
+
+    // With the default timeout a short lock is waited out.
+    Raw locker;
+    locker.exec("BEGIN EXCLUSIVE");
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        locker.exec("COMMIT");
+    });
+    Database db;
+    EXPECT_NO_THROW(db.replaceChartRows(ramp(2, 4.0f)));
+    release.join();
+    EXPECT_EQ(rowsOf(db), ramp(2, 4.0f));
+}
+
+// A write cut off by the death of the process is undone by the next open.
+TEST_F(DatabaseTest, KilledWriteLeavesThePreviousChart) {
+    createDatabase();
+    const Chart before = ramp(5000, 0.5f);
+    Database(kDatabaseFile).replaceChartRows(before);
+    const std::string fileBefore = readFile(kDatabaseFile);
+
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        try {
+            Database db;
+            // A small page cache makes the engine write changed pages into the file mid-way.
+            sqlite3_exec(db.handle(), "PRAGMA cache_size = 8", nullptr, nullptr, nullptr);
+            sqlite3_progress_handler(
+                db.handle(), 1,  // counts engine instructions, per statement run
+                [](void*) -> int {
+                    static int calls = 0;
+                    if (++calls == 150000) {
+                        _exit(42);  // dies like a killed process: no rollback, no close
+                    }
+                    return 0;
+                },
+                nullptr);
+            db.replaceChartRows(ramp(30000, 0.25f));
+        } catch (...) {
+            _exit(2);
+        }
+        _exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 42) << "the write was not cut off part-way";
+    ASSERT_TRUE(fs::exists(std::string(kDatabaseFile) + "-journal"));
+    EXPECT_NE(readFile(kDatabaseFile), fileBefore) << "the file was not touched mid-write";
+
+    Database db;
+    EXPECT_EQ(rowsOf(db), before);
+    EXPECT_EQ(Raw().value("PRAGMA integrity_check"), "ok");
+}
+
+}  // namespace
