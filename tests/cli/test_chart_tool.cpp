@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <csignal>
 #include <fstream>
+#include <iostream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -203,4 +207,83 @@ TEST(ChartToolProgram, ExitStatusAndStreamsOfTheBuiltProgram) {
                       &out),
               2);
     EXPECT_EQ(out, "");
+}
+
+namespace {
+
+std::vector<std::array<float, 2>> storedChart() {
+    std::vector<std::array<float, 2>> rows;
+    for (const auto& row : dipsheet::store::Database().readCapacity()) {
+        rows.push_back({row.depth, row.capacity});
+    }
+    return rows;
+}
+
+}  // namespace
+
+// A writer killed at a random moment leaves either the previous chart or the whole new one.
+TEST_F(InScratchFolder, KilledWritersNeverLeavePartOfAChart) {
+    makeDatabase();
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(dipsheet::store::kDatabaseFile, &db, SQLITE_OPEN_READWRITE,
+                                  nullptr),
+                  SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db, "INSERT INTO Capacity VALUES(0, 0); INSERT INTO Capacity "
+                                   "VALUES(-1, 5);",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+    }
+    // Two charts of 32,766 rows that differ in every row.
+    const std::vector<std::string> widths{"1", "2"};
+    std::vector<std::vector<std::array<float, 2>>> expected;
+    for (const auto& width : widths) {
+        dipsheet::chart::ChartOptions options;
+        options.striker = false;
+        options.increment = "1";
+        auto rows = dipsheet::chart::calcRect(options, {"1", width, "32766", ""});
+        std::vector<std::array<float, 2>> stored{{0, 0}, {-1, 5}};
+        stored.insert(stored.end(), rows.begin() + 1, rows.end());
+        expected.push_back(std::move(stored));
+    }
+    auto store = [&](std::size_t which) -> pid_t {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::execl(DIPSHEET_CHART_TOOL, DIPSHEET_CHART_TOOL, "--shape", "rect", "--units", "in",
+                    "--increment", "1", "--length", "1", "--width", widths[which].c_str(),
+                    "--height", "32766", "--store", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        return pid;
+    };
+    int status = 0;
+    ::waitpid(store(0), &status, 0);
+    ASSERT_EQ(storedChart(), expected[0]);
+
+    std::random_device seed;
+    std::mt19937 random(seed());
+    std::uniform_int_distribution<int> delayMicroseconds(0, 80000);
+    std::size_t current = 0;
+    int kept = 0, replaced = 0;
+    const int kills = 60;
+    for (int k = 0; k < kills; ++k) {
+        const std::size_t next = 1 - current;
+        const pid_t pid = store(next);
+        ::usleep(static_cast<useconds_t>(delayMicroseconds(random)));
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+        const auto rows = storedChart();
+        if (rows == expected[current]) {
+            ++kept;
+        } else if (rows == expected[next]) {
+            ++replaced;
+            current = next;
+        } else {
+            FAIL() << "kill " << k << " left " << rows.size() << " rows, part of a chart";
+        }
+    }
+    EXPECT_EQ(kept + replaced, kills);
+    std::cout << "[ kills ] " << kills << " kills: " << kept << " left the previous chart, "
+              << replaced << " the whole new one\n";
 }
