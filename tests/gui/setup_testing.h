@@ -1,0 +1,139 @@
+#pragma once
+
+// Shared by the chart set-up tests: a plain window that hosts the chart options panel and the
+// three dimension panels at their places in the main window, a scratch job database in a
+// temporary working directory, and small helpers that act as the user would.
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+
+#include <sqlite3.h>
+
+#include <memory>
+
+#include "frmchart.h"
+#include "ui.h"
+
+namespace setup_testing {
+
+using dipsheet::setup::FrmChart;
+
+// The main window's client area as far as the chart set-up needs it.
+struct Host {
+    QWidget window;
+    FrmChart* chart;
+
+    Host() {
+        window.setObjectName(QStringLiteral("host"));
+        window.resize(dipsheet::ui::twipsRect(0, 0, 10000, 6500).size());
+        chart = new FrmChart(&window);
+        chart->move(dipsheet::ui::twipsRect(4800, 950, 0, 0).topLeft());
+        const QPoint panelAt = dipsheet::ui::twipsRect(5550, 3845, 0, 0).topLeft();
+        chart->frmRectangular()->move(panelAt);
+        chart->frmVertical()->move(panelAt);
+        chart->frmCylindrical()->move(panelAt);
+    }
+
+    // Shows the window and waits until it has the keyboard, as focus checks need.
+    bool showActive() {
+        window.show();
+        window.activateWindow();
+        return QTest::qWaitForWindowActive(&window);
+    }
+};
+
+// The orientation panel's rule for a vertical tank (it lives in the application): hide the
+// Configuration frame and the horizontal panels, show the vertical panel with its thickness
+// rows as Inside/Outside says, and refresh Calculate.
+inline void chooseVertical(FrmChart* chart) {
+    chart->frmConfiguration->hide();
+    chart->frmCylindrical()->hide();
+    chart->frmRectangular()->hide();
+    chart->frmVertical()->show();
+    chart->frmVertical()->setThicknessRowsVisible(chart->optOutside->isChecked());
+    chart->SetCalculateCurrent();
+}
+
+// The same rule for a horizontal tank.
+inline void chooseHorizontal(FrmChart* chart) {
+    chart->frmConfiguration->show();
+    chart->frmVertical()->hide();
+    QWidget* panel = chart->optCylindrical->isChecked()
+                         ? static_cast<QWidget*>(chart->frmCylindrical())
+                         : static_cast<QWidget*>(chart->frmRectangular());
+    panel->show();
+    if (chart->optCylindrical->isChecked()) {
+        chart->frmCylindrical()->setThicknessRowsVisible(chart->optOutside->isChecked());
+    } else {
+        chart->frmRectangular()->setThicknessRowsVisible(chart->optOutside->isChecked());
+    }
+    chart->SetCalculateCurrent();
+}
+
+// Clicks an option button or check box on its indicator.
+inline void clickOption(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(7, button->height() / 2));
+}
+
+// Replaces a field's text by typing, one keystroke at a time.
+inline void typeInto(QLineEdit* field, const QString& text) {
+    field->clear();
+    QTest::keyClicks(field, text);
+}
+
+// The dimension panels that are not hidden, by object name.
+inline QStringList panelsInView(FrmChart* chart) {
+    QStringList names;
+    for (QWidget* panel : {static_cast<QWidget*>(chart->frmRectangular()),
+                           static_cast<QWidget*>(chart->frmCylindrical()),
+                           static_cast<QWidget*>(chart->frmVertical())}) {
+        if (!panel->isHidden())
+            names << panel->objectName();
+    }
+    return names;
+}
+
+// A fresh job database made from the schema file in a temporary working directory; the
+// previous working directory comes back when it goes.
+class ScratchDatabase {
+public:
+    ScratchDatabase() : m_previous(QDir::currentPath()) { QDir::setCurrent(m_dir.path()); }
+    ~ScratchDatabase() { QDir::setCurrent(m_previous); }
+
+    // Creates QRTMembers.mdb from the schema; false with a reason in `error` on failure.
+    bool create(QString* error) {
+        QFile schema(QString::fromLocal8Bit(qgetenv("DIPSHEET_SCHEMA")));
+        if (!schema.open(QIODevice::ReadOnly)) {
+            *error = QStringLiteral("cannot read the schema file '%1'").arg(schema.fileName());
+            return false;
+        }
+        const QByteArray sql = schema.readAll();
+        sqlite3* db = nullptr;
+        int rc = sqlite3_open_v2("QRTMembers.mdb", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                                 nullptr);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK)
+            *error = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_close(db);
+        return rc == SQLITE_OK;
+    }
+
+    QString path() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_previous;
+};
+
+}  // namespace setup_testing

@@ -1,0 +1,551 @@
+// The chart options panel as the user meets it: its controls at start, the shape and
+// Inside/Outside choices steering the dimension panels, the increment field, Calculate for each
+// tank kind writing the chart to the job database, refusals of bad input, and Exit.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QStyleFactory>
+#include <QTest>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "chart.h"
+#include "frmchart.h"
+#include "setup_testing.h"
+#include "store.h"
+#include "ui.h"
+
+using dipsheet::setup::CylinderPanel;
+using dipsheet::setup::FrmChart;
+using namespace setup_testing;
+namespace ui = dipsheet::ui;
+namespace chart = dipsheet::chart;
+namespace store = dipsheet::store;
+
+class TestFrmChart : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void initialState();
+    void shapeChoiceKeepsOnePanelInView();
+    void insideAndOutsideOnlyChangeThePanelInView();
+    void unitAndStrikerLeaveCalculateAlone();
+    void leavingTheIncrementGoesToTheFirstDimension();
+    void calculateStoresTheChart_data();
+    void calculateStoresTheChart();
+    void verticalTankIgnoresTheShapeChoice();
+    void secondCalculateReplacesTheChart();
+    void badInputIsRefusedWithAMessage_data();
+    void badInputIsRefusedWithAMessage();
+    void missingDatabaseReachesTheFatalPath();
+    void exitAnnouncesThenEnds();
+
+private:
+    // Types a tank into the panel of its kind and sets the options, as the user would.
+    void enterTank(const QString& tank, bool outside, bool inches, bool striker,
+                   const QString& increment, const QStringList& fields);
+    // The chart options the panel is expected to hand to the computation.
+    chart::ChartOptions expectedOptions(bool outside, bool inches, bool striker,
+                                        const QString& increment) const;
+    // The Capacity rows in the database are exactly rows 1..N of `rows`, bit for bit.
+    void verifyStored(const chart::ChartRows& rows);
+
+    std::unique_ptr<ScratchDatabase> m_scratch;
+    std::unique_ptr<Host> m_host;
+    FrmChart* m_chart = nullptr;
+    QStringList m_messages;
+    QStringList m_events;
+};
+
+namespace {
+std::string utf8(const QString& s) {
+    return s.toUtf8().toStdString();
+}
+}  // namespace
+
+void TestFrmChart::initTestCase() {
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+}
+
+void TestFrmChart::init() {
+    m_messages.clear();
+    m_events.clear();
+    ui::setMessageBoxHandler([this](const QString& text) { m_messages << text; });
+    ui::setEndProgramHandler(
+        [this](int status) { m_events << QStringLiteral("end %1").arg(status); });
+    m_scratch = std::make_unique<ScratchDatabase>();
+    QString error;
+    QVERIFY2(m_scratch->create(&error), qPrintable(error));
+    m_host = std::make_unique<Host>();
+    m_chart = m_host->chart;
+    connect(m_chart, &FrmChart::chartStored, this, [this](bool inches) {
+        m_events << QStringLiteral("stored %1").arg(inches ? "in" : "mm");
+    });
+    connect(m_chart, &FrmChart::aboutToExit, this,
+            [this] { m_events << QStringLiteral("aboutToExit"); });
+}
+
+void TestFrmChart::cleanup() {
+    m_host.reset();
+    m_scratch.reset();
+    ui::setMessageBoxHandler(nullptr);
+    ui::setEndProgramHandler(nullptr);
+}
+
+void TestFrmChart::initialState() {
+    FrmChart* c = m_chart;
+    QCOMPARE(c->objectName(), QStringLiteral("frmChart"));
+    QCOMPARE(c->size(), ui::twipsRect(0, 0, 4680, 2925).size());
+    QCOMPARE(c->parentWidget(), &m_host->window);
+    for (QWidget* panel :
+         {static_cast<QWidget*>(c->frmRectangular()), static_cast<QWidget*>(c->frmCylindrical()),
+          static_cast<QWidget*>(c->frmVertical())}) {
+        QCOMPARE(panel->parentWidget(), &m_host->window);
+    }
+
+    // Every control under its own name, with caption, place and tooltip.
+    struct Control {
+        const char* name;
+        const char* caption;
+        int left, top, width, height;
+        const char* tip;
+    };
+    const Control controls[] = {
+        {"frmConfiguration", "Configuration", 0, 120, 1515, 1215, ""},
+        {"optCylindrical", "Cylindrical", 120, 360, 1335, 255, ""},
+        {"optRectangular", "Rectangular", 120, 720, 1335, 255, ""},
+        {"frmUnits", "Units", 1560, 120, 1515, 1215, ""},
+        {"optInches", "Inches", 120, 360, 1335, 255, ""},
+        {"optMillimeters", "Millimeters", 120, 720, 1335, 255, ""},
+        {"frmDimension", "Dimensions", 3120, 120, 1515, 1215, ""},
+        {"optOutside", "Outside", 120, 360, 1335, 255, "Requires input of Thicknesses"},
+        {"optInside", "Inside", 120, 720, 1335, 255, ""},
+        {"chkStriker", "Allow for Striker Plate", 720, 1440, 1800, 255,
+         "Check if Striker Plate exists"},
+        {"txtIncrement", "", 2640, 1800, 1215, 285,
+         "Enter fractional increments as decimal (i.e. 1/8 = .125)"},
+        {"cmdCalculate", "Calculate", 360, 2280, 1215, 495, ""},
+        {"cmdExit", "Exit", 3120, 2280, 1215, 495, ""},
+        {"Label2", "Incremental distance", 720, 1800, 1575, 255, ""},
+    };
+    for (const Control& k : controls) {
+        auto* w = c->findChild<QWidget*>(QLatin1String(k.name));
+        QVERIFY2(w, k.name);
+        QString caption;
+        if (auto* b = qobject_cast<QAbstractButton*>(w))
+            caption = b->text();
+        if (auto* g = qobject_cast<QGroupBox*>(w))
+            caption = g->title();
+        if (auto* l = qobject_cast<QLabel*>(w))
+            caption = l->text();
+        if (auto* e = qobject_cast<QLineEdit*>(w))
+            caption = e->text();
+        QCOMPARE(caption, QString::fromLatin1(k.caption));
+        QCOMPARE(w->geometry(), ui::twipsRect(k.left, k.top, k.width, k.height));
+        QCOMPARE(w->toolTip(), QString::fromLatin1(k.tip));
+    }
+    QCOMPARE(c->optCylindrical->parentWidget(), c->frmConfiguration);
+    QCOMPARE(c->optMillimeters->parentWidget(), c->frmUnits);
+    QCOMPARE(c->optInside->parentWidget(), c->frmDimension);
+
+    // Cylindrical, Inches, Inside, striker plate, no increment, Calculate disabled and grey.
+    QVERIFY(c->optCylindrical->isChecked() && !c->optRectangular->isChecked());
+    QVERIFY(c->optInches->isChecked() && !c->optMillimeters->isChecked());
+    QVERIFY(c->optInside->isChecked() && !c->optOutside->isChecked());
+    QCOMPARE(c->chkStriker->checkState(), Qt::Checked);
+    QVERIFY(c->txtIncrement->text().isEmpty());
+    QCOMPARE(c->txtIncrement->maxLength(), 32767);
+    QVERIFY(!c->cmdCalculate->isEnabled());
+    QCOMPARE(ui::background(c->cmdCalculate), ui::colour::lightGrey);
+    QVERIFY(c->cmdExit->isEnabled());
+    QCOMPARE(ui::background(c->cmdExit), ui::colour::green);
+    QCOMPARE(ui::background(c), ui::colour::blue);
+    QCOMPARE(ui::background(c->txtIncrement), ui::colour::white);
+    QCOMPARE(c->optInches->palette().color(QPalette::WindowText), ui::colour::white);
+
+    // The horizontal cylinder panel is the one in view, without its thickness rows.
+    QCOMPARE(panelsInView(c), QStringList{QStringLiteral("frmCylindrical")});
+    QVERIFY(c->frmCylindrical()->txtHeadThickness->isHidden());
+    QVERIFY(c->frmCylindrical()->Label4->isHidden());
+    QVERIFY(m_host->showActive());
+    QVERIFY(c->isVisible() && c->frmCylindrical()->isVisible());
+    QVERIFY(!c->frmRectangular()->isVisible() && !c->frmVertical()->isVisible());
+    QVERIFY(m_messages.isEmpty());
+}
+
+void TestFrmChart::shapeChoiceKeepsOnePanelInView() {
+    FrmChart* c = m_chart;
+    auto* cyl = c->frmCylindrical();
+    auto* rect = c->frmRectangular();
+    QVERIFY(m_host->showActive());
+    typeInto(cyl->txtDiameter, QStringLiteral("48"));
+
+    clickOption(c->optOutside);
+    QVERIFY(!cyl->Label3->isHidden() && !cyl->txtHeadThickness->isHidden());
+    QVERIFY(!cyl->Label4->isHidden() && !cyl->txtShellThickness->isHidden());
+
+    // Rectangular comes up with its thickness row already shown; focus stays on the panel.
+    clickOption(c->optRectangular);
+    QVERIFY(c->optRectangular->isChecked() && !c->optCylindrical->isChecked());
+    QCOMPARE(panelsInView(c), QStringList{QStringLiteral("frmRectangular")});
+    QVERIFY(!rect->Label4->isHidden() && !rect->txtThickness->isHidden());
+    QVERIFY(c->isAncestorOf(QApplication::focusWidget()));
+    typeInto(rect->txtLength, QStringLiteral("10"));
+
+    clickOption(c->optInside);
+    QVERIFY(rect->txtThickness->isHidden());
+    clickOption(c->optCylindrical);
+    QCOMPARE(panelsInView(c), QStringList{QStringLiteral("frmCylindrical")});
+    QVERIFY(cyl->txtHeadThickness->isHidden() && cyl->txtShellThickness->isHidden());
+    QCOMPARE(cyl->txtDiameter->text(), QStringLiteral("48"));
+    clickOption(c->optRectangular);
+    QCOMPARE(rect->txtLength->text(), QStringLiteral("10"));
+    QCOMPARE(panelsInView(c), QStringList{QStringLiteral("frmRectangular")});
+
+    // Orientation round trip: vertical, then horizontal brings back the chosen shape only.
+    chooseVertical(c);
+    QCOMPARE(panelsInView(c), QStringList{QStringLiteral("frmVertical")});
+    chooseHorizontal(c);
+    QCOMPARE(panelsInView(c), QStringList{QStringLiteral("frmRectangular")});
+    QVERIFY(m_messages.isEmpty());
+}
+
+void TestFrmChart::insideAndOutsideOnlyChangeThePanelInView() {
+    FrmChart* c = m_chart;
+    auto* cyl = c->frmCylindrical();
+    auto* rect = c->frmRectangular();
+    auto* vert = c->frmVertical();
+    clickOption(c->optOutside);
+    cyl->txtHeadThickness->setText(QStringLiteral(".25"));
+    cyl->txtShellThickness->setText(QStringLiteral(".375"));
+
+    // Inside hides the rows and keeps their texts; Outside shows the same texts again.
+    clickOption(c->optInside);
+    QVERIFY(cyl->txtHeadThickness->isHidden() && cyl->Label3->isHidden());
+    QVERIFY(cyl->txtShellThickness->isHidden() && cyl->Label4->isHidden());
+    clickOption(c->optOutside);
+    QVERIFY(!cyl->txtHeadThickness->isHidden() && !cyl->txtShellThickness->isHidden());
+    QCOMPARE(cyl->txtHeadThickness->text(), QStringLiteral(".25"));
+    QCOMPARE(cyl->txtShellThickness->text(), QStringLiteral(".375"));
+
+    // The hidden panels are not touched until they are next shown.
+    QVERIFY(rect->txtThickness->isHidden());
+    QVERIFY(vert->txtHeadThickness->isHidden());
+
+    // With the tank vertical, the choice applies to the vertical panel.
+    chooseVertical(c);
+    QVERIFY(!vert->txtHeadThickness->isHidden() && !vert->Label3->isHidden());
+    clickOption(c->optInside);
+    QVERIFY(vert->txtHeadThickness->isHidden() && vert->txtShellThickness->isHidden());
+    QVERIFY(!cyl->txtHeadThickness->isHidden());  // hidden panel keeps its rows as they were
+}
+
+void TestFrmChart::unitAndStrikerLeaveCalculateAlone() {
+    FrmChart* c = m_chart;
+    auto* cyl = c->frmCylindrical();
+    for (const bool complete : {false, true}) {
+        typeInto(c->txtIncrement, QStringLiteral("1"));
+        typeInto(cyl->txtDiameter, complete ? QStringLiteral("48") : QString());
+        typeInto(cyl->txtLength, QStringLiteral("120"));
+        QCOMPARE(c->cmdCalculate->isEnabled(), complete);
+        const QColor face = ui::background(c->cmdCalculate);
+        clickOption(c->optMillimeters);
+        clickOption(c->chkStriker);
+        QVERIFY(c->optMillimeters->isChecked());
+        QCOMPARE(c->chkStriker->checkState(), Qt::Unchecked);
+        QCOMPARE(c->cmdCalculate->isEnabled(), complete);
+        QCOMPARE(ui::background(c->cmdCalculate), face);
+        clickOption(c->optInches);
+        clickOption(c->chkStriker);
+        QCOMPARE(c->cmdCalculate->isEnabled(), complete);
+        QCOMPARE(ui::background(c->cmdCalculate), face);
+    }
+}
+
+void TestFrmChart::leavingTheIncrementGoesToTheFirstDimension() {
+    FrmChart* c = m_chart;
+    QVERIFY(m_host->showActive());
+    typeInto(c->txtIncrement, QStringLiteral("1"));
+    typeInto(c->frmCylindrical()->txtDiameter, QStringLiteral("48"));
+    typeInto(c->frmCylindrical()->txtLength, QStringLiteral("120"));
+    QVERIFY(c->cmdCalculate->isEnabled());  // Tab would otherwise reach Calculate
+
+    const auto leaveIncrementByTab = [c] {
+        c->txtIncrement->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(c->txtIncrement, Qt::Key_Tab);
+    };
+    leaveIncrementByTab();
+    QTRY_COMPARE(QApplication::focusWidget(), c->frmCylindrical()->txtDiameter);
+    // The first field is entered like any other: its whole text is selected.
+    QTRY_COMPARE(c->frmCylindrical()->txtDiameter->selectedText(), QStringLiteral("48"));
+
+    clickOption(c->optRectangular);
+    leaveIncrementByTab();
+    QTRY_COMPARE(QApplication::focusWidget(), c->frmRectangular()->txtLength);
+
+    chooseVertical(c);
+    leaveIncrementByTab();
+    QTRY_COMPARE(QApplication::focusWidget(), c->frmVertical()->txtDiameter);
+
+    // Shift+Tab leaves it too, and still goes to the first dimension; nothing is reported.
+    c->txtIncrement->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(c->txtIncrement, Qt::Key_Backtab, Qt::ShiftModifier);
+    QTRY_COMPARE(QApplication::focusWidget(), c->frmVertical()->txtDiameter);
+    QVERIFY(m_messages.isEmpty());
+}
+
+void TestFrmChart::enterTank(const QString& tank, bool outside, bool inches, bool striker,
+                             const QString& increment, const QStringList& fields) {
+    FrmChart* c = m_chart;
+    clickOption(outside ? c->optOutside : c->optInside);
+    clickOption(inches ? c->optInches : c->optMillimeters);
+    if (c->chkStriker->isChecked() != striker)
+        clickOption(c->chkStriker);
+    QList<QLineEdit*> edits;
+    if (tank == QLatin1String("rect")) {
+        clickOption(c->optRectangular);
+        auto* p = c->frmRectangular();
+        edits = {p->txtLength, p->txtWidth, p->txtHeight, p->txtThickness};
+    } else if (tank == QLatin1String("cyl")) {
+        clickOption(c->optCylindrical);
+        auto* p = c->frmCylindrical();
+        edits = {p->txtDiameter, p->txtLength, p->txtHeadThickness, p->txtShellThickness};
+    } else {
+        chooseVertical(c);
+        auto* p = c->frmVertical();
+        edits = {p->txtDiameter, p->txtLength, p->txtHeadThickness, p->txtShellThickness};
+    }
+    for (int i = 0; i < 4; ++i)
+        typeInto(edits[i], fields.value(i));
+    typeInto(c->txtIncrement, increment);
+}
+
+chart::ChartOptions TestFrmChart::expectedOptions(bool outside, bool inches, bool striker,
+                                                  const QString& increment) const {
+    chart::ChartOptions o;
+    o.outside = outside;
+    o.inches = inches;
+    o.striker = striker;
+    o.increment = utf8(increment);
+    o.format.decimalSeparator = utf8(QLocale::system().decimalPoint());
+    o.format.groupSeparator = utf8(QLocale::system().groupSeparator());
+    return o;
+}
+
+void TestFrmChart::verifyStored(const chart::ChartRows& rows) {
+    const std::vector<store::CapacityRow> stored = store::Database().readCapacity();
+    QCOMPARE(stored.size(), rows.size() - 1);
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+        // Bit for bit: the stored singles are the computed ones, never rounded for display.
+        if (stored[i].depth != rows[i + 1][0] || stored[i].capacity != rows[i + 1][1]) {
+            QFAIL(qPrintable(QStringLiteral("row %1: stored (%2, %3), computed (%4, %5)")
+                                 .arg(i + 1)
+                                 .arg(double(stored[i].depth), 0, 'g', 9)
+                                 .arg(double(stored[i].capacity), 0, 'g', 9)
+                                 .arg(double(rows[i + 1][0]), 0, 'g', 9)
+                                 .arg(double(rows[i + 1][1]), 0, 'g', 9)));
+        }
+    }
+}
+
+void TestFrmChart::calculateStoresTheChart_data() {
+    QTest::addColumn<QString>("tank");
+    QTest::addColumn<bool>("outside");
+    QTest::addColumn<bool>("inches");
+    QTest::addColumn<bool>("striker");
+    QTest::addColumn<QString>("increment");
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<int>("rowCount");
+
+    QTest::newRow("rectangular inside, inches, no striker")
+        << "rect" << false << true << false << "1" << QStringList{"10", "20", "10", ""} << 10;
+    QTest::newRow("rectangular inside, inches, striker")
+        << "rect" << false << true << true << "1" << QStringList{"10", "20", "10", ""} << 9;
+    QTest::newRow("rectangular outside, millimetres, striker")
+        << "rect" << true << false << true << "10" << QStringList{"1010", "2010", "1010", "5"}
+        << 99;
+    QTest::newRow("cylinder inside, inches, striker, .125")
+        << "cyl" << false << true << true << ".125" << QStringList{"48", "120", "", ""} << 382;
+    QTest::newRow("cylinder outside, millimetres, no striker")
+        << "cyl" << true << false << false << "7 mm" << QStringList{"1212", "3000", "6", "6"}
+        << 171;
+    QTest::newRow("cylinder increment 0.1 running sums")
+        << "cyl" << false << true << false << "0.1" << QStringList{"10", "40", "", ""} << 99;
+    QTest::newRow("vertical inside, inches, striker")
+        << "vert" << false << true << true << "0.1" << QStringList{"60", "96", "", ""} << 957;
+    QTest::newRow("vertical outside, millimetres, striker")
+        << "vert" << true << false << true << "1" << QStringList{"2012", "3008", "8", "6"} << 2994;
+    QTest::newRow("height within the striker allowance: no rows")
+        << "vert" << false << true << true << "1" << QStringList{"60", "1", "", ""} << 0;
+    QTest::newRow("the largest chart") << "rect" << false << false << false << "1"
+                                       << QStringList{"100", "100", "32766", ""} << 32766;
+}
+
+void TestFrmChart::calculateStoresTheChart() {
+    QFETCH(QString, tank);
+    QFETCH(bool, outside);
+    QFETCH(bool, inches);
+    QFETCH(bool, striker);
+    QFETCH(QString, increment);
+    QFETCH(QStringList, fields);
+    QFETCH(int, rowCount);
+
+    enterTank(tank, outside, inches, striker, increment, fields);
+    QVERIFY(m_chart->cmdCalculate->isEnabled());
+    QTest::mouseClick(m_chart->cmdCalculate, Qt::LeftButton);
+
+    const chart::ChartOptions options = expectedOptions(outside, inches, striker, increment);
+    chart::ChartRows expected;
+    if (tank == QLatin1String("rect")) {
+        expected = chart::calcRect(
+            options, {utf8(fields[0]), utf8(fields[1]), utf8(fields[2]), utf8(fields[3])});
+    } else {
+        const chart::CylTexts texts{utf8(fields[0]), utf8(fields[1]), utf8(fields[2]),
+                                    utf8(fields[3])};
+        expected = tank == QLatin1String("cyl") ? chart::calcCyl(options, texts)
+                                                : chart::calcVert(options, texts);
+    }
+    QCOMPARE(int(chart::rowCount(expected)), rowCount);
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(QLatin1Char('\n'))));
+    QCOMPARE(m_events, QStringList{QStringLiteral("stored %1").arg(inches ? "in" : "mm")});
+    QVERIFY(m_chart->chartRows() == expected);
+    verifyStored(expected);
+    // Calculate stays enabled after the run.
+    QVERIFY(m_chart->cmdCalculate->isEnabled());
+}
+
+void TestFrmChart::verticalTankIgnoresTheShapeChoice() {
+    // With the Configuration frame hidden the vertical chart is made, whether Cylindrical or
+    // Rectangular was chosen for a horizontal tank.
+    // Both horizontal panels hold a tank of their own, so a wrong dispatch would show.
+    m_chart->frmRectangular()->txtLength->setText(QStringLiteral("10"));
+    m_chart->frmRectangular()->txtWidth->setText(QStringLiteral("20"));
+    m_chart->frmRectangular()->txtHeight->setText(QStringLiteral("30"));
+    m_chart->frmCylindrical()->txtDiameter->setText(QStringLiteral("48"));
+    m_chart->frmCylindrical()->txtLength->setText(QStringLiteral("120"));
+    for (QRadioButton* shape : {m_chart->optRectangular, m_chart->optCylindrical}) {
+        m_events.clear();
+        chooseHorizontal(m_chart);
+        clickOption(shape);
+        enterTank(QStringLiteral("vert"), false, true, false, QStringLiteral("1"),
+                  {"60", "96", "", ""});
+        QVERIFY(m_chart->frmConfiguration->isHidden());
+        QVERIFY(shape->isChecked());
+        QTest::mouseClick(m_chart->cmdCalculate, Qt::LeftButton);
+        const chart::ChartRows expected = chart::calcVert(
+            expectedOptions(false, true, false, QStringLiteral("1")), {"60", "96", "", ""});
+        QCOMPARE(m_events, QStringList{QStringLiteral("stored in")});
+        verifyStored(expected);
+    }
+}
+
+void TestFrmChart::secondCalculateReplacesTheChart() {
+    // A row of depth 0 left in the table is not part of any chart and stays.
+    {
+        store::Database db;
+        QCOMPARE(sqlite3_exec(db.handle(), "INSERT INTO Capacity VALUES(0, 0)", nullptr, nullptr,
+                              nullptr),
+                 SQLITE_OK);
+    }
+    enterTank(QStringLiteral("cyl"), false, true, true, QStringLiteral(".5"),
+              {"48", "120", "", ""});
+    QTest::mouseClick(m_chart->cmdCalculate, Qt::LeftButton);
+    typeInto(m_chart->frmCylindrical()->txtDiameter, QStringLiteral("24"));
+    clickOption(m_chart->optMillimeters);
+    QTest::mouseClick(m_chart->cmdCalculate, Qt::LeftButton);
+
+    QCOMPARE(m_events, (QStringList{QStringLiteral("stored in"), QStringLiteral("stored mm")}));
+    const chart::ChartRows second = chart::calcCyl(
+        expectedOptions(false, false, true, QStringLiteral(".5")), {"24", "120", "", ""});
+    QCOMPARE(int(chart::rowCount(second)), 36);
+    const auto stored = store::Database().readCapacity();
+    QCOMPARE(stored.size(), std::size_t(37));
+    QCOMPARE(stored[0].depth, 0.0f);
+    QVERIFY(m_chart->chartRows() == second);
+    for (std::size_t i = 1; i < stored.size(); ++i) {
+        QVERIFY(stored[i].depth == second[i][0] && stored[i].capacity == second[i][1]);
+    }
+}
+
+void TestFrmChart::badInputIsRefusedWithAMessage_data() {
+    QTest::addColumn<QString>("tank");
+    QTest::addColumn<bool>("outside");
+    QTest::addColumn<QString>("increment");
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QString>("named");
+
+    QTest::newRow("cylinder diameter '12 ft'")
+        << "cyl" << false << "1" << QStringList{"12 ft", "120", "", ""} << "Diameter";
+    QTest::newRow("rectangular length '1/8'")
+        << "rect" << false << "1" << QStringList{"1/8", "20", "30", ""} << "Length";
+    QTest::newRow("vertical height '7 ft'")
+        << "vert" << false << "1" << QStringList{"60", "7 ft", "", ""} << "Height";
+    QTest::newRow("outside shell thickness '1/4'")
+        << "cyl" << true << "1" << QStringList{"48", "120", ".25", "1/4"} << "Shell Thickness";
+    QTest::newRow("thickness leaves no inside")
+        << "rect" << true << "1" << QStringList{"10", "20", "30", "5"} << "Length";
+    QTest::newRow("below the striker plate")
+        << "rect" << false << "1" << QStringList{"10", "20", ".2", ""} << "striker";
+    QTest::newRow("more rows than a chart holds")
+        << "cyl" << false << ".001" << QStringList{"48", "120", "", ""} << "32766";
+}
+
+void TestFrmChart::badInputIsRefusedWithAMessage() {
+    QFETCH(QString, tank);
+    QFETCH(bool, outside);
+    QFETCH(QString, increment);
+    QFETCH(QStringList, fields);
+    QFETCH(QString, named);
+
+    // A chart already in the table stays as it is.
+    enterTank(QStringLiteral("cyl"), false, true, true, QStringLiteral("1"), {"48", "120", "", ""});
+    QTest::mouseClick(m_chart->cmdCalculate, Qt::LeftButton);
+    const chart::ChartRows first = m_chart->chartRows();
+    QCOMPARE(int(chart::rowCount(first)), 47);
+    m_events.clear();
+
+    enterTank(tank, outside, true, true, increment, fields);
+    QVERIFY2(m_chart->cmdCalculate->isEnabled(), "the readiness rule lets this text through");
+    QTest::mouseClick(m_chart->cmdCalculate, Qt::LeftButton);
+
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY2(m_messages[0].contains(named, Qt::CaseInsensitive), qPrintable(m_messages[0]));
+    QVERIFY(m_events.isEmpty());  // no chart stored, the program goes on
+    QVERIFY(m_chart->chartRows() == first);
+    verifyStored(first);
+    QVERIFY(m_chart->cmdCalculate->isEnabled());
+}
+
+void TestFrmChart::missingDatabaseReachesTheFatalPath() {
+    QVERIFY(QFile::remove(QStringLiteral("QRTMembers.mdb")));
+    enterTank(QStringLiteral("cyl"), false, true, true, QStringLiteral("1"), {"48", "120", "", ""});
+    QTest::mouseClick(m_chart->cmdCalculate, Qt::LeftButton);
+
+    // One message with the engine's number and description, then the program ends.
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY2(m_messages[0].contains(QStringLiteral("QRTMembers.mdb")), qPrintable(m_messages[0]));
+    QCOMPARE(m_events, QStringList{QStringLiteral("end 1")});
+    QVERIFY(!QFile::exists(QStringLiteral("QRTMembers.mdb")));  // never created
+}
+
+void TestFrmChart::exitAnnouncesThenEnds() {
+    QVERIFY(m_chart->cmdExit->isEnabled());
+    QTest::mouseClick(m_chart->cmdExit, Qt::LeftButton);
+    QCOMPARE(m_events, (QStringList{QStringLiteral("aboutToExit"), QStringLiteral("end 0")}));
+    QVERIFY(m_messages.isEmpty());
+}
+
+QTEST_MAIN(TestFrmChart)
+#include "tst_frmchart.moc"
