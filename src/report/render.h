@@ -1,0 +1,49 @@
+#pragma once
+
+// Laying out and painting a report: the page heading on every page, the capacity curve on the
+// first, the rows in column pairs read down each column then across, "Page N of M" at the foot.
+
+#include "definition.h"
+#include "report.h"
+
+#include <QString>
+
+class QPagedPaintDevice;
+
+namespace dipsheet::report {
+
+// How the rows of a report fall on its pages on a given device.
+struct Pagination {
+    int rowsPerColumnFirst = 0;  // on the first page, below the curve
+    int rowsPerColumn = 0;       // on every other page
+    int rowsOnFirstPage = 0;
+    int rowsPerPage = 0;
+    int pages = 1;
+};
+
+// Sets the device's paper, orientation and margins from the definition.
+void applyPageLayout(const Definition& definition, QPagedPaintDevice& device);
+
+// Pagination for the device's current page layout. Throws ReportError kPageTooSmall when a page
+// cannot hold a single row.
+Pagination paginate(const Report& report, QPagedPaintDevice& device);
+
+// Paints every page on the device in its current page layout (applyPageLayout sets the
+// definition's). Throws ReportError kPageTooSmall before painting anything when a page holds no
+// row, kOutputUnwritable when the device cannot be painted on.
+void render(const Report& report, QPagedPaintDevice& device);
+
+// Writes the report as a PDF file in the definition's page layout. The file appears whole or
+// not at all; throws ReportError kOutputUnwritable naming the path when it cannot be written.
+void writePdf(const Report& report, const QString& path);
+
+// A depth as printed. Fraction: a depth that is a whole multiple of 1/64 (below 2^24 in size)
+// as a whole number and a fraction in lowest terms ("10 1/8", "1/2", "3", "-1 3/4"); any
+// other depth, and every depth in decimal format, as its shortest round-trip text.
+QString depthText(float depth, DepthFormat format);
+
+// A volume as printed: its shortest round-trip text ("21.64352"), or with the given number of
+// decimals, rounded from the stored single.
+QString volumeText(float volume, int decimals);
+
+}  // namespace dipsheet::report

@@ -1,0 +1,158 @@
+#include "report.h"
+
+#include "render.h"
+
+#include <QApplication>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <exception>
+#include <stdexcept>
+#include <utility>
+
+namespace dipsheet::report {
+
+namespace {
+
+std::function<QDate()>& dateSource() {
+    static std::function<QDate()> source;
+    return source;
+}
+
+ReportEngine::OutputHandler& previewHandler() {
+    static ReportEngine::OutputHandler handler;
+    return handler;
+}
+
+ReportEngine::OutputHandler& printerHandler() {
+    static ReportEngine::OutputHandler handler;
+    return handler;
+}
+
+}  // namespace
+
+void setDateSource(std::function<QDate()> source) {
+    dateSource() = std::move(source);
+}
+
+QDate reportDate() {
+    return dateSource() ? dateSource()() : QDate::currentDate();
+}
+
+Report loadReport(const QString& definitionFile) {
+    Report report;
+    report.definitionName = definitionFile;
+    report.definition = readDefinition(definitionFile);
+    try {
+        store::Database db;
+        report.job = db.readJobRecord();
+        report.rows = db.readCapacity();
+    } catch (const store::StoreError& error) {
+        throw ReportError(
+            kDatabaseUnreadable,
+            QStringLiteral("%1: cannot read the chart from %2: %3 (database error %4)")
+                .arg(definitionFile, QString::fromUtf8(store::kDatabaseFile),
+                     QString::fromStdString(error.what()))
+                .arg(error.code()));
+    }
+    report.date = reportDate();
+    return report;
+}
+
+void ReportEngine::setPreviewHandler(OutputHandler handler) {
+    previewHandler() = std::move(handler);
+}
+
+void ReportEngine::setPrinterHandler(OutputHandler handler) {
+    printerHandler() = std::move(handler);
+}
+
+void ReportEngine::setReportFileName(const QString& bareName) {
+    m_fileName = bareName;
+    m_report.reset();
+}
+
+void ReportEngine::load() {
+    m_report.reset();
+    m_report = loadReport(m_fileName);
+}
+
+const Report& ReportEngine::report() const {
+    if (!m_report) {
+        throw std::logic_error("ReportEngine: no report is loaded");
+    }
+    return *m_report;
+}
+
+void ReportEngine::produce() {
+    const Report& loaded = report();
+    switch (loaded.definition.destination) {
+        case Destination::Pdf:
+            writePdf(loaded, loaded.definition.file);
+            break;
+        case Destination::Printer:
+            if (printerHandler()) {
+                printerHandler()(loaded);
+            } else {
+                printOnDefaultPrinter(loaded);
+            }
+            break;
+        case Destination::Preview:
+            if (previewHandler()) {
+                previewHandler()(loaded);
+            } else {
+                showPreview(loaded);
+            }
+            break;
+    }
+}
+
+void showPreview(const Report& report) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(report.definition.title);
+    applyPageLayout(report.definition, printer);
+    paginate(report, printer);  // a layout that holds no row fails here, before any window
+
+    QPrintPreviewDialog dialog(&printer, QApplication::activeWindow());
+    dialog.setWindowTitle(report.definition.title.isEmpty()
+                              ? QStringLiteral("Print Preview")
+                              : report.definition.title + QStringLiteral(" - Print Preview"));
+    // The preview repaints whenever its page setup changes; a failure inside Qt's signal is
+    // kept, the dialog closed, and the failure raised once the dialog has returned.
+    std::exception_ptr failure;
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&report, &failure, &dialog](QPrinter* target) {
+                         if (failure) {
+                             return;
+                         }
+                         try {
+                             render(report, *target);
+                         } catch (...) {
+                             failure = std::current_exception();
+                             QMetaObject::invokeMethod(&dialog, &QDialog::reject,
+                                                       Qt::QueuedConnection);
+                         }
+                     });
+    dialog.exec();
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
+
+void printOnDefaultPrinter(const Report& report) {
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull()) {
+        throw ReportError(kNoPrinter,
+                          QStringLiteral("%1: the report goes to the printer but there is no "
+                                         "default printer; set one up, or set Destination to "
+                                         "preview or pdf in [Output]")
+                              .arg(report.definitionName));
+    }
+    QPrinter printer(info, QPrinter::HighResolution);
+    printer.setDocName(report.definition.title);
+    applyPageLayout(report.definition, printer);
+    render(report, printer);
+}
+
+}  // namespace dipsheet::report

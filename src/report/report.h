@@ -1,0 +1,76 @@
+#pragma once
+
+// The report engine that prints a chart: given the bare name of a report definition, it reads
+// the definition and the chart (job record and Capacity rows) from the working directory and
+// sends the laid-out chart to the destination the definition names.
+//
+//     ReportEngine engine;
+//     engine.setReportFileName("indipsheet.rpt");
+//     engine.load();     // definition and data; throws ReportError
+//     engine.produce();  // preview, printer or PDF; throws ReportError
+
+#include "definition.h"
+#include "store.h"
+
+#include <QDate>
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace dipsheet::report {
+
+// Everything one printout needs.
+struct Report {
+    QString definitionName;  // the definition file as it was named, for messages
+    Definition definition;
+    store::JobRecord job;                  // client name and chart heading
+    std::vector<store::CapacityRow> rows;  // in table order, Depth of 0 or less included
+    QDate date;                            // the date printed in the heading
+};
+
+// The date a report is dated with, today's unless a test has fixed it. Passing an empty
+// function restores today's date.
+void setDateSource(std::function<QDate()> source);
+QDate reportDate();
+
+// Reads the definition `definitionFile` and the chart from QRTMembers.mdb, both in the
+// working directory, and dates the report. Throws ReportError (a database failure becomes
+// kDatabaseUnreadable, its description keeping the engine's number and message).
+Report loadReport(const QString& definitionFile);
+
+class ReportEngine {
+public:
+    // Where preview and printer output go; the defaults are showPreview and
+    // printOnDefaultPrinter. A test replaces them so that nothing waits for a person or
+    // wastes paper. Passing an empty function restores the default.
+    using OutputHandler = std::function<void(const Report&)>;
+    static void setPreviewHandler(OutputHandler handler);
+    static void setPrinterHandler(OutputHandler handler);
+
+    // The definition's file name, bare: it is looked for in the working directory.
+    void setReportFileName(const QString& bareName);
+    const QString& reportFileName() const { return m_fileName; }
+
+    // Reads the definition and the chart. On failure nothing stays loaded.
+    void load();
+    // Renders the loaded chart to the definition's destination. Throws std::logic_error when
+    // nothing is loaded, ReportError when the output fails.
+    void produce();
+
+    bool isLoaded() const { return m_report.has_value(); }
+    const Report& report() const;  // the loaded report; std::logic_error when none
+
+private:
+    QString m_fileName;
+    std::optional<Report> m_report;
+};
+
+// Qt's print preview dialog on the default printer (or a PDF printer when there is none),
+// modal; from it the user prints or saves a PDF. Needs a QApplication.
+void showPreview(const Report& report);
+// Prints on the system's default printer; ReportError kNoPrinter when there is none.
+void printOnDefaultPrinter(const Report& report);
+
+}  // namespace dipsheet::report

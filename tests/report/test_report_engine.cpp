@@ -1,0 +1,514 @@
+#include "render.h"
+#include "report.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPdfWriter>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+using namespace dipsheet::report;
+
+namespace {
+
+using Rows = std::vector<std::pair<float, float>>;
+
+struct Job {
+    std::string member = "Acme Tank Works";
+    std::string customer = "Riverside Fuel\nDock Road";
+    std::string tankDesc = "Horizontal cylinder\r\n48 in x 96 in";
+    std::string serialNo = "SN-0117";
+};
+
+// The definition every test starts from: inch columns, fractions, a PDF in the working folder.
+const std::string kBase =
+    "; test layout\n"
+    "[Report]\n"
+    "Title=Test Chart\n"
+    "DateFormat=d MMMM yyyy\n"
+    "Units=inches and US gallons\n"
+    "[Columns]\n"
+    "DepthUnit=in\n"
+    "CapacityUnit=US gal\n"
+    "DepthFormat=fraction\n"
+    "Pairs=3\n"
+    "[Page]\n"
+    "Paper=A4\n"
+    "[Font]\n"
+    "Family=DejaVu Sans\n"
+    "[Output]\n"
+    "Destination=pdf   ; no dialog\n"
+    "File=chart.pdf\n";
+
+std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0) {
+        ADD_FAILURE() << program.toStdString()
+                      << " failed: " << process.readAllStandardError().toStdString();
+    }
+    return process.readAllStandardOutput().toStdString();
+}
+
+// The text of a PDF as pdftotext lays it out; one page, or all when `page` is 0.
+std::string pdfText(const QString& path, int page = 0) {
+    QStringList arguments{QStringLiteral("-layout")};
+    if (page > 0) {
+        arguments << QStringLiteral("-f") << QString::number(page) << QStringLiteral("-l")
+                  << QString::number(page);
+    }
+    arguments << path << QStringLiteral("-");
+    return run(QStringLiteral("pdftotext"), arguments);
+}
+
+int pdfPages(const QString& path) {
+    const std::string info = run(QStringLiteral("pdfinfo"), {path});
+    std::smatch match;
+    if (!std::regex_search(info, match, std::regex(R"(Pages:\s+(\d+))"))) {
+        ADD_FAILURE() << "no page count in " << info;
+        return -1;
+    }
+    return std::stoi(match[1]);
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// A printed row: its depth and volume texts next to each other, as whole cells.
+std::regex rowPattern(const QString& depth, const QString& volume) {
+    const auto quote = [](const QString& s) {
+        return std::regex_replace(s.toStdString(), std::regex(R"([.+\-/()])"), R"(\$&)");
+    };
+    return std::regex("(^|\\s)" + quote(depth) + "\\s+" + quote(volume) + "(\\s|$)");
+}
+
+bool hasRow(const std::string& text, const char* depth, const char* volume) {
+    return std::regex_search(text, rowPattern(QString::fromUtf8(depth), QString::fromUtf8(volume)));
+}
+
+// The texts of a line that stand apart by two blanks or more (a cell may hold one blank).
+std::vector<std::string> cellsOf(const std::string& line) {
+    std::vector<std::string> cells;
+    std::size_t at = line.find_first_not_of(' ');
+    while (at != std::string::npos) {
+        std::size_t end = line.find("  ", at);
+        cells.push_back(line.substr(at, end == std::string::npos ? std::string::npos : end - at));
+        at = end == std::string::npos ? end : line.find_first_not_of(' ', end);
+    }
+    return cells;
+}
+
+// The number of the first line matching `pattern`, or -1.
+int lineOf(const std::vector<std::string>& lines, const std::regex& pattern) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (std::regex_search(lines[i], pattern)) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+// Depths in eighths of an inch, each with a volume of its own.
+Rows eighths(int count) {
+    Rows rows;
+    for (int i = 1; i <= count; ++i) {
+        rows.emplace_back(static_cast<float>(i) / 8.0f, static_cast<float>(i) * 1.25f + 0.5f);
+    }
+    return rows;
+}
+
+class ReportEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        m_previous = QDir::currentPath();
+        ASSERT_TRUE(QDir::setCurrent(m_dir.path()));
+        setDateSource([] { return QDate(2024, 3, 5); });
+    }
+
+    void TearDown() override {
+        QDir::setCurrent(m_previous);
+        setDateSource({});
+        ReportEngine::setPreviewHandler({});
+        ReportEngine::setPrinterHandler({});
+    }
+
+    // QRTMembers.mdb in the working folder, made from the shipped schema, holding the job
+    // record and the rows in this order.
+    static void makeDatabase(const Rows& rows, const Job& job = {}) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open_v2("QRTMembers.mdb", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                                  nullptr),
+                  SQLITE_OK);
+        const auto exec = [db](const std::string& sql) {
+            char* error = nullptr;
+            EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
+                << (error != nullptr ? error : "");
+            sqlite3_free(error);
+        };
+        exec(readText(DIPSHEET_SCHEMA));
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(db,
+                           "UPDATE mrQRT SET mrQRTMember=?1, mrCustomer=?2, mrTankDesc=?3, "
+                           "mrSerialNo=?4",
+                           -1, &statement, nullptr);
+        const std::string fields[] = {job.member, job.customer, job.tankDesc, job.serialNo};
+        for (int i = 0; i < 4; ++i) {
+            sqlite3_bind_text(statement, i + 1, fields[i].c_str(), -1, SQLITE_TRANSIENT);
+        }
+        EXPECT_EQ(sqlite3_step(statement), SQLITE_DONE);
+        sqlite3_finalize(statement);
+        exec("BEGIN");
+        sqlite3_prepare_v2(db, "INSERT INTO Capacity(Depth, Capacity) VALUES(?1, ?2)", -1,
+                           &statement, nullptr);
+        for (const auto& [depth, volume] : rows) {
+            sqlite3_bind_double(statement, 1, static_cast<double>(depth));
+            sqlite3_bind_double(statement, 2, static_cast<double>(volume));
+            EXPECT_EQ(sqlite3_step(statement), SQLITE_DONE);
+            sqlite3_reset(statement);
+        }
+        sqlite3_finalize(statement);
+        exec("COMMIT");
+        sqlite3_close_v2(db);
+    }
+
+    static void writeFile(const std::string& name, const std::string& content) {
+        std::ofstream(name, std::ios::binary) << content;
+    }
+
+    // Loads and produces the definition `name`; returns the engine for its report.
+    static ReportEngine produce(const std::string& name) {
+        ReportEngine engine;
+        engine.setReportFileName(QString::fromStdString(name));
+        engine.load();
+        engine.produce();
+        return engine;
+    }
+
+    // Expects the engine to fail on `name`, in load or produce, with `number`; returns what().
+    static std::string failure(const std::string& name, int number) {
+        try {
+            produce(name);
+        } catch (const ReportError& error) {
+            EXPECT_EQ(error.number(), number) << error.what();
+            return error.what();
+        }
+        ADD_FAILURE() << name << " did not fail";
+        return {};
+    }
+
+    // Pagination of a loaded report on the PDF writer that writePdf uses.
+    static Pagination pagination(const Report& report) {
+        QPdfWriter writer(QStringLiteral("unused.pdf"));
+        applyPageLayout(report.definition, writer);
+        return paginate(report, writer);
+    }
+
+    QTemporaryDir m_dir;
+    QString m_previous;
+};
+
+TEST_F(ReportEngineTest, PrintsTheHeadingAndTheRows) {
+    makeDatabase({{0.0f, 0.0f}, {0.125f, 0.16951725f}, {10.125f, 42.5f}, {47.984375f, 751.0625f}});
+    writeFile("test.rpt", kBase);
+    produce("test.rpt");
+
+    ASSERT_TRUE(QFile::exists(QStringLiteral("chart.pdf")));
+    EXPECT_EQ(pdfPages(QStringLiteral("chart.pdf")), 1);
+    const std::string text = pdfText(QStringLiteral("chart.pdf"));
+    for (const char* expected :
+         {"Test Chart", "Acme Tank Works", "Customer:", "Description:", "Serial number:", "SN-0117",
+          "5 March 2024", "inches and US gallons", "Page 1 of 1"}) {
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+    }
+    // Line breaks in the customer and the description are kept (CR LF as well as LF).
+    const auto lines = linesOf(text);
+    const int riverside = lineOf(lines, std::regex("Riverside Fuel"));
+    const int dock = lineOf(lines, std::regex("Dock Road"));
+    ASSERT_GE(riverside, 0);
+    EXPECT_EQ(dock, riverside + 1) << text;
+    const int cylinder = lineOf(lines, std::regex("Horizontal cylinder"));
+    ASSERT_GE(cylinder, 0);
+    EXPECT_EQ(lineOf(lines, std::regex("48 in x 96 in")), cylinder + 1) << text;
+    EXPECT_EQ(text.find("\r"), std::string::npos);
+
+    EXPECT_TRUE(hasRow(text, "0", "0")) << text;
+    EXPECT_TRUE(hasRow(text, "1/8", "0.16951725")) << text;
+    EXPECT_TRUE(hasRow(text, "10 1/8", "42.5")) << text;
+    EXPECT_TRUE(hasRow(text, "47 63/64", "751.0625")) << text;
+}
+
+TEST_F(ReportEngineTest, LongDescriptionKeepsTheSerialNumberAndTheRows) {
+    Job job;
+    job.tankDesc.clear();
+    for (int line = 1; line <= 40; ++line) {
+        job.tankDesc += "Description line " + std::to_string(line) + "\n";
+    }
+    makeDatabase(eighths(400), job);
+    writeFile("test.rpt", kBase);
+    const ReportEngine engine = produce("test.rpt");
+
+    const std::string first = pdfText(QStringLiteral("chart.pdf"), 1);
+    EXPECT_NE(first.find("Description line 1\n"), std::string::npos) << first;
+    EXPECT_EQ(first.find("Description line 40"), std::string::npos) << first;
+    EXPECT_NE(first.find("SN-0117"), std::string::npos) << first;
+    EXPECT_GE(pagination(engine.report()).rowsPerColumnFirst, 10);
+    EXPECT_TRUE(hasRow(first, "1/8", "1.75")) << first;
+}
+
+TEST_F(ReportEngineTest, RowsAtOrBelowZeroDepthPrintInTableOrder) {
+    makeDatabase({{0.0f, 0.0f}, {-1.5f, 7.25f}, {0.5f, 2.75f}, {0.1f, 3.5f}});
+    writeFile("test.rpt", kBase);
+    produce("test.rpt");
+
+    const auto lines = linesOf(pdfText(QStringLiteral("chart.pdf")));
+    const int zero = lineOf(lines, rowPattern(QStringLiteral("0"), QStringLiteral("0")));
+    const int negative =
+        lineOf(lines, rowPattern(QStringLiteral("-1 1/2"), QStringLiteral("7.25")));
+    const int half = lineOf(lines, rowPattern(QStringLiteral("1/2"), QStringLiteral("2.75")));
+    const int tenth = lineOf(lines, rowPattern(QStringLiteral("0.1"), QStringLiteral("3.5")));
+    ASSERT_GE(zero, 0);
+    EXPECT_EQ(negative, zero + 1);
+    EXPECT_EQ(half, zero + 2);
+    EXPECT_EQ(tenth, zero + 3);  // not a 1/64 step: decimal
+}
+
+TEST_F(ReportEngineTest, LongChartRunsDownEachColumnThenAcrossOnNumberedPages) {
+    const Rows rows = eighths(1500);
+    makeDatabase(rows);
+    writeFile("test.rpt", kBase);
+    const ReportEngine engine = produce("test.rpt");
+    const Pagination layout = pagination(engine.report());
+    const QString pdf = QStringLiteral("chart.pdf");
+
+    ASSERT_GE(layout.pages, 3);
+    EXPECT_EQ(pdfPages(pdf), layout.pages);
+    EXPECT_EQ(layout.rowsOnFirstPage, 3 * layout.rowsPerColumnFirst);
+    EXPECT_LT(layout.rowsOnFirstPage, layout.rowsPerPage);  // the curve takes its share
+
+    const auto text = [&](int page) { return pdfText(pdf, page); };
+    const auto cell = [&](std::size_t i) {
+        return rowPattern(depthText(rows[i].first, DepthFormat::Fraction),
+                          volumeText(rows[i].second, kShortestVolume));
+    };
+    // Every row exactly once, on the page its position gives it.
+    std::vector<std::string> pages;
+    for (int page = 1; page <= layout.pages; ++page) {
+        pages.push_back(text(page));
+        EXPECT_NE(pages.back().find("Page " + std::to_string(page) + " of " +
+                                    std::to_string(layout.pages)),
+                  std::string::npos);
+    }
+    // (depth, volume) cells side by side on each page → the pages they stand on.
+    std::map<std::pair<std::string, std::string>, std::vector<int>> printed;
+    for (std::size_t p = 0; p < pages.size(); ++p) {
+        for (const std::string& line : linesOf(pages[p])) {
+            const auto cells = cellsOf(line);
+            for (std::size_t c = 0; c + 1 < cells.size(); c += 2) {
+                printed[{cells[c], cells[c + 1]}].push_back(static_cast<int>(p));
+            }
+        }
+    }
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const int index = static_cast<int>(i);
+        const int page = index < layout.rowsOnFirstPage
+                             ? 0
+                             : 1 + (index - layout.rowsOnFirstPage) / layout.rowsPerPage;
+        const std::pair<std::string, std::string> row{
+            depthText(rows[i].first, DepthFormat::Fraction).toStdString(),
+            volumeText(rows[i].second, kShortestVolume).toStdString()};
+        EXPECT_EQ(printed[row], std::vector<int>{page}) << "row " << i;
+    }
+    // Down then across: rows 0, R and 2R share the first line of the first page, in that order.
+    const std::size_t r = static_cast<std::size_t>(layout.rowsPerColumnFirst);
+    const auto firstPage = linesOf(pages[0]);
+    const int line = lineOf(firstPage, cell(0));
+    ASSERT_GE(line, 0);
+    EXPECT_EQ(lineOf(firstPage, cell(r)), line);
+    EXPECT_EQ(lineOf(firstPage, cell(2 * r)), line);
+    EXPECT_EQ(lineOf(firstPage, cell(r - 1)), line + layout.rowsPerColumnFirst - 1);
+    std::smatch a, b;
+    const std::string& first = firstPage[static_cast<std::size_t>(line)];
+    ASSERT_TRUE(std::regex_search(first, a, cell(r)));
+    ASSERT_TRUE(std::regex_search(first, b, cell(2 * r)));
+    EXPECT_LT(a.position(), b.position());
+    // The last row closes the last page.
+    EXPECT_TRUE(std::regex_search(pages.back(), cell(rows.size() - 1)));
+}
+
+TEST_F(ReportEngineTest, CurveOnTheFirstPageOnlyAndOnlyWhenAsked) {
+    makeDatabase(eighths(600));
+    writeFile("curve.rpt", kBase);
+    writeFile("plain.rpt", kBase + "[Curve]\nDraw=no\n");
+
+    const ReportEngine withCurve = produce("curve.rpt");
+    // The curve's depth axis is the one place "Depth (in)" stands on one line.
+    EXPECT_NE(pdfText(QStringLiteral("chart.pdf"), 1).find("Depth (in)"), std::string::npos);
+    EXPECT_EQ(pdfText(QStringLiteral("chart.pdf"), 2).find("Depth (in)"), std::string::npos);
+
+    const ReportEngine plain = produce("plain.rpt");
+    EXPECT_EQ(pdfText(QStringLiteral("chart.pdf"), 1).find("Depth (in)"), std::string::npos);
+    EXPECT_EQ(pagination(plain.report()).rowsOnFirstPage, pagination(plain.report()).rowsPerPage);
+    EXPECT_GT(pagination(plain.report()).rowsOnFirstPage,
+              pagination(withCurve.report()).rowsOnFirstPage);
+}
+
+TEST_F(ReportEngineTest, DecimalDepthsAndFixedVolumeDecimals) {
+    makeDatabase({{10.125f, 42.5f}, {0.3f, 1.23456f}, {2.0f, 1.005f}});
+    std::string text = kBase;
+    text.replace(text.find("DepthFormat=fraction"), 20, "DepthFormat=decimal");
+    writeFile("test.rpt", text + "[Columns]\nVolumeDecimals=2\n");
+    produce("test.rpt");
+    text = pdfText(QStringLiteral("chart.pdf"));
+    EXPECT_TRUE(hasRow(text, "10.125", "42.50")) << text;
+    EXPECT_TRUE(hasRow(text, "0.3", "1.23")) << text;
+    EXPECT_TRUE(hasRow(text, "2", "1.00")) << text;
+    EXPECT_EQ(text.find("1/8"), std::string::npos);
+}
+
+TEST_F(ReportEngineTest, ShippedLayoutsPrintTheirUnits) {
+    makeDatabase({{0.0f, 0.0f}, {10.125f, 42.5f}, {20.0f, 99.75f}});
+    const auto toPdf = [](std::string text) {
+        const std::string from = "Destination=preview";
+        const auto at = text.find(from);
+        EXPECT_NE(at, std::string::npos);
+        return text.replace(at, from.size(), "Destination=pdf");
+    };
+    writeFile("indipsheet.rpt", toPdf(readText(DIPSHEET_DATA "/indipsheet.rpt")));
+    writeFile("mmdipsheet.rpt", toPdf(readText(DIPSHEET_DATA "/mmdipsheet.rpt")));
+
+    produce("indipsheet.rpt");
+    std::string text = pdfText(QStringLiteral("chart.pdf"));
+    EXPECT_NE(text.find("(US gal)"), std::string::npos) << text;
+    EXPECT_NE(text.find("Depth (in)"), std::string::npos) << text;
+    EXPECT_NE(text.find("March 5, 2024"), std::string::npos) << text;
+    EXPECT_TRUE(hasRow(text, "10 1/8", "42.5")) << text;
+
+    produce("mmdipsheet.rpt");
+    text = pdfText(QStringLiteral("chart.pdf"));
+    EXPECT_NE(text.find("(L)"), std::string::npos) << text;
+    EXPECT_NE(text.find("Depth (mm)"), std::string::npos) << text;
+    EXPECT_EQ(text.find("US gal"), std::string::npos) << text;
+    EXPECT_TRUE(hasRow(text, "10.125", "42.5")) << text;
+}
+
+TEST_F(ReportEngineTest, PreviewAndPrinterGoThroughTheirHandlers) {
+    makeDatabase(eighths(10));
+    int previews = 0;
+    int prints = 0;
+    ReportEngine::setPreviewHandler([&](const Report& report) {
+        ++previews;
+        EXPECT_EQ(report.rows.size(), 10u);
+        EXPECT_EQ(report.job.serialNo, "SN-0117");
+        EXPECT_EQ(report.date, QDate(2024, 3, 5));
+    });
+    ReportEngine::setPrinterHandler([&](const Report&) { ++prints; });
+
+    writeFile("preview.rpt", "[Output]\nDestination=preview\n");
+    writeFile("printer.rpt", "[Output]\nDestination=printer\n");
+    produce("preview.rpt");
+    EXPECT_EQ(previews, 1);
+    EXPECT_EQ(prints, 0);
+    produce("printer.rpt");
+    EXPECT_EQ(prints, 1);
+    EXPECT_FALSE(QFile::exists(QStringLiteral("chart.pdf")));
+}
+
+TEST_F(ReportEngineTest, MissingDefinitionFailsAndLeavesNothingLoaded) {
+    makeDatabase(eighths(3));
+    writeFile("test.rpt", kBase);
+    ReportEngine engine;
+    engine.setReportFileName(QStringLiteral("test.rpt"));
+    engine.load();
+    ASSERT_TRUE(engine.isLoaded());
+
+    engine.setReportFileName(QStringLiteral("nothere.rpt"));
+    try {
+        engine.load();
+        FAIL() << "loaded a missing definition";
+    } catch (const ReportError& error) {
+        EXPECT_EQ(error.number(), kDefinitionUnreadable);
+        EXPECT_NE(std::string(error.what()).find("nothere.rpt"), std::string::npos);
+    }
+    EXPECT_FALSE(engine.isLoaded());
+    EXPECT_THROW(engine.produce(), std::logic_error);
+    EXPECT_FALSE(QFile::exists(QStringLiteral("chart.pdf")));
+}
+
+TEST_F(ReportEngineTest, BadValueAndBrokenLineNameFileAndLine) {
+    makeDatabase(eighths(3));
+    writeFile("fax.rpt",
+              "[Report]\nTitle=x\n\n[Output]\nDestination=fax   ; preview | printer | pdf\n");
+    std::string what = failure("fax.rpt", kBadValue);
+    EXPECT_NE(what.find("fax.rpt, line 5: "), std::string::npos) << what;
+    EXPECT_NE(what.find("\"fax\""), std::string::npos) << what;
+
+    writeFile("broken.rpt", "[Report]\nTitle=x\nPaper A4\n");
+    what = failure("broken.rpt", kMalformedLine);
+    EXPECT_NE(what.find("broken.rpt, line 3: "), std::string::npos) << what;
+
+    writeFile("unknown.rpt", "[Report]\nTitel=x\n");
+    what = failure("unknown.rpt", kUnknownName);
+    EXPECT_NE(what.find("unknown.rpt, line 2: "), std::string::npos) << what;
+    EXPECT_FALSE(QFile::exists(QStringLiteral("chart.pdf")));
+}
+
+TEST_F(ReportEngineTest, DatabaseFaultsAreReportErrors) {
+    writeFile("test.rpt", kBase);
+    std::string what = failure("test.rpt", kDatabaseUnreadable);
+    EXPECT_NE(what.find("QRTMembers.mdb"), std::string::npos) << what;
+    EXPECT_FALSE(QFile::exists(QStringLiteral("QRTMembers.mdb")));  // never created
+
+    makeDatabase(eighths(3));
+    sqlite3* db = nullptr;
+    sqlite3_open("QRTMembers.mdb", &db);
+    sqlite3_exec(db, "DELETE FROM mrQRT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    failure("test.rpt", kDatabaseUnreadable);
+}
+
+TEST_F(ReportEngineTest, UnwritablePdfIsNamed) {
+    makeDatabase(eighths(3));
+    std::string text = kBase;
+    text.replace(text.find("File=chart.pdf"), 14, "File=no such folder/chart.pdf");
+    writeFile("nowhere.rpt", text);
+    const std::string what = failure("nowhere.rpt", kOutputUnwritable);
+    EXPECT_NE(what.find("no such folder/chart.pdf"), std::string::npos) << what;
+}
+
+TEST_F(ReportEngineTest, PageWithoutRoomFailsBeforeTouchingTheFile) {
+    makeDatabase(eighths(3));
+    writeFile("chart.pdf", "the previous chart");
+    writeFile("cramped.rpt",
+              kBase +
+                  "[Page]\nOrientation=landscape\nMarginTop=60mm\nMarginBottom=60mm\n"
+                  "[Curve]\nHeight=40mm\n[Font]\nSize=20\n");
+    const std::string what = failure("cramped.rpt", kPageTooSmall);
+    EXPECT_NE(what.find("cramped.rpt"), std::string::npos) << what;
+    EXPECT_EQ(readText("chart.pdf"), "the previous chart");
+}
+
+}  // namespace
