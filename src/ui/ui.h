@@ -24,7 +24,9 @@ class QAbstractButton;
 namespace dipsheet::ui {
 
 // ---- Twips: 1/1440 inch, 15 to a device-independent pixel at 96 dpi (Qt scales on dense screens).
-constexpr int twips(int t) { return (t + 7) / 15; }
+constexpr int twips(int t) {
+    return (t + 7) / 15;
+}
 QRect twipsRect(int left, int top, int width, int height);
 // Moves and sizes a widget to a box given in twips, relative to its parent.
 void placeTwips(QWidget* widget, int left, int top, int width, int height);
@@ -57,14 +59,21 @@ QFont clientFont();
 // deferred past the mouse press that would clear it). `onGotFocus` and `onLostFocus` run after.
 void selectAllOnEntry(QWidget* field);
 // Installs focus handlers on a QLineEdit / QTextEdit / QPlainTextEdit / button.
-// Both run after the widget itself has handled the focus change, so a handler may move the focus
-// again. Focus that comes or goes with its whole window (activation, another window or a
-// message box in front) and popup menus do not count as entering or leaving.
+// A got-focus handler runs as soon as the widget has handled its focus-in; a lost-focus handler
+// runs once the focus change is complete (from the event loop, right after the event that moved
+// the focus), so it may move the focus again or show a message box. Focus that comes or goes
+// with its whole window (activation, another window or a message box in front) and popup menus
+// do not count as entering or leaving. Only the user leaves a field (mouse, Tab, Backtab,
+// shortcut): when the program moves the focus (Qt::OtherFocusReason, as giveFocus and
+// focusPanel do), the field it takes the focus from runs no lost-focus handler.
 void onGotFocus(QWidget* widget, std::function<void()> handler);
 void onLostFocus(QWidget* widget, std::function<void()> handler);
 // Gives the keyboard focus to a widget, bringing its window to the front; a field that selects
 // on entry has its whole text selected even when it already held the focus.
 void giveFocus(QWidget* widget);
+// Gives the keyboard focus to a panel: to the first control in its tab order that takes focus
+// by Tab (of a group of option buttons, the selected one).
+void focusPanel(QWidget* panel);
 
 // ---- Message box: modal, the text, OK only, no icon, title "Dipsheet". Returns when closed.
 void messageBox(const QString& text);
@@ -133,7 +142,8 @@ template <typename T>
 class FormSlot {
 public:
     T* get() {
-        if (!loaded()) m_form = new T();
+        if (!loaded())
+            m_form = new T();
         return m_form.data();
     }
     T* existing() const { return loaded() ? m_form.data() : nullptr; }
@@ -143,7 +153,8 @@ public:
     // signal).
     void unload() {
         T* f = existing();
-        if (!f) return;
+        if (!f)
+            return;
         m_form.clear();
         markUnloaded(f);
         struct Destroy {

@@ -1,0 +1,149 @@
+// Calculate to chart window shown, for the largest chart (32,766 rows), under the offscreen
+// platform: the chart computed, its rows written in one transaction, the chart window loaded
+// (heading and every row read back) and painted once.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QWindow>
+
+#include <sqlite3.h>
+
+#include <memory>
+
+#include "chart.h"
+#include "frmchart.h"
+#include "frmcustomer.h"
+#include "mdiform1.h"
+#include "program.h"
+#include "ui.h"
+
+namespace {
+
+using dipsheet::app::FrmCapacity;
+using dipsheet::app::MdiForm1;
+
+// A horizontal cylinder charted in 1-inch steps, 32,766 inches across: the row-count limit.
+const char* const kDiameter = "32766";
+const char* const kLength = "120";
+const char* const kIncrement = "1";
+
+bool makeDatabase() {
+    QFile schema(QStringLiteral(DIPSHEET_SCHEMA));
+    if (!schema.open(QIODevice::ReadOnly))
+        return false;
+    sqlite3* db = nullptr;
+    int rc =
+        sqlite3_open_v2("QRTMembers.mdb", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, schema.readAll().constData(), nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return rc == SQLITE_OK;
+}
+
+// The main window with the tank typed in, in a scratch folder with a fresh database.
+struct Fixture {
+    QTemporaryDir dir;
+    std::unique_ptr<MdiForm1> main;
+    std::string error;
+
+    Fixture() {
+        QDir::setCurrent(dir.path());
+        if (!makeDatabase()) {
+            error = "cannot make the scratch database";
+            return;
+        }
+        main = std::make_unique<MdiForm1>();
+        main->display();
+        auto* chart = main->frmChart;
+        if (chart->chkStriker->isChecked())
+            chart->chkStriker->click();
+        chart->txtIncrement->setText(QString::fromLatin1(kIncrement));
+        chart->frmCylindrical()->txtDiameter->setText(QString::fromLatin1(kDiameter));
+        chart->frmCylindrical()->txtLength->setText(QString::fromLatin1(kLength));
+        if (!chart->cmdCalculate->isEnabled())
+            error = "Calculate is not enabled";
+    }
+
+    // Presses Calculate and returns once the chart window is on screen and painted.
+    FrmCapacity* calculate() {
+        main->frmChart->cmdCalculate->click();
+        FrmCapacity* window = main->chartWindow();
+        if (!window)
+            return nullptr;
+        while (!window->windowHandle() || !window->windowHandle()->isExposed())
+            QCoreApplication::processEvents();
+        window->repaint();
+        return window;
+    }
+};
+
+// The chart is the largest one, and the window showed every row of it.
+void checkRows(benchmark::State& state, FrmCapacity* window, Fixture& f) {
+    if (dipsheet::chart::rowCount(f.main->frmChart->chartRows()) != dipsheet::chart::kMaxRows)
+        state.SkipWithError("the tank does not give the largest chart");
+    if (window)
+        state.counters["rows"] = window->dbgCapacity->model()->rowCount();
+}
+
+// A fresh chart window each time (Exit between two charts).
+void BM_CalculateToChartWindow(benchmark::State& state) {
+    Fixture f;
+    if (!f.error.empty()) {
+        state.SkipWithError(f.error.c_str());
+        return;
+    }
+    int shown = 0;
+    for (auto _ : state) {
+        FrmCapacity* window = f.calculate();
+        benchmark::DoNotOptimize(window);
+        state.PauseTiming();
+        if (!window) {
+            state.SkipWithError("no chart window");
+            break;
+        }
+        shown = window->dbgCapacity->model()->rowCount();
+        window->close();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    checkRows(state, nullptr, f);
+    state.counters["rows"] = shown;
+}
+BENCHMARK(BM_CalculateToChartWindow)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// A second chart while the window is open: the open window is refreshed and raised.
+void BM_CalculateRefreshesOpenWindow(benchmark::State& state) {
+    Fixture f;
+    if (!f.error.empty() || !f.calculate()) {
+        state.SkipWithError("no chart window");
+        return;
+    }
+    FrmCapacity* window = nullptr;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(window = f.calculate());
+    checkRows(state, window, f);
+}
+BENCHMARK(BM_CalculateRefreshesOpenWindow)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    dipsheet::ui::Application app(argc, argv);
+    dipsheet::app::registerErrorTranslators();
+    // A failure is a result here, not a reason to stop: report it and go on.
+    dipsheet::ui::setEndProgramHandler([](int) {});
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+// The orientation panel: a horizontal tank with flat heads or a vertical tank with a flat
+// bottom. The choice shows or hides the chart panel's Configuration frame (visible means
+// horizontal) and brings the dimension panel of the tank into view.
+
+#include <QWidget>
+
+class QGroupBox;
+class QLabel;
+class QRadioButton;
+
+namespace dipsheet::setup {
+class FrmChart;
+}
+
+namespace dipsheet::app {
+
+class Form1 : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit Form1(QWidget* parentArea);
+
+    // The chart options panel the choice steers (created after this panel).
+    void setChartPanel(setup::FrmChart* chart) { m_chart = chart; }
+
+    // Applies the orientation now selected; `index` is the clicked option, not used.
+    void optHV_Click(int index);
+
+    QLabel* Label1;
+    QGroupBox* fraHV;
+    QRadioButton* optHV[2];
+
+private:
+    setup::FrmChart* m_chart = nullptr;
+};
+
+}  // namespace dipsheet::app

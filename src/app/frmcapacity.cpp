@@ -1,0 +1,169 @@
+#include "frmcapacity.h"
+
+#include <QAbstractTableModel>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+
+#include <utility>
+#include <vector>
+
+#include "numbers.h"
+#include "ui.h"
+
+namespace dipsheet::app {
+
+// The rows of table Capacity as read, shown read-only: one column per field, each value as
+// the shortest text that reads back to the same single.
+class CapacityModel : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setRows(std::vector<store::CapacityRow> rows) {
+        beginResetModel();
+        m_rows = std::move(rows);
+        endResetModel();
+    }
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : 2;
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role != Qt::DisplayRole || !index.isValid())
+            return {};
+        const store::CapacityRow& row = m_rows[static_cast<std::size_t>(index.row())];
+        return QString::fromStdString(
+            chart::singleText(index.column() == 0 ? row.depth : row.capacity));
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (role == Qt::DisplayRole && orientation == Qt::Horizontal)
+            return section == 0 ? QStringLiteral("Depth") : QStringLiteral("Capacity");
+        if (role == Qt::DisplayRole)
+            return QString();  // record selectors carry no number
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+    }
+
+private:
+    std::vector<store::CapacityRow> m_rows;
+};
+
+namespace {
+
+QLabel* captionLabel(QWidget* window, const QString& name, const QString& caption, int top) {
+    auto* label = new QLabel(caption, window);
+    label->setObjectName(name);
+    ui::placeTwips(label, 120, top, 1095, 255);
+    ui::setBackground(label, ui::colour::blue);
+    ui::setTextColour(label, ui::colour::white);
+    return label;
+}
+
+QLabel* headingLabel(QWidget* window, const QString& name, int top, int width, int height,
+                     bool twoLines) {
+    auto* label = new QLabel(window);
+    label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setWordWrap(twoLines);
+    ui::placeTwips(label, 1320, top, width, height);
+    ui::setBackground(label, ui::colour::white);
+    return label;
+}
+
+QPushButton* button(QWidget* window, const QString& name, const QString& caption, int top,
+                    const QColor& face) {
+    auto* b = new QPushButton(caption, window);
+    b->setObjectName(name);
+    ui::placeTwips(b, 4080, top, 1215, 495);
+    ui::setBackground(b, face);
+    return b;
+}
+
+}  // namespace
+
+FrmCapacity::FrmCapacity() {
+    setObjectName(QStringLiteral("frmCapacity"));
+    setWindowTitle(QStringLiteral("Calculated Capacity"));
+    setFont(ui::defaultFont());
+    ui::setBackground(this, ui::colour::cyan);
+    resize(ui::twipsRect(0, 0, 5370, 5595).size());
+
+    Label1 = captionLabel(this, QStringLiteral("Label1"), QStringLiteral("Customer:"), 240);
+    lblCustomer = headingLabel(this, QStringLiteral("lblCustomer"), 240, 3855, 495, true);
+    Label2 = captionLabel(this, QStringLiteral("Label2"), QStringLiteral("Description:"), 840);
+    lblTankDesc = headingLabel(this, QStringLiteral("lblTankDesc"), 840, 3855, 495, true);
+    Label3 = captionLabel(this, QStringLiteral("Label3"), QStringLiteral("Serial Number:"), 1440);
+    lblSerialNo = headingLabel(this, QStringLiteral("lblSerialNo"), 1440, 3015, 255, false);
+
+    m_rows = new CapacityModel(this);
+    dbgCapacity = new QTableView(this);
+    dbgCapacity->setObjectName(QStringLiteral("dbgCapacity"));
+    dbgCapacity->setModel(m_rows);
+    dbgCapacity->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    dbgCapacity->setTabKeyNavigation(false);  // Tab leaves the grid; arrows move in it
+    dbgCapacity->setSelectionMode(QAbstractItemView::SingleSelection);
+    dbgCapacity->setFrameShape(QFrame::Box);
+    dbgCapacity->setFrameShadow(QFrame::Sunken);
+    dbgCapacity->setCornerButtonEnabled(false);
+    dbgCapacity->verticalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    dbgCapacity->verticalHeader()->setDefaultSectionSize(ui::twips(240));
+    dbgCapacity->verticalHeader()->setFixedWidth(ui::twips(180));
+    ui::placeTwips(dbgCapacity, 240, 1800, 3495, 3735);
+    ui::setBackground(dbgCapacity, ui::colour::blue);
+    ui::setTextColour(dbgCapacity, ui::colour::white);
+    // Headings keep the system's button colours: white on their grey face would not show.
+    for (QHeaderView* header : {dbgCapacity->horizontalHeader(), dbgCapacity->verticalHeader()}) {
+        header->setFont(ui::defaultFont());
+        ui::setTextColour(header, QApplication::palette().color(QPalette::ButtonText));
+    }
+
+    cmdPrint =
+        button(this, QStringLiteral("cmdPrint"), QStringLiteral("Print"), 2040, ui::colour::yellow);
+    cmdExit =
+        button(this, QStringLiteral("cmdExit"), QStringLiteral("Exit"), 2760, ui::colour::green);
+    QWidget::setTabOrder(dbgCapacity, cmdPrint);
+    QWidget::setTabOrder(cmdPrint, cmdExit);
+    connect(cmdPrint, &QPushButton::clicked, this, ui::guard([this] { cmdPrint_Click(); }));
+    connect(cmdExit, &QPushButton::clicked, this, ui::guard([this] { cmdExit_Click(); }));
+
+    refresh();
+    dbgCapacity->setFocus();
+}
+
+void FrmCapacity::refresh() {
+    store::Database db;
+    const store::JobRecord record = db.readJobRecord();
+    lblCustomer->setText(QString::fromStdString(record.customer));
+    lblTankDesc->setText(QString::fromStdString(record.tankDesc));
+    lblSerialNo->setText(QString::fromStdString(record.serialNo));
+    m_rows->setRows(db.readCapacity());
+}
+
+void FrmCapacity::Form_Unload() {
+    store::Database().deleteChartRows();
+}
+
+void FrmCapacity::cmdPrint_Click() {
+    // Printing the chart through its report definition comes with the report engine.
+}
+
+void FrmCapacity::cmdExit_Click() {
+    close();  // the close event unloads the window
+    emit exited();
+}
+
+void FrmCapacity::closeEvent(QCloseEvent* event) {
+    ui::unloadOnClose(this, [this] { Form_Unload(); });
+    event->accept();
+}
+
+}  // namespace dipsheet::app

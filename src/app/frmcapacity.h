@@ -1,0 +1,56 @@
+#pragma once
+
+// The chart window: the chart heading of the first job record above a read-only grid of every
+// row of table Capacity. Exit, or closing the window, deletes the chart rows (Depth above 0).
+
+#include <QWidget>
+
+#include "store.h"
+
+class QLabel;
+class QPushButton;
+class QTableView;
+
+namespace dipsheet::app {
+
+class CapacityModel;
+
+class FrmCapacity : public QWidget {
+    Q_OBJECT
+
+public:
+    // Form_Load: reads the heading and the rows. The window is top-level and not modal.
+    FrmCapacity();
+
+    // Reads the heading and the rows again (a new chart while the window is open).
+    void refresh();
+
+    // Deletes the chart rows: every Capacity row with Depth above 0; the others stay.
+    void Form_Unload();
+
+    QLabel* Label1;
+    QLabel* lblCustomer;
+    QLabel* Label2;
+    QLabel* lblTankDesc;
+    QLabel* Label3;
+    QLabel* lblSerialNo;
+    QTableView* dbgCapacity;
+    QPushButton* cmdPrint;
+    QPushButton* cmdExit;
+
+signals:
+    // Exit was pressed and the window unloaded; the user goes back to the customer name.
+    void exited();
+
+protected:
+    // Closing from the title bar unloads the window as Exit does, without the focus move.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void cmdPrint_Click();
+    void cmdExit_Click();
+
+    CapacityModel* m_rows;
+};
+
+}  // namespace dipsheet::app

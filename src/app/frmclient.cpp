@@ -1,0 +1,44 @@
+#include "frmclient.h"
+
+#include <QLineEdit>
+
+#include "store.h"
+#include "ui.h"
+
+namespace dipsheet::app {
+
+FrmClient::FrmClient(QWidget* parentArea) : QWidget(parentArea) {
+    setObjectName(QStringLiteral("frmClient"));
+    setFont(ui::defaultFont());
+    resize(ui::twipsRect(0, 0, 3810, 1035).size());
+    ui::setBackground(this, ui::colour::blue);
+
+    txtClient = new QLineEdit(this);
+    txtClient->setObjectName(QStringLiteral("txtClient"));
+    txtClient->setToolTip(QStringLiteral("To change Client Name, Click in Here and Type Over"));
+    txtClient->setFont(ui::clientFont());
+    ui::placeTwips(txtClient, 0, 0, 3735, 420);
+    ui::setBackground(txtClient, ui::colour::blue);
+    ui::setTextColour(txtClient, ui::colour::white);
+    ui::selectAllOnEntry(txtClient);
+    ui::onLostFocus(txtClient, [this] { txtClient_LostFocus(); });
+
+    ui::guarded([this] {
+        txtClient->setText(QString::fromStdString(store::Database().readJobRecord().member));
+    });
+}
+
+void FrmClient::txtClient_LostFocus() {
+    const QString name = txtClient->text();
+    qsizetype first = 0;
+    while (first < name.size() && name.at(first) == QLatin1Char(' '))
+        ++first;
+    if (first == name.size()) {
+        ui::messageBox(QStringLiteral("Client Name cannot be blank. Please reenter."));
+        ui::giveFocus(txtClient);
+        return;
+    }
+    store::Database().writeMember(name.toStdString());
+}
+
+}  // namespace dipsheet::app

@@ -1,0 +1,27 @@
+#pragma once
+
+// The client panel: the client's (member's) name, kept in the first job record. Entering the
+// field selects the name; leaving it saves the name unless it is blank, which is refused.
+
+#include <QWidget>
+
+class QLineEdit;
+
+namespace dipsheet::app {
+
+class FrmClient : public QWidget {
+    Q_OBJECT
+
+public:
+    // Form_Load: shows the stored name of the first job record.
+    explicit FrmClient(QWidget* parentArea);
+
+    QLineEdit* txtClient;
+
+private:
+    // A blank name (empty or spaces only) is refused with a message and the focus goes back;
+    // any other text is stored exactly as typed, leading spaces included.
+    void txtClient_LostFocus();
+};
+
+}  // namespace dipsheet::app

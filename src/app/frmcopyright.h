@@ -1,0 +1,23 @@
+#pragma once
+
+// The credits panel: the logo and who made the program. Display only.
+
+#include <QWidget>
+
+class QLabel;
+
+namespace dipsheet::app {
+
+class FrmCopyright : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit FrmCopyright(QWidget* parentArea);
+
+    QLabel* Image1;
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+};
+
+}  // namespace dipsheet::app

@@ -1,0 +1,106 @@
+#include "frmcustomer.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include "store.h"
+#include "ui.h"
+
+namespace dipsheet::app {
+
+namespace {
+
+constexpr int kSerialNoLength = 30;
+
+QLabel* cyanLabel(QWidget* panel, const QString& name, const QString& caption, int top) {
+    auto* label = new QLabel(caption, panel);
+    label->setObjectName(name);
+    ui::placeTwips(label, 120, top, 1245, 300);
+    ui::setBackground(label, ui::colour::cyan);
+    return label;
+}
+
+QPlainTextEdit* multiLine(QWidget* panel, const QString& name, int top) {
+    auto* field = new QPlainTextEdit(panel);
+    field->setObjectName(name);
+    field->setTabChangesFocus(true);  // Tab moves on; Enter starts a new line
+    ui::placeTwips(field, 1560, top, 3000, 600);
+    ui::selectAllOnEntry(field);
+    return field;
+}
+
+std::string utf8(const QString& text) {
+    return text.toUtf8().toStdString();
+}
+
+// An exactly empty field is given one space; a field of spaces stays as it is.
+template <typename Field>
+void padIfEmpty(Field* field) {
+    if constexpr (std::is_same_v<Field, QLineEdit>) {
+        if (field->text().isEmpty())
+            field->setText(QStringLiteral(" "));
+    } else {
+        if (field->toPlainText().isEmpty())
+            field->setPlainText(QStringLiteral(" "));
+    }
+}
+
+}  // namespace
+
+FrmCustomer::FrmCustomer(QWidget* parentArea) : QWidget(parentArea) {
+    setObjectName(QStringLiteral("frmCustomer"));
+    setFont(ui::defaultFont());
+    resize(ui::twipsRect(0, 0, 4680, 2925).size());
+    ui::setBackground(this, ui::colour::blue);
+
+    Label1 = cyanLabel(this, QStringLiteral("Label1"), QStringLiteral("Customer Name"), 720);
+    txtCustomer = multiLine(this, QStringLiteral("txtCustomer"), 720);
+    lblTankDesc =
+        cyanLabel(this, QStringLiteral("lblTankDesc"), QStringLiteral("Tank Description"), 1560);
+    txtTankDesc = multiLine(this, QStringLiteral("txtTankDesc"), 1560);
+    Label2 = cyanLabel(this, QStringLiteral("Label2"), QStringLiteral("Serial Number"), 2280);
+    txtSerialNo = new QLineEdit(this);
+    txtSerialNo->setObjectName(QStringLiteral("txtSerialNo"));
+    txtSerialNo->setMaxLength(kSerialNoLength);
+    ui::placeTwips(txtSerialNo, 1560, 2280, 3000, 300);
+    ui::selectAllOnEntry(txtSerialNo);
+
+    QWidget::setTabOrder(txtCustomer, txtTankDesc);
+    QWidget::setTabOrder(txtTankDesc, txtSerialNo);
+
+    ui::onLostFocus(txtCustomer, [this] { txtCustomer_LostFocus(); });
+    ui::onLostFocus(txtTankDesc, [this] { txtTankDesc_LostFocus(); });
+    ui::onLostFocus(txtSerialNo, [this] { txtSerialNo_LostFocus(); });
+
+    ui::guarded([this] {
+        const store::JobRecord record = store::Database().readJobRecord();
+        txtCustomer->setPlainText(QString::fromStdString(record.customer));
+        txtTankDesc->setPlainText(QString::fromStdString(record.tankDesc));
+        txtSerialNo->setText(QString::fromStdString(record.serialNo));
+    });
+}
+
+void FrmCustomer::SaveCustomerRecord() {
+    store::Database().writeHeading(utf8(txtCustomer->toPlainText()),
+                                   utf8(txtTankDesc->toPlainText()), utf8(txtSerialNo->text()));
+}
+
+void FrmCustomer::txtCustomer_LostFocus() {
+    padIfEmpty(txtCustomer);
+    SaveCustomerRecord();
+}
+
+void FrmCustomer::txtTankDesc_LostFocus() {
+    padIfEmpty(txtTankDesc);
+    SaveCustomerRecord();
+}
+
+void FrmCustomer::txtSerialNo_LostFocus() {
+    padIfEmpty(txtSerialNo);
+    SaveCustomerRecord();
+    if (m_chart)
+        ui::focusPanel(m_chart);
+}
+
+}  // namespace dipsheet::app

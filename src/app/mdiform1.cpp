@@ -1,0 +1,98 @@
+#include "mdiform1.h"
+
+#include <QCloseEvent>
+#include <QPlainTextEdit>
+
+#include "form1.h"
+#include "frmchart.h"
+#include "frmclient.h"
+#include "frmcopyright.h"
+#include "frmcustomer.h"
+
+namespace dipsheet::app {
+
+namespace {
+// The client area holds the rightmost panel (frmChart, to 9480) and the lowest
+// (frmCopyright, to 6110) with a margin.
+constexpr int kClientWidth = 9720;
+constexpr int kClientHeight = 6360;
+
+void placeAt(QWidget* panel, int left, int top) {
+    panel->move(ui::twipsRect(left, top, 0, 0).topLeft());
+}
+}  // namespace
+
+MdiForm1::MdiForm1() {
+    setObjectName(QStringLiteral("MDIForm1"));
+    setWindowTitle(QStringLiteral("Dipsheet"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFont(ui::defaultFont());
+    hide();
+
+    m_clientArea = new QWidget(this);
+    m_clientArea->setObjectName(QStringLiteral("clientArea"));
+    ui::setBackground(m_clientArea, ui::colour::blue);
+    setCentralWidget(m_clientArea);
+    resize(ui::twipsRect(0, 0, kClientWidth, kClientHeight).size());
+
+    // The layout table, in its order; each panel keeps its own size.
+    frmClient = new FrmClient(m_clientArea);
+    placeAt(frmClient, 50, 0);
+    form1 = new Form1(m_clientArea);
+    placeAt(form1, 3800, 0);
+    frmCopyright = new FrmCopyright(m_clientArea);
+    placeAt(frmCopyright, 50, 3800);
+    frmCustomer = new FrmCustomer(m_clientArea);
+    placeAt(frmCustomer, 50, 650);
+    frmChart = new setup::FrmChart(m_clientArea);
+    placeAt(frmChart, 4800, 950);
+    placeAt(frmChart->frmRectangular(), 5550, 3845);
+    placeAt(frmChart->frmVertical(), 5550, 3845);
+    placeAt(frmChart->frmCylindrical(), 5550, 3845);
+
+    form1->setChartPanel(frmChart);
+    frmCustomer->setChartPanel(frmChart);
+    connect(frmChart, &setup::FrmChart::chartStored, this,
+            ui::guard([this] { showChartWindow(); }));
+    connect(frmChart, &setup::FrmChart::aboutToExit, this,
+            ui::guard([this] { unloadChartWindow(); }));
+
+    ui::giveFocus(frmCustomer->txtCustomer);
+}
+
+MdiForm1::~MdiForm1() {
+    delete m_frmCapacity.existing();
+}
+
+void MdiForm1::display() {
+    showMaximized();
+    ui::giveFocus(frmCustomer->txtCustomer);
+}
+
+void MdiForm1::showChartWindow() {
+    const bool open = m_frmCapacity.loaded();
+    FrmCapacity* window = m_frmCapacity.get();  // a fresh window reads the table as it loads
+    if (open) {
+        window->refresh();
+    } else {
+        connect(window, &FrmCapacity::exited, this, ui::guard([this] { chartWindowExited(); }));
+    }
+    window->showMaximized();
+    window->raise();
+    window->activateWindow();
+}
+
+void MdiForm1::unloadChartWindow() {
+    m_frmCapacity.unload();
+}
+
+void MdiForm1::chartWindowExited() {
+    ui::giveFocus(frmCustomer->txtCustomer);
+}
+
+void MdiForm1::closeEvent(QCloseEvent* event) {
+    ui::guarded([this] { unloadChartWindow(); });
+    event->accept();
+}
+
+}  // namespace dipsheet::app

@@ -1,0 +1,62 @@
+#pragma once
+
+// The main window: a blue client area that holds every entry panel at its fixed place. It is
+// created hidden by the splash and shown when the splash timer fires. It also opens the chart
+// window after each calculation and unloads it when the program ends normally.
+
+#include <QMainWindow>
+
+#include "frmcapacity.h"
+#include "ui.h"
+
+namespace dipsheet::setup {
+class FrmChart;
+}
+
+namespace dipsheet::app {
+
+class Form1;
+class FrmClient;
+class FrmCopyright;
+class FrmCustomer;
+
+class MdiForm1 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // MDIForm_Load: stays hidden, creates the panels in layout order at their places and
+    // puts the focus in the customer name.
+    MdiForm1();
+    // Destroys a chart window still loaded with the main window, without its unload step.
+    ~MdiForm1() override;
+
+    // Shows the window maximised with the focus in the customer name, its text selected.
+    void display();
+
+    // The chart window while it is loaded, else nullptr.
+    FrmCapacity* chartWindow() const { return m_frmCapacity.existing(); }
+    QWidget* clientArea() const { return m_clientArea; }
+
+    FrmClient* frmClient;
+    Form1* form1;
+    FrmCopyright* frmCopyright;
+    FrmCustomer* frmCustomer;
+    setup::FrmChart* frmChart;
+
+protected:
+    // Closing the main window unloads the chart window, then ends the program.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // A chart has been stored: show the chart window, or refresh and raise the open one.
+    void showChartWindow();
+    // Runs the chart window's unload step if it is loaded.
+    void unloadChartWindow();
+    // Exit on the chart window: back to the customer name for the next chart.
+    void chartWindowExited();
+
+    QWidget* m_clientArea;
+    ui::FormSlot<FrmCapacity> m_frmCapacity;
+};
+
+}  // namespace dipsheet::app

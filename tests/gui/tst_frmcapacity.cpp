@@ -1,0 +1,204 @@
+// The chart window: opened by Calculate with the heading and every Capacity row, read-only;
+// Exit and closing delete the chart rows; a second chart refreshes the open window.
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QtTest>
+
+#include "app_testing.h"
+#include "numbers.h"
+
+using namespace app_testing;
+using dipsheet::app::FrmCapacity;
+using dipsheet::setup::FrmChart;
+
+class TestFrmCapacity : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        // A row at depth 0 is the file's own: shown with every chart and never deleted.
+        m_scratch = scratchDatabase(
+            "UPDATE mrQRT SET mrCustomer = 'Acme' || char(10) || 'Depot', "
+            "mrTankDesc = 'Diesel', mrSerialNo = 'SN-9';"
+            "INSERT INTO Capacity VALUES(0, 1.00000011920928955078125);");
+        m_seams = std::make_unique<Seams>();
+        m_program = std::make_unique<Program>();
+        QVERIFY(m_program->start());
+    }
+    void cleanup() {
+        m_program.reset();
+        m_seams.reset();
+        m_scratch.reset();
+    }
+
+    void showsHeadingAndEveryRow() {
+        FrmCapacity* w = calculate(QStringLiteral(".1"));
+        QVERIFY(w);
+        QCOMPARE(w->objectName(), QStringLiteral("frmCapacity"));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Calculated Capacity"));
+        QVERIFY(w->isWindow() && w->isVisible() && !w->isModal());
+        QCOMPARE(ui::background(w), ui::colour::cyan);
+        QVERIFY(w->size().width() >= ui::twips(5370) && w->size().height() >= ui::twips(5595));
+        QCOMPARE(w->lblCustomer->text(), QStringLiteral("Acme\nDepot"));  // two lines
+        QCOMPARE(w->lblTankDesc->text(), QStringLiteral("Diesel"));
+        QCOMPARE(w->lblSerialNo->text(), QStringLiteral("SN-9"));
+        QCOMPARE(ui::background(w->cmdPrint), ui::colour::yellow);
+        QCOMPARE(ui::background(w->cmdExit), ui::colour::green);
+
+        // The grid: every row in table order, headed Depth and Capacity, shortest texts.
+        QTableView* grid = w->dbgCapacity;
+        QAbstractItemModel* model = grid->model();
+        QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Depth"));
+        QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Capacity"));
+        const auto rows = m_scratch->capacity();
+        QVERIFY(rows.size() > 33);
+        QCOMPARE(model->rowCount(), int(rows.size()));
+        QCOMPARE(model->columnCount(), 2);
+        for (int r = 0; r < model->rowCount(); ++r) {
+            for (int c = 0; c < 2; ++c) {
+                QCOMPARE(model->index(r, c).data().toString(),
+                         QString::fromStdString(dipsheet::chart::singleText(rows[r][c])));
+            }
+        }
+        QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("0"));
+        QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("1.0000001"));
+        QCOMPARE(grid->palette().color(QPalette::Base), ui::colour::blue);
+        QCOMPARE(grid->palette().color(QPalette::Text), ui::colour::white);
+        QVERIFY(grid->verticalHeader()->isVisible());
+        const QPalette heading = grid->horizontalHeader()->palette();
+        QVERIFY(heading.color(QPalette::ButtonText) != heading.color(QPalette::Button));
+        QTRY_COMPARE(QApplication::focusWidget(), grid);
+    }
+
+    // No typing, no new row, no deletion.
+    void gridRefusesEdits() {
+        FrmCapacity* w = calculate(QStringLiteral("1"));
+        QVERIFY(w);
+        QTableView* grid = w->dbgCapacity;
+        const QModelIndex cell = grid->model()->index(1, 1);
+        const QString before = cell.data().toString();
+        QVERIFY(!(cell.flags() & Qt::ItemIsEditable));
+        QVERIFY(!grid->model()->setData(cell, QStringLiteral("5")));
+        const int rows = grid->model()->rowCount();
+        grid->setCurrentIndex(cell);
+        const QRect box = grid->visualRect(cell);
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, box.center());
+        QTest::keyClick(grid, Qt::Key_F2);
+        QTest::keyClicks(grid, QStringLiteral("5"));
+        QTest::keyClick(grid, Qt::Key_Delete);
+        QTest::keyClick(grid, Qt::Key_Return);
+        QVERIFY(!grid->findChild<QLineEdit*>());  // no editor opened
+        QCOMPARE(grid->model()->index(1, 1).data().toString(), before);
+        QCOMPARE(grid->model()->rowCount(), rows);
+        QCOMPARE(int(m_scratch->capacity().size()), rows);
+    }
+
+    // Exit: chart rows gone, Depth 0 row kept, window gone, customer name focused and selected.
+    void exitDeletesChartRows() {
+        FrmCapacity* w = calculate(QStringLiteral("1"));
+        QVERIFY(w);
+        QVERIFY(m_scratch->capacity().size() > 1);
+        QPointer<FrmCapacity> watch = w;
+        QTest::mouseClick(w->cmdExit, Qt::LeftButton);
+        const auto left = m_scratch->capacity();
+        QCOMPARE(left.size(), std::size_t(1));
+        QCOMPARE(left[0][0], 0.0f);
+        QVERIFY(!m_program->main->chartWindow());
+        QTRY_VERIFY(watch.isNull());
+        auto* customer = m_program->customer()->txtCustomer;
+        QTRY_COMPARE(QApplication::focusWidget(), customer);
+        QTRY_COMPARE(customer->textCursor().selectedText(), QStringLiteral("Acme\u2029Depot"));
+
+        // The next chart opens a fresh window that reads the table again.
+        FrmCapacity* next = calculate(QStringLiteral("2"));
+        QVERIFY(next);
+        QCOMPARE(next->dbgCapacity->model()->rowCount(), int(m_scratch->capacity().size()));
+        QVERIFY(m_seams->messages.isEmpty());
+    }
+
+    // Closing from the title bar deletes the rows just as Exit does.
+    void closingDeletesChartRows() {
+        FrmCapacity* w = calculate(QStringLiteral("1"));
+        QVERIFY(w);
+        QVERIFY(w->close());
+        QCOMPARE(m_scratch->capacity().size(), std::size_t(1));
+        QVERIFY(!m_program->main->chartWindow());
+        QVERIFY(m_seams->ends.isEmpty());
+    }
+
+    // A second chart while the window is open: same window, new rows and heading, in front.
+    void secondChartRefreshesOpenWindow() {
+        FrmCapacity* w = calculate(QStringLiteral("1"));
+        QVERIFY(w);
+        const int first = w->dbgCapacity->model()->rowCount();
+        auto* serial = m_program->customer()->txtSerialNo;
+        m_program->main->activateWindow();  // back to the panels while the chart is open
+        QVERIFY(QTest::qWaitForWindowActive(m_program->main.data()));
+        typeInto(serial, QStringLiteral("SN-10"));
+        QTest::keyClick(serial, Qt::Key_Tab);
+        QTRY_COMPARE(m_scratch->jobRecord().at(3), QStringLiteral("SN-10"));
+
+        FrmCapacity* again = calculate(QStringLiteral("2"));
+        QCOMPARE(again, w);
+        QCOMPARE(w->lblSerialNo->text(), QStringLiteral("SN-10"));
+        QCOMPARE(w->dbgCapacity->model()->rowCount(), int(m_scratch->capacity().size()));
+        QVERIFY(w->dbgCapacity->model()->rowCount() < first);
+        QTRY_VERIFY(w->isActiveWindow());
+    }
+
+    // Ending the program normally (Exit on the chart panel, closing the main window) leaves no
+    // chart rows behind.
+    void programEndUnloadsChartWindow() {
+        QVERIFY(calculate(QStringLiteral("1")));
+        QTest::mouseClick(m_program->chart()->cmdExit, Qt::LeftButton);
+        QCOMPARE(m_scratch->capacity().size(), std::size_t(1));
+        QCOMPARE(m_seams->ends, QList<int>{0});
+
+        QVERIFY(calculate(QStringLiteral("1")));
+        QVERIFY(m_scratch->capacity().size() > 1);
+        QVERIFY(m_program->main->close());
+        QCOMPARE(m_scratch->capacity().size(), std::size_t(1));
+    }
+
+    // The file gone before Exit: the delete reaches the fatal path with number and text.
+    void deleteFailureReachesFatalPath() {
+        FrmCapacity* w = calculate(QStringLiteral("1"));
+        QVERIFY(w);
+        QVERIFY(m_scratch->removeFile());
+        QTest::mouseClick(w->cmdExit, Qt::LeftButton);
+        QCOMPARE(m_seams->messages.size(), 1);
+        QVERIFY2(m_seams->messages.first().startsWith(QStringLiteral("Error 14: ")),
+                 qPrintable(m_seams->messages.first()));
+        QCOMPARE(m_seams->ends, QList<int>{1});
+    }
+
+private:
+    // Calculates a 48 x 120 inch horizontal cylinder with the given increment; returns the
+    // chart window it opens.
+    FrmCapacity* calculate(const QString& increment) {
+        FrmChart* c = m_program->chart();
+        typeInto(c->txtIncrement, increment);
+        typeInto(c->frmCylindrical()->txtDiameter, QStringLiteral("48"));
+        typeInto(c->frmCylindrical()->txtLength, QStringLiteral("120"));
+        if (!c->cmdCalculate->isEnabled())
+            return nullptr;
+        QTest::mouseClick(c->cmdCalculate, Qt::LeftButton);
+        FrmCapacity* w = m_program->main->chartWindow();
+        if (w && !QTest::qWaitForWindowExposed(w))
+            return nullptr;
+        return w;
+    }
+
+    std::unique_ptr<ScratchDatabase> m_scratch;
+    std::unique_ptr<Seams> m_seams;
+    std::unique_ptr<Program> m_program;
+};
+
+DIPSHEET_APP_TEST_MAIN(TestFrmCapacity)
+
+#include "tst_frmcapacity.moc"

@@ -1,0 +1,135 @@
+// The customer panel: the chart heading shown as stored, the padding of the field left, the
+// save of all three fields, the serial number's limit and the move on to the chart options.
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QtTest>
+
+#include "app_testing.h"
+
+using namespace app_testing;
+using dipsheet::app::FrmCustomer;
+
+class TestFrmCustomer : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_scratch = scratchDatabase(
+            "UPDATE mrQRT SET mrCustomer = 'Acme' || char(10) || 'Depot', "
+            "mrTankDesc = 'Diesel tank', mrSerialNo = 'SN-7'");
+        m_seams = std::make_unique<Seams>();
+        m_program = std::make_unique<Program>();
+        QVERIFY(m_program->start());
+        m_customer = m_program->customer();
+    }
+    void cleanup() {
+        m_program.reset();
+        m_seams.reset();
+        m_scratch.reset();
+    }
+
+    void storedHeadingShown() {
+        FrmCustomer* c = m_customer;
+        QCOMPARE(c->objectName(), QStringLiteral("frmCustomer"));
+        QCOMPARE(c->txtCustomer->toPlainText(), QStringLiteral("Acme\nDepot"));
+        QCOMPARE(c->txtTankDesc->toPlainText(), QStringLiteral("Diesel tank"));
+        QCOMPARE(c->txtSerialNo->text(), QStringLiteral("SN-7"));
+        QCOMPARE(c->Label1->text(), QStringLiteral("Customer Name"));
+        QCOMPARE(c->lblTankDesc->text(), QStringLiteral("Tank Description"));
+        QCOMPARE(c->Label2->text(), QStringLiteral("Serial Number"));
+        QCOMPARE(ui::background(c->lblTankDesc), ui::colour::cyan);
+        QCOMPARE(c->txtSerialNo->geometry(), ui::twipsRect(1560, 2280, 3000, 300));
+    }
+
+    // Only the field being left is padded; all three are written as the fields show them.
+    void emptyFieldPaddedAndAllSaved() {
+        FrmCustomer* c = m_customer;
+        c->txtCustomer->clear();
+        c->txtTankDesc->clear();
+        QTest::keyClick(c->txtCustomer, Qt::Key_Tab);  // into the tank description
+        QTRY_COMPARE(m_scratch->jobRecord().at(1), QStringLiteral(" "));
+        QCOMPARE(c->txtCustomer->toPlainText(), QStringLiteral(" "));
+        QCOMPARE(m_scratch->jobRecord(),
+                 (QStringList{"Client Name", " ", "", "SN-7"}));  // description not padded
+        QVERIFY(c->txtTankDesc->hasFocus());
+
+        // A field of spaces stays as it is.
+        c->txtTankDesc->setPlainText(QStringLiteral("   "));
+        QTest::keyClick(c->txtTankDesc, Qt::Key_Tab);
+        QTRY_COMPARE(m_scratch->jobRecord().at(2), QStringLiteral("   "));
+        QCOMPARE(c->txtTankDesc->toPlainText(), QStringLiteral("   "));
+        QVERIFY(m_seams->messages.isEmpty());
+    }
+
+    // Leaving the tank description rewrites the other two with what their fields show.
+    void everySaveWritesAllThree() {
+        FrmCustomer* c = m_customer;
+        QVERIFY(m_scratch->exec("UPDATE mrQRT SET mrCustomer = 'x', mrSerialNo = 'y'"));
+        clickInto(c->txtTankDesc);
+        QTest::keyClicks(c->txtTankDesc, QStringLiteral("Petrol"));
+        clickInto(c->txtCustomer);
+        QTRY_COMPARE(m_scratch->jobRecord(),
+                     (QStringList{"Client Name", "Acme\nDepot", "Petrol", "SN-7"}));
+    }
+
+    void serialNumberAtMost30() {
+        QLineEdit* serial = m_customer->txtSerialNo;
+        QCOMPARE(serial->maxLength(), 30);
+        typeInto(serial, QString(35, QLatin1Char('7')));
+        QCOMPARE(serial->text(), QString(30, QLatin1Char('7')));
+        QTest::keyClick(serial, Qt::Key_Tab);
+        QTRY_COMPARE(m_scratch->jobRecord().at(3), QString(30, QLatin1Char('7')));
+    }
+
+    // Leaving the serial number, by Tab or by a click elsewhere, ends on the chart options.
+    void serialNumberLeadsToChartPanel() {
+        FrmCustomer* c = m_customer;
+        QRadioButton* first = m_program->chart()->optCylindrical;
+        clickInto(c->txtSerialNo);
+        QTest::keyClick(c->txtSerialNo, Qt::Key_Tab);
+        QTRY_COMPARE(QApplication::focusWidget(), first);
+
+        clickInto(c->txtSerialNo);
+        c->txtSerialNo->clear();
+        QTest::mouseClick(c->txtCustomer->viewport(), Qt::LeftButton);  // a click elsewhere
+        QTRY_COMPARE(QApplication::focusWidget(), first);
+        QCOMPARE(m_scratch->jobRecord().at(3), QStringLiteral(" "));
+
+        // With Rectangular chosen the chart panel is entered at its selected option.
+        QRadioButton* rectangular = m_program->chart()->optRectangular;
+        clickOption(rectangular);
+        clickInto(c->txtSerialNo);
+        QTest::keyClick(c->txtSerialNo, Qt::Key_Backtab, Qt::ShiftModifier);
+        QTRY_COMPARE(QApplication::focusWidget(), rectangular);
+    }
+
+    void entrySelectsWholeText() {
+        FrmCustomer* c = m_customer;
+        // By Tab, into each field in turn.
+        clickInto(c->txtCustomer);
+        QTest::keyClick(c->txtCustomer, Qt::Key_Tab);
+        QTRY_COMPARE(c->txtTankDesc->textCursor().selectedText(), QStringLiteral("Diesel tank"));
+        QTest::keyClick(c->txtTankDesc, Qt::Key_Tab);
+        QTRY_COMPARE(c->txtSerialNo->selectedText(), QStringLiteral("SN-7"));
+        // By mouse, in the middle of the text.
+        QTest::mouseClick(c->txtCustomer->viewport(), Qt::LeftButton, {}, QPoint(12, 6));
+        QTRY_VERIFY(c->txtCustomer->hasFocus());
+        QTRY_COMPARE(c->txtCustomer->textCursor().selectedText(),
+                     QStringLiteral("Acme\u2029Depot"));
+        QTest::keyClicks(c->txtCustomer, QStringLiteral("Z"));
+        QCOMPARE(c->txtCustomer->toPlainText(), QStringLiteral("Z"));
+    }
+
+private:
+    std::unique_ptr<ScratchDatabase> m_scratch;
+    std::unique_ptr<Seams> m_seams;
+    std::unique_ptr<Program> m_program;
+    FrmCustomer* m_customer = nullptr;
+};
+
+DIPSHEET_APP_TEST_MAIN(TestFrmCustomer)
+
+#include "tst_frmcustomer.moc"

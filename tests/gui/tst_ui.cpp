@@ -1,0 +1,444 @@
+// The forms layer, as the panels use it.
+
+#include <QEventLoop>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QtTest>
+
+#include <memory>
+#include <stdexcept>
+
+#include "ui.h"
+
+namespace ui = dipsheet::ui;
+
+namespace {
+
+// An error of some lower layer with a number of its own.
+class NumberedError : public std::runtime_error {
+public:
+    NumberedError(int number, const char* text) : std::runtime_error(text), m_number(number) {}
+    int number() const { return m_number; }
+
+private:
+    int m_number;
+};
+
+// A window of the registry: counts loads and unloads; a close from the title bar unloads it.
+class CountedForm : public QWidget {
+public:
+    CountedForm() { ++loads; }
+    ~CountedForm() override { ++destroyed; }
+    void Form_Unload() { ++unloads; }
+    static inline int loads = 0;
+    static inline int unloads = 0;
+    static inline int destroyed = 0;
+
+protected:
+    void closeEvent(QCloseEvent*) override {
+        ui::unloadOnClose(this, [this] { Form_Unload(); });
+    }
+};
+
+// An object whose event handler fails, as a handler with a database fault would.
+class FailingObject : public QObject {
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::User)
+            throw NumberedError(3044, "file not found");
+        return QObject::event(e);
+    }
+};
+
+// A window with two single-line fields and a multi-line field, in this tab order.
+struct Fields {
+    QWidget window;
+    QLineEdit* first = new QLineEdit(QStringLiteral("first"));
+    QLineEdit* second = new QLineEdit(QStringLiteral("second text"));
+    QPlainTextEdit* multi = new QPlainTextEdit(QStringLiteral("line one\nline two"));
+    Fields() {
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(first);
+        layout->addWidget(second);
+        layout->addWidget(multi);
+        multi->setTabChangesFocus(true);
+        window.resize(300, 200);
+    }
+    bool show() {
+        window.show();
+        window.activateWindow();
+        return QTest::qWaitForWindowActive(&window);
+    }
+};
+
+void settle() {
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+}
+
+}  // namespace
+
+class TestUi : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_messages.clear();
+        m_ends.clear();
+        ui::setMessageBoxHandler([this](const QString& text) { m_messages << text; });
+        ui::setEndProgramHandler([this](int status) { m_ends << status; });
+    }
+    void cleanup() {
+        ui::setMessageBoxHandler(nullptr);
+        ui::setEndProgramHandler(nullptr);
+        ui::setOneShotStarter(nullptr);
+    }
+
+    void twipsToPixels() {
+        QCOMPARE(ui::twips(15), 1);
+        QCOMPARE(ui::twips(1440), 96);
+        QCOMPARE(ui::twips(7), 0);  // nearest pixel
+        QCOMPARE(ui::twips(8), 1);
+        QWidget parent;
+        auto* child = new QWidget(&parent);
+        ui::placeTwips(child, 3800, 0, 5490, 1110);
+        QCOMPARE(child->geometry(), QRect(253, 0, 366, 74));
+        QCOMPARE(ui::twipsRect(5550, 3845, 3180, 2175), QRect(370, 256, 212, 145));
+    }
+
+    void backgroundsAndFaces() {
+        QWidget panel;
+        QLabel label(QStringLiteral("Customer Name"));
+        QLineEdit field;
+        QPushButton button(QStringLiteral("Calculate"));
+        ui::setBackground(&panel, ui::colour::blue);
+        ui::setBackground(&label, ui::colour::cyan);
+        ui::setBackground(&field, ui::colour::white);
+        ui::setBackground(&button, ui::colour::yellow);
+        QCOMPARE(ui::background(&panel), ui::colour::blue);
+        QVERIFY(panel.autoFillBackground());
+        QCOMPARE(ui::background(&label), ui::colour::cyan);
+        QCOMPARE(field.palette().color(QPalette::Base), ui::colour::white);
+        QCOMPARE(ui::background(&button), ui::colour::yellow);
+        ui::setTextColour(&label, ui::colour::white);
+        QCOMPARE(label.palette().color(QPalette::WindowText), ui::colour::white);
+    }
+
+    // The face of a push button is painted in its colour, enabled or not.
+    void buttonFacePainted() {
+        QPushButton button(QStringLiteral("Calculate"));
+        button.resize(81, 33);
+        ui::setBackground(&button, ui::colour::yellow);
+        QColor face = button.grab().toImage().pixelColor(6, 6);
+        QVERIFY2(face.red() > 230 && face.green() > 230 && face.blue() < 140,
+                 qPrintable(face.name()));
+        button.setEnabled(false);
+        ui::setBackground(&button, ui::colour::lightGrey);
+        face = button.grab().toImage().pixelColor(6, 26);
+        QVERIFY2(qAbs(face.red() - 192) < 30 && qAbs(face.blue() - 192) < 30,
+                 qPrintable(face.name()));
+
+        // An option button shows the colour behind its caption.
+        QRadioButton option(QStringLiteral("Horizontal"));
+        option.resize(150, 20);
+        ui::setBackground(&option, ui::colour::blue);
+        QCOMPARE(ui::background(&option), ui::colour::blue);
+        face = option.grab().toImage().pixelColor(145, 10);
+        QCOMPARE(face, ui::colour::blue);
+    }
+
+    void fontsAreInstalledFaces() {
+        const QFont def = ui::defaultFont();
+        QCOMPARE(def.pointSizeF(), 8.25);
+        QCOMPARE(QFontInfo(def).family(), def.family());
+        const QFont heading = ui::headingFont();
+        QCOMPARE(heading.pointSizeF(), 12.0);
+        QVERIFY(heading.bold());
+        QCOMPARE(ui::clientFont().pointSizeF(), 9.75);
+        // The face the panels were designed with resolves to the same installed face.
+        QCOMPARE(QFontInfo(QFont(QStringLiteral("MS Sans Serif"))).family(), def.family());
+        QCOMPARE(qApp->style()->name().toLower(), QStringLiteral("fusion"));
+    }
+
+    void tabEntrySelectsWholeText() {
+        Fields f;
+        ui::selectAllOnEntry(f.multi);
+        QVERIFY(f.show());
+        f.second->setFocus();
+        QTest::keyClick(f.second, Qt::Key_Tab);
+        QTRY_VERIFY(f.multi->hasFocus());
+        QCoreApplication::processEvents();
+        QCOMPARE(f.multi->textCursor().selectedText(), QStringLiteral("line one\u2029line two"));
+        // Typing replaces it.
+        QTest::keyClicks(f.multi, QStringLiteral("x"));
+        QCOMPARE(f.multi->toPlainText(), QStringLiteral("x"));
+    }
+
+    void mouseEntrySelectsWholeText() {
+        Fields f;
+        ui::selectAllOnEntry(f.second);
+        ui::selectAllOnEntry(f.multi);
+        QVERIFY(f.show());
+        f.first->setFocus();
+        QTest::mouseClick(f.second, Qt::LeftButton, {}, QPoint(5, f.second->height() / 2));
+        QVERIFY(f.second->hasFocus());
+        QTRY_COMPARE(f.second->selectedText(), QStringLiteral("second text"));
+        QTest::mouseClick(f.multi->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+        QVERIFY(f.multi->hasFocus());
+        QTRY_COMPARE(f.multi->textCursor().selectedText(),
+                     QStringLiteral("line one\u2029line two"));
+        // Without the rule the same click leaves nothing selected.
+        f.second->deselect();
+        QTest::mouseClick(f.first, Qt::LeftButton, {}, QPoint(5, f.first->height() / 2));
+        QCoreApplication::processEvents();
+        QVERIFY(f.first->hasFocus());
+        QVERIFY(!f.first->hasSelectedText());
+    }
+
+    // A lost-focus handler can send the focus back (the blank-name refusal does).
+    void lostFocusHandlerMayRefocus() {
+        Fields f;
+        ui::selectAllOnEntry(f.first);
+        int lost = 0;
+        int got = 0;
+        bool refuse = false;
+        ui::onGotFocus(f.first, [&] { ++got; });
+        ui::onLostFocus(f.first, [&] {
+            ++lost;
+            if (refuse)
+                f.first->setFocus();
+        });
+        QVERIFY(f.show());
+        f.second->setFocus(Qt::MouseFocusReason);
+        QTRY_COMPARE(lost, 1);
+        got = lost = 0;
+        f.first->setFocus();  // the program moves the focus: entering counts
+        QCOMPARE(got, 1);
+        f.second->setFocus();  // ... leaving does not
+        settle();
+        QCOMPARE(lost, 0);
+        f.first->setFocus();
+        got = 0;
+        refuse = true;
+        QTest::keyClick(f.first, Qt::Key_Tab);
+        QVERIFY(f.second->hasFocus());  // the change completes first
+        QTRY_COMPARE(lost, 1);
+        QVERIFY(f.first->hasFocus());
+        QCOMPARE(got, 1);
+        QTRY_COMPARE(f.first->selectedText(), QStringLiteral("first"));
+        QCOMPARE(lost, 1);
+    }
+
+    // Another window coming to the front is not leaving the field.
+    void windowActivationIsNoFocusMove() {
+        Fields f;
+        int lost = 0;
+        ui::onLostFocus(f.first, [&] { ++lost; });
+        QVERIFY(f.show());
+        f.first->setFocus();
+        QWidget other;
+        other.resize(100, 100);
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QCoreApplication::processEvents();
+        QCOMPARE(lost, 0);
+    }
+
+    void giveFocusSelects() {
+        Fields f;
+        ui::selectAllOnEntry(f.second);
+        QVERIFY(f.show());
+        f.second->setFocus();
+        f.second->deselect();
+        ui::giveFocus(f.second);
+        QCOMPARE(f.second->selectedText(), QStringLiteral("second text"));
+    }
+
+    // A panel takes the focus at its first control that Tab reaches.
+    void focusPanelFindsFirstControl() {
+        QWidget window;
+        auto* before = new QLineEdit(&window);
+        auto* panel = new QWidget(&window);
+        auto* hidden = new QLineEdit(panel);
+        hidden->hide();
+        auto* disabled = new QPushButton(panel);
+        disabled->setEnabled(false);
+        auto* frame = new QWidget(panel);
+        auto* upper = new QRadioButton(frame);
+        auto* lower = new QRadioButton(frame);
+        auto* field = new QLineEdit(panel);
+        window.resize(200, 200);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        before->setFocus();
+        upper->setChecked(true);
+        ui::focusPanel(panel);
+        QCOMPARE(QApplication::focusWidget(), upper);
+        lower->setChecked(true);
+        before->setFocus();
+        ui::focusPanel(panel);
+        QCOMPARE(QApplication::focusWidget(), lower);
+        frame->hide();
+        ui::focusPanel(panel);
+        QCOMPARE(QApplication::focusWidget(), field);
+    }
+
+    void messageBoxSeam() {
+        ui::messageBox(QStringLiteral("Client Name cannot be blank. Please reenter."));
+        QCOMPARE(m_messages,
+                 QStringList{QStringLiteral("Client Name cannot be blank. Please reenter.")});
+    }
+
+    // The real box: titled Dipsheet, no icon, OK only.
+    void realMessageBox() {
+        ui::setMessageBoxHandler(nullptr);
+        QString title;
+        QString text;
+        QMessageBox::Icon icon = QMessageBox::Critical;
+        QList<QAbstractButton*> buttons;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            title = box->windowTitle();
+            text = box->text();
+            icon = box->icon();
+            buttons = box->buttons();
+            box->button(QMessageBox::Ok)->click();
+        });
+        ui::messageBox(QStringLiteral("hello"));
+        QCOMPARE(title, QStringLiteral("Dipsheet"));
+        QCOMPARE(text, QStringLiteral("hello"));
+        QCOMPARE(icon, QMessageBox::NoIcon);
+        QCOMPARE(buttons.size(), 1);
+    }
+
+    void fatalErrorShowsNumberAndDescription() {
+        ui::addErrorTranslator([](const std::exception& e) -> std::optional<ui::ErrorInfo> {
+            if (auto* n = dynamic_cast<const NumberedError*>(&e))
+                return ui::ErrorInfo{n->number(), QString::fromUtf8(n->what())};
+            return std::nullopt;
+        });
+        ui::fatalError(std::make_exception_ptr(NumberedError(14, "unable to open database file")));
+        QCOMPARE(m_messages, QStringList{QStringLiteral("Error 14: unable to open database file")});
+        QCOMPARE(m_ends, QList<int>{1});
+
+        // Anything else: number 0 and its own text.
+        QCOMPARE(ui::describeError(std::make_exception_ptr(std::overflow_error("overflow"))).number,
+                 0);
+        QCOMPARE(
+            ui::describeError(std::make_exception_ptr(std::overflow_error("overflow"))).description,
+            QStringLiteral("overflow"));
+        QCOMPARE(ui::describeError(std::make_exception_ptr(42)).number, 0);
+        QVERIFY(!ui::describeError(std::make_exception_ptr(42)).description.isEmpty());
+    }
+
+    // A handler wrapped for connect() and an event handler both reach the fatal path.
+    void failuresInHandlersReachFatalPath() {
+        QPushButton button;
+        QObject::connect(&button, &QPushButton::clicked, &button,
+                         ui::guard([] { throw NumberedError(3024, "could not find file"); }));
+        button.click();
+        QCOMPARE(m_messages, QStringList{QStringLiteral("Error 3024: could not find file")});
+
+        FailingObject failing;
+        QEvent event(QEvent::User);
+        QCoreApplication::sendEvent(&failing, &event);
+        QCOMPARE(m_messages.size(), 2);
+        QCOMPARE(m_messages.last(), QStringLiteral("Error 3044: file not found"));
+        QCOMPARE(m_ends, (QList<int>{1, 1}));
+    }
+
+    void oneShotSeamAndRealTimer() {
+        QObject owner;
+        int seamMs = 0;
+        std::function<void()> pending;
+        ui::setOneShotStarter([&](QObject*, int ms, std::function<void()> handler) {
+            seamMs = ms;
+            pending = std::move(handler);
+        });
+        int fired = 0;
+        ui::startOneShot(&owner, 7000, [&] { ++fired; });
+        QCOMPARE(seamMs, 7000);
+        QCOMPARE(fired, 0);
+        pending();
+        QCOMPARE(fired, 1);
+
+        ui::setOneShotStarter(nullptr);
+        ui::startOneShot(&owner, 5, [&] { ++fired; });
+        QTRY_COMPARE(fired, 2);
+        QTest::qWait(30);
+        QCOMPARE(fired, 2);  // once only
+
+        // A timer dies with its owner.
+        auto doomed = std::make_unique<QObject>();
+        ui::startOneShot(doomed.get(), 5, [&] { ++fired; });
+        doomed.reset();
+        QTest::qWait(30);
+        QCOMPARE(fired, 2);
+    }
+
+    void registryUnloadRunsOnce() {
+        CountedForm::loads = CountedForm::unloads = CountedForm::destroyed = 0;
+        ui::FormSlot<CountedForm> slot;
+        QVERIFY(!slot.loaded());
+        CountedForm* first = slot.get();
+        QCOMPARE(slot.get(), first);
+        QCOMPARE(CountedForm::loads, 1);
+        QPointer<CountedForm> watch = first;
+
+        slot.unload();
+        QCOMPARE(CountedForm::unloads, 1);
+        QVERIFY(!slot.loaded());
+        QVERIFY(!slot.existing());
+        slot.unload();  // nothing left to unload
+        QCOMPARE(CountedForm::unloads, 1);
+        QTRY_VERIFY(watch.isNull());
+
+        // The next reference creates a fresh window; closing it from its title bar unloads it.
+        CountedForm* second = slot.get();
+        QCOMPARE(CountedForm::loads, 2);
+        second->show();
+        watch = second;
+        QVERIFY(second->close());
+        QCOMPARE(CountedForm::unloads, 2);
+        QVERIFY(!slot.loaded());
+        slot.unload();
+        QCOMPARE(CountedForm::unloads, 2);
+        QTRY_VERIFY(watch.isNull());
+        QCOMPARE(CountedForm::destroyed, 2);
+        QVERIFY(slot.get() != nullptr);
+        QCOMPARE(CountedForm::loads, 3);
+        slot.unload();
+        QCOMPARE(CountedForm::unloads, 3);
+    }
+
+    // Kept last: leaving the event loop leaves the application's loops for good.
+    void endProgramLeavesEventLoop() {
+        ui::setEndProgramHandler(nullptr);
+        QEventLoop loop;
+        QTimer::singleShot(0, [] { ui::endProgram(3); });
+        QTimer::singleShot(2000, &loop, [&] { loop.exit(-7); });
+        QCOMPARE(loop.exec(), 3);
+    }
+
+private:
+    QStringList m_messages;
+    QList<int> m_ends;
+};
+
+int main(int argc, char** argv) {
+    ui::Application app(argc, argv);
+    TestUi test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_ui.moc"
