@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "numbers.h"
+#include "report.h"
 #include "ui.h"
 
 namespace dipsheet::app {
@@ -152,8 +153,19 @@ void FrmCapacity::Form_Unload() {
     store::Database().deleteChartRows();
 }
 
+QString FrmCapacity::reportFileName() const {
+    return m_inches ? QStringLiteral("indipsheet.rpt") : QStringLiteral("mmdipsheet.rpt");
+}
+
 void FrmCapacity::cmdPrint_Click() {
-    // Printing the chart through its report definition comes with the report engine.
+    // The hourglass shows over the window while the engine works; a failure goes down the
+    // fatal-error path, which ends the program.
+    setCursor(Qt::WaitCursor);
+    report::ReportEngine engine;
+    engine.setReportFileName(reportFileName());
+    engine.load();     // the definition and the chart, from the working directory
+    engine.produce();  // preview, printer or PDF, as the definition says
+    unsetCursor();
 }
 
 void FrmCapacity::cmdExit_Click() {

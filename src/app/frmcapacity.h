@@ -25,6 +25,13 @@ public:
     // Reads the heading and the rows again (a new chart while the window is open).
     void refresh();
 
+    // The unit of the chart on show: Print picks the report definition by it, so a chart
+    // is printed in the unit it was calculated in, whatever the option says later.
+    void setChartInInches(bool inches) { m_inches = inches; }
+    bool chartInInches() const { return m_inches; }
+    // The report definition Print uses for the chart on show.
+    QString reportFileName() const;
+
     // Deletes the chart rows: every Capacity row with Depth above 0; the others stay.
     void Form_Unload();
 
@@ -51,6 +58,7 @@ private:
     void cmdExit_Click();
 
     CapacityModel* m_rows;
+    bool m_inches = true;
 };
 
 }  // namespace dipsheet::app

@@ -53,7 +53,7 @@ MdiForm1::MdiForm1() {
     form1->setChartPanel(frmChart);
     frmCustomer->setChartPanel(frmChart);
     connect(frmChart, &setup::FrmChart::chartStored, this,
-            ui::guard([this] { showChartWindow(); }));
+            [this](bool inches) { ui::guarded([this, inches] { showChartWindow(inches); }); });
     connect(frmChart, &setup::FrmChart::aboutToExit, this,
             ui::guard([this] { unloadChartWindow(); }));
 
@@ -69,9 +69,10 @@ void MdiForm1::display() {
     ui::giveFocus(frmCustomer->txtCustomer);
 }
 
-void MdiForm1::showChartWindow() {
+void MdiForm1::showChartWindow(bool inches) {
     const bool open = m_frmCapacity.loaded();
     FrmCapacity* window = m_frmCapacity.get();  // a fresh window reads the table as it loads
+    window->setChartInInches(inches);
     if (open) {
         window->refresh();
     } else {

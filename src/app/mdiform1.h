@@ -49,7 +49,7 @@ protected:
 
 private:
     // A chart has been stored: show the chart window, or refresh and raise the open one.
-    void showChartWindow();
+    void showChartWindow(bool inches);
     // Runs the chart window's unload step if it is loaded.
     void unloadChartWindow();
     // Exit on the chart window: back to the customer name for the next chart.

@@ -11,6 +11,7 @@
 
 #include "app_testing.h"
 #include "numbers.h"
+#include "report.h"
 
 using namespace app_testing;
 using dipsheet::app::FrmCapacity;
@@ -177,7 +178,83 @@ private slots:
         QCOMPARE(m_seams->ends, QList<int>{1});
     }
 
+    // Print follows the chart on show: an inch chart prints with the inch definition even after
+    // the unit option moved to millimetres, and the other way round. The hourglass shows over
+    // the window while the engine works.
+    void printUsesTheDefinitionOfTheChartsUnit() {
+        copyDefinitions(QStringLiteral("preview"));
+        QStringList printed;
+        QList<Qt::CursorShape> cursors;
+        std::size_t rowsPrinted = 0;
+        dipsheet::report::ReportEngine::setPreviewHandler(
+            [&](const dipsheet::report::Report& report) {
+                printed << report.definitionName;
+                cursors << m_program->main->chartWindow()->cursor().shape();
+                rowsPrinted = report.rows.size();
+            });
+        FrmChart* c = m_program->chart();
+        FrmCapacity* w = calculate(QStringLiteral("1"));
+        QVERIFY(w);
+        QTest::mouseClick(c->optMillimeters, Qt::LeftButton);
+        QTest::mouseClick(w->cmdPrint, Qt::LeftButton);
+        QCOMPARE(printed, QStringList{QStringLiteral("indipsheet.rpt")});
+        QCOMPARE(rowsPrinted, m_scratch->capacity().size());  // Depth 0 row included
+
+        // A millimetre chart replaces it in the open window; the option goes back to inches.
+        QVERIFY(calculate(QStringLiteral("10")) == w);
+        QTest::mouseClick(c->optInches, Qt::LeftButton);
+        QTest::mouseClick(w->cmdPrint, Qt::LeftButton);
+        QCOMPARE(printed.size(), 2);
+        QCOMPARE(printed.at(1), QStringLiteral("mmdipsheet.rpt"));
+        QCOMPARE(cursors, (QList<Qt::CursorShape>{Qt::WaitCursor, Qt::WaitCursor}));
+        QCOMPARE(w->cursor().shape(), Qt::ArrowCursor);
+        QVERIFY(m_seams->messages.isEmpty());
+        QVERIFY(m_seams->ends.isEmpty());
+        dipsheet::report::ReportEngine::setPreviewHandler({});
+    }
+
+    // A definition with the pdf destination writes the chart without any dialog.
+    void printToPdfWritesTheFile() {
+        copyDefinitions(QStringLiteral("pdf"));
+        FrmCapacity* w = calculate(QStringLiteral("1"));
+        QVERIFY(w);
+        QTest::mouseClick(w->cmdPrint, Qt::LeftButton);
+        QVERIFY(m_seams->messages.isEmpty());
+        QFile pdf(QStringLiteral("chart.pdf"));
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QVERIFY(pdf.read(5) == "%PDF-");
+    }
+
+    // Without its definition the report cannot be made: one message with the number and a
+    // description naming the file, then the program ends. The chart rows are still stored.
+    void printWithoutDefinitionReachesFatalPath() {
+        FrmCapacity* w = calculate(QStringLiteral("1"));
+        QVERIFY(w);
+        const auto rows = m_scratch->capacity();
+        QTest::mouseClick(w->cmdPrint, Qt::LeftButton);
+        QCOMPARE(m_seams->messages.size(), 1);
+        const QString message = m_seams->messages.first();
+        QVERIFY2(message.startsWith(QStringLiteral("Error 501: ")), qPrintable(message));
+        QVERIFY2(message.contains(QStringLiteral("indipsheet.rpt")), qPrintable(message));
+        QCOMPARE(m_seams->ends, QList<int>{1});
+        QCOMPARE(m_scratch->capacity(), rows);
+    }
+
 private:
+    // Copies the shipped definitions into the working directory with the given destination.
+    static void copyDefinitions(const QString& destination) {
+        const QDir data = QFileInfo(QString::fromLocal8Bit(qgetenv("DIPSHEET_SCHEMA"))).dir();
+        for (const char* name : {"indipsheet.rpt", "mmdipsheet.rpt"}) {
+            QFile in(data.filePath(QString::fromLatin1(name)));
+            QVERIFY(in.open(QIODevice::ReadOnly));
+            QByteArray text = in.readAll();
+            text.replace("Destination=preview", "Destination=" + destination.toUtf8());
+            QFile out(QString::fromLatin1(name));
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(text);
+        }
+    }
+
     // Calculates a 48 x 120 inch horizontal cylinder with the given increment; returns the
     // chart window it opens.
     FrmCapacity* calculate(const QString& increment) {
