@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs the build into a scratch prefix and checks that everything lands where a desktop
+# expects it, that the installed chart tool runs, and that the installed launcher prepares a
+# data folder (a fresh database and both definitions) without touching existing files.
+set -euo pipefail
+build="$1"
+gui="$2"
+scratch="$(mktemp -d)"
+trap 'rm -rf "$scratch"' EXIT
+prefix="$scratch/prefix"
+
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+expect=(bin/dipsheet-chart bin/dipsheet-launch share/dipsheet/QRTMembers.sql
+        share/dipsheet/indipsheet.rpt share/dipsheet/mmdipsheet.rpt
+        share/applications/dipsheet.desktop share/pixmaps/dipsheet.png)
+[ "$gui" = ON ] && expect+=(bin/dipsheet)
+for f in "${expect[@]}"; do
+  [ -e "$prefix/$f" ] || { echo "not installed: $f"; exit 1; }
+done
+grep -q '^Exec=dipsheet-launch$' "$prefix/share/applications/dipsheet.desktop"
+
+out="$("$prefix/bin/dipsheet-chart" --shape vert --units in --increment 30 --diameter 48 --height 60)"
+[ "$out" = $'Depth,Capacity\n30,234.99115\n60,469.9823' ] || { echo "chart tool said: $out"; exit 1; }
+
+# The launcher, with the program replaced by `true`, prepares a new data folder ...
+data="$scratch/data"
+DIPSHEET_PROGRAM=true "$prefix/bin/dipsheet-launch" "$data"
+[ "$(sqlite3 "$data/QRTMembers.mdb" 'SELECT count(*) FROM mrQRT')" = 1 ]
+cmp "$data/indipsheet.rpt" "$prefix/share/dipsheet/indipsheet.rpt"
+cmp "$data/mmdipsheet.rpt" "$prefix/share/dipsheet/mmdipsheet.rpt"
+# ... and leaves what a folder already holds as it is.
+sqlite3 "$data/QRTMembers.mdb" "UPDATE mrQRT SET mrCustomer = 'kept'"
+echo "; edited" >> "$data/indipsheet.rpt"
+DIPSHEET_PROGRAM=true "$prefix/bin/dipsheet-launch" "$data"
+[ "$(sqlite3 "$data/QRTMembers.mdb" 'SELECT mrCustomer FROM mrQRT')" = kept ]
+tail -n 1 "$data/indipsheet.rpt" | grep -q '; edited'
+[ -z "$(ls "$data" | grep -v -E '^(QRTMembers.mdb|indipsheet.rpt|mmdipsheet.rpt)$')" ]
+echo "install ok"
