@@ -17,6 +17,7 @@ FrmClient::FrmClient(QWidget* parentArea) : QWidget(parentArea) {
     txtClient->setObjectName(QStringLiteral("txtClient"));
     txtClient->setToolTip(QStringLiteral("To change Client Name, Click in Here and Type Over"));
     txtClient->setFont(ui::clientFont());
+    ui::noLengthLimit(txtClient);  // the stored name's length is the file's concern
     ui::placeTwips(txtClient, 0, 0, 3735, 420);
     ui::setBackground(txtClient, ui::colour::blue);
     ui::setTextColour(txtClient, ui::colour::white);

@@ -63,6 +63,7 @@ FrmCustomer::FrmCustomer(QWidget* parentArea) : QWidget(parentArea) {
     txtSerialNo = new QLineEdit(this);
     txtSerialNo->setObjectName(QStringLiteral("txtSerialNo"));
     txtSerialNo->setMaxLength(kSerialNoLength);
+    ui::keepWholeCharacters(txtSerialNo);
     ui::placeTwips(txtSerialNo, 1560, 2280, 3000, 300);
     ui::selectAllOnEntry(txtSerialNo);
 

@@ -14,11 +14,13 @@
 #include <QTextEdit>
 #include <QThread>
 #include <QTimer>
+#include <QValidator>
 #include <QVariant>
 #include <QWidget>
 
 #include <algorithm>
 #include <cstdlib>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -230,6 +232,47 @@ void selectAllOnEntry(QWidget* field) {
     FocusHooks::of(field)->selectOnEntry = true;
 }
 
+void noLengthLimit(QLineEdit* field) {
+    field->setMaxLength(std::numeric_limits<int>::max());
+}
+
+namespace {
+
+// Drops every surrogate without its pair; the cursor keeps its place in what remains.
+class WholeCharacters : public QValidator {
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int& pos) const override {
+        QString kept;
+        kept.reserve(input.size());
+        int cursor = pos;
+        for (qsizetype i = 0; i < input.size(); ++i) {
+            const QChar c = input.at(i);
+            const bool paired =
+                (c.isHighSurrogate() && i + 1 < input.size() && input.at(i + 1).isLowSurrogate()) ||
+                (c.isLowSurrogate() && i > 0 && input.at(i - 1).isHighSurrogate());
+            if (c.isSurrogate() && !paired) {
+                if (i < pos)
+                    --cursor;
+                continue;
+            }
+            kept += c;
+        }
+        if (kept.size() != input.size()) {
+            input = kept;
+            pos = cursor;
+        }
+        return Acceptable;
+    }
+};
+
+}  // namespace
+
+void keepWholeCharacters(QLineEdit* field) {
+    field->setValidator(new WholeCharacters(field));
+}
+
 void onGotFocus(QWidget* widget, std::function<void()> handler) {
     FocusHooks::of(widget)->got.push_back(std::move(handler));
 }
@@ -316,12 +359,18 @@ void endProgram(int status) {
         handler(status);
         return;
     }
+    // Inside the event loop the program ends once control is back in the loop, so the caller
+    // may still finish its work and ask again (an Exit whose clean-up failed, and asked for 1 on
+    // the fatal-error path, goes on to ask for 0): the first request decides how it ends.
+    static std::optional<int> requested;
+    if (!requested)
+        requested = status;
     // Inside the event loop, leave every loop (a modal box included) so main() returns;
     // before or after it, there is nothing to unwind to.
     if (QCoreApplication::instance() && QThread::currentThread()->loopLevel() > 0) {
-        QCoreApplication::exit(status);
+        QCoreApplication::exit(*requested);
     } else {
-        std::exit(status);
+        std::exit(*requested);
     }
 }
 

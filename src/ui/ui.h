@@ -58,6 +58,13 @@ QFont clientFont();
 // ---- Text fields select their whole text when entered, by Tab or by mouse (the select is
 // deferred past the mouse press that would clear it). `onGotFocus` and `onLostFocus` run after.
 void selectAllOnEntry(QWidget* field);
+// A single-line field that sets no length limit of its own (Qt's default stops at 32767).
+void noLengthLimit(QLineEdit* field);
+// A field with a length limit never holds half a character: when the limit cuts a surrogate
+// pair (an emoji typed or pasted into the last place), the half is dropped, so the character
+// is refused like any other typing past the limit.
+void keepWholeCharacters(QLineEdit* field);
+
 // Installs focus handlers on a QLineEdit / QTextEdit / QPlainTextEdit / button.
 // A got-focus handler runs as soon as the widget has handled its focus-in; a lost-focus handler
 // runs once the focus change is complete (from the event loop, right after the event that moved
@@ -80,7 +87,9 @@ void messageBox(const QString& text);
 // Test seam: a handler that receives the text instead of the modal box (nullptr restores).
 void setMessageBoxHandler(std::function<void(const QString&)> handler);
 
-// ---- Program end: ends the program at once (no unload handlers run).
+// ---- Program end: ends the program at once (no unload handlers run). The first request
+// decides the exit status: a failure that asked for 1 is not turned into success by a later
+// ordinary end.
 void endProgram(int status = 0);
 // Test seam: a handler that is told instead of ending (nullptr restores).
 void setEndProgramHandler(std::function<void(int status)> handler);

@@ -1,0 +1,650 @@
+// Faults of the job database and of the report definitions as the user meets them. Each case
+// drives the program to the action that touches the file and checks that the user sees one
+// message "Error <number>: <description>" with the engine's number, that the program ends with
+// status 1 without crashing, and that nothing already saved is lost or created.
+//
+// Start-up faults run the program's real start-up in a child process (the test binary started
+// with --start-program), so that the end of the program is the real one. Faults during work
+// run in this process with the message box and program end answered by the seams.
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <sys/fsuid.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "app_testing.h"
+#include "frmcapacity.h"
+#include "frmclient.h"
+#include "report.h"
+
+using namespace app_testing;
+using dipsheet::app::FrmCapacity;
+
+namespace {
+
+const QString kDatabase = QStringLiteral("QRTMembers.mdb");
+const QString kInchDefinition = QStringLiteral("indipsheet.rpt");
+
+// The job and a chart saved before any fault: a row of depth 0 (the file's own) and a
+// 2000-row chart, so that the chart table spans many pages of the file.
+const QByteArray kSavedWork =
+    "UPDATE mrQRT SET mrQRTMember = 'Acme Tanks', mrCustomer = 'Customer A', "
+    "mrTankDesc = 'Tank 1', mrSerialNo = 'SN-1';"
+    "INSERT INTO Capacity VALUES(0, 5);"
+    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+    "INSERT INTO Capacity SELECT i * 0.5, i * 1.25 FROM n;";
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+// Bytes that are no database, the same every run.
+QByteArray garbage(qsizetype size) {
+    QByteArray bytes(size, '\0');
+    for (qsizetype i = 0; i < size; ++i)
+        bytes[i] = char((i * 7919 + 13) % 251);
+    return bytes;
+}
+
+// The first column of the first row of `sql` on the file, or "<error>" / "<none>".
+QByteArray scalar(const char* sql) {
+    sqlite3* db = nullptr;
+    QByteArray result = "<error>";
+    if (sqlite3_open_v2("QRTMembers.mdb", &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK) {
+            const int rc = sqlite3_step(stmt);
+            if (rc == SQLITE_ROW) {
+                result = QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)),
+                                    sqlite3_column_bytes(stmt, 0));
+            } else if (rc == SQLITE_DONE) {
+                result = "<none>";
+            }
+        }
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(db);
+    return result;
+}
+
+// Runs SQL on the file behind the program's back.
+bool runSql(const char* sql) {
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2("QRTMembers.mdb", &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        qWarning("%s: %s", sql, sqlite3_errmsg(db));
+    sqlite3_close(db);
+    return rc == SQLITE_OK;
+}
+
+// A database file with the pages of both tables overwritten: the file opens, but reading or
+// writing either table meets a damaged page. The pages are found from the file's own schema.
+bool damage(const QString& path) {
+    const int pageSize = scalar("PRAGMA page_size").toInt();
+    const QByteArray roots = scalar("SELECT group_concat(rootpage) FROM sqlite_master");
+    QFile file(path);
+    if (pageSize <= 0 || roots.isEmpty() || !file.open(QIODevice::ReadWrite))
+        return false;
+    for (const QByteArray& root : roots.split(',')) {
+        const qint64 page = root.toLongLong();
+        if (page < 2 || !file.seek((page - 1) * pageSize) || file.write(garbage(pageSize)) < 0)
+            return false;
+    }
+    return true;
+}
+
+const char* const kNoOrdinaryUser =
+    "running as root without the right to take an ordinary user's file-system identity, so "
+    "permission bits cannot stop this process";
+
+// Root passes every permission check, so a test run as root meets permission bits through an
+// ordinary user's file-system identity: for this thread only, and only while this lives.
+// Everything the program does with the file runs on this thread.
+class AsOrdinaryUser {
+public:
+    static constexpr uid_t kNobody = 65534;
+
+    AsOrdinaryUser() {
+        if (geteuid() != 0)
+            return;
+        setfsgid(kNobody);
+        setfsuid(kNobody);
+        m_switched = true;
+    }
+    ~AsOrdinaryUser() {
+        if (m_switched) {
+            setfsuid(0);
+            setfsgid(0);
+        }
+    }
+    AsOrdinaryUser(const AsOrdinaryUser&) = delete;
+    AsOrdinaryUser& operator=(const AsOrdinaryUser&) = delete;
+
+    // False when root could not take an ordinary identity (no permission to change it).
+    bool inEffect() const {
+        return !m_switched || static_cast<uid_t>(setfsuid(static_cast<uid_t>(-1))) == kNobody;
+    }
+    // The scratch folder must let an ordinary user in when the test runs as root.
+    static bool openFolder(const QString& folder) {
+        return geteuid() != 0 || ::chmod(QFile::encodeName(folder).constData(), 0755) == 0;
+    }
+
+private:
+    bool m_switched = false;
+};
+
+// Copies the shipped report definitions into the working directory (preview destination).
+bool copyDefinitions() {
+    const QDir data = QFileInfo(QString::fromLocal8Bit(qgetenv("DIPSHEET_SCHEMA"))).dir();
+    for (const QString& name : {kInchDefinition, QStringLiteral("mmdipsheet.rpt")}) {
+        if (!QFile::copy(data.filePath(name), name))
+            return false;
+    }
+    return true;
+}
+
+// ---- Child processes started from the test binary.
+
+// Writes one line to the parent; line breaks inside are escaped.
+void tellParent(const QByteArray& prefix, const QString& text = {}) {
+    QByteArray line = text.toUtf8();
+    line.replace('\\', "\\\\").replace('\n', "\\n");
+    std::fprintf(stdout, "%s%s\n", prefix.constData(), line.constData());
+    std::fflush(stdout);
+}
+
+// What the child does once the main window is up: "" reports "started" and ends with status
+// 0; "exit" and "close" store a chart (the chart window opens), remove the database file, and
+// end the program by Exit on the chart options or by closing the main window, so that the
+// chart window's unload meets the missing file on the way out.
+void runScenario(MdiForm1* main, const QString& scenario) {
+    if (scenario.isEmpty()) {
+        tellParent("started");
+        QCoreApplication::exit(0);
+        return;
+    }
+    dipsheet::setup::FrmChart* chart = main->frmChart;
+    chart->txtIncrement->setText(QStringLiteral("1"));
+    chart->frmCylindrical()->txtDiameter->setText(QStringLiteral("48"));
+    chart->frmCylindrical()->txtLength->setText(QStringLiteral("120"));
+    chart->cmdCalculate->click();
+    if (!main->chartWindow()) {
+        tellParent("no chart window");
+        return;
+    }
+    QFile::remove(kDatabase);
+    if (scenario == QLatin1String("exit"))
+        chart->cmdExit->click();
+    else
+        main->close();
+}
+
+// The program as main() starts it, in the working directory it was given. Each message box is
+// reported to the parent instead of shown and the splash timer fires at once; then the child
+// runs `scenario`. The program's own end is left as it is: std::exit at start-up, leaving the
+// event loop later, and the child's exit status is the program's.
+int startProgramChild(int argc, char** argv, bool asOrdinaryUser, const QString& scenario) {
+    ui::Application app(argc, argv);
+    dipsheet::app::registerErrorTranslators();
+    ui::setMessageBoxHandler([](const QString& text) { tellParent("message: ", text); });
+    static QPointer<MdiForm1> main;
+    ui::setOneShotStarter([scenario](QObject* owner, int, std::function<void()> handler) {
+        QTimer::singleShot(0, owner, [handler, scenario] {
+            ui::guarded(handler);
+            runScenario(main, scenario);
+        });
+    });
+    std::unique_ptr<AsOrdinaryUser> user;
+    if (asOrdinaryUser)
+        user = std::make_unique<AsOrdinaryUser>();
+    ui::guarded([] {
+        auto* splash = new FrmIntro();
+        main = splash->mainWindow();
+        splash->display();
+    });
+    return app.exec();
+}
+
+// Another process that holds the job database locked (an exclusive transaction with changes
+// of its own) until its input is closed, then rolls back.
+int holdLockChild() {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2("QRTMembers.mdb", &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
+        sqlite3_exec(db,
+                     "BEGIN EXCLUSIVE; UPDATE mrQRT SET mrSerialNo = 'uncommitted';"
+                     "INSERT INTO Capacity VALUES(99, 99);",
+                     nullptr, nullptr, nullptr) != SQLITE_OK) {
+        tellParent("failed: ", QString::fromUtf8(sqlite3_errmsg(db)));
+        sqlite3_close(db);
+        return 2;
+    }
+    tellParent("locked");
+    char buffer[64];
+    while (std::fread(buffer, 1, sizeof buffer, stdin) > 0) {
+    }
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return 0;
+}
+
+// The lock-holding process, for as long as this lives.
+class LockHolder {
+public:
+    bool start() {
+        m_process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--hold-lock")});
+        if (!m_process.waitForStarted(10000))
+            return false;
+        while (!m_process.canReadLine()) {
+            if (!m_process.waitForReadyRead(10000))
+                return false;
+        }
+        return m_process.readLine().trimmed() == "locked";
+    }
+    // Lets it roll back and end.
+    bool release() {
+        m_process.closeWriteChannel();
+        return m_process.waitForFinished(10000) && m_process.exitCode() == 0;
+    }
+    ~LockHolder() {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.closeWriteChannel();
+            if (!m_process.waitForFinished(5000))
+                m_process.kill();  // our own child, by its handle
+        }
+    }
+
+private:
+    QProcess m_process;
+};
+
+}  // namespace
+
+class TestFaults : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startUpFault_data();
+    void startUpFault();
+    void faultDuringWork_data();
+    void faultDuringWork();
+    void failureOnTheWayOutEndsWithStatus1_data();
+    void failureOnTheWayOutEndsWithStatus1();
+
+private:
+    // Brings the program to the point where `action` touches the file.
+    void prepare(const QString& action);
+    // Does what the user does for `action`.
+    void act(const QString& action);
+    // Applies `fault` to the files in the working directory; may start a lock holder or take
+    // an ordinary user's identity, kept in the members below until the test ends.
+    void applyFault(const QString& fault);
+    // A cylinder 48 x 120 inches with increment 1: 47 rows.
+    void enterTank();
+
+    std::unique_ptr<Program> m_program;
+    std::unique_ptr<LockHolder> m_lock;
+    std::unique_ptr<AsOrdinaryUser> m_user;
+};
+
+// ---- Start-up
+
+void TestFaults::startUpFault_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("number");  // 0: the program starts
+    QTest::addColumn<QString>("words");
+
+    QTest::newRow("intact file starts") << "none" << 0 << "";
+    QTest::newRow("file missing") << "removed" << 14 << "unable to open database file";
+    QTest::newRow("a folder of that name") << "folder" << 14 << "unable to open database file";
+    QTest::newRow("unreadable (no permissions)")
+        << "unreadable" << 14 << "unable to open database file";
+    QTest::newRow("not a database") << "garbage" << 26 << "file is not a database";
+    QTest::newRow("damaged pages") << "damaged" << 11 << "database disk image is malformed";
+    QTest::newRow("no mrQRT table") << "no mrQRT" << 1 << "no such table: mrQRT";
+    QTest::newRow("no mrSerialNo field") << "no field" << 1 << "no such column: mrSerialNo";
+    QTest::newRow("mrQRT without a record") << "empty mrQRT" << 12 << "No current record";
+    // Start-up only reads the job record: these start, and fail at the first action.
+    QTest::newRow("no Capacity table starts") << "no Capacity" << 0 << "";
+    QTest::newRow("read-only file starts") << "read-only" << 0 << "";
+}
+
+void TestFaults::startUpFault() {
+    QFETCH(QString, fault);
+    QFETCH(int, number);
+    QFETCH(QString, words);
+
+    auto scratch = scratchDatabase(kSavedWork);
+    QVERIFY(AsOrdinaryUser::openFolder(QDir::currentPath()));
+    applyFault(fault);
+    if (m_user && !m_user->inEffect())
+        QSKIP(kNoOrdinaryUser);
+    QStringList arguments{QStringLiteral("--start-program")};
+    if (m_user)
+        arguments << QStringLiteral("--as-ordinary-user");
+    m_user.reset();  // the child takes the identity itself
+    const bool existed = QFileInfo(kDatabase).isFile();
+    const QByteArray before = fileBytes(kDatabase);
+
+    QProcess child;
+    child.setWorkingDirectory(QDir::currentPath());
+    child.start(QCoreApplication::applicationFilePath(), arguments);
+    QVERIFY(child.waitForFinished(60000));
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);  // no signal, no abort
+    const QStringList lines = QString::fromUtf8(child.readAllStandardOutput())
+                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+
+    if (number == 0) {
+        QCOMPARE(lines, QStringList{QStringLiteral("started")});
+        QCOMPARE(child.exitCode(), 0);
+    } else {
+        // Exactly one message, then the program ended with status 1 before showing its window.
+        QCOMPARE(lines.size(), 1);
+        const QString message = lines.first().mid(QStringLiteral("message: ").size());
+        qInfo("%s: %s", qPrintable(fault), qPrintable(message));
+        QVERIFY2(lines.first().startsWith(QStringLiteral("message: Error %1: ").arg(number)),
+                 qPrintable(lines.first()));
+        QVERIFY2(message.contains(words), qPrintable(message));
+        QCOMPARE(child.exitCode(), 1);
+    }
+
+    // Nothing written, and a missing file not made.
+    QCOMPARE(QFileInfo(kDatabase).isFile(), existed);
+    QVERIFY(fileBytes(kDatabase) == before);
+    QVERIFY(!QFile::exists(QStringLiteral("QRTMembers.mdb-journal")));
+}
+
+// ---- During work
+
+void TestFaults::faultDuringWork_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("words");
+    // The chart is stored before the fault shows (the job record is read after the rows are
+    // written, when the chart window loads).
+    QTest::addColumn<bool>("chartStored");
+
+    struct Row {
+        const char* fault;
+        const char* action;
+        int number;
+        const char* words;
+        bool chartStored;
+    };
+    const Row rows[] = {
+        {"removed", "client name", 14, "unable to open database file", false},
+        {"removed", "customer", 14, "unable to open database file", false},
+        {"removed", "Calculate", 14, "unable to open database file", false},
+        {"removed", "chart Exit", 14, "unable to open database file", false},
+        {"removed", "Print", 506, "unable to open database file (database error 14)", false},
+        {"read-only", "client name", 8, "attempt to write a readonly database", false},
+        {"read-only", "customer", 8, "attempt to write a readonly database", false},
+        {"read-only", "Calculate", 8, "attempt to write a readonly database", false},
+        {"read-only", "chart Exit", 8, "attempt to write a readonly database", false},
+        {"locked", "Calculate", 5, "database is locked", false},
+        {"garbage", "client name", 26, "file is not a database", false},
+        {"garbage", "customer", 26, "file is not a database", false},
+        {"garbage", "Calculate", 26, "file is not a database", false},
+        {"garbage", "chart Exit", 26, "file is not a database", false},
+        {"garbage", "Print", 506, "file is not a database (database error 26)", false},
+        {"damaged", "client name", 11, "database disk image is malformed", false},
+        {"damaged", "customer", 11, "database disk image is malformed", false},
+        {"damaged", "Calculate", 11, "database disk image is malformed", false},
+        {"damaged", "chart Exit", 11, "database disk image is malformed", false},
+        {"damaged", "Print", 506, "database disk image is malformed (database error 11)", false},
+        {"no mrQRT", "client name", 1, "no such table: mrQRT", false},
+        {"no mrQRT", "customer", 1, "no such table: mrQRT", false},
+        {"no mrQRT", "Calculate", 1, "no such table: mrQRT", false},
+        {"no mrQRT", "Print", 506, "no such table: mrQRT (database error 1)", false},
+        {"no Capacity", "Calculate", 1, "no such table: Capacity", false},
+        {"no Capacity", "chart Exit", 1, "no such table: Capacity", false},
+        {"no Capacity", "Print", 506, "no such table: Capacity (database error 1)", false},
+        {"no field", "customer", 1, "no such column: mrSerialNo", false},
+        {"no field", "Calculate", 1, "no such column: mrSerialNo", true},
+        {"no field", "Print", 506, "no such column: mrSerialNo (database error 1)", false},
+        {"empty mrQRT", "client name", 12, "No current record", false},
+        {"empty mrQRT", "customer", 12, "No current record", false},
+        {"empty mrQRT", "Calculate", 12, "No current record", true},
+        {"empty mrQRT", "Print", 506, "holds no record (database error 12)", false},
+        {"no definition", "Print", 501, "indipsheet.rpt: cannot read the report definition", false},
+        {"definition folder", "Print", 501, "indipsheet.rpt: cannot read the report definition",
+         false},
+        {"definition unreadable", "Print", 501, "Permission denied", false},
+    };
+    for (const Row& r : rows) {
+        QTest::addRow("%s, %s", r.fault, r.action)
+            << QString::fromLatin1(r.fault) << QString::fromLatin1(r.action) << r.number
+            << QString::fromLatin1(r.words) << r.chartStored;
+    }
+}
+
+void TestFaults::faultDuringWork() {
+    QFETCH(QString, fault);
+    QFETCH(QString, action);
+    QFETCH(int, number);
+    QFETCH(QString, words);
+    QFETCH(bool, chartStored);
+
+    auto scratch = scratchDatabase(kSavedWork);
+    QVERIFY(AsOrdinaryUser::openFolder(QDir::currentPath()));
+    QVERIFY(copyDefinitions());
+    int previews = 0;
+    dipsheet::report::ReportEngine::setPreviewHandler(
+        [&](const dipsheet::report::Report&) { ++previews; });
+    auto restorePreview =
+        qScopeGuard([] { dipsheet::report::ReportEngine::setPreviewHandler({}); });
+
+    Seams seams;
+    m_program = std::make_unique<Program>();
+    auto endProgram = qScopeGuard([this] {
+        m_program.reset();
+        m_user.reset();
+        m_lock.reset();
+    });
+    QVERIFY(m_program->start());
+    prepare(action);
+    QVERIFY2(seams.messages.isEmpty(), qPrintable(seams.messages.join(QLatin1Char('\n'))));
+    QVERIFY(seams.ends.isEmpty());
+
+    const QStringList jobBefore = scratch->jobRecord();
+    const auto rowsBefore = scratch->capacity();
+    applyFault(fault);
+    if (m_user && !m_user->inEffect())
+        QSKIP(kNoOrdinaryUser);
+    const bool existed = QFileInfo(kDatabase).isFile();
+    const QByteArray faulty = fileBytes(kDatabase);
+
+    act(action);
+
+    // One message with the number and a description that names the problem, then the end.
+    QTRY_VERIFY(!seams.messages.isEmpty());
+    settle();
+    QCOMPARE(seams.messages.size(), 1);
+    const QString message = seams.messages.first();
+    qInfo("%s", qPrintable(message));
+    QVERIFY2(message.startsWith(QStringLiteral("Error %1: ").arg(number)), qPrintable(message));
+    QVERIFY2(message.contains(words), qPrintable(message));
+    QCOMPARE(seams.ends, QList<int>{1});
+    QCOMPARE(previews, 0);
+
+    // Nothing already saved is lost, and a missing file is not made.
+    m_user.reset();
+    if (m_lock)
+        QVERIFY(m_lock->release());
+    QCOMPARE(QFileInfo(kDatabase).isFile(), existed);
+    QVERIFY(!QFile::exists(QStringLiteral("QRTMembers.mdb-journal")));
+    if (!chartStored) {
+        QVERIFY(fileBytes(kDatabase) == faulty);
+    } else {
+        // The rows were written before the job record was found wanting; the job table and
+        // the row of depth 0 are as they were.
+        const auto rows = scratch->capacity();
+        QCOMPARE(rows.size(), std::size_t(1 + 47));
+        QCOMPARE(rows.front(), (std::array<float, 2>{0.0f, 5.0f}));
+        QCOMPARE(rows.back()[0], 47.0f);
+    }
+    if (fault == QLatin1String("read-only") || fault == QLatin1String("locked") ||
+        fault.contains(QLatin1String("definition"))) {
+        QCOMPARE(scratch->jobRecord(), jobBefore);
+        QCOMPARE(scratch->capacity(), rowsBefore);
+        QCOMPARE(jobBefore.first(), QStringLiteral("Acme Tanks"));
+    }
+}
+
+// Ending the program with the chart window open unloads it, which deletes the chart rows. When
+// that meets a missing file, the user sees the one message and the program's exit status is 1,
+// not the 0 of an ordinary end that the Exit or close was on its way to.
+void TestFaults::failureOnTheWayOutEndsWithStatus1_data() {
+    QTest::addColumn<QString>("scenario");
+    QTest::newRow("Exit on the chart options") << "exit";
+    QTest::newRow("closing the main window") << "close";
+}
+
+void TestFaults::failureOnTheWayOutEndsWithStatus1() {
+    QFETCH(QString, scenario);
+    auto scratch = scratchDatabase(kSavedWork);
+    QProcess child;
+    child.setWorkingDirectory(QDir::currentPath());
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--start-program"), scenario});
+    QVERIFY(child.waitForFinished(60000));
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    const QStringList lines = QString::fromUtf8(child.readAllStandardOutput())
+                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().startsWith(QStringLiteral("message: Error 14: ")),
+             qPrintable(lines.first()));
+    QCOMPARE(child.exitCode(), 1);
+    QVERIFY(!QFile::exists(kDatabase));
+}
+
+void TestFaults::enterTank() {
+    auto* chart = m_program->chart();
+    typeInto(chart->txtIncrement, QStringLiteral("1"));
+    typeInto(chart->frmCylindrical()->txtDiameter, QStringLiteral("48"));
+    typeInto(chart->frmCylindrical()->txtLength, QStringLiteral("120"));
+}
+
+void TestFaults::prepare(const QString& action) {
+    auto* customer = m_program->customer();
+    if (action == QLatin1String("client name")) {
+        // The user is in the client name when the fault happens.
+        clickInto(m_program->main->frmClient->txtClient);
+        settle();
+    } else if (action == QLatin1String("customer")) {
+        QTRY_VERIFY(customer->txtCustomer->hasFocus());
+    } else {
+        enterTank();
+        QVERIFY(m_program->chart()->cmdCalculate->isEnabled());
+        if (action != QLatin1String("Calculate")) {
+            QTest::mouseClick(m_program->chart()->cmdCalculate, Qt::LeftButton);
+            QVERIFY(m_program->main->chartWindow());
+            QVERIFY(QTest::qWaitForWindowExposed(m_program->main->chartWindow()));
+        }
+    }
+}
+
+void TestFaults::act(const QString& action) {
+    auto* customer = m_program->customer();
+    if (action == QLatin1String("client name")) {
+        QLineEdit* field = m_program->main->frmClient->txtClient;
+        QVERIFY(field->hasFocus());
+        QTest::keyClicks(field, QStringLiteral("Beta Tanks"));
+        clickInto(customer->txtTankDesc);
+    } else if (action == QLatin1String("customer")) {
+        QTest::keyClicks(customer->txtCustomer, QStringLiteral("Customer B"));
+        QTest::keyClick(customer->txtCustomer, Qt::Key_Tab);
+    } else if (action == QLatin1String("Calculate")) {
+        QTest::mouseClick(m_program->chart()->cmdCalculate, Qt::LeftButton);
+    } else {
+        FrmCapacity* window = m_program->main->chartWindow();
+        QVERIFY(window);
+        QTest::mouseClick(action == QLatin1String("Print") ? window->cmdPrint : window->cmdExit,
+                          Qt::LeftButton);
+    }
+}
+
+void TestFaults::applyFault(const QString& fault) {
+    if (fault == QLatin1String("none")) {
+    } else if (fault == QLatin1String("removed")) {
+        QVERIFY(QFile::remove(kDatabase));
+    } else if (fault == QLatin1String("folder")) {
+        QVERIFY(QFile::remove(kDatabase));
+        QVERIFY(QDir().mkdir(kDatabase));
+    } else if (fault == QLatin1String("unreadable")) {
+        QVERIFY(QFile::setPermissions(kDatabase, {}));
+        m_user = std::make_unique<AsOrdinaryUser>();
+    } else if (fault == QLatin1String("read-only")) {
+        QVERIFY(QFile::setPermissions(kDatabase,
+                                      QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        m_user = std::make_unique<AsOrdinaryUser>();
+    } else if (fault == QLatin1String("locked")) {
+        m_lock = std::make_unique<LockHolder>();
+        QVERIFY(m_lock->start());
+    } else if (fault == QLatin1String("garbage")) {
+        QVERIFY(writeBytes(kDatabase, garbage(fileBytes(kDatabase).size())));
+    } else if (fault == QLatin1String("damaged")) {
+        QVERIFY(damage(kDatabase));
+    } else if (fault == QLatin1String("no mrQRT")) {
+        QVERIFY(runSql("DROP TABLE mrQRT"));
+    } else if (fault == QLatin1String("no Capacity")) {
+        QVERIFY(runSql("DROP TABLE Capacity"));
+    } else if (fault == QLatin1String("no field")) {
+        QVERIFY(runSql("ALTER TABLE mrQRT DROP COLUMN mrSerialNo"));
+    } else if (fault == QLatin1String("empty mrQRT")) {
+        QVERIFY(runSql("DELETE FROM mrQRT"));
+    } else if (fault == QLatin1String("no definition")) {
+        QVERIFY(QFile::remove(kInchDefinition));
+    } else if (fault == QLatin1String("definition folder")) {
+        QVERIFY(QFile::remove(kInchDefinition));
+        QVERIFY(QDir().mkdir(kInchDefinition));
+    } else if (fault == QLatin1String("definition unreadable")) {
+        QVERIFY(QFile::setPermissions(kInchDefinition, {}));
+        m_user = std::make_unique<AsOrdinaryUser>();
+    } else {
+        QFAIL(qPrintable(QStringLiteral("unknown fault ") + fault));
+    }
+}
+
+int main(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], "--hold-lock") == 0)
+        return holdLockChild();
+    if (argc >= 2 && std::strcmp(argv[1], "--start-program") == 0) {
+        bool asUser = false;
+        QString scenario;
+        for (int i = 2; i < argc; ++i) {
+            if (std::strcmp(argv[i], "--as-ordinary-user") == 0)
+                asUser = true;
+            else
+                scenario = QString::fromLocal8Bit(argv[i]);
+        }
+        int childArgc = 1;
+        return startProgramChild(childArgc, argv, asUser, scenario);
+    }
+    ui::Application app(argc, argv);
+    dipsheet::app::registerErrorTranslators();
+    QApplication::setQuitOnLastWindowClosed(false);
+    TestFaults test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_faults.moc"
