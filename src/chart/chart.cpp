@@ -16,7 +16,15 @@ constexpr float kStrikerInches = 0.25f;
 constexpr float kStrikerMillimetres = 6.0f;
 constexpr double kPi = 3.141592654;  // the chart's circle constant, not the full-precision pi
 
-std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+// The text as typed, in quotes; a very long one is cut so the message stays readable.
+std::string quoted(std::string_view text) {
+    constexpr std::size_t kShown = 40;
+    if (text.size() <= kShown) return "'" + std::string(text) + "'";
+    std::size_t cut = kShown;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;  // UTF-8
+    return "'" + std::string(text.substr(0, cut)) + "...' (" + std::to_string(text.size()) +
+           " characters)";
+}
 
 std::string numberText(double value) {
     char buffer[64];
@@ -73,7 +81,9 @@ float outsideDimension(std::string_view text, const char* caption, std::string_v
                          numberText(plate) + ".");
     }
     const double inside = outside - times * plate;
-    const float value = toSingle(inside, std::string(caption));
+    const float value = toSingle(inside, std::string(caption) + " less " +
+                                             (times == 2 ? "twice the " : "the ") +
+                                             thicknessCaption);
     if (!(value > 0)) {
         throw InputError(std::string(caption) + " " + numberText(outside) + " less " +
                          (times == 2 ? "twice the " : "the ") + thicknessCaption + " " +

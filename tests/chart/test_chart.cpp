@@ -282,6 +282,19 @@ TEST(ChartRefusals, DimensionsThatAreNotWholeNumbersNameTheirField) {
     EXPECT_TRUE(mentions(m, "Diameter")) << m;
 }
 
+TEST(ChartRefusals, VeryLongTextsAreCutInTheMessage) {
+    const std::string digits(100000, '7');
+    const auto m = refusal(calcRect, inches("1"), RectTexts{digits + "x", "10", "10", ""});
+    EXPECT_TRUE(mentions(m, "Length") && mentions(m, "100001 characters")) << m.substr(0, 200);
+    EXPECT_LT(m.size(), 300u);
+    // A cut never splits a character of several bytes: 13 whole three-byte characters.
+    std::string east, shown;
+    for (int i = 0; i < 30; ++i) east += "\u6771";
+    for (int i = 0; i < 13; ++i) shown += "\u6771";
+    const auto g = refusal(calcRect, inches("1"), RectTexts{east, "10", "10", ""});
+    EXPECT_TRUE(mentions(g, ("'" + shown + "...'").c_str())) << g;
+}
+
 TEST(ChartRefusals, ThicknessesThatLeaveNoInsideDimension) {
     auto m = refusal(calcRect, inches("1", false, true), RectTexts{"100", "50", "40", "20"});
     EXPECT_TRUE(mentions(m, "Height") && mentions(m, "no inside")) << m;
@@ -316,6 +329,8 @@ TEST(ChartRefusals, ValuesBeyondSinglePrecision) {
     EXPECT_TRUE(mentions(m, "Incremental distance")) << m;
     m = refusal(calcRect, inches("1"), RectTexts{"1e39", "10", "10", ""});
     EXPECT_TRUE(mentions(m, "Length") && mentions(m, "range")) << m;
+    m = refusal(calcRect, inches("1", false, true), RectTexts{"10", "10", "10", "1e39"});
+    EXPECT_TRUE(mentions(m, "twice the Thickness") && mentions(m, "range")) << m;
     m = refusal(calcRect, inches("1e30"), RectTexts{"1e30", "1e30", "1e30", ""});
     EXPECT_TRUE(mentions(m, "volume")) << m;
     m = refusal(calcCyl, inches("1e30"), CylTexts{"1e30", "10", "", ""});
