@@ -54,6 +54,8 @@ QLineEdit* makeField(QWidget* panel, const QString& name, const QString& tooltip
     field->setToolTip(tooltip);
     if (maxLength > 0)
         field->setMaxLength(maxLength);
+    else
+        ui::noLengthLimit(field);
     ui::placeTwips(field, kFieldLeft, kRowTops[row], kFieldWidth, kFieldHeight);
     ui::setBackground(field, ui::colour::white);
     ui::setTextColour(field, QPalette().color(QPalette::WindowText));

@@ -94,6 +94,7 @@ FrmChart::FrmChart(QWidget* parentArea) : QWidget(parentArea) {
 
     txtIncrement = new QLineEdit(this);
     txtIncrement->setObjectName(QStringLiteral("txtIncrement"));
+    ui::noLengthLimit(txtIncrement);
     txtIncrement->setToolTip(
         QStringLiteral("Enter fractional increments as decimal (i.e. 1/8 = .125)"));
     ui::placeTwips(txtIncrement, 2640, 1800, 1215, 285);

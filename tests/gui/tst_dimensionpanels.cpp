@@ -9,6 +9,8 @@
 #include <QStyleFactory>
 #include <QTest>
 
+#include <limits>
+
 #include <memory>
 
 #include "dimensionpanels.h"
@@ -90,7 +92,7 @@ void TestDimensionPanels::layoutOfThePanels() {
         {m_chart->frmRectangular(),
          "frmRectangular",
          1215,
-         32767,
+         std::numeric_limits<int>::max(),
          {{"Label1", "Length", "txtLength", ""},
           {"Label2", "Width", "txtWidth", ""},
           {"Label3", "Height", "txtHeight", ""},
@@ -346,6 +348,10 @@ void TestDimensionPanels::lengthLimits() {
                              m_chart->txtIncrement}) {
         typeInto(field, long40);
         QCOMPARE(field->text(), long40);
+        // Well past a line edit's default limit of 32,767 characters: nothing is cut.
+        field->clear();
+        field->insert(QString(40000, QLatin1Char('7')));
+        QCOMPARE(field->text().size(), 40000);
     }
 }
 

@@ -13,6 +13,8 @@
 #include <QStyleFactory>
 #include <QTest>
 
+#include <limits>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -166,7 +168,7 @@ void TestFrmChart::initialState() {
     QVERIFY(c->optInside->isChecked() && !c->optOutside->isChecked());
     QCOMPARE(c->chkStriker->checkState(), Qt::Checked);
     QVERIFY(c->txtIncrement->text().isEmpty());
-    QCOMPARE(c->txtIncrement->maxLength(), 32767);
+    QCOMPARE(c->txtIncrement->maxLength(), std::numeric_limits<int>::max());  // no limit
     QVERIFY(!c->cmdCalculate->isEnabled());
     QCOMPARE(ui::background(c->cmdCalculate), ui::colour::lightGrey);
     QVERIFY(c->cmdExit->isEnabled());
