@@ -458,6 +458,7 @@ void startOneShot(QObject* owner, int ms, std::function<void()> handler) {
     }
     auto* timer = new QTimer(owner);
     timer->setSingleShot(true);
+    timer->setTimerType(Qt::PreciseTimer);  // a coarse timer may fire up to 5% early
     timer->setInterval(ms);
     QObject::connect(timer, &QTimer::timeout, owner, [timer, handler = std::move(handler)] {
         timer->deleteLater();

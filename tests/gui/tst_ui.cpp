@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QElapsedTimer>
 #include <QtTest>
 
 #include <memory>
@@ -377,6 +378,14 @@ private slots:
         QTRY_COMPARE(fired, 2);
         QTest::qWait(30);
         QCOMPARE(fired, 2);  // once only
+
+        // Never early: the splash must stay its full time (a coarse timer may fire 5% early).
+        QElapsedTimer clock;
+        clock.start();
+        qint64 firedAfter = 0;
+        ui::startOneShot(&owner, 400, [&] { firedAfter = clock.elapsed(); });
+        QTRY_VERIFY(firedAfter > 0);
+        QVERIFY2(firedAfter >= 400, qPrintable(QString::number(firedAfter)));
 
         // A timer dies with its owner.
         auto doomed = std::make_unique<QObject>();
