@@ -142,7 +142,7 @@ FrmCapacity::FrmCapacity() {
 
 void FrmCapacity::refresh() {
     store::Database db;
-    const store::JobRecord record = db.readJobRecord();
+    const auto record = db.findJobRecord().value_or(store::JobRecord{});  // none: no heading
     lblCustomer->setText(QString::fromStdString(record.customer));
     lblTankDesc->setText(QString::fromStdString(record.tankDesc));
     lblSerialNo->setText(QString::fromStdString(record.serialNo));

@@ -25,7 +25,9 @@ FrmClient::FrmClient(QWidget* parentArea) : QWidget(parentArea) {
     ui::onLostFocus(txtClient, [this] { txtClient_LostFocus(); });
 
     ui::guarded([this] {
-        txtClient->setText(QString::fromStdString(store::Database().readJobRecord().member));
+        // A job table without a record shows nothing; the first save then reports it.
+        const auto record = store::Database().findJobRecord().value_or(store::JobRecord{});
+        txtClient->setText(QString::fromStdString(record.member));
     });
 }
 

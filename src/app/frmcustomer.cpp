@@ -75,7 +75,8 @@ FrmCustomer::FrmCustomer(QWidget* parentArea) : QWidget(parentArea) {
     ui::onLostFocus(txtSerialNo, [this] { txtSerialNo_LostFocus(); });
 
     ui::guarded([this] {
-        const store::JobRecord record = store::Database().readJobRecord();
+        // A job table without a record shows nothing; the first save then reports it.
+        const auto record = store::Database().findJobRecord().value_or(store::JobRecord{});
         txtCustomer->setPlainText(QString::fromStdString(record.customer));
         txtTankDesc->setPlainText(QString::fromStdString(record.tankDesc));
         txtSerialNo->setText(QString::fromStdString(record.serialNo));

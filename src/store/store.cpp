@@ -158,15 +158,22 @@ Database::~Database() {
     sqlite3_close_v2(m_db);
 }
 
-JobRecord Database::readJobRecord() {
+std::optional<JobRecord> Database::findJobRecord() {
     Statement statement(m_db,
                         "SELECT mrQRTMember, mrCustomer, mrTankDesc, mrSerialNo FROM mrQRT "
                         "ORDER BY rowid LIMIT 1",
                         "reading table mrQRT");
     if (!statement.step()) {
-        throw StoreError(SQLITE_NOTFOUND, kNoRecord);
+        return std::nullopt;
     }
     return JobRecord{statement.text(0), statement.text(1), statement.text(2), statement.text(3)};
+}
+
+JobRecord Database::readJobRecord() {
+    if (auto record = findJobRecord()) {
+        return *std::move(record);
+    }
+    throw StoreError(SQLITE_NOTFOUND, kNoRecord);
 }
 
 void Database::writeMember(std::string_view member) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -50,6 +51,9 @@ public:
 
     // The first mrQRT record (lowest rowid). Throws when the table holds no record.
     JobRecord readJobRecord();
+    // The first mrQRT record, or none when the table holds no record: what a window shows
+    // (nothing) before the first write finds the record missing.
+    std::optional<JobRecord> findJobRecord();
     // Writes the client's name into the first record, unchanged.
     void writeMember(std::string_view member);
     // Writes the three heading fields into the first record in one update.

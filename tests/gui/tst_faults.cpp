@@ -286,6 +286,7 @@ private slots:
     void startUpFault();
     void faultDuringWork_data();
     void faultDuringWork();
+    void jobTableWithoutARecordFailsAtTheFirstSave();
     void failureOnTheWayOutEndsWithStatus1_data();
     void failureOnTheWayOutEndsWithStatus1();
 
@@ -321,8 +322,9 @@ void TestFaults::startUpFault_data() {
     QTest::newRow("damaged pages") << "damaged" << 11 << "database disk image is malformed";
     QTest::newRow("no mrQRT table") << "no mrQRT" << 1 << "no such table: mrQRT";
     QTest::newRow("no mrSerialNo field") << "no field" << 1 << "no such column: mrSerialNo";
-    QTest::newRow("mrQRT without a record") << "empty mrQRT" << 12 << "No current record";
-    // Start-up only reads the job record: these start, and fail at the first action.
+    // Start-up only reads the job record: these start, and fail at the first action. A job
+    // table without a record shows empty fields until the first save finds it missing.
+    QTest::newRow("mrQRT without a record starts") << "empty mrQRT" << 0 << "";
     QTest::newRow("no Capacity table starts") << "no Capacity" << 0 << "";
     QTest::newRow("read-only file starts") << "read-only" << 0 << "";
 }
@@ -423,7 +425,6 @@ void TestFaults::faultDuringWork_data() {
         {"no field", "Print", 506, "no such column: mrSerialNo (database error 1)", false},
         {"empty mrQRT", "client name", 12, "No current record", false},
         {"empty mrQRT", "customer", 12, "No current record", false},
-        {"empty mrQRT", "Calculate", 12, "No current record", true},
         {"empty mrQRT", "Print", 506, "holds no record (database error 12)", false},
         {"no definition", "Print", 501, "indipsheet.rpt: cannot read the report definition", false},
         {"definition folder", "Print", 501, "indipsheet.rpt: cannot read the report definition",
@@ -535,6 +536,39 @@ void TestFaults::failureOnTheWayOutEndsWithStatus1() {
              qPrintable(lines.first()));
     QCOMPARE(child.exitCode(), 1);
     QVERIFY(!QFile::exists(kDatabase));
+}
+
+// A job table without a record: the panels and the chart window show an empty heading, a
+// chart is still made and shown, and the first save of a panel ends the program with the
+// engine's error for the missing record, adding no record.
+void TestFaults::jobTableWithoutARecordFailsAtTheFirstSave() {
+    auto scratch = scratchDatabase("DELETE FROM mrQRT;");
+    Seams seams;
+    m_program = std::make_unique<Program>();
+    auto endProgram = qScopeGuard([this] { m_program.reset(); });
+    QVERIFY(m_program->start());
+    QVERIFY(m_program->main->frmClient->txtClient->text().isEmpty());
+    QVERIFY(m_program->customer()->txtCustomer->toPlainText().isEmpty());
+
+    enterTank();
+    QTest::mouseClick(m_program->chart()->cmdCalculate, Qt::LeftButton);
+    FrmCapacity* window = m_program->main->chartWindow();
+    QVERIFY(window);
+    QVERIFY(window->lblCustomer->text().isEmpty());
+    QCOMPARE(scratch->capacity().size(), std::size_t(47));
+    QVERIFY(seams.messages.isEmpty());
+
+    m_program->main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_program->main.data()));
+    clickInto(m_program->main->frmClient->txtClient);
+    settle();
+    QTest::keyClicks(m_program->main->frmClient->txtClient, QStringLiteral("Beta Tanks"));
+    clickInto(m_program->customer()->txtTankDesc);
+    QTRY_COMPARE(seams.messages.size(), 1);
+    QVERIFY2(seams.messages.first().startsWith(QStringLiteral("Error 12: No current record")),
+             qPrintable(seams.messages.first()));
+    QCOMPARE(seams.ends, QList<int>{1});
+    QVERIFY(scratch->jobRecord().isEmpty());
 }
 
 void TestFaults::enterTank() {

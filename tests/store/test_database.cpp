@@ -185,6 +185,7 @@ TEST_F(DatabaseTest, EmptyJobTableHasNoCurrentRecord) {
     raw.exec("DELETE FROM mrQRT");
     Database db;
     const int notFound = SQLITE_NOTFOUND;
+    EXPECT_FALSE(db.findJobRecord().has_value());
     EXPECT_TRUE(failsWith([&] { db.readJobRecord(); }, notFound, "No current record"));
     EXPECT_TRUE(failsWith([&] { db.writeMember("Acme"); }, notFound, "No current record"));
     EXPECT_TRUE(failsWith([&] { db.writeHeading("a", "b", "c"); }, notFound, "mrQRT"));
