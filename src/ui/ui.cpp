@@ -7,7 +7,9 @@
 #include <QFocusEvent>
 #include <QFontDatabase>
 #include <QLineEdit>
+#include <QIcon>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QStyleFactory>
@@ -345,6 +347,7 @@ void messageBox(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Dipsheet"), text, QMessageBox::Ok,
                     QApplication::activeWindow());
     box.setWindowModality(Qt::ApplicationModal);
+    box.button(QMessageBox::Ok)->setIcon(QIcon());  // no icon anywhere, not even on the button
     box.exec();
 }
 

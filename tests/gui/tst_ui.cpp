@@ -12,6 +12,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QElapsedTimer>
+#include <QProxyStyle>
+#include <QScopeGuard>
+#include <QStyleFactory>
 #include <QtTest>
 
 #include <memory>
@@ -302,10 +305,24 @@ private slots:
     // The real box: titled Dipsheet, no icon, OK only.
     void realMessageBox() {
         ui::setMessageBoxHandler(nullptr);
+        // Desktop themes put a check mark on OK; offscreen does not, so ask for it here.
+        struct IconsOnButtons : QProxyStyle {
+            using QProxyStyle::QProxyStyle;
+            int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                          QStyleHintReturn* data) const override {
+                if (hint == SH_DialogButtonBox_ButtonsHaveIcons)
+                    return 1;
+                return QProxyStyle::styleHint(hint, option, widget, data);
+            }
+        };
+        const QString styleBefore = QApplication::style()->name();
+        QApplication::setStyle(new IconsOnButtons(QStyleFactory::create(styleBefore)));
+        auto restoreStyle = qScopeGuard([&] { QApplication::setStyle(styleBefore); });
         QString title;
         QString text;
         QMessageBox::Icon icon = QMessageBox::Critical;
         QList<QAbstractButton*> buttons;
+        bool okHasIcon = true;
         QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             QVERIFY(box);
@@ -313,6 +330,7 @@ private slots:
             text = box->text();
             icon = box->icon();
             buttons = box->buttons();
+            okHasIcon = !box->button(QMessageBox::Ok)->icon().isNull();
             box->button(QMessageBox::Ok)->click();
         });
         ui::messageBox(QStringLiteral("hello"));
@@ -320,6 +338,7 @@ private slots:
         QCOMPARE(text, QStringLiteral("hello"));
         QCOMPARE(icon, QMessageBox::NoIcon);
         QCOMPARE(buttons.size(), 1);
+        QVERIFY(!okHasIcon);  // the style's check-mark icon on OK would be an icon too
     }
 
     void fatalErrorShowsNumberAndDescription() {
