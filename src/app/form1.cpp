@@ -48,6 +48,7 @@ Form1::Form1(QWidget* parentArea) : QWidget(parentArea) {
     }
     optHV[0]->setChecked(true);
     QWidget::setTabOrder(optHV[0], optHV[1]);
+    ui::oneTabStopPerGroup({optHV[0], optHV[1]});
 }
 
 void Form1::optHV_Click(int /*index*/) {

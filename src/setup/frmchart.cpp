@@ -131,6 +131,9 @@ FrmChart::FrmChart(QWidget* parentArea) : QWidget(parentArea) {
     QWidget::setTabOrder(chkStriker, txtIncrement);
     QWidget::setTabOrder(txtIncrement, cmdCalculate);
     QWidget::setTabOrder(cmdCalculate, cmdExit);
+    ui::oneTabStopPerGroup({optCylindrical, optRectangular});
+    ui::oneTabStopPerGroup({optInches, optMillimeters});
+    ui::oneTabStopPerGroup({optOutside, optInside});
 
     // The dimension panels share the main window's client area with this panel, created in
     // the order of the main window's layout.

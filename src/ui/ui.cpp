@@ -230,6 +230,19 @@ private:
 
 }  // namespace
 
+void oneTabStopPerGroup(std::initializer_list<QAbstractButton*> options) {
+    const std::vector<QPointer<QAbstractButton>> group(options.begin(), options.end());
+    const auto update = [group] {
+        for (const auto& option : group) {
+            if (option)
+                option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+        }
+    };
+    for (QAbstractButton* option : options)
+        QObject::connect(option, &QAbstractButton::toggled, option, update);
+    update();
+}
+
 void selectAllOnEntry(QWidget* field) {
     FocusHooks::of(field)->selectOnEntry = true;
 }

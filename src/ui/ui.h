@@ -13,6 +13,7 @@
 
 #include <exception>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 
 class QWidget;
@@ -64,6 +65,11 @@ void noLengthLimit(QLineEdit* field);
 // pair (an emoji typed or pasted into the last place), the half is dropped, so the character
 // is refused like any other typing past the limit.
 void keepWholeCharacters(QLineEdit* field);
+
+// The options of one group are one stop in the keyboard order: Tab and Shift+Tab reach only
+// the selected option (the others take the focus by mouse); the arrow keys move the choice
+// within the group.
+void oneTabStopPerGroup(std::initializer_list<QAbstractButton*> options);
 
 // Installs focus handlers on a QLineEdit / QTextEdit / QPlainTextEdit / button.
 // A got-focus handler runs as soon as the widget has handled its focus-in; a lost-focus handler

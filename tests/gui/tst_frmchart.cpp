@@ -45,6 +45,7 @@ private slots:
     void insideAndOutsideOnlyChangeThePanelInView();
     void unitAndStrikerLeaveCalculateAlone();
     void leavingTheIncrementGoesToTheFirstDimension();
+    void tabReachesOnlyTheChosenOptionOfEachGroup();
     void calculateStoresTheChart_data();
     void calculateStoresTheChart();
     void verticalTankIgnoresTheShapeChoice();
@@ -274,6 +275,35 @@ void TestFrmChart::unitAndStrikerLeaveCalculateAlone() {
         QCOMPARE(c->cmdCalculate->isEnabled(), complete);
         QCOMPARE(ui::background(c->cmdCalculate), face);
     }
+}
+
+// The keyboard order: one stop per group of options, on the chosen one; arrows change the
+// choice within a group, and the stop moves with it.
+void TestFrmChart::tabReachesOnlyTheChosenOptionOfEachGroup() {
+    FrmChart* c = m_chart;
+    QVERIFY(m_host->showActive());
+    c->optCylindrical->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), c->optCylindrical);
+    const QList<QWidget*> forward = {c->optInches, c->optInside, c->chkStriker, c->txtIncrement};
+    for (QWidget* next : forward) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTRY_COMPARE(QApplication::focusWidget(), next);
+    }
+    c->chkStriker->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(c->chkStriker, Qt::Key_Backtab);
+    QTRY_COMPARE(QApplication::focusWidget(), c->optInside);
+
+    // Up chooses Outside, which shows the thickness rows as a click would.
+    QTest::keyClick(c->optInside, Qt::Key_Up);
+    QTRY_COMPARE(QApplication::focusWidget(), c->optOutside);
+    QVERIFY(c->optOutside->isChecked());
+    QVERIFY(!c->frmCylindrical()->txtHeadThickness->isHidden());
+    c->optInches->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(c->optInches, Qt::Key_Tab);
+    QTRY_COMPARE(QApplication::focusWidget(), c->optOutside);
+    // A click still puts the focus on an option that is not chosen.
+    clickOption(c->optMillimeters);
+    QTRY_COMPARE(QApplication::focusWidget(), c->optMillimeters);
 }
 
 void TestFrmChart::leavingTheIncrementGoesToTheFirstDimension() {
