@@ -19,9 +19,11 @@ constexpr double kPi = 3.141592654;  // the chart's circle constant, not the ful
 // The text as typed, in quotes; a very long one is cut so the message stays readable.
 std::string quoted(std::string_view text) {
     constexpr std::size_t kShown = 40;
-    if (text.size() <= kShown) return "'" + std::string(text) + "'";
+    if (text.size() <= kShown)
+        return "'" + std::string(text) + "'";
     std::size_t cut = kShown;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;  // UTF-8
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;  // UTF-8
     return "'" + std::string(text.substr(0, cut)) + "...' (" + std::to_string(text.size()) +
            " characters)";
 }
@@ -38,7 +40,8 @@ bool fitsSingle(double value) {
 
 // Rounds a double intermediate to single precision, refusing what a single cannot hold.
 float toSingle(double value, const std::string& what) {
-    if (!fitsSingle(value)) throw InputError(what + " is beyond the range of the chart's numbers.");
+    if (!fitsSingle(value))
+        throw InputError(what + " is beyond the range of the chart's numbers.");
     return static_cast<float>(value);
 }
 
@@ -81,9 +84,9 @@ float outsideDimension(std::string_view text, const char* caption, std::string_v
                          numberText(plate) + ".");
     }
     const double inside = outside - times * plate;
-    const float value = toSingle(inside, std::string(caption) + " less " +
-                                             (times == 2 ? "twice the " : "the ") +
-                                             thicknessCaption);
+    const float value =
+        toSingle(inside, std::string(caption) + " less " + (times == 2 ? "twice the " : "the ") +
+                             thicknessCaption);
     if (!(value > 0)) {
         throw InputError(std::string(caption) + " " + numberText(outside) + " less " +
                          (times == 2 ? "twice the " : "the ") + thicknessCaption + " " +
@@ -108,7 +111,8 @@ struct Steps {
 
 Steps steps(const ChartOptions& o, float usableHeight, const char* heightCaption) {
     Steps s;
-    if (o.striker) s.striker = o.inches ? kStrikerInches : kStrikerMillimetres;
+    if (o.striker)
+        s.striker = o.inches ? kStrikerInches : kStrikerMillimetres;
 
     const double lead = leadingNumber(o.increment);
     if (!(lead > 0)) {
@@ -147,8 +151,7 @@ ChartRows fill(const Steps& s, Volume volumeAt) {
     ChartRows rows(static_cast<std::size_t>(s.rows) + 1, ChartRow{0.0f, 0.0f});
     for (std::int16_t i = 1; i <= s.rows; ++i) {
         const auto at = static_cast<std::size_t>(i);
-        const float depth =
-            static_cast<float>(static_cast<double>(rows[at - 1][0]) + s.increment);
+        const float depth = static_cast<float>(static_cast<double>(rows[at - 1][0]) + s.increment);
         const double volume = volumeAt(depth);
         if (!fitsSingle(volume)) {
             throw InputError("The volume at depth " + singleText(depth) +
@@ -198,8 +201,8 @@ ChartRows calcCyl(const ChartOptions& o, const CylTexts& t) {
             const double x2 = static_cast<double>(x) * x;
             const float c = static_cast<float>(std::sqrt(r2 - x2));
             const float angle = static_cast<float>(2 * std::atan(static_cast<double>(c) / x));
-            segment = static_cast<float>(
-                static_cast<double>(area) - (r2 * angle / 2 - static_cast<double>(x) * c));
+            segment = static_cast<float>(static_cast<double>(area) -
+                                         (r2 * angle / 2 - static_cast<double>(x) * c));
         } else {
             // Surface at or below the centre: the liquid segment itself.
             const float x = static_cast<float>(r - height);

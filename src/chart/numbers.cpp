@@ -8,12 +8,17 @@
 namespace dipsheet::chart {
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
@@ -21,9 +26,9 @@ int hexValue(char c) {
 // among them, and the exponent. Kept as text so that the final conversion rounds once.
 struct DecimalParts {
     bool negative = false;
-    std::string digits;        // every mantissa digit, the point left out
-    std::size_t pointAt = 0;   // count of digits before the decimal point
-    long long exponent = 0;    // capped, so that absurd exponents cannot overflow
+    std::string digits;       // every mantissa digit, the point left out
+    std::size_t pointAt = 0;  // count of digits before the decimal point
+    long long exponent = 0;   // capped, so that absurd exponents cannot overflow
 };
 
 constexpr long long kExponentCap = 100000;
@@ -32,7 +37,8 @@ constexpr long long kExponentCap = 100000;
 // (too large) or a zero (too small) of the right sign; `outOfRange` tells which happened.
 template <typename T>
 T convertParts(const DecimalParts& p, bool* outOfRange) {
-    if (outOfRange) *outOfRange = false;
+    if (outOfRange)
+        *outOfRange = false;
     std::string text = p.digits.empty() ? "0" : p.digits;
     const long long exponent = p.exponent - static_cast<long long>(text.size() - p.pointAt);
     text += 'e';
@@ -41,7 +47,8 @@ T convertParts(const DecimalParts& p, bool* outOfRange) {
     auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     (void)ptr;
     if (ec == std::errc::result_out_of_range) {
-        if (outOfRange) *outOfRange = true;
+        if (outOfRange)
+            *outOfRange = true;
         // Decide overflow or underflow from the place of the first significant digit.
         const auto first = p.digits.find_first_not_of('0');
         const long long order =
@@ -58,14 +65,17 @@ std::size_t readRadix(std::string_view text, std::size_t i, int base, double* va
     std::size_t n = 0;
     for (; i < text.size(); ++i, ++n) {
         const int d = hexValue(text[i]);
-        if (d < 0 || d >= base) break;
+        if (d < 0 || d >= base)
+            break;
         v = v * base + d;
     }
     *value = v;
     return n;
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 }  // namespace
 
@@ -74,14 +84,17 @@ double leadingNumber(std::string_view raw) {
     std::string text;
     text.reserve(raw.size());
     for (char c : raw) {
-        if (c != ' ' && c != '\t' && c != '\n') text += c;
+        if (c != ' ' && c != '\t' && c != '\n')
+            text += c;
     }
     std::size_t i = 0;
     if (text.size() >= 2 && text[0] == '&') {
         const char kind = text[1];
         double value = 0;
-        if (kind == 'H' || kind == 'h') readRadix(text, 2, 16, &value);
-        if (kind == 'O' || kind == 'o') readRadix(text, 2, 8, &value);
+        if (kind == 'H' || kind == 'h')
+            readRadix(text, 2, 16, &value);
+        if (kind == 'O' || kind == 'o')
+            readRadix(text, 2, 8, &value);
         return value;
     }
     DecimalParts p;
@@ -100,8 +113,10 @@ double leadingNumber(std::string_view raw) {
             break;
         }
     }
-    if (!point) p.pointAt = p.digits.size();
-    if (p.digits.empty()) return 0;
+    if (!point)
+        p.pointAt = p.digits.size();
+    if (p.digits.empty())
+        return 0;
     if (i < text.size() && (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
         std::size_t j = i + 1;
         bool negativeExponent = false;
@@ -111,7 +126,8 @@ double leadingNumber(std::string_view raw) {
         }
         long long exponent = 0;
         for (; j < text.size() && isDigit(text[j]); ++j) {
-            if (exponent < kExponentCap) exponent = exponent * 10 + (text[j] - '0');
+            if (exponent < kExponentCap)
+                exponent = exponent * 10 + (text[j] - '0');
         }
         p.exponent = negativeExponent ? -exponent : exponent;
     }
@@ -124,18 +140,23 @@ namespace {
 bool strictParts(std::string_view raw, const NumberFormat& format, DecimalParts* parts,
                  std::optional<double>* radixValue) {
     std::size_t b = 0, e = raw.size();
-    while (b < e && isBlank(raw[b])) ++b;
-    while (e > b && isBlank(raw[e - 1])) --e;
+    while (b < e && isBlank(raw[b]))
+        ++b;
+    while (e > b && isBlank(raw[e - 1]))
+        --e;
     const std::string_view text = raw.substr(b, e - b);
-    if (text.empty()) return false;
+    if (text.empty())
+        return false;
 
     if (text.size() >= 3 && text[0] == '&') {
         const char kind = text[1];
         const int base = (kind == 'H' || kind == 'h') ? 16 : (kind == 'O' || kind == 'o') ? 8 : 0;
-        if (base == 0) return false;
+        if (base == 0)
+            return false;
         double value = 0;
         const std::size_t n = readRadix(text, 2, base, &value);
-        if (n == 0 || n + 2 != text.size()) return false;
+        if (n == 0 || n + 2 != text.size())
+            return false;
         *radixValue = value;
         return true;
     }
@@ -164,7 +185,8 @@ bool strictParts(std::string_view raw, const NumberFormat& format, DecimalParts*
         ++runs;
         if (!group.empty() && run > 0 && text.substr(i, group.size()) == group &&
             i + group.size() < text.size() && isDigit(text[i + group.size()])) {
-            if (runs == 1 && firstRun > 3) return false;
+            if (runs == 1 && firstRun > 3)
+                return false;
             i += group.size();
             continue;
         }
@@ -173,9 +195,11 @@ bool strictParts(std::string_view raw, const NumberFormat& format, DecimalParts*
     p.pointAt = p.digits.size();
     if (!decimal.empty() && text.substr(i, decimal.size()) == decimal) {
         i += decimal.size();
-        while (i < text.size() && isDigit(text[i])) p.digits += text[i++];
+        while (i < text.size() && isDigit(text[i]))
+            p.digits += text[i++];
     }
-    if (p.digits.empty()) return false;
+    if (p.digits.empty())
+        return false;
     if (i < text.size() && (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
         ++i;
         bool negativeExponent = false;
@@ -183,10 +207,12 @@ bool strictParts(std::string_view raw, const NumberFormat& format, DecimalParts*
             negativeExponent = text[i] == '-';
             ++i;
         }
-        if (i >= text.size() || !isDigit(text[i])) return false;
+        if (i >= text.size() || !isDigit(text[i]))
+            return false;
         long long exponent = 0;
         for (; i < text.size() && isDigit(text[i]); ++i) {
-            if (exponent < kExponentCap) exponent = exponent * 10 + (text[i] - '0');
+            if (exponent < kExponentCap)
+                exponent = exponent * 10 + (text[i] - '0');
         }
         p.exponent = negativeExponent ? -exponent : exponent;
     }
@@ -197,14 +223,17 @@ template <typename T>
 std::optional<T> strictValue(std::string_view text, const NumberFormat& format) {
     DecimalParts parts;
     std::optional<double> radix;
-    if (!strictParts(text, format, &parts, &radix)) return std::nullopt;
+    if (!strictParts(text, format, &parts, &radix))
+        return std::nullopt;
     if (radix) {
-        if (*radix > static_cast<double>(std::numeric_limits<T>::max())) return std::nullopt;
+        if (*radix > static_cast<double>(std::numeric_limits<T>::max()))
+            return std::nullopt;
         return static_cast<T>(*radix);
     }
     bool outOfRange = false;
     const T value = convertParts<T>(parts, &outOfRange);
-    if (outOfRange && !std::isfinite(value)) return std::nullopt;
+    if (outOfRange && !std::isfinite(value))
+        return std::nullopt;
     return value;
 }
 

@@ -13,7 +13,8 @@
 namespace dipsheet::cli {
 namespace {
 
-constexpr const char* kUsage = R"(Usage: dipsheet-chart --shape rect|cyl|vert --units in|mm [--outside] [--striker]
+constexpr const char* kUsage =
+    R"(Usage: dipsheet-chart --shape rect|cyl|vert --units in|mm [--outside] [--striker]
                       --increment TEXT <dimensions> [--store]
 
 Prints the tank chart of one tank as CSV: a line "Depth,Capacity", then one line per row,
@@ -65,13 +66,13 @@ struct Arguments {
 
 Arguments parse(const std::vector<std::string>& args) {
     static const std::set<std::string> valued{
-        "shape",    "units",          "increment",       "length",           "width",
-        "height",   "thickness",      "diameter",        "head-thickness",   "shell-thickness",
-        "bottom-thickness"};
+        "shape",     "units",    "increment",      "length",          "width",           "height",
+        "thickness", "diameter", "head-thickness", "shell-thickness", "bottom-thickness"};
     Arguments a;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg.rfind("--", 0) != 0) throw UsageError("unexpected argument '" + arg + "'");
+        if (arg.rfind("--", 0) != 0)
+            throw UsageError("unexpected argument '" + arg + "'");
         std::string name = arg.substr(2);
         std::optional<std::string> value;
         if (const auto eq = name.find('='); eq != std::string::npos) {
@@ -79,18 +80,23 @@ Arguments parse(const std::vector<std::string>& args) {
             name.resize(eq);
         }
         if (name == "outside" || name == "striker" || name == "store" || name == "help") {
-            if (value) throw UsageError("--" + name + " takes no value");
-            (name == "outside" ? a.outside : name == "striker" ? a.striker
-                                          : name == "store"   ? a.store
-                                                              : a.help) = true;
+            if (value)
+                throw UsageError("--" + name + " takes no value");
+            (name == "outside"   ? a.outside
+             : name == "striker" ? a.striker
+             : name == "store"   ? a.store
+                                 : a.help) = true;
             continue;
         }
-        if (!valued.count(name)) throw UsageError("unknown option '--" + name + "'");
+        if (!valued.count(name))
+            throw UsageError("unknown option '--" + name + "'");
         if (!value) {
-            if (i + 1 >= args.size()) throw UsageError("--" + name + " needs a value");
+            if (i + 1 >= args.size())
+                throw UsageError("--" + name + " needs a value");
             value = args[++i];
         }
-        if (a.values.count(name)) throw UsageError("--" + name + " is given twice");
+        if (a.values.count(name))
+            throw UsageError("--" + name + " is given twice");
         a.values[name] = *value;
     }
     return a;
@@ -98,7 +104,8 @@ Arguments parse(const std::vector<std::string>& args) {
 
 std::string take(const Arguments& a, const std::string& name) {
     const auto it = a.values.find(name);
-    if (it == a.values.end()) throw UsageError("--" + name + " is required");
+    if (it == a.values.end())
+        throw UsageError("--" + name + " is required");
     return it->second;
 }
 
@@ -109,9 +116,11 @@ std::string takeIf(const Arguments& a, const std::string& name, bool wanted) {
 chart::ChartRows compute(const Arguments& a) {
     const std::string shape = take(a, "shape");
     const auto found = shapes().find(shape);
-    if (found == shapes().end()) throw UsageError("--shape must be rect, cyl or vert");
+    if (found == shapes().end())
+        throw UsageError("--shape must be rect, cyl or vert");
     const std::string units = take(a, "units");
-    if (units != "in" && units != "mm") throw UsageError("--units must be in or mm");
+    if (units != "in" && units != "mm")
+        throw UsageError("--units must be in or mm");
 
     for (const auto& [name, value] : a.values) {
         const bool general = name == "shape" || name == "units" || name == "increment";
@@ -137,14 +146,13 @@ chart::ChartRows compute(const Arguments& a) {
                                          takeIf(a, "thickness", a.outside)});
     }
     if (shape == "cyl") {
-        return chart::calcCyl(options,
-                              {take(a, "diameter"), take(a, "length"),
-                               takeIf(a, "head-thickness", a.outside),
-                               takeIf(a, "shell-thickness", a.outside)});
+        return chart::calcCyl(options, {take(a, "diameter"), take(a, "length"),
+                                        takeIf(a, "head-thickness", a.outside),
+                                        takeIf(a, "shell-thickness", a.outside)});
     }
-    return chart::calcVert(options, {take(a, "diameter"), take(a, "height"),
-                                     takeIf(a, "bottom-thickness", a.outside),
-                                     takeIf(a, "shell-thickness", a.outside)});
+    return chart::calcVert(
+        options, {take(a, "diameter"), take(a, "height"), takeIf(a, "bottom-thickness", a.outside),
+                  takeIf(a, "shell-thickness", a.outside)});
 }
 
 }  // namespace

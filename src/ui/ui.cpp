@@ -6,11 +6,11 @@
 #include <QEvent>
 #include <QFocusEvent>
 #include <QFontDatabase>
-#include <QLineEdit>
 #include <QIcon>
+#include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QStyleFactory>
 #include <QTextEdit>

@@ -17,8 +17,10 @@ std::string printedLike(float value, const std::string& expected) {
     bool leading = true;
     for (char c : expected) {
         if (c >= '0' && c <= '9') {
-            if (c != '0') leading = false;
-            if (!leading) ++digits;
+            if (c != '0')
+                leading = false;
+            if (!leading)
+                ++digits;
         }
     }
     char buffer[64];
@@ -44,7 +46,9 @@ ChartOptions millimetres(const char* increment, bool striker = false, bool outsi
 }
 
 // Row of a given depth, found by its index when depths are whole multiples of the increment.
-float volumeAt(const ChartRows& rows, std::size_t i) { return rows.at(i)[1]; }
+float volumeAt(const ChartRows& rows, std::size_t i) {
+    return rows.at(i)[1];
+}
 
 }  // namespace
 
@@ -179,7 +183,8 @@ TEST(DepthSteps, RowCountIsTheWholeIncrementsInTheUsableHeight) {
     const RectTexts box{"10", "10", "10", ""};
     auto rows = calcRect(inches("1"), box);
     ASSERT_EQ(rowCount(rows), 10);
-    for (std::size_t i = 1; i <= 10; ++i) EXPECT_EQ(rows[i][0], static_cast<float>(i));
+    for (std::size_t i = 1; i <= 10; ++i)
+        EXPECT_EQ(rows[i][0], static_cast<float>(i));
 
     rows = calcRect(inches("1", true), box);
     ASSERT_EQ(rowCount(rows), 9);
@@ -201,7 +206,8 @@ TEST(DepthSteps, DepthsAreRunningSingleSums) {
     EXPECT_EQ(singleText(rows[10][0]), "1.0000001");
     EXPECT_EQ(singleText(rows[33][0]), "3.299999");
     const auto eighths = calcRect(inches(".125"), {"10", "10", "10", ""});
-    for (std::size_t i = 1; i <= 80; ++i) EXPECT_EQ(eighths[i][0], 0.125f * static_cast<float>(i));
+    for (std::size_t i = 1; i <= 80; ++i)
+        EXPECT_EQ(eighths[i][0], 0.125f * static_cast<float>(i));
 }
 
 TEST(DepthSteps, UsableHeightBelowOneStepGivesNoRows) {
@@ -289,8 +295,10 @@ TEST(ChartRefusals, VeryLongTextsAreCutInTheMessage) {
     EXPECT_LT(m.size(), 300u);
     // A cut never splits a character of several bytes: 13 whole three-byte characters.
     std::string east, shown;
-    for (int i = 0; i < 30; ++i) east += "\u6771";
-    for (int i = 0; i < 13; ++i) shown += "\u6771";
+    for (int i = 0; i < 30; ++i)
+        east += "\u6771";
+    for (int i = 0; i < 13; ++i)
+        shown += "\u6771";
     const auto g = refusal(calcRect, inches("1"), RectTexts{east, "10", "10", ""});
     EXPECT_TRUE(mentions(g, ("'" + shown + "...'").c_str())) << g;
 }

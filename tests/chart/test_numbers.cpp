@@ -82,9 +82,9 @@ TEST(StrictConversion, AcceptsOneWholeNumberInTheGivenFormat) {
 
 TEST(StrictConversion, RefusesAnythingButOneNumber) {
     const NumberFormat c;
-    for (const char* text : {"", "  ", "12 ft", "1/8", "abc", "1.2.3", "1,5", "12,34", "1234,567",
-                             ",5", "1,", "nan", "inf", "-", ".", "1e", "1e+", "1 2", "&H", "&HG",
-                             "&Z1", "1e5x", "--1"}) {
+    for (const char* text : {"",         "  ",  "12 ft", "1/8", "abc", "1.2.3", "1,5", "12,34",
+                             "1234,567", ",5",  "1,",    "nan", "inf", "-",     ".",   "1e",
+                             "1e+",      "1 2", "&H",    "&HG", "&Z1", "1e5x",  "--1"}) {
         EXPECT_FALSE(strictDouble(text, c).has_value()) << "'" << text << "'";
     }
 }

@@ -3,9 +3,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <csignal>
 #include <fstream>
 #include <iostream>
 #include <random>
@@ -65,14 +65,15 @@ protected:
 }  // namespace
 
 TEST(ChartTool, PrintsEveryRowAsShortestRoundTripText) {
-    const auto r = run({"--shape", "rect", "--units", "in", "--increment", "0.1", "--length",
-                        "10", "--width", "10", "--height", "10"});
+    const auto r = run({"--shape", "rect", "--units", "in", "--increment", "0.1", "--length", "10",
+                        "--width", "10", "--height", "10"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     std::istringstream lines(r.out);
     std::string line;
     std::vector<std::string> all;
-    while (std::getline(lines, line)) all.push_back(line);
+    while (std::getline(lines, line))
+        all.push_back(line);
     ASSERT_EQ(all.size(), 100u);  // heading and 99 rows
     EXPECT_EQ(all[0], "Depth,Capacity");
     EXPECT_EQ(all[10].substr(0, 10), "1.0000001,");
@@ -109,8 +110,8 @@ TEST(ChartTool, BadInputIsRefusedWithStatusTwoAndNothingPrinted) {
          "--height", "1"},
         {"--shape", "rect", "--units", "in", "--increment", "-2", "--length", "1", "--width", "1",
          "--height", "1"},
-        {"--shape", "cyl", "--units", "in", "--increment", "1", "--diameter", "10", "--width",
-         "1", "--length", "1"},
+        {"--shape", "cyl", "--units", "in", "--increment", "1", "--diameter", "10", "--width", "1",
+         "--length", "1"},
         {"--shape", "cyl", "--units", "in", "--outside", "--increment", "1", "--diameter", "10",
          "--length", "10", "--head-thickness", "1"},
         {"--shape", "cyl", "--units", "in", "--increment", "1", "--diameter", "10", "--length",
@@ -124,13 +125,14 @@ TEST(ChartTool, BadInputIsRefusedWithStatusTwoAndNothingPrinted) {
     for (const auto& args : cases) {
         const auto r = run(args);
         std::string joined;
-        for (const auto& a : args) joined += a + ' ';
+        for (const auto& a : args)
+            joined += a + ' ';
         EXPECT_EQ(r.status, 2) << joined;
         EXPECT_EQ(r.out, "") << joined;
         EXPECT_NE(r.err, "") << joined;
     }
-    const auto r = run({"--shape", "rect", "--units", "in", "--increment", "1", "--length",
-                        "12 ft", "--width", "1", "--height", "1"});
+    const auto r = run({"--shape", "rect", "--units", "in", "--increment", "1", "--length", "12 ft",
+                        "--width", "1", "--height", "1"});
     EXPECT_NE(r.err.find("Length"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("'12 ft'"), std::string::npos) << r.err;
 }
@@ -138,19 +140,18 @@ TEST(ChartTool, BadInputIsRefusedWithStatusTwoAndNothingPrinted) {
 TEST(ChartTool, HelpExplainsEveryOption) {
     const auto r = run({"--help"});
     EXPECT_EQ(r.status, 0);
-    for (const char* option : {"--shape", "--units", "--outside", "--striker", "--increment",
-                               "--length", "--width", "--height", "--thickness", "--diameter",
-                               "--head-thickness", "--shell-thickness", "--bottom-thickness",
-                               "--store"}) {
+    for (const char* option :
+         {"--shape", "--units", "--outside", "--striker", "--increment", "--length", "--width",
+          "--height", "--thickness", "--diameter", "--head-thickness", "--shell-thickness",
+          "--bottom-thickness", "--store"}) {
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
     }
 }
 
 TEST_F(InScratchFolder, StoreReplacesTheChartRowsInTheDatabase) {
     makeDatabase();
-    const std::vector<std::string> args{"--shape", "cyl",        "--units",  "in",
-                                        "--increment", "5",      "--diameter", "10",
-                                        "--length",    "10",     "--store"};
+    const std::vector<std::string> args{"--shape",    "cyl", "--units",  "in", "--increment", "5",
+                                        "--diameter", "10",  "--length", "10", "--store"};
     const auto first = run(args);
     ASSERT_EQ(first.status, 0) << first.err;
     ASSERT_EQ(run(args).status, 0);  // a second run replaces, it does not append
@@ -194,18 +195,19 @@ TEST(ChartToolProgram, ExitStatusAndStreamsOfTheBuiltProgram) {
         FILE* pipe = ::popen((tool + " " + args + " 2>/dev/null").c_str(), "r");
         char buffer[4096];
         std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out->append(buffer, n);
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            out->append(buffer, n);
         return WEXITSTATUS(::pclose(pipe));
     };
     std::string out;
-    EXPECT_EQ(capture("--shape rect --units in --increment 1 --length 100 --width 50 --height 40",
-                      &out),
-              0);
+    EXPECT_EQ(
+        capture("--shape rect --units in --increment 1 --length 100 --width 50 --height 40", &out),
+        0);
     EXPECT_NE(out.find("\n1,21.64352\n"), std::string::npos);
     out.clear();
-    EXPECT_EQ(capture("--shape rect --units in --increment 1 --length '1/8' --width 1 --height 1",
-                      &out),
-              2);
+    EXPECT_EQ(
+        capture("--shape rect --units in --increment 1 --length '1/8' --width 1 --height 1", &out),
+        2);
     EXPECT_EQ(out, "");
 }
 
@@ -226,11 +228,12 @@ TEST_F(InScratchFolder, KilledWritersNeverLeavePartOfAChart) {
     makeDatabase();
     {
         sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open_v2(dipsheet::store::kDatabaseFile, &db, SQLITE_OPEN_READWRITE,
-                                  nullptr),
-                  SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(db, "INSERT INTO Capacity VALUES(0, 0); INSERT INTO Capacity "
-                                   "VALUES(-1, 5);",
+        ASSERT_EQ(
+            sqlite3_open_v2(dipsheet::store::kDatabaseFile, &db, SQLITE_OPEN_READWRITE, nullptr),
+            SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db,
+                               "INSERT INTO Capacity VALUES(0, 0); INSERT INTO Capacity "
+                               "VALUES(-1, 5);",
                                nullptr, nullptr, nullptr),
                   SQLITE_OK);
         sqlite3_close(db);

@@ -18,25 +18,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray content(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     try {
         const Definition d = parseDefinition(content, QStringLiteral("fuzz.rpt"));
-        if (d.pairs < 1 || d.pairs > 8) std::abort();
-        if (!(d.fontSize > 0) || !(d.titleSize > 0) || !std::isfinite(d.fontSize)) std::abort();
-        if (d.volumeDecimals < kShortestVolume || d.volumeDecimals > 9) std::abort();
-        if (!(d.curveHeightMm >= 0) || !std::isfinite(d.curveHeightMm)) std::abort();
-        for (double margin : {d.marginsMm.left(), d.marginsMm.top(), d.marginsMm.right(),
-                              d.marginsMm.bottom()}) {
-            if (!(margin >= 0) || !std::isfinite(margin)) std::abort();
+        if (d.pairs < 1 || d.pairs > 8)
+            std::abort();
+        if (!(d.fontSize > 0) || !(d.titleSize > 0) || !std::isfinite(d.fontSize))
+            std::abort();
+        if (d.volumeDecimals < kShortestVolume || d.volumeDecimals > 9)
+            std::abort();
+        if (!(d.curveHeightMm >= 0) || !std::isfinite(d.curveHeightMm))
+            std::abort();
+        for (double margin :
+             {d.marginsMm.left(), d.marginsMm.top(), d.marginsMm.right(), d.marginsMm.bottom()}) {
+            if (!(margin >= 0) || !std::isfinite(margin))
+                std::abort();
         }
-        if (d.destination == Destination::Pdf && d.file.isEmpty()) std::abort();
+        if (d.destination == Destination::Pdf && d.file.isEmpty())
+            std::abort();
     } catch (const ReportError& e) {
-        if (!QString::fromUtf8(e.what()).startsWith(QStringLiteral("fuzz.rpt"))) std::abort();
+        if (!QString::fromUtf8(e.what()).startsWith(QStringLiteral("fuzz.rpt")))
+            std::abort();
     }
 
     for (std::size_t i = 0; i + sizeof(float) <= size && i < 64; i += sizeof(float)) {
         float value;
         std::memcpy(&value, data + i, sizeof value);
-        if (depthText(value, DepthFormat::Fraction).isEmpty()) std::abort();
-        if (depthText(value, DepthFormat::Decimal).isEmpty()) std::abort();
-        if (volumeText(value, static_cast<int>(data[i] % 11) - 1).isEmpty()) std::abort();
+        if (depthText(value, DepthFormat::Fraction).isEmpty())
+            std::abort();
+        if (depthText(value, DepthFormat::Decimal).isEmpty())
+            std::abort();
+        if (volumeText(value, static_cast<int>(data[i] % 11) - 1).isEmpty())
+            std::abort();
     }
     return 0;
 }

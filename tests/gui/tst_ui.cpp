@@ -1,20 +1,20 @@
 // The forms layer, as the panels use it.
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QStyle>
+#include <QStyleFactory>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QElapsedTimer>
-#include <QProxyStyle>
-#include <QScopeGuard>
-#include <QStyleFactory>
 #include <QtTest>
 
 #include <memory>
