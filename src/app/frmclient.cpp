@@ -1,5 +1,7 @@
 #include "frmclient.h"
 
+#include <algorithm>
+
 #include <QLineEdit>
 
 #include "store.h"
@@ -31,12 +33,21 @@ FrmClient::FrmClient(QWidget* parentArea) : QWidget(parentArea) {
     });
 }
 
+namespace {
+// Empty, or spaces only.
+bool isBlank(const QString& name) {
+    return std::all_of(name.begin(), name.end(), [](QChar c) { return c == QLatin1Char(' '); });
+}
+}  // namespace
+
+void FrmClient::keepNameBeingEdited() {
+    if (!isBlank(txtClient->text()))
+        store::Database().writeMember(txtClient->text().toStdString());
+}
+
 void FrmClient::txtClient_LostFocus() {
     const QString name = txtClient->text();
-    qsizetype first = 0;
-    while (first < name.size() && name.at(first) == QLatin1Char(' '))
-        ++first;
-    if (first == name.size()) {
+    if (isBlank(name)) {
         ui::messageBox(QStringLiteral("Client Name cannot be blank. Please reenter."));
         ui::giveFocus(txtClient);
         return;

@@ -18,6 +18,10 @@ public:
 
     QLineEdit* txtClient;
 
+    // The window closes while the name is being edited: keep it as leaving the field would,
+    // unless it is blank (then the stored name stays; there is no field to return to).
+    void keepNameBeingEdited();
+
 private:
     // A blank name (empty or spaces only) is refused with a message and the focus goes back;
     // any other text is stored exactly as typed, leading spaces included.

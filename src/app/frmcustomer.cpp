@@ -88,6 +88,19 @@ void FrmCustomer::SaveCustomerRecord() {
                                    utf8(txtTankDesc->toPlainText()), utf8(txtSerialNo->text()));
 }
 
+void FrmCustomer::keepFieldBeingEdited(const QWidget* field) {
+    if (field == txtCustomer) {
+        padIfEmpty(txtCustomer);
+    } else if (field == txtTankDesc) {
+        padIfEmpty(txtTankDesc);
+    } else if (field == txtSerialNo) {
+        padIfEmpty(txtSerialNo);
+    } else {
+        return;
+    }
+    SaveCustomerRecord();
+}
+
 void FrmCustomer::txtCustomer_LostFocus() {
     padIfEmpty(txtCustomer);
     SaveCustomerRecord();

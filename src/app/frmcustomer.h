@@ -24,6 +24,9 @@ public:
 
     // Writes the three fields, as they stand, to the first job record.
     void SaveCustomerRecord();
+    // The window closes while `field` of this panel has the focus: keep what was typed as
+    // leaving the field would (padding an empty field), without moving the focus on.
+    void keepFieldBeingEdited(const QWidget* field);
 
     QLabel* Label1;
     QPlainTextEdit* txtCustomer;

@@ -1,6 +1,8 @@
 #include "mdiform1.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 
 #include "form1.h"
@@ -92,6 +94,14 @@ void MdiForm1::chartWindowExited() {
 }
 
 void MdiForm1::closeEvent(QCloseEvent* event) {
+    // A field being edited is never left when the window closes: keep what was typed in it.
+    ui::guarded([this] {
+        const QWidget* focus = QApplication::focusWidget();
+        if (focus == frmClient->txtClient)
+            frmClient->keepNameBeingEdited();
+        else
+            frmCustomer->keepFieldBeingEdited(focus);
+    });
     ui::guarded([this] { unloadChartWindow(); });
     event->accept();
 }

@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "app_testing.h"
+#include "frmclient.h"
 
 using namespace app_testing;
 using dipsheet::app::FrmCustomer;
@@ -29,6 +30,40 @@ private slots:
         m_program.reset();
         m_seams.reset();
         m_scratch.reset();
+    }
+
+    // Closing the main window while a field is being edited keeps what was typed, as leaving
+    // the field would; the client name too, unless it is blank.
+    void closingKeepsTheFieldBeingEdited() {
+        QPlainTextEdit* desc = m_customer->txtTankDesc;
+        QTest::mouseClick(desc->viewport(), Qt::LeftButton);
+        QTRY_VERIFY(desc->hasFocus());
+        desc->selectAll();
+        QTest::keyClicks(desc, QStringLiteral("Petrol tank"));
+        QVERIFY(m_program->main->close());
+        QCOMPARE(m_scratch->jobRecord().at(2), QStringLiteral("Petrol tank"));
+        QCOMPARE(m_scratch->jobRecord().at(1), QStringLiteral("Acme\nDepot"));
+        QVERIFY(m_seams->messages.isEmpty());
+    }
+
+    void closingKeepsAClientNameButNotABlankOne() {
+        QLineEdit* client = m_program->main->frmClient->txtClient;
+        const QString stored = m_scratch->jobRecord().at(0);
+        QTest::mouseClick(client, Qt::LeftButton);
+        QTRY_VERIFY(client->hasFocus());
+        client->setText(QStringLiteral("   "));
+        QVERIFY(m_program->main->close());
+        QCOMPARE(m_scratch->jobRecord().at(0), stored);
+        QVERIFY(m_seams->messages.isEmpty());  // no refusal on the way out
+
+        m_program = std::make_unique<Program>();
+        QVERIFY(m_program->start());
+        client = m_program->main->frmClient->txtClient;
+        QTest::mouseClick(client, Qt::LeftButton);
+        QTRY_VERIFY(client->hasFocus());
+        client->setText(QStringLiteral("Zed Tanks"));
+        QVERIFY(m_program->main->close());
+        QCOMPARE(m_scratch->jobRecord().at(0), QStringLiteral("Zed Tanks"));
     }
 
     void storedHeadingShown() {
