@@ -22,6 +22,7 @@
 #include <memory>
 
 #include "frmchart.h"
+#include "scratch_database.h"
 #include "ui.h"
 
 namespace setup_testing {
@@ -103,37 +104,6 @@ inline QStringList panelsInView(FrmChart* chart) {
     return names;
 }
 
-// A fresh job database made from the schema file in a temporary working directory; the
-// previous working directory comes back when it goes.
-class ScratchDatabase {
-public:
-    ScratchDatabase() : m_previous(QDir::currentPath()) { QDir::setCurrent(m_dir.path()); }
-    ~ScratchDatabase() { QDir::setCurrent(m_previous); }
-
-    // Creates QRTMembers.mdb from the schema; false with a reason in `error` on failure.
-    bool create(QString* error) {
-        QFile schema(QString::fromLocal8Bit(qgetenv("DIPSHEET_SCHEMA")));
-        if (!schema.open(QIODevice::ReadOnly)) {
-            *error = QStringLiteral("cannot read the schema file '%1'").arg(schema.fileName());
-            return false;
-        }
-        const QByteArray sql = schema.readAll();
-        sqlite3* db = nullptr;
-        int rc = sqlite3_open_v2("QRTMembers.mdb", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                                 nullptr);
-        if (rc == SQLITE_OK)
-            rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
-        if (rc != SQLITE_OK)
-            *error = QString::fromUtf8(sqlite3_errmsg(db));
-        sqlite3_close(db);
-        return rc == SQLITE_OK;
-    }
-
-    QString path() const { return m_dir.path(); }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_previous;
-};
+using gui_testing::ScratchDatabase;
 
 }  // namespace setup_testing
