@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLineEdit>
+#include <QScreen>
+
 #include <QPlainTextEdit>
+#include <algorithm>
 
 #include "form1.h"
 #include "frmchart.h"
@@ -79,6 +82,14 @@ void MdiForm1::showChartWindow(bool inches) {
         window->refresh();
     } else {
         connect(window, &FrmCapacity::exited, this, ui::guard([this] { chartWindowExited(); }));
+        // Where no window manager maximises it, the chart stands beside the panels rather
+        // than over them: right of the main window, or at the screen's right edge.
+        if (const QScreen* screen = this->screen()) {
+            const QRect room = screen->availableGeometry();
+            const int left =
+                std::min(frameGeometry().right() + 1, room.right() + 1 - window->width());
+            window->move(std::max(left, room.left()), room.top());
+        }
     }
     window->showMaximized();
     window->raise();

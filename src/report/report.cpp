@@ -6,6 +6,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QScreen>
 
 #include <exception>
 #include <stdexcept>
@@ -118,6 +119,13 @@ void showPreview(const Report& report) {
     dialog.setWindowTitle(report.definition.title.isEmpty()
                               ? QStringLiteral("Print Preview")
                               : report.definition.title + QStringLiteral(" - Print Preview"));
+    // A starting size that shows a whole page, also where no window manager sizes it.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect room = screen->availableGeometry();
+        const QSize size(room.width() * 4 / 5, room.height() * 9 / 10);
+        dialog.setGeometry(QRect(QPoint(0, 0), size)
+                               .translated(room.center() - QRect(QPoint(0, 0), size).center()));
+    }
     // The preview repaints whenever its page setup changes; a failure inside Qt's signal is
     // kept, the dialog closed, and the failure raised once the dialog has returned.
     std::exception_ptr failure;
