@@ -47,6 +47,10 @@ float toSingle(double value, const std::string& what) {
 
 double strictOrThrow(std::string_view text, const char* caption, const NumberFormat& format) {
     const auto value = strictDouble(text, format);
+    if (!value && isNumberText(text, format)) {
+        throw InputError(std::string(caption) + ": " + quoted(text) +
+                         " is beyond the range of the chart's numbers.");
+    }
     if (!value) {
         throw InputError(std::string(caption) + ": " + quoted(text) +
                          " is not a number. Type the dimension as digits, e.g. 48 or 48.5.");

@@ -247,6 +247,12 @@ std::optional<float> strictSingle(std::string_view text, const NumberFormat& for
     return strictValue<float>(text, format);
 }
 
+bool isNumberText(std::string_view text, const NumberFormat& format) {
+    DecimalParts parts;
+    std::optional<double> radix;
+    return strictParts(text, format, &parts, &radix);
+}
+
 std::string singleText(float value) {
     char buffer[64];
     auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);

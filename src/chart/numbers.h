@@ -27,6 +27,8 @@ struct NumberFormat {
 // requested precision, gives no value.
 std::optional<double> strictDouble(std::string_view text, const NumberFormat& format);
 std::optional<float> strictSingle(std::string_view text, const NumberFormat& format);
+// Whether the whole text is written as one number in the format, whatever its size.
+bool isNumberText(std::string_view text, const NumberFormat& format);
 
 // The shortest text that reads back to the same single ("3.299999", "1.0000001").
 std::string singleText(float value);

@@ -337,6 +337,8 @@ TEST(ChartRefusals, ValuesBeyondSinglePrecision) {
     EXPECT_TRUE(mentions(m, "Incremental distance")) << m;
     m = refusal(calcRect, inches("1"), RectTexts{"1e39", "10", "10", ""});
     EXPECT_TRUE(mentions(m, "Length") && mentions(m, "range")) << m;
+    m = refusal(calcRect, inches("1"), RectTexts{"10", "1e400", "10", ""});
+    EXPECT_TRUE(mentions(m, "Width") && mentions(m, "range")) << m;
     m = refusal(calcRect, inches("1", false, true), RectTexts{"10", "10", "10", "1e39"});
     EXPECT_TRUE(mentions(m, "twice the Thickness") && mentions(m, "range")) << m;
     m = refusal(calcRect, inches("1e30"), RectTexts{"1e30", "1e30", "1e30", ""});
