@@ -24,7 +24,10 @@ FrmClient::FrmClient(QWidget* parentArea) : QWidget(parentArea) {
     ui::setBackground(txtClient, ui::colour::blue);
     ui::setTextColour(txtClient, ui::colour::white);
     ui::selectAllOnEntry(txtClient);
-    ui::onLostFocus(txtClient, [this] { txtClient_LostFocus(); });
+    // Leaving the field saves a name at once (before the click that took the focus acts); a
+    // blank one is refused once the focus has settled, and the focus goes back.
+    ui::onLeaving(txtClient, [this] { txtClient_LostFocus(); });
+    ui::onLostFocus(txtClient, [this] { refuseBlankName(); });
 
     ui::guarded([this] {
         // A job table without a record shows nothing; the first save then reports it.
@@ -41,18 +44,20 @@ bool isBlank(const QString& name) {
 }  // namespace
 
 void FrmClient::keepNameBeingEdited() {
-    if (!isBlank(txtClient->text()))
-        store::Database().writeMember(txtClient->text().toStdString());
+    txtClient_LostFocus();
 }
 
 void FrmClient::txtClient_LostFocus() {
     const QString name = txtClient->text();
-    if (isBlank(name)) {
+    if (!isBlank(name))
+        store::Database().writeMember(name.toStdString());
+}
+
+void FrmClient::refuseBlankName() {
+    if (isBlank(txtClient->text())) {
         ui::messageBox(QStringLiteral("Client Name cannot be blank. Please reenter."));
         ui::giveFocus(txtClient);
-        return;
     }
-    store::Database().writeMember(name.toStdString());
 }
 
 }  // namespace dipsheet::app

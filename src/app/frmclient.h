@@ -23,9 +23,11 @@ public:
     void keepNameBeingEdited();
 
 private:
-    // A blank name (empty or spaces only) is refused with a message and the focus goes back;
-    // any other text is stored exactly as typed, leading spaces included.
+    // Any name but a blank one (empty or spaces only) is stored exactly as typed, leading
+    // spaces included, as the field is left.
     void txtClient_LostFocus();
+    // Once the focus has settled: a blank name is refused with a message, the focus goes back.
+    void refuseBlankName();
 };
 
 }  // namespace dipsheet::app

@@ -1,5 +1,7 @@
 #include "frmcustomer.h"
 
+#include <QApplication>
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -70,9 +72,15 @@ FrmCustomer::FrmCustomer(QWidget* parentArea) : QWidget(parentArea) {
     QWidget::setTabOrder(txtCustomer, txtTankDesc);
     QWidget::setTabOrder(txtTankDesc, txtSerialNo);
 
-    ui::onLostFocus(txtCustomer, [this] { txtCustomer_LostFocus(); });
-    ui::onLostFocus(txtTankDesc, [this] { txtTankDesc_LostFocus(); });
-    ui::onLostFocus(txtSerialNo, [this] { txtSerialNo_LostFocus(); });
+    // Leaving a field saves at once, before the click that took the focus acts; the move on
+    // to the chart options waits until the focus has settled.
+    ui::onLeaving(txtCustomer, [this] { txtCustomer_LostFocus(); });
+    ui::onLeaving(txtTankDesc, [this] { txtTankDesc_LostFocus(); });
+    ui::onLeaving(txtSerialNo, [this] {
+        m_leftFor = QApplication::focusWidget();  // where the user took the focus
+        txtSerialNo_LostFocus();
+    });
+    ui::onLostFocus(txtSerialNo, [this] { moveOnToChartOptions(); });
 
     ui::guarded([this] {
         // A job table without a record shows nothing; the first save then reports it.
@@ -114,7 +122,12 @@ void FrmCustomer::txtTankDesc_LostFocus() {
 void FrmCustomer::txtSerialNo_LostFocus() {
     padIfEmpty(txtSerialNo);
     SaveCustomerRecord();
-    if (m_chart)
+}
+
+void FrmCustomer::moveOnToChartOptions() {
+    // A click into the chart options panel (Calculate, say) already went there: moving the
+    // focus again would undo what that click opened.
+    if (m_chart && !(m_leftFor && m_chart->isAncestorOf(m_leftFor)))
         ui::focusPanel(m_chart);
 }
 

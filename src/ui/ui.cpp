@@ -167,6 +167,7 @@ public:
 
     bool selectOnEntry = false;
     std::vector<std::function<void()>> got;
+    std::vector<std::function<void()>> leaving;
     std::vector<std::function<void()>> lost;
 
     // Selects the whole text, now and once more after the events already queued (a mouse press
@@ -205,6 +206,9 @@ protected:
             if (countsAsEntry(reason))
                 runAll(got, widget);
         } else if (countsAsLeaving(reason)) {
+            runAll(leaving, widget);
+            if (!self)
+                return true;
             // Once the focus has settled on the new widget: a handler that moves the focus
             // again (or shows a message box) must not do so in the middle of the change.
             QMetaObject::invokeMethod(
@@ -294,6 +298,10 @@ void onGotFocus(QWidget* widget, std::function<void()> handler) {
 
 void onLostFocus(QWidget* widget, std::function<void()> handler) {
     FocusHooks::of(widget)->lost.push_back(std::move(handler));
+}
+
+void onLeaving(QWidget* widget, std::function<void()> handler) {
+    FocusHooks::of(widget)->leaving.push_back(std::move(handler));
 }
 
 void giveFocus(QWidget* widget) {

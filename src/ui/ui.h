@@ -81,6 +81,11 @@ void oneTabStopPerGroup(std::initializer_list<QAbstractButton*> options);
 // focusPanel do), the field it takes the focus from runs no lost-focus handler.
 void onGotFocus(QWidget* widget, std::function<void()> handler);
 void onLostFocus(QWidget* widget, std::function<void()> handler);
+// A leaving handler runs as soon as the widget has handled a focus-out that counts as leaving,
+// before anything else happens: what it saves is saved before the click that took the focus
+// acts, even when press and release arrive together. It must not move the focus or open a
+// window (that is for a lost-focus handler, which runs after it).
+void onLeaving(QWidget* widget, std::function<void()> handler);
 // Gives the keyboard focus to a widget, bringing its window to the front; a field that selects
 // on entry has its whole text selected even when it already held the focus.
 void giveFocus(QWidget* widget);

@@ -4,10 +4,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
 
 #include "app_testing.h"
+#include "frmcapacity.h"
 #include "frmclient.h"
 
 using namespace app_testing;
@@ -30,6 +32,37 @@ private slots:
         m_program.reset();
         m_seams.reset();
         m_scratch.reset();
+    }
+
+    // A click whose press and release arrive together (a touchpad tap) still finds the field
+    // it took the focus from saved: Exit keeps the customer name just typed ...
+    void quickClickOnExitKeepsTheFieldJustLeft() {
+        QPlainTextEdit* name = m_customer->txtCustomer;
+        QTRY_VERIFY(name->hasFocus());
+        name->selectAll();
+        QTest::keyClicks(name, QStringLiteral("Quick Fuel"));
+        QTest::mouseClick(m_program->chart()->cmdExit, Qt::LeftButton);
+        QCOMPARE(m_seams->ends, QList<int>{0});
+        QCOMPARE(m_scratch->jobRecord().at(1), QStringLiteral("Quick Fuel"));
+    }
+
+    // ... and Calculate shows the serial number just typed, and its window stays in front.
+    void quickClickOnCalculateShowsTheHeadingJustTyped() {
+        dipsheet::setup::FrmChart* chart = m_program->chart();
+        typeInto(chart->txtIncrement, QStringLiteral("1"));
+        typeInto(chart->frmCylindrical()->txtDiameter, QStringLiteral("48"));
+        typeInto(chart->frmCylindrical()->txtLength, QStringLiteral("96"));
+        QLineEdit* serial = m_customer->txtSerialNo;
+        clickInto(serial);
+        settle();
+        serial->selectAll();
+        QTest::keyClicks(serial, QStringLiteral("SN-QUICK"));
+        QTest::mouseClick(chart->cmdCalculate, Qt::LeftButton);
+        dipsheet::app::FrmCapacity* window = m_program->main->chartWindow();
+        QVERIFY(window);
+        QCOMPARE(window->lblSerialNo->text(), QStringLiteral("SN-QUICK"));
+        settle();
+        QTRY_VERIFY(window->isActiveWindow());
     }
 
     // Closing the main window while a field is being edited keeps what was typed, as leaving
