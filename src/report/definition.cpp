@@ -443,20 +443,24 @@ Definition parseDefinition(const QByteArray& content, const QString& fileName) {
 Definition readDefinition(const QString& path) {
     QFile file(path);
     const QString folder = QFileInfo(path).absoluteDir().path();
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
-        const QString reason =
-            QFileInfo(path).isDir() ? QStringLiteral("it is a folder") : file.errorString();
+    const QFileInfo info(path);
+    // Only a regular file: a folder cannot be read, and a pipe or device could block or never end.
+    const bool special = info.exists() && !info.isFile();
+    if (special || !file.open(QIODevice::ReadOnly)) {
+        const QString reason = info.isDir() ? QStringLiteral("it is a folder")
+                               : special    ? QStringLiteral("it is not a regular file")
+                                            : file.errorString();
         throw ReportError(kDefinitionUnreadable,
                           QStringLiteral("%1: cannot read the report definition in %2: %3")
                               .arg(path, folder, reason));
     }
-    if (file.size() > kMaxDefinitionBytes) {
+    const QByteArray content = file.read(kMaxDefinitionBytes + 1);
+    if (content.size() > kMaxDefinitionBytes) {
         throw ReportError(kDefinitionUnreadable,
                           QStringLiteral("%1: the report definition is larger than 1 MB; it is "
                                          "not a report definition")
                               .arg(path));
     }
-    const QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         throw ReportError(kDefinitionUnreadable,
                           QStringLiteral("%1: cannot read the report definition in %2: %3")

@@ -153,6 +153,20 @@ public:
                          m_def.drawCurve ? QStringLiteral(", or a lower Height in [Curve]")
                                          : QString()));
         }
+        // Each column of a pair must hold a few characters; narrower ones would print their
+        // texts squeezed to nothing or mirrored.
+        const double pad = QFontMetricsF(m_body, &m_device).averageCharWidth();
+        const double depthRoom = m_pairWidth * 0.42 - pad;
+        const double capacityRoom = m_pairWidth * 0.58 - pad * 3.0;
+        if (std::min(depthRoom, capacityRoom) < pad * 4.0) {
+            throw ReportError(
+                kPageTooSmall,
+                QStringLiteral("%1: the page is too narrow for %2 column pairs; choose fewer "
+                               "Pairs in [Columns], a larger Paper, smaller margins or a "
+                               "smaller Size in [Font]")
+                    .arg(m_report.definitionName)
+                    .arg(m_def.pairs));
+        }
     }
 
     void paintPage(QPainter& painter, int page) const {
@@ -273,6 +287,8 @@ private:
     static void rightAligned(QPainter& painter, const QFontMetricsF& metrics, double right,
                              double baseline, double room, const QString& text) {
         const double width = metrics.horizontalAdvance(text);
+        if (room <= 0.0 || width <= 0.0)
+            return;
         if (width <= room) {
             painter.drawText(QPointF(right - width, baseline), text);
             return;

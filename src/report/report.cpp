@@ -3,6 +3,7 @@
 #include "render.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -126,22 +127,35 @@ void showPreview(const Report& report) {
         dialog.setGeometry(QRect(QPoint(0, 0), size)
                                .translated(room.center() - QRect(QPoint(0, 0), size).center()));
     }
-    // The preview repaints whenever its page setup changes; a failure inside Qt's signal is
-    // kept, the dialog closed, and the failure raised once the dialog has returned.
+    // The preview repaints whenever its page setup changes. A failure of the first painting,
+    // with the definition's own layout, is the report's: the dialog closes and it is raised
+    // once the dialog has returned, so nothing escapes into Qt. A failure after the user
+    // changed the page setup in the dialog (a paper too small for a row, say) is said there,
+    // and the dialog stays open for another choice.
     std::exception_ptr failure;
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-                     [&report, &failure, &dialog](QPrinter* target) {
-                         if (failure) {
-                             return;
-                         }
-                         try {
-                             render(report, *target);
-                         } catch (...) {
-                             failure = std::current_exception();
-                             QMetaObject::invokeMethod(&dialog, &QDialog::reject,
-                                                       Qt::QueuedConnection);
-                         }
-                     });
+    bool painted = false;
+    QObject::connect(
+        &dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+        [&report, &failure, &painted, &dialog](QPrinter* target) {
+            if (failure) {
+                return;
+            }
+            try {
+                render(report, *target);
+                painted = true;
+            } catch (const ReportError& e) {
+                if (painted) {
+                    QMessageBox::warning(&dialog, QStringLiteral("Dipsheet"),
+                                         QString::fromUtf8(e.what()));
+                    return;
+                }
+                failure = std::current_exception();
+                QMetaObject::invokeMethod(&dialog, &QDialog::reject, Qt::QueuedConnection);
+            } catch (...) {
+                failure = std::current_exception();
+                QMetaObject::invokeMethod(&dialog, &QDialog::reject, Qt::QueuedConnection);
+            }
+        });
     dialog.exec();
     if (failure) {
         std::rethrow_exception(failure);

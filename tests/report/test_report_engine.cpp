@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <iterator>
@@ -509,6 +510,24 @@ TEST_F(ReportEngineTest, PageWithoutRoomFailsBeforeTouchingTheFile) {
     const std::string what = failure("cramped.rpt", kPageTooSmall);
     EXPECT_NE(what.find("cramped.rpt"), std::string::npos) << what;
     EXPECT_EQ(readText("chart.pdf"), "the previous chart");
+}
+
+TEST_F(ReportEngineTest, PairsTooNarrowForTheirTextsAreRefused) {
+    makeDatabase(eighths(3));
+    std::string text = kBase;
+    text.replace(text.find("Pairs=3"), 7, "Pairs=8");
+    text.replace(text.find("Paper=A4"), 8, "Paper=A5\nMarginLeft=1.5in\nMarginRight=1.5in");
+    text += "[Curve]\nDraw=no\n";
+    writeFile("narrow.rpt", text);
+    const std::string what = failure("narrow.rpt", kPageTooSmall);
+    EXPECT_NE(what.find("too narrow for 8 column pairs"), std::string::npos) << what;
+}
+
+TEST_F(ReportEngineTest, ADefinitionThatIsNoRegularFileIsRefusedWithoutWaiting) {
+    makeDatabase(eighths(3));
+    ASSERT_EQ(::mkfifo("pipe.rpt", 0600), 0);  // opening a pipe to read would wait for a writer
+    const std::string what = failure("pipe.rpt", kDefinitionUnreadable);
+    EXPECT_NE(what.find("not a regular file"), std::string::npos) << what;
 }
 
 }  // namespace
