@@ -87,7 +87,12 @@ FrmCustomer::FrmCustomer(QWidget* parentArea) : QWidget(parentArea) {
         const auto record = store::Database().findJobRecord().value_or(store::JobRecord{});
         txtCustomer->setPlainText(QString::fromStdString(record.customer));
         txtTankDesc->setPlainText(QString::fromStdString(record.tankDesc));
-        txtSerialNo->setText(QString::fromStdString(record.serialNo));
+        // A longer serial number stored by other means is shown whole, so that a save never
+        // cuts it; typing still stops at 30 characters for anything new.
+        const QString serial = QString::fromStdString(record.serialNo);
+        if (serial.size() > kSerialNoLength)
+            txtSerialNo->setMaxLength(static_cast<int>(serial.size()));
+        txtSerialNo->setText(serial);
     });
 }
 

@@ -34,6 +34,18 @@ private slots:
         m_scratch.reset();
     }
 
+    // A serial number longer than the field takes, stored by other means, survives a save.
+    void longerStoredSerialNumberIsNotCut() {
+        const QString longSerial(40, QLatin1Char('9'));
+        QVERIFY(m_scratch->exec("UPDATE mrQRT SET mrSerialNo = '" + longSerial.toUtf8() + "'"));
+        m_program = std::make_unique<Program>();
+        QVERIFY(m_program->start());
+        m_customer = m_program->customer();
+        QCOMPARE(m_customer->txtSerialNo->text(), longSerial);
+        QTest::keyClick(m_customer->txtCustomer, Qt::Key_Tab);  // leave: all three are saved
+        QCOMPARE(m_scratch->jobRecord().at(3), longSerial);
+    }
+
     // A click whose press and release arrive together (a touchpad tap) still finds the field
     // it took the focus from saved: Exit keeps the customer name just typed ...
     void quickClickOnExitKeepsTheFieldJustLeft() {
