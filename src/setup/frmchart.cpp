@@ -307,19 +307,22 @@ void FrmChart::CalcRect() {
     CapFile(chart::rowCount(m_chartRows));
 }
 
+namespace {
+// The field texts of a cylinder panel; on the vertical one txtLength holds the height and
+// txtHeadThickness the bottom thickness.
+chart::CylTexts cylinderTexts(const CylinderPanel* p) {
+    return {utf8(p->txtDiameter), utf8(p->txtLength), utf8(p->txtHeadThickness),
+            utf8(p->txtShellThickness)};
+}
+}  // namespace
+
 void FrmChart::CalcCyl() {
-    const CylinderPanel* p = m_frmCylindrical;
-    const chart::CylTexts texts{utf8(p->txtDiameter), utf8(p->txtLength), utf8(p->txtHeadThickness),
-                                utf8(p->txtShellThickness)};
-    m_chartRows = chart::calcCyl(chartOptions(), texts);
+    m_chartRows = chart::calcCyl(chartOptions(), cylinderTexts(m_frmCylindrical));
     CapFile(chart::rowCount(m_chartRows));
 }
 
 void FrmChart::CalcVert() {
-    const CylinderPanel* p = m_frmVertical;
-    const chart::CylTexts texts{utf8(p->txtDiameter), utf8(p->txtLength), utf8(p->txtHeadThickness),
-                                utf8(p->txtShellThickness)};
-    m_chartRows = chart::calcVert(chartOptions(), texts);
+    m_chartRows = chart::calcVert(chartOptions(), cylinderTexts(m_frmVertical));
     CapFile(chart::rowCount(m_chartRows));
 }
 
