@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace dipsheet::report {
@@ -113,6 +114,33 @@ Reader nonEmptyText(QString Definition::*field, const char* what) {
     };
 }
 
+// One of a few names, matched without regard to case, each standing for a value of the field.
+template <typename T>
+Reader oneOf(T Definition::*field, std::vector<std::pair<const char*, T>> names, const char* what) {
+    return [field, names = std::move(names), what](Definition& d,
+                                                   const QString& v) -> std::optional<QString> {
+        for (const auto& [name, value] : names) {
+            if (v.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) {
+                d.*field = value;
+                return std::nullopt;
+            }
+        }
+        return expected(what);
+    };
+}
+
+// A size in points, from 4 to `largest`.
+Reader points(double Definition::*field, double largest, const char* what) {
+    return [field, largest, what](Definition& d, const QString& v) -> std::optional<QString> {
+        const auto size = number(v, 4.0, largest);
+        if (!size) {
+            return expected(what);
+        }
+        d.*field = *size;
+        return std::nullopt;
+    };
+}
+
 // Sections and keys with their readers. Names match without regard to case.
 const std::vector<Section>& sections() {
     static const std::vector<Section> table = [] {
@@ -124,82 +152,56 @@ const std::vector<Section>& sections() {
                                                      "a date pattern such as yyyy-MM-dd")},
                          {"Units", text(&Definition::units)},
                      }});
-        s.push_back({"Columns",
-                     {
-                         {"DepthHeading", text(&Definition::depthHeading)},
-                         {"DepthUnit", text(&Definition::depthUnit)},
-                         {"CapacityHeading", text(&Definition::capacityHeading)},
-                         {"CapacityUnit", text(&Definition::capacityUnit)},
-                         {"DepthFormat",
-                          [](Definition& d, const QString& v) -> std::optional<QString> {
-                              const QString t = v.toLower();
-                              if (t == QLatin1String("decimal")) {
-                                  d.depthFormat = DepthFormat::Decimal;
-                              } else if (t == QLatin1String("fraction")) {
-                                  d.depthFormat = DepthFormat::Fraction;
-                              } else {
-                                  return expected("decimal or fraction");
-                              }
-                              return std::nullopt;
-                          }},
-                         {"VolumeDecimals",
-                          [](Definition& d, const QString& v) -> std::optional<QString> {
-                              if (v.toLower() == QLatin1String("shortest")) {
-                                  d.volumeDecimals = kShortestVolume;
-                                  return std::nullopt;
-                              }
-                              static const QRegularExpression digit(QStringLiteral("^[0-9]$"));
-                              if (!digit.match(v).hasMatch()) {
-                                  return expected(
-                                      "shortest, or a whole number of decimals from 0 to 9");
-                              }
-                              d.volumeDecimals = v.toInt();
-                              return std::nullopt;
-                          }},
-                         {"Pairs",
-                          [](Definition& d, const QString& v) -> std::optional<QString> {
-                              static const QRegularExpression digit(QStringLiteral("^[1-8]$"));
-                              if (!digit.match(v).hasMatch()) {
-                                  return expected("a whole number of column pairs from 1 to 8");
-                              }
-                              d.pairs = v.toInt();
-                              return std::nullopt;
-                          }},
-                     }});
+        s.push_back(
+            {"Columns",
+             {
+                 {"DepthHeading", text(&Definition::depthHeading)},
+                 {"DepthUnit", text(&Definition::depthUnit)},
+                 {"CapacityHeading", text(&Definition::capacityHeading)},
+                 {"CapacityUnit", text(&Definition::capacityUnit)},
+                 {"DepthFormat",
+                  oneOf(&Definition::depthFormat,
+                        {{"decimal", DepthFormat::Decimal}, {"fraction", DepthFormat::Fraction}},
+                        "decimal or fraction")},
+                 {"VolumeDecimals",
+                  [](Definition& d, const QString& v) -> std::optional<QString> {
+                      if (v.toLower() == QLatin1String("shortest")) {
+                          d.volumeDecimals = kShortestVolume;
+                          return std::nullopt;
+                      }
+                      static const QRegularExpression digit(QStringLiteral("^[0-9]$"));
+                      if (!digit.match(v).hasMatch()) {
+                          return expected("shortest, or a whole number of decimals from 0 to 9");
+                      }
+                      d.volumeDecimals = v.toInt();
+                      return std::nullopt;
+                  }},
+                 {"Pairs",
+                  [](Definition& d, const QString& v) -> std::optional<QString> {
+                      static const QRegularExpression digit(QStringLiteral("^[1-8]$"));
+                      if (!digit.match(v).hasMatch()) {
+                          return expected("a whole number of column pairs from 1 to 8");
+                      }
+                      d.pairs = v.toInt();
+                      return std::nullopt;
+                  }},
+             }});
         s.push_back({"Page",
                      {
-                         {"Paper",
-                          [](Definition& d, const QString& v) -> std::optional<QString> {
-                              static const std::map<QString, QPageSize::PageSizeId> papers = {
-                                  {QStringLiteral("a3"), QPageSize::A3},
-                                  {QStringLiteral("a4"), QPageSize::A4},
-                                  {QStringLiteral("a5"), QPageSize::A5},
-                                  {QStringLiteral("b5"), QPageSize::B5},
-                                  {QStringLiteral("letter"), QPageSize::Letter},
-                                  {QStringLiteral("legal"), QPageSize::Legal},
-                                  {QStringLiteral("executive"), QPageSize::Executive},
-                                  {QStringLiteral("tabloid"), QPageSize::Tabloid},
-                              };
-                              const auto found = papers.find(v.toLower());
-                              if (found == papers.end()) {
-                                  return expected(
-                                      "A3, A4, A5, B5, Letter, Legal, Executive or Tabloid");
-                              }
-                              d.paper = found->second;
-                              return std::nullopt;
-                          }},
-                         {"Orientation",
-                          [](Definition& d, const QString& v) -> std::optional<QString> {
-                              const QString t = v.toLower();
-                              if (t == QLatin1String("portrait")) {
-                                  d.orientation = QPageLayout::Portrait;
-                              } else if (t == QLatin1String("landscape")) {
-                                  d.orientation = QPageLayout::Landscape;
-                              } else {
-                                  return expected("portrait or landscape");
-                              }
-                              return std::nullopt;
-                          }},
+                         {"Paper", oneOf(&Definition::paper,
+                                         {{"A3", QPageSize::A3},
+                                          {"A4", QPageSize::A4},
+                                          {"A5", QPageSize::A5},
+                                          {"B5", QPageSize::B5},
+                                          {"Letter", QPageSize::Letter},
+                                          {"Legal", QPageSize::Legal},
+                                          {"Executive", QPageSize::Executive},
+                                          {"Tabloid", QPageSize::Tabloid}},
+                                         "A3, A4, A5, B5, Letter, Legal, Executive or Tabloid")},
+                         {"Orientation", oneOf(&Definition::orientation,
+                                               {{"portrait", QPageLayout::Portrait},
+                                                {"landscape", QPageLayout::Landscape}},
+                                               "portrait or landscape")},
                      }});
         // The four margins share one reader that is told which side it sets.
         const auto marginKey = [](const char* name, void (QMarginsF::*set)(qreal)) {
@@ -222,24 +224,9 @@ const std::vector<Section>& sections() {
             {"Font",
              {
                  {"Family", nonEmptyText(&Definition::fontFamily, "the name of a font family")},
-                 {"Size",
-                  [](Definition& d, const QString& v) -> std::optional<QString> {
-                      const auto points = number(v, 4.0, 36.0);
-                      if (!points) {
-                          return expected("a size in points from 4 to 36");
-                      }
-                      d.fontSize = *points;
-                      return std::nullopt;
-                  }},
+                 {"Size", points(&Definition::fontSize, 36.0, "a size in points from 4 to 36")},
                  {"TitleSize",
-                  [](Definition& d, const QString& v) -> std::optional<QString> {
-                      const auto points = number(v, 4.0, 72.0);
-                      if (!points) {
-                          return expected("a size in points from 4 to 72");
-                      }
-                      d.titleSize = *points;
-                      return std::nullopt;
-                  }},
+                  points(&Definition::titleSize, 72.0, "a size in points from 4 to 72")},
              }});
         s.push_back({"Curve",
                      {
@@ -266,20 +253,11 @@ const std::vector<Section>& sections() {
                      }});
         s.push_back({"Output",
                      {
-                         {"Destination",
-                          [](Definition& d, const QString& v) -> std::optional<QString> {
-                              const QString t = v.toLower();
-                              if (t == QLatin1String("preview")) {
-                                  d.destination = Destination::Preview;
-                              } else if (t == QLatin1String("printer")) {
-                                  d.destination = Destination::Printer;
-                              } else if (t == QLatin1String("pdf")) {
-                                  d.destination = Destination::Pdf;
-                              } else {
-                                  return expected("preview, printer or pdf");
-                              }
-                              return std::nullopt;
-                          }},
+                         {"Destination", oneOf(&Definition::destination,
+                                               {{"preview", Destination::Preview},
+                                                {"printer", Destination::Printer},
+                                                {"pdf", Destination::Pdf}},
+                                               "preview, printer or pdf")},
                          {"File", nonEmptyText(&Definition::file, "a file name such as chart.pdf")},
                      }});
         return s;
