@@ -1,7 +1,6 @@
 #include "frmcustomer.h"
 
 #include <QApplication>
-
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -72,15 +71,13 @@ FrmCustomer::FrmCustomer(QWidget* parentArea) : QWidget(parentArea) {
     QWidget::setTabOrder(txtCustomer, txtTankDesc);
     QWidget::setTabOrder(txtTankDesc, txtSerialNo);
 
-    // Leaving a field saves at once, before the click that took the focus acts; the move on
-    // to the chart options waits until the focus has settled.
+    // Leaving a field saves at once, before the click that took the focus acts. Tab from the
+    // serial number goes on to the chart options once the focus has settled; a click leaves
+    // the focus where the user put it.
     ui::onLeaving(txtCustomer, [this] { txtCustomer_LostFocus(); });
     ui::onLeaving(txtTankDesc, [this] { txtTankDesc_LostFocus(); });
-    ui::onLeaving(txtSerialNo, [this] {
-        m_leftFor = QApplication::focusWidget();  // where the user took the focus
-        txtSerialNo_LostFocus();
-    });
-    ui::onLostFocus(txtSerialNo, [this] { moveOnToChartOptions(); });
+    ui::onLeaving(txtSerialNo, [this] { txtSerialNo_LostFocus(); });
+    ui::onTabbedAway(txtSerialNo, [this] { moveOnToChartOptions(); });
 
     ui::guarded([this] {
         // A job table without a record shows nothing; the first save then reports it.
@@ -130,9 +127,8 @@ void FrmCustomer::txtSerialNo_LostFocus() {
 }
 
 void FrmCustomer::moveOnToChartOptions() {
-    // A click into the chart options panel (Calculate, say) already went there: moving the
-    // focus again would undo what that click opened.
-    if (m_chart && !(m_leftFor && m_chart->isAncestorOf(m_leftFor)))
+    // Tab usually lands in the chart options already; then there is nothing to move.
+    if (m_chart && !m_chart->isAncestorOf(QApplication::focusWidget()))
         ui::focusPanel(m_chart);
 }
 

@@ -2,9 +2,8 @@
 
 // The customer panel: the chart heading (customer name, tank description, serial number),
 // kept in the first job record. Leaving any field pads it with one space if it is empty and
-// saves all three; leaving the serial number moves on to the chart options panel.
+// saves all three; Tab from the serial number moves on to the chart options panel.
 
-#include <QPointer>
 #include <QWidget>
 
 class QLabel;
@@ -40,11 +39,10 @@ private:
     void txtCustomer_LostFocus();
     void txtTankDesc_LostFocus();
     void txtSerialNo_LostFocus();
-    // After the serial number the user goes on to the chart options panel.
+    // Tab from the serial number goes on to the chart options panel.
     void moveOnToChartOptions();
 
     QWidget* m_chart = nullptr;
-    QPointer<QWidget> m_leftFor;  // where the focus went when the serial number was left
 };
 
 }  // namespace dipsheet::app

@@ -51,9 +51,11 @@ FrmIntro::FrmIntro() {
     Image1->setScaledContents(true);
     ui::placeTwips(Image1, 1680, 2640, 2055, 2175);
 
+    // The seven seconds count from the splash's creation: the timer starts before the main
+    // window is built, so a slow start never lengthens them.
+    ui::startOneShot(this, kTitleMs, [this] { tmrTitle_Timer(); });
     // Form_Load: the main window lays itself out hidden while the splash is on screen.
     m_mainWindow = new MdiForm1();
-    ui::startOneShot(this, kTitleMs, [this] { tmrTitle_Timer(); });
 }
 
 void FrmIntro::display() {

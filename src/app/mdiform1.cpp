@@ -5,8 +5,13 @@
 #include <QLineEdit>
 #include <QScreen>
 
+#include <QCheckBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
 #include <algorithm>
+#include <vector>
 
 #include "form1.h"
 #include "frmchart.h"
@@ -55,6 +60,8 @@ MdiForm1::MdiForm1() {
     placeAt(frmChart->frmVertical(), 5550, 3845);
     placeAt(frmChart->frmCylindrical(), 5550, 3845);
 
+    setKeyboardOrder();
+
     form1->setChartPanel(frmChart);
     frmCustomer->setChartPanel(frmChart);
     connect(frmChart, &setup::FrmChart::chartStored, this,
@@ -63,6 +70,30 @@ MdiForm1::MdiForm1() {
             ui::guard([this] { unloadChartWindow(); }));
 
     ui::giveFocus(frmCustomer->txtCustomer);
+}
+
+void MdiForm1::setKeyboardOrder() {
+    // The order a job is filled: client, heading, chart options up to the increment, the
+    // dimensions of the panel on screen, Calculate, Exit, the orientation, and round again.
+    // Qt skips hidden and disabled controls; the options of a group are one stop each.
+    const setup::FrmChart* chart = frmChart;
+    std::vector<QWidget*> order = {
+        frmClient->txtClient,     frmCustomer->txtCustomer, frmCustomer->txtTankDesc,
+        frmCustomer->txtSerialNo, chart->optCylindrical,    chart->optRectangular,
+        chart->optInches,         chart->optMillimeters,    chart->optOutside,
+        chart->optInside,         chart->chkStriker,        chart->txtIncrement};
+    for (const setup::CylinderPanel* panel :
+         {static_cast<const setup::CylinderPanel*>(chart->frmCylindrical()),
+          static_cast<const setup::CylinderPanel*>(chart->frmVertical())}) {
+        order.insert(order.end(), {panel->txtDiameter, panel->txtLength, panel->txtHeadThickness,
+                                   panel->txtShellThickness});
+    }
+    const setup::FrmRectangular* rect = chart->frmRectangular();
+    order.insert(order.end(),
+                 {rect->txtLength, rect->txtWidth, rect->txtHeight, rect->txtThickness,
+                  chart->cmdCalculate, chart->cmdExit, form1->optHV[0], form1->optHV[1]});
+    for (std::size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 MdiForm1::~MdiForm1() {

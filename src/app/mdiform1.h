@@ -48,6 +48,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Tab runs across the whole window in the order a job is filled.
+    void setKeyboardOrder();
     // A chart has been stored: show the chart window, or refresh and raise the open one.
     void showChartWindow(bool inches);
     // Runs the chart window's unload step if it is loaded.

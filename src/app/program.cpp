@@ -1,5 +1,9 @@
 #include "program.h"
 
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
 #include <optional>
 
 #include "report.h"
@@ -8,10 +12,31 @@
 
 namespace dipsheet::app {
 
+namespace {
+
+// A database failure as the user reads it. When the job database cannot be opened because no
+// file of that name is in the working directory, the user is told how to get one: the
+// launcher makes it in the program's data folder, or the shipped schema makes it by hand. A
+// file that is there but cannot be opened (a folder of that name, no permission) gets no such
+// advice, since a fresh database would not mend it.
+ui::ErrorInfo describeStoreError(const store::StoreError& error) {
+    QString description = QString::fromUtf8(error.what());
+    const QString file = QString::fromUtf8(store::kDatabaseFile);
+    if (error.code() == SQLITE_CANTOPEN && !QFileInfo::exists(file)) {
+        description += QStringLiteral(
+                           "\n\nStart Dipsheet with dipsheet-launch, or make a fresh database: "
+                           "sqlite3 %1 < QRTMembers.sql")
+                           .arg(file);
+    }
+    return {error.code(), description};
+}
+
+}  // namespace
+
 void registerErrorTranslators() {
     ui::addErrorTranslator([](const std::exception& e) -> std::optional<ui::ErrorInfo> {
         if (const auto* s = dynamic_cast<const store::StoreError*>(&e))
-            return ui::ErrorInfo{s->code(), QString::fromUtf8(s->what())};
+            return describeStoreError(*s);
         return std::nullopt;
     });
     ui::addErrorTranslator([](const std::exception& e) -> std::optional<ui::ErrorInfo> {

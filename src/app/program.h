@@ -6,7 +6,8 @@
 
 namespace dipsheet::app {
 
-// Lets the fatal-error path show a database failure with the engine's number and message.
+// Lets the fatal-error path show a database or report failure with its number and message; a
+// missing job database also gets the way to start with one.
 void registerErrorTranslators();
 
 // The program's logo (a tank with a dipstick), 261 x 262 pixels.

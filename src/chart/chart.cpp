@@ -16,16 +16,20 @@ constexpr float kStrikerInches = 0.25f;
 constexpr float kStrikerMillimetres = 6.0f;
 constexpr double kPi = 3.141592654;  // the chart's circle constant, not the full-precision pi
 
-// The text as typed, in quotes; a very long one is cut so the message stays readable.
+// The text as typed, in quotes; a very long one is cut so the message stays readable. Built by
+// appending: GCC 12 at -O3 falsely reports `"'" + std::string(...)` as an overlapping copy.
 std::string quoted(std::string_view text) {
     constexpr std::size_t kShown = 40;
+    std::string out(1, '\'');
     if (text.size() <= kShown)
-        return "'" + std::string(text) + "'";
+        return out.append(text).append(1, '\'');
     std::size_t cut = kShown;
     while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
         --cut;  // UTF-8
-    return "'" + std::string(text.substr(0, cut)) + "...' (" + std::to_string(text.size()) +
-           " characters)";
+    return out.append(text.substr(0, cut))
+        .append("...' (")
+        .append(std::to_string(text.size()))
+        .append(" characters)");
 }
 
 std::string numberText(double value) {
@@ -122,6 +126,12 @@ Steps steps(const ChartOptions& o, float usableHeight, const char* heightCaption
     if (!(lead > 0)) {
         throw InputError("Incremental distance: " + quoted(o.increment) +
                          " is not above 0. Type an increment greater than 0, e.g. .125.");
+    }
+    // The step is the number the text begins with, but a text that is not one number as a
+    // whole ('1/8' reads 1) would chart silently at the wrong step: refused.
+    if (!isNumberText(o.increment, NumberFormat{".", ""})) {
+        throw InputError("Incremental distance: " + quoted(o.increment) +
+                         " is not a number. Type the increment as a decimal, e.g. .125 for 1/8.");
     }
     s.increment = toSingle(lead, "Incremental distance " + quoted(o.increment));
     if (!(s.increment > 0)) {

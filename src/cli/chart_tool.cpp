@@ -25,8 +25,8 @@ each value the shortest text that reads back to the same single-precision number
   --units in|mm          inches and US gallons, or millimetres and litres
   --outside              the dimensions are outside measures: give the plate thicknesses
   --striker              allow for a striker plate (0.25 in or 6 mm under the dipstick)
-  --increment TEXT       depth step between rows, read as the number the text begins with
-                         ("1/8" reads 1: type .125)
+  --increment TEXT       depth step between rows, a number with '.' as the decimal point
+                         ("1/8" is refused: type .125)
   --store                also replace the chart rows in QRTMembers.mdb in the current folder
   --help                 show this text
 

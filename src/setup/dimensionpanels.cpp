@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <initializer_list>
 #include <string_view>
 
 #include "frmchart.h"
@@ -27,7 +28,10 @@ constexpr int kFieldWidth = 1215;
 constexpr int kFieldHeight = 285;
 constexpr int kCylinderMaxLength = 9;
 
-const QString kThicknessTip = QStringLiteral("If Thickness is not know, choose INSIDE Dimensions");
+// The head (bottom) thickness keeps its tip as it has always read; the others are spelled out.
+const QString kHeadThicknessTip =
+    QStringLiteral("If Thickness is not know, choose INSIDE Dimensions");
+const QString kThicknessTip = QStringLiteral("If Thickness is not known, choose INSIDE Dimensions");
 
 void setUpPanel(QWidget* panel, const QString& name) {
     panel->setObjectName(name);
@@ -69,11 +73,31 @@ double leading(const QLineEdit* field) {
     return chart::leadingNumber(std::string_view(text.constData(), size_t(text.size())));
 }
 
+// The rows the readiness rule reads, in the order they are filled: a field and its label.
+struct Needed {
+    const QLineEdit* field;
+    const QLabel* label;
+};
+
 // Calculate is enabled and yellow when the set-up is ready, disabled and light grey when not;
-// both are set on every run.
-void applyReadiness(FrmChart* chart, bool ready) {
+// both are set on every run. A disabled Calculate says in its tooltip what is still missing:
+// the increment first, then the first field of `needed` that does not read above 0.
+void applyReadiness(FrmChart* chart, std::initializer_list<Needed> needed) {
+    QString missing;
+    if (!(leading(chart->txtIncrement) > 0)) {
+        missing = QStringLiteral("Type an increment greater than 0");
+    } else {
+        for (const Needed& n : needed) {
+            if (!(leading(n.field) > 0)) {
+                missing = QStringLiteral("Type the ") + n.label->text();
+                break;
+            }
+        }
+    }
+    const bool ready = missing.isEmpty();
     chart->cmdCalculate->setEnabled(ready);
     ui::setBackground(chart->cmdCalculate, ready ? ui::colour::yellow : ui::colour::lightGrey);
+    chart->cmdCalculate->setToolTip(missing);
 }
 
 }  // namespace
@@ -91,9 +115,7 @@ FrmRectangular::FrmRectangular(FrmChart* chart, QWidget* parentArea)
     Label3 = makeLabel(this, QStringLiteral("Label3"), QStringLiteral("Height"), 2, labelWidth);
     txtHeight = makeField(this, QStringLiteral("txtHeight"), QString(), 2, 0);
     Label4 = makeLabel(this, QStringLiteral("Label4"), QStringLiteral("Thickness"), 3, labelWidth);
-    txtThickness =
-        makeField(this, QStringLiteral("txtThickness"),
-                  QStringLiteral("If Thickness is not known, choose INSIDE Dimensions"), 3, 0);
+    txtThickness = makeField(this, QStringLiteral("txtThickness"), kThicknessTip, 3, 0);
     setThicknessRowsVisible(false);
 
     QWidget::setTabOrder(txtLength, txtWidth);
@@ -116,12 +138,14 @@ void FrmRectangular::setThicknessRowsVisible(bool visible) {
 }
 
 void FrmRectangular::SetCalculateRect() {
-    bool ready = false;
-    if (leading(m_chart->txtIncrement) > 0 && leading(txtLength) > 0 && leading(txtWidth) > 0 &&
-        leading(txtHeight) > 0) {
-        ready = m_chart->optOutside->isChecked() ? leading(txtThickness) > 0 : true;
+    // With Inside chosen the thickness is not read at all.
+    if (m_chart->optOutside->isChecked()) {
+        applyReadiness(
+            m_chart,
+            {{txtLength, Label1}, {txtWidth, Label2}, {txtHeight, Label3}, {txtThickness, Label4}});
+    } else {
+        applyReadiness(m_chart, {{txtLength, Label1}, {txtWidth, Label2}, {txtHeight, Label3}});
     }
-    applyReadiness(m_chart, ready);
 }
 
 QLineEdit* FrmRectangular::firstField() const {
@@ -180,8 +204,8 @@ CylinderPanel::CylinderPanel(FrmChart* chart, QWidget* parentArea, const QString
     txtLength = makeField(this, QStringLiteral("txtLength"), QStringLiteral("Enter tank length"), 1,
                           kCylinderMaxLength);
     Label3 = makeLabel(this, QStringLiteral("Label3"), headCaption, 2, w);
-    txtHeadThickness =
-        makeField(this, QStringLiteral("txtHeadThickness"), kThicknessTip, 2, kCylinderMaxLength);
+    txtHeadThickness = makeField(this, QStringLiteral("txtHeadThickness"), kHeadThicknessTip, 2,
+                                 kCylinderMaxLength);
     Label4 = makeLabel(this, QStringLiteral("Label4"), QStringLiteral("Shell Thickness"), 3, w);
     txtShellThickness =
         makeField(this, QStringLiteral("txtShellThickness"), kThicknessTip, 3, kCylinderMaxLength);
@@ -211,13 +235,15 @@ void CylinderPanel::setThicknessRowsVisible(bool visible) {
 }
 
 void CylinderPanel::SetCalculateCyl() {
-    bool ready = false;
-    if (leading(m_chart->txtIncrement) > 0 && leading(txtDiameter) > 0 && leading(txtLength) > 0) {
-        ready = m_chart->optOutside->isChecked()
-                    ? leading(txtHeadThickness) > 0 && leading(txtShellThickness) > 0
-                    : true;
+    // With Inside chosen the thicknesses are not read at all.
+    if (m_chart->optOutside->isChecked()) {
+        applyReadiness(m_chart, {{txtDiameter, Label1},
+                                 {txtLength, Label2},
+                                 {txtHeadThickness, Label3},
+                                 {txtShellThickness, Label4}});
+    } else {
+        applyReadiness(m_chart, {{txtDiameter, Label1}, {txtLength, Label2}});
     }
-    applyReadiness(m_chart, ready);
 }
 
 QLineEdit* CylinderPanel::firstField() const {

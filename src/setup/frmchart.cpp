@@ -160,7 +160,7 @@ FrmChart::FrmChart(QWidget* parentArea) : QWidget(parentArea) {
     });
     connect(txtIncrement, &QLineEdit::textChanged, this, &FrmChart::txtIncrement_Change);
     ui::onGotFocus(txtIncrement, [this] { txtIncrement_GotFocus(); });
-    ui::onLostFocus(txtIncrement, [this] { txtIncrement_LostFocus(); });
+    ui::onTabbedAway(txtIncrement, [this] { txtIncrement_LostFocus(); });
     connect(cmdCalculate, &QPushButton::clicked, this, &FrmChart::cmdCalculate_Click);
     connect(cmdExit, &QPushButton::clicked, this, &FrmChart::cmdExit_Click);
 
@@ -249,7 +249,7 @@ void FrmChart::txtIncrement_GotFocus() {
 
 void FrmChart::txtIncrement_LostFocus() {
     ui::guarded([this] {
-        // Leaving the increment goes on to the first dimension of the tank on screen.
+        // Tab from the increment goes on to the first dimension of the tank on screen.
         QLineEdit* next = !m_frmCylindrical->isHidden()   ? m_frmCylindrical->txtDiameter
                           : !m_frmRectangular->isHidden() ? m_frmRectangular->txtLength
                                                           : m_frmVertical->txtDiameter;

@@ -9,10 +9,13 @@
 #include <QIcon>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyleFactory>
+#include <QStyleOption>
 #include <QTextEdit>
 #include <QThread>
 #include <QTimer>
@@ -169,6 +172,7 @@ public:
     std::vector<std::function<void()>> got;
     std::vector<std::function<void()>> leaving;
     std::vector<std::function<void()>> lost;
+    std::vector<std::function<void()>> tabbedAway;
 
     // Selects the whole text, now and once more after the events already queued (a mouse press
     // that follows the focus-in places the cursor and would clear a selection made now).
@@ -211,8 +215,19 @@ protected:
                 return true;
             // Once the focus has settled on the new widget: a handler that moves the focus
             // again (or shows a message box) must not do so in the middle of the change.
+            // A move-on follows Tab only while the focus is still where Tab put it: anything the
+            // user did in between (a click, another window) wins.
+            const bool tab = reason == Qt::TabFocusReason;
+            const QPointer<QWidget> tabbedTo = QApplication::focusWidget();
             QMetaObject::invokeMethod(
-                this, [this, widget] { runAll(lost, widget); }, Qt::QueuedConnection);
+                this,
+                [this, widget, tab, tabbedTo] {
+                    runAll(lost, widget);
+                    // The hooks live as long as their widget.
+                    if (tab && widget && tabbedTo && QApplication::focusWidget() == tabbedTo)
+                        runAll(tabbedAway, widget);
+                },
+                Qt::QueuedConnection);
         }
         return true;
     }
@@ -304,6 +319,10 @@ void onLeaving(QWidget* widget, std::function<void()> handler) {
     FocusHooks::of(widget)->leaving.push_back(std::move(handler));
 }
 
+void onTabbedAway(QWidget* widget, std::function<void()> handler) {
+    FocusHooks::of(widget)->tabbedAway.push_back(std::move(handler));
+}
+
 void giveFocus(QWidget* widget) {
     QWidget* window = widget->window();
     if (window->isVisible()) {
@@ -319,9 +338,10 @@ void giveFocus(QWidget* widget) {
 
 void focusPanel(QWidget* panel) {
     QWidget* window = panel->window();
-    for (QWidget* w = panel->nextInFocusChain(); w && w != panel && panel->isAncestorOf(w);
-         w = w->nextInFocusChain()) {
-        if (!w->isEnabled() || !w->isVisibleTo(window))
+    // The window's keyboard order may run through other panels between this panel's controls:
+    // walk it once round from the window and take the panel's first control in it.
+    for (QWidget* w = window->nextInFocusChain(); w && w != window; w = w->nextInFocusChain()) {
+        if (!panel->isAncestorOf(w) || !w->isEnabled() || !w->isVisibleTo(window))
             continue;
         if (auto* option = qobject_cast<QRadioButton*>(w); option && option->autoExclusive()) {
             // Tab enters a group of exclusive options at its selected one (Qt moves the Tab
@@ -448,11 +468,69 @@ void fatalError(std::exception_ptr error) {
     endProgram(1);
 }
 
+// ---- Style
+
+namespace {
+
+// Fusion with the faces of coloured push buttons painted flat in their exact colour: a 3-D
+// edge of one light and one dark line, raised at rest and sunken while pressed, around a face
+// that is the button's colour and nothing else. Fusion's own focus frame stays. Buttons
+// without a colour of their own (the message box's OK) keep Fusion's look.
+class ProgramStyle : public QProxyStyle {
+public:
+    ProgramStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        if (element == PE_PanelButtonCommand && hasFace(widget)) {
+            const QRect r = option->rect.adjusted(0, 0, -1, -1);
+            const bool down = option->state & (State_Sunken | State_On);
+            painter->save();
+            painter->fillRect(option->rect, option->palette.color(QPalette::Button));
+            painter->setPen(QColor(0, 0, 0));
+            painter->drawRect(r);  // the outline
+            const QRect in = r.adjusted(1, 1, -1, -1);
+            const QColor light(255, 255, 255);
+            const QColor dark(128, 128, 128);
+            painter->setPen(down ? dark : light);
+            painter->drawLine(in.topLeft(), in.topRight());
+            painter->drawLine(in.topLeft(), in.bottomLeft());
+            painter->setPen(down ? light : dark);
+            painter->drawLine(in.bottomLeft(), in.bottomRight());
+            painter->drawLine(in.topRight(), in.bottomRight());
+            painter->restore();
+            return;
+        }
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+    }
+
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        // The caption moves with the pressed face.
+        if ((metric == PM_ButtonShiftHorizontal || metric == PM_ButtonShiftVertical) &&
+            hasFace(widget))
+            return 1;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+
+private:
+    static bool hasFace(const QWidget* widget) {
+        return qobject_cast<const QPushButton*>(widget) &&
+               widget->palette().isBrushSet(QPalette::Active, QPalette::Button);
+    }
+};
+
+}  // namespace
+
+QStyle* programStyle() {
+    return new ProgramStyle;
+}
+
 // ---- Application
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Dipsheet"));
-    setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    setStyle(programStyle());
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), sansFamily());
     setFont(defaultFont());
 }

@@ -21,6 +21,7 @@ class QLineEdit;
 class QTextEdit;
 class QPlainTextEdit;
 class QAbstractButton;
+class QStyle;
 
 namespace dipsheet::ui {
 
@@ -86,6 +87,12 @@ void onLostFocus(QWidget* widget, std::function<void()> handler);
 // acts, even when press and release arrive together. It must not move the focus or open a
 // window (that is for a lost-focus handler, which runs after it).
 void onLeaving(QWidget* widget, std::function<void()> handler);
+// A move-on handler: runs once the focus change is complete, like a lost-focus handler, but only
+// when the user left the field with Tab (forward, in the keyboard order) and the focus is still
+// where Tab put it. A field left by a
+// click, Shift+Tab or a shortcut keeps the focus where the user put it: the clicked control
+// takes it and acts (a button is pressed, a box toggles), and nothing moves it afterwards.
+void onTabbedAway(QWidget* widget, std::function<void()> handler);
 // Gives the keyboard focus to a widget, bringing its window to the front; a field that selects
 // on entry has its whole text selected even when it already held the focus.
 void giveFocus(QWidget* widget);
@@ -132,8 +139,13 @@ auto guard(F body) {
     return [body](auto&&...) { guarded(body); };
 }
 
+// The program's style: Fusion, with push buttons that have a colour of their own painted flat
+// in exactly that colour (a raised edge at rest, sunken while pressed, Fusion's focus frame).
+// The caller owns the style (QApplication::setStyle takes it).
+QStyle* programStyle();
+
 // The application object: catches any exception that reaches the top of event delivery and
-// sends it down the fatal-error path. Sets the Fusion style.
+// sends it down the fatal-error path. Sets the program's style.
 class Application : public QApplication {
 public:
     Application(int& argc, char** argv);

@@ -81,7 +81,9 @@ void TestDimensionPanels::layoutOfThePanels() {
         const char* field;
         const char* tip;
     };
-    const char* thick = "If Thickness is not know, choose INSIDE Dimensions";
+    // The head (bottom) row keeps its tip as it has always read.
+    const char* head = "If Thickness is not know, choose INSIDE Dimensions";
+    const char* thick = "If Thickness is not known, choose INSIDE Dimensions";
     const struct {
         QWidget* panel;
         const char* name;
@@ -96,15 +98,14 @@ void TestDimensionPanels::layoutOfThePanels() {
          {{"Label1", "Length", "txtLength", ""},
           {"Label2", "Width", "txtWidth", ""},
           {"Label3", "Height", "txtHeight", ""},
-          {"Label4", "Thickness", "txtThickness",
-           "If Thickness is not known, choose INSIDE Dimensions"}}},
+          {"Label4", "Thickness", "txtThickness", thick}}},
         {m_chart->frmCylindrical(),
          "frmCylindrical",
          1215,
          9,
          {{"Label1", "Diameter", "txtDiameter", "Enter tank diameter"},
           {"Label2", "Length", "txtLength", "Enter tank length"},
-          {"Label3", "Head Thickness", "txtHeadThickness", thick},
+          {"Label3", "Head Thickness", "txtHeadThickness", head},
           {"Label4", "Shell Thickness", "txtShellThickness", thick}}},
         {m_chart->frmVertical(),
          "frmVertical",
@@ -112,7 +113,7 @@ void TestDimensionPanels::layoutOfThePanels() {
          9,
          {{"Label1", "Diameter", "txtDiameter", "Enter tank diameter"},
           {"Label2", "Height", "txtLength", "Enter tank length"},
-          {"Label3", "Bottom Thickness", "txtHeadThickness", thick},
+          {"Label3", "Bottom Thickness", "txtHeadThickness", head},
           {"Label4", "Shell Thickness", "txtShellThickness", thick}}},
     };
     const int tops[4] = {240, 720, 1200, 1680};

@@ -331,10 +331,11 @@ void TestFrmChart::leavingTheIncrementGoesToTheFirstDimension() {
     leaveIncrementByTab();
     QTRY_COMPARE(QApplication::focusWidget(), c->frmVertical()->txtDiameter);
 
-    // Shift+Tab leaves it too, and still goes to the first dimension; nothing is reported.
+    // Shift+Tab goes back to the striker plate, where the user aimed; nothing is reported.
     c->txtIncrement->setFocus(Qt::OtherFocusReason);
     QTest::keyClick(c->txtIncrement, Qt::Key_Backtab, Qt::ShiftModifier);
-    QTRY_COMPARE(QApplication::focusWidget(), c->frmVertical()->txtDiameter);
+    QTest::qWait(20);
+    QCOMPARE(QApplication::focusWidget(), c->chkStriker);
     QVERIFY(m_messages.isEmpty());
 }
 
@@ -411,7 +412,7 @@ void TestFrmChart::calculateStoresTheChart_data() {
     QTest::newRow("cylinder inside, inches, striker, .125")
         << "cyl" << false << true << true << ".125" << QStringList{"48", "120", "", ""} << 382;
     QTest::newRow("cylinder outside, millimetres, no striker")
-        << "cyl" << true << false << false << "7 mm" << QStringList{"1212", "3000", "6", "6"}
+        << "cyl" << true << false << false << "7" << QStringList{"1212", "3000", "6", "6"}
         << 171;
     QTest::newRow("cylinder increment 0.1 running sums")
         << "cyl" << false << true << false << "0.1" << QStringList{"10", "40", "", ""} << 99;
@@ -530,6 +531,8 @@ void TestFrmChart::badInputIsRefusedWithAMessage_data() {
         << "rect" << true << "1" << QStringList{"10", "20", "30", "5"} << "Length";
     QTest::newRow("below the striker plate")
         << "rect" << false << "1" << QStringList{"10", "20", ".2", ""} << "striker";
+    QTest::newRow("increment '1/8'")
+        << "cyl" << false << "1/8" << QStringList{"48", "120", "", ""} << ".125";
     QTest::newRow("more rows than a chart holds")
         << "cyl" << false << ".001" << QStringList{"48", "120", "", ""} << "32766";
 }

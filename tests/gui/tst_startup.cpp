@@ -120,8 +120,8 @@ private slots:
         QVERIFY(seams.messages.isEmpty());
     }
 
-    // The database file is missing at start: one message with number and description, and the
-    // program is asked to end.
+    // The database file is missing at start: one message with the engine's number and
+    // description, the folder searched and the way out, and the program is asked to end.
     void missingDatabaseReachesFatalPath() {
         QTemporaryDir empty;
         const QString previous = QDir::currentPath();
@@ -130,9 +130,16 @@ private slots:
         {
             Program program;
             QVERIFY(!seams.messages.isEmpty());
-            QVERIFY2(seams.messages.first().startsWith(QStringLiteral("Error 14: ")),
-                     qPrintable(seams.messages.first()));
-            QVERIFY(seams.messages.first().contains(QStringLiteral("unable to open")));
+            const QString message = seams.messages.first();
+            QVERIFY2(message.startsWith(QStringLiteral("Error 14: ")), qPrintable(message));
+            const QString folder = QFileInfo(empty.path()).canonicalFilePath();
+            QVERIFY2(message.contains(
+                         QStringLiteral("QRTMembers.mdb in folder %1: unable to open").arg(folder)),
+                     qPrintable(message));
+            QVERIFY2(message.endsWith(
+                         QStringLiteral("\n\nStart Dipsheet with dipsheet-launch, or make a fresh "
+                                        "database: sqlite3 QRTMembers.mdb < QRTMembers.sql")),
+                     qPrintable(message));
             QVERIFY(!seams.ends.isEmpty());
             QCOMPARE(seams.ends.first(), 1);
         }

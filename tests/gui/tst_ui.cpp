@@ -169,7 +169,9 @@ private slots:
         QCOMPARE(ui::clientFont().pointSizeF(), 9.75);
         // The face the panels were designed with resolves to the same installed face.
         QCOMPARE(QFontInfo(QFont(QStringLiteral("MS Sans Serif"))).family(), def.family());
-        QCOMPARE(qApp->style()->name().toLower(), QStringLiteral("fusion"));
+        const auto* style = qobject_cast<const QProxyStyle*>(qApp->style());
+        QVERIFY(style);
+        QCOMPARE(style->baseStyle()->name().toLower(), QStringLiteral("fusion"));
     }
 
     void tabEntrySelectsWholeText() {
