@@ -160,6 +160,11 @@ public:
     explicit FocusHooks(QWidget* widget) : QObject(widget), m_widget(widget) {
         setObjectName(QStringLiteral("dipsheetFocusHooks"));
         widget->installEventFilter(this);
+        // A multi-line field gets its mouse events on its viewport.
+        if (auto* area = qobject_cast<QAbstractScrollArea*>(widget)) {
+            m_viewport = area->viewport();
+            m_viewport->installEventFilter(this);
+        }
     }
 
     static FocusHooks* of(QWidget* widget) {
@@ -176,19 +181,25 @@ public:
 
     // Selects the whole text, now and once more after the events already queued (a mouse press
     // that follows the focus-in places the cursor and would clear a selection made now).
-    void selectNowAndDeferred() {
-        selectWhole(m_widget);
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (m_widget->hasFocus())
-                    selectWhole(m_widget);
-            },
-            Qt::QueuedConnection);
+    // Entered by a click, it selects after the press and again after its release: a click held
+    // as a hand holds it has its release arrive later, and a multi-line field puts the caret
+    // where the button came up. A press that landed in a selection would also be taken as the
+    // start of a drag, so nothing is selected before the press.
+    void selectNowAndDeferred(bool byMouse = false) {
+        if (!byMouse)
+            selectWhole(m_widget);
+        m_selectAfterRelease = byMouse;
+        selectDeferred();
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonRelease && m_selectAfterRelease &&
+            (watched == m_widget || watched == m_viewport)) {
+            m_selectAfterRelease = false;
+            selectDeferred();
+            return false;
+        }
         if (watched != m_widget || m_inside)
             return false;
         const auto type = event->type();
@@ -206,10 +217,11 @@ protected:
 
         if (type == QEvent::FocusIn) {
             if (selectOnEntry && reason != Qt::PopupFocusReason)
-                selectNowAndDeferred();
+                selectNowAndDeferred(reason == Qt::MouseFocusReason);
             if (countsAsEntry(reason))
                 runAll(got, widget);
         } else if (countsAsLeaving(reason)) {
+            m_selectAfterRelease = false;
             runAll(leaving, widget);
             if (!self)
                 return true;
@@ -233,6 +245,18 @@ protected:
     }
 
 private:
+    // Selects the whole text once the events already queued have been handled, if the field
+    // still has the focus then.
+    void selectDeferred() {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (m_widget->hasFocus())
+                    selectWhole(m_widget);
+            },
+            Qt::QueuedConnection);
+    }
+
     static void runAll(const std::vector<std::function<void()>>& handlers,
                        const QPointer<QWidget>& widget) {
         const auto copy = handlers;  // a handler may add handlers or destroy the widget
@@ -244,7 +268,9 @@ private:
     }
 
     QWidget* m_widget;
+    QWidget* m_viewport = nullptr;
     bool m_inside = false;
+    bool m_selectAfterRelease = false;
 };
 
 }  // namespace

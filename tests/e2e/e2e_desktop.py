@@ -40,7 +40,8 @@ SCREEN_W, SCREEN_H = 1280, 1024
 SPLASH_SECONDS = 7.0
 MAIN_TITLE = "^Dipsheet$"
 CHART_TITLE = "^Calculated Capacity$"
-TOOLS = ("Xvfb", "xdotool", "xwininfo", "xprop", "import", "convert", "pdftotext")
+TOOLS = ("Xvfb", "xdotool", "xwininfo", "xprop", "import", "convert", "pdftotext",
+         "openbox")
 
 # What the person types. Plain letters, digits, blanks and '-' only, so that every key
 # exists on Xvfb's default keyboard map.
@@ -63,7 +64,14 @@ FRM_CONFIGURATION = (0, 120)
 FRM_UNITS = (1560, 120)
 FRM_DIMENSION = (3120, 120)
 
+FRM_CUSTOMER = (50, 650)
 TXT_CLIENT = (FRM_CLIENT, (0, 0, 3735, 420))
+TXT_TANK_DESC = (FRM_CUSTOMER, (1560, 1560, 3000, 600))
+TXT_SERIAL = (FRM_CUSTOMER, (1560, 2280, 3000, 300))
+OPT_HORIZONTAL = (FORM1, FRA_HV, (120, 120, 2655, 285))
+OPT_CYLINDRICAL = (FRM_CHART, FRM_CONFIGURATION, (120, 360, 1335, 255))
+OPT_INCHES = (FRM_CHART, FRM_UNITS, (120, 360, 1335, 255))
+OPT_INSIDE = (FRM_CHART, FRM_DIMENSION, (120, 720, 1335, 255))
 OPT_VERTICAL = (FORM1, FRA_HV, (120, 480, 2655, 285))
 OPT_RECTANGULAR = (FRM_CHART, FRM_CONFIGURATION, (120, 720, 1335, 255))
 OPT_MILLIMETERS = (FRM_CHART, FRM_UNITS, (120, 720, 1335, 255))
@@ -72,6 +80,10 @@ CHK_STRIKER = (FRM_CHART, (720, 1440, 1800, 255))
 TXT_INCREMENT = (FRM_CHART, (2640, 1800, 1215, 285))
 CMD_CALCULATE = (FRM_CHART, (360, 2280, 1215, 495))
 CMD_EXIT_MAIN = (FRM_CHART, (3120, 2280, 1215, 495))
+# The fields of the first two rows of the dimension panel on screen (Diameter and Length on the
+# horizontal cylinder panel).
+TXT_DIAMETER = (DIMENSION_PANEL, (1680, 240, 1215, 285))
+TXT_LENGTH = (DIMENSION_PANEL, (1680, 720, 1215, 285))
 # The cyan labels of the four rows of the dimension panel on screen; a hidden row shows the
 # panel's blue.
 ROW_LABELS = [(DIMENSION_PANEL, (240, top, 1215, 255)) for top in (240, 720, 1200, 1680)]
@@ -177,8 +189,14 @@ class Display:
         out = self.run("xdotool", "getwindowfocus", check=False).strip()
         return int(out) if out.isdigit() else None
 
-    def click(self, xy):
-        self.run("xdotool", "mousemove", str(xy[0]), str(xy[1]), "click", "1")
+    def click(self, xy, kind="instant"):
+        """A click at `xy`: "instant" sends press and release together, "hand" presses,
+        holds about 0.1 s and releases, as a person's finger does."""
+        if kind == "hand":
+            self.run("xdotool", "mousemove", str(xy[0]), str(xy[1]), "mousedown", "1",
+                     "sleep", "0.1", "mouseup", "1")
+        else:
+            self.run("xdotool", "mousemove", str(xy[0]), str(xy[1]), "click", "1")
 
     def type(self, text):
         self.run("xdotool", "type", "--delay", "25", "--", text)
@@ -249,6 +267,20 @@ def start_xvfb(processes, log_path):
             return int(received.strip())
         server.wait(timeout=10)
     raise Failure(f"Xvfb found no free display (log: {log_path})")
+
+
+def start_openbox(processes, display, log_path):
+    """Starts openbox on the display and waits until it has taken the screen (it names
+    itself on the root window)."""
+    with open(log_path, "ab") as out:
+        processes.start("openbox", ["openbox", "--sm-disable"], env=display.env, stdout=out,
+                        stderr=subprocess.STDOUT)
+
+    def running():
+        out = display.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK", check=False)
+        return "window id" in out
+    display.wait_for("openbox to manage the screen", running, 20)
+    log("openbox manages the screen")
 
 
 # ---- The database file and the charts.
@@ -378,6 +410,8 @@ class Session:
         self.launched = launched  # time.monotonic() just before the program started
         self.main = None
         self.origin = (0, 0)
+        self.striker = True  # the striker plate box, as the program starts
+        self.typed = ""
 
     # -- helpers
 
@@ -426,7 +460,7 @@ class Session:
 
     # -- steps
 
-    def start_up(self):
+    def start_up(self, window_manager=False):
         """The splash covers the screen; the main window maps only after 7 s, then has the
         keyboard focus."""
         launched = self.launched
@@ -434,7 +468,7 @@ class Session:
                                  30)[0]
         info = self.x.window_info(splash)
         log(f"splash window {splash:#x} mapped at {time.monotonic() - launched:.2f} s: {info}")
-        if info is None or info[:4] != (0, 0, SCREEN_W, SCREEN_H):
+        if info is None or (not window_manager and info[:4] != (0, 0, SCREEN_W, SCREEN_H)):
             raise Failure(f"the first window is not the full-screen splash: {info} "
                           f"(screenshot {self.x.screenshot('first-window')})")
         self.x.screenshot("splash")
@@ -528,7 +562,11 @@ class Session:
         self.x.wait_for("chart.pdf from Print", complete, 20)
         text = pdf_text(pdf)
         units = definition_value(definition, "Units")
-        wanted = [CUSTOMER, TANK_DESC, SERIAL, units, expected[-1][1]]
+        decimals = definition_value(definition, "VolumeDecimals")
+        last = expected[-1][1]
+        if decimals is not None and decimals.isdigit():
+            last = f"{float(last):.{int(decimals)}f}"
+        wanted = [CUSTOMER, TANK_DESC, SERIAL, units, last]
         missing = [w for w in wanted if w and w not in text]
         if missing:
             raise Failure(f"{label}: the printed chart lacks {missing}; pdftotext gives: "
@@ -559,6 +597,7 @@ class Session:
         self.x.click(self.at(OPT_VERTICAL, fx=0.3))
         self.x.click(self.at(OPT_OUTSIDE, fx=0.3))
         self.x.click(self.at(CHK_STRIKER, fx=0.3))  # no striker plate on this one
+        self.striker = False
         self.enter_chart("50", ["1800", "2400", "8", "6"])
         self.calculate_and_check(
             "vertical", 4,
@@ -613,6 +652,103 @@ class Session:
         self.x.key("Tab")
         self.wait_record("mrQRTMember", 0, CLIENT_AGAIN)
         log("blank client name refused; the name typed next was stored")
+
+    # -- the hand decides where the focus goes: one table of clicks away from a field
+
+    def set_up_cylinder(self):
+        """Horizontal cylinder, inches, inside measures, 48 by 96: the tank of the click table."""
+        for option in (OPT_HORIZONTAL, OPT_CYLINDRICAL, OPT_INCHES, OPT_INSIDE):
+            self.x.click(self.at(option, fx=0.3))
+        for field, text in ((TXT_DIAMETER, "48"), (TXT_LENGTH, "96")):
+            self.x.click(self.at(field))
+            self.settle()
+            self.x.type(text)
+
+    def type_in(self, chain, text):
+        """Into a field by an ordinary click: its whole text is selected, typing replaces it."""
+        self.x.click(self.at(chain))
+        self.settle()
+        self.x.type(text)
+
+    def cylinder_args(self, increment):
+        return ["--shape", "cyl", "--units", "in", "--increment", increment,
+                "--diameter", "48", "--length", "96"] + (["--striker"] if self.striker else [])
+
+    def expect_chart(self, label, increment):
+        """The click opened the chart window with the chart of what is typed now; Exit closes
+        it again and the focus is back in the main window."""
+        window = self.chart_window()
+        stored = query(self.db, "SELECT Depth, Capacity FROM Capacity ORDER BY rowid")
+        compare_rows(stored, expected_chart(self.args.chart, self.cylinder_args(increment)),
+                     label)
+        origin = self.x.window_info(window)[:2]
+        self.x.click(point(origin, CMD_EXIT_CHART))
+        self.x.wait_for("the chart window to close",
+                        lambda: window not in self.x.visible_windows(CHART_TITLE), 10)
+        self.wait_focus(self.main, "the main window after Exit")
+
+    def expect_refusal(self, label):
+        """A message box, no chart window and no chart rows; Return closes the box."""
+        def message_box():
+            return [w for w in self.x.visible_windows(MAIN_TITLE) if w != self.main]
+        box = self.x.wait_for(f"{label}: the message box", message_box, 10)[0]
+        self.wait_focus(box, "the message box")
+        if self.x.visible_windows(CHART_TITLE):
+            raise Failure(f"{label}: a chart window opened for input that was refused")
+        if query(self.db, "SELECT count(*) FROM Capacity WHERE Depth > 0")[0][0]:
+            raise Failure(f"{label}: chart rows were written for input that was refused")
+        self.x.key("Return")
+        self.x.wait_for("the message box to close", lambda: not message_box(), 10)
+
+    def click_table(self, wm):
+        """Each row leaves a field by a click on another control, once with a click held as a
+        hand holds it and once with an instantaneous one: the clicked control takes the focus
+        and acts, and what is typed next lands where the user aimed."""
+        self.set_up_cylinder()
+        rows = [
+            # (leave from, text typed there, click on, then, what must follow)
+            ("increment", TXT_INCREMENT, "2", CMD_CALCULATE, None,
+             lambda label: self.expect_chart(label, "2")),
+            ("increment", TXT_INCREMENT, "3", CHK_STRIKER, "striker",
+             lambda label: (self.x.click(self.at(CMD_CALCULATE)), self.expect_chart(label, "3"))),
+            ("increment, Length '96 in'", TXT_INCREMENT, "1", CMD_CALCULATE, "length 96 in",
+             self.expect_refusal),
+            ("increment", TXT_INCREMENT, "4", TXT_CLIENT, "type Bob",
+             lambda label: self.wait_record("mrQRTMember", 0, self.typed)),
+            ("serial number", TXT_SERIAL, "SN", TXT_TANK_DESC, "type description",
+             lambda label: self.wait_record("mrTankDesc", 2, self.typed)),
+            ("client name", TXT_CLIENT, "Client", CMD_CALCULATE, None,
+             lambda label: (self.wait_record("mrQRTMember", 0, self.typed),
+                            self.expect_chart(label, "4"))),
+        ]
+        for kind in ("hand", "instant"):
+            for leave, field, text, target, then, expect in rows:
+                label = f"{wm}, {kind} click, from the {leave}"
+                self.typed = f"{text} {kind}"
+                if then == "length 96 in":
+                    self.type_in(TXT_LENGTH, "96 in")
+                self.type_in(field, text if field == TXT_INCREMENT else self.typed)
+                self.x.click(self.at(target, fx=0.3 if target == CHK_STRIKER else 0.5), kind)
+                if then == "striker":
+                    self.striker = not self.striker
+                elif then == "type Bob":
+                    self.typed = f"Bob {kind}"
+                    self.x.key("ctrl+a")
+                    self.x.type(self.typed)
+                    self.x.key("Tab")
+                elif then == "type description":
+                    self.settle()
+                    self.typed = f"Tank {kind}"
+                    self.x.type(self.typed)
+                    self.x.key("Tab")
+                try:
+                    expect(label)
+                except Failure as failure:
+                    raise Failure(f"{label}: {failure} (screenshot "
+                                  f"{self.x.screenshot('click-table-failure')})") from None
+                if then == "length 96 in":
+                    self.type_in(TXT_LENGTH, "96")
+                log(f"{label}: as aimed")
 
     def exit_program(self):
         self.x.click(self.at(CMD_EXIT_MAIN))
@@ -673,16 +809,20 @@ def main():
             # protocol does not NUL-terminate, with strndup; strict string checks report that
             # as an overflow at start-up. Later options win.
             env["ASAN_OPTIONS"] += ":strict_string_checks=0"
-        # Taken before the start, so the time until the main window shows can only be
-        # overstated, never understated.
-        launched = time.monotonic()
-        with open(app_log, "wb") as out:
-            app = processes.start("dipsheet", [os.path.abspath(args.dipsheet)], cwd=scratch,
-                                  env=env, stdout=out, stderr=subprocess.STDOUT)
-        log(f"dipsheet started (pid {app.pid})")
-        display.app = app
 
-        session = Session(args, scratch, db_path, display, app, launched)
+        def start_program():
+            # Taken before the start, so the time until the main window shows can only be
+            # overstated, never understated.
+            launched = time.monotonic()
+            with open(app_log, "ab") as out:
+                app = processes.start("dipsheet", [os.path.abspath(args.dipsheet)],
+                                      cwd=scratch, env=env, stdout=out, stderr=subprocess.STDOUT)
+            log(f"dipsheet started (pid {app.pid})")
+            display.app = app
+            return Session(args, scratch, db_path, display, app, launched)
+
+        # Without a window manager: a whole day's work, then the table of clicks.
+        session = start_program()
         session.start_up()
         session.type_heading()
         session.horizontal_cylinder()
@@ -690,6 +830,15 @@ def main():
         session.vertical()
         session.next_customer()
         session.blank_client_refused()
+        session.click_table("no window manager")
+        session.exit_program()
+
+        # Under a window manager, which frames, places and focuses the windows itself.
+        display.app = None
+        start_openbox(processes, display, os.path.join(args.artifacts, "openbox.log"))
+        session = start_program()
+        session.start_up(window_manager=True)
+        session.click_table("openbox")
         session.exit_program()
         log(f"passed in {time.monotonic() - T0:.1f} s; screenshots in {args.artifacts}")
         return 0

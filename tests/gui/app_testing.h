@@ -94,9 +94,11 @@ inline void typeInto(QLineEdit* field, const QString& text) {
     QTest::keyClicks(field, text);
 }
 
-// Moves the focus as a click there would (the field left runs its lost-focus handler).
+// Moves the focus as a click there would (the field left runs its lost-focus handler), and lets
+// the events a click brings with it be handled, as a person's pause before typing does.
 inline void clickInto(QWidget* widget) {
     widget->setFocus(Qt::MouseFocusReason);
+    QCoreApplication::processEvents();
 }
 
 // Lets queued focus handlers run.

@@ -1,13 +1,22 @@
 // The orientation choice: which dimension panel is in view, its thickness rows, and Calculate
 // following the panel now in view.
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QtTest>
 
 #include "app_testing.h"
+#include "dimensionpanels.h"
 #include "form1.h"
+#include "frmchart.h"
+#include "frmclient.h"
+#include "frmcustomer.h"
+#include "mdiform1.h"
 
 using namespace app_testing;
 using dipsheet::app::Form1;
@@ -145,6 +154,72 @@ private slots:
         QVERIFY(!rows.empty());
         QCOMPARE(rows.size() + 1, c->chartRows().size());
         QCOMPARE(rows.front()[0], c->chartRows()[1][0]);
+        QVERIFY(m_seams->messages.isEmpty());
+    }
+
+    // Tab runs across the whole main window in the order a job is filled, and Shift+Tab back;
+    // hidden and disabled controls are skipped, a group of options is one stop.
+    void tabRunsInTheOrderAJobIsFilled() {
+        FrmChart* c = m_program->chart();
+        auto* main = m_program->main.data();
+        QLineEdit* client = main->frmClient->txtClient;
+        const auto* cyl = c->frmCylindrical();
+        const auto* rect = c->frmRectangular();
+        const auto* vert = c->frmVertical();
+        const QList<QWidget*> common = {client, main->frmCustomer->txtCustomer,
+                                        main->frmCustomer->txtTankDesc,
+                                        main->frmCustomer->txtSerialNo};
+        const struct {
+            const char* setUp;
+            QList<QWidget*> then;  // after the heading, round to the client name
+        } cases[] = {
+            // At start: Calculate is disabled, thickness rows hidden.
+            {"start",
+             {c->optCylindrical, c->optInches, c->optInside, c->chkStriker, c->txtIncrement,
+              cyl->txtDiameter, cyl->txtLength, c->cmdExit, main->form1->optHV[0]}},
+            // Rectangular, millimetres, outside, ready: every row and Calculate.
+            {"rectangular outside",
+             {c->optRectangular, c->optMillimeters, c->optOutside, c->chkStriker, c->txtIncrement,
+              rect->txtLength, rect->txtWidth, rect->txtHeight, rect->txtThickness, c->cmdCalculate,
+              c->cmdExit, main->form1->optHV[0]}},
+            // Vertical: no Configuration frame.
+            {"vertical outside",
+             {c->optMillimeters, c->optOutside, c->chkStriker, c->txtIncrement, vert->txtDiameter,
+              vert->txtLength, vert->txtHeadThickness, vert->txtShellThickness, c->cmdCalculate,
+              c->cmdExit, main->form1->optHV[1]}},
+        };
+        for (const auto& test : cases) {
+            const QString setUp = QString::fromLatin1(test.setUp);
+            if (setUp == QLatin1String("rectangular outside")) {
+                c->optRectangular->setChecked(true);
+                c->optMillimeters->setChecked(true);
+                c->optOutside->setChecked(true);
+                for (QLineEdit* f : {c->txtIncrement, rect->txtLength, rect->txtWidth,
+                                     rect->txtHeight, rect->txtThickness})
+                    f->setText(QStringLiteral("9"));
+            } else if (setUp == QLatin1String("vertical outside")) {
+                main->form1->optHV[1]->click();
+                for (QLineEdit* f : {vert->txtDiameter, vert->txtLength, vert->txtHeadThickness,
+                                     vert->txtShellThickness})
+                    f->setText(QStringLiteral("9"));
+            }
+            const QList<QWidget*> order = common + test.then + QList<QWidget*>{client};
+            client->setFocus(Qt::OtherFocusReason);
+            for (qsizetype i = 1; i < order.size(); ++i) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                settle();  // a move-on after Tab must not move the focus anywhere else
+                QVERIFY2(QApplication::focusWidget() == order[i],
+                         qPrintable(setUp + QStringLiteral(": Tab %1 went to ").arg(i) +
+                                    QApplication::focusWidget()->objectName()));
+            }
+            for (qsizetype i = order.size() - 2; i >= 0; --i) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+                settle();
+                QVERIFY2(QApplication::focusWidget() == order[i],
+                         qPrintable(setUp + QStringLiteral(": Shift+Tab to %1 went to ").arg(i) +
+                                    QApplication::focusWidget()->objectName()));
+            }
+        }
         QVERIFY(m_seams->messages.isEmpty());
     }
 

@@ -212,6 +212,13 @@ private slots:
                      QStringLiteral("Acme\u2029Depot"));
         QTest::keyClicks(c->txtCustomer, QStringLiteral("Z"));
         QCOMPARE(c->txtCustomer->toPlainText(), QStringLiteral("Z"));
+        // By a click held as a hand holds it: the release must not drop the selection.
+        QWidget* area = c->txtTankDesc->viewport();
+        QTest::mousePress(area, Qt::LeftButton, {}, QPoint(12, 6));
+        QTest::qWait(100);
+        QTest::mouseRelease(area, Qt::LeftButton, {}, QPoint(12, 6));
+        settle();
+        QCOMPARE(c->txtTankDesc->textCursor().selectedText(), QStringLiteral("Diesel tank"));
     }
 
 private:
