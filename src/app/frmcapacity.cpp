@@ -8,8 +8,9 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include <string>
 #include <utility>
-#include <vector>
+#include <variant>
 
 #include "numbers.h"
 #include "report.h"
@@ -17,34 +18,41 @@
 
 namespace dipsheet::app {
 
-// The rows of table Capacity as read, shown read-only: one column per field, each value as
-// the shortest text that reads back to the same single.
+// Table Capacity as stored, shown read-only: one column per field in the table's order, each
+// headed by its field name; a number as a single's default text, a text as it is, NULL empty.
 class CapacityModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    void setRows(std::vector<store::CapacityRow> rows) {
+    void setTable(store::Table table) {
         beginResetModel();
-        m_rows = std::move(rows);
+        m_table = std::move(table);
         endResetModel();
     }
 
     int rowCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+        return parent.isValid() ? 0 : static_cast<int>(m_table.rows.size());
     }
     int columnCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : 2;
+        return parent.isValid() ? 0 : static_cast<int>(m_table.columns.size());
     }
     QVariant data(const QModelIndex& index, int role) const override {
         if (role != Qt::DisplayRole || !index.isValid())
             return {};
-        const store::CapacityRow& row = m_rows[static_cast<std::size_t>(index.row())];
-        return QString::fromStdString(
-            chart::singleText(index.column() == 0 ? row.depth : row.capacity));
+        const store::Value& value = m_table.rows[static_cast<std::size_t>(index.row())]
+                                                [static_cast<std::size_t>(index.column())];
+        if (const double* number = std::get_if<double>(&value))
+            return QString::fromStdString(chart::singleDefaultText(static_cast<float>(*number)));
+        if (const std::string* text = std::get_if<std::string>(&value))
+            return QString::fromStdString(*text);
+        return QString();
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        if (role == Qt::DisplayRole && orientation == Qt::Horizontal)
-            return section == 0 ? QStringLiteral("Depth") : QStringLiteral("Capacity");
+        if (role == Qt::DisplayRole && orientation == Qt::Horizontal) {
+            const auto column = static_cast<std::size_t>(section);
+            return column < m_table.columns.size() ? QString::fromStdString(m_table.columns[column])
+                                                   : QString();
+        }
         if (role == Qt::DisplayRole)
             return QString();  // record selectors carry no number
         return QAbstractTableModel::headerData(section, orientation, role);
@@ -54,7 +62,7 @@ public:
     }
 
 private:
-    std::vector<store::CapacityRow> m_rows;
+    store::Table m_table;
 };
 
 namespace {
@@ -146,7 +154,7 @@ void FrmCapacity::refresh() {
     lblCustomer->setText(QString::fromStdString(record.customer));
     lblTankDesc->setText(QString::fromStdString(record.tankDesc));
     lblSerialNo->setText(QString::fromStdString(record.serialNo));
-    m_rows->setRows(db.readCapacity());
+    m_rows->setTable(db.readCapacityTable());
 }
 
 void FrmCapacity::Form_Unload() {

@@ -1,7 +1,8 @@
 #pragma once
 
 // The chart window: the chart heading of the first job record above a read-only grid of every
-// row of table Capacity. Exit, or closing the window, deletes the chart rows (Depth above 0).
+// row and field of table Capacity. Exit, or closing the window, deletes the chart rows (Depth
+// above 0).
 
 #include <QWidget>
 

@@ -1,7 +1,9 @@
 #include "numbers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <string>
 
@@ -258,6 +260,67 @@ std::string singleText(float value) {
     auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
     (void)ec;
     return std::string(buffer, end);
+}
+
+std::string singleDefaultText(float value) {
+    if (!std::isfinite(value))
+        return singleText(value);
+    if (value == 0.0f)
+        return "0";
+    // Every significant digit of the single, exactly: widened to double it is unchanged, and
+    // its decimal expansion has at most 112 significant digits (the smallest normals).
+    char buffer[160];
+    const auto [end, ec] =
+        std::to_chars(buffer, buffer + sizeof buffer, std::fabs(static_cast<double>(value)),
+                      std::chars_format::scientific, 120);
+    (void)ec;
+    // buffer holds "d.ddd...e±xx": seven digits kept, the eighth decides the rounding. The
+    // digits are exact, so an eighth digit of 5 or more is at or beyond the half.
+    std::string digits{buffer[0]};
+    digits.append(buffer + 2, buffer + 8);
+    const char* e = std::find(buffer, end, 'e');
+    int exponent = 0;
+    std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exponent);
+    if (buffer[8] >= '5') {
+        std::size_t i = digits.size();
+        while (i > 0 && digits[i - 1] == '9')
+            digits[--i] = '0';
+        if (i == 0) {
+            digits[0] = '1';  // 9999999|5 becomes 1000000 one place up
+            ++exponent;
+        } else {
+            ++digits[i - 1];
+        }
+    }
+    digits.erase(digits.find_last_not_of('0') + 1);
+
+    std::string text = value < 0.0f ? "-" : "";
+    if (exponent >= -5 && exponent <= 6) {
+        const auto whole = static_cast<std::size_t>(std::max(exponent + 1, 0));
+        if (whole == 0) {
+            text += "0.";
+            text.append(static_cast<std::size_t>(-exponent - 1), '0');
+            text += digits;
+        } else if (digits.size() <= whole) {
+            text += digits;
+            text.append(whole - digits.size(), '0');
+        } else {
+            text += digits.substr(0, whole);
+            text += '.';
+            text += digits.substr(whole);
+        }
+        return text;
+    }
+    text += digits[0];
+    if (digits.size() > 1) {
+        text += '.';
+        text += digits.substr(1);
+    }
+    text += exponent < 0 ? "E-" : "E+";
+    const std::string power = std::to_string(std::abs(exponent));
+    if (power.size() < 2)
+        text += '0';
+    return text + power;
 }
 
 }  // namespace dipsheet::chart

@@ -30,7 +30,16 @@ std::optional<float> strictSingle(std::string_view text, const NumberFormat& for
 // Whether the whole text is written as one number in the format, whatever its size.
 bool isNumberText(std::string_view text, const NumberFormat& format);
 
-// The shortest text that reads back to the same single ("3.299999", "1.0000001").
+// The shortest text that reads back to the same single ("3.299999", "1.0000001"): the text
+// for machines, which keeps a stored value exact.
 std::string singleText(float value);
+
+// A single's default text for people ("0.7", "129.8611", "1.882795E-06"): the value rounded
+// to 7 significant digits, half away from zero, trailing zeros and a trailing point dropped.
+// A rounded value from 0.00001 up to, not including, 10,000,000 is written as plain decimals
+// with a leading "0" below 1; any other as a mantissa, 'E', a sign and at least two exponent
+// digits ("1E+07", "-2.5E+08"). Zero of either sign is "0"; infinities and NaN read as
+// singleText gives them.
+std::string singleDefaultText(float value);
 
 }  // namespace dipsheet::chart

@@ -40,7 +40,7 @@ private:
 enum class DepthFormat { Decimal, Fraction };
 enum class Destination { Preview, Printer, Pdf };
 
-// VolumeDecimals=shortest: each volume as its shortest round-trip text, as the grid shows it.
+// VolumeDecimals=shortest: each volume as the grid shows it, to at most 7 significant digits.
 inline constexpr int kShortestVolume = -1;
 
 // One report definition, every key at its default until a file sets it.

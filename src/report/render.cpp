@@ -42,7 +42,7 @@ QString depthText(float depth, DepthFormat format) {
             return text;
         }
     }
-    return QString::fromStdString(chart::singleText(depth));
+    return QString::fromStdString(chart::singleDefaultText(depth));
 }
 
 namespace {
@@ -61,15 +61,25 @@ QString withoutNegativeZero(QString text) {
 
 QString volumeText(float volume, int decimals) {
     if (decimals < 0 || !std::isfinite(volume)) {
-        return QString::fromStdString(chart::singleText(volume));
+        return QString::fromStdString(chart::singleDefaultText(volume));
     }
     char buffer[64];
     const auto [end, ec] =
         std::to_chars(buffer, buffer + sizeof buffer, volume, std::chars_format::fixed, decimals);
     if (ec != std::errc()) {
-        return QString::fromStdString(chart::singleText(volume));
+        return QString::fromStdString(chart::singleDefaultText(volume));
     }
     return withoutNegativeZero(QString::fromLatin1(buffer, end - buffer));
+}
+
+QString tickText(double value, int decimals) {
+    QString text = withoutNegativeZero(QString::number(value, 'f', decimals));
+    const qsizetype sign = text.startsWith(QLatin1Char('-')) ? 1 : 0;
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    for (qsizetype at = (point < 0 ? text.size() : point) - 3; at > sign; at -= 3) {
+        text.insert(at, QLatin1Char(','));
+    }
+    return text;
 }
 
 void applyPageLayout(const Definition& definition, QPagedPaintDevice& device) {
@@ -400,14 +410,6 @@ private:
             std::clamp(static_cast<int>(-std::floor(std::log10(step) + 1e-9)), 0, 6);
         return {std::floor(low / step + 1e-9) * step, std::ceil(high / step - 1e-9) * step, step,
                 decimals};
-    }
-
-    // A division's label: fixed decimals, or in exponent form for very large values.
-    static QString tickText(double value, int decimals) {
-        if (std::fabs(value) >= 1e7) {
-            return QString::number(value, 'g', 6);
-        }
-        return withoutNegativeZero(QString::number(value, 'f', decimals));
     }
 
     // Volume against depth, points in order of depth, framed with divisions and axis titles.

@@ -39,11 +39,16 @@ void writePdf(const Report& report, const QString& path);
 
 // A depth as printed. Fraction: a depth that is a whole multiple of 1/64 (below 2^24 in size)
 // as a whole number and a fraction in lowest terms ("10 1/8", "1/2", "3", "-1 3/4"); any
-// other depth, and every depth in decimal format, as its shortest round-trip text.
+// other depth, and every depth in decimal format, as the grid shows it: the single's default
+// text ("0.7", "3.299999").
 QString depthText(float depth, DepthFormat format);
 
-// A volume as printed: its shortest round-trip text ("21.64352"), or with the given number of
-// decimals, rounded from the stored single.
+// A volume as printed: as the grid shows it ("21.64352", "0.7") for kShortestVolume, or with
+// the given number of decimals, rounded from the stored single ("21.64").
 QString volumeText(float volume, int decimals);
+
+// A division of the capacity curve's axes as labelled: plain digits with the given decimals
+// and ',' between groups of three whole digits, whatever the size ("500,000,000", "0.25").
+QString tickText(double value, int decimals);
 
 }  // namespace dipsheet::report

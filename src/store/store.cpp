@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace dipsheet::store {
@@ -83,6 +85,25 @@ public:
         return static_cast<float>(sqlite3_column_double(m_stmt, column));
     }
 
+    int columnCount() const { return sqlite3_column_count(m_stmt); }
+    std::string columnName(int column) const {
+        const char* name = sqlite3_column_name(m_stmt, column);
+        return name != nullptr ? name : "";
+    }
+
+    // The value as stored: a number stays a number, a text or BLOB comes as its bytes.
+    Value value(int column) const {
+        switch (sqlite3_column_type(m_stmt, column)) {
+            case SQLITE_NULL:
+                return std::monostate{};
+            case SQLITE_INTEGER:
+            case SQLITE_FLOAT:
+                return sqlite3_column_double(m_stmt, column);
+            default:
+                return text(column);
+        }
+    }
+
 private:
     sqlite3* m_db;
     sqlite3_stmt* m_stmt = nullptr;
@@ -145,8 +166,16 @@ Database::Database(const std::string& path) {
     // Read-write only: a missing file is an error and is never created.
     const int rc = sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
-        const std::string message = "opening database file " + path + ": " +
-                                    (m_db != nullptr ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc));
+        // Names the folder searched, absolute: a bare name is looked for in the working directory.
+        std::error_code noWorkingDirectory;
+        const auto file = std::filesystem::absolute(path, noWorkingDirectory);
+        std::string message = "opening database file ";
+        message.append(std::filesystem::path(path).filename().string());
+        if (noWorkingDirectory)
+            message.append(" in the working directory");
+        else
+            message.append(" in folder ").append(file.parent_path().string());
+        message.append(": ").append(m_db != nullptr ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc));
         sqlite3_close_v2(m_db);
         m_db = nullptr;
         throw StoreError(rc, message);
@@ -199,6 +228,23 @@ std::vector<CapacityRow> Database::readCapacity() {
         rows.push_back(CapacityRow{statement.real(0), statement.real(1)});
     }
     return rows;
+}
+
+Table Database::readCapacityTable() {
+    Statement statement(m_db, "SELECT * FROM Capacity ORDER BY rowid", "reading table Capacity");
+    Table table;
+    const int columns = statement.columnCount();
+    for (int column = 0; column < columns; ++column) {
+        table.columns.push_back(statement.columnName(column));
+    }
+    while (statement.step()) {
+        auto& row = table.rows.emplace_back();
+        row.reserve(static_cast<std::size_t>(columns));
+        for (int column = 0; column < columns; ++column) {
+            row.push_back(statement.value(column));
+        }
+    }
+    return table;
 }
 
 void Database::deleteChartRows() {

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 struct sqlite3;
@@ -39,6 +40,16 @@ struct CapacityRow {
     float capacity;
 };
 
+// One value of a table as stored: NULL, a number (REAL or INTEGER) or a text (TEXT, or the
+// bytes of a BLOB).
+using Value = std::variant<std::monostate, double, std::string>;
+
+// A table as stored: its field names in the table's own order and its rows in table order.
+struct Table {
+    std::vector<std::string> columns;
+    std::vector<std::vector<Value>> rows;
+};
+
 // One connection to the job database, opened read-write for one action and closed when the
 // object goes. The file must exist: it is never created. A busy timeout lets a short lock by
 // another connection pass.
@@ -62,6 +73,9 @@ public:
 
     // Every Capacity row in table order, rows with Depth of 0 or less included.
     std::vector<CapacityRow> readCapacity();
+    // Every field of every Capacity row as stored, whatever fields and order a file made
+    // elsewhere gives the table; rows in table order as readCapacity reads them.
+    Table readCapacityTable();
     // Deletes every Capacity row with Depth greater than 0; the others stay.
     void deleteChartRows();
     // Replaces the chart: in one transaction deletes the rows with Depth greater than 0 and

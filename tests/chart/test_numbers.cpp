@@ -1,7 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <regex>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "numbers.h"
 
@@ -113,4 +120,104 @@ TEST(SingleText, IsTheShortestRoundTrip) {
     EXPECT_EQ(singleText(21.64352f), "21.64352");
     EXPECT_EQ(singleText(10.0f), "10");
     EXPECT_EQ(singleText(0.125f), "0.125");
+}
+
+// Edges: 9999999.5f is 10,000,000 itself; exact halves (1234568.5) round away from zero;
+// 0.01f (0.0099999998) and 0.00001f (9.99999975E-06) carry up, the latter into plain decimals.
+TEST(SingleDefaultText, WorkedFigures) {
+    const std::vector<std::pair<float, const char*>> cases = {
+        {0.70000005f, "0.7"},
+        {129.86111f, "129.8611"},
+        {0.044999998f, "0.045"},
+        {1.0000001f, "1"},
+        {21.64352f, "21.64352"},
+        {1.882795e-06f, "1.882795E-06"},
+        {1.0f, "1"},
+        {0.0f, "0"},
+        {-0.0f, "0"},
+        {-0.75f, "-0.75"},
+        {-2.5e8f, "-2.5E+08"},
+        {1000000.0f, "1000000"},
+        {9999999.0f, "9999999"},
+        {9999999.5f, "1E+07"},
+        {123456789.0f, "1.234568E+08"},
+        {1234567.5f, "1234568"},
+        {1234568.5f, "1234569"},
+        {-1234568.5f, "-1234569"},
+        {0.01f, "0.01"},
+        {0.00001f, "0.00001"},
+        {std::nextafter(0.00001f, 0.0f), "9.999999E-06"},
+        {0.0000099999f, "9.9999E-06"},
+        {0.00012345678f, "0.0001234568"},
+        {3.4028235e38f, "3.402823E+38"},
+        {std::numeric_limits<float>::denorm_min(), "1.401298E-45"}};
+    for (const auto& [value, text] : cases) {
+        EXPECT_EQ(singleDefaultText(value), text) << singleText(value);
+    }
+    for (float odd :
+         {std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()}) {
+        EXPECT_EQ(singleDefaultText(odd), singleText(odd));
+    }
+}
+
+namespace {
+
+double readBack(const std::string& text) {
+    double value = std::numeric_limits<double>::quiet_NaN();
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
+int significantDigits(const std::string& text) {
+    std::string digits;
+    for (char c : text.substr(0, text.find_first_of("eE"))) {
+        if (c >= '0' && c <= '9')
+            digits += c;
+    }
+    digits.erase(0, digits.find_first_not_of('0'));
+    digits.erase(digits.find_last_not_of('0') + 1);
+    return static_cast<int>(digits.size());
+}
+
+}  // namespace
+
+// Over singles of every size, the default text is the value rounded to 7 significant digits,
+// plain inside 0.00001 to 10,000,000 and with an exponent outside. Where the shortest text
+// needs no more than 7 digits, both texts name the same number, as long as the single is
+// at least as fine as the 7th digit: subnormals and a few singles just above a power of two
+// (2^93 = 9.90E+27) are coarser, and there the shortest text may lie further off.
+TEST(SingleDefaultText, IsTheValueRoundedToSevenDigits) {
+    std::vector<float> values;
+    for (std::uint32_t bits = 1; bits < 0x7f800000u; bits += 19997u) {
+        values.push_back(std::bit_cast<float>(bits));
+    }
+    for (int power = -45; power <= 38; ++power) {  // each side of every power of ten
+        const auto ten = static_cast<float>(std::pow(10.0, power));
+        values.insert(values.end(), {std::nextafter(ten, 0.0f), ten,
+                                     std::nextafter(ten, std::numeric_limits<float>::max())});
+    }
+    const std::regex plain(R"(-?(0|[1-9][0-9]*)(\.[0-9]*[1-9])?)");
+    const std::regex exponent(R"(-?[1-9](\.[0-9]*[1-9])?E[+-][0-9]{2,})");
+    for (const float magnitude : values) {
+        if (magnitude == 0.0f)
+            continue;  // below the smallest subnormal
+        for (const float value : {magnitude, -magnitude}) {
+            const std::string text = singleDefaultText(value);
+            const double back = readBack(text);
+            const double exact = value;
+            const double unit = std::pow(10.0, std::floor(std::log10(std::fabs(exact))) - 6.0);
+            // Half a unit of the 7th digit, and the double's own rounding of the text read.
+            EXPECT_LE(std::fabs(back - exact), unit * 0.5 + std::fabs(exact) * 1e-15) << text;
+            const bool inPlainRange = std::fabs(back) >= 1e-5 && std::fabs(back) < 1e7;
+            EXPECT_TRUE(std::regex_match(text, inPlainRange ? plain : exponent)) << text;
+            EXPECT_LE(significantDigits(text), 7) << text;
+            const std::string shortest = singleText(value);
+            const double spacing =
+                std::nextafter(std::fabs(value), std::numeric_limits<float>::infinity()) -
+                std::fabs(exact);
+            if (significantDigits(shortest) <= 7 && spacing <= unit) {
+                EXPECT_EQ(back, readBack(shortest)) << text << " " << shortest;
+            }
+        }
+    }
 }

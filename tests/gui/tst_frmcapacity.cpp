@@ -51,7 +51,7 @@ private slots:
         QCOMPARE(ui::background(w->cmdPrint), ui::colour::yellow);
         QCOMPARE(ui::background(w->cmdExit), ui::colour::green);
 
-        // The grid: every row in table order, headed Depth and Capacity, shortest texts.
+        // The grid: every row in table order, headed Depth and Capacity, as people read them.
         QTableView* grid = w->dbgCapacity;
         QAbstractItemModel* model = grid->model();
         QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Depth"));
@@ -63,17 +63,56 @@ private slots:
         for (int r = 0; r < model->rowCount(); ++r) {
             for (int c = 0; c < 2; ++c) {
                 QCOMPARE(model->index(r, c).data().toString(),
-                         QString::fromStdString(dipsheet::chart::singleText(rows[r][c])));
+                         QString::fromStdString(dipsheet::chart::singleDefaultText(rows[r][c])));
             }
         }
         QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("0"));
-        QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("1.0000001"));
+        QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("1"));  // 1.0000001
         QCOMPARE(grid->palette().color(QPalette::Base), ui::colour::blue);
         QCOMPARE(grid->palette().color(QPalette::Text), ui::colour::white);
         QVERIFY(grid->verticalHeader()->isVisible());
         const QPalette heading = grid->horizontalHeader()->palette();
         QVERIFY(heading.color(QPalette::ButtonText) != heading.color(QPalette::Button));
         QTRY_COMPARE(QApplication::focusWidget(), grid);
+    }
+
+    // A file made elsewhere: Capacity with its fields in another order and one of its own. The
+    // grid shows every field in the table's order under its name, numbers to 7 digits, texts
+    // as they are, NULL empty; the chart's rows go into their named fields.
+    void gridShowsEveryFieldInTheTablesOrder() {
+        QVERIFY(m_scratch->exec(
+            "DROP TABLE Capacity;"
+            "CREATE TABLE Capacity(Capacity REAL, Note TEXT, Depth REAL, Reading INTEGER);"
+            "INSERT INTO Capacity VALUES(0.70000005, 'dip A', 0, 7),"
+            "(129.86111, NULL, -0.044999998, NULL), (1.882795e-06, '', -1.0000001, 12),"
+            "(21.64352, 'x', -1e7, 0);"));
+        FrmCapacity* w = calculate(QStringLiteral("1"));
+        QVERIFY(w);
+        const QAbstractItemModel* model = w->dbgCapacity->model();
+        QStringList headings;
+        for (int c = 0; c < model->columnCount(); ++c)
+            headings << model->headerData(c, Qt::Horizontal).toString();
+        QCOMPARE(headings, (QStringList{"Capacity", "Note", "Depth", "Reading"}));
+        const auto rowTexts = [model](int row) {
+            QStringList texts;
+            for (int c = 0; c < model->columnCount(); ++c)
+                texts << model->index(row, c).data().toString();
+            return texts;
+        };
+        const QList<QStringList> kept = {{"0.7", "dip A", "0", "7"},
+                                         {"129.8611", "", "-0.045", ""},
+                                         {"1.882795E-06", "", "-1", "12"},
+                                         {"21.64352", "x", "-1E+07", "0"}};
+        for (int r = 0; r < kept.size(); ++r)
+            QCOMPARE(rowTexts(r), kept[r]);
+        const auto rows = m_scratch->capacity();  // (Depth, Capacity) by name
+        QVERIFY(rows.size() > 40);
+        QCOMPARE(model->rowCount(), int(rows.size()));
+        const auto text = [](float v) {
+            return QString::fromStdString(dipsheet::chart::singleDefaultText(v));
+        };
+        for (int r = int(kept.size()); r < model->rowCount(); ++r)
+            QCOMPARE(rowTexts(r), (QStringList{text(rows[r][1]), "", text(rows[r][0]), ""}));
     }
 
     // No typing, no new row, no deletion.

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace dipsheet::report;
@@ -25,7 +26,7 @@ TEST(Definition, ShippedDefinitionsLayOutTheirUnitAndPreview) {
     EXPECT_EQ(inch.depthFormat, DepthFormat::Fraction);
     EXPECT_EQ(inch.depthUnit, QStringLiteral("in"));
     EXPECT_EQ(inch.capacityUnit, QStringLiteral("US gal"));
-    EXPECT_EQ(inch.volumeDecimals, kShortestVolume);
+    EXPECT_EQ(inch.volumeDecimals, 2);
     EXPECT_TRUE(inch.drawCurve);
 
     const Definition metric = readDefinition(QStringLiteral(DIPSHEET_DATA "/mmdipsheet.rpt"));
@@ -33,6 +34,7 @@ TEST(Definition, ShippedDefinitionsLayOutTheirUnitAndPreview) {
     EXPECT_EQ(metric.depthFormat, DepthFormat::Decimal);
     EXPECT_EQ(metric.depthUnit, QStringLiteral("mm"));
     EXPECT_EQ(metric.capacityUnit, QStringLiteral("L"));
+    EXPECT_EQ(metric.volumeDecimals, 2);
     EXPECT_EQ(metric.paper, QPageSize::A4);
 }
 
@@ -172,21 +174,37 @@ TEST(CellText, FractionDepthsInLowestTerms) {
         {-0.25f, "-1/4"},
         {0.1f, "0.1"},
         {1.0f / 128.0f, "0.0078125"},
-        {1e30f, "1e+30"},
+        {0.70000005f, "0.7"},  // not a 1/64 step: as the grid shows it
+        {1e30f, "1E+30"},
     };
     for (const auto& [depth, text] : cases) {
         EXPECT_EQ(depthText(depth, DepthFormat::Fraction).toStdString(), text) << depth;
     }
     EXPECT_EQ(depthText(10.125f, DepthFormat::Decimal), QStringLiteral("10.125"));
     EXPECT_EQ(depthText(3.299999f, DepthFormat::Decimal), QStringLiteral("3.299999"));
+    EXPECT_EQ(depthText(0.70000005f, DepthFormat::Decimal), QStringLiteral("0.7"));
+    EXPECT_EQ(depthText(1.882795e-06f, DepthFormat::Decimal), QStringLiteral("1.882795E-06"));
 }
 
-TEST(CellText, VolumesShortestOrRoundedFromTheSingle) {
+TEST(CellText, VolumesAsTheGridShowsThemOrRoundedFromTheSingle) {
     EXPECT_EQ(volumeText(21.64352f, kShortestVolume), QStringLiteral("21.64352"));
-    EXPECT_EQ(volumeText(1.0000001f, kShortestVolume), QStringLiteral("1.0000001"));
+    EXPECT_EQ(volumeText(1.0000001f, kShortestVolume), QStringLiteral("1"));
+    EXPECT_EQ(volumeText(129.86111f, kShortestVolume), QStringLiteral("129.8611"));
     EXPECT_EQ(volumeText(21.64352f, 2), QStringLiteral("21.64"));
     EXPECT_EQ(volumeText(1.005f, 2), QStringLiteral("1.00"));  // the single is 1.00499999...
     EXPECT_EQ(volumeText(-0.001f, 2), QStringLiteral("0.00"));
     EXPECT_EQ(volumeText(-1.5f, 1), QStringLiteral("-1.5"));
     EXPECT_EQ(volumeText(12.0f, 3), QStringLiteral("12.000"));
+}
+
+TEST(CellText, CurveDivisionsInPlainDigitsWithGroups) {
+    const std::vector<std::tuple<double, int, const char*>> cases = {
+        {5e8, 0, "500,000,000"},  {1.5e12, 0, "1,500,000,000,000"},
+        {100000.0, 0, "100,000"}, {-100000.0, 0, "-100,000"},
+        {999.0, 0, "999"},        {-1250.0, 0, "-1,250"},
+        {12345.5, 1, "12,345.5"}, {0.25, 2, "0.25"},
+        {-0.0001, 2, "0.00"}};
+    for (const auto& [value, decimals, text] : cases) {
+        EXPECT_EQ(tickText(value, decimals).toStdString(), text) << value;
+    }
 }

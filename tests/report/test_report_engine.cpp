@@ -1,17 +1,24 @@
 #include "render.h"
 #include "report.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QPdfWriter>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <regex>
@@ -257,7 +264,7 @@ TEST_F(ReportEngineTest, PrintsTheHeadingAndTheRows) {
     EXPECT_EQ(text.find("\r"), std::string::npos);
 
     EXPECT_TRUE(hasRow(text, "0", "0")) << text;
-    EXPECT_TRUE(hasRow(text, "1/8", "0.16951725")) << text;
+    EXPECT_TRUE(hasRow(text, "1/8", "0.1695172")) << text;  // as the grid shows 0.16951725
     EXPECT_TRUE(hasRow(text, "10 1/8", "42.5")) << text;
     EXPECT_TRUE(hasRow(text, "47 63/64", "751.0625")) << text;
 }
@@ -390,8 +397,10 @@ TEST_F(ReportEngineTest, DecimalDepthsAndFixedVolumeDecimals) {
     EXPECT_EQ(text.find("1/8"), std::string::npos);
 }
 
+// The shipped layouts: their units, volumes to 2 decimals, depths that are no 1/64 step as the
+// grid shows them, and the curve's divisions in plain digits.
 TEST_F(ReportEngineTest, ShippedLayoutsPrintTheirUnits) {
-    makeDatabase({{0.0f, 0.0f}, {10.125f, 42.5f}, {20.0f, 99.75f}});
+    makeDatabase({{0.0f, 0.0f}, {0.70000005f, 1.0000001f}, {10.125f, 42.5f}, {20.0f, 5e8f}});
     const auto toPdf = [](std::string text) {
         const std::string from = "Destination=preview";
         const auto at = text.find(from);
@@ -406,14 +415,18 @@ TEST_F(ReportEngineTest, ShippedLayoutsPrintTheirUnits) {
     EXPECT_NE(text.find("(US gal)"), std::string::npos) << text;
     EXPECT_NE(text.find("Depth (in)"), std::string::npos) << text;
     EXPECT_NE(text.find("March 5, 2024"), std::string::npos) << text;
-    EXPECT_TRUE(hasRow(text, "10 1/8", "42.5")) << text;
+    EXPECT_TRUE(hasRow(text, "10 1/8", "42.50")) << text;
+    EXPECT_TRUE(hasRow(text, "0.7", "1.00")) << text;
+    EXPECT_NE(text.find("500,000,000"), std::string::npos) << text;
+    EXPECT_EQ(text.find("e+08"), std::string::npos) << text;
 
     produce("mmdipsheet.rpt");
     text = pdfText(QStringLiteral("chart.pdf"));
     EXPECT_NE(text.find("(L)"), std::string::npos) << text;
     EXPECT_NE(text.find("Depth (mm)"), std::string::npos) << text;
     EXPECT_EQ(text.find("US gal"), std::string::npos) << text;
-    EXPECT_TRUE(hasRow(text, "10.125", "42.5")) << text;
+    EXPECT_TRUE(hasRow(text, "10.125", "42.50")) << text;
+    EXPECT_TRUE(hasRow(text, "0.7", "1.00")) << text;
 }
 
 TEST_F(ReportEngineTest, PreviewAndPrinterGoThroughTheirHandlers) {
@@ -436,6 +449,103 @@ TEST_F(ReportEngineTest, PreviewAndPrinterGoThroughTheirHandlers) {
     produce("printer.rpt");
     EXPECT_EQ(prints, 1);
     EXPECT_FALSE(QFile::exists(QStringLiteral("chart.pdf")));
+}
+
+// The visible print preview dialogs: what `look` is told of each, and then each is closed.
+void closePreviews(const std::function<void(QPrintPreviewDialog&)>& look = {}) {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<QPrintPreviewDialog*>(window);
+        if (dialog != nullptr && dialog->isVisible()) {
+            if (look) {
+                look(*dialog);
+            }
+            dialog->reject();
+        }
+    }
+}
+
+// The default destination: the real preview opens with every page of the chart, and closing
+// it ends the print without a failure and without a file.
+TEST_F(ReportEngineTest, PreviewOpensWithEveryPage) {
+    makeDatabase(eighths(600));
+    std::string text = kBase;
+    text.replace(text.find("Destination=pdf"), 15, "Destination=preview");
+    writeFile("preview.rpt", text);
+    int shownPages = -1;
+    QString title;
+    const QObject scope;  // fires in the dialog's own event loop, once its pages are painted
+    QTimer::singleShot(0, &scope, [&] {
+        closePreviews([&](QPrintPreviewDialog& dialog) {
+            title = dialog.windowTitle();
+            if (auto* preview = dialog.findChild<QPrintPreviewWidget*>()) {
+                shownPages = preview->pageCount();
+            }
+        });
+    });
+    const ReportEngine engine = produce("preview.rpt");
+
+    QPrinter printer(QPrinter::HighResolution);  // the device the preview lays out on
+    applyPageLayout(engine.report().definition, printer);
+    const int pages = paginate(engine.report(), printer).pages;
+    EXPECT_GE(pages, 3);
+    EXPECT_EQ(shownPages, pages);
+    EXPECT_EQ(title, QStringLiteral("Test Chart - Print Preview"));
+    EXPECT_FALSE(QFile::exists(QStringLiteral("chart.pdf")));
+}
+
+// Connects to each preview dialog as it is being built, so that its slot runs before the
+// report's own painting, and shrinks the page to a 40 mm square before the first painting:
+// a page that holds no row, as a printer too small for the layout would give.
+class ShrinkFirstPreviewPage : public QObject {
+public:
+    bool shrunk = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* dialog = qobject_cast<QPrintPreviewDialog*>(watched);
+        if (event->type() == QEvent::ChildAdded && dialog != nullptr && dialog != m_dialog) {
+            m_dialog = dialog;
+            connect(dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* printer) {
+                if (!shrunk) {
+                    printer->setPageSize(QPageSize(QSizeF(40.0, 40.0), QPageSize::Millimeter));
+                    printer->setPageMargins(QMarginsF(), QPageLayout::Millimeter);
+                    shrunk = true;
+                }
+            });
+        }
+        return false;
+    }
+
+private:
+    QObject* m_dialog = nullptr;
+};
+
+// Output that cannot be made comes back as a ReportError with its number: the printer
+// destination without a default printer, and a preview whose first painting fails, which
+// closes the dialog.
+TEST_F(ReportEngineTest, NoPrinterAndAFailedFirstPreviewPaintAreReported) {
+    makeDatabase(eighths(10));
+    ASSERT_TRUE(QPrinterInfo::defaultPrinter().isNull());  // main() hides the machine's printers
+    writeFile("printer.rpt", "[Output]\nDestination=printer\n");
+    std::string what = failure("printer.rpt", kNoPrinter);
+    EXPECT_NE(what.find("printer.rpt: the report goes to the printer but there is no default "
+                        "printer"),
+              std::string::npos)
+        << what;
+
+    writeFile("preview.rpt", "[Output]\nDestination=preview\n");
+    ShrinkFirstPreviewPage shrink;
+    QApplication::instance()->installEventFilter(&shrink);
+    const QObject scope;  // a dialog left open fails the test instead of waiting for a person
+    QTimer::singleShot(5000, &scope, [] {
+        ADD_FAILURE() << "the preview stayed open";
+        closePreviews();
+    });
+    what = failure("preview.rpt", kPageTooSmall);
+    QApplication::instance()->removeEventFilter(&shrink);
+    EXPECT_TRUE(shrink.shrunk);
+    EXPECT_NE(what.find("preview.rpt: the page holds no chart row"), std::string::npos) << what;
+    closePreviews([](QPrintPreviewDialog&) { ADD_FAILURE() << "a preview is still shown"; });
 }
 
 TEST_F(ReportEngineTest, MissingDefinitionFailsAndLeavesNothingLoaded) {
