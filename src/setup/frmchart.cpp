@@ -165,6 +165,7 @@ FrmChart::FrmChart(QWidget* parentArea) : QWidget(parentArea) {
     connect(cmdExit, &QPushButton::clicked, this, &FrmChart::cmdExit_Click);
 
     Form_Load();
+    SetCalculateCurrent();  // nothing typed yet: disabled, and its tooltip says what to type
 }
 
 void FrmChart::Form_Load() {

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPen>
 #include <QPlainTextEdit>
 #include <QProxyStyle>
 #include <QPushButton>
@@ -69,8 +70,14 @@ void setBackground(QWidget* widget, const QColor& colour) {
         // Window too, which children inherit and styles use around a button's face.
         if (role != QPalette::Window)
             setRole(widget, QPalette::Window, colour);
-        if (!widget->inherits("QPushButton"))
+        if (!widget->inherits("QPushButton")) {
             widget->setAutoFillBackground(true);
+        } else {
+            // A disabled caption in dark grey, so it still reads on a light grey face.
+            QPalette p = widget->palette();
+            p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(128, 128, 128));
+            widget->setPalette(p);
+        }
     }
 }
 
@@ -500,7 +507,7 @@ namespace {
 
 // Fusion with the faces of coloured push buttons painted flat in their exact colour: a 3-D
 // edge of one light and one dark line, raised at rest and sunken while pressed, around a face
-// that is the button's colour and nothing else. Fusion's own focus frame stays. Buttons
+// that is the button's colour and nothing else; a dotted frame shows the focus. Buttons
 // without a colour of their own (the message box's OK) keep Fusion's look.
 class ProgramStyle : public QProxyStyle {
 public:
@@ -524,6 +531,11 @@ public:
             painter->setPen(down ? light : dark);
             painter->drawLine(in.bottomLeft(), in.bottomRight());
             painter->drawLine(in.topRight(), in.bottomRight());
+            if (option->state & State_HasFocus) {
+                // The keyboard focus: a dotted frame inside the edge, on the face's colour.
+                painter->setPen(QPen(QColor(0, 0, 0), 1, Qt::DotLine));
+                painter->drawRect(r.adjusted(3, 3, -3, -3));
+            }
             painter->restore();
             return;
         }

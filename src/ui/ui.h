@@ -140,7 +140,7 @@ auto guard(F body) {
 }
 
 // The program's style: Fusion, with push buttons that have a colour of their own painted flat
-// in exactly that colour (a raised edge at rest, sunken while pressed, Fusion's focus frame).
+// in exactly that colour (a raised edge at rest, sunken while pressed, a dotted focus frame).
 // The caller owns the style (QApplication::setStyle takes it).
 QStyle* programStyle();
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+
 // Shared by the application tests: a scratch job database in a temporary working directory,
 // the message box and program end answered without a modal loop, and a started program whose
 // splash timer fires when the test says so.
@@ -57,11 +59,16 @@ struct Program {
     QPointer<MdiForm1> main;
     std::function<void()> timer;
     int timerMs = 0;
+    bool mainBuiltBeforeTimer = false;  // the seven seconds must count from the splash
 
     Program() {
         ui::setOneShotStarter([this](QObject*, int ms, std::function<void()> handler) {
             timerMs = ms;
             timer = std::move(handler);
+            const auto windows = QApplication::topLevelWidgets();
+            mainBuiltBeforeTimer = std::any_of(windows.begin(), windows.end(), [](QWidget* w) {
+                return w->objectName() == QLatin1String("MDIForm1");
+            });
         });
         splash = new FrmIntro();
         main = splash->mainWindow();

@@ -35,6 +35,7 @@ private slots:
     void layoutOfThePanels();
     void readinessRule_data();
     void readinessRule();
+    void calculateSaysWhatIsMissing();
     void clearingAThicknessDisablesAtOnce();
     void eachIncrementKeystrokeReevaluates();
     void otherTankKindShowsItsRowsAndOwnReadiness();
@@ -242,6 +243,31 @@ void TestDimensionPanels::readinessRule() {
     for (int i = 3; i >= 0; --i)
         typeInto(edits[i], fields[i]);
     verifyCalculate(ready);
+    // Disabled, Calculate says what is missing first; enabled, it says nothing.
+    const QString tip = m_chart->cmdCalculate->toolTip();
+    QVERIFY2(ready ? tip.isEmpty() : tip.startsWith(QStringLiteral("Type ")), qPrintable(tip));
+}
+
+void TestDimensionPanels::calculateSaysWhatIsMissing() {
+    auto* cyl = m_chart->frmCylindrical();
+    const auto tip = [this] { return m_chart->cmdCalculate->toolTip(); };
+    QCOMPARE(tip(), QStringLiteral("Type an increment greater than 0"));
+    typeInto(m_chart->txtIncrement, QStringLiteral("1/8"));  // reads 1: counts as typed
+    QCOMPARE(tip(), QStringLiteral("Type the Diameter"));
+    typeInto(cyl->txtDiameter, QStringLiteral("48"));
+    typeInto(cyl->txtLength, QStringLiteral("0"));
+    QCOMPARE(tip(), QStringLiteral("Type the Length"));
+    typeInto(cyl->txtLength, QStringLiteral("96"));
+    QCOMPARE(tip(), QString());
+    clickOption(m_chart->optOutside);
+    typeInto(cyl->txtHeadThickness, QStringLiteral(".25"));
+    QCOMPARE(tip(), QStringLiteral("Type the Shell Thickness"));
+    chooseVertical(m_chart);
+    QCOMPARE(tip(), QStringLiteral("Type the Diameter"));
+    typeInto(m_chart->frmVertical()->txtDiameter, QStringLiteral("60"));
+    QCOMPARE(tip(), QStringLiteral("Type the Height"));
+    typeInto(m_chart->txtIncrement, QString());
+    QCOMPARE(tip(), QStringLiteral("Type an increment greater than 0"));
 }
 
 void TestDimensionPanels::clearingAThicknessDisablesAtOnce() {

@@ -139,7 +139,7 @@ void TestFrmChart::initialState() {
          "Check if Striker Plate exists"},
         {"txtIncrement", "", 2640, 1800, 1215, 285,
          "Enter fractional increments as decimal (i.e. 1/8 = .125)"},
-        {"cmdCalculate", "Calculate", 360, 2280, 1215, 495, ""},
+        {"cmdCalculate", "Calculate", 360, 2280, 1215, 495, "Type an increment greater than 0"},
         {"cmdExit", "Exit", 3120, 2280, 1215, 495, ""},
         {"Label2", "Incremental distance", 720, 1800, 1575, 255, ""},
     };
@@ -412,8 +412,7 @@ void TestFrmChart::calculateStoresTheChart_data() {
     QTest::newRow("cylinder inside, inches, striker, .125")
         << "cyl" << false << true << true << ".125" << QStringList{"48", "120", "", ""} << 382;
     QTest::newRow("cylinder outside, millimetres, no striker")
-        << "cyl" << true << false << false << "7" << QStringList{"1212", "3000", "6", "6"}
-        << 171;
+        << "cyl" << true << false << false << "7" << QStringList{"1212", "3000", "6", "6"} << 171;
     QTest::newRow("cylinder increment 0.1 running sums")
         << "cyl" << false << true << false << "0.1" << QStringList{"10", "40", "", ""} << 99;
     QTest::newRow("vertical inside, inches, striker")

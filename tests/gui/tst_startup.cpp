@@ -26,6 +26,7 @@ private slots:
         Program program;
         FrmIntro* splash = program.splash;
         QCOMPARE(program.timerMs, 7000);
+        QVERIFY(!program.mainBuiltBeforeTimer);
         QVERIFY(QTest::qWaitForWindowExposed(splash));
 
         // The splash: borderless, blue, its caption exactly as designed, the logo.

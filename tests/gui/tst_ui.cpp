@@ -136,19 +136,28 @@ private slots:
         QCOMPARE(label.palette().color(QPalette::WindowText), ui::colour::white);
     }
 
-    // The face of a push button is painted in its colour, enabled or not.
+    // The face of a push button is painted flat in exactly its colour, enabled or not; the
+    // edge is raised at rest and sunken while pressed.
     void buttonFacePainted() {
         QPushButton button(QStringLiteral("Calculate"));
         button.resize(81, 33);
-        ui::setBackground(&button, ui::colour::yellow);
-        QColor face = button.grab().toImage().pixelColor(6, 6);
-        QVERIFY2(face.red() > 230 && face.green() > 230 && face.blue() < 140,
-                 qPrintable(face.name()));
+        const auto pixel = [&button](int x, int y) {
+            return button.grab().toImage().pixelColor(x, y);
+        };
+        for (const QColor& colour : {ui::colour::yellow, ui::colour::green}) {
+            ui::setBackground(&button, colour);
+            for (const QPoint at : {QPoint(6, 6), QPoint(74, 26), QPoint(40, 4)})
+                QCOMPARE(pixel(at.x(), at.y()), colour);
+        }
+        const QColor raised = pixel(1, 1);
+        button.setDown(true);
+        QVERIFY(pixel(1, 1) != raised);
+        QCOMPARE(pixel(6, 6), ui::colour::green);
+        button.setDown(false);
         button.setEnabled(false);
         ui::setBackground(&button, ui::colour::lightGrey);
-        face = button.grab().toImage().pixelColor(6, 26);
-        QVERIFY2(qAbs(face.red() - 192) < 30 && qAbs(face.blue() - 192) < 30,
-                 qPrintable(face.name()));
+        QCOMPARE(pixel(6, 26), ui::colour::lightGrey);
+        QColor face;
 
         // An option button shows the colour behind its caption.
         QRadioButton option(QStringLiteral("Horizontal"));
