@@ -40,8 +40,8 @@ std::string pdfLayout() {
 
 // A horizontal-cylinder-like chart in 1/64 inch steps: depths with fractions, volumes of
 // eight or nine digits.
-std::vector<dipsheet::store::CapacityRow> bigChart() {
-    std::vector<dipsheet::store::CapacityRow> rows;
+std::vector<dipsheet::chart::CapacityRow> bigChart() {
+    std::vector<dipsheet::chart::CapacityRow> rows;
     rows.reserve(kRows);
     for (int i = 1; i <= kRows; ++i) {
         const float depth = static_cast<float>(i) / 64.0f;
@@ -83,7 +83,7 @@ void BM_LoadAndProduce(benchmark::State& state) {
     sqlite3_prepare_v2(db, "INSERT INTO Capacity VALUES(?1, ?2)", -1, &insert, nullptr);
     for (const auto& row : bigChart()) {
         sqlite3_bind_double(insert, 1, static_cast<double>(row.depth));
-        sqlite3_bind_double(insert, 2, static_cast<double>(row.capacity));
+        sqlite3_bind_double(insert, 2, static_cast<double>(row.volume));
         sqlite3_step(insert);
         sqlite3_reset(insert);
     }

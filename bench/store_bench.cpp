@@ -6,7 +6,6 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
-#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <stdexcept>
@@ -54,8 +53,8 @@ private:
     fs::path m_dir;
 };
 
-std::vector<std::array<float, 2>> largestChart() {
-    std::vector<std::array<float, 2>> rows;
+std::vector<dipsheet::chart::CapacityRow> largestChart() {
+    std::vector<dipsheet::chart::CapacityRow> rows;
     rows.reserve(kMaxRows);
     float depth = 0.0f;
     for (std::int16_t i = 1; i <= kMaxRows; ++i) {

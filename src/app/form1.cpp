@@ -38,12 +38,7 @@ Form1::Form1(QWidget* parentArea) : QWidget(parentArea) {
         optHV[i]->setObjectName(QStringLiteral("optHV(%1)").arg(i));
         ui::placeTwips(optHV[i], 120, i == 0 ? 120 : 480, 2655, 285);
         ui::setBackground(optHV[i], ui::colour::blue);
-        // White caption; the indicator keeps the system's mark colour on its white face.
-        const QColor mark = optHV[i]->palette().color(QPalette::Text);
-        ui::setTextColour(optHV[i], ui::colour::white);
-        QPalette p = optHV[i]->palette();
-        p.setColor(QPalette::Text, mark);
-        optHV[i]->setPalette(p);
+        ui::setCaptionColour(optHV[i], ui::colour::white);
         connect(optHV[i], &QRadioButton::clicked, this, ui::guard([this, i] { optHV_Click(i); }));
     }
     optHV[0]->setChecked(true);
@@ -52,30 +47,8 @@ Form1::Form1(QWidget* parentArea) : QWidget(parentArea) {
 }
 
 void Form1::optHV_Click(int /*index*/) {
-    if (!m_chart)
-        return;
-    setup::FrmChart* chart = m_chart;
-    const bool outside = chart->optOutside->isChecked();
-    if (optHV[0]->isChecked()) {
-        // Horizontal: the Configuration choice decides the shape; the other horizontal panel
-        // is already hidden by that choice.
-        chart->frmConfiguration->show();
-        chart->frmVertical()->hide();
-        if (chart->optCylindrical->isChecked()) {
-            chart->frmCylindrical()->show();
-            chart->frmCylindrical()->setThicknessRowsVisible(outside);
-        } else {
-            chart->frmRectangular()->show();
-            chart->frmRectangular()->setThicknessRowsVisible(outside);
-        }
-    } else {
-        chart->frmConfiguration->hide();
-        chart->frmCylindrical()->hide();
-        chart->frmRectangular()->hide();
-        chart->frmVertical()->show();
-        chart->frmVertical()->setThicknessRowsVisible(outside);
-    }
-    chart->SetCalculateCurrent();
+    if (m_chart)
+        m_chart->applyOrientation(optHV[0]->isChecked());
 }
 
 }  // namespace dipsheet::app

@@ -102,6 +102,7 @@ QPushButton* button(QWidget* window, const QString& name, const QString& caption
 FrmCapacity::FrmCapacity() {
     setObjectName(QStringLiteral("frmCapacity"));
     setWindowTitle(QStringLiteral("Calculated Capacity"));
+    setAttribute(Qt::WA_DeleteOnClose);  // after its close event has unloaded it
     setFont(ui::defaultFont());
     ui::setBackground(this, ui::colour::cyan);
     resize(ui::twipsRect(0, 0, 5370, 5595).size());
@@ -182,7 +183,12 @@ void FrmCapacity::cmdExit_Click() {
 }
 
 void FrmCapacity::closeEvent(QCloseEvent* event) {
-    ui::unloadOnClose(this, [this] { Form_Unload(); });
+    // Marked before the delete: the window no longer counts as loaded, and a close that arrives
+    // while a failure's message is on screen, or later, deletes no rows of a chart stored since.
+    if (!m_unloaded) {
+        m_unloaded = true;
+        ui::guarded([this] { Form_Unload(); });
+    }
     event->accept();
 }
 

@@ -2,7 +2,7 @@
 
 // The chart window: the chart heading of the first job record above a read-only grid of every
 // row and field of table Capacity. Exit, or closing the window, deletes the chart rows (Depth
-// above 0).
+// above 0) and then the window itself.
 
 #include <QWidget>
 
@@ -20,7 +20,8 @@ class FrmCapacity : public QWidget {
     Q_OBJECT
 
 public:
-    // Form_Load: reads the heading and the rows. The window is top-level and not modal.
+    // Form_Load: reads the heading and the rows. The window is top-level and not modal, and
+    // deletes itself once closed.
     FrmCapacity();
 
     // Reads the heading and the rows again (a new chart while the window is open).
@@ -33,8 +34,8 @@ public:
     // The report definition Print uses for the chart on show.
     QString reportFileName() const;
 
-    // Deletes the chart rows: every Capacity row with Depth above 0; the others stay.
-    void Form_Unload();
+    // Whether the window has been closed and its unload step run (it is deleted soon after).
+    bool isUnloaded() const { return m_unloaded; }
 
     QLabel* Label1;
     QLabel* lblCustomer;
@@ -51,15 +52,19 @@ signals:
     void exited();
 
 protected:
-    // Closing from the title bar unloads the window as Exit does, without the focus move.
+    // Closing unloads the window, exactly once however it goes: Exit, the title bar, or the
+    // program closing it as it ends. Closing from the title bar does not move the focus.
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Deletes the chart rows: every Capacity row with Depth above 0; the others stay.
+    void Form_Unload();
     void cmdPrint_Click();
     void cmdExit_Click();
 
     CapacityModel* m_rows;
     bool m_inches = true;
+    bool m_unloaded = false;
 };
 
 }  // namespace dipsheet::app

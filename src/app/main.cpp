@@ -7,6 +7,7 @@
 int main(int argc, char** argv) {
     dipsheet::ui::Application app(argc, argv);
     dipsheet::app::registerErrorTranslators();
+    dipsheet::app::registerPrintPreview();
     dipsheet::ui::guarded([] { (new dipsheet::app::FrmIntro())->display(); });
     return app.exec();
 }

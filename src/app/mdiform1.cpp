@@ -65,7 +65,7 @@ MdiForm1::MdiForm1() {
     form1->setChartPanel(frmChart);
     frmCustomer->setChartPanel(frmChart);
     connect(frmChart, &setup::FrmChart::chartStored, this,
-            [this](bool inches) { ui::guarded([this, inches] { showChartWindow(inches); }); });
+            ui::guard([this](bool inches) { showChartWindow(inches); }));
     connect(frmChart, &setup::FrmChart::aboutToExit, this,
             ui::guard([this] { unloadChartWindow(); }));
 
@@ -97,7 +97,7 @@ void MdiForm1::setKeyboardOrder() {
 }
 
 MdiForm1::~MdiForm1() {
-    delete m_frmCapacity.existing();
+    delete m_frmCapacity.data();
 }
 
 void MdiForm1::display() {
@@ -106,8 +106,10 @@ void MdiForm1::display() {
 }
 
 void MdiForm1::showChartWindow(bool inches) {
-    const bool open = m_frmCapacity.loaded();
-    FrmCapacity* window = m_frmCapacity.get();  // a fresh window reads the table as it loads
+    FrmCapacity* window = chartWindow();
+    const bool open = window != nullptr;
+    if (!open)
+        m_frmCapacity = window = new FrmCapacity();  // a fresh window reads the table as it loads
     window->setChartInInches(inches);
     if (open) {
         window->refresh();
@@ -128,7 +130,8 @@ void MdiForm1::showChartWindow(bool inches) {
 }
 
 void MdiForm1::unloadChartWindow() {
-    m_frmCapacity.unload();
+    if (FrmCapacity* window = chartWindow())
+        window->close();
 }
 
 void MdiForm1::chartWindowExited() {

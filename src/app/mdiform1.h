@@ -5,6 +5,7 @@
 // window after each calculation and unloads it when the program ends normally.
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include "frmcapacity.h"
 #include "ui.h"
@@ -27,14 +28,16 @@ public:
     // MDIForm_Load: stays hidden, creates the panels in layout order at their places and
     // puts the focus in the customer name.
     MdiForm1();
-    // Destroys a chart window still loaded with the main window, without its unload step.
+    // Destroys the chart window, if there is one, without its unload step.
     ~MdiForm1() override;
 
     // Shows the window maximised with the focus in the customer name, its text selected.
     void display();
 
-    // The chart window while it is loaded, else nullptr.
-    FrmCapacity* chartWindow() const { return m_frmCapacity.existing(); }
+    // The chart window while it is loaded (open and not yet unloaded), else nullptr.
+    FrmCapacity* chartWindow() const {
+        return m_frmCapacity && !m_frmCapacity->isUnloaded() ? m_frmCapacity.data() : nullptr;
+    }
     QWidget* clientArea() const { return m_clientArea; }
 
     FrmClient* frmClient;
@@ -52,13 +55,14 @@ private:
     void setKeyboardOrder();
     // A chart has been stored: show the chart window, or refresh and raise the open one.
     void showChartWindow(bool inches);
-    // Runs the chart window's unload step if it is loaded.
+    // Closes the chart window if it is loaded, which runs its unload step.
     void unloadChartWindow();
     // Exit on the chart window: back to the customer name for the next chart.
     void chartWindowExited();
 
     QWidget* m_clientArea;
-    ui::FormSlot<FrmCapacity> m_frmCapacity;
+    // The chart window: at most one at a time; it deletes itself once closed.
+    QPointer<FrmCapacity> m_frmCapacity;
 };
 
 }  // namespace dipsheet::app

@@ -6,6 +6,7 @@
 
 #include <optional>
 
+#include "printpreview.h"
 #include "report.h"
 #include "store.h"
 #include "ui.h"
@@ -44,6 +45,10 @@ void registerErrorTranslators() {
             return ui::ErrorInfo{r->number(), QString::fromUtf8(r->what())};
         return std::nullopt;
     });
+}
+
+void registerPrintPreview() {
+    report::ReportEngine::setPreviewHandler(showPreview);
 }
 
 QPixmap logo() {

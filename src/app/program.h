@@ -10,6 +10,9 @@ namespace dipsheet::app {
 // missing job database also gets the way to start with one.
 void registerErrorTranslators();
 
+// Makes Qt's print preview dialog (showPreview) the report engine's preview destination.
+void registerPrintPreview();
+
 // The program's logo (a tank with a dipstick), 261 x 262 pixels.
 QPixmap logo();
 

@@ -162,10 +162,11 @@ Steps steps(const ChartOptions& o, float usableHeight, const char* heightCaption
 // liquid height depth + S.
 template <typename Volume>
 ChartRows fill(const Steps& s, Volume volumeAt) {
-    ChartRows rows(static_cast<std::size_t>(s.rows) + 1, ChartRow{0.0f, 0.0f});
+    ChartRows rows(static_cast<std::size_t>(s.rows) + 1, CapacityRow{});
     for (std::int16_t i = 1; i <= s.rows; ++i) {
         const auto at = static_cast<std::size_t>(i);
-        const float depth = static_cast<float>(static_cast<double>(rows[at - 1][0]) + s.increment);
+        const float depth =
+            static_cast<float>(static_cast<double>(rows[at - 1].depth) + s.increment);
         const double volume = volumeAt(depth);
         if (!fitsSingle(volume)) {
             throw InputError("The volume at depth " + singleText(depth) +

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -10,10 +9,18 @@
 
 namespace dipsheet::chart {
 
-// The in-memory chart: rows 0 to N of (depth, volume), both single precision. Row 0 stays
-// zero and is never stored; rows 1 to N are the chart.
-using ChartRow = std::array<float, 2>;
-using ChartRows = std::vector<ChartRow>;
+// One row of a chart: a liquid depth and the volume held at it, both single precision. The
+// job database stores it as a row of table Capacity (Depth, Capacity).
+struct CapacityRow {
+    float depth = 0.0f;
+    float volume = 0.0f;
+
+    friend bool operator==(const CapacityRow&, const CapacityRow&) = default;
+};
+
+// The in-memory chart: rows 0 to N. Row 0 stays zero and is never stored; rows 1 to N are the
+// chart.
+using ChartRows = std::vector<CapacityRow>;
 
 // The largest row count: the signed 16-bit loop counter must be able to step past the last row.
 inline constexpr std::int16_t kMaxRows = 32766;

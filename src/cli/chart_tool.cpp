@@ -187,9 +187,9 @@ int runChartTool(const std::vector<std::string>& args, std::ostream& out, std::o
 
     std::string text = "Depth,Capacity\n";
     for (std::size_t i = 1; i < rows.size(); ++i) {
-        text += chart::singleText(rows[i][0]);
+        text += chart::singleText(rows[i].depth);
         text += ',';
-        text += chart::singleText(rows[i][1]);
+        text += chart::singleText(rows[i].volume);
         text += '\n';
     }
     out << text;

@@ -373,11 +373,11 @@ private:
             const int pair = i / rowsPerColumn;
             const double x = pair * m_pairWidth;
             const double baseline = rowsTop + (i % rowsPerColumn) * m_rowHeight + baselineOffset;
-            const store::CapacityRow& row = rows[static_cast<std::size_t>(first + i)];
+            const chart::CapacityRow& row = rows[static_cast<std::size_t>(first + i)];
             rightAligned(painter, body, x + depthRight, baseline, depthRoom,
                          depthText(row.depth, m_def.depthFormat));
             rightAligned(painter, body, x + capacityRight, baseline, capacityRoom,
-                         volumeText(row.capacity, m_def.volumeDecimals));
+                         volumeText(row.volume, m_def.volumeDecimals));
         }
     }
 
@@ -416,9 +416,9 @@ private:
     void curve(QPainter& painter, const QRectF& box) const {
         std::vector<QPointF> points;
         points.reserve(m_report.rows.size());
-        for (const store::CapacityRow& row : m_report.rows) {
-            if (std::isfinite(row.depth) && std::isfinite(row.capacity)) {
-                points.emplace_back(row.depth, row.capacity);
+        for (const chart::CapacityRow& row : m_report.rows) {
+            if (std::isfinite(row.depth) && std::isfinite(row.volume)) {
+                points.emplace_back(row.depth, row.volume);
             }
         }
         std::stable_sort(points.begin(), points.end(),

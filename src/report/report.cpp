@@ -2,14 +2,9 @@
 
 #include "render.h"
 
-#include <QApplication>
-#include <QMessageBox>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QScreen>
 
-#include <exception>
 #include <stdexcept>
 #include <utility>
 
@@ -101,64 +96,15 @@ void ReportEngine::produce() {
             }
             break;
         case Destination::Preview:
-            if (previewHandler()) {
-                previewHandler()(loaded);
-            } else {
-                showPreview(loaded);
+            if (!previewHandler()) {
+                throw ReportError(kOutputUnwritable,
+                                  QStringLiteral("%1: the report goes to the print preview but "
+                                                 "no preview is available; set Destination to "
+                                                 "printer or pdf in [Output]")
+                                      .arg(loaded.definitionName));
             }
+            previewHandler()(loaded);
             break;
-    }
-}
-
-void showPreview(const Report& report) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(report.definition.title);
-    applyPageLayout(report.definition, printer);
-    paginate(report, printer);  // a layout that holds no row fails here, before any window
-
-    QPrintPreviewDialog dialog(&printer, QApplication::activeWindow());
-    dialog.setWindowTitle(report.definition.title.isEmpty()
-                              ? QStringLiteral("Print Preview")
-                              : report.definition.title + QStringLiteral(" - Print Preview"));
-    // A starting size that shows a whole page, also where no window manager sizes it.
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect room = screen->availableGeometry();
-        const QSize size(room.width() * 4 / 5, room.height() * 9 / 10);
-        dialog.setGeometry(QRect(QPoint(0, 0), size)
-                               .translated(room.center() - QRect(QPoint(0, 0), size).center()));
-    }
-    // The preview repaints whenever its page setup changes. A failure of the first painting,
-    // with the definition's own layout, is the report's: the dialog closes and it is raised
-    // once the dialog has returned, so nothing escapes into Qt. A failure after the user
-    // changed the page setup in the dialog (a paper too small for a row, say) is said there,
-    // and the dialog stays open for another choice.
-    std::exception_ptr failure;
-    bool painted = false;
-    QObject::connect(
-        &dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-        [&report, &failure, &painted, &dialog](QPrinter* target) {
-            if (failure) {
-                return;
-            }
-            try {
-                render(report, *target);
-                painted = true;
-            } catch (const ReportError& e) {
-                if (painted) {
-                    QMessageBox::warning(&dialog, QStringLiteral("Dipsheet"),
-                                         QString::fromUtf8(e.what()));
-                    return;
-                }
-                failure = std::current_exception();
-                QMetaObject::invokeMethod(&dialog, &QDialog::reject, Qt::QueuedConnection);
-            } catch (...) {
-                failure = std::current_exception();
-                QMetaObject::invokeMethod(&dialog, &QDialog::reject, Qt::QueuedConnection);
-            }
-        });
-    dialog.exec();
-    if (failure) {
-        std::rethrow_exception(failure);
     }
 }
 

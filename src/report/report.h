@@ -9,6 +9,7 @@
 //     engine.load();     // definition and data; throws ReportError
 //     engine.produce();  // preview, printer or PDF; throws ReportError
 
+#include "chart.h"
 #include "definition.h"
 #include "store.h"
 
@@ -26,7 +27,7 @@ struct Report {
     QString definitionName;  // the definition file as it was named, for messages
     Definition definition;
     store::JobRecord job;                  // client name and chart heading
-    std::vector<store::CapacityRow> rows;  // in table order, Depth of 0 or less included
+    std::vector<chart::CapacityRow> rows;  // in table order, Depth of 0 or less included
     QDate date;                            // the date printed in the heading
 };
 
@@ -42,9 +43,11 @@ Report loadReport(const QString& definitionFile);
 
 class ReportEngine {
 public:
-    // Where preview and printer output go; the defaults are showPreview and
-    // printOnDefaultPrinter. A test replaces them so that nothing waits for a person or
-    // wastes paper. Passing an empty function restores the default.
+    // Where preview and printer output go. The preview is a window, which the engine does not
+    // have: the desktop program registers its own at start-up. With none registered (an empty
+    // function), Destination=preview fails with ReportError kOutputUnwritable. The printer's
+    // default is printOnDefaultPrinter; an empty function restores it. A test replaces both so
+    // that nothing waits for a person or wastes paper.
     using OutputHandler = std::function<void(const Report&)>;
     static void setPreviewHandler(OutputHandler handler);
     static void setPrinterHandler(OutputHandler handler);
@@ -67,9 +70,6 @@ private:
     std::optional<Report> m_report;
 };
 
-// Qt's print preview dialog on the default printer (or a PDF printer when there is none),
-// modal; from it the user prints or saves a PDF. Needs a QApplication.
-void showPreview(const Report& report);
 // Prints on the system's default printer; ReportError kNoPrinter when there is none.
 void printOnDefaultPrinter(const Report& report);
 

@@ -3,13 +3,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
-#include <QPushButton>
-#include <QRadioButton>
 
-#include <initializer_list>
+#include <string>
 #include <string_view>
 
-#include "frmchart.h"
 #include "numbers.h"
 #include "ui.h"
 
@@ -33,16 +30,38 @@ const QString kHeadThicknessTip =
     QStringLiteral("If Thickness is not know, choose INSIDE Dimensions");
 const QString kThicknessTip = QStringLiteral("If Thickness is not known, choose INSIDE Dimensions");
 
-void setUpPanel(QWidget* panel, const QString& name) {
-    panel->setObjectName(name);
-    panel->setFont(ui::defaultFont());
-    panel->resize(ui::twipsRect(0, 0, kPanelWidth, kPanelHeight).size());
-    ui::setBackground(panel, ui::colour::blue);
+std::string utf8(const QLineEdit* field) {
+    return field->text().toUtf8().toStdString();
 }
 
-QLabel* makeLabel(QWidget* panel, const QString& name, const QString& caption, int row,
-                  int widthTwips) {
-    auto* label = new QLabel(caption, panel);
+// The number a field's text begins with (blanks ignored, '.' the decimal point, 0 for none).
+double leading(const QLineEdit* field) {
+    const QByteArray text = field->text().toUtf8();
+    return chart::leadingNumber(std::string_view(text.constData(), size_t(text.size())));
+}
+
+// Every field change and focus entry of `field` runs `change` / `gotFocus`.
+template <typename Panel>
+void hook(Panel* panel, QLineEdit* field, void (Panel::*change)(), void (Panel::*gotFocus)()) {
+    QObject::connect(field, &QLineEdit::textChanged, panel,
+                     ui::guard([panel, change] { (panel->*change)(); }));
+    ui::onGotFocus(field, [panel, gotFocus] { (panel->*gotFocus)(); });
+}
+
+}  // namespace
+
+// ---- What the three panels share.
+
+void DimensionPanel::setUpPanel(const QString& name) {
+    setObjectName(name);
+    setFont(ui::defaultFont());
+    resize(ui::twipsRect(0, 0, kPanelWidth, kPanelHeight).size());
+    ui::setBackground(this, ui::colour::blue);
+}
+
+QLabel* DimensionPanel::makeLabel(const QString& name, const QString& caption, int row,
+                                  int widthTwips) {
+    auto* label = new QLabel(caption, this);
     label->setObjectName(name);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ui::placeTwips(label, kLabelLeft, kRowTops[row], widthTwips, kLabelHeight);
@@ -51,9 +70,9 @@ QLabel* makeLabel(QWidget* panel, const QString& name, const QString& caption, i
     return label;
 }
 
-QLineEdit* makeField(QWidget* panel, const QString& name, const QString& tooltip, int row,
-                     int maxLength) {
-    auto* field = new QLineEdit(panel);
+QLineEdit* DimensionPanel::makeField(const QString& name, const QString& tooltip, int row,
+                                     int maxLength) {
+    auto* field = new QLineEdit(this);
     field->setObjectName(name);
     field->setToolTip(tooltip);
     if (maxLength > 0)
@@ -67,69 +86,39 @@ QLineEdit* makeField(QWidget* panel, const QString& name, const QString& tooltip
     return field;
 }
 
-// The number a field's text begins with (blanks ignored, '.' the decimal point, 0 for none).
-double leading(const QLineEdit* field) {
-    const QByteArray text = field->text().toUtf8();
-    return chart::leadingNumber(std::string_view(text.constData(), size_t(text.size())));
-}
-
-// The rows the readiness rule reads, in the order they are filled: a field and its label.
-struct Needed {
-    const QLineEdit* field;
-    const QLabel* label;
-};
-
-// Calculate is enabled and yellow when the set-up is ready, disabled and light grey when not;
-// both are set on every run. A disabled Calculate says in its tooltip what is still missing:
-// the increment first, then the first field of `needed` that does not read above 0.
-void applyReadiness(FrmChart* chart, std::initializer_list<Needed> needed) {
-    QString missing;
-    if (!(leading(chart->txtIncrement) > 0)) {
-        missing = QStringLiteral("Type an increment greater than 0");
-    } else {
-        for (const Needed& n : needed) {
-            if (!(leading(n.field) > 0)) {
-                missing = QStringLiteral("Type the ") + n.label->text();
-                break;
-            }
-        }
+QString DimensionPanel::firstMissing(
+    std::initializer_list<std::pair<const QLineEdit*, const QLabel*>> rows) {
+    for (const auto& [field, label] : rows) {
+        if (!(leading(field) > 0))  // strictly above 0: '0', 'abc' and '' are missing
+            return label->text();
     }
-    const bool ready = missing.isEmpty();
-    chart->cmdCalculate->setEnabled(ready);
-    ui::setBackground(chart->cmdCalculate, ready ? ui::colour::yellow : ui::colour::lightGrey);
-    chart->cmdCalculate->setToolTip(missing);
+    return {};
 }
-
-}  // namespace
 
 // ---- Rectangular panel.
 
-FrmRectangular::FrmRectangular(FrmChart* chart, QWidget* parentArea)
-    : QWidget(parentArea), m_chart(chart) {
-    setUpPanel(this, QStringLiteral("frmRectangular"));
+FrmRectangular::FrmRectangular(QWidget* parentArea) : DimensionPanel(parentArea) {
+    setUpPanel(QStringLiteral("frmRectangular"));
     constexpr int labelWidth = 1215;
-    Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("Length"), 0, labelWidth);
-    txtLength = makeField(this, QStringLiteral("txtLength"), QString(), 0, 0);
-    Label2 = makeLabel(this, QStringLiteral("Label2"), QStringLiteral("Width"), 1, labelWidth);
-    txtWidth = makeField(this, QStringLiteral("txtWidth"), QString(), 1, 0);
-    Label3 = makeLabel(this, QStringLiteral("Label3"), QStringLiteral("Height"), 2, labelWidth);
-    txtHeight = makeField(this, QStringLiteral("txtHeight"), QString(), 2, 0);
-    Label4 = makeLabel(this, QStringLiteral("Label4"), QStringLiteral("Thickness"), 3, labelWidth);
-    txtThickness = makeField(this, QStringLiteral("txtThickness"), kThicknessTip, 3, 0);
+    Label1 = makeLabel(QStringLiteral("Label1"), QStringLiteral("Length"), 0, labelWidth);
+    txtLength = makeField(QStringLiteral("txtLength"), QString(), 0, 0);
+    Label2 = makeLabel(QStringLiteral("Label2"), QStringLiteral("Width"), 1, labelWidth);
+    txtWidth = makeField(QStringLiteral("txtWidth"), QString(), 1, 0);
+    Label3 = makeLabel(QStringLiteral("Label3"), QStringLiteral("Height"), 2, labelWidth);
+    txtHeight = makeField(QStringLiteral("txtHeight"), QString(), 2, 0);
+    Label4 = makeLabel(QStringLiteral("Label4"), QStringLiteral("Thickness"), 3, labelWidth);
+    txtThickness = makeField(QStringLiteral("txtThickness"), kThicknessTip, 3, 0);
     setThicknessRowsVisible(false);
 
     QWidget::setTabOrder(txtLength, txtWidth);
     QWidget::setTabOrder(txtWidth, txtHeight);
     QWidget::setTabOrder(txtHeight, txtThickness);
 
-    connect(txtLength, &QLineEdit::textChanged, this, &FrmRectangular::txtLength_Change);
-    connect(txtWidth, &QLineEdit::textChanged, this, &FrmRectangular::txtWidth_Change);
-    connect(txtHeight, &QLineEdit::textChanged, this, &FrmRectangular::txtHeight_Change);
-    connect(txtThickness, &QLineEdit::textChanged, this, &FrmRectangular::txtThickness_Change);
-    ui::onGotFocus(txtLength, [this] { txtLength_GotFocus(); });
-    ui::onGotFocus(txtWidth, [this] { txtWidth_GotFocus(); });
-    ui::onGotFocus(txtHeight, [this] { txtHeight_GotFocus(); });
-    ui::onGotFocus(txtThickness, [this] { txtThickness_GotFocus(); });
+    hook(this, txtLength, &FrmRectangular::txtLength_Change, &FrmRectangular::txtLength_GotFocus);
+    hook(this, txtWidth, &FrmRectangular::txtWidth_Change, &FrmRectangular::txtWidth_GotFocus);
+    hook(this, txtHeight, &FrmRectangular::txtHeight_Change, &FrmRectangular::txtHeight_GotFocus);
+    hook(this, txtThickness, &FrmRectangular::txtThickness_Change,
+         &FrmRectangular::txtThickness_GotFocus);
 }
 
 void FrmRectangular::setThicknessRowsVisible(bool visible) {
@@ -137,94 +126,50 @@ void FrmRectangular::setThicknessRowsVisible(bool visible) {
     txtThickness->setVisible(visible);
 }
 
-void FrmRectangular::SetCalculateRect() {
-    // With Inside chosen the thickness is not read at all.
-    if (m_chart->optOutside->isChecked()) {
-        applyReadiness(
-            m_chart,
+QString FrmRectangular::missingRow(bool outside) const {
+    if (outside) {
+        return firstMissing(
             {{txtLength, Label1}, {txtWidth, Label2}, {txtHeight, Label3}, {txtThickness, Label4}});
-    } else {
-        applyReadiness(m_chart, {{txtLength, Label1}, {txtWidth, Label2}, {txtHeight, Label3}});
     }
+    return firstMissing({{txtLength, Label1}, {txtWidth, Label2}, {txtHeight, Label3}});
 }
 
-QLineEdit* FrmRectangular::firstField() const {
-    return txtLength;
-}
-
-void FrmRectangular::txtLength_Change() {
-    ui::guarded([this] { SetCalculateRect(); });
-}
-void FrmRectangular::txtWidth_Change() {
-    ui::guarded([this] { SetCalculateRect(); });
-}
-void FrmRectangular::txtHeight_Change() {
-    ui::guarded([this] { SetCalculateRect(); });
-}
-void FrmRectangular::txtThickness_Change() {
-    ui::guarded([this] { SetCalculateRect(); });
-}
-void FrmRectangular::txtLength_GotFocus() {
-    ui::guarded([this] {
-        txtLength->selectAll();
-        SetCalculateRect();
-    });
-}
-void FrmRectangular::txtWidth_GotFocus() {
-    ui::guarded([this] {
-        txtWidth->selectAll();
-        SetCalculateRect();
-    });
-}
-void FrmRectangular::txtHeight_GotFocus() {
-    ui::guarded([this] {
-        txtHeight->selectAll();
-        SetCalculateRect();
-    });
-}
-void FrmRectangular::txtThickness_GotFocus() {
-    ui::guarded([this] {
-        txtThickness->selectAll();
-        SetCalculateRect();
-    });
+chart::RectTexts FrmRectangular::texts() const {
+    return {utf8(txtLength), utf8(txtWidth), utf8(txtHeight), utf8(txtThickness)};
 }
 
 // ---- Cylinder panels.
 
-CylinderPanel::CylinderPanel(FrmChart* chart, QWidget* parentArea, const QString& name,
-                             const QString& lengthCaption, const QString& headCaption,
-                             int labelWidthTwips)
-    : QWidget(parentArea), m_chart(chart) {
-    setUpPanel(this, name);
+CylinderPanel::CylinderPanel(QWidget* parentArea, const QString& name, const QString& lengthCaption,
+                             const QString& headCaption, int labelWidthTwips)
+    : DimensionPanel(parentArea) {
+    setUpPanel(name);
     const int w = labelWidthTwips;
-    Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("Diameter"), 0, w);
-    txtDiameter = makeField(this, QStringLiteral("txtDiameter"),
-                            QStringLiteral("Enter tank diameter"), 0, kCylinderMaxLength);
-    Label2 = makeLabel(this, QStringLiteral("Label2"), lengthCaption, 1, w);
-    txtLength = makeField(this, QStringLiteral("txtLength"), QStringLiteral("Enter tank length"), 1,
+    Label1 = makeLabel(QStringLiteral("Label1"), QStringLiteral("Diameter"), 0, w);
+    txtDiameter = makeField(QStringLiteral("txtDiameter"), QStringLiteral("Enter tank diameter"), 0,
+                            kCylinderMaxLength);
+    Label2 = makeLabel(QStringLiteral("Label2"), lengthCaption, 1, w);
+    txtLength = makeField(QStringLiteral("txtLength"), QStringLiteral("Enter tank length"), 1,
                           kCylinderMaxLength);
-    Label3 = makeLabel(this, QStringLiteral("Label3"), headCaption, 2, w);
-    txtHeadThickness = makeField(this, QStringLiteral("txtHeadThickness"), kHeadThicknessTip, 2,
-                                 kCylinderMaxLength);
-    Label4 = makeLabel(this, QStringLiteral("Label4"), QStringLiteral("Shell Thickness"), 3, w);
+    Label3 = makeLabel(QStringLiteral("Label3"), headCaption, 2, w);
+    txtHeadThickness =
+        makeField(QStringLiteral("txtHeadThickness"), kHeadThicknessTip, 2, kCylinderMaxLength);
+    Label4 = makeLabel(QStringLiteral("Label4"), QStringLiteral("Shell Thickness"), 3, w);
     txtShellThickness =
-        makeField(this, QStringLiteral("txtShellThickness"), kThicknessTip, 3, kCylinderMaxLength);
+        makeField(QStringLiteral("txtShellThickness"), kThicknessTip, 3, kCylinderMaxLength);
     setThicknessRowsVisible(false);
 
     QWidget::setTabOrder(txtDiameter, txtLength);
     QWidget::setTabOrder(txtLength, txtHeadThickness);
     QWidget::setTabOrder(txtHeadThickness, txtShellThickness);
 
-    connect(txtDiameter, &QLineEdit::textChanged, this, &CylinderPanel::txtDiameter_Change);
-    connect(txtLength, &QLineEdit::textChanged, this, &CylinderPanel::txtLength_Change);
-    connect(txtHeadThickness, &QLineEdit::textChanged, this,
-            &CylinderPanel::txtHeadThickness_Change);
-    connect(txtShellThickness, &QLineEdit::textChanged, this,
-            &CylinderPanel::txtShellThickness_Change);
-    ui::onGotFocus(txtDiameter, [this] { txtDiameter_GotFocus(); });
-    ui::onGotFocus(txtLength, [this] { txtLength_GotFocus(); });
-    ui::onGotFocus(txtHeadThickness, [this] { txtHeadThickness_GotFocus(); });
-    ui::onGotFocus(txtShellThickness, [this] { txtShellThickness_GotFocus(); });
+    hook(this, txtDiameter, &CylinderPanel::txtDiameter_Change,
+         &CylinderPanel::txtDiameter_GotFocus);
+    hook(this, txtLength, &CylinderPanel::txtLength_Change, &CylinderPanel::txtLength_GotFocus);
+    hook(this, txtHeadThickness, &CylinderPanel::txtHeadThickness_Change,
+         &CylinderPanel::txtHeadThickness_GotFocus);
+    hook(this, txtShellThickness, &CylinderPanel::txtShellThickness_Change,
+         &CylinderPanel::txtShellThickness_GotFocus);
 }
 
 void CylinderPanel::setThicknessRowsVisible(bool visible) {
@@ -234,65 +179,26 @@ void CylinderPanel::setThicknessRowsVisible(bool visible) {
     txtShellThickness->setVisible(visible);
 }
 
-void CylinderPanel::SetCalculateCyl() {
-    // With Inside chosen the thicknesses are not read at all.
-    if (m_chart->optOutside->isChecked()) {
-        applyReadiness(m_chart, {{txtDiameter, Label1},
-                                 {txtLength, Label2},
-                                 {txtHeadThickness, Label3},
-                                 {txtShellThickness, Label4}});
-    } else {
-        applyReadiness(m_chart, {{txtDiameter, Label1}, {txtLength, Label2}});
+QString CylinderPanel::missingRow(bool outside) const {
+    if (outside) {
+        return firstMissing({{txtDiameter, Label1},
+                             {txtLength, Label2},
+                             {txtHeadThickness, Label3},
+                             {txtShellThickness, Label4}});
     }
+    return firstMissing({{txtDiameter, Label1}, {txtLength, Label2}});
 }
 
-QLineEdit* CylinderPanel::firstField() const {
-    return txtDiameter;
+chart::CylTexts CylinderPanel::texts() const {
+    return {utf8(txtDiameter), utf8(txtLength), utf8(txtHeadThickness), utf8(txtShellThickness)};
 }
 
-void CylinderPanel::txtDiameter_Change() {
-    ui::guarded([this] { SetCalculateCyl(); });
-}
-void CylinderPanel::txtLength_Change() {
-    ui::guarded([this] { SetCalculateCyl(); });
-}
-void CylinderPanel::txtHeadThickness_Change() {
-    ui::guarded([this] { SetCalculateCyl(); });
-}
-void CylinderPanel::txtShellThickness_Change() {
-    ui::guarded([this] { SetCalculateCyl(); });
-}
-void CylinderPanel::txtDiameter_GotFocus() {
-    ui::guarded([this] {
-        txtDiameter->selectAll();
-        SetCalculateCyl();
-    });
-}
-void CylinderPanel::txtLength_GotFocus() {
-    ui::guarded([this] {
-        txtLength->selectAll();
-        SetCalculateCyl();
-    });
-}
-void CylinderPanel::txtHeadThickness_GotFocus() {
-    ui::guarded([this] {
-        txtHeadThickness->selectAll();
-        SetCalculateCyl();
-    });
-}
-void CylinderPanel::txtShellThickness_GotFocus() {
-    ui::guarded([this] {
-        txtShellThickness->selectAll();
-        SetCalculateCyl();
-    });
-}
-
-FrmCylindrical::FrmCylindrical(FrmChart* chart, QWidget* parentArea)
-    : CylinderPanel(chart, parentArea, QStringLiteral("frmCylindrical"), QStringLiteral("Length"),
+FrmCylindrical::FrmCylindrical(QWidget* parentArea)
+    : CylinderPanel(parentArea, QStringLiteral("frmCylindrical"), QStringLiteral("Length"),
                     QStringLiteral("Head Thickness"), 1215) {}
 
-FrmVertical::FrmVertical(FrmChart* chart, QWidget* parentArea)
-    : CylinderPanel(chart, parentArea, QStringLiteral("frmVertical"), QStringLiteral("Height"),
+FrmVertical::FrmVertical(QWidget* parentArea)
+    : CylinderPanel(parentArea, QStringLiteral("frmVertical"), QStringLiteral("Height"),
                     QStringLiteral("Bottom Thickness"), 1335) {}
 
 }  // namespace dipsheet::setup

@@ -3,34 +3,61 @@
 // The three dimension panels: rectangular, horizontal cylinder and vertical cylinder. Each
 // holds four rows (a cyan label and a text field); the last row (rectangular) or the last two
 // rows (cylinders) are the plate thicknesses, shown only while Outside dimensions are chosen.
-// Each panel owns the readiness rule of the chart set-up: after every edit or focus entry it
-// enables Calculate on the chart options panel (yellow) or disables it (light grey).
+// A panel is a view: it tells whether its rows are filled and what they hold, and signals every
+// edit and focus entry; the chart options panel runs the readiness rule on that signal.
 
+#include <QString>
 #include <QWidget>
+
+#include <initializer_list>
+#include <utility>
+
+#include "chart.h"
 
 class QLabel;
 class QLineEdit;
 
 namespace dipsheet::setup {
 
-class FrmChart;
-
-// Rectangular tank: length, width, height and wall thickness. No input length limit.
-class FrmRectangular : public QWidget {
+class DimensionPanel : public QWidget {
     Q_OBJECT
 
 public:
-    // `chart` is the chart options panel whose increment, Inside/Outside choice and Calculate
-    // button the readiness rule uses; `parentArea` is the main window's client area.
-    FrmRectangular(FrmChart* chart, QWidget* parentArea);
+    // Shows or hides the thickness rows; never clears their fields.
+    virtual void setThicknessRowsVisible(bool visible) = 0;
+    // The caption of the first row the readiness rule reads that does not read above 0 (its
+    // leading number), or an empty text when every such row does. The thickness rows are read
+    // only with Outside dimensions.
+    virtual QString missingRow(bool outside) const = 0;
+    bool isComplete(bool outside) const { return missingRow(outside).isEmpty(); }
 
-    // Shows or hides the thickness row (Label4, txtThickness); never clears the field.
-    void setThicknessRowsVisible(bool visible);
-    // The readiness rule: increment, length, width and height read above 0, and with Outside
-    // chosen the thickness too. Enables Calculate (yellow) or disables it (light grey).
-    void SetCalculateRect();
-    // The field that takes the focus first (txtLength).
-    QLineEdit* firstField() const;
+signals:
+    // A field changed or took the focus: the set-up may have become ready or not.
+    void edited();
+
+protected:
+    using QWidget::QWidget;
+    // Sets up a panel of the shared size and colours.
+    void setUpPanel(const QString& name);
+    // A row: a cyan label and a white field beside it, in twips row `row` (0 to 3). A field
+    // with `maxLength` 0 takes any length. Its whole text is selected when it is entered.
+    QLabel* makeLabel(const QString& name, const QString& caption, int row, int widthTwips);
+    QLineEdit* makeField(const QString& name, const QString& tooltip, int row, int maxLength);
+    // The caption of the first of `rows` (field, label) whose field does not read above 0.
+    static QString firstMissing(
+        std::initializer_list<std::pair<const QLineEdit*, const QLabel*>> rows);
+};
+
+// Rectangular tank: length, width, height and wall thickness. No input length limit.
+class FrmRectangular : public DimensionPanel {
+    Q_OBJECT
+
+public:
+    explicit FrmRectangular(QWidget* parentArea);
+
+    void setThicknessRowsVisible(bool visible) override;
+    QString missingRow(bool outside) const override;
+    chart::RectTexts texts() const;
 
     QLabel* Label1;
     QLabel* Label2;
@@ -41,35 +68,28 @@ public:
     QLineEdit* txtHeight;
     QLineEdit* txtThickness;
 
-private slots:
-    void txtLength_Change();
-    void txtLength_GotFocus();
-    void txtWidth_Change();
-    void txtWidth_GotFocus();
-    void txtHeight_Change();
-    void txtHeight_GotFocus();
-    void txtThickness_Change();
-    void txtThickness_GotFocus();
-
 private:
-    FrmChart* m_chart;
+    void txtLength_Change() { emit edited(); }
+    void txtLength_GotFocus() { emit edited(); }
+    void txtWidth_Change() { emit edited(); }
+    void txtWidth_GotFocus() { emit edited(); }
+    void txtHeight_Change() { emit edited(); }
+    void txtHeight_GotFocus() { emit edited(); }
+    void txtThickness_Change() { emit edited(); }
+    void txtThickness_GotFocus() { emit edited(); }
 };
 
 // A cylinder panel: diameter, length (height on the vertical panel), head (bottom) thickness
 // and shell thickness, each field at most 9 characters. The horizontal and the vertical
-// cylinder panel differ only in their name, one caption and the label width.
-class CylinderPanel : public QWidget {
+// cylinder panel differ only in their name, two captions and the label width.
+class CylinderPanel : public DimensionPanel {
     Q_OBJECT
 
 public:
-    // Shows or hides the thickness rows (Label3, Label4, txtHeadThickness, txtShellThickness);
-    // never clears the fields.
-    void setThicknessRowsVisible(bool visible);
-    // The readiness rule: increment, diameter and length read above 0, and with Outside chosen
-    // both thicknesses too. Enables Calculate (yellow) or disables it (light grey).
-    void SetCalculateCyl();
-    // The field that takes the focus first (txtDiameter).
-    QLineEdit* firstField() const;
+    void setThicknessRowsVisible(bool visible) override;
+    QString missingRow(bool outside) const override;
+    // On the vertical panel `length` holds the height and `headThickness` the bottom thickness.
+    chart::CylTexts texts() const;
 
     QLabel* Label1;
     QLabel* Label2;
@@ -81,21 +101,18 @@ public:
     QLineEdit* txtShellThickness;
 
 protected:
-    CylinderPanel(FrmChart* chart, QWidget* parentArea, const QString& name,
-                  const QString& lengthCaption, const QString& headCaption, int labelWidthTwips);
-
-private slots:
-    void txtDiameter_Change();
-    void txtDiameter_GotFocus();
-    void txtLength_Change();
-    void txtLength_GotFocus();
-    void txtHeadThickness_Change();
-    void txtHeadThickness_GotFocus();
-    void txtShellThickness_Change();
-    void txtShellThickness_GotFocus();
+    CylinderPanel(QWidget* parentArea, const QString& name, const QString& lengthCaption,
+                  const QString& headCaption, int labelWidthTwips);
 
 private:
-    FrmChart* m_chart;
+    void txtDiameter_Change() { emit edited(); }
+    void txtDiameter_GotFocus() { emit edited(); }
+    void txtLength_Change() { emit edited(); }
+    void txtLength_GotFocus() { emit edited(); }
+    void txtHeadThickness_Change() { emit edited(); }
+    void txtHeadThickness_GotFocus() { emit edited(); }
+    void txtShellThickness_Change() { emit edited(); }
+    void txtShellThickness_GotFocus() { emit edited(); }
 };
 
 // Horizontal cylindrical tank with flat heads.
@@ -103,7 +120,7 @@ class FrmCylindrical : public CylinderPanel {
     Q_OBJECT
 
 public:
-    FrmCylindrical(FrmChart* chart, QWidget* parentArea);
+    explicit FrmCylindrical(QWidget* parentArea);
 };
 
 // Vertical cylindrical tank with flat bottom: txtLength holds the height, txtHeadThickness the
@@ -112,7 +129,7 @@ class FrmVertical : public CylinderPanel {
     Q_OBJECT
 
 public:
-    FrmVertical(FrmChart* chart, QWidget* parentArea);
+    explicit FrmVertical(QWidget* parentArea);
 };
 
 }  // namespace dipsheet::setup

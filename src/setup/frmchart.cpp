@@ -12,27 +12,15 @@
 #include <algorithm>
 #include <span>
 #include <string>
+#include <string_view>
 
+#include "numbers.h"
 #include "store.h"
 #include "ui.h"
 
 namespace dipsheet::setup {
 
 namespace {
-
-std::string utf8(const QLineEdit* field) {
-    return field->text().toUtf8().toStdString();
-}
-
-// White caption on blue. The indicator's mark keeps the system's text colour, so that it stays
-// visible on the indicator's white face.
-void whiteCaption(QAbstractButton* button) {
-    const QColor mark = QPalette().color(QPalette::Text);
-    ui::setTextColour(button, ui::colour::white);
-    QPalette p = button->palette();
-    p.setColor(QPalette::Text, mark);
-    button->setPalette(p);
-}
 
 QGroupBox* makeFrame(QWidget* panel, const QString& name, const QString& caption, int left) {
     auto* frame = new QGroupBox(caption, panel);
@@ -48,7 +36,7 @@ QRadioButton* makeOption(QGroupBox* frame, const QString& name, const QString& c
     option->setObjectName(name);
     ui::placeTwips(option, 120, top, 1335, 255);
     ui::setBackground(option, ui::colour::blue);
-    whiteCaption(option);
+    ui::setCaptionColour(option, ui::colour::white);
     return option;
 }
 
@@ -90,7 +78,7 @@ FrmChart::FrmChart(QWidget* parentArea) : QWidget(parentArea) {
     chkStriker->setToolTip(QStringLiteral("Check if Striker Plate exists"));
     ui::placeTwips(chkStriker, 720, 1440, 1800, 255);
     ui::setBackground(chkStriker, ui::colour::blue);
-    whiteCaption(chkStriker);
+    ui::setCaptionColour(chkStriker, ui::colour::white);
 
     txtIncrement = new QLineEdit(this);
     txtIncrement->setObjectName(QStringLiteral("txtIncrement"));
@@ -136,33 +124,35 @@ FrmChart::FrmChart(QWidget* parentArea) : QWidget(parentArea) {
     ui::oneTabStopPerGroup({optOutside, optInside});
 
     // The dimension panels share the main window's client area with this panel, created in
-    // the order of the main window's layout.
-    m_frmRectangular = new FrmRectangular(this, parentArea);
-    m_frmVertical = new FrmVertical(this, parentArea);
-    m_frmCylindrical = new FrmCylindrical(this, parentArea);
+    // the order of the main window's layout. Every edit or focus entry in a panel runs the
+    // readiness rule on that panel.
+    m_frmRectangular = new FrmRectangular(parentArea);
+    m_frmVertical = new FrmVertical(parentArea);
+    m_frmCylindrical = new FrmCylindrical(parentArea);
+    connect(m_frmRectangular, &DimensionPanel::edited, this,
+            ui::guard([this] { SetCalculateRect(); }));
+    for (const CylinderPanel* cylinder : {static_cast<const CylinderPanel*>(m_frmCylindrical),
+                                          static_cast<const CylinderPanel*>(m_frmVertical)}) {
+        connect(cylinder, &DimensionPanel::edited, this,
+                ui::guard([this, cylinder] { SetCalculateCyl(cylinder); }));
+    }
 
     // An option's Click runs when it becomes the selected one of its frame.
-    connect(optCylindrical, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            optCylindrical_Click();
-    });
-    connect(optRectangular, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            optRectangular_Click();
-    });
-    connect(optOutside, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            optOutside_Click();
-    });
-    connect(optInside, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            optInside_Click();
-    });
-    connect(txtIncrement, &QLineEdit::textChanged, this, &FrmChart::txtIncrement_Change);
-    ui::onGotFocus(txtIncrement, [this] { txtIncrement_GotFocus(); });
+    const auto onSelected = [this](QRadioButton* option, void (FrmChart::*click)()) {
+        connect(option, &QRadioButton::toggled, this, ui::guard([this, click](bool on) {
+                    if (on)
+                        (this->*click)();
+                }));
+    };
+    onSelected(optCylindrical, &FrmChart::optCylindrical_Click);
+    onSelected(optRectangular, &FrmChart::optRectangular_Click);
+    onSelected(optOutside, &FrmChart::optOutside_Click);
+    onSelected(optInside, &FrmChart::optInside_Click);
+    connect(txtIncrement, &QLineEdit::textChanged, this,
+            ui::guard([this] { txtIncrement_Change(); }));
     ui::onTabbedAway(txtIncrement, [this] { txtIncrement_LostFocus(); });
-    connect(cmdCalculate, &QPushButton::clicked, this, &FrmChart::cmdCalculate_Click);
-    connect(cmdExit, &QPushButton::clicked, this, &FrmChart::cmdExit_Click);
+    connect(cmdCalculate, &QPushButton::clicked, this, ui::guard([this] { cmdCalculate_Click(); }));
+    connect(cmdExit, &QPushButton::clicked, this, ui::guard([this] { cmdExit_Click(); }));
 
     Form_Load();
     SetCalculateCurrent();  // nothing typed yet: disabled, and its tooltip says what to type
@@ -175,115 +165,132 @@ void FrmChart::Form_Load() {
     m_frmVertical->hide();
 }
 
-void FrmChart::SetCalculateCurrent() {
-    if (!m_frmCylindrical->isHidden()) {
-        m_frmCylindrical->SetCalculateCyl();
-    } else if (!m_frmRectangular->isHidden()) {
-        m_frmRectangular->SetCalculateRect();
-    } else {
-        m_frmVertical->SetCalculateCyl();
-    }
+// ---- The tank on screen.
+
+FrmChart::Tank FrmChart::currentTank() const {
+    if (frmConfiguration->isHidden())
+        return Tank::Vertical;
+    return optCylindrical->isChecked() ? Tank::Cylindrical : Tank::Rectangular;
 }
 
-// ---- Configuration: the shape of a horizontal tank.
+DimensionPanel* FrmChart::panel(Tank tank) const {
+    switch (tank) {
+        case Tank::Cylindrical:
+            return m_frmCylindrical;
+        case Tank::Rectangular:
+            return m_frmRectangular;
+        case Tank::Vertical:
+            break;
+    }
+    return m_frmVertical;
+}
+
+void FrmChart::showTank(Tank tank) {
+    DimensionPanel* own = panel(tank);
+    own->show();
+    for (Tank other : {Tank::Cylindrical, Tank::Rectangular, Tank::Vertical}) {
+        if (other != tank)
+            panel(other)->hide();
+    }
+    own->setThicknessRowsVisible(optOutside->isChecked());
+    applyReadiness(own);
+}
+
+void FrmChart::applyOrientation(bool horizontal) {
+    frmConfiguration->setVisible(horizontal);
+    showTank(currentTank());
+}
+
+// ---- The readiness rule.
+
+void FrmChart::applyReadiness(const DimensionPanel* dimensions) {
+    // Every test is strictly above 0; units and the striker plate play no part.
+    const QByteArray increment = txtIncrement->text().toUtf8();
+    const bool incrementTyped =
+        chart::leadingNumber(std::string_view(increment.constData(), size_t(increment.size()))) > 0;
+    const QString missing =
+        !incrementTyped ? QStringLiteral("Type an increment greater than 0")
+        : dimensions->isComplete(optOutside->isChecked())
+            ? QString()
+            : QStringLiteral("Type the ") + dimensions->missingRow(optOutside->isChecked());
+    const bool ready = missing.isEmpty();
+    cmdCalculate->setEnabled(ready);
+    ui::setBackground(cmdCalculate, ready ? ui::colour::yellow : ui::colour::lightGrey);
+    cmdCalculate->setToolTip(missing);
+}
+
+void FrmChart::SetCalculateRect() {
+    applyReadiness(m_frmRectangular);
+}
+
+void FrmChart::SetCalculateCyl(const CylinderPanel* cylinder) {
+    applyReadiness(cylinder);
+}
+
+void FrmChart::SetCalculateCurrent() {
+    applyReadiness(currentPanel());
+}
+
+// ---- Configuration: the shape of a horizontal tank; the chart options keep the focus.
 
 void FrmChart::optCylindrical_Click() {
-    ui::guarded([this] {
-        m_frmCylindrical->show();
-        m_frmRectangular->hide();
-        m_frmVertical->hide();
-        m_frmCylindrical->setThicknessRowsVisible(optOutside->isChecked());
-        optCylindrical->setFocus();
-        m_frmCylindrical->SetCalculateCyl();
-    });
+    showTank(Tank::Cylindrical);
+    optCylindrical->setFocus();
 }
 
 void FrmChart::optRectangular_Click() {
-    ui::guarded([this] {
-        m_frmRectangular->show();
-        m_frmCylindrical->hide();
-        m_frmVertical->hide();
-        m_frmRectangular->setThicknessRowsVisible(optOutside->isChecked());
-        optRectangular->setFocus();
-        m_frmRectangular->SetCalculateRect();
-    });
+    showTank(Tank::Rectangular);
+    optRectangular->setFocus();
 }
 
 // ---- Dimensions: inside or outside measures. Only the panel on screen changes; a hidden
 // panel gets its thickness rows when it is next shown.
 
-void FrmChart::setThicknessRowsOnScreen(bool visible) {
-    if (!frmConfiguration->isHidden()) {
-        if (optCylindrical->isChecked()) {
-            m_frmCylindrical->setThicknessRowsVisible(visible);
-        } else {
-            m_frmRectangular->setThicknessRowsVisible(visible);
-        }
-    } else {
-        m_frmVertical->setThicknessRowsVisible(visible);
-    }
-}
-
 void FrmChart::optOutside_Click() {
-    ui::guarded([this] {
-        setThicknessRowsOnScreen(true);
-        SetCalculateCurrent();
-    });
+    currentPanel()->setThicknessRowsVisible(true);
+    SetCalculateCurrent();
 }
 
 void FrmChart::optInside_Click() {
-    ui::guarded([this] {
-        setThicknessRowsOnScreen(false);
-        SetCalculateCurrent();
-    });
+    currentPanel()->setThicknessRowsVisible(false);
+    SetCalculateCurrent();
 }
 
 // ---- Increment.
 
 void FrmChart::txtIncrement_Change() {
-    ui::guarded([this] { SetCalculateCurrent(); });
-}
-
-void FrmChart::txtIncrement_GotFocus() {
-    ui::guarded([this] { txtIncrement->selectAll(); });
+    SetCalculateCurrent();
 }
 
 void FrmChart::txtIncrement_LostFocus() {
-    ui::guarded([this] {
-        // Tab from the increment goes on to the first dimension of the tank on screen.
-        QLineEdit* next = !m_frmCylindrical->isHidden()   ? m_frmCylindrical->txtDiameter
-                          : !m_frmRectangular->isHidden() ? m_frmRectangular->txtLength
-                                                          : m_frmVertical->txtDiameter;
-        next->setFocus(Qt::OtherFocusReason);
-    });
+    // Tab from the increment goes on to the first dimension of the tank on screen.
+    ui::focusPanel(currentPanel());
 }
 
 // ---- Commands.
 
 void FrmChart::cmdCalculate_Click() {
-    ui::guarded([this] {
-        try {
-            if (!frmConfiguration->isHidden()) {
-                if (optCylindrical->isChecked()) {
-                    CalcCyl();
-                } else {
-                    CalcRect();
-                }
-            } else {
+    try {
+        switch (currentTank()) {
+            case Tank::Cylindrical:
+                CalcCyl();
+                break;
+            case Tank::Rectangular:
+                CalcRect();
+                break;
+            case Tank::Vertical:
                 CalcVert();
-            }
-        } catch (const chart::InputError& e) {
-            // Input the user can mend: say what is wrong; nothing was kept or written.
-            ui::messageBox(QString::fromUtf8(e.what()));
+                break;
         }
-    });
+    } catch (const chart::InputError& e) {
+        // Input the user can mend: say what is wrong; nothing was kept or written.
+        ui::messageBox(QString::fromUtf8(e.what()));
+    }
 }
 
 void FrmChart::cmdExit_Click() {
-    ui::guarded([this] {
-        emit aboutToExit();
-        ui::endProgram();
-    });
+    emit aboutToExit();
+    ui::endProgram();
 }
 
 // ---- The chart algorithms and the row writer.
@@ -293,7 +300,7 @@ chart::ChartOptions FrmChart::chartOptions() const {
     options.outside = optOutside->isChecked();
     options.inches = optInches->isChecked();
     options.striker = chkStriker->checkState() == Qt::Checked;
-    options.increment = utf8(txtIncrement);
+    options.increment = txtIncrement->text().toUtf8().toStdString();
     const QLocale locale = QLocale::system();
     options.format.decimalSeparator = locale.decimalPoint().toStdString();
     options.format.groupSeparator = locale.groupSeparator().toStdString();
@@ -301,29 +308,17 @@ chart::ChartOptions FrmChart::chartOptions() const {
 }
 
 void FrmChart::CalcRect() {
-    const FrmRectangular* p = m_frmRectangular;
-    const chart::RectTexts texts{utf8(p->txtLength), utf8(p->txtWidth), utf8(p->txtHeight),
-                                 utf8(p->txtThickness)};
-    m_chartRows = chart::calcRect(chartOptions(), texts);
+    m_chartRows = chart::calcRect(chartOptions(), m_frmRectangular->texts());
     CapFile(chart::rowCount(m_chartRows));
 }
 
-namespace {
-// The field texts of a cylinder panel; on the vertical one txtLength holds the height and
-// txtHeadThickness the bottom thickness.
-chart::CylTexts cylinderTexts(const CylinderPanel* p) {
-    return {utf8(p->txtDiameter), utf8(p->txtLength), utf8(p->txtHeadThickness),
-            utf8(p->txtShellThickness)};
-}
-}  // namespace
-
 void FrmChart::CalcCyl() {
-    m_chartRows = chart::calcCyl(chartOptions(), cylinderTexts(m_frmCylindrical));
+    m_chartRows = chart::calcCyl(chartOptions(), m_frmCylindrical->texts());
     CapFile(chart::rowCount(m_chartRows));
 }
 
 void FrmChart::CalcVert() {
-    m_chartRows = chart::calcVert(chartOptions(), cylinderTexts(m_frmVertical));
+    m_chartRows = chart::calcVert(chartOptions(), m_frmVertical->texts());
     CapFile(chart::rowCount(m_chartRows));
 }
 
@@ -331,9 +326,9 @@ void FrmChart::CapFile(std::int16_t n) {
     // Rows 1 to n; row 0 is never stored. n never reaches past the chart in memory.
     const std::size_t available = m_chartRows.empty() ? 0 : m_chartRows.size() - 1;
     const std::size_t count = n > 0 ? std::min(std::size_t(n), available) : 0;
-    std::span<const chart::ChartRow> rows;
+    std::span<const chart::CapacityRow> rows;
     if (count > 0)
-        rows = std::span<const chart::ChartRow>(m_chartRows).subspan(1, count);
+        rows = std::span<const chart::CapacityRow>(m_chartRows).subspan(1, count);
     {
         store::Database db;
         db.replaceChartRows(rows);

@@ -24,6 +24,9 @@ class FrmChart : public QWidget {
     Q_OBJECT
 
 public:
+    // The tank on screen: horizontal cylinder, horizontal rectangular, or vertical cylinder.
+    enum class Tank { Cylindrical, Rectangular, Vertical };
+
     // Builds the panel and the three dimension panels as children of `parentArea` (the main
     // window's client area), then runs Form_Load: the horizontal cylinder panel is shown, the
     // rectangular and vertical panels hidden. Positions are left to the caller; sizes are the
@@ -34,9 +37,24 @@ public:
     FrmCylindrical* frmCylindrical() const { return m_frmCylindrical; }
     FrmVertical* frmVertical() const { return m_frmVertical; }
 
-    // Runs the readiness rule of the dimension panel in view: the horizontal cylinder panel if
-    // it is shown, else the rectangular one if it is shown, else the vertical one. Called after
-    // a change of orientation, a Dimensions choice and every change of the increment.
+    // The tank on screen, the one place that decides it: a hidden Configuration frame means a
+    // vertical tank; otherwise the shape chosen in it.
+    Tank currentTank() const;
+    // The dimension panel of a tank, and of the tank on screen.
+    DimensionPanel* panel(Tank tank) const;
+    DimensionPanel* currentPanel() const { return panel(currentTank()); }
+    // The orientation choice: shows the Configuration frame for a horizontal tank and hides it
+    // for a vertical one, then brings the panel of the tank into view.
+    void applyOrientation(bool horizontal);
+
+    // The readiness rule: the increment and the rows of a dimension panel read above 0 (the
+    // thicknesses only with Outside chosen). Enables Calculate (yellow) or disables it (light
+    // grey, its tooltip saying what is missing). SetCalculateRect runs it on the rectangular
+    // panel, SetCalculateCyl on a cylinder panel (horizontal or vertical), SetCalculateCurrent
+    // on the panel on screen; the last runs after a change of orientation, a Dimensions choice
+    // and every change of the increment.
+    void SetCalculateRect();
+    void SetCalculateCyl(const CylinderPanel* panel);
     void SetCalculateCurrent();
 
     // The chart algorithms. Each reads the options of this panel and the texts of its own
@@ -74,21 +92,22 @@ signals:
     // Exit was pressed; the program ends right after this signal's receivers return.
     void aboutToExit();
 
-private slots:
+private:
+    void Form_Load();
     void optCylindrical_Click();
     void optRectangular_Click();
     void optOutside_Click();
     void optInside_Click();
     void txtIncrement_Change();
-    void txtIncrement_GotFocus();
     void txtIncrement_LostFocus();
     void cmdCalculate_Click();
     void cmdExit_Click();
 
-private:
-    void Form_Load();
-    // Shows or hides the thickness rows of the panel of the tank on screen only.
-    void setThicknessRowsOnScreen(bool visible);
+    // Brings the panel of `tank` into view, hides the other two, sets its thickness rows from
+    // Inside/Outside and runs the readiness rule on it.
+    void showTank(Tank tank);
+    // The readiness rule on `panel`, applied to Calculate.
+    void applyReadiness(const DimensionPanel* panel);
     chart::ChartOptions chartOptions() const;
 
     FrmRectangular* m_frmRectangular;

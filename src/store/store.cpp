@@ -220,12 +220,12 @@ void Database::writeHeading(std::string_view customer, std::string_view tankDesc
                       "writing the chart heading to table mrQRT", customer, tankDesc, serialNo);
 }
 
-std::vector<CapacityRow> Database::readCapacity() {
+std::vector<chart::CapacityRow> Database::readCapacity() {
     Statement statement(m_db, "SELECT Depth, Capacity FROM Capacity ORDER BY rowid",
                         "reading table Capacity");
-    std::vector<CapacityRow> rows;
+    std::vector<chart::CapacityRow> rows;
     while (statement.step()) {
-        rows.push_back(CapacityRow{statement.real(0), statement.real(1)});
+        rows.push_back(chart::CapacityRow{statement.real(0), statement.real(1)});
     }
     return rows;
 }
@@ -252,7 +252,7 @@ void Database::deleteChartRows() {
             "deleting the chart rows from table Capacity");
 }
 
-void Database::replaceChartRows(std::span<const std::array<float, 2>> rows) {
+void Database::replaceChartRows(std::span<const chart::CapacityRow> rows) {
     // The chart goes with the job record: a file whose mrQRT cannot be read is refused before
     // any row changes.
     execute(m_db, "SELECT 1 FROM mrQRT LIMIT 1", "opening table mrQRT");
@@ -264,8 +264,8 @@ void Database::replaceChartRows(std::span<const std::array<float, 2>> rows) {
         // One prepared insert serves every row; the transaction makes the chart one commit.
         Statement insert(m_db, "INSERT INTO Capacity(Depth, Capacity) VALUES(?1, ?2)", doing);
         for (const auto& row : rows) {
-            insert.bindFloat(1, row[0]);
-            insert.bindFloat(2, row[1]);
+            insert.bindFloat(1, row.depth);
+            insert.bindFloat(2, row.volume);
             insert.step();
             insert.reset();
         }

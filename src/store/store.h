@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -8,6 +7,8 @@
 #include <string_view>
 #include <variant>
 #include <vector>
+
+#include "chart.h"
 
 struct sqlite3;
 
@@ -32,12 +33,6 @@ struct JobRecord {
     std::string customer;  // mrCustomer
     std::string tankDesc;  // mrTankDesc
     std::string serialNo;  // mrSerialNo
-};
-
-// One row of table Capacity, as stored (single precision values).
-struct CapacityRow {
-    float depth;
-    float capacity;
 };
 
 // One value of a table as stored: NULL, a number (REAL or INTEGER) or a text (TEXT, or the
@@ -71,8 +66,9 @@ public:
     void writeHeading(std::string_view customer, std::string_view tankDesc,
                       std::string_view serialNo);
 
-    // Every Capacity row in table order, rows with Depth of 0 or less included.
-    std::vector<CapacityRow> readCapacity();
+    // Every Capacity row in table order, rows with Depth of 0 or less included; the volume is
+    // field Capacity.
+    std::vector<chart::CapacityRow> readCapacity();
     // Every field of every Capacity row as stored, whatever fields and order a file made
     // elsewhere gives the table; rows in table order as readCapacity reads them.
     Table readCapacityTable();
@@ -80,9 +76,7 @@ public:
     void deleteChartRows();
     // Replaces the chart: in one transaction deletes the rows with Depth greater than 0 and
     // appends the given (depth, volume) rows in order. On failure nothing changes.
-    void replaceChartRows(std::span<const std::array<float, 2>> rows);
-
-    sqlite3* handle() const noexcept { return m_db; }
+    void replaceChartRows(std::span<const chart::CapacityRow> rows);
 
 private:
     sqlite3* m_db = nullptr;

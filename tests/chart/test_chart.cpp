@@ -48,7 +48,7 @@ ChartOptions millimetres(const char* increment, bool striker = false, bool outsi
 
 // Row of a given depth, found by its index when depths are whole multiples of the increment.
 float volumeAt(const ChartRows& rows, std::size_t i) {
-    return rows.at(i)[1];
+    return rows.at(i).volume;
 }
 
 }  // namespace
@@ -56,12 +56,12 @@ float volumeAt(const ChartRows& rows, std::size_t i) {
 TEST(RectangularChart, InchesInsideWithoutStrikerPlate) {
     const auto rows = calcRect(inches("1"), {"100", "50", "40", ""});
     ASSERT_EQ(rowCount(rows), 40);
-    EXPECT_EQ(rows[0][0], 0.0f);
-    EXPECT_EQ(rows[0][1], 0.0f);
+    EXPECT_EQ(rows[0].depth, 0.0f);
+    EXPECT_EQ(rows[0].volume, 0.0f);
     EXPECT_PRINTS(volumeAt(rows, 1), "21.64352");
     EXPECT_PRINTS(volumeAt(rows, 2), "43.28704");
     EXPECT_PRINTS(volumeAt(rows, 40), "865.7408");
-    EXPECT_EQ(rows[40][0], 40.0f);
+    EXPECT_EQ(rows[40].depth, 40.0f);
 }
 
 TEST(RectangularChart, StrikerPlateRaisesEveryLiquidHeight) {
@@ -74,9 +74,9 @@ TEST(RectangularChart, StrikerPlateRaisesEveryLiquidHeight) {
 TEST(RectangularChart, MillimetresOutsideTakeTwoThicknessesOffEachSide) {
     const auto rows = calcRect(millimetres("10", true, true), {"1000", "500", "500", "5"});
     ASSERT_EQ(rowCount(rows), 48);
-    EXPECT_EQ(rows[1][0], 10.0f);
+    EXPECT_EQ(rows[1].depth, 10.0f);
     EXPECT_PRINTS(volumeAt(rows, 1), "7.7616");
-    EXPECT_EQ(rows[48][0], 480.0f);
+    EXPECT_EQ(rows[48].depth, 480.0f);
     EXPECT_PRINTS(volumeAt(rows, 48), "235.7586");
 }
 
@@ -121,13 +121,13 @@ TEST(HorizontalCylinderChart, Millimetres) {
 TEST(HorizontalCylinderChart, RunningSumPastTheTopGivesTheFullTank) {
     const auto rows = calcCyl(inches("0.01"), {"10", "10", "", ""});
     ASSERT_EQ(rowCount(rows), 1000);
-    EXPECT_PRINTS(rows[1000][0], "10.000134");
+    EXPECT_PRINTS(rows[1000].depth, "10.000134");
     const auto full = calcCyl(inches("5"), {"10", "10", "", ""});
     for (std::size_t i = 990; i <= 1000; ++i) {
-        EXPECT_TRUE(std::isfinite(rows[i][1])) << i;
-        EXPECT_LE(rows[i][1], full[2][1]) << i;
+        EXPECT_TRUE(std::isfinite(rows[i].volume)) << i;
+        EXPECT_LE(rows[i].volume, full[2].volume) << i;
     }
-    EXPECT_EQ(rows[1000][1], full[2][1]);
+    EXPECT_EQ(rows[1000].volume, full[2].volume);
 }
 
 TEST(HorizontalCylinderChart, OutsideTakesShellFromDiameterAndHeadsFromLength) {
@@ -138,12 +138,12 @@ TEST(HorizontalCylinderChart, OutsideTakesShellFromDiameterAndHeadsFromLength) {
 
 TEST(HorizontalCylinderChart, RowsEquidistantFromTheCentreAddUpToTheFullTank) {
     const auto rows = calcCyl(inches("1"), {"48", "96", "", ""});
-    const double full = rows[48][1];
+    const double full = rows[48].volume;
     for (std::size_t k = 1; k < 24; ++k) {
-        const double sum = static_cast<double>(rows[k][1]) + rows[48 - k][1];
+        const double sum = static_cast<double>(rows[k].volume) + rows[48 - k].volume;
         EXPECT_NEAR(sum, full, full * 2e-6) << k;
     }
-    EXPECT_NEAR(2.0 * rows[24][1], full, full * 2e-6);
+    EXPECT_NEAR(2.0 * rows[24].volume, full, full * 2e-6);
 }
 
 TEST(HorizontalCylinderChart, NearTheCentreTheAreaMeetsTheHalfCircleWithoutAJump) {
@@ -153,10 +153,10 @@ TEST(HorizontalCylinderChart, NearTheCentreTheAreaMeetsTheHalfCircleWithoutAJump
     ASSERT_EQ(rowCount(rows), 10000);
     const double half = 0.25 * 3.141592654 / 2 * 0.004328704;
     for (std::size_t i = 4990; i <= 5010; ++i) {
-        ASSERT_TRUE(std::isfinite(rows[i][1])) << i;
-        EXPECT_NEAR(rows[i][1], half, half * 1e-2) << i;
-        if (rows[i][0] > 0.5f) {
-            EXPECT_GE(rows[i][1], static_cast<float>(half) * (1 - 1e-6f)) << i;
+        ASSERT_TRUE(std::isfinite(rows[i].volume)) << i;
+        EXPECT_NEAR(rows[i].volume, half, half * 1e-2) << i;
+        if (rows[i].depth > 0.5f) {
+            EXPECT_GE(rows[i].volume, static_cast<float>(half) * (1 - 1e-6f)) << i;
         }
     }
 }
@@ -185,13 +185,13 @@ TEST(DepthSteps, RowCountIsTheWholeIncrementsInTheUsableHeight) {
     auto rows = calcRect(inches("1"), box);
     ASSERT_EQ(rowCount(rows), 10);
     for (std::size_t i = 1; i <= 10; ++i)
-        EXPECT_EQ(rows[i][0], static_cast<float>(i));
+        EXPECT_EQ(rows[i].depth, static_cast<float>(i));
 
     rows = calcRect(inches("1", true), box);
     ASSERT_EQ(rowCount(rows), 9);
-    EXPECT_EQ(rows[9][0], 9.0f);
+    EXPECT_EQ(rows[9].depth, 9.0f);
     // volumes taken at liquid heights 1.25 to 9.25
-    EXPECT_EQ(rows[1][1], calcRect(inches("1.25"), {"10", "10", "1.25", ""})[1][1]);
+    EXPECT_EQ(rows[1].volume, calcRect(inches("1.25"), {"10", "10", "1.25", ""})[1].volume);
 
     // 10 divided by the single nearest 0.1 is 99.9999985: 99 rows, not 100.
     EXPECT_EQ(rowCount(calcRect(inches("0.1"), box)), 99);
@@ -203,11 +203,11 @@ TEST(DepthSteps, RowCountIsTheWholeIncrementsInTheUsableHeight) {
 
 TEST(DepthSteps, DepthsAreRunningSingleSums) {
     const auto rows = calcRect(inches("0.1"), {"10", "10", "10", ""});
-    EXPECT_EQ(singleText(rows[10][0]), "1.0000001");
-    EXPECT_EQ(singleText(rows[33][0]), "3.299999");
+    EXPECT_EQ(singleText(rows[10].depth), "1.0000001");
+    EXPECT_EQ(singleText(rows[33].depth), "3.299999");
     const auto eighths = calcRect(inches(".125"), {"10", "10", "10", ""});
     for (std::size_t i = 1; i <= 80; ++i)
-        EXPECT_EQ(eighths[i][0], 0.125f * static_cast<float>(i));
+        EXPECT_EQ(eighths[i].depth, 0.125f * static_cast<float>(i));
 }
 
 TEST(DepthSteps, UsableHeightBelowOneStepGivesNoRows) {
@@ -227,20 +227,20 @@ TEST(DepthSteps, VolumesNeverDecreaseAndExactMultiplesEndFull) {
                                     calcVert(o, {"60", "70", "", ""})};
         for (const auto& rows : charts) {
             for (std::size_t i = 1; i < rows.size(); ++i) {
-                ASSERT_GE(rows[i][1], rows[i - 1][1]) << o.increment << " row " << i;
-                ASSERT_GT(rows[i][0], rows[i - 1][0]) << o.increment << " row " << i;
+                ASSERT_GE(rows[i].volume, rows[i - 1].volume) << o.increment << " row " << i;
+                ASSERT_GT(rows[i].depth, rows[i - 1].depth) << o.increment << " row " << i;
             }
         }
     }
     // Without the striker plate an exact multiple ends at the full tank.
     const auto rect = calcRect(inches("0.5"), {"100", "50", "40", ""});
-    EXPECT_EQ(rect.back()[0], 40.0f);
-    EXPECT_EQ(rect.back()[1],
+    EXPECT_EQ(rect.back().depth, 40.0f);
+    EXPECT_EQ(rect.back().volume,
               static_cast<float>(40.0 * (100.0 * 50.0) * static_cast<double>(0.004328704f)));
     const auto vert = calcVert(inches("0.5"), {"48", "60", "", ""});
-    EXPECT_EQ(vert.back()[1], calcVert(inches("60"), {"48", "60", "", ""})[1][1]);
+    EXPECT_EQ(vert.back().volume, calcVert(inches("60"), {"48", "60", "", ""})[1].volume);
     const auto cyl = calcCyl(inches("0.5"), {"48", "96", "", ""});
-    EXPECT_EQ(cyl.back()[1], calcCyl(inches("1"), {"48", "96", "", ""})[48][1]);
+    EXPECT_EQ(cyl.back().volume, calcCyl(inches("1"), {"48", "96", "", ""})[48].volume);
 }
 
 TEST(DepthSteps, TheLargestChartFitsAndOneMoreRowIsRefused) {

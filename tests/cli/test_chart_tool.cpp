@@ -162,8 +162,8 @@ TEST_F(InScratchFolder, StoreReplacesTheChartRowsInTheDatabase) {
     options.increment = "5";
     const auto chart = dipsheet::chart::calcCyl(options, {"10", "10", "", ""});
     for (std::size_t i = 0; i < 2; ++i) {
-        EXPECT_EQ(rows[i].depth, chart[i + 1][0]);
-        EXPECT_EQ(rows[i].capacity, chart[i + 1][1]);
+        EXPECT_EQ(rows[i].depth, chart[i + 1].depth);
+        EXPECT_EQ(rows[i].volume, chart[i + 1].volume);
     }
 }
 
@@ -213,12 +213,8 @@ TEST(ChartToolProgram, ExitStatusAndStreamsOfTheBuiltProgram) {
 
 namespace {
 
-std::vector<std::array<float, 2>> storedChart() {
-    std::vector<std::array<float, 2>> rows;
-    for (const auto& row : dipsheet::store::Database().readCapacity()) {
-        rows.push_back({row.depth, row.capacity});
-    }
-    return rows;
+std::vector<dipsheet::chart::CapacityRow> storedChart() {
+    return dipsheet::store::Database().readCapacity();
 }
 
 }  // namespace
@@ -240,13 +236,13 @@ TEST_F(InScratchFolder, KilledWritersNeverLeavePartOfAChart) {
     }
     // Two charts of 32,766 rows that differ in every row.
     const std::vector<std::string> widths{"1", "2"};
-    std::vector<std::vector<std::array<float, 2>>> expected;
+    std::vector<std::vector<dipsheet::chart::CapacityRow>> expected;
     for (const auto& width : widths) {
         dipsheet::chart::ChartOptions options;
         options.striker = false;
         options.increment = "1";
         auto rows = dipsheet::chart::calcRect(options, {"1", width, "32766", ""});
-        std::vector<std::array<float, 2>> stored{{0, 0}, {-1, 5}};
+        std::vector<dipsheet::chart::CapacityRow> stored{{0, 0}, {-1, 5}};
         stored.insert(stored.end(), rows.begin() + 1, rows.end());
         expected.push_back(std::move(stored));
     }

@@ -1,6 +1,11 @@
-# The desktop program: start-up, main window and its panels, the chart window.
-foreach(suite tst_startup tst_form1 tst_frmclient tst_frmcustomer tst_frmcapacity tst_faults tst_hostile)
+# The desktop program: start-up, main window and its panels, the chart window, the print preview.
+foreach(suite tst_startup tst_form1 tst_frmclient tst_frmcustomer tst_frmcapacity tst_faults tst_hostile
+        tst_printpreview)
   dipsheet_gui_test(${suite}
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/${suite}.cpp ${CMAKE_CURRENT_LIST_DIR}/app_testing.h
     LIBS dipsheet_app)
 endforeach()
+# The machine's printers are hidden behind a print server that does not exist, so that the
+# preview lays out on the same device everywhere and no test can reach paper.
+set_property(TEST tst_printpreview APPEND PROPERTY ENVIRONMENT
+  "CUPS_SERVER=/nonexistent/dipsheet-test-cups.sock")

@@ -36,7 +36,10 @@ namespace ui = dipsheet::ui;
 using dipsheet::app::FrmIntro;
 using dipsheet::app::MdiForm1;
 
+using gui_testing::clickOption;
 using gui_testing::ScratchDatabase;
+using gui_testing::settle;
+using gui_testing::typeInto;
 
 // Message boxes and program end are recorded instead of shown and done.
 struct Seams {
@@ -89,29 +92,11 @@ struct Program {
     dipsheet::app::FrmCustomer* customer() const { return main->frmCustomer; }
 };
 
-// Clicks an option button or check box on its indicator.
-inline void clickOption(QAbstractButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(7, button->height() / 2));
-}
-
-// Replaces a field's text by typing.
-inline void typeInto(QLineEdit* field, const QString& text) {
-    field->setFocus(Qt::OtherFocusReason);
-    field->clear();
-    QTest::keyClicks(field, text);
-}
-
 // Moves the focus as a click there would (the field left runs its lost-focus handler), and lets
 // the events a click brings with it be handled, as a person's pause before typing does.
 inline void clickInto(QWidget* widget) {
     widget->setFocus(Qt::MouseFocusReason);
     QCoreApplication::processEvents();
-}
-
-// Lets queued focus handlers run.
-inline void settle() {
-    for (int i = 0; i < 3; ++i)
-        QCoreApplication::processEvents();
 }
 
 // Data a test puts into a fresh database before the program starts.

@@ -1,14 +1,19 @@
 #pragma once
 
-// A scratch job database for the widget tests: a fresh QRTMembers.mdb made from the schema in
-// a temporary working directory, with SQL run and rows read behind the program's back.
+// What every widget test shares: a scratch job database (a fresh QRTMembers.mdb made from the
+// schema in a temporary working directory, with SQL run and rows read behind the program's
+// back) and small helpers that act as the user would.
 
+#include <QAbstractButton>
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <sqlite3.h>
 
@@ -91,5 +96,23 @@ private:
     QTemporaryDir m_dir;
     QString m_previous;
 };
+
+// Clicks an option button or check box on its indicator.
+inline void clickOption(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(7, button->height() / 2));
+}
+
+// Replaces a field's text by typing, one keystroke at a time, with the focus in the field.
+inline void typeInto(QLineEdit* field, const QString& text) {
+    field->setFocus(Qt::OtherFocusReason);
+    field->clear();
+    QTest::keyClicks(field, text);
+}
+
+// Lets queued focus handlers run.
+inline void settle() {
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+}
 
 }  // namespace gui_testing

@@ -53,45 +53,6 @@ struct Host {
     }
 };
 
-// The orientation panel's rule for a vertical tank (it lives in the application): hide the
-// Configuration frame and the horizontal panels, show the vertical panel with its thickness
-// rows as Inside/Outside says, and refresh Calculate.
-inline void chooseVertical(FrmChart* chart) {
-    chart->frmConfiguration->hide();
-    chart->frmCylindrical()->hide();
-    chart->frmRectangular()->hide();
-    chart->frmVertical()->show();
-    chart->frmVertical()->setThicknessRowsVisible(chart->optOutside->isChecked());
-    chart->SetCalculateCurrent();
-}
-
-// The same rule for a horizontal tank.
-inline void chooseHorizontal(FrmChart* chart) {
-    chart->frmConfiguration->show();
-    chart->frmVertical()->hide();
-    QWidget* panel = chart->optCylindrical->isChecked()
-                         ? static_cast<QWidget*>(chart->frmCylindrical())
-                         : static_cast<QWidget*>(chart->frmRectangular());
-    panel->show();
-    if (chart->optCylindrical->isChecked()) {
-        chart->frmCylindrical()->setThicknessRowsVisible(chart->optOutside->isChecked());
-    } else {
-        chart->frmRectangular()->setThicknessRowsVisible(chart->optOutside->isChecked());
-    }
-    chart->SetCalculateCurrent();
-}
-
-// Clicks an option button or check box on its indicator.
-inline void clickOption(QAbstractButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(7, button->height() / 2));
-}
-
-// Replaces a field's text by typing, one keystroke at a time.
-inline void typeInto(QLineEdit* field, const QString& text) {
-    field->clear();
-    QTest::keyClicks(field, text);
-}
-
 // The dimension panels that are not hidden, by object name.
 inline QStringList panelsInView(FrmChart* chart) {
     QStringList names;
@@ -104,6 +65,9 @@ inline QStringList panelsInView(FrmChart* chart) {
     return names;
 }
 
+using gui_testing::clickOption;
 using gui_testing::ScratchDatabase;
+using gui_testing::settle;
+using gui_testing::typeInto;
 
 }  // namespace setup_testing

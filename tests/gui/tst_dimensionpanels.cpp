@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyleFactory>
 #include <QTest>
 
 #include <limits>
@@ -53,7 +52,7 @@ private:
 };
 
 void TestDimensionPanels::initTestCase() {
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setStyle(ui::programStyle());
 }
 
 void TestDimensionPanels::init() {
@@ -223,7 +222,7 @@ void TestDimensionPanels::readinessRule() {
         edits = {p->txtLength, p->txtWidth, p->txtHeight, p->txtThickness};
     } else {
         if (tank == QLatin1String("vert"))
-            chooseVertical(m_chart);
+            m_chart->applyOrientation(false);
         CylinderPanel* p = tank == QLatin1String("vert")
                                ? static_cast<CylinderPanel*>(m_chart->frmVertical())
                                : static_cast<CylinderPanel*>(m_chart->frmCylindrical());
@@ -262,7 +261,7 @@ void TestDimensionPanels::calculateSaysWhatIsMissing() {
     clickOption(m_chart->optOutside);
     typeInto(cyl->txtHeadThickness, QStringLiteral(".25"));
     QCOMPARE(tip(), QStringLiteral("Type the Shell Thickness"));
-    chooseVertical(m_chart);
+    m_chart->applyOrientation(false);
     QCOMPARE(tip(), QStringLiteral("Type the Diameter"));
     typeInto(m_chart->frmVertical()->txtDiameter, QStringLiteral("60"));
     QCOMPARE(tip(), QStringLiteral("Type the Height"));
@@ -344,13 +343,13 @@ void TestDimensionPanels::otherTankKindShowsItsRowsAndOwnReadiness() {
     verifyCalculate(true);
 
     // The vertical panel: its thickness rows appear, its empty fields disable Calculate.
-    chooseVertical(m_chart);
+    m_chart->applyOrientation(false);
     QCOMPARE(panelsInView(m_chart), QStringList{QStringLiteral("frmVertical")});
     QVERIFY(!vert->txtHeadThickness->isHidden() && !vert->txtShellThickness->isHidden());
     verifyCalculate(false);
 
     // Back to the horizontal rectangular tank: its values are still there and enable Calculate.
-    chooseHorizontal(m_chart);
+    m_chart->applyOrientation(true);
     QCOMPARE(panelsInView(m_chart), QStringList{QStringLiteral("frmRectangular")});
     verifyCalculate(true);
     clickOption(m_chart->optCylindrical);

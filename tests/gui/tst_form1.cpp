@@ -153,7 +153,7 @@ private slots:
         const auto rows = m_scratch->capacity();
         QVERIFY(!rows.empty());
         QCOMPARE(rows.size() + 1, c->chartRows().size());
-        QCOMPARE(rows.front()[0], c->chartRows()[1][0]);
+        QCOMPARE(rows.front()[0], c->chartRows()[1].depth);
         QVERIFY(m_seams->messages.isEmpty());
     }
 

@@ -206,6 +206,43 @@ private slots:
         QCOMPARE(m_scratch->capacity().size(), std::size_t(1));
     }
 
+    // The unload runs exactly once, whichever way the window goes first and whatever would
+    // unload it after: a chart row stored after the first unload survives every later way.
+    void unloadRunsOnceWhicheverWayTheWindowGoes_data() {
+        QTest::addColumn<QString>("first");
+        for (const char* way : {"Exit", "title bar", "chart options Exit", "main window"})
+            QTest::newRow(way) << QString::fromLatin1(way);
+    }
+    void unloadRunsOnceWhicheverWayTheWindowGoes() {
+        QFETCH(QString, first);
+        FrmCapacity* w = calculate(QStringLiteral("1"));
+        QVERIFY(w);
+        QPointer<FrmCapacity> watch = w;
+        if (first == QLatin1String("Exit"))
+            QTest::mouseClick(w->cmdExit, Qt::LeftButton);
+        else if (first == QLatin1String("title bar"))
+            QVERIFY(w->close());
+        else if (first == QLatin1String("chart options Exit"))
+            QTest::mouseClick(m_program->chart()->cmdExit, Qt::LeftButton);
+        else
+            QVERIFY(m_program->main->close());
+        QCOMPARE(m_scratch->capacity().size(), std::size_t(1));
+        QVERIFY(!m_program->main || !m_program->main->chartWindow());
+
+        QVERIFY(m_scratch->exec("INSERT INTO Capacity VALUES(5, 50);"));
+        if (watch) {
+            watch->close();
+            watch->cmdExit->click();
+        }
+        if (m_program->main) {
+            m_program->chart()->cmdExit->click();
+            m_program->main->close();
+        }
+        QTRY_VERIFY(watch.isNull());  // the window deletes itself
+        QCOMPARE(m_scratch->capacity().size(), std::size_t(2));
+        QVERIFY(m_seams->messages.isEmpty());
+    }
+
     // The file gone before Exit: the delete reaches the fatal path with number and text.
     void deleteFailureReachesFatalPath() {
         FrmCapacity* w = calculate(QStringLiteral("1"));

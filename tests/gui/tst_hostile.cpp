@@ -478,8 +478,11 @@ void TestHostile::oddDimensionTexts() {
                      qPrintable(where + QStringLiteral(": ") + m_seams->messages.value(0)));
             const auto stored = m_scratch->capacity();
             QVERIFY2(stored.size() == expected->size() - 1, qPrintable(where));
-            for (std::size_t i = 0; i < stored.size(); ++i)
-                QVERIFY2(stored[i] == (*expected)[i + 1], qPrintable(where));
+            for (std::size_t i = 0; i < stored.size(); ++i) {
+                QVERIFY2(stored[i][0] == (*expected)[i + 1].depth &&
+                             stored[i][1] == (*expected)[i + 1].volume,
+                         qPrintable(where));
+            }
         } else {
             // One message naming the field or what is wrong; the chart before stays.
             QCOMPARE(m_seams->messages, QStringList{refusal});

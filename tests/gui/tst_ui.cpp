@@ -1,5 +1,6 @@
 // The forms layer, as the panels use it.
 
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFontInfo>
@@ -34,22 +35,6 @@ public:
 
 private:
     int m_number;
-};
-
-// A window of the registry: counts loads and unloads; a close from the title bar unloads it.
-class CountedForm : public QWidget {
-public:
-    CountedForm() { ++loads; }
-    ~CountedForm() override { ++destroyed; }
-    void Form_Unload() { ++unloads; }
-    static inline int loads = 0;
-    static inline int unloads = 0;
-    static inline int destroyed = 0;
-
-protected:
-    void closeEvent(QCloseEvent*) override {
-        ui::unloadOnClose(this, [this] { Form_Unload(); });
-    }
 };
 
 // An object whose event handler fails, as a handler with a database fault would.
@@ -166,6 +151,28 @@ private slots:
         QCOMPARE(ui::background(&option), ui::colour::blue);
         face = option.grab().toImage().pixelColor(145, 10);
         QCOMPARE(face, ui::colour::blue);
+    }
+
+    // A white caption on blue keeps the indicator's mark in the system's text colour, even
+    // inside a frame that passes another text colour down to its options.
+    void captionColourKeepsTheMark() {
+        const QColor system = QApplication::palette().color(QPalette::Text);
+        QWidget frame;
+        ui::setBackground(&frame, ui::colour::blue);
+        ui::setTextColour(&frame, ui::colour::magenta);
+        QRadioButton option(QStringLiteral("Cylindrical"), &frame);
+        QCheckBox box(QStringLiteral("Striker Plate"), &frame);
+        for (QAbstractButton* button :
+             {static_cast<QAbstractButton*>(&option), static_cast<QAbstractButton*>(&box)}) {
+            ui::setCaptionColour(button, ui::colour::white);
+            const QPalette p = button->palette();
+            for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+                QCOMPARE(p.color(group, QPalette::WindowText), ui::colour::white);
+                QCOMPARE(p.color(group, QPalette::ButtonText), ui::colour::white);
+                QCOMPARE(p.color(group, QPalette::Text), system);
+            }
+        }
+        QVERIFY(system != ui::colour::white && system != ui::colour::magenta);
     }
 
     void fontsAreInstalledFaces() {
@@ -423,41 +430,6 @@ private slots:
         doomed.reset();
         QTest::qWait(30);
         QCOMPARE(fired, 2);
-    }
-
-    void registryUnloadRunsOnce() {
-        CountedForm::loads = CountedForm::unloads = CountedForm::destroyed = 0;
-        ui::FormSlot<CountedForm> slot;
-        QVERIFY(!slot.loaded());
-        CountedForm* first = slot.get();
-        QCOMPARE(slot.get(), first);
-        QCOMPARE(CountedForm::loads, 1);
-        QPointer<CountedForm> watch = first;
-
-        slot.unload();
-        QCOMPARE(CountedForm::unloads, 1);
-        QVERIFY(!slot.loaded());
-        QVERIFY(!slot.existing());
-        slot.unload();  // nothing left to unload
-        QCOMPARE(CountedForm::unloads, 1);
-        QTRY_VERIFY(watch.isNull());
-
-        // The next reference creates a fresh window; closing it from its title bar unloads it.
-        CountedForm* second = slot.get();
-        QCOMPARE(CountedForm::loads, 2);
-        second->show();
-        watch = second;
-        QVERIFY(second->close());
-        QCOMPARE(CountedForm::unloads, 2);
-        QVERIFY(!slot.loaded());
-        slot.unload();
-        QCOMPARE(CountedForm::unloads, 2);
-        QTRY_VERIFY(watch.isNull());
-        QCOMPARE(CountedForm::destroyed, 2);
-        QVERIFY(slot.get() != nullptr);
-        QCOMPARE(CountedForm::loads, 3);
-        slot.unload();
-        QCOMPARE(CountedForm::unloads, 3);
     }
 
     // Kept last: leaving the event loop leaves the application's loops for good.

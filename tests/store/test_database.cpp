@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -22,7 +21,7 @@ using namespace dipsheet::store;
 
 namespace {
 
-using Chart = std::vector<std::array<float, 2>>;
+using Chart = std::vector<dipsheet::chart::CapacityRow>;
 
 // A connection of the test's own, to arrange the file and check it behind the store's back.
 class Raw {
@@ -60,17 +59,42 @@ private:
     sqlite3* m_db = nullptr;
 };
 
+// Catches each connection as SQLite opens it, the store's own included, for what the store's
+// interface rightly leaves out: its transaction state, a shorter busy timeout, a failure
+// injected mid-write. Holds for every connection the process opens while it lives.
+class CatchConnections {
+public:
+    CatchConnections() { sqlite3_auto_extension(entry()); }
+    ~CatchConnections() {
+        sqlite3_cancel_auto_extension(entry());
+        opened() = nullptr;
+    }
+    CatchConnections(const CatchConnections&) = delete;
+    CatchConnections& operator=(const CatchConnections&) = delete;
+
+    // The connection opened last.
+    sqlite3* last() const { return opened(); }
+
+private:
+    static sqlite3*& opened() {
+        static sqlite3* db = nullptr;
+        return db;
+    }
+    static int catchOne(sqlite3* db, const char**, const sqlite3_api_routines*) {
+        opened() = db;
+        return SQLITE_OK;
+    }
+    // SQLite takes an extension's entry point as void(*)(void).
+    static void (*entry())() { return reinterpret_cast<void (*)()>(&catchOne); }
+};
+
 std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 Chart rowsOf(Database& db) {
-    Chart rows;
-    for (const CapacityRow& row : db.readCapacity()) {
-        rows.push_back({row.depth, row.capacity});
-    }
-    return rows;
+    return db.readCapacity();
 }
 
 // Depths step, 2 step, ... with a volume that differs per row.
@@ -241,14 +265,16 @@ TEST_F(DatabaseTest, FailedChartWriteChangesNothing) {
     createDatabase();
     const Chart before = ramp(4, 1.0f);
     {
+        const CatchConnections caught;
         Database db;
+        sqlite3* const connection = caught.last();
         db.replaceChartRows(before);
         Raw().exec(
             "CREATE TRIGGER refuse BEFORE INSERT ON Capacity WHEN NEW.Depth > 5 "
             "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
         EXPECT_TRUE(failsWith([&] { db.replaceChartRows(ramp(10, 1.0f)); }, SQLITE_CONSTRAINT,
                               "writing the chart to table Capacity: refused"));
-        EXPECT_NE(sqlite3_get_autocommit(db.handle()), 0) << "transaction left open";
+        EXPECT_NE(sqlite3_get_autocommit(connection), 0) << "transaction left open";
         EXPECT_EQ(rowsOf(db), before);
         // The connection is usable again afterwards.
         db.replaceChartRows(ramp(5, 1.0f));
@@ -385,8 +411,9 @@ TEST_F(DatabaseTest, LockedFileFailsBusyAndKeepsData) {
         Raw locker;
         locker.exec(lock);
         locker.exec("UPDATE mrQRT SET mrSerialNo = 'uncommitted'");
+        const CatchConnections caught;
         Database db;
-        sqlite3_busy_timeout(db.handle(), 50);  // keeps the wait short
+        sqlite3_busy_timeout(caught.last(), 50);  // keeps the wait short
         EXPECT_TRUE(failsWith([&] { db.writeMember("x"); }, SQLITE_BUSY, "locked"));
         EXPECT_TRUE(failsWith([&] { db.writeHeading("a", "b", "c"); }, SQLITE_BUSY, "locked"));
         EXPECT_TRUE(failsWith([&] { db.replaceChartRows(ramp(5, 2.0f)); }, SQLITE_BUSY, "locked"));
@@ -421,11 +448,12 @@ TEST_F(DatabaseTest, KilledWriteLeavesThePreviousChart) {
     ASSERT_NE(child, -1);
     if (child == 0) {
         try {
+            const CatchConnections caught;
             Database db;
             // A small page cache makes the engine write changed pages into the file mid-way.
-            sqlite3_exec(db.handle(), "PRAGMA cache_size = 8", nullptr, nullptr, nullptr);
+            sqlite3_exec(caught.last(), "PRAGMA cache_size = 8", nullptr, nullptr, nullptr);
             sqlite3_progress_handler(
-                db.handle(), 1,  // counts engine instructions, per statement run
+                caught.last(), 1,  // counts engine instructions, per statement run
                 [](void*) -> int {
                     static int calls = 0;
                     if (++calls == 150000) {

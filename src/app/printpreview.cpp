@@ -1,0 +1,66 @@
+#include "printpreview.h"
+
+#include <QApplication>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QScreen>
+
+#include <exception>
+
+#include "render.h"
+#include "ui.h"
+
+namespace dipsheet::app {
+
+void showPreview(const report::Report& report) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(report.definition.title);
+    report::applyPageLayout(report.definition, printer);
+    report::paginate(report, printer);  // a layout that holds no row fails here, before any window
+
+    QPrintPreviewDialog dialog(&printer, QApplication::activeWindow());
+    dialog.setWindowTitle(report.definition.title.isEmpty()
+                              ? QStringLiteral("Print Preview")
+                              : report.definition.title + QStringLiteral(" - Print Preview"));
+    // A starting size that shows a whole page, also where no window manager sizes it.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect room = screen->availableGeometry();
+        const QSize size(room.width() * 4 / 5, room.height() * 9 / 10);
+        dialog.setGeometry(QRect(QPoint(0, 0), size)
+                               .translated(room.center() - QRect(QPoint(0, 0), size).center()));
+    }
+    // The preview repaints whenever its page setup changes. A failure of the first painting,
+    // with the definition's own layout, is the report's: the dialog closes and it is raised
+    // once the dialog has returned, so nothing escapes into Qt. A failure after the user
+    // changed the page setup in the dialog (a paper too small for a row, say) is said in a
+    // message box, and the dialog stays open for another choice.
+    std::exception_ptr failure;
+    bool painted = false;
+    QObject::connect(
+        &dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+        [&report, &failure, &painted, &dialog](QPrinter* target) {
+            if (failure) {
+                return;
+            }
+            try {
+                report::render(report, *target);
+                painted = true;
+            } catch (const report::ReportError& e) {
+                if (painted) {
+                    ui::messageBox(QString::fromUtf8(e.what()));
+                    return;
+                }
+                failure = std::current_exception();
+                QMetaObject::invokeMethod(&dialog, &QDialog::reject, Qt::QueuedConnection);
+            } catch (...) {
+                failure = std::current_exception();
+                QMetaObject::invokeMethod(&dialog, &QDialog::reject, Qt::QueuedConnection);
+            }
+        });
+    dialog.exec();
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
+
+}  // namespace dipsheet::app

@@ -1,0 +1,137 @@
+#include "errors.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QIcon>
+#include <QMessageBox>
+#include <QThread>
+
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
+#include "appearance.h"
+
+namespace dipsheet::ui {
+
+// ---- Message box
+
+namespace {
+std::function<void(const QString&)>& messageBoxHandler() {
+    static std::function<void(const QString&)> handler;
+    return handler;
+}
+std::function<void(int)>& endProgramHandler() {
+    static std::function<void(int)> handler;
+    return handler;
+}
+}  // namespace
+
+void messageBox(const QString& text) {
+    if (auto& handler = messageBoxHandler()) {
+        handler(text);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Dipsheet"), text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setWindowModality(Qt::ApplicationModal);
+    box.button(QMessageBox::Ok)->setIcon(QIcon());  // no icon anywhere, not even on the button
+    box.exec();
+}
+
+void setMessageBoxHandler(std::function<void(const QString&)> handler) {
+    messageBoxHandler() = std::move(handler);
+}
+
+// ---- Program end
+
+void endProgram(int status) {
+    if (auto& handler = endProgramHandler()) {
+        handler(status);
+        return;
+    }
+    // Inside the event loop the program ends once control is back in the loop, so the caller
+    // may still finish its work and ask again (an Exit whose clean-up failed, and asked for 1 on
+    // the fatal-error path, goes on to ask for 0): the first request decides how it ends.
+    static std::optional<int> requested;
+    if (!requested)
+        requested = status;
+    // Inside the event loop, leave every loop (a modal box included) so main() returns;
+    // before or after it, there is nothing to unwind to.
+    if (QCoreApplication::instance() && QThread::currentThread()->loopLevel() > 0) {
+        QCoreApplication::exit(*requested);
+    } else {
+        std::exit(*requested);
+    }
+}
+
+void setEndProgramHandler(std::function<void(int status)> handler) {
+    endProgramHandler() = std::move(handler);
+}
+
+// ---- Fatal-error path
+
+namespace {
+std::vector<ErrorTranslator>& translators() {
+    static std::vector<ErrorTranslator> list;
+    return list;
+}
+}  // namespace
+
+void addErrorTranslator(ErrorTranslator translator) {
+    translators().push_back(std::move(translator));
+}
+
+ErrorInfo describeError(std::exception_ptr error) {
+    if (!error)
+        return {0, QStringLiteral("Unknown error")};
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        for (const auto& translate : translators()) {
+            if (auto info = translate(e))
+                return *info;
+        }
+        return {0, QString::fromUtf8(e.what())};
+    } catch (...) {
+        return {0, QStringLiteral("Unknown error")};
+    }
+}
+
+void fatalError(std::exception_ptr error) {
+    // A failure while the fatal message itself is on screen only ends the program.
+    static bool reporting = false;
+    if (reporting) {
+        endProgram(1);
+        return;
+    }
+    reporting = true;
+    const ErrorInfo info = describeError(error);
+    try {
+        messageBox(QStringLiteral("Error %1: %2").arg(info.number).arg(info.description));
+    } catch (...) {
+    }
+    reporting = false;
+    endProgram(1);
+}
+
+// ---- Application
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(QStringLiteral("Dipsheet"));
+    setStyle(programStyle());
+    // The face the panels were designed with resolves to the installed face the program uses.
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), defaultFont().family());
+    setFont(defaultFont());
+}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        fatalError(std::current_exception());
+        return true;
+    }
+}
+
+}  // namespace dipsheet::ui

@@ -1,0 +1,40 @@
+#include "forms.h"
+
+#include <QTimer>
+
+#include <utility>
+
+#include "errors.h"
+
+namespace dipsheet::ui {
+
+// ---- One-shot timer
+
+namespace {
+OneShotStarter& oneShotStarter() {
+    static OneShotStarter starter;
+    return starter;
+}
+}  // namespace
+
+void startOneShot(QObject* owner, int ms, std::function<void()> handler) {
+    if (auto& starter = oneShotStarter()) {
+        starter(owner, ms, std::move(handler));
+        return;
+    }
+    auto* timer = new QTimer(owner);
+    timer->setSingleShot(true);
+    timer->setTimerType(Qt::PreciseTimer);  // a coarse timer may fire up to 5% early
+    timer->setInterval(ms);
+    QObject::connect(timer, &QTimer::timeout, owner, [timer, handler = std::move(handler)] {
+        timer->deleteLater();
+        guarded(handler);
+    });
+    timer->start();
+}
+
+void setOneShotStarter(OneShotStarter starter) {
+    oneShotStarter() = std::move(starter);
+}
+
+}  // namespace dipsheet::ui
