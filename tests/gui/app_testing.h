@@ -37,6 +37,10 @@ using dipsheet::app::FrmIntro;
 using dipsheet::app::MdiForm1;
 
 using gui_testing::clickOption;
+using gui_testing::copyDefinitions;
+using gui_testing::fileBytes;
+using gui_testing::runSql;
+using gui_testing::scalar;
 using gui_testing::ScratchDatabase;
 using gui_testing::settle;
 using gui_testing::typeInto;

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QString>
 #include <QStringList>
@@ -96,6 +97,64 @@ private:
     QTemporaryDir m_dir;
     QString m_previous;
 };
+
+// The bytes of a file, or none when it cannot be read.
+inline QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Runs SQL on QRTMembers.mdb in the working directory behind the program's back.
+inline bool runSql(const char* sql) {
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2("QRTMembers.mdb", &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        qWarning("%s: %s", sql, sqlite3_errmsg(db));
+    sqlite3_close(db);
+    return rc == SQLITE_OK;
+}
+
+// The first column of the first row of `sql` on QRTMembers.mdb, byte for byte, or "<error>" /
+// "<none>".
+inline QByteArray scalar(const char* sql) {
+    sqlite3* db = nullptr;
+    QByteArray result = "<error>";
+    if (sqlite3_open_v2("QRTMembers.mdb", &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK) {
+            const int rc = sqlite3_step(stmt);
+            if (rc == SQLITE_ROW) {
+                result = QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)),
+                                    sqlite3_column_bytes(stmt, 0));
+            } else if (rc == SQLITE_DONE) {
+                result = "<none>";
+            }
+        }
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(db);
+    return result;
+}
+
+// The shipped report definitions copied into the working directory, sent to `destination`
+// (preview, printer or pdf).
+inline bool copyDefinitions(const QByteArray& destination = "preview") {
+    const QDir data = QFileInfo(QString::fromLocal8Bit(qgetenv("DIPSHEET_SCHEMA"))).dir();
+    for (const char* name : {"indipsheet.rpt", "mmdipsheet.rpt"}) {
+        QFile in(data.filePath(QString::fromLatin1(name)));
+        if (!in.open(QIODevice::ReadOnly))
+            return false;
+        QByteArray text = in.readAll();
+        text.replace("Destination=preview", "Destination=" + destination);
+        QFile out(QString::fromLatin1(name));
+        if (!text.contains("Destination=" + destination) || !out.open(QIODevice::WriteOnly) ||
+            out.write(text) != text.size())
+            return false;
+    }
+    return true;
+}
 
 // Clicks an option button or check box on its indicator.
 inline void clickOption(QAbstractButton* button) {

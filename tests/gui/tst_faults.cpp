@@ -44,11 +44,6 @@ const QByteArray kSavedWork =
     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
     "INSERT INTO Capacity SELECT i * 0.5, i * 1.25 FROM n;";
 
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 bool writeBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
@@ -61,39 +56,6 @@ QByteArray garbage(qsizetype size) {
     for (qsizetype i = 0; i < size; ++i)
         bytes[i] = char((i * 7919 + 13) % 251);
     return bytes;
-}
-
-// The first column of the first row of `sql` on the file, or "<error>" / "<none>".
-QByteArray scalar(const char* sql) {
-    sqlite3* db = nullptr;
-    QByteArray result = "<error>";
-    if (sqlite3_open_v2("QRTMembers.mdb", &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK) {
-            const int rc = sqlite3_step(stmt);
-            if (rc == SQLITE_ROW) {
-                result = QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)),
-                                    sqlite3_column_bytes(stmt, 0));
-            } else if (rc == SQLITE_DONE) {
-                result = "<none>";
-            }
-        }
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_close(db);
-    return result;
-}
-
-// Runs SQL on the file behind the program's back.
-bool runSql(const char* sql) {
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2("QRTMembers.mdb", &db, SQLITE_OPEN_READWRITE, nullptr);
-    if (rc == SQLITE_OK)
-        rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK)
-        qWarning("%s: %s", sql, sqlite3_errmsg(db));
-    sqlite3_close(db);
-    return rc == SQLITE_OK;
 }
 
 // A database file with the pages of both tables overwritten: the file opens, but reading or
@@ -151,16 +113,6 @@ public:
 private:
     bool m_switched = false;
 };
-
-// Copies the shipped report definitions into the working directory (preview destination).
-bool copyDefinitions() {
-    const QDir data = QFileInfo(QString::fromLocal8Bit(qgetenv("DIPSHEET_SCHEMA"))).dir();
-    for (const QString& name : {kInchDefinition, QStringLiteral("mmdipsheet.rpt")}) {
-        if (!QFile::copy(data.filePath(name), name))
-            return false;
-    }
-    return true;
-}
 
 // ---- Child processes started from the test binary.
 

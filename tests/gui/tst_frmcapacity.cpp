@@ -259,7 +259,7 @@ private slots:
     // the unit option moved to millimetres, and the other way round. The hourglass shows over
     // the window while the engine works.
     void printUsesTheDefinitionOfTheChartsUnit() {
-        copyDefinitions(QStringLiteral("preview"));
+        QVERIFY(copyDefinitions("preview"));
         QStringList printed;
         QList<Qt::CursorShape> cursors;
         std::size_t rowsPrinted = 0;
@@ -269,6 +269,8 @@ private slots:
                 cursors << m_program->main->chartWindow()->cursor().shape();
                 rowsPrinted = report.rows.size();
             });
+        const auto restore =
+            qScopeGuard([] { dipsheet::report::ReportEngine::setPreviewHandler({}); });
         FrmChart* c = m_program->chart();
         FrmCapacity* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
@@ -287,12 +289,11 @@ private slots:
         QCOMPARE(w->cursor().shape(), Qt::ArrowCursor);
         QVERIFY(m_seams->messages.isEmpty());
         QVERIFY(m_seams->ends.isEmpty());
-        dipsheet::report::ReportEngine::setPreviewHandler({});
     }
 
     // A definition with the pdf destination writes the chart without any dialog.
     void printToPdfWritesTheFile() {
-        copyDefinitions(QStringLiteral("pdf"));
+        QVERIFY(copyDefinitions("pdf"));
         FrmCapacity* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
         QTest::mouseClick(w->cmdPrint, Qt::LeftButton);
@@ -319,19 +320,6 @@ private slots:
 
 private:
     // Copies the shipped definitions into the working directory with the given destination.
-    static void copyDefinitions(const QString& destination) {
-        const QDir data = QFileInfo(QString::fromLocal8Bit(qgetenv("DIPSHEET_SCHEMA"))).dir();
-        for (const char* name : {"indipsheet.rpt", "mmdipsheet.rpt"}) {
-            QFile in(data.filePath(QString::fromLatin1(name)));
-            QVERIFY(in.open(QIODevice::ReadOnly));
-            QByteArray text = in.readAll();
-            text.replace("Destination=preview", "Destination=" + destination.toUtf8());
-            QFile out(QString::fromLatin1(name));
-            QVERIFY(out.open(QIODevice::WriteOnly));
-            out.write(text);
-        }
-    }
-
     // Calculates a 48 x 120 inch horizontal cylinder with the given increment; returns the
     // chart window it opens.
     FrmCapacity* calculate(const QString& increment) {

@@ -56,37 +56,6 @@ QList<QByteArray> storedJob() {
     return fields;
 }
 
-// The first column of the first row of `sql`, as text.
-QByteArray scalar(const char* sql) {
-    QByteArray result;
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2("QRTMembers.mdb", &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK &&
-            sqlite3_step(stmt) == SQLITE_ROW) {
-            result = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-        }
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_close(db);
-    return result;
-}
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// The shipped inch definition in the working directory, writing chart.pdf.
-bool copyPdfDefinition() {
-    const QDir data = QFileInfo(QString::fromLocal8Bit(qgetenv("DIPSHEET_SCHEMA"))).dir();
-    QByteArray text = fileBytes(data.filePath(QStringLiteral("indipsheet.rpt")));
-    text.replace("Destination=preview", "Destination=pdf");
-    QFile out(QStringLiteral("indipsheet.rpt"));
-    return text.contains("Destination=pdf") && out.open(QIODevice::WriteOnly) &&
-           out.write(text) == text.size();
-}
-
 std::string utf8(const QString& text) {
     return text.toUtf8().toStdString();
 }
@@ -276,7 +245,7 @@ void TestHostile::textsStoredAndShownExactly() {
     QCOMPARE(window->lblSerialNo->text(), serial);
 
     // They print: the report reads them from the file and lays them out without a failure.
-    QVERIFY(copyPdfDefinition());
+    QVERIFY(copyDefinitions("pdf"));
     QTest::mouseClick(window->cmdPrint, Qt::LeftButton);
     QVERIFY2(m_seams->messages.isEmpty(), qPrintable(m_seams->messages.value(0).left(300)));
     QVERIFY(fileBytes(QStringLiteral("chart.pdf")).startsWith("%PDF-"));

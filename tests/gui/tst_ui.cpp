@@ -410,7 +410,7 @@ private slots:
         pending();
         QCOMPARE(fired, 1);
 
-        ui::setOneShotStarter(nullptr);
+        ui::setOneShotStarter(nullptr);  // the real timer from here on
         ui::startOneShot(&owner, 5, [&] { ++fired; });
         QTRY_COMPARE(fired, 2);
         QTest::qWait(30);
