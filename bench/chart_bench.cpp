@@ -1,5 +1,7 @@
-// The largest charts the program makes: 32,766 rows of each shape.
+// The largest charts the program makes: 32,766 rows of each shape and kind of head.
 #include <benchmark/benchmark.h>
+
+#include <string>
 
 #include "chart.h"
 
@@ -39,8 +41,48 @@ void BM_VerticalCylinderChart(benchmark::State& state) {
     }
 }
 
+// The horizontal cylinder with each kind of head: diameter 32766 in steps of 1, typed heads
+// 8000 deep.
+void BM_HorizontalCylinderWithHeads(benchmark::State& state) {
+    const auto o = options();
+    const auto kind = static_cast<HeadKind>(state.range(0));
+    const HeadTexts heads{kind, headDepthIsTyped(kind) ? "8000" : ""};
+    state.SetLabel(std::string(headKindName(kind)));
+    for (auto _ : state) {
+        auto rows = calcCyl(o, {"32766", "400", "", ""}, heads);
+        benchmark::DoNotOptimize(rows.data());
+    }
+}
+
+// The vertical cylinder with each kind of bottom, the bottom about 30,000 of the 32,766 rows.
+void BM_VerticalCylinderWithBottom(benchmark::State& state) {
+    const auto o = options();
+    const auto kind = static_cast<HeadKind>(state.range(0));
+    struct Tank {
+        const char *diameter, *height, *depth;
+    };
+    static const Tank tanks[] = {{"", "", ""},
+                                 {"120000", "2766", ""},
+                                 {"60000", "2766", ""},
+                                 {"177000", "2794", ""},
+                                 {"96", "2766", "30000"},
+                                 {"96", "2766", "30000"},
+                                 {"60000", "2766", "30000"}};
+    const Tank& tank = tanks[state.range(0)];
+    const HeadTexts bottom{kind, tank.depth};
+    state.SetLabel(std::string(headKindName(kind)));
+    for (auto _ : state) {
+        auto rows = calcVert(o, {tank.diameter, tank.height, "", ""}, bottom);
+        if (rowCount(rows) != kMaxRows)
+            state.SkipWithError("not a chart of 32,766 rows");
+        benchmark::DoNotOptimize(rows.data());
+    }
+}
+
 }  // namespace
 
 BENCHMARK(BM_RectangularChart)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HorizontalCylinderChart)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_VerticalCylinderChart)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HorizontalCylinderWithHeads)->DenseRange(1, 6)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_VerticalCylinderWithBottom)->DenseRange(1, 6)->Unit(benchmark::kMillisecond);

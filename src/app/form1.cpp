@@ -46,6 +46,19 @@ Form1::Form1(QWidget* parentArea) : QWidget(parentArea) {
     ui::oneTabStopPerGroup({optHV[0], optHV[1]});
 }
 
+void Form1::setChartPanel(setup::FrmChart* chart) {
+    m_chart = chart;
+    connect(chart, &setup::FrmChart::headsChanged, this,
+            ui::guard([this](bool flat) { showHeadsInCaptions(flat); }));
+}
+
+void Form1::showHeadsInCaptions(bool flat) {
+    optHV[0]->setText(flat ? QStringLiteral("Horizontal Tank with Flat Heads")
+                           : QStringLiteral("Horizontal Tank"));
+    optHV[1]->setText(flat ? QStringLiteral("Vertical Tank with Flat Bottom")
+                           : QStringLiteral("Vertical Tank"));
+}
+
 void Form1::optHV_Click(int /*index*/) {
     if (m_chart)
         m_chart->applyOrientation(optHV[0]->isChecked());

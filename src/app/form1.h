@@ -23,7 +23,7 @@ public:
     explicit Form1(QWidget* parentArea);
 
     // The chart options panel the choice steers (created after this panel).
-    void setChartPanel(setup::FrmChart* chart) { m_chart = chart; }
+    void setChartPanel(setup::FrmChart* chart);
 
     // Applies the orientation now selected; `index` is the clicked option, not used.
     void optHV_Click(int index);
@@ -33,6 +33,10 @@ public:
     QRadioButton* optHV[2];
 
 private:
+    // While heads (a bottom) other than flat are chosen the captions leave out "with Flat
+    // Heads" ("with Flat Bottom"), so the screen never contradicts the choice.
+    void showHeadsInCaptions(bool flat);
+
     setup::FrmChart* m_chart = nullptr;
 };
 

@@ -172,6 +172,7 @@ void FrmCapacity::cmdPrint_Click() {
     setCursor(Qt::WaitCursor);
     report::ReportEngine engine;
     engine.setReportFileName(reportFileName());
+    engine.setHeads(m_heads);
     engine.load();     // the definition and the chart, from the working directory
     engine.produce();  // preview, printer or PDF, as the definition says
     unsetCursor();

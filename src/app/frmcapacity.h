@@ -31,6 +31,8 @@ public:
     // is printed in the unit it was calculated in, whatever the option says later.
     void setChartInInches(bool inches) { m_inches = inches; }
     bool chartInInches() const { return m_inches; }
+    // The heads (bottom) of the tank on show, named on the printout when not empty.
+    void setChartHeads(const QString& heads) { m_heads = heads; }
     // The report definition Print uses for the chart on show.
     QString reportFileName() const;
 
@@ -64,6 +66,7 @@ private:
 
     CapacityModel* m_rows;
     bool m_inches = true;
+    QString m_heads;
     bool m_unloaded = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QScreen>
 
@@ -22,10 +23,10 @@
 namespace dipsheet::app {
 
 namespace {
-// The client area holds the rightmost panel (frmChart, to 9480) and the lowest
-// (frmCopyright, to 6110) with a margin.
+// The client area holds the rightmost panel (frmChart, to 9480) and the lowest (frmHeads, to
+// 7235) with a margin.
 constexpr int kClientWidth = 9720;
-constexpr int kClientHeight = 6360;
+constexpr int kClientHeight = 7480;
 
 void placeAt(QWidget* panel, int left, int top) {
     panel->move(ui::twipsRect(left, top, 0, 0).topLeft());
@@ -59,6 +60,7 @@ MdiForm1::MdiForm1() {
     placeAt(frmChart->frmRectangular(), 5550, 3845);
     placeAt(frmChart->frmVertical(), 5550, 3845);
     placeAt(frmChart->frmCylindrical(), 5550, 3845);
+    placeAt(frmChart->frmHeads(), 5550, 6020);
 
     setKeyboardOrder();
 
@@ -74,7 +76,8 @@ MdiForm1::MdiForm1() {
 
 void MdiForm1::setKeyboardOrder() {
     // The order a job is filled: client, heading, chart options up to the increment, the
-    // dimensions of the panel on screen, Calculate, Exit, the orientation, and round again.
+    // dimensions of the panel on screen, its heads, Calculate, Exit, the orientation, and round
+    // again.
     // Qt skips hidden and disabled controls; the options of a group are one stop each.
     const setup::FrmChart* chart = frmChart;
     std::vector<QWidget*> order = {
@@ -91,7 +94,8 @@ void MdiForm1::setKeyboardOrder() {
     const setup::FrmRectangular* rect = chart->frmRectangular();
     order.insert(order.end(),
                  {rect->txtLength, rect->txtWidth, rect->txtHeight, rect->txtThickness,
-                  chart->cmdCalculate, chart->cmdExit, form1->optHV[0], form1->optHV[1]});
+                  chart->frmHeads()->cboHeads, chart->frmHeads()->txtHeadDepth, chart->cmdCalculate,
+                  chart->cmdExit, form1->optHV[0], form1->optHV[1]});
     for (std::size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -111,6 +115,7 @@ void MdiForm1::showChartWindow(bool inches) {
     if (!open)
         m_frmCapacity = window = new FrmCapacity();  // a fresh window reads the table as it loads
     window->setChartInInches(inches);
+    window->setChartHeads(frmChart->headsDescription());
     if (open) {
         window->refresh();
     } else {

@@ -1,5 +1,8 @@
 #include "chart.h"
 
+#include "heads.h"
+
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -14,7 +17,7 @@ constexpr float kLitresPerCubicMillimetre = 1e-6f;
 constexpr double kLitresPerCubicMillimetreD = 1e-6;
 constexpr float kStrikerInches = 0.25f;
 constexpr float kStrikerMillimetres = 6.0f;
-constexpr double kPi = 3.141592654;  // the chart's circle constant, not the full-precision pi
+constexpr double kPi = kChartPi;
 
 // The text as typed, in quotes; a very long one is cut so the message stays readable. Built by
 // appending: GCC 12 at -O3 falsely reports `"'" + std::string(...)` as an overlapping copy.
@@ -177,7 +180,87 @@ ChartRows fill(const Steps& s, Volume volumeAt) {
     return rows;
 }
 
+// The inside depth of the heads (bottom): the one that follows from the inside diameter, or
+// the typed one, which with outside measures loses the head (bottom) thickness once.
+double headDepth(const ChartOptions& o, const HeadTexts& heads, float diameter,
+                 std::string_view thickness, const char* caption, const char* thicknessCaption,
+                 const char* what) {
+    if (!headDepthIsTyped(heads.kind))
+        return *fixedHeadDepth(heads.kind, diameter);
+    if (heads.depth.find_first_not_of(" \t") == std::string::npos) {
+        throw InputError(std::string(caption) + " is required for " + what + " " +
+                         std::string(headKindTitle(heads.kind)) + ". Type its depth, e.g. 12.");
+    }
+    const float depth =
+        o.outside ? outsideDimension(heads.depth, caption, thickness, thicknessCaption, 1, o.format)
+                  : insideDimension(heads.depth, caption, o.format);
+    if (heads.kind == HeadKind::Dished && static_cast<double>(depth) > diameter / 2.0) {
+        throw InputError(std::string(caption) + " " + numberText(depth) +
+                         " is more than half the Diameter " + numberText(diameter) +
+                         ": a dished head is at most a half sphere.");
+    }
+    return depth;
+}
+
+struct HeadName {
+    HeadKind kind;
+    std::string_view name, title;
+};
+
+constexpr HeadName kHeadNames[] = {
+    {HeadKind::Flat, "flat", "Flat"},
+    {HeadKind::TwoToOne, "2:1", "2:1 Ellipsoidal"},
+    {HeadKind::Hemispherical, "hemispherical", "Hemispherical"},
+    {HeadKind::AsmeFd, "asme-fd", "ASME F&D"},
+    {HeadKind::Ellipsoidal, "ellipsoidal", "Ellipsoidal"},
+    {HeadKind::Conical, "conical", "Conical"},
+    {HeadKind::Dished, "dished", "Dished"},
+};
+
+const HeadName& headName(HeadKind kind) {
+    for (const auto& entry : kHeadNames) {
+        if (entry.kind == kind)
+            return entry;
+    }
+    return kHeadNames[0];
+}
+
 }  // namespace
+
+std::string_view headKindName(HeadKind kind) {
+    return headName(kind).name;
+}
+
+std::string_view headKindTitle(HeadKind kind) {
+    return headName(kind).title;
+}
+
+std::optional<HeadKind> headKindFromName(std::string_view name) {
+    for (const auto& entry : kHeadNames) {
+        if (entry.name == name)
+            return entry.kind;
+    }
+    return std::nullopt;
+}
+
+bool headDepthIsTyped(HeadKind kind) {
+    return kind == HeadKind::Ellipsoidal || kind == HeadKind::Conical || kind == HeadKind::Dished;
+}
+
+std::optional<double> fixedHeadDepth(HeadKind kind, double insideDiameter) {
+    switch (kind) {
+        case HeadKind::Flat:
+            return 0.0;
+        case HeadKind::TwoToOne:
+            return insideDiameter / 4;
+        case HeadKind::Hemispherical:
+            return insideDiameter / 2;
+        case HeadKind::AsmeFd:
+            return Head(kind, insideDiameter, 0).depth();
+        default:
+            return std::nullopt;
+    }
+}
 
 ChartRows calcRect(const ChartOptions& o, const RectTexts& t) {
     const float length = dimension(o, t.length, "Length", t.thickness, "Thickness", 2);
@@ -245,6 +328,62 @@ ChartRows calcVert(const ChartOptions& o, const CylTexts& t) {
     const double floorArea = half * half * kPi;
     return fill(s, [&](float depth) {
         return floorArea * (static_cast<double>(depth) + s.striker) * static_cast<double>(factor);
+    });
+}
+
+ChartRows calcCyl(const ChartOptions& o, const CylTexts& t, const HeadTexts& heads) {
+    if (heads.kind == HeadKind::Flat)
+        return calcCyl(o, t);
+    const float diameter =
+        dimension(o, t.diameter, "Diameter", t.shellThickness, "Shell Thickness", 2);
+    // the straight shell between the seams, the same inside or outside
+    const float length = insideDimension(t.length, "Length", o.format);
+    const Head head(
+        heads.kind, diameter,
+        headDepth(o, heads, diameter, t.headThickness, "Head Depth", "Head Thickness", "heads"));
+    const double factor = o.inches ? kGallonsPerCubicInchD : kLitresPerCubicMillimetreD;
+    const Steps s = steps(o, diameter, "Diameter");
+    const double d = diameter, r = d / 2, shell = length;
+    const double full = kPi * r * r * shell + 2 * head.full();
+    // the shell's segment and both heads with the liquid at q below the axis
+    const auto below = [&](double q) {
+        return shell * circleSegmentBelow(r, q) + 2 * head.belowAxis(q);
+    };
+    return fill(s, [&](float depth) {
+        const double height = static_cast<double>(depth) + s.striker;
+        double volume;
+        if (height >= d)
+            volume = full;  // the running depth sum can pass the top in the last rows
+        else if (height <= r)
+            volume = below(r - height);
+        else
+            volume = full - below(height - r);  // the full tank less the empty space above
+        return volume * factor;
+    });
+}
+
+ChartRows calcVert(const ChartOptions& o, const CylTexts& t, const HeadTexts& bottom) {
+    if (bottom.kind == HeadKind::Flat)
+        return calcVert(o, t);
+    const float diameter =
+        dimension(o, t.diameter, "Diameter", t.shellThickness, "Shell Thickness", 2);
+    // the straight shell above the bottom's seam, the same inside or outside
+    const float height = insideDimension(t.length, "Height", o.format);
+    const Head head(bottom.kind, diameter,
+                    headDepth(o, bottom, diameter, t.headThickness, "Bottom Depth",
+                              "Bottom Thickness", "a bottom"));
+    const double a = head.depth();
+    const double top = a + static_cast<double>(height);
+    const float depthOfTank = toSingle(top, "The Bottom Depth and the Height");
+    const double factor = o.inches ? kGallonsPerCubicInchD : kLitresPerCubicMillimetreD;
+    const Steps s = steps(o, depthOfTank, "depth of the tank");
+    const double r = static_cast<double>(diameter) / 2;
+    const double area = kPi * r * r;
+    return fill(s, [&](float depth) {
+        // the running depth sum can pass the top in the last rows: the tank is then full
+        const double level = std::min(static_cast<double>(depth) + s.striker, top);
+        const double volume = level <= a ? head.vertical(level) : head.full() + area * (level - a);
+        return volume * factor;
     });
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "numbers.h"
@@ -53,6 +55,35 @@ struct CylTexts {
     std::string diameter, length, headThickness, shellThickness;
 };
 
+// The heads of a horizontal cylinder (both alike) or the bottom of a vertical one. Flat is the
+// plain cylinder; every other kind is a head of revolution of depth `a` below its seam.
+enum class HeadKind { Flat, TwoToOne, Hemispherical, AsmeFd, Ellipsoidal, Conical, Dished };
+
+// The kind of head and, for the kinds that take one, the text of its depth field. A depth
+// text is ignored for the kinds whose depth follows from the diameter.
+struct HeadTexts {
+    HeadKind kind = HeadKind::Flat;
+    std::string depth;
+};
+
+// The kinds in the order they are offered.
+inline constexpr HeadKind kHeadKinds[] = {
+    HeadKind::Flat,        HeadKind::TwoToOne, HeadKind::Hemispherical, HeadKind::AsmeFd,
+    HeadKind::Ellipsoidal, HeadKind::Conical,  HeadKind::Dished};
+
+// The command-line name of a kind ("flat", "2:1", "hemispherical", "asme-fd", "ellipsoidal",
+// "conical", "dished") and the kind of such a name; no kind for any other text.
+std::string_view headKindName(HeadKind kind);
+std::optional<HeadKind> headKindFromName(std::string_view name);
+// The kind's name on screen ("Flat", "2:1 Ellipsoidal", "Hemispherical", "ASME F&D", ...).
+std::string_view headKindTitle(HeadKind kind);
+// Whether the depth of the kind is typed (ellipsoidal, conical, dished).
+bool headDepthIsTyped(HeadKind kind);
+// The inside depth of a head whose depth follows from its inside diameter D: 0 for flat, D/4
+// for 2:1, D/2 for hemispherical, D(1 - sqrt(0.69)) for ASME F&D (crown radius D, knuckle
+// radius 0.06 D). No value for the kinds with a typed depth.
+std::optional<double> fixedHeadDepth(HeadKind kind, double insideDiameter);
+
 // The three charts. Each reads its dimensions by strict conversion (outside measures less the
 // plate thicknesses), steps the depth by the increment as a running single-precision sum and
 // returns rows 0 to N. Throws InputError, naming the field or the problem, for any input it
@@ -60,6 +91,16 @@ struct CylTexts {
 ChartRows calcRect(const ChartOptions& options, const RectTexts& texts);
 ChartRows calcCyl(const ChartOptions& options, const CylTexts& texts);
 ChartRows calcVert(const ChartOptions& options, const CylTexts& texts);
+
+// The horizontal cylinder with two like heads and the vertical cylinder with a bottom. Flat
+// gives the chart above, bit for bit. Otherwise the length (height) is the straight shell
+// between the seams, the same inside or outside; with outside measures a typed depth loses
+// the head (bottom) thickness. The horizontal chart runs to the diameter; the vertical one
+// to the bottom's depth plus the height, its depth counted from the lowest point inside. A
+// missing depth, one that is no number, or one the kind does not allow is refused, naming
+// "Head Depth" ("Bottom Depth").
+ChartRows calcCyl(const ChartOptions& options, const CylTexts& texts, const HeadTexts& heads);
+ChartRows calcVert(const ChartOptions& options, const CylTexts& texts, const HeadTexts& bottom);
 
 // The row count N of a chart (rows 1 to N), as a signed 16-bit value.
 inline std::int16_t rowCount(const ChartRows& rows) {

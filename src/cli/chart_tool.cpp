@@ -20,8 +20,8 @@ constexpr const char* kUsage =
 Prints the tank chart of one tank as CSV: a line "Depth,Capacity", then one line per row,
 each value the shortest text that reads back to the same single-precision number.
 
-  --shape rect|cyl|vert  rectangular tank, horizontal cylinder with flat heads, or vertical
-                         cylinder with a flat bottom
+  --shape rect|cyl|vert  rectangular tank, horizontal cylinder (two like heads), or vertical
+                         cylinder (a bottom)
   --units in|mm          inches and US gallons, or millimetres and litres
   --outside              the dimensions are outside measures: give the plate thicknesses
   --striker              allow for a striker plate (0.25 in or 6 mm under the dipstick)
@@ -32,9 +32,26 @@ each value the shortest text that reads back to the same single-precision number
 
 Dimensions (whole texts, each must be one number, e.g. 48 or 48.5):
   rect  --length --width --height [--thickness]
-  cyl   --diameter --length [--head-thickness --shell-thickness]
-  vert  --diameter --height [--bottom-thickness --shell-thickness]
+  cyl   --diameter --length [--heads KIND [--head-depth A]]
+        [--head-thickness --shell-thickness]
+  vert  --diameter --height [--bottom KIND [--bottom-depth A]]
+        [--bottom-thickness --shell-thickness]
 Thicknesses are read only with --outside, and are then required.
+
+Heads (--heads, both ends of the horizontal cylinder alike) and bottoms (--bottom, hanging
+below the vertical cylinder's shell); D is the inside diameter, A the inside depth:
+  flat           flat plates (the default): the charts as always
+  2:1            2:1 ellipsoidal, half an ellipsoid of revolution; its depth is D/4
+  hemispherical  half a sphere; its depth is D/2
+  asme-fd        ASME flanged and dished (torispherical): crown radius D, knuckle radius
+                 0.06 D; its depth follows from D (0.1693 D)
+  ellipsoidal    half an ellipsoid of revolution of depth A (--head-depth, above 0)
+  conical        a cone of height A (above 0)
+  dished         a spherical cap of depth A (above 0, at most D/2)
+With heads other than flat, --length (--height) is the straight shell between the seams,
+the same inside or outside; with --outside a typed depth loses the head (bottom)
+thickness. The vertical chart counts depth from the lowest point inside the bottom and
+runs to its depth plus the height. The horizontal chart runs to D.
 
 Exit status: 0 the chart was printed; 1 the database could not be written;
 2 bad input (a message on standard error, nothing printed, nothing stored).
@@ -48,13 +65,19 @@ public:
 struct Shape {
     std::set<std::string> dimensions;
     std::set<std::string> thicknesses;
+    std::string heads, headDepth;  // the options naming the heads (bottom) and their depth
 };
 
 const std::map<std::string, Shape>& shapes() {
     static const std::map<std::string, Shape> table{
-        {"rect", {{"length", "width", "height"}, {"thickness"}}},
-        {"cyl", {{"diameter", "length"}, {"head-thickness", "shell-thickness"}}},
-        {"vert", {{"diameter", "height"}, {"bottom-thickness", "shell-thickness"}}},
+        {"rect", {{"length", "width", "height"}, {"thickness"}, "", ""}},
+        {"cyl",
+         {{"diameter", "length"}, {"head-thickness", "shell-thickness"}, "heads", "head-depth"}},
+        {"vert",
+         {{"diameter", "height"},
+          {"bottom-thickness", "shell-thickness"},
+          "bottom",
+          "bottom-depth"}},
     };
     return table;
 }
@@ -66,8 +89,10 @@ struct Arguments {
 
 Arguments parse(const std::vector<std::string>& args) {
     static const std::set<std::string> valued{
-        "shape",     "units",    "increment",      "length",          "width",           "height",
-        "thickness", "diameter", "head-thickness", "shell-thickness", "bottom-thickness"};
+        "shape",          "units",           "increment",        "length",
+        "width",          "height",          "thickness",        "diameter",
+        "head-thickness", "shell-thickness", "bottom-thickness", "heads",
+        "head-depth",     "bottom",          "bottom-depth"};
     Arguments a;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -126,7 +151,9 @@ chart::ChartRows compute(const Arguments& a) {
         const bool general = name == "shape" || name == "units" || name == "increment";
         const bool dimension = found->second.dimensions.count(name) > 0;
         const bool thickness = found->second.thicknesses.count(name) > 0;
-        if (!general && !dimension && !thickness) {
+        const bool head = !found->second.heads.empty() &&
+                          (name == found->second.heads || name == found->second.headDepth);
+        if (!general && !dimension && !thickness && !head) {
             throw UsageError("--" + name + " does not apply to --shape " + shape);
         }
         if (thickness && !a.outside) {
@@ -141,18 +168,48 @@ chart::ChartRows compute(const Arguments& a) {
     options.increment = take(a, "increment");
     options.format = chart::NumberFormat{".", ","};
 
+    chart::HeadTexts heads;
+    if (shape != "rect") {
+        const Shape& named = found->second;
+        const auto kindText = a.values.find(named.heads);
+        if (kindText != a.values.end()) {
+            const auto kind = chart::headKindFromName(kindText->second);
+            if (!kind) {
+                throw UsageError("--" + named.heads +
+                                 " must be flat, 2:1, hemispherical, asme-fd, ellipsoidal, "
+                                 "conical or dished");
+            }
+            heads.kind = *kind;
+        }
+        const auto depth = a.values.find(named.headDepth);
+        if (depth != a.values.end()) {
+            if (!chart::headDepthIsTyped(heads.kind)) {
+                throw UsageError("--" + named.headDepth + " does not apply to --" + named.heads +
+                                 " " + std::string(chart::headKindName(heads.kind)) +
+                                 (heads.kind == chart::HeadKind::Flat
+                                      ? ""
+                                      : ": its depth follows from the diameter"));
+            }
+            heads.depth = depth->second;
+        }
+    }
+
     if (shape == "rect") {
         return chart::calcRect(options, {take(a, "length"), take(a, "width"), take(a, "height"),
                                          takeIf(a, "thickness", a.outside)});
     }
     if (shape == "cyl") {
-        return chart::calcCyl(options, {take(a, "diameter"), take(a, "length"),
-                                        takeIf(a, "head-thickness", a.outside),
-                                        takeIf(a, "shell-thickness", a.outside)});
+        return chart::calcCyl(
+            options,
+            {take(a, "diameter"), take(a, "length"), takeIf(a, "head-thickness", a.outside),
+             takeIf(a, "shell-thickness", a.outside)},
+            heads);
     }
     return chart::calcVert(
-        options, {take(a, "diameter"), take(a, "height"), takeIf(a, "bottom-thickness", a.outside),
-                  takeIf(a, "shell-thickness", a.outside)});
+        options,
+        {take(a, "diameter"), take(a, "height"), takeIf(a, "bottom-thickness", a.outside),
+         takeIf(a, "shell-thickness", a.outside)},
+        heads);
 }
 
 }  // namespace

@@ -239,10 +239,12 @@ private:
             {QStringLiteral("Description:"), normalisedLines(m_report.job.tankDesc), 8},
             {QStringLiteral("Serial number:"), normalisedLines(m_report.job.serialNo), 2},
         };
-        const std::vector<Field> right = {
+        std::vector<Field> right = {
             {QStringLiteral("Date:"), m_report.date.toString(m_def.dateFormat), 2},
             {QStringLiteral("Units:"), m_def.unitsText(), 3},
         };
+        if (!m_report.heads.isEmpty())
+            right.push_back({QStringLiteral("Heads:"), m_report.heads, 2});
         const double leftHeight = fields(painter, left, 0.0, leftWidth, y);
         const double rightHeight = fields(painter, right, rightLeft, m_width - rightLeft, y);
         y += std::max(leftHeight, rightHeight) + m_gap * 0.5;

@@ -73,6 +73,7 @@ void ReportEngine::setReportFileName(const QString& bareName) {
 void ReportEngine::load() {
     m_report.reset();
     m_report = loadReport(m_fileName);
+    m_report->heads = m_heads;
 }
 
 const Report& ReportEngine::report() const {

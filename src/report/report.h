@@ -29,6 +29,7 @@ struct Report {
     store::JobRecord job;                  // client name and chart heading
     std::vector<chart::CapacityRow> rows;  // in table order, Depth of 0 or less included
     QDate date;                            // the date printed in the heading
+    QString heads;  // the heads (bottom) of the tank when not flat, for the heading; else empty
 };
 
 // The date a report is dated with, today's unless a test has fixed it. Passing an empty
@@ -54,6 +55,8 @@ public:
 
     // The definition's file name, bare: it is looked for in the working directory.
     void setReportFileName(const QString& bareName);
+    // The heads (bottom) of the charted tank, named in the heading when not empty.
+    void setHeads(const QString& heads) { m_heads = heads; }
     const QString& reportFileName() const { return m_fileName; }
 
     // Reads the definition and the chart. On failure nothing stays loaded.
@@ -67,6 +70,7 @@ public:
 
 private:
     QString m_fileName;
+    QString m_heads;
     std::optional<Report> m_report;
 };
 

@@ -129,12 +129,20 @@ FrmChart::FrmChart(QWidget* parentArea) : QWidget(parentArea) {
     m_frmRectangular = new FrmRectangular(parentArea);
     m_frmVertical = new FrmVertical(parentArea);
     m_frmCylindrical = new FrmCylindrical(parentArea);
+    m_frmHeads = new FrmHeads(parentArea);
+    connect(m_frmHeads, &FrmHeads::edited, this, ui::guard([this] {
+                SetCalculateCurrent();
+                emit headsChanged(m_frmHeads->isHidden() ||
+                                  m_frmHeads->kind() == chart::HeadKind::Flat);
+            }));
     connect(m_frmRectangular, &DimensionPanel::edited, this,
             ui::guard([this] { SetCalculateRect(); }));
     for (const CylinderPanel* cylinder : {static_cast<const CylinderPanel*>(m_frmCylindrical),
                                           static_cast<const CylinderPanel*>(m_frmVertical)}) {
-        connect(cylinder, &DimensionPanel::edited, this,
-                ui::guard([this, cylinder] { SetCalculateCyl(cylinder); }));
+        connect(cylinder, &DimensionPanel::edited, this, ui::guard([this, cylinder] {
+                    refreshHeads();
+                    SetCalculateCyl(cylinder);
+                }));
     }
 
     // An option's Click runs when it becomes the selected one of its frame.
@@ -193,7 +201,31 @@ void FrmChart::showTank(Tank tank) {
             panel(other)->hide();
     }
     own->setThicknessRowsVisible(optOutside->isChecked());
+    refreshHeads();
     applyReadiness(own);
+    emit headsChanged(m_frmHeads->isHidden() || m_frmHeads->kind() == chart::HeadKind::Flat);
+}
+
+QString FrmChart::headsDescription() const {
+    return currentTank() == Tank::Rectangular ? QString() : m_frmHeads->description();
+}
+
+void FrmChart::refreshHeads() {
+    const Tank tank = currentTank();
+    m_frmHeads->setVisible(tank != Tank::Rectangular);
+    if (tank == Tank::Rectangular)
+        return;
+    m_frmHeads->setVertical(tank == Tank::Vertical);
+    // The depths that follow from the diameter follow the inside diameter typed.
+    const auto* cylinder = static_cast<const CylinderPanel*>(panel(tank));
+    const auto number = [](const QLineEdit* field) {
+        const QByteArray text = field->text().toUtf8();
+        return chart::leadingNumber(std::string_view(text.constData(), size_t(text.size())));
+    };
+    double inside = number(cylinder->txtDiameter);
+    if (optOutside->isChecked())
+        inside -= 2 * number(cylinder->txtShellThickness);
+    m_frmHeads->showDiameter(inside);
 }
 
 void FrmChart::applyOrientation(bool horizontal) {
@@ -208,11 +240,12 @@ void FrmChart::applyReadiness(const DimensionPanel* dimensions) {
     const QByteArray increment = txtIncrement->text().toUtf8();
     const bool incrementTyped =
         chart::leadingNumber(std::string_view(increment.constData(), size_t(increment.size()))) > 0;
-    const QString missing =
-        !incrementTyped ? QStringLiteral("Type an increment greater than 0")
-        : dimensions->isComplete(optOutside->isChecked())
-            ? QString()
-            : QStringLiteral("Type the ") + dimensions->missingRow(optOutside->isChecked());
+    QString row = dimensions->missingRow(optOutside->isChecked());
+    if (row.isEmpty() && dimensions != m_frmRectangular)
+        row = m_frmHeads->missingRow();  // a head depth the kind needs typed
+    const QString missing = !incrementTyped ? QStringLiteral("Type an increment greater than 0")
+                            : row.isEmpty() ? QString()
+                                            : QStringLiteral("Type the ") + row;
     const bool ready = missing.isEmpty();
     cmdCalculate->setEnabled(ready);
     ui::setBackground(cmdCalculate, ready ? ui::colour::yellow : ui::colour::lightGrey);
@@ -248,11 +281,13 @@ void FrmChart::optRectangular_Click() {
 
 void FrmChart::optOutside_Click() {
     currentPanel()->setThicknessRowsVisible(true);
+    refreshHeads();
     SetCalculateCurrent();
 }
 
 void FrmChart::optInside_Click() {
     currentPanel()->setThicknessRowsVisible(false);
+    refreshHeads();
     SetCalculateCurrent();
 }
 
@@ -313,12 +348,12 @@ void FrmChart::CalcRect() {
 }
 
 void FrmChart::CalcCyl() {
-    m_chartRows = chart::calcCyl(chartOptions(), m_frmCylindrical->texts());
+    m_chartRows = chart::calcCyl(chartOptions(), m_frmCylindrical->texts(), m_frmHeads->texts());
     CapFile(chart::rowCount(m_chartRows));
 }
 
 void FrmChart::CalcVert() {
-    m_chartRows = chart::calcVert(chartOptions(), m_frmVertical->texts());
+    m_chartRows = chart::calcVert(chartOptions(), m_frmVertical->texts(), m_frmHeads->texts());
     CapFile(chart::rowCount(m_chartRows));
 }
 

@@ -10,6 +10,7 @@
 
 #include "chart.h"
 #include "dimensionpanels.h"
+#include "frmheads.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -36,6 +37,8 @@ public:
     FrmRectangular* frmRectangular() const { return m_frmRectangular; }
     FrmCylindrical* frmCylindrical() const { return m_frmCylindrical; }
     FrmVertical* frmVertical() const { return m_frmVertical; }
+    // The heads of the horizontal cylinder and the bottom of the vertical tank.
+    FrmHeads* frmHeads() const { return m_frmHeads; }
 
     // The tank on screen, the one place that decides it: a hidden Configuration frame means a
     // vertical tank; otherwise the shape chosen in it.
@@ -68,6 +71,10 @@ public:
     // previous chart in one transaction, then emits chartStored.
     void CapFile(std::int16_t n);
 
+    // The heads (bottom) of the tank on screen as the printout names them: empty for flat ones
+    // and for the rectangular tank.
+    QString headsDescription() const;
+
     // The last chart computed: rows 0 to N (row 0 zero). Empty before the first calculation.
     const chart::ChartRows& chartRows() const { return m_chartRows; }
 
@@ -91,6 +98,8 @@ signals:
     void chartStored(bool inches);
     // Exit was pressed; the program ends right after this signal's receivers return.
     void aboutToExit();
+    // The heads (bottom) of the tank on screen changed kind; `flat` tells whether they are flat.
+    void headsChanged(bool flat);
 
 private:
     void Form_Load();
@@ -108,11 +117,14 @@ private:
     void showTank(Tank tank);
     // The readiness rule on `panel`, applied to Calculate.
     void applyReadiness(const DimensionPanel* panel);
+    // The heads panel follows the tank on screen and the diameter typed for it.
+    void refreshHeads();
     chart::ChartOptions chartOptions() const;
 
     FrmRectangular* m_frmRectangular;
     FrmVertical* m_frmVertical;
     FrmCylindrical* m_frmCylindrical;
+    FrmHeads* m_frmHeads;
     chart::ChartRows m_chartRows;
 };
 

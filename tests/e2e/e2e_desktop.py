@@ -489,8 +489,8 @@ class Session:
         self.origin = info[:2]
         width, height = info[2:4]
         # The client area holds every panel: the chart options reach 9480 twips across,
-        # the credits 6110 down.
-        if width < px(9480) or height < px(6110):
+        # the heads panel 7235 down.
+        if width < px(9480) or height < px(7235):
             raise Failure(f"the main window is {width}x{height}, too small for its panels")
         self.wait_focus(self.main, "the main window")
         self.expect_panel("main-window", "grey", rows=2)

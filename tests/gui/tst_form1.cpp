@@ -2,6 +2,7 @@
 // following the panel now in view.
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include "frmchart.h"
 #include "frmclient.h"
 #include "frmcustomer.h"
+#include "frmheads.h"
 #include "mdiform1.h"
 
 using namespace app_testing;
@@ -157,6 +159,24 @@ private slots:
         QVERIFY(m_seams->messages.isEmpty());
     }
 
+    // While heads (a bottom) other than flat are chosen, the orientation captions say no
+    // "Flat"; with flat ones they read as written.
+    void captionsNeverContradictTheHeads() {
+        FrmChart* c = m_program->chart();
+        Form1* f = m_program->main->form1;
+        QComboBox* heads = c->frmHeads()->cboHeads;
+        heads->setCurrentIndex(2);  // hemispherical
+        QCOMPARE(f->optHV[0]->text(), QStringLiteral("Horizontal Tank"));
+        QCOMPARE(f->optHV[1]->text(), QStringLiteral("Vertical Tank"));
+        f->optHV[1]->click();  // the vertical tank's bottom is still flat
+        QCOMPARE(f->optHV[0]->text(), QStringLiteral("Horizontal Tank with Flat Heads"));
+        QCOMPARE(f->optHV[1]->text(), QStringLiteral("Vertical Tank with Flat Bottom"));
+        f->optHV[0]->click();
+        QCOMPARE(f->optHV[1]->text(), QStringLiteral("Vertical Tank"));
+        heads->setCurrentIndex(0);
+        QCOMPARE(f->optHV[0]->text(), QStringLiteral("Horizontal Tank with Flat Heads"));
+    }
+
     // Tab runs across the whole main window in the order a job is filled, and Shift+Tab back;
     // hidden and disabled controls are skipped, a group of options is one stop.
     void tabRunsInTheOrderAJobIsFilled() {
@@ -176,7 +196,8 @@ private slots:
             // At start: Calculate is disabled, thickness rows hidden.
             {"start",
              {c->optCylindrical, c->optInches, c->optInside, c->chkStriker, c->txtIncrement,
-              cyl->txtDiameter, cyl->txtLength, c->cmdExit, main->form1->optHV[0]}},
+              cyl->txtDiameter, cyl->txtLength, c->frmHeads()->cboHeads, c->cmdExit,
+              main->form1->optHV[0]}},
             // Rectangular, millimetres, outside, ready: every row and Calculate.
             {"rectangular outside",
              {c->optRectangular, c->optMillimeters, c->optOutside, c->chkStriker, c->txtIncrement,
@@ -185,8 +206,8 @@ private slots:
             // Vertical: no Configuration frame.
             {"vertical outside",
              {c->optMillimeters, c->optOutside, c->chkStriker, c->txtIncrement, vert->txtDiameter,
-              vert->txtLength, vert->txtHeadThickness, vert->txtShellThickness, c->cmdCalculate,
-              c->cmdExit, main->form1->optHV[1]}},
+              vert->txtLength, vert->txtHeadThickness, vert->txtShellThickness,
+              c->frmHeads()->cboHeads, c->cmdCalculate, c->cmdExit, main->form1->optHV[1]}},
         };
         for (const auto& test : cases) {
             const QString setUp = QString::fromLatin1(test.setUp);

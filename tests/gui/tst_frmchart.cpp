@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +21,7 @@
 
 #include "chart.h"
 #include "frmchart.h"
+#include "frmheads.h"
 #include "setup_testing.h"
 #include "store.h"
 #include "ui.h"
@@ -53,6 +55,7 @@ private slots:
     void badInputIsRefusedWithAMessage();
     void missingDatabaseReachesTheFatalPath();
     void exitAnnouncesThenEnds();
+    void headsFollowTheTankOnScreen();
 
 private:
     // Types a tank into the panel of its kind and sets the options, as the user would.
@@ -558,6 +561,48 @@ void TestFrmChart::exitAnnouncesThenEnds() {
     QTest::mouseClick(m_chart->cmdExit, Qt::LeftButton);
     QCOMPARE(m_events, (QStringList{QStringLiteral("aboutToExit"), QStringLiteral("end 0")}));
     QVERIFY(m_messages.isEmpty());
+}
+
+// The heads panel: shown with the cylinders, hidden with the rectangular tank; each tank keeps
+// its own choice; the depth row is hidden for flat heads, shows the depth that follows from the
+// inside diameter, or asks for a typed one; Calculate charts the heads chosen.
+void TestFrmChart::headsFollowTheTankOnScreen() {
+    FrmChart* c = m_chart;
+    dipsheet::setup::FrmHeads* h = c->frmHeads();
+    QVERIFY(!h->isHidden());
+    QCOMPARE(h->Label1->text(), QStringLiteral("Heads"));
+    QCOMPARE(h->cboHeads->currentText(), QStringLiteral("Flat"));
+    QVERIFY(h->txtHeadDepth->isHidden());
+
+    enterTank(QStringLiteral("cyl"), true, true, false, QStringLiteral("1"),
+              {"49", "96", ".25", ".5"});
+    h->cboHeads->setCurrentIndex(1);  // 2:1: a quarter of the inside diameter, 48
+    QVERIFY(!h->txtHeadDepth->isHidden() && h->txtHeadDepth->isReadOnly());
+    QCOMPARE(h->txtHeadDepth->text(), QStringLiteral("12"));
+    QVERIFY(c->cmdCalculate->isEnabled());
+    h->cboHeads->setCurrentIndex(5);  // conical: the depth is typed
+    QVERIFY(!h->txtHeadDepth->isReadOnly());
+    QCOMPARE(c->cmdCalculate->toolTip(), QStringLiteral("Type the Head Depth"));
+    typeInto(h->txtHeadDepth, QStringLiteral("10"));
+    QVERIFY(c->cmdCalculate->isEnabled());
+
+    clickOption(c->optRectangular);
+    QVERIFY(h->isHidden());
+    clickOption(c->optCylindrical);
+    c->applyOrientation(false);  // the vertical tank keeps a flat bottom of its own
+    QCOMPARE(h->Label1->text(), QStringLiteral("Bottom"));
+    QCOMPARE(h->cboHeads->currentText(), QStringLiteral("Flat"));
+    c->applyOrientation(true);
+    QCOMPARE(h->cboHeads->currentText(), QStringLiteral("Conical"));
+    QCOMPARE(h->txtHeadDepth->text(), QStringLiteral("10"));
+
+    // Conical heads 10 deep less the 0.25 head plate, on a 48 x 96 inside shell: full at 48.
+    QTest::mouseClick(c->cmdCalculate, Qt::LeftButton);
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(QLatin1Char('\n'))));
+    QCOMPARE(int(chart::rowCount(c->chartRows())), 48);
+    QCOMPARE(c->headsDescription(), QStringLiteral("Conical heads, depth 10"));
+    QCOMPARE(lastRowText(c->chartRows()), QStringLiteral("48,802.8864"));  // flat: 751.97
+    verifyStored(c->chartRows());
 }
 
 QTEST_MAIN(TestFrmChart)

@@ -202,9 +202,10 @@ protected:
     }
 
     // Loads and produces the definition `name`; returns the engine for its report.
-    static ReportEngine produce(const std::string& name) {
+    static ReportEngine produce(const std::string& name, const QString& heads = {}) {
         ReportEngine engine;
         engine.setReportFileName(QString::fromStdString(name));
+        engine.setHeads(heads);
         engine.load();
         engine.produce();
         return engine;
@@ -232,6 +233,19 @@ protected:
     QTemporaryDir m_dir;
     QString m_previous;
 };
+
+// Heads other than flat are named in the heading; flat ones are not mentioned.
+TEST_F(ReportEngineTest, HeadingNamesHeadsThatAreNotFlat) {
+    makeDatabase({{0.0f, 0.0f}, {1.0f, 2.0f}});
+    writeFile("test.rpt", kBase);
+    produce("test.rpt", QStringLiteral("2:1 Ellipsoidal heads, depth 12"));
+    std::string text = pdfText(QStringLiteral("chart.pdf"));
+    EXPECT_NE(text.find("Heads:"), std::string::npos) << text;
+    EXPECT_NE(text.find("2:1 Ellipsoidal heads, depth 12"), std::string::npos) << text;
+    produce("test.rpt");
+    text = pdfText(QStringLiteral("chart.pdf"));
+    EXPECT_EQ(text.find("Heads:"), std::string::npos) << text;
+}
 
 TEST_F(ReportEngineTest, PrintsTheHeadingAndTheRows) {
     makeDatabase({{0.0f, 0.0f}, {0.125f, 0.16951725f}, {10.125f, 42.5f}, {47.984375f, 751.0625f}});

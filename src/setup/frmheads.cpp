@@ -1,0 +1,145 @@
+#include "frmheads.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+
+#include <string>
+#include <string_view>
+
+#include "numbers.h"
+#include "ui.h"
+
+namespace dipsheet::setup {
+
+namespace {
+constexpr int kDepthMaxLength = 9;
+
+QString qText(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+}  // namespace
+
+FrmHeads::FrmHeads(QWidget* parentArea) : QWidget(parentArea) {
+    setObjectName(QStringLiteral("frmHeads"));
+    setFont(ui::defaultFont());
+    resize(ui::twipsRect(0, 0, 3180, 1215).size());
+    ui::setBackground(this, ui::colour::blue);
+
+    const auto label = [this](const QString& name, int top) {
+        auto* l = new QLabel(this);
+        l->setObjectName(name);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        ui::placeTwips(l, 240, top, 1215, 255);
+        ui::setBackground(l, ui::colour::cyan);
+        ui::setTextColour(l, QPalette().color(QPalette::ButtonText));
+        return l;
+    };
+    Label1 = label(QStringLiteral("Label1"), 240);
+    cboHeads = new QComboBox(this);
+    cboHeads->setObjectName(QStringLiteral("cboHeads"));
+    for (chart::HeadKind kind : chart::kHeadKinds)
+        cboHeads->addItem(qText(chart::headKindTitle(kind)));
+    ui::placeTwips(cboHeads, 1680, 240, 1380, 315);
+    // The list opens wide enough for its texts, whatever the box's own width.
+    cboHeads->view()->setMinimumWidth(cboHeads->view()->sizeHintForColumn(0) + 24);
+    Label2 = label(QStringLiteral("Label2"), 720);
+    txtHeadDepth = new QLineEdit(this);
+    txtHeadDepth->setObjectName(QStringLiteral("txtHeadDepth"));
+    txtHeadDepth->setMaxLength(kDepthMaxLength);
+    ui::placeTwips(txtHeadDepth, 1680, 720, 1215, 285);
+    ui::setBackground(txtHeadDepth, ui::colour::white);
+    ui::selectAllOnEntry(txtHeadDepth);
+    QWidget::setTabOrder(cboHeads, txtHeadDepth);
+
+    connect(cboHeads, &QComboBox::currentIndexChanged, this, ui::guard([this] {
+                if (!m_loading)
+                    cboHeads_Click();
+            }));
+    connect(txtHeadDepth, &QLineEdit::textEdited, this, ui::guard([this](const QString& text) {
+                m_choice[m_vertical].depth = text;
+                emit edited();
+            }));
+    ui::onGotFocus(txtHeadDepth, [this] { emit edited(); });
+    setVertical(false);
+}
+
+void FrmHeads::setVertical(bool vertical) {
+    m_vertical = vertical;
+    Label1->setText(vertical ? QStringLiteral("Bottom") : QStringLiteral("Heads"));
+    Label2->setText(vertical ? QStringLiteral("Bottom Depth") : QStringLiteral("Head Depth"));
+    m_loading = true;
+    cboHeads->setCurrentIndex(m_choice[vertical].index);
+    m_loading = false;
+    showDepthRow();
+}
+
+chart::HeadKind FrmHeads::kind() const {
+    const int index = cboHeads->currentIndex();
+    return index >= 0 && index < int(std::size(chart::kHeadKinds))
+               ? chart::kHeadKinds[static_cast<std::size_t>(index)]
+               : chart::HeadKind::Flat;
+}
+
+chart::HeadTexts FrmHeads::texts() const {
+    chart::HeadTexts texts;
+    texts.kind = kind();
+    if (chart::headDepthIsTyped(texts.kind))
+        texts.depth = txtHeadDepth->text().toUtf8().toStdString();
+    return texts;
+}
+
+QString FrmHeads::missingRow() const {
+    if (!chart::headDepthIsTyped(kind()))
+        return {};
+    const QByteArray text = txtHeadDepth->text().toUtf8();
+    const double depth =
+        chart::leadingNumber(std::string_view(text.constData(), size_t(text.size())));
+    return depth > 0 ? QString() : Label2->text();
+}
+
+void FrmHeads::showDiameter(double insideDiameter) {
+    m_insideDiameter = insideDiameter;
+    if (!chart::headDepthIsTyped(kind()))
+        showDepthRow();
+}
+
+QString FrmHeads::description() const {
+    const chart::HeadKind k = kind();
+    if (k == chart::HeadKind::Flat)
+        return {};
+    QString text = qText(chart::headKindTitle(k)) +
+                   (m_vertical ? QStringLiteral(" bottom") : QStringLiteral(" heads"));
+    if (!txtHeadDepth->text().trimmed().isEmpty())
+        text += QStringLiteral(", depth ") + txtHeadDepth->text().trimmed();
+    return text;
+}
+
+void FrmHeads::cboHeads_Click() {
+    m_choice[m_vertical].index = cboHeads->currentIndex();
+    showDepthRow();
+    emit edited();
+}
+
+void FrmHeads::showDepthRow() {
+    const chart::HeadKind k = kind();
+    const bool flat = k == chart::HeadKind::Flat;
+    Label2->setVisible(!flat);
+    txtHeadDepth->setVisible(!flat);
+    const bool typed = chart::headDepthIsTyped(k);
+    txtHeadDepth->setReadOnly(!typed);
+    txtHeadDepth->setFocusPolicy(typed ? Qt::StrongFocus : Qt::NoFocus);
+    if (typed) {
+        txtHeadDepth->setText(m_choice[m_vertical].depth);
+    } else {
+        const auto depth = chart::fixedHeadDepth(k, m_insideDiameter);
+        txtHeadDepth->setText(
+            depth && m_insideDiameter > 0
+                ? QString::fromStdString(chart::singleDefaultText(static_cast<float>(*depth)))
+                : QString());
+    }
+}
+
+}  // namespace dipsheet::setup
