@@ -84,6 +84,9 @@ CMD_EXIT_MAIN = (FRM_CHART, (3120, 2280, 1215, 495))
 # horizontal cylinder panel).
 TXT_DIAMETER = (DIMENSION_PANEL, (1680, 240, 1215, 285))
 TXT_LENGTH = (DIMENSION_PANEL, (1680, 720, 1215, 285))
+# The heads panel below the dimension panels: its drop-down list of kinds.
+FRM_HEADS = (5550, 6020)
+CBO_HEADS = (FRM_HEADS, (1680, 240, 1380, 315))
 # The cyan labels of the four rows of the dimension panel on screen; a hidden row shows the
 # panel's blue.
 ROW_LABELS = [(DIMENSION_PANEL, (240, top, 1215, 255)) for top in (240, 720, 1200, 1680)]
@@ -750,6 +753,27 @@ class Session:
                     self.type_in(TXT_LENGTH, "96")
                 log(f"{label}: as aimed")
 
+    def dished_heads(self):
+        """2:1 heads chosen from the drop-down list by a click and the keyboard: the chart is
+        the one dipsheet-chart makes for them; flat heads again afterwards."""
+        self.x.click(self.at(CBO_HEADS))
+        self.settle()
+        self.x.key("Down", "Return")
+        self.type_in(TXT_INCREMENT, "2")
+        self.x.click(self.at(CMD_CALCULATE))
+        window = self.chart_window()
+        stored = query(self.db, "SELECT Depth, Capacity FROM Capacity ORDER BY rowid")
+        compare_rows(stored, expected_chart(self.args.chart, self.cylinder_args("2") +
+                                            ["--heads", "2:1"]), "2:1 heads")
+        origin = self.x.window_info(window)[:2]
+        self.x.click(point(origin, CMD_EXIT_CHART))
+        self.x.wait_for("the chart window to close",
+                        lambda: window not in self.x.visible_windows(CHART_TITLE), 10)
+        self.x.click(self.at(CBO_HEADS))
+        self.settle()
+        self.x.key("Up", "Return")
+        log(f"2:1 heads: {len(stored)} rows, equal to dipsheet-chart --heads 2:1")
+
     def exit_program(self):
         self.x.click(self.at(CMD_EXIT_MAIN))
         try:
@@ -831,6 +855,7 @@ def main():
         session.next_customer()
         session.blank_client_refused()
         session.click_table("no window manager")
+        session.dished_heads()
         session.exit_program()
 
         # Under a window manager, which frames, places and focuses the windows itself.
