@@ -79,6 +79,61 @@ void BM_VerticalCylinderWithBottom(benchmark::State& state) {
     }
 }
 
+// The depth for each of 32,766 volume steps of the full tank, for a tank of each shape and
+// some heads: the 48 x 96 in horizontal cylinder, the 96 x 120 in vertical one.
+void BM_DepthsByVolume(benchmark::State& state) {
+    struct Tank {
+        const char* label;
+        TankVolume (*make)(const ChartOptions&);
+    };
+    static const Tank tanks[] = {
+        {"rect",
+         [](const ChartOptions& o) {
+             return rectVolume(o, {"60", "40", "50", ""});
+         }},
+        {"cyl",
+         [](const ChartOptions& o) {
+             return cylVolume(o, {"48", "96", "", ""});
+         }},
+        {"cyl 2:1",
+         [](const ChartOptions& o) {
+             return cylVolume(o, {"48", "96", "", ""}, {HeadKind::TwoToOne, ""});
+         }},
+        {"cyl asme-fd",
+         [](const ChartOptions& o) {
+             return cylVolume(o, {"48", "96", "", ""}, {HeadKind::AsmeFd, ""});
+         }},
+        {"cyl dished",
+         [](const ChartOptions& o) {
+             return cylVolume(o, {"48", "96", "", ""}, {HeadKind::Dished, "6"});
+         }},
+        {"vert",
+         [](const ChartOptions& o) {
+             return vertVolume(o, {"96", "120", "", ""});
+         }},
+        {"vert asme-fd",
+         [](const ChartOptions& o) {
+             return vertVolume(o, {"96", "120", "", ""}, {HeadKind::AsmeFd, ""});
+         }},
+        {"vert conical",
+         [](const ChartOptions& o) {
+             return vertVolume(o, {"96", "120", "", ""}, {HeadKind::Conical, "30"});
+         }},
+    };
+    const auto o = options();
+    const Tank& tank = tanks[state.range(0)];
+    const TankVolume volume = tank.make(o);
+    // a step just over 1/32766 of the full tank: 32,766 rows, the last the full tank
+    const std::string step = singleText(static_cast<float>(volume.full() / 32765.5));
+    state.SetLabel(tank.label);
+    for (auto _ : state) {
+        auto rows = depthsByVolume(volume, step);
+        if (rows.size() != kMaxRows)
+            state.SkipWithError("not a table of 32,766 rows");
+        benchmark::DoNotOptimize(rows.data());
+    }
+}
+
 }  // namespace
 
 BENCHMARK(BM_RectangularChart)->Unit(benchmark::kMillisecond);
@@ -86,3 +141,4 @@ BENCHMARK(BM_HorizontalCylinderChart)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_VerticalCylinderChart)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HorizontalCylinderWithHeads)->DenseRange(1, 6)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_VerticalCylinderWithBottom)->DenseRange(1, 6)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DepthsByVolume)->DenseRange(0, 7)->Unit(benchmark::kMillisecond);

@@ -1,5 +1,7 @@
 // The largest chart the program makes (32,766 rows) printed to PDF through the shipped inch
-// layout: rendering alone, and the whole Print path (definition, database, PDF).
+// layout: rendering alone, and the whole Print path (definition, database, PDF). Then a 48-inch
+// chart at 1/8 inch printed in the eighths layout and in the list: the eighths table must
+// take no longer.
 
 #include "render.h"
 #include "report.h"
@@ -69,6 +71,46 @@ void BM_RenderPdf(benchmark::State& state) {
     state.counters["bytes"] = static_cast<double>(QFile(path).size());
 }
 BENCHMARK(BM_RenderPdf)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// A 48-inch tank charted at 1/8 inch from 1/8 (the striker allowance) to 48: 384 rows.
+Report eighthsReport(const char* layout) {
+    Report report;
+    report.definitionName = QStringLiteral("indipsheet.rpt");
+    std::string text = pdfLayout();
+    const std::string from = "Layout=list";
+    text.replace(text.find(from), from.size(), std::string("Layout=") + layout);
+    report.definition = parseDefinition(QByteArray::fromStdString(text), report.definitionName);
+    report.job = {"Acme Tank Works", "Riverside Fuel\nDock Road", "Horizontal cylinder", "SN-1"};
+    for (int i = 1; i <= 48 * 8; ++i) {
+        const float depth = static_cast<float>(i) / 8.0f;
+        report.rows.push_back({depth, depth * depth * 0.7321f + depth * 3.1f});
+    }
+    report.date = QDate(2024, 3, 5);
+    return report;
+}
+
+void renderFortyEightInches(benchmark::State& state, const char* layout) {
+    QTemporaryDir dir;
+    const Report report = eighthsReport(layout);
+    const QString path = dir.filePath(QStringLiteral("chart.pdf"));
+    for (auto _ : state) {
+        writePdf(report, path);
+    }
+    QPdfWriter writer(dir.filePath(QStringLiteral("unused.pdf")));
+    applyPageLayout(report.definition, writer);
+    state.counters["pages"] = paginate(report, writer).pages;
+    state.counters["bytes"] = static_cast<double>(QFile(path).size());
+}
+
+void BM_FortyEightInchesAsList(benchmark::State& state) {
+    renderFortyEightInches(state, "list");
+}
+BENCHMARK(BM_FortyEightInchesAsList)->Unit(benchmark::kMillisecond)->Iterations(30);
+
+void BM_FortyEightInchesByEighths(benchmark::State& state) {
+    renderFortyEightInches(state, "eighths");
+}
+BENCHMARK(BM_FortyEightInchesByEighths)->Unit(benchmark::kMillisecond)->Iterations(30);
 
 void BM_LoadAndProduce(benchmark::State& state) {
     QTemporaryDir dir;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix and checks that everything lands where a desktop
 # expects it, that the installed chart tool runs, and that the installed launcher prepares a
-# data folder (a fresh database and both definitions) without touching existing files.
+# data folder (a fresh database, both definitions and the settings template) without touching
+# existing files.
 set -euo pipefail
 build="$1"
 gui="$2"
@@ -29,11 +30,16 @@ DIPSHEET_PROGRAM=true "$prefix/bin/dipsheet-launch" "$data"
 [ "$(sqlite3 "$data/QRTMembers.mdb" 'SELECT count(*) FROM mrQRT')" = 1 ]
 cmp "$data/indipsheet.rpt" "$prefix/share/dipsheet/indipsheet.rpt"
 cmp "$data/mmdipsheet.rpt" "$prefix/share/dipsheet/mmdipsheet.rpt"
+# The settings template: its four company keys commented out (today's texts until filled in).
+[ "$(grep -c -E '^;(Name|Address|Town|Phone)=' "$data/dipsheet.ini")" = 4 ]
+[ -z "$(grep -E '^[[:space:]]*(Name|Address|Town|Phone)[[:space:]]*=' "$data/dipsheet.ini")" ]
 # ... and leaves what a folder already holds as it is.
 sqlite3 "$data/QRTMembers.mdb" "UPDATE mrQRT SET mrCustomer = 'kept'"
 echo "; edited" >> "$data/indipsheet.rpt"
+printf '[Company]\nName=Kept Fuels\n' > "$data/dipsheet.ini"
 DIPSHEET_PROGRAM=true "$prefix/bin/dipsheet-launch" "$data"
 [ "$(sqlite3 "$data/QRTMembers.mdb" 'SELECT mrCustomer FROM mrQRT')" = kept ]
 tail -n 1 "$data/indipsheet.rpt" | grep -q '; edited'
-[ -z "$(ls "$data" | grep -v -E '^(QRTMembers.mdb|indipsheet.rpt|mmdipsheet.rpt)$')" ]
+[ "$(cat "$data/dipsheet.ini")" = $'[Company]\nName=Kept Fuels' ]
+[ -z "$(ls "$data" | grep -v -E '^(QRTMembers.mdb|indipsheet.rpt|mmdipsheet.rpt|dipsheet.ini)$')" ]
 echo "install ok"

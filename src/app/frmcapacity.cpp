@@ -2,17 +2,26 @@
 
 #include <QAbstractTableModel>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDate>
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
+#include <QSaveFile>
+#include <QShortcut>
 #include <QTableView>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <utility>
 #include <variant>
 
 #include "numbers.h"
+#include "render.h"
 #include "report.h"
 #include "ui.h"
 
@@ -120,7 +129,9 @@ FrmCapacity::FrmCapacity() {
     dbgCapacity->setModel(m_rows);
     dbgCapacity->setEditTriggers(QAbstractItemView::NoEditTriggers);
     dbgCapacity->setTabKeyNavigation(false);  // Tab leaves the grid; arrows move in it
-    dbgCapacity->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Rows are selected whole; Ctrl+A selects them all.
+    dbgCapacity->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    dbgCapacity->setSelectionBehavior(QAbstractItemView::SelectRows);
     dbgCapacity->setFrameShape(QFrame::Box);
     dbgCapacity->setFrameShadow(QFrame::Sunken);
     dbgCapacity->setCornerButtonEnabled(false);
@@ -144,6 +155,15 @@ FrmCapacity::FrmCapacity() {
     QWidget::setTabOrder(cmdPrint, cmdExit);
     connect(cmdPrint, &QPushButton::clicked, this, ui::guard([this] { cmdPrint_Click(); }));
     connect(cmdExit, &QPushButton::clicked, this, ui::guard([this] { cmdExit_Click(); }));
+
+    // Copy and save from the window, by keyboard and from the grid's menu.
+    auto* copy = new QShortcut(QKeySequence::Copy, this);
+    connect(copy, &QShortcut::activated, this, ui::guard([this] { copyRows(); }));
+    auto* save = new QShortcut(QKeySequence::Save, this);
+    connect(save, &QShortcut::activated, this, ui::guard([this] { saveAsCsv(); }));
+    dbgCapacity->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(dbgCapacity, &QWidget::customContextMenuRequested, this,
+            ui::guard([this](const QPoint& at) { showGridMenu(at); }));
 
     refresh();
     dbgCapacity->setFocus();
@@ -176,6 +196,108 @@ void FrmCapacity::cmdPrint_Click() {
     engine.load();     // the definition and the chart, from the working directory
     engine.produce();  // preview, printer or PDF, as the definition says
     unsetCursor();
+}
+
+QString FrmCapacity::selectedRowsText() const {
+    const QAbstractItemModel* model = dbgCapacity->model();
+    QList<int> rows;
+    for (const QModelIndex& index : dbgCapacity->selectionModel()->selectedRows())
+        rows << index.row();
+    if (rows.isEmpty() && dbgCapacity->currentIndex().isValid())
+        rows << dbgCapacity->currentIndex().row();
+    std::sort(rows.begin(), rows.end());
+    const auto line = [model](const std::function<QString(int)>& cell) {
+        QStringList cells;
+        for (int column = 0; column < model->columnCount(); ++column)
+            cells << cell(column);
+        return cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    };
+    QString text = line([model](int column) {
+        return model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+    });
+    for (int row : rows) {
+        text += line([model, row](int column) {
+            return model->data(model->index(row, column), Qt::DisplayRole).toString();
+        });
+    }
+    return text;
+}
+
+void FrmCapacity::copyRows() {
+    QApplication::clipboard()->setText(selectedRowsText());
+}
+
+QString FrmCapacity::suggestedFileName(const QString& suffix) const {
+    QString name = lblSerialNo->text().trimmed();
+    if (name.isEmpty())
+        name = lblCustomer->text().simplified();
+    // Only characters every file system takes; the rest become '-'.
+    for (QChar& c : name) {
+        if (!(c.isLetterOrNumber() || c == QLatin1Char(' ') || c == QLatin1Char('-') ||
+              c == QLatin1Char('_') || c == QLatin1Char('.')))
+            c = QLatin1Char('-');
+    }
+    if (name.isEmpty())
+        name = QStringLiteral("chart");
+    const QString date = QDate::currentDate().toString(Qt::ISODate);
+    return QDir::current().filePath(name + QLatin1Char(' ') + date + QLatin1Char('.') + suffix);
+}
+
+void FrmCapacity::saveAsCsv() {
+    const QString path = ui::askSaveFileName(this, QStringLiteral("Save the chart as CSV"),
+                                             suggestedFileName(QStringLiteral("csv")),
+                                             QStringLiteral("CSV files (*.csv)"));
+    if (path.isEmpty())
+        return;
+    // The chart as the chart tool prints it: every value as the shortest text that reads back
+    // to the same single.
+    std::string csv = "Depth,Capacity\n";
+    for (const chart::CapacityRow& row : store::Database().readCapacity()) {
+        if (!(row.depth > 0))
+            continue;  // not part of the chart
+        csv.append(chart::singleText(row.depth)).append(",");
+        csv.append(chart::singleText(row.volume)).append("\n");
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(csv.data(), static_cast<qint64>(csv.size())) != qint64(csv.size()) ||
+        !file.commit()) {
+        ui::messageBox(QStringLiteral("The chart could not be saved to %1: %2")
+                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+    }
+}
+
+void FrmCapacity::saveAsPdf() {
+    const QString path = ui::askSaveFileName(this, QStringLiteral("Save the chart as PDF"),
+                                             suggestedFileName(QStringLiteral("pdf")),
+                                             QStringLiteral("PDF files (*.pdf)"));
+    if (path.isEmpty())
+        return;
+    setCursor(Qt::WaitCursor);
+    report::ReportEngine engine;
+    engine.setReportFileName(reportFileName());
+    engine.setHeads(m_heads);
+    engine.load();
+    try {
+        report::writePdf(engine.report(), path);
+    } catch (const report::ReportError& e) {
+        // A file the user chose that cannot be written is said; nothing else changes.
+        ui::messageBox(QString::fromUtf8(e.what()));
+    }
+    unsetCursor();
+}
+
+void FrmCapacity::showGridMenu(const QPoint& at) {
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("Copy"), QKeySequence::Copy, this,
+                   ui::guard([this] { copyRows(); }));
+    menu.addAction(QStringLiteral("Select All"), QKeySequence::SelectAll, dbgCapacity,
+                   ui::guard([this] { dbgCapacity->selectAll(); }));
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("Save as CSV..."), QKeySequence::Save, this,
+                   ui::guard([this] { saveAsCsv(); }));
+    menu.addAction(QStringLiteral("Save as PDF..."), this, ui::guard([this] { saveAsPdf(); }));
+    menu.exec(dbgCapacity->viewport()->mapToGlobal(at));
 }
 
 void FrmCapacity::cmdExit_Click() {

@@ -39,6 +39,16 @@ public:
     // Whether the window has been closed and its unload step run (it is deleted soon after).
     bool isUnloaded() const { return m_unloaded; }
 
+    // The selected rows of the grid (whole rows, in order; the current row when none is
+    // selected) as tab-separated text under a heading line, as the grid shows them: what Copy
+    // puts on the clipboard, for a spreadsheet to paste.
+    QString selectedRowsText() const;
+    // Save as CSV (Ctrl+S) and Save as PDF: each asks for a file, suggesting one in the data
+    // folder named after the serial number (else the customer) and the date. The CSV is the
+    // text dipsheet-chart prints for the chart; the PDF is laid out by the unit's definition.
+    void saveAsCsv();
+    void saveAsPdf();
+
     QLabel* Label1;
     QLabel* lblCustomer;
     QLabel* Label2;
@@ -63,6 +73,10 @@ private:
     void Form_Unload();
     void cmdPrint_Click();
     void cmdExit_Click();
+    void copyRows();
+    void showGridMenu(const QPoint& at);
+    // A file name in the data folder for a chart saved with extension `suffix`.
+    QString suggestedFileName(const QString& suffix) const;
 
     CapacityModel* m_rows;
     bool m_inches = true;

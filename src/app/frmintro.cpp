@@ -33,9 +33,14 @@ FrmIntro::FrmIntro() {
     ui::setBackground(lblCoName, ui::colour::red);
     ui::setTextColour(lblCoName, ui::colour::white);
 
-    // The distributor: the product itself, no person or company is named.
-    Label1 = new QLabel(
-        QStringLiteral("Dipsheet   tank charts   for horizontal and vertical tanks"), this);
+    // The distributor: the office's own name and address from dipsheet.ini, spaced as one
+    // text that wraps in the box; without them the product itself.
+    const QStringList company = companyDetails();
+    const QString distributor =
+        company.isEmpty()
+            ? QStringLiteral("Dipsheet   tank charts   for horizontal and vertical tanks")
+            : company.join(QStringLiteral("   "));
+    Label1 = new QLabel(distributor, this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setTextFormat(Qt::PlainText);
     Label1->setWordWrap(true);

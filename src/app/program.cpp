@@ -1,6 +1,8 @@
 #include "program.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QSettings>
 
 #include <sqlite3.h>
 
@@ -53,6 +55,26 @@ void registerPrintPreview() {
 
 QPixmap logo() {
     return QPixmap(QStringLiteral(":/dipsheet/logo.png"));
+}
+
+QStringList companyDetails() {
+    QSettings settings(QDir::current().absoluteFilePath(QStringLiteral("dipsheet.ini")),
+                       QSettings::IniFormat);
+    if (settings.status() != QSettings::NoError)
+        return {};
+    settings.beginGroup(QStringLiteral("Company"));
+    QStringList details;
+    for (const char* key : {"Name", "Address", "Town", "Phone"}) {
+        const QVariant value = settings.value(QLatin1String(key));
+        // An unquoted value with a comma reads as a list ("12 High St, Unit 4"): the office
+        // meant one text.
+        const QString text = value.typeId() == QMetaType::QStringList
+                                 ? value.toStringList().join(QStringLiteral(", "))
+                                 : value.toString();
+        if (!text.simplified().isEmpty())
+            details << text.simplified();
+    }
+    return details;
 }
 
 }  // namespace dipsheet::app

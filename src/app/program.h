@@ -1,8 +1,10 @@
 #pragma once
 
-// What the whole program shares: the error numbers of the lower layers and the logo.
+// What the whole program shares: the error numbers of the lower layers, the logo and the
+// office's own name.
 
 #include <QPixmap>
+#include <QStringList>
 
 namespace dipsheet::app {
 
@@ -15,5 +17,11 @@ void registerPrintPreview();
 
 // The program's logo (a tank with a dipstick), 261 x 262 pixels.
 QPixmap logo();
+
+// The office's own name from dipsheet.ini in the working directory (the data folder), section
+// [Company]: Name, Address, Town and Phone in that order, each on one line, leaving out keys
+// that are missing or empty. Empty when the file is missing, unreadable or malformed: reading
+// it never fails the program.
+QStringList companyDetails();
 
 }  // namespace dipsheet::app

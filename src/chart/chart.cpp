@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <limits>
 #include <string_view>
+#include <utility>
 
 namespace dipsheet::chart {
 namespace {
@@ -113,6 +114,35 @@ float dimension(const ChartOptions& o, std::string_view text, const char* captio
                      : insideDimension(text, caption, o.format);
 }
 
+float strikerAllowance(const ChartOptions& o) {
+    if (!o.striker)
+        return 0;
+    return o.inches ? kStrikerInches : kStrikerMillimetres;
+}
+
+// The dipstick's span, the top less S, refused below 0.
+double spanAboveStriker(const TankVolume& tank) {
+    const auto top = static_cast<float>(tank.top());
+    const double span = static_cast<double>(top) - static_cast<double>(tank.striker());
+    if (span < 0) {
+        const std::string name = tank.topName();
+        throw InputError("The " + name + " " + numberText(top) +
+                         " is below the striker plate allowance of " + numberText(tank.striker()) +
+                         ". Uncheck the striker plate or check the " + name + ".");
+    }
+    return span;
+}
+
+void refuseRowCount(double count, const char* table, const char* step) {
+    if (count > kMaxRows) {
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, "%.0f", count);
+        throw InputError(std::string("The ") + table + " would have " + buffer + " rows; at most " +
+                         std::to_string(kMaxRows) + " fit in a chart. Choose a larger " + step +
+                         ".");
+    }
+}
+
 // What every chart shares: the striker allowance S, the increment and the row count N.
 struct Steps {
     float striker = 0;
@@ -120,10 +150,9 @@ struct Steps {
     std::int16_t rows = 0;
 };
 
-Steps steps(const ChartOptions& o, float usableHeight, const char* heightCaption) {
+Steps steps(const ChartOptions& o, const TankVolume& tank) {
     Steps s;
-    if (o.striker)
-        s.striker = o.inches ? kStrikerInches : kStrikerMillimetres;
+    s.striker = tank.striker();
 
     const double lead = leadingNumber(o.increment);
     if (!(lead > 0)) {
@@ -142,20 +171,8 @@ Steps steps(const ChartOptions& o, float usableHeight, const char* heightCaption
                          " is too small to step the chart.");
     }
 
-    const double span = static_cast<double>(usableHeight) - static_cast<double>(s.striker);
-    if (span < 0) {
-        throw InputError(std::string("The ") + heightCaption + " " + numberText(usableHeight) +
-                         " is below the striker plate allowance of " + numberText(s.striker) +
-                         ". Uncheck the striker plate or check the " + heightCaption + ".");
-    }
-    const double count = std::floor(span / static_cast<double>(s.increment));
-    if (count > kMaxRows) {
-        char buffer[64];
-        std::snprintf(buffer, sizeof buffer, "%.0f", count);
-        throw InputError("The chart would have " + std::string(buffer) + " rows; at most " +
-                         std::to_string(kMaxRows) +
-                         " fit in a chart. Choose a larger incremental distance.");
-    }
+    const double count = std::floor(spanAboveStriker(tank) / static_cast<double>(s.increment));
+    refuseRowCount(count, "chart", "incremental distance");
     s.rows = static_cast<std::int16_t>(count);
     return s;
 }
@@ -163,14 +180,13 @@ Steps steps(const ChartOptions& o, float usableHeight, const char* heightCaption
 // Fills rows 1 to N: each depth is the previous one plus the increment, summed in double and
 // stored in single precision (a running sum, not i × increment); the volume is taken at the
 // liquid height depth + S.
-template <typename Volume>
-ChartRows fill(const Steps& s, Volume volumeAt) {
+ChartRows fill(const Steps& s, const TankVolume& tank) {
     ChartRows rows(static_cast<std::size_t>(s.rows) + 1, CapacityRow{});
     for (std::int16_t i = 1; i <= s.rows; ++i) {
         const auto at = static_cast<std::size_t>(i);
         const float depth =
             static_cast<float>(static_cast<double>(rows[at - 1].depth) + s.increment);
-        const double volume = volumeAt(depth);
+        const double volume = tank.at(static_cast<double>(depth) + s.striker);
         if (!fitsSingle(volume)) {
             throw InputError("The volume at depth " + singleText(depth) +
                              " is beyond the range of the chart's numbers. Check the dimensions.");
@@ -178,6 +194,10 @@ ChartRows fill(const Steps& s, Volume volumeAt) {
         rows[at] = {depth, static_cast<float>(volume)};
     }
     return rows;
+}
+
+ChartRows chartOf(const ChartOptions& o, const TankVolume& tank) {
+    return fill(steps(o, tank), tank);
 }
 
 // The inside depth of the heads (bottom): the one that follows from the inside diameter, or
@@ -262,20 +282,91 @@ std::optional<double> fixedHeadDepth(HeadKind kind, double insideDiameter) {
     }
 }
 
-ChartRows calcRect(const ChartOptions& o, const RectTexts& t) {
+TankVolume::TankVolume(std::function<double(double)> volume, double top, float striker,
+                       const char* topName)
+    : m_volume(std::move(volume)), m_top(top), m_striker(striker), m_topName(topName) {}
+
+double TankVolume::heightFor(double volume, double tolerance) const {
+    if (!(volume > 0))
+        return 0;
+    Point lo{0, m_volume(0)}, hi{m_top, full()};
+    if (volume >= hi.volume)
+        return m_top;
+    if (volume <= lo.volume)
+        return 0;
+    return heightIn(lo, hi, volume, tolerance, std::numeric_limits<double>::quiet_NaN());
+}
+
+// Illinois regula falsi: the secant through the bracket's ends, with the volume of an end kept
+// twice running halved so that both ends close in. Each probe stays half a tolerance inside
+// the bracket, so one beside the root closes it; bisection takes over when three probes have
+// not halved the bracket.
+double TankVolume::heightIn(Point& lo, Point& hi, double volume, double tolerance,
+                            double guess) const {
+    const double half = tolerance / 2;
+    const auto probe = [&](double x) {
+        const double at = m_volume(x);
+        const bool below = at < volume;
+        (below ? lo : hi) = {x, at};
+        return below;
+    };
+    // A good guess settles the root with two probes just under a tolerance apart.
+    const double reach = 0.49 * tolerance;
+    if (std::isfinite(guess) && guess - reach > lo.height && guess + reach < hi.height) {
+        if (probe(guess - reach))
+            probe(guess + reach);
+    }
+    double weightLo = 1, weightHi = 1, width = hi.height - lo.height;
+    int lastMoved = 0, sinceHalved = 0;
+    while (hi.height - lo.height > tolerance) {
+        const double fLo = (lo.volume - volume) * weightLo, fHi = (hi.volume - volume) * weightHi;
+        double x = lo.height + (hi.height - lo.height) * (-fLo / (fHi - fLo));
+        if (sinceHalved >= 3 || !std::isfinite(x))
+            x = lo.height + (hi.height - lo.height) / 2;
+        x = std::clamp(x, lo.height + half, hi.height - half);
+        if (probe(x)) {
+            weightLo = 1;
+            if (lastMoved == 1)
+                weightHi /= 2;
+            lastMoved = 1;
+        } else {
+            weightHi = 1;
+            if (lastMoved == -1)
+                weightLo /= 2;
+            lastMoved = -1;
+        }
+        const double now = hi.height - lo.height;
+        if (now <= width / 2) {
+            width = now;
+            sinceHalved = 0;
+        } else {
+            ++sinceHalved;
+        }
+    }
+    // The secant across the final bracket: far closer to the root than its middle, which
+    // keeps the guesses extrapolated from it within the next bracket.
+    const double share = (volume - lo.volume) / (hi.volume - lo.volume);
+    return lo.height + (hi.height - lo.height) * std::clamp(share, 0.0, 1.0);
+}
+
+TankVolume rectVolume(const ChartOptions& o, const RectTexts& t) {
     const float length = dimension(o, t.length, "Length", t.thickness, "Thickness", 2);
     const float width = dimension(o, t.width, "Width", t.thickness, "Thickness", 2);
     const float height = dimension(o, t.height, "Height", t.thickness, "Thickness", 2);
-    const float factor = o.inches ? kGallonsPerCubicInch : kLitresPerCubicMillimetre;
-    const Steps s = steps(o, height, "Height");
+    const auto factor =
+        static_cast<double>(o.inches ? kGallonsPerCubicInch : kLitresPerCubicMillimetre);
     const double floorArea = static_cast<double>(length) * static_cast<double>(width);
-    return fill(s, [&](float depth) {
-        // liquid height first, then the floor area, then the factor
-        return (static_cast<double>(depth) + s.striker) * floorArea * static_cast<double>(factor);
-    });
+    return TankVolume(
+        [floorArea, factor](double level) {
+            // liquid height first, then the floor area, then the factor
+            return level * floorArea * factor;
+        },
+        height, strikerAllowance(o), "Height");
 }
 
-ChartRows calcCyl(const ChartOptions& o, const CylTexts& t) {
+namespace {
+
+TankVolume flatCylVolume(const ChartOptions& o, const CylTexts& t) {
     const float diameter =
         dimension(o, t.diameter, "Diameter", t.shellThickness, "Shell Thickness", 2);
     const float length = dimension(o, t.length, "Length", t.headThickness, "Head Thickness", 2);
@@ -283,11 +374,9 @@ ChartRows calcCyl(const ChartOptions& o, const CylTexts& t) {
     const double d = diameter;
     const float area = toSingle(d * d * kPi / 4, "The cross-section of the tank");
     const double factor = o.inches ? kGallonsPerCubicInchD : kLitresPerCubicMillimetreD;
-    const Steps s = steps(o, diameter, "Diameter");
     const double r = radius;
     const double r2 = r * r;
-    return fill(s, [&](float depth) {
-        const double height = static_cast<double>(depth) + s.striker;
+    const auto volume = [=](double height) {
         const float h = static_cast<float>(height);
         float segment;
         if (h >= diameter) {
@@ -314,26 +403,28 @@ ChartRows calcCyl(const ChartOptions& o, const CylTexts& t) {
             }
         }
         return static_cast<double>(segment) * factor * static_cast<double>(length);
-    });
+    };
+    return TankVolume(volume, diameter, strikerAllowance(o), "Diameter");
 }
 
-ChartRows calcVert(const ChartOptions& o, const CylTexts& t) {
+TankVolume flatVertVolume(const ChartOptions& o, const CylTexts& t) {
     const float diameter =
         dimension(o, t.diameter, "Diameter", t.shellThickness, "Shell Thickness", 2);
     // The outside height loses only the bottom plate: a vertical tank has no roof plate here.
     const float height = dimension(o, t.length, "Height", t.headThickness, "Bottom Thickness", 1);
-    const float factor = o.inches ? kGallonsPerCubicInch : kLitresPerCubicMillimetre;
-    const Steps s = steps(o, height, "Height");
+    const auto factor =
+        static_cast<double>(o.inches ? kGallonsPerCubicInch : kLitresPerCubicMillimetre);
     const double half = static_cast<double>(diameter) / 2;  // not rounded before squaring
     const double floorArea = half * half * kPi;
-    return fill(s, [&](float depth) {
-        return floorArea * (static_cast<double>(depth) + s.striker) * static_cast<double>(factor);
-    });
+    return TankVolume([floorArea, factor](double level) { return floorArea * level * factor; },
+                      height, strikerAllowance(o), "Height");
 }
 
-ChartRows calcCyl(const ChartOptions& o, const CylTexts& t, const HeadTexts& heads) {
+}  // namespace
+
+TankVolume cylVolume(const ChartOptions& o, const CylTexts& t, const HeadTexts& heads) {
     if (heads.kind == HeadKind::Flat)
-        return calcCyl(o, t);
+        return flatCylVolume(o, t);
     const float diameter =
         dimension(o, t.diameter, "Diameter", t.shellThickness, "Shell Thickness", 2);
     // the straight shell between the seams, the same inside or outside
@@ -342,29 +433,28 @@ ChartRows calcCyl(const ChartOptions& o, const CylTexts& t, const HeadTexts& hea
         heads.kind, diameter,
         headDepth(o, heads, diameter, t.headThickness, "Head Depth", "Head Thickness", "heads"));
     const double factor = o.inches ? kGallonsPerCubicInchD : kLitresPerCubicMillimetreD;
-    const Steps s = steps(o, diameter, "Diameter");
     const double d = diameter, r = d / 2, shell = length;
     const double full = kPi * r * r * shell + 2 * head.full();
-    // the shell's segment and both heads with the liquid at q below the axis
-    const auto below = [&](double q) {
-        return shell * circleSegmentBelow(r, q) + 2 * head.belowAxis(q);
-    };
-    return fill(s, [&](float depth) {
-        const double height = static_cast<double>(depth) + s.striker;
-        double volume;
+    const auto volume = [=](double height) {
+        // the shell's segment and both heads with the liquid at q below the axis
+        const auto below = [&](double q) {
+            return shell * circleSegmentBelow(r, q) + 2 * head.belowAxis(q);
+        };
+        double held;
         if (height >= d)
-            volume = full;  // the running depth sum can pass the top in the last rows
+            held = full;  // the running depth sum can pass the top in the last rows
         else if (height <= r)
-            volume = below(r - height);
+            held = below(r - height);
         else
-            volume = full - below(height - r);  // the full tank less the empty space above
-        return volume * factor;
-    });
+            held = full - below(height - r);  // the full tank less the empty space above
+        return held * factor;
+    };
+    return TankVolume(volume, diameter, strikerAllowance(o), "Diameter");
 }
 
-ChartRows calcVert(const ChartOptions& o, const CylTexts& t, const HeadTexts& bottom) {
+TankVolume vertVolume(const ChartOptions& o, const CylTexts& t, const HeadTexts& bottom) {
     if (bottom.kind == HeadKind::Flat)
-        return calcVert(o, t);
+        return flatVertVolume(o, t);
     const float diameter =
         dimension(o, t.diameter, "Diameter", t.shellThickness, "Shell Thickness", 2);
     // the straight shell above the bottom's seam, the same inside or outside
@@ -374,17 +464,119 @@ ChartRows calcVert(const ChartOptions& o, const CylTexts& t, const HeadTexts& bo
                               "Bottom Thickness", "a bottom"));
     const double a = head.depth();
     const double top = a + static_cast<double>(height);
-    const float depthOfTank = toSingle(top, "The Bottom Depth and the Height");
+    toSingle(top, "The Bottom Depth and the Height");
     const double factor = o.inches ? kGallonsPerCubicInchD : kLitresPerCubicMillimetreD;
-    const Steps s = steps(o, depthOfTank, "depth of the tank");
     const double r = static_cast<double>(diameter) / 2;
     const double area = kPi * r * r;
-    return fill(s, [&](float depth) {
+    const auto volume = [=](double height) {
         // the running depth sum can pass the top in the last rows: the tank is then full
-        const double level = std::min(static_cast<double>(depth) + s.striker, top);
-        const double volume = level <= a ? head.vertical(level) : head.full() + area * (level - a);
-        return volume * factor;
-    });
+        const double level = std::min(height, top);
+        const double held = level <= a ? head.vertical(level) : head.full() + area * (level - a);
+        return held * factor;
+    };
+    return TankVolume(volume, top, strikerAllowance(o), "depth of the tank");
+}
+
+ChartRows calcRect(const ChartOptions& o, const RectTexts& t) {
+    return chartOf(o, rectVolume(o, t));
+}
+
+ChartRows calcCyl(const ChartOptions& o, const CylTexts& t) {
+    return chartOf(o, flatCylVolume(o, t));
+}
+
+ChartRows calcVert(const ChartOptions& o, const CylTexts& t) {
+    return chartOf(o, flatVertVolume(o, t));
+}
+
+ChartRows calcCyl(const ChartOptions& o, const CylTexts& t, const HeadTexts& heads) {
+    return chartOf(o, cylVolume(o, t, heads));
+}
+
+ChartRows calcVert(const ChartOptions& o, const CylTexts& t, const HeadTexts& bottom) {
+    return chartOf(o, vertVolume(o, t, bottom));
+}
+
+std::vector<CapacityRow> depthsByVolume(const TankVolume& tank, std::string_view step) {
+    if (!isNumberText(step, NumberFormat{".", ""})) {
+        throw InputError("Volume step: " + quoted(step) +
+                         " is not a number. Type the step as a decimal, e.g. 50 or 2.5.");
+    }
+    const double lead = leadingNumber(step);
+    if (!(lead > 0)) {
+        throw InputError("Volume step: " + quoted(step) +
+                         " is not above 0. Type a step greater than 0, e.g. 50.");
+    }
+    if (!(toSingle(lead, "Volume step " + quoted(step)) > 0))
+        throw InputError("Volume step: " + quoted(step) + " is too small to step the table.");
+    spanAboveStriker(tank);
+    const double striker = tank.striker(), top = tank.top(), full = tank.full();
+    if (!fitsSingle(full)) {
+        throw InputError(
+            "The volume of the full tank is beyond the range of the chart's numbers. Check the "
+            "dimensions.");
+    }
+    const auto fullSingle = static_cast<float>(full);
+    // The volume below the plate: no dipstick depth reads it.
+    const double plate = tank.at(striker);
+
+    // Row k holds k × step rounded to single, for the k from `first` (the first at or above
+    // the plate) up to, not including, `end` (the first that reaches the full tank); then the
+    // full tank. A rough count first keeps the counting exact in double.
+    const auto volumeOf = [lead](double k) { return static_cast<float>(k * lead); };
+    const double rough = std::ceil(full / lead) - std::floor(plate / lead);
+    if (rough > 2.0 * kMaxRows)
+        refuseRowCount(rough, "table", "volume step");
+    double first = std::max(1.0, std::ceil(plate / lead));
+    while (first > 1 && static_cast<double>(volumeOf(first - 1)) >= plate)
+        --first;
+    while (static_cast<double>(volumeOf(first)) < plate)
+        ++first;
+    double end = std::max(first, std::ceil(full / lead));
+    while (end > first && volumeOf(end - 1) >= fullSingle)
+        --end;
+    while (volumeOf(end) < fullSingle)
+        ++end;
+    refuseRowCount(end - first + 1, "table", "volume step");
+
+    // Successive roots share their brackets: the upper end of one is the lower end of the
+    // next once its volume is passed. The roots of the last three rows, extrapolated in
+    // volume, guess the next one.
+    // The root is within the final bracket, and rounding to single adds at most 2^-24 of top.
+    const double tolerance = 0.9e-6 * top;
+    std::vector<CapacityRow> rows;
+    rows.reserve(static_cast<std::size_t>(end - first) + 1);
+    TankVolume::Point lo{striker, plate}, hi{top, full};
+    double vs[3] = {}, hs[3] = {}, height = striker;
+    int known = 0;
+    for (double k = first; k < end; ++k) {
+        const float volume = volumeOf(k);
+        const double v = volume;
+        if (v > lo.volume) {
+            if (hi.volume < v) {
+                lo = hi;
+                hi = {top, full};
+            }
+            double guess = std::numeric_limits<double>::quiet_NaN();
+            if (known >= 2) {
+                const double slope = (hs[2] - hs[1]) / (vs[2] - vs[1]);
+                guess = hs[2] + (v - vs[2]) * slope;
+                if (known >= 3) {
+                    const double curve =
+                        (slope - (hs[1] - hs[0]) / (vs[1] - vs[0])) / (vs[2] - vs[0]);
+                    guess += (v - vs[2]) * (v - vs[1]) * curve;
+                }
+            }
+            // Never below the row before: the volume is non-decreasing in height.
+            height = std::max(height, tank.heightIn(lo, hi, v, tolerance, guess));
+            vs[0] = vs[1], vs[1] = vs[2], vs[2] = v;
+            hs[0] = hs[1], hs[1] = hs[2], hs[2] = height;
+            known = std::min(known + 1, 3);
+        }
+        rows.push_back({static_cast<float>(height - striker), volume});
+    }
+    rows.push_back({static_cast<float>(top - striker), fullSingle});
+    return rows;
 }
 
 }  // namespace dipsheet::chart

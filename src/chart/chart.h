@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -101,6 +102,68 @@ ChartRows calcVert(const ChartOptions& options, const CylTexts& texts);
 // "Head Depth" ("Bottom Depth").
 ChartRows calcCyl(const ChartOptions& options, const CylTexts& texts, const HeadTexts& heads);
 ChartRows calcVert(const ChartOptions& options, const CylTexts& texts, const HeadTexts& bottom);
+
+// A tank's volume as a function of the liquid height, as its chart takes it: the dimensions
+// read, the heads built and the units chosen once, from the same options and texts as the
+// chart. Holds no reference to them.
+class TankVolume {
+public:
+    TankVolume(std::function<double(double)> volume, double top, float striker,
+               const char* topName);
+
+    // The liquid height at which the tank is full: the height of a rectangular tank or of a
+    // vertical one with a flat bottom, the diameter of a horizontal one, the bottom's depth
+    // plus the shell's height of a vertical one with a bottom.
+    double top() const { return m_top; }
+    // The striker allowance S of the options: the dipstick depth d reads the liquid height d + S.
+    float striker() const { return m_striker; }
+    // What the top is called in messages ("Height", "Diameter", "depth of the tank").
+    const char* topName() const { return m_topName; }
+
+    // The volume in US gallons or litres with the liquid at `height` above the lowest point
+    // inside, in double precision: the value a chart row rounds to single. 0 at 0 and
+    // non-decreasing up to the top.
+    double at(double height) const { return m_volume(height); }
+    double full() const { return m_volume(m_top); }
+
+    // The liquid height at which the tank holds `volume`, to within `tolerance`, by a root find
+    // on at() bracketed by 0 and the top. A volume at or below 0 gives 0, one at or above
+    // full() the top.
+    double heightFor(double volume, double tolerance) const;
+
+    // A height and the volume at it.
+    struct Point {
+        double height, volume;
+    };
+    // The same inside a bracket, at(lo.height) < volume <= at(hi.height), and from an optional
+    // guess (NaN for none): narrows the bracket to a width of at most `tolerance` and returns
+    // the height the secant across it gives, inside it. Each probe costs one volume.
+    double heightIn(Point& lo, Point& hi, double volume, double tolerance, double guess) const;
+
+private:
+    std::function<double(double)> m_volume;
+    double m_top;
+    float m_striker;
+    const char* m_topName;
+};
+
+// The volume functions of the three charts below, for the same options and texts (the
+// increment is not read). Throw InputError for dimensions the chart refuses, in its words.
+TankVolume rectVolume(const ChartOptions& options, const RectTexts& texts);
+TankVolume cylVolume(const ChartOptions& options, const CylTexts& texts,
+                     const HeadTexts& heads = {});
+TankVolume vertVolume(const ChartOptions& options, const CylTexts& texts,
+                      const HeadTexts& bottom = {});
+
+// The depth-for-volume table: the dipstick depth at which the tank holds STEP, 2 STEP, ...
+// below the full tank, then the full tank itself at depth top - S. The step is the text
+// `step`, one number with '.' as the decimal point; each volume is k times it in double,
+// rounded once to single; each depth is the liquid height less S, rounded to single, within
+// a millionth of the top of the root of at(). Volumes below the striker plate (depth below 0)
+// are left out. Rows are {depth, volume} in order; there is no row 0. Throws InputError for
+// a step that is not a number or not above 0, a tank below the striker plate, or a table of
+// more than kMaxRows rows.
+std::vector<CapacityRow> depthsByVolume(const TankVolume& tank, std::string_view step);
 
 // The row count N of a chart (rows 1 to N), as a signed 16-bit value.
 inline std::int16_t rowCount(const ChartRows& rows) {

@@ -16,9 +16,19 @@ namespace {
 constexpr const char* kUsage =
     R"(Usage: dipsheet-chart --shape rect|cyl|vert --units in|mm [--outside] [--striker]
                       --increment TEXT <dimensions> [--store]
+       dipsheet-chart --shape rect|cyl|vert --units in|mm [--outside] [--striker]
+                      --by-volume STEP <dimensions>
 
 Prints the tank chart of one tank as CSV: a line "Depth,Capacity", then one line per row,
 each value the shortest text that reads back to the same single-precision number.
+
+With --by-volume it prints the chart the other way round: a line "Capacity,Depth", then the
+dipstick depth at which the tank holds STEP, 2 x STEP, ... below the full tank, and last the
+full tank at the top (less the striker allowance), whether or not it is a whole multiple of
+STEP. Volumes below the striker plate, which no depth reads, are left out. Each depth is
+found on the volume of the chart's rows to within a millionth of the tank's height, and
+written in the same text as the chart's values. --increment and --store do not apply: the
+job database holds charts stepped by depth.
 
   --shape rect|cyl|vert  rectangular tank, horizontal cylinder (two like heads), or vertical
                          cylinder (a bottom)
@@ -27,6 +37,8 @@ each value the shortest text that reads back to the same single-precision number
   --striker              allow for a striker plate (0.25 in or 6 mm under the dipstick)
   --increment TEXT       depth step between rows, a number with '.' as the decimal point
                          ("1/8" is refused: type .125)
+  --by-volume STEP       step the volume instead of the depth: STEP US gallons or litres,
+                         a number above 0 with '.' as the decimal point (at most 32766 rows)
   --store                also replace the chart rows in QRTMembers.mdb in the current folder
   --help                 show this text
 
@@ -92,7 +104,7 @@ Arguments parse(const std::vector<std::string>& args) {
         "shape",          "units",           "increment",        "length",
         "width",          "height",          "thickness",        "diameter",
         "head-thickness", "shell-thickness", "bottom-thickness", "heads",
-        "head-depth",     "bottom",          "bottom-depth"};
+        "head-depth",     "bottom",          "bottom-depth",     "by-volume"};
     Arguments a;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -138,7 +150,13 @@ std::string takeIf(const Arguments& a, const std::string& name, bool wanted) {
     return wanted ? take(a, name) : std::string();
 }
 
-chart::ChartRows compute(const Arguments& a) {
+// The chart, or the depth-for-volume table, of the tank the arguments describe.
+struct Table {
+    bool byVolume = false;
+    std::vector<chart::CapacityRow> rows;  // a chart's rows 0 to N, or the table's rows
+};
+
+Table compute(const Arguments& a) {
     const std::string shape = take(a, "shape");
     const auto found = shapes().find(shape);
     if (found == shapes().end())
@@ -148,7 +166,8 @@ chart::ChartRows compute(const Arguments& a) {
         throw UsageError("--units must be in or mm");
 
     for (const auto& [name, value] : a.values) {
-        const bool general = name == "shape" || name == "units" || name == "increment";
+        const bool general =
+            name == "shape" || name == "units" || name == "increment" || name == "by-volume";
         const bool dimension = found->second.dimensions.count(name) > 0;
         const bool thickness = found->second.thicknesses.count(name) > 0;
         const bool head = !found->second.heads.empty() &&
@@ -161,11 +180,23 @@ chart::ChartRows compute(const Arguments& a) {
         }
     }
 
+    const auto byVolume = a.values.find("by-volume");
+    if (byVolume != a.values.end()) {
+        if (a.values.count("increment"))
+            throw UsageError("--increment does not apply with --by-volume");
+        // The job database and its printout hold a chart stepped by depth.
+        if (a.store)
+            throw UsageError(
+                "--store does not apply with --by-volume: the job database holds "
+                "charts stepped by depth");
+    }
+
     chart::ChartOptions options;
     options.outside = a.outside;
     options.inches = units == "in";
     options.striker = a.striker;
-    options.increment = take(a, "increment");
+    if (byVolume == a.values.end())
+        options.increment = take(a, "increment");
     options.format = chart::NumberFormat{".", ","};
 
     chart::HeadTexts heads;
@@ -194,36 +225,59 @@ chart::ChartRows compute(const Arguments& a) {
         }
     }
 
-    if (shape == "rect") {
-        return chart::calcRect(options, {take(a, "length"), take(a, "width"), take(a, "height"),
-                                         takeIf(a, "thickness", a.outside)});
-    }
-    if (shape == "cyl") {
-        return chart::calcCyl(
+    const auto tank = [&] {
+        if (shape == "rect") {
+            return chart::rectVolume(options,
+                                     {take(a, "length"), take(a, "width"), take(a, "height"),
+                                      takeIf(a, "thickness", a.outside)});
+        }
+        if (shape == "cyl") {
+            return chart::cylVolume(
+                options,
+                {take(a, "diameter"), take(a, "length"), takeIf(a, "head-thickness", a.outside),
+                 takeIf(a, "shell-thickness", a.outside)},
+                heads);
+        }
+        return chart::vertVolume(
             options,
-            {take(a, "diameter"), take(a, "length"), takeIf(a, "head-thickness", a.outside),
+            {take(a, "diameter"), take(a, "height"), takeIf(a, "bottom-thickness", a.outside),
              takeIf(a, "shell-thickness", a.outside)},
             heads);
+    };
+    if (byVolume != a.values.end())
+        return {true, chart::depthsByVolume(tank(), byVolume->second)};
+
+    if (shape == "rect") {
+        return {false,
+                chart::calcRect(options, {take(a, "length"), take(a, "width"), take(a, "height"),
+                                          takeIf(a, "thickness", a.outside)})};
     }
-    return chart::calcVert(
-        options,
-        {take(a, "diameter"), take(a, "height"), takeIf(a, "bottom-thickness", a.outside),
-         takeIf(a, "shell-thickness", a.outside)},
-        heads);
+    if (shape == "cyl") {
+        return {false, chart::calcCyl(options,
+                                      {take(a, "diameter"), take(a, "length"),
+                                       takeIf(a, "head-thickness", a.outside),
+                                       takeIf(a, "shell-thickness", a.outside)},
+                                      heads)};
+    }
+    return {false, chart::calcVert(options,
+                                   {take(a, "diameter"), take(a, "height"),
+                                    takeIf(a, "bottom-thickness", a.outside),
+                                    takeIf(a, "shell-thickness", a.outside)},
+                                   heads)};
 }
 
 }  // namespace
 
 int runChartTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     Arguments arguments;
-    chart::ChartRows rows;
+    Table table;
     try {
         arguments = parse(args);
         if (arguments.help) {
             out << kUsage;
             return 0;
         }
-        rows = compute(arguments);
+        table = compute(arguments);
     } catch (const UsageError& e) {
         err << "dipsheet-chart: " << e.what() << "\nTry 'dipsheet-chart --help'.\n";
         return 2;
@@ -235,18 +289,19 @@ int runChartTool(const std::vector<std::string>& args, std::ostream& out, std::o
     if (arguments.store) {
         try {
             store::Database database;
-            database.replaceChartRows(std::span(rows).subspan(1));
+            database.replaceChartRows(std::span(table.rows).subspan(1));
         } catch (const store::StoreError& e) {
             err << "dipsheet-chart: error " << e.code() << ": " << e.what() << '\n';
             return 1;
         }
     }
 
-    std::string text = "Depth,Capacity\n";
-    for (std::size_t i = 1; i < rows.size(); ++i) {
-        text += chart::singleText(rows[i].depth);
+    std::string text = table.byVolume ? "Capacity,Depth\n" : "Depth,Capacity\n";
+    for (std::size_t i = table.byVolume ? 0 : 1; i < table.rows.size(); ++i) {
+        const auto& row = table.rows[i];
+        text += chart::singleText(table.byVolume ? row.volume : row.depth);
         text += ',';
-        text += chart::singleText(rows[i].volume);
+        text += chart::singleText(table.byVolume ? row.depth : row.volume);
         text += '\n';
     }
     out << text;

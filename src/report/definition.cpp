@@ -97,6 +97,17 @@ std::optional<bool> yesNo(const QString& text) {
     return std::nullopt;
 }
 
+Reader flag(bool Definition::*field) {
+    return [field](Definition& d, const QString& value) -> std::optional<QString> {
+        const auto on = yesNo(value);
+        if (!on) {
+            return expected("yes or no");
+        }
+        d.*field = *on;
+        return std::nullopt;
+    };
+}
+
 Reader text(QString Definition::*field) {
     return [field](Definition& d, const QString& value) -> std::optional<QString> {
         d.*field = value;
@@ -151,6 +162,7 @@ const std::vector<Section>& sections() {
                          {"DateFormat", nonEmptyText(&Definition::dateFormat,
                                                      "a date pattern such as yyyy-MM-dd")},
                          {"Units", text(&Definition::units)},
+                         {"Company", flag(&Definition::company)},
                      }});
         s.push_back(
             {"Columns",
@@ -185,6 +197,9 @@ const std::vector<Section>& sections() {
                       d.pairs = v.toInt();
                       return std::nullopt;
                   }},
+                 {"Layout", oneOf(&Definition::layout,
+                                  {{"list", TableLayout::List}, {"eighths", TableLayout::Eighths}},
+                                  "list or eighths")},
              }});
         s.push_back({"Page",
                      {
@@ -230,15 +245,7 @@ const std::vector<Section>& sections() {
              }});
         s.push_back({"Curve",
                      {
-                         {"Draw",
-                          [](Definition& d, const QString& v) -> std::optional<QString> {
-                              const auto on = yesNo(v);
-                              if (!on) {
-                                  return expected("yes or no");
-                              }
-                              d.drawCurve = *on;
-                              return std::nullopt;
-                          }},
+                         {"Draw", flag(&Definition::drawCurve)},
                          {"Height",
                           [](Definition& d, const QString& v) -> std::optional<QString> {
                               const auto mm = lengthMm(v, 20.0, 250.0);

@@ -38,6 +38,8 @@ private:
 };
 
 enum class DepthFormat { Decimal, Fraction };
+// List: depth/volume column pairs. Eighths: a line per whole inch, a volume for each 1/8.
+enum class TableLayout { List, Eighths };
 enum class Destination { Preview, Printer, Pdf };
 
 // VolumeDecimals=shortest: each volume as the grid shows it, to at most 7 significant digits.
@@ -48,7 +50,8 @@ struct Definition {
     // [Report]
     QString title = QStringLiteral("Tank Chart");
     QString dateFormat = QStringLiteral("yyyy-MM-dd");
-    QString units;  // empty: "Depth (unit), Capacity (unit)" from the column headings
+    QString units;         // empty: "Depth (unit), Capacity (unit)" from the column headings
+    bool company = false;  // the office's name and address from dipsheet.ini above the title
     // [Columns]
     QString depthHeading = QStringLiteral("Depth");
     QString depthUnit;
@@ -57,6 +60,7 @@ struct Definition {
     DepthFormat depthFormat = DepthFormat::Decimal;
     int volumeDecimals = kShortestVolume;
     int pairs = 3;
+    TableLayout layout = TableLayout::List;
     // [Page]
     QPageSize::PageSizeId paper = QPageSize::A4;
     QPageLayout::Orientation orientation = QPageLayout::Portrait;

@@ -9,9 +9,11 @@
 #include <QPdfWriter>
 #include <QPen>
 #include <QPolygonF>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -93,6 +95,74 @@ const QColor kRule(150, 150, 150);
 const QColor kLightRule(210, 210, 210);
 const QColor kCurve(0, 0, 160);
 
+// The eighths table: a line for each whole inch that has a row, the rows of its eighths.
+struct InchLine {
+    std::int32_t inch = 0;
+    std::array<int, 8> row{-1, -1, -1, -1, -1, -1, -1, -1};  // index into the rows, -1 for none
+};
+
+struct EighthsTable {
+    std::vector<InchLine> lines;
+    QString whyNot;  // not empty: the chart cannot be read by eighths and prints as a list
+};
+
+// Depths in a metric unit cannot be read off in eighths of an inch.
+bool metricDepths(const Definition& definition) {
+    static const QRegularExpression metric(QStringLiteral("^(mm|cm|m|(milli|centi)?met(re|er)s?)$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    return metric.match(definition.depthUnit.trimmed()).hasMatch();
+}
+
+// Lays the rows out by whole inch and eighth, in order of depth. Every depth must be a whole
+// multiple of 1/8 from 0 up, and no two rows may share one; otherwise `whyNot` says which
+// depth stands in the way.
+EighthsTable eighthsOf(const Report& report) {
+    EighthsTable table;
+    const auto listInstead = [&](const QString& reason) {
+        table.lines.clear();
+        table.whyNot = QStringLiteral("Printed as a list, not by eighths of an inch: ") + reason;
+        return table;
+    };
+    if (metricDepths(report.definition)) {
+        return listInstead(
+            QStringLiteral("the depths are in %1.").arg(report.definition.depthUnit.trimmed()));
+    }
+    const auto& rows = report.rows;
+    std::vector<std::pair<std::int32_t, int>> eighths;  // depth in eighths, row index
+    eighths.reserve(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const float depth = rows[i].depth;
+        const auto shown = [depth] { return depthText(depth, DepthFormat::Decimal); };
+        const double count = static_cast<double>(depth) * 8.0;  // exact for every single
+        if (!std::isfinite(count) || count != std::floor(count)) {
+            return listInstead(
+                QStringLiteral("the depth %1 is not a whole multiple of 1/8 inch.").arg(shown()));
+        }
+        if (count < 0.0) {
+            return listInstead(QStringLiteral("the depth %1 is below 0.").arg(shown()));
+        }
+        if (count >= 16777216.0) {  // a count of eighths must fit the table's line numbers
+            return listInstead(QStringLiteral("the depth %1 is too large.").arg(shown()));
+        }
+        eighths.emplace_back(static_cast<std::int32_t>(count), static_cast<int>(i));
+    }
+    std::stable_sort(eighths.begin(), eighths.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < eighths.size(); ++i) {
+        const auto [count, row] = eighths[i];
+        if (i > 0 && eighths[i - 1].first == count) {
+            return listInstead(QStringLiteral("two rows have the depth %1.")
+                                   .arg(depthText(rows[static_cast<std::size_t>(row)].depth,
+                                                  DepthFormat::Decimal)));
+        }
+        if (table.lines.empty() || table.lines.back().inch != count / 8) {
+            table.lines.push_back({count / 8, {-1, -1, -1, -1, -1, -1, -1, -1}});
+        }
+        table.lines.back().row[static_cast<std::size_t>(count % 8)] = row;
+    }
+    return table;
+}
+
 QString normalisedLines(const std::string& utf8) {
     QString text = QString::fromStdString(utf8);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -122,27 +192,49 @@ public:
         m_title.setPointSizeF(m_def.titleSize);
         m_client = m_body;
         m_client.setPointSizeF(m_def.fontSize * 1.2);
+        m_note = m_small;
+        m_note.setItalic(true);
+
+        if (m_def.layout == TableLayout::Eighths) {
+            EighthsTable table = eighthsOf(report);
+            m_eighths = table.whyNot.isEmpty();
+            m_lines = std::move(table.lines);
+            m_whyNot = std::move(table.whyNot);
+        }
 
         const QFontMetricsF body(m_body, &device);
         m_rowHeight = body.lineSpacing() * 1.08;
         m_gap = body.height() * 0.6;
         m_pairWidth = m_width / m_def.pairs;
+        m_columnWidth = m_width / 9.0;
 
         m_headingHeight = heading(nullptr);
         const QFontMetricsF bold(m_bold, &device);
         const bool units = !m_def.depthUnit.isEmpty() || !m_def.capacityUnit.isEmpty();
-        m_columnsHeight = bold.lineSpacing() * (units ? 2 : 1) + m_gap * 0.5;
+        // The eighths table has its column labels on a line of their own.
+        m_columnsHeight = bold.lineSpacing() * (units || m_eighths ? 2 : 1) + m_gap * 0.5;
         m_footerHeight = QFontMetricsF(m_small, &device).lineSpacing() + m_gap;
         m_curveHeight = m_def.drawCurve ? m_def.curveHeightMm * m_mm + m_gap : 0.0;
+        if (!m_whyNot.isEmpty()) {
+            const QFontMetricsF note(m_note, &device);
+            const double limit = note.lineSpacing() * 2;
+            m_noteHeight =
+                std::min(limit, note.boundingRect(QRectF(0.0, 0.0, m_width, limit),
+                                                  Qt::AlignLeft | Qt::TextWordWrap, m_whyNot)
+                                    .height()) +
+                m_gap * 0.5;
+        }
 
+        // A line of the eighths table holds one whole inch; a line of the list, a row per pair.
+        const int perLine = m_eighths ? 1 : m_def.pairs;
         const double rows = m_height - m_headingHeight - m_columnsHeight - m_footerHeight;
         m_pagination.rowsPerColumn = std::max(0, static_cast<int>(rows / m_rowHeight));
         m_pagination.rowsPerColumnFirst =
-            std::max(0, static_cast<int>((rows - m_curveHeight) / m_rowHeight));
-        m_pagination.rowsOnFirstPage = m_pagination.rowsPerColumnFirst * m_def.pairs;
-        m_pagination.rowsPerPage = m_pagination.rowsPerColumn * m_def.pairs;
+            std::max(0, static_cast<int>((rows - m_curveHeight - m_noteHeight) / m_rowHeight));
+        m_pagination.rowsOnFirstPage = m_pagination.rowsPerColumnFirst * perLine;
+        m_pagination.rowsPerPage = m_pagination.rowsPerColumn * perLine;
         if (m_pagination.rowsOnFirstPage > 0 && m_pagination.rowsPerPage > 0) {
-            const auto count = static_cast<std::int64_t>(m_report.rows.size());
+            const auto count = static_cast<std::int64_t>(itemCount());
             const std::int64_t rest =
                 std::max<std::int64_t>(0, count - m_pagination.rowsOnFirstPage);
             m_pagination.pages = 1 + static_cast<int>((rest + m_pagination.rowsPerPage - 1) /
@@ -151,6 +243,9 @@ public:
     }
 
     const Pagination& pagination() const { return m_pagination; }
+
+    // What the pages share out: inch lines of the eighths table, or rows of the list.
+    std::size_t itemCount() const { return m_eighths ? m_lines.size() : m_report.rows.size(); }
 
     void requireRoom() const {
         if (m_pagination.rowsOnFirstPage < 1 || m_pagination.rowsPerPage < 1) {
@@ -163,9 +258,20 @@ public:
                          m_def.drawCurve ? QStringLiteral(", or a lower Height in [Curve]")
                                          : QString()));
         }
-        // Each column of a pair must hold a few characters; narrower ones would print their
-        // texts squeezed to nothing or mirrored.
+        // Each column must hold a few characters; narrower ones would print their texts
+        // squeezed to nothing or mirrored.
         const double pad = QFontMetricsF(m_body, &m_device).averageCharWidth();
+        if (m_eighths) {
+            if (m_columnWidth - pad * 2.0 < pad * 4.0) {
+                throw ReportError(
+                    kPageTooSmall,
+                    QStringLiteral("%1: the page is too narrow for the nine columns of the "
+                                   "eighths layout; choose a larger Paper, smaller margins, "
+                                   "landscape or a smaller Size in [Font]")
+                        .arg(m_report.definitionName));
+            }
+            return;
+        }
         const double depthRoom = m_pairWidth * 0.42 - pad;
         const double capacityRoom = m_pairWidth * 0.58 - pad * 3.0;
         if (std::min(depthRoom, capacityRoom) < pad * 4.0) {
@@ -185,6 +291,13 @@ public:
         int first = 0;
         int rowsPerColumn = m_pagination.rowsPerColumnFirst;
         if (page == 0) {
+            if (!m_whyNot.isEmpty()) {
+                painter.setPen(Qt::black);
+                painter.setFont(m_note);
+                painter.drawText(QRectF(0.0, top, m_width, m_noteHeight - m_gap * 0.5),
+                                 Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_whyNot);
+                top += m_noteHeight;
+            }
             if (m_def.drawCurve) {
                 curve(painter, QRectF(0.0, top, m_width, m_curveHeight - m_gap));
                 top += m_curveHeight;
@@ -193,16 +306,21 @@ public:
             first = m_pagination.rowsOnFirstPage + (page - 1) * m_pagination.rowsPerPage;
             rowsPerColumn = m_pagination.rowsPerColumn;
         }
-        const int capacity = rowsPerColumn * m_def.pairs;
-        const int count = std::min(capacity, static_cast<int>(m_report.rows.size()) - first);
-        rowTable(painter, top, first, std::max(0, count), rowsPerColumn);
+        if (m_eighths) {
+            const int count = std::min(rowsPerColumn, static_cast<int>(m_lines.size()) - first);
+            eighthsTable(painter, top, first, std::max(0, count));
+        } else {
+            const int capacity = rowsPerColumn * m_def.pairs;
+            const int count = std::min(capacity, static_cast<int>(m_report.rows.size()) - first);
+            rowTable(painter, top, first, std::max(0, count), rowsPerColumn);
+        }
         footer(painter, page);
     }
 
 private:
-    // The page heading: title, client name, then the chart heading on the left and the date
-    // and units on the right, closed by a rule. Measures it when `painter` is null; returns
-    // its height with the space below it.
+    // The page heading: the office when asked for, title, client name, then the chart heading
+    // on the left and the date and units on the right, closed by a rule. Measures it when `painter`
+    // is null; returns its height with the space below it.
     double heading(QPainter* painter) const {
         const int wrap = Qt::TextWordWrap;
         double y = 0.0;
@@ -220,6 +338,23 @@ private:
         };
         if (painter != nullptr) {
             painter->setPen(Qt::black);
+        }
+        if (m_def.company && !m_report.company.isEmpty()) {
+            const Company& office = m_report.company;
+            if (!office.name.isEmpty()) {
+                block(m_bold, office.name, Qt::AlignHCenter | Qt::AlignTop, 2);
+            }
+            QStringList where;
+            for (const QString* part : {&office.address, &office.town, &office.phone}) {
+                if (!part->isEmpty()) {
+                    where << *part;
+                }
+            }
+            if (!where.isEmpty()) {
+                block(m_body, where.join(QStringLiteral("  \u00B7  ")),
+                      Qt::AlignHCenter | Qt::AlignTop, 2);
+            }
+            y += m_gap * 0.5;
         }
         if (!m_def.title.isEmpty()) {
             block(m_title, m_def.title, Qt::AlignHCenter | Qt::AlignTop, 2);
@@ -383,6 +518,74 @@ private:
         }
     }
 
+    // Lines first .. first + count - 1 of the eighths table: the whole inch, then the volume
+    // at each eighth above it; an eighth the chart has no row for stays blank.
+    void eighthsTable(QPainter& painter, double top, int first, int count) const {
+        static const char* const kEighths[] = {"0",   "1/8", "1/4", "3/8",
+                                               "1/2", "5/8", "3/4", "7/8"};
+        const QFontMetricsF body(m_body, &m_device);
+        const QFontMetricsF bold(m_bold, &m_device);
+        const double pad = body.averageCharWidth();
+        const double room = m_columnWidth - pad * 2.0;
+        const auto right = [&](int column) { return (column + 1) * m_columnWidth - pad; };
+
+        // The depth heading over its unit; the capacity heading with its unit over the eight
+        // volume columns, whose labels stand on the line below.
+        const double lastBaseline = top + m_columnsHeight - m_gap * 0.5 - bold.descent();
+        const double firstBaseline = lastBaseline - bold.lineSpacing();
+        painter.setPen(Qt::black);
+        painter.setFont(m_bold);
+        if (m_def.depthUnit.isEmpty()) {
+            rightAligned(painter, bold, right(0), lastBaseline, room, m_def.depthHeading);
+        } else {
+            rightAligned(painter, bold, right(0), firstBaseline, room, m_def.depthHeading);
+            rightAligned(painter, bold, right(0), lastBaseline, room,
+                         QLatin1Char('(') + m_def.depthUnit + QLatin1Char(')'));
+        }
+        const QString capacity = m_def.capacityUnit.isEmpty()
+                                     ? m_def.capacityHeading
+                                     : m_def.capacityHeading + QStringLiteral(" (") +
+                                           m_def.capacityUnit + QLatin1Char(')');
+        const double span = m_columnWidth * 8.0 - pad * 2.0;
+        const double centred = std::min(span, bold.horizontalAdvance(capacity));
+        rightAligned(painter, bold, m_columnWidth + pad + (span + centred) / 2.0, firstBaseline,
+                     span, capacity);
+        for (int eighth = 0; eighth < 8; ++eighth) {
+            rightAligned(painter, bold, right(eighth + 1), lastBaseline, room,
+                         QString::fromLatin1(kEighths[eighth]));
+        }
+
+        const double rowsTop = top + m_columnsHeight;
+        const double rowsBottom = rowsTop + count * m_rowHeight;
+        painter.setPen(QPen(kRule, 0.2 * m_mm));
+        painter.drawLine(QPointF(0.0, rowsTop - m_gap * 0.25),
+                         QPointF(m_width, rowsTop - m_gap * 0.25));
+        painter.setPen(QPen(kLightRule, 0.15 * m_mm));
+        painter.drawLine(QPointF(m_columnWidth, rowsTop - m_gap * 0.25),
+                         QPointF(m_columnWidth, rowsBottom));
+        for (int line = 5; line < count; line += 5) {
+            const double y = rowsTop + line * m_rowHeight;
+            painter.drawLine(QPointF(0.0, y), QPointF(m_width, y));
+        }
+
+        painter.setPen(Qt::black);
+        painter.setFont(m_body);
+        const double baselineOffset = (m_rowHeight - body.height()) / 2.0 + body.ascent();
+        for (int i = 0; i < count; ++i) {
+            const InchLine& line = m_lines[static_cast<std::size_t>(first + i)];
+            const double baseline = rowsTop + i * m_rowHeight + baselineOffset;
+            rightAligned(painter, body, right(0), baseline, room, QString::number(line.inch));
+            for (std::size_t eighth = 0; eighth < line.row.size(); ++eighth) {
+                if (line.row[eighth] >= 0) {
+                    const float volume =
+                        m_report.rows[static_cast<std::size_t>(line.row[eighth])].volume;
+                    rightAligned(painter, body, right(static_cast<int>(eighth) + 1), baseline, room,
+                                 volumeText(volume, m_def.volumeDecimals));
+                }
+            }
+        }
+    }
+
     void footer(QPainter& painter, int page) const {
         const QFontMetricsF small(m_small, &m_device);
         painter.setPen(Qt::black);
@@ -523,7 +726,12 @@ private:
     double m_width = 0.0;
     double m_height = 0.0;
     double m_mm = 1.0;  // device pixels per millimetre
-    QFont m_body, m_bold, m_small, m_title, m_client;
+    QFont m_body, m_bold, m_small, m_title, m_client, m_note;
+    bool m_eighths = false;         // the rows print as the eighths table
+    std::vector<InchLine> m_lines;  // its lines, when they do
+    QString m_whyNot;               // why eighths were asked for and a list prints instead
+    double m_columnWidth = 0.0;     // a column of the eighths table
+    double m_noteHeight = 0.0;      // that line on the first page, with the gap under it
     double m_rowHeight = 1.0;
     double m_gap = 0.0;
     double m_pairWidth = 0.0;

@@ -1,7 +1,8 @@
 #pragma once
 
 // Laying out and painting a report: the page heading on every page, the capacity curve on the
-// first, the rows in column pairs read down each column then across, "Page N of M" at the foot.
+// first, the rows in column pairs read down each column then across (or, in the eighths
+// layout, a line per whole inch with the volume at each 1/8), "Page N of M" at the foot.
 
 #include "definition.h"
 #include "report.h"
@@ -12,7 +13,8 @@ class QPagedPaintDevice;
 
 namespace dipsheet::report {
 
-// How the rows of a report fall on its pages on a given device.
+// How the rows of a report fall on its pages on a given device. In the eighths layout a "row"
+// here is a line of the table, one whole inch, and a page has a single column of them.
 struct Pagination {
     int rowsPerColumnFirst = 0;  // on the first page, below the curve
     int rowsPerColumn = 0;       // on every other page

@@ -2,8 +2,12 @@
 
 #include "render.h"
 
+#include <QFileInfo>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QSettings>
+#include <QStringList>
+#include <QVariant>
 
 #include <stdexcept>
 #include <utility>
@@ -37,6 +41,28 @@ QDate reportDate() {
     return dateSource() ? dateSource()() : QDate::currentDate();
 }
 
+Company readCompany(const QString& path) {
+    Company company;
+    // Only a regular file: QSettings would wait for ever on a pipe.
+    if (!QFileInfo(path).isFile()) {
+        return company;
+    }
+    const QSettings settings(path, QSettings::IniFormat);
+    const auto value = [&settings](const char* key) {
+        const QVariant v = settings.value(QStringLiteral("Company/") + QLatin1String(key));
+        // An unquoted value with commas ("12 Dock Road, Springfield") comes back as a list.
+        const QString text = v.typeId() == QMetaType::QStringList
+                                 ? v.toStringList().join(QStringLiteral(", "))
+                                 : v.toString();
+        return text.simplified();
+    };
+    company.name = value("Name");
+    company.address = value("Address");
+    company.town = value("Town");
+    company.phone = value("Phone");
+    return company;
+}
+
 Report loadReport(const QString& definitionFile) {
     Report report;
     report.definitionName = definitionFile;
@@ -54,6 +80,9 @@ Report loadReport(const QString& definitionFile) {
                 .arg(error.code()));
     }
     report.date = reportDate();
+    if (report.definition.company) {
+        report.company = readCompany(QString::fromLatin1(kSettingsFile));
+    }
     return report;
 }
 

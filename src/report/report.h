@@ -22,6 +22,28 @@
 
 namespace dipsheet::report {
 
+// The office that makes the chart, as the settings file names it; a field left out is empty.
+struct Company {
+    QString name;
+    QString address;
+    QString town;
+    QString phone;
+
+    bool isEmpty() const {
+        return name.isEmpty() && address.isEmpty() && town.isEmpty() && phone.isEmpty();
+    }
+};
+
+// The settings file in the working directory that names the office.
+inline constexpr char kSettingsFile[] = "dipsheet.ini";
+
+// Reads Name, Address, Town and Phone of section [Company] from the INI file `path`, each on
+// one line with its blanks trimmed; a value the INI format splits at its commas is joined again
+// with ", ". A file that
+// is missing, unreadable or no regular file, and a key that is missing, give empty fields:
+// never a failure.
+Company readCompany(const QString& path);
+
 // Everything one printout needs.
 struct Report {
     QString definitionName;  // the definition file as it was named, for messages
@@ -29,7 +51,8 @@ struct Report {
     store::JobRecord job;                  // client name and chart heading
     std::vector<chart::CapacityRow> rows;  // in table order, Depth of 0 or less included
     QDate date;                            // the date printed in the heading
-    QString heads;  // the heads (bottom) of the tank when not flat, for the heading; else empty
+    QString heads;    // the heads (bottom) of the tank when not flat, for the heading; else empty
+    Company company;  // printed above the title when the definition asks for it
 };
 
 // The date a report is dated with, today's unless a test has fixed it. Passing an empty
@@ -38,8 +61,9 @@ void setDateSource(std::function<QDate()> source);
 QDate reportDate();
 
 // Reads the definition `definitionFile` and the chart from QRTMembers.mdb, both in the
-// working directory, and dates the report. Throws ReportError (a database failure becomes
-// kDatabaseUnreadable, its description keeping the engine's number and message).
+// working directory, and dates the report; with Company=yes, the office from dipsheet.ini there.
+// Throws ReportError (a database failure becomes kDatabaseUnreadable, its description keeping the
+// engine's number and message).
 Report loadReport(const QString& definitionFile);
 
 class ReportEngine {

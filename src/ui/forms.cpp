@@ -1,5 +1,6 @@
 #include "forms.h"
 
+#include <QFileDialog>
 #include <QTimer>
 
 #include <utility>
@@ -35,6 +36,27 @@ void startOneShot(QObject* owner, int ms, std::function<void()> handler) {
 
 void setOneShotStarter(OneShotStarter starter) {
     oneShotStarter() = std::move(starter);
+}
+
+// ---- Save dialog
+
+namespace {
+SaveFileAsker& saveFileAsker() {
+    static SaveFileAsker asker;
+    return asker;
+}
+}  // namespace
+
+QString askSaveFileName(QWidget* parent, const QString& caption, const QString& suggested,
+                        const QString& filter) {
+    if (auto& asker = saveFileAsker())
+        return asker(caption, suggested, filter);
+    // Qt's own dialog asks before an existing file is overwritten.
+    return QFileDialog::getSaveFileName(parent, caption, suggested, filter);
+}
+
+void setSaveFileAsker(SaveFileAsker asker) {
+    saveFileAsker() = std::move(asker);
 }
 
 }  // namespace dipsheet::ui

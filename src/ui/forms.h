@@ -1,10 +1,14 @@
 #pragma once
 
-// The forms' clock: the one-shot timer (the splash's), a seam a test can replace.
+// The forms' clock and file dialogs: the one-shot timer (the splash's) and the save dialog,
+// seams a test can replace.
+
+#include <QString>
 
 #include <functional>
 
 class QObject;
+class QWidget;
 
 namespace dipsheet::ui {
 
@@ -13,5 +17,14 @@ namespace dipsheet::ui {
 using OneShotStarter = std::function<void(QObject* owner, int ms, std::function<void()> handler)>;
 void startOneShot(QObject* owner, int ms, std::function<void()> handler);
 void setOneShotStarter(OneShotStarter starter);  // nullptr restores the real QTimer
+
+// ---- Save dialog seam: the file the user chooses to save to, in a modal dialog that opens at
+// `suggested` (a folder and a file name) and shows the files matching `filter`; it asks before
+// it lets an existing file be chosen. An empty text when the user cancels. Tests replace it.
+using SaveFileAsker =
+    std::function<QString(const QString& caption, const QString& suggested, const QString& filter)>;
+QString askSaveFileName(QWidget* parent, const QString& caption, const QString& suggested,
+                        const QString& filter);
+void setSaveFileAsker(SaveFileAsker asker);  // nullptr restores the real dialog
 
 }  // namespace dipsheet::ui

@@ -137,13 +137,53 @@ TEST(ChartTool, BadInputIsRefusedWithStatusTwoAndNothingPrinted) {
     EXPECT_NE(r.err.find("'12 ft'"), std::string::npos) << r.err;
 }
 
+TEST(ChartTool, ByVolumePrintsTheDepthOfEachStepThenTheFullTank) {
+    const std::vector<std::string> args{"--shape",  "cyl", "--units",     "in", "--diameter", "48",
+                                        "--length", "96",  "--by-volume", "100"};
+    const auto r = run(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::istringstream lines(r.out);
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line, "Capacity,Depth");
+    // 100 to 700 gallons, then the full tank; each depth the shortest text of its single
+    int gallons = 100;
+    for (; std::getline(lines, line); gallons += 100) {
+        const std::string depth = line.substr(line.find(',') + 1);
+        EXPECT_EQ(line, (gallons < 800 ? std::to_string(gallons) : "751.9717") + ',' +
+                            dipsheet::chart::singleText(std::stof(depth)));
+    }
+    EXPECT_EQ(gallons, 900);
+    EXPECT_EQ(r.out.substr(r.out.size() - 12), "751.9717,48\n");
+}
+
+TEST(ChartTool, ByVolumeRefusesAsTheChartsDo) {
+    const auto refused = [](std::vector<std::string> more, const std::string& message) {
+        std::vector<std::string> args{"--shape=rect", "--units=in", "--length=10", "--width=10"};
+        args.insert(args.end(), more.begin(), more.end());
+        const auto r = run(args);
+        EXPECT_EQ(r.status, 2) << more.back();
+        EXPECT_EQ(r.out, "") << more.back();
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+    };
+    for (const char* step : {"abc", "0", "-5", "", "1e50"})
+        refused({"--height=10", "--by-volume", step}, "Volume step");
+    refused({"--height=10", "--by-volume=1/8"}, "Volume step: '1/8' is not a number");
+    refused({"--height=10", "--by-volume=0.0001"}, "43288 rows; at most 32766");
+    refused({"--height=10", "--by-volume=1e-30"}, "rows; at most 32766");
+    refused({"--height=10", "--by-volume=1", "--increment=1"}, "--increment does not apply");
+    refused({"--height=10", "--by-volume=1", "--store"}, "--store does not apply");
+    refused({"--height=10", "--by-volume"}, "--by-volume needs a value");
+    refused({"--height=0.2", "--striker", "--by-volume=1"}, "below the striker plate");
+}
+
 TEST(ChartTool, HelpExplainsEveryOption) {
     const auto r = run({"--help"});
     EXPECT_EQ(r.status, 0);
     for (const char* option :
          {"--shape", "--units", "--outside", "--striker", "--increment", "--length", "--width",
           "--height", "--thickness", "--diameter", "--head-thickness", "--shell-thickness",
-          "--bottom-thickness", "--store"}) {
+          "--bottom-thickness", "--store", "--by-volume"}) {
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
     }
 }
@@ -216,6 +256,10 @@ TEST_F(InScratchFolder, BadInputWritesNothingToTheDatabase) {
                   .status,
               0);
     EXPECT_EQ(run({"--shape", "rect", "--units", "in", "--increment", "1", "--length", "x",
+                   "--width", "1", "--height", "3", "--store"})
+                  .status,
+              2);
+    EXPECT_EQ(run({"--shape", "rect", "--units", "in", "--by-volume", "1", "--length", "2",
                    "--width", "1", "--height", "3", "--store"})
                   .status,
               2);

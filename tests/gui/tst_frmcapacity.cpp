@@ -1,6 +1,7 @@
 // The chart window: opened by Calculate with the heading and every Capacity row, read-only;
 // Exit and closing delete the chart rows; a second chart refreshes the open window.
 
+#include <QClipboard>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -316,6 +317,49 @@ private slots:
         QVERIFY2(message.contains(QStringLiteral("indipsheet.rpt")), qPrintable(message));
         QCOMPARE(m_seams->ends, QList<int>{1});
         QCOMPARE(m_scratch->capacity(), rows);
+    }
+
+    // Ctrl+A and Ctrl+C copy every row as the grid shows it, under a heading line; Ctrl+S
+    // saves the chart as the chart tool prints it, to the file chosen in a dialog that suggests
+    // one in the data folder; Save as PDF lays it out by the unit's definition; a cancelled
+    // dialog writes nothing.
+    void copyAndSaveTheChart() {
+        FrmCapacity* w = calculate(QStringLiteral("1"));
+        QVERIFY(w);
+        QTest::keyClick(w->dbgCapacity, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(w->dbgCapacity, Qt::Key_C, Qt::ControlModifier);
+        const QStringList copied = QApplication::clipboard()->text().split(QLatin1Char('\n'));
+        QCOMPARE(copied.value(0), QStringLiteral("Depth\tCapacity"));
+        QCOMPARE(copied.value(1), QStringLiteral("0\t1"));  // the file's own row, 1.0000001
+        QCOMPARE(copied.value(2), QStringLiteral("1\t6.653365"));
+        QCOMPARE(copied.size(), w->dbgCapacity->model()->rowCount() + 2);  // and a last newline
+
+        QString suggested;
+        QString answer = QStringLiteral("saved.csv");
+        ui::setSaveFileAsker([&](const QString&, const QString& at, const QString&) {
+            suggested = at;
+            return answer;
+        });
+        const auto restore = qScopeGuard([] { ui::setSaveFileAsker(nullptr); });
+        QTest::keyClick(w->dbgCapacity, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(QFileInfo(suggested).absolutePath(), QDir::current().absolutePath());
+        QVERIFY2(QFileInfo(suggested).fileName().startsWith(QStringLiteral("SN-9 ")),
+                 qPrintable(suggested));
+        const QList<QByteArray> csv = fileBytes(answer).split('\n');
+        QCOMPARE(csv.value(0), QByteArray("Depth,Capacity"));
+        QCOMPARE(csv.value(1), QByteArray("1,6.653365"));
+        QCOMPARE(csv.value(2), QByteArray("2,15.964993"));
+        QCOMPARE(csv.size(), int(m_scratch->capacity().size()) + 1);  // row 0 left out, last \n
+
+        answer = QStringLiteral("saved.pdf");
+        QVERIFY(copyDefinitions("preview"));  // Save as PDF never opens the preview
+        w->saveAsPdf();
+        QVERIFY(fileBytes(answer).startsWith("%PDF-"));
+        answer.clear();  // cancelled
+        QVERIFY(QFile::remove(QStringLiteral("saved.csv")));
+        QTest::keyClick(w->dbgCapacity, Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(!QFile::exists(QStringLiteral("saved.csv")));
+        QVERIFY(m_seams->messages.isEmpty());
     }
 
 private:

@@ -65,6 +65,32 @@ private slots:
         QVERIFY(seams.ends.isEmpty());
     }
 
+    // The distributor label: the office's own name from dipsheet.ini as one spaced text that
+    // fits its box; no file, only empty or commented keys, or a malformed file: today's text.
+    void splashShowsTheOffice() {
+        const QString product =
+            QStringLiteral("Dipsheet   tank charts   for horizontal and vertical tanks");
+        const std::pair<QByteArray, QString> cases[] = {
+            {{}, product},
+            {"[Other]\nTown=Elsewhere\n[Company]\nPhone=\"555; 0100\"\nTown=\n"
+             "Address=12 High St, Unit 4\nName=  Acme   Fuels \n",
+             QStringLiteral("Acme Fuels   12 High St, Unit 4   555; 0100")},
+            {"[Company]\nName=\n;Town=Springfield\n", product},
+            {"[Company\nName=Broken\n", product},
+        };
+        for (const auto& [ini, expected] : cases) {
+            auto scratch = scratchDatabase();
+            QFile file(QStringLiteral("dipsheet.ini"));
+            QVERIFY(ini.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(ini) > 0));
+            file.close();
+            Seams seams;
+            Program program;
+            const QLabel* label = program.splash->Label1;
+            QCOMPARE(label->text(), expected);
+            QVERIFY(label->heightForWidth(label->width()) <= label->height());
+        }
+    }
+
     // Every panel at its Left and Top in twips, in the layout order, inside the window.
     void panelsAtTheirPlaces() {
         auto scratch = scratchDatabase();

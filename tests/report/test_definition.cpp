@@ -28,6 +28,8 @@ TEST(Definition, ShippedDefinitionsLayOutTheirUnitAndPreview) {
     EXPECT_EQ(inch.capacityUnit, QStringLiteral("US gal"));
     EXPECT_EQ(inch.volumeDecimals, 2);
     EXPECT_TRUE(inch.drawCurve);
+    EXPECT_EQ(inch.layout, TableLayout::List);
+    EXPECT_FALSE(inch.company);
 
     const Definition metric = readDefinition(QStringLiteral(DIPSHEET_DATA "/mmdipsheet.rpt"));
     EXPECT_EQ(metric.destination, Destination::Preview);
@@ -36,6 +38,8 @@ TEST(Definition, ShippedDefinitionsLayOutTheirUnitAndPreview) {
     EXPECT_EQ(metric.capacityUnit, QStringLiteral("L"));
     EXPECT_EQ(metric.volumeDecimals, 2);
     EXPECT_EQ(metric.paper, QPageSize::A4);
+    EXPECT_EQ(metric.layout, TableLayout::List);
+    EXPECT_FALSE(metric.company);
 }
 
 TEST(Definition, EmptyFileGivesEveryDefault) {
@@ -59,7 +63,9 @@ TEST(Definition, ReadsCommentsQuotesLineEndsAndAnyCase) {
         "  [Report]   ; the heading\n"
         "Title=\"Fuel ; diesel \"   ; quoted text keeps its ';' and blanks\n"
         "Units=\n"
+        "Company=Yes\n"
         "[Columns]\n"
+        "Layout=EIGHTHS\n"
         "DepthUnit=in\n"
         "CapacityUnit=US gal\n"
         "VolumeDecimals=2\n"
@@ -79,6 +85,8 @@ TEST(Definition, ReadsCommentsQuotesLineEndsAndAnyCase) {
     EXPECT_EQ(d.unitsText(), QStringLiteral("Depth (in), Capacity (US gal)"));
     EXPECT_EQ(d.volumeDecimals, 2);
     EXPECT_EQ(d.pairs, 5);
+    EXPECT_EQ(d.layout, TableLayout::Eighths);
+    EXPECT_TRUE(d.company);
     EXPECT_DOUBLE_EQ(d.marginsMm.left(), 12.7);
     EXPECT_DOUBLE_EQ(d.marginsMm.top(), 20.0);
     EXPECT_DOUBLE_EQ(d.marginsMm.right(), 12.7);
@@ -122,6 +130,8 @@ TEST(Definition, FaultsNameFileLineAndProblem) {
         {"[Font]\nSize=3\n", kBadValue, 2, "Size"},
         {"[Font]\nFamily=\n", kBadValue, 2, "Family"},
         {"[Curve]\nDraw=maybe\n", kBadValue, 2, "yes or no"},
+        {"[Columns]\nLayout=grid\n", kBadValue, 2, "expected list or eighths"},
+        {"[Report]\nCompany=maybe\n", kBadValue, 2, "Company in [Report]: expected yes or no"},
         {"[Curve]\nHeight=1e3mm\n", kBadValue, 2, "Height"},
         {"[Report]\nTitle=\xC3(\n", kMalformedLine, 2, "UTF-8"},
     };

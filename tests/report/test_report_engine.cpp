@@ -18,6 +18,7 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -571,6 +572,124 @@ TEST_F(ReportEngineTest, ADefinitionThatIsNoRegularFileIsRefusedWithoutWaiting) 
     ASSERT_EQ(::mkfifo("pipe.rpt", 0600), 0);  // opening a pipe to read would wait for a writer
     const std::string what = failure("pipe.rpt", kDefinitionUnreadable);
     EXPECT_NE(what.find("not a regular file"), std::string::npos) << what;
+}
+
+}  // namespace
+
+namespace {
+
+// Where each cell of a pdftotext line ends: a right-aligned text stops there.
+std::vector<std::size_t> cellEnds(const std::string& line) {
+    std::vector<std::size_t> ends;
+    for (std::size_t at = 0; at < line.size(); ++at) {
+        if (line[at] != ' ' && (at + 1 == line.size() || line[at + 1] == ' ')) {
+            ends.push_back(at + 1);
+        }
+    }
+    return ends;
+}
+
+// A chart from 1/8 to 48 1/2 inches by eighths: every whole inch once, in order, on numbered
+// pages under the labels; each volume under the label of its eighth, blank where the chart
+// has no row (the 0 of the first inch, the eighths past 48 1/2).
+TEST_F(ReportEngineTest, EighthsLayoutPrintsALinePerWholeInch) {
+    makeDatabase(eighths(8 * 48 + 4));  // depth i/8 holds i * 1.25 + 0.5
+    writeFile("test.rpt", kBase + "[Columns]\nLayout=eighths\nVolumeDecimals=2\n");
+    const Pagination layout = pagination(produce("test.rpt").report());
+    ASSERT_EQ(layout.pages, 2);
+    ASSERT_EQ(pdfPages(QStringLiteral("chart.pdf")), 2);
+    using Cells = std::vector<std::string>;  // the inch, then the volume at each eighth
+    std::vector<std::pair<int, Cells>> printed;
+    for (int page = 1; page <= 2; ++page) {
+        const auto lines = linesOf(pdfText(QStringLiteral("chart.pdf"), page));
+        const int labels =
+            lineOf(lines, std::regex(R"(\s0\s+1/8\s+1/4\s+3/8\s+1/2\s+5/8\s+3/4\s+7/8$)"));
+        ASSERT_GE(labels, 0);
+        EXPECT_GT(lineOf(lines, std::regex("Page " + std::to_string(page) + " of 2")), labels);
+        const auto labelEnds = cellEnds(lines[static_cast<std::size_t>(labels)]);
+        const std::vector<std::size_t> columns(labelEnds.end() - 8, labelEnds.end());
+        const auto off = [](std::size_t a, std::size_t b) { return a > b ? a - b : b - a; };
+        for (auto line = lines.begin() + labels + 1; line != lines.end(); ++line) {
+            const Cells cells = cellsOf(*line);
+            if (cells.empty() || !std::regex_match(cells[0], std::regex(R"(\d+)"))) {
+                continue;
+            }
+            Cells row(9);
+            row[0] = cells[0];
+            const auto ends = cellEnds(*line);
+            for (std::size_t c = 1; c < cells.size(); ++c) {
+                std::size_t best = 0;
+                for (std::size_t e = 1; e < 8; ++e) {
+                    best = off(ends[c], columns[e]) < off(ends[c], columns[best]) ? e : best;
+                }
+                row[best + 1] = cells[c];
+            }
+            printed.emplace_back(page, row);
+        }
+    }
+    ASSERT_EQ(printed.size(), 49u);
+    for (int inch = 0; inch <= 48; ++inch) {
+        const auto& [page, cells] = printed[static_cast<std::size_t>(inch)];
+        EXPECT_EQ(cells[0], std::to_string(inch));
+        EXPECT_EQ(page, inch < layout.rowsOnFirstPage ? 1 : 2) << inch;
+    }
+    EXPECT_EQ(printed[0].second,
+              (Cells{"0", "", "1.75", "3.00", "4.25", "5.50", "6.75", "8.00", "9.25"}));
+    EXPECT_EQ(printed[10].second, (Cells{"10", "100.50", "101.75", "103.00", "104.25", "105.50",
+                                         "106.75", "108.00", "109.25"}));
+    EXPECT_EQ(printed[48].second,
+              (Cells{"48", "480.50", "481.75", "483.00", "484.25", "485.50", "", "", ""}));
+}
+
+// A chart that cannot be read by eighths prints as the list, with a line that says why.
+TEST_F(ReportEngineTest, EighthsFallBackToTheListAndSayWhy) {
+    const std::vector<std::tuple<Rows, std::string, std::string, const char*>> cases = {
+        {{{0.1f, 1.0f}, {0.2f, 2.0f}},
+         "in",
+         "the depth 0.1 is not a whole multiple of 1/8 inch.",
+         "0.2"},
+        {{{1.0f, 1.0f}, {2.0f, 2.0f}}, "mm", "the depths are in mm.", "2"},
+        {{{0.5f, 1.0f}, {-0.25f, 2.0f}}, "in", "the depth -0.25 is below 0.", "-0.25"},
+        {{{0.5f, 1.0f}, {0.5f, 2.0f}}, "in", "two rows have the depth 0.5.", "0.5"},
+    };
+    for (const auto& [rows, unit, says, depth] : cases) {
+        SCOPED_TRACE(says);
+        QFile::remove(QStringLiteral("QRTMembers.mdb"));
+        makeDatabase(rows);
+        writeFile("test.rpt", "[Columns]\nLayout=eighths\nVolumeDecimals=2\nDepthUnit=" + unit +
+                                  "\n[Output]\nDestination=pdf\n");
+        produce("test.rpt");
+        const std::string text = pdfText(QStringLiteral("chart.pdf"));
+        EXPECT_NE(text.find("Printed as a list, not by eighths of an inch: " + says),
+                  std::string::npos)
+            << text;
+        EXPECT_TRUE(hasRow(text, depth, "2.00")) << text;
+        EXPECT_EQ(text.find("7/8"), std::string::npos) << text;  // no eighth labels
+    }
+}
+
+// Company=yes prints the office from dipsheet.ini above the title; without the file, or with
+// Company=no, nothing of it is printed and nothing fails.
+TEST_F(ReportEngineTest, CompanyFromTheSettingsFileStandsAboveTheTitle) {
+    makeDatabase(eighths(3));
+    writeFile("company.rpt", kBase + "[Report]\nCompany=yes\n");
+    writeFile("plain.rpt", kBase);
+    const QString pdf = QStringLiteral("chart.pdf");
+    const std::regex titleFirst(R"(^\s*Test Chart\n)");
+    produce("company.rpt");
+    EXPECT_TRUE(std::regex_search(pdfText(pdf), titleFirst));
+    // An unquoted value with a comma, no Phone, and another group with the same keys.
+    writeFile("dipsheet.ini",
+              "[Splash]\nName=Not this one\n[Company]\nName = Hill & Sons Tank Calibration\n"
+              "Address=12 Dock Road, Unit 4\nTown=Westbury\n");
+    produce("company.rpt");
+    const std::string text = pdfText(pdf);
+    EXPECT_TRUE(
+        std::regex_search(text, std::regex("^\\s*Hill & Sons Tank Calibration\\n\\s*12 Dock "
+                                           "Road, Unit 4 \u00B7 Westbury\\s*Test Chart\\n")))
+        << text;
+    produce("plain.rpt");
+    EXPECT_TRUE(std::regex_search(pdfText(pdf), titleFirst));
 }
 
 }  // namespace
