@@ -1,9 +1,11 @@
 -- A fresh job database:  sqlite3 QRTMembers.mdb < data/QRTMembers.sql
 -- mrQRT holds the job record (the program uses the record with the lowest rowid);
--- Capacity holds the rows of the current chart.
+-- Capacity holds the rows of the current chart, ChartSetup (one row) the set-up it was made
+-- from (as people read it) and the tank's full capacity.
 BEGIN;
 CREATE TABLE mrQRT(mrQRTMember TEXT, mrCustomer TEXT, mrTankDesc TEXT, mrSerialNo TEXT);
 CREATE TABLE Capacity(Depth REAL, Capacity REAL);
+CREATE TABLE ChartSetup(Setup TEXT, Full REAL);
 INSERT INTO mrQRT(mrQRTMember, mrCustomer, mrTankDesc, mrSerialNo)
     VALUES('Client Name', '', '', '');
 COMMIT;

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QDate>
 #include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -20,6 +21,7 @@
 #include <utility>
 #include <variant>
 
+#include "definition.h"
 #include "numbers.h"
 #include "render.h"
 #include "report.h"
@@ -114,7 +116,7 @@ FrmCapacity::FrmCapacity() {
     setAttribute(Qt::WA_DeleteOnClose);  // after its close event has unloaded it
     setFont(ui::defaultFont());
     ui::setBackground(this, ui::colour::cyan);
-    resize(ui::twipsRect(0, 0, 5370, 5595).size());
+    resize(ui::twipsRect(0, 0, 5370, 6255).size());  // the set-up line below the grid
 
     Label1 = captionLabel(this, QStringLiteral("Label1"), QStringLiteral("Customer:"), 240);
     lblCustomer = headingLabel(this, QStringLiteral("lblCustomer"), 240, 3855, 495, true);
@@ -147,6 +149,16 @@ FrmCapacity::FrmCapacity() {
         ui::setTextColour(header, QApplication::palette().color(QPalette::ButtonText));
     }
 
+    // The set-up of the chart on show, two lines below the grid.
+    lblSetup = new QLabel(this);
+    lblSetup->setObjectName(QStringLiteral("lblSetup"));
+    lblSetup->setTextFormat(Qt::PlainText);
+    lblSetup->setWordWrap(true);
+    lblSetup->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ui::placeTwips(lblSetup, 240, 5640, 5055, 495);
+    ui::setBackground(lblSetup, ui::colour::blue);
+    ui::setTextColour(lblSetup, ui::colour::white);
+
     cmdPrint =
         button(this, QStringLiteral("cmdPrint"), QStringLiteral("Print"), 2040, ui::colour::yellow);
     cmdExit =
@@ -176,6 +188,47 @@ void FrmCapacity::refresh() {
     lblTankDesc->setText(QString::fromStdString(record.tankDesc));
     lblSerialNo->setText(QString::fromStdString(record.serialNo));
     m_rows->setTable(db.readCapacityTable());
+
+    showSetup();
+}
+
+void FrmCapacity::setChartInInches(bool inches) {
+    m_inches = inches;
+    showSetup();  // the full capacity as the chart's own unit prints it
+}
+
+void FrmCapacity::showSetup() {
+    // A file made before the set-up was kept shows no line.
+    const auto setup = store::Database().readChartSetup();
+    m_setup = setup ? QString::fromStdString(setup->text) : QString();
+    lblSetup->setVisible(setup.has_value());
+    m_setupLine.clear();
+    if (setup) {
+        // The full capacity as the unit's definition prints volumes ("full 751.97 US gal").
+        int decimals = 2;
+        QString unit = m_inches ? QStringLiteral("US gal") : QStringLiteral("L");
+        if (QFileInfo(reportFileName()).isFile()) {
+            try {
+                const report::Definition definition = report::readDefinition(reportFileName());
+                decimals = definition.volumeDecimals;
+                unit = definition.capacityUnit;
+            } catch (const report::ReportError&) {
+                // Print reports a definition it cannot read; the line keeps its defaults.
+            }
+        }
+        m_setupLine = m_setup + QStringLiteral("; full ") +
+                      report::volumeText(static_cast<float>(setup->full), decimals) +
+                      (unit.isEmpty() ? QString() : QLatin1Char(' ') + unit);
+    }
+    compareWithInputs(m_setup);
+}
+
+void FrmCapacity::compareWithInputs(const QString& inputs) {
+    const bool stale = !m_setup.isEmpty() && inputs != m_setup;
+    lblSetup->setText(
+        stale ? QStringLiteral("The inputs have changed since this chart: Calculate again")
+              : m_setupLine);
+    ui::setBackground(lblSetup, stale ? ui::colour::red : ui::colour::blue);
 }
 
 void FrmCapacity::Form_Unload() {

@@ -29,7 +29,7 @@ public:
 
     // The unit of the chart on show: Print picks the report definition by it, so a chart
     // is printed in the unit it was calculated in, whatever the option says later.
-    void setChartInInches(bool inches) { m_inches = inches; }
+    void setChartInInches(bool inches);
     bool chartInInches() const { return m_inches; }
     // The heads (bottom) of the tank on show, named on the printout when not empty.
     void setChartHeads(const QString& heads) { m_heads = heads; }
@@ -58,6 +58,11 @@ public:
     QTableView* dbgCapacity;
     QPushButton* cmdPrint;
     QPushButton* cmdExit;
+    QLabel* lblSetup;
+
+    // The set-up the inputs now describe: the line under the grid says in red when it is not
+    // the set-up of the chart on show.
+    void compareWithInputs(const QString& inputs);
 
 signals:
     // Exit was pressed and the window unloaded; the user goes back to the customer name.
@@ -73,6 +78,8 @@ private:
     void Form_Unload();
     void cmdPrint_Click();
     void cmdExit_Click();
+    // Reads the set-up of the chart on file into the line under the grid.
+    void showSetup();
     void copyRows();
     void showGridMenu(const QPoint& at);
     // A file name in the data folder for a chart saved with extension `suffix`.
@@ -82,6 +89,8 @@ private:
     bool m_inches = true;
     QString m_heads;
     bool m_unloaded = false;
+    QString m_setup;      // the set-up of the chart on show; empty for a file that keeps none
+    QString m_setupLine;  // the line under the grid: the set-up and the full capacity
 };
 
 }  // namespace dipsheet::app

@@ -68,6 +68,10 @@ MdiForm1::MdiForm1() {
     frmCustomer->setChartPanel(frmChart);
     connect(frmChart, &setup::FrmChart::chartStored, this,
             ui::guard([this](bool inches) { showChartWindow(inches); }));
+    connect(frmChart, &setup::FrmChart::inputsChanged, this, ui::guard([this] {
+                if (FrmCapacity* window = chartWindow())
+                    window->compareWithInputs(frmChart->setupDescription());
+            }));
     connect(frmChart, &setup::FrmChart::aboutToExit, this,
             ui::guard([this] { unloadChartWindow(); }));
 

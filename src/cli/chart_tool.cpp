@@ -8,6 +8,7 @@
 #include <string>
 
 #include "chart.h"
+#include "setup.h"
 #include "store.h"
 
 namespace dipsheet::cli {
@@ -154,6 +155,7 @@ std::string takeIf(const Arguments& a, const std::string& name, bool wanted) {
 struct Table {
     bool byVolume = false;
     std::vector<chart::CapacityRow> rows;  // a chart's rows 0 to N, or the table's rows
+    store::ChartSetup setup;               // a chart's set-up, as the desktop describes it
 };
 
 Table compute(const Arguments& a) {
@@ -245,25 +247,56 @@ Table compute(const Arguments& a) {
             heads);
     };
     if (byVolume != a.values.end())
-        return {true, chart::depthsByVolume(tank(), byVolume->second)};
+        return {true, chart::depthsByVolume(tank(), byVolume->second), {}};
+
+    // The set-up as the desktop describes it, under the captions of its panels.
+    const auto typed = [&](const char* caption, const char* name) {
+        return chart::TypedDimension{caption, take(a, name)};
+    };
+    std::vector<chart::TypedDimension> typedRows;
+    chart::Shape described = chart::Shape::Rectangular;
+    if (shape == "rect") {
+        typedRows = {typed("Length", "length"), typed("Width", "width"), typed("Height", "height")};
+        if (a.outside)
+            typedRows.push_back(typed("Thickness", "thickness"));
+    } else {
+        const bool vertical = shape == "vert";
+        described = vertical ? chart::Shape::VerticalCylinder : chart::Shape::HorizontalCylinder;
+        typedRows = {typed("Diameter", "diameter"),
+                     vertical ? typed("Height", "height") : typed("Length", "length")};
+        if (a.outside) {
+            typedRows.push_back(vertical ? typed("Bottom Thickness", "bottom-thickness")
+                                         : typed("Head Thickness", "head-thickness"));
+            typedRows.push_back(typed("Shell Thickness", "shell-thickness"));
+        }
+        if (chart::headDepthIsTyped(heads.kind))
+            typedRows.push_back({vertical ? "Bottom Depth" : "Head Depth", heads.depth});
+    }
+    const store::ChartSetup setup{chart::describeSetup(described, options, typedRows, heads.kind),
+                                  tank().full()};
 
     if (shape == "rect") {
         return {false,
                 chart::calcRect(options, {take(a, "length"), take(a, "width"), take(a, "height"),
-                                          takeIf(a, "thickness", a.outside)})};
+                                          takeIf(a, "thickness", a.outside)}),
+                setup};
     }
     if (shape == "cyl") {
-        return {false, chart::calcCyl(options,
-                                      {take(a, "diameter"), take(a, "length"),
-                                       takeIf(a, "head-thickness", a.outside),
-                                       takeIf(a, "shell-thickness", a.outside)},
-                                      heads)};
+        return {false,
+                chart::calcCyl(
+                    options,
+                    {take(a, "diameter"), take(a, "length"), takeIf(a, "head-thickness", a.outside),
+                     takeIf(a, "shell-thickness", a.outside)},
+                    heads),
+                setup};
     }
-    return {false, chart::calcVert(options,
-                                   {take(a, "diameter"), take(a, "height"),
-                                    takeIf(a, "bottom-thickness", a.outside),
-                                    takeIf(a, "shell-thickness", a.outside)},
-                                   heads)};
+    return {false,
+            chart::calcVert(
+                options,
+                {take(a, "diameter"), take(a, "height"), takeIf(a, "bottom-thickness", a.outside),
+                 takeIf(a, "shell-thickness", a.outside)},
+                heads),
+            setup};
 }
 
 }  // namespace
@@ -289,7 +322,7 @@ int runChartTool(const std::vector<std::string>& args, std::ostream& out, std::o
     if (arguments.store) {
         try {
             store::Database database;
-            database.replaceChartRows(std::span(table.rows).subspan(1));
+            database.replaceChart(std::span(table.rows).subspan(1), table.setup);
         } catch (const store::StoreError& e) {
             err << "dipsheet-chart: error " << e.code() << ": " << e.what() << '\n';
             return 1;

@@ -383,6 +383,15 @@ private:
         const double leftHeight = fields(painter, left, 0.0, leftWidth, y);
         const double rightHeight = fields(painter, right, rightLeft, m_width - rightLeft, y);
         y += std::max(leftHeight, rightHeight) + m_gap * 0.5;
+        // The chart's set-up and the tank's full capacity, where the file keeps them.
+        if (const auto& setup = m_report.setup) {
+            QString line = QString::fromStdString(setup->text) + QStringLiteral("; full ") +
+                           volumeText(static_cast<float>(setup->full), m_def.volumeDecimals);
+            if (!m_def.capacityUnit.isEmpty())
+                line += QLatin1Char(' ') + m_def.capacityUnit;
+            block(m_small, line, Qt::AlignLeft | Qt::AlignTop, 2);
+            y += m_gap * 0.5;
+        }
         if (painter != nullptr) {
             painter->setPen(QPen(Qt::black, 0.3 * m_mm));
             painter->drawLine(QPointF(0.0, y), QPointF(m_width, y));

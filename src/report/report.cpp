@@ -71,6 +71,7 @@ Report loadReport(const QString& definitionFile) {
         store::Database db;
         report.job = db.readJobRecord();
         report.rows = db.readCapacity();
+        report.setup = db.readChartSetup();
     } catch (const store::StoreError& error) {
         throw ReportError(
             kDatabaseUnreadable,

@@ -48,9 +48,10 @@ Company readCompany(const QString& path);
 struct Report {
     QString definitionName;  // the definition file as it was named, for messages
     Definition definition;
-    store::JobRecord job;                  // client name and chart heading
-    std::vector<chart::CapacityRow> rows;  // in table order, Depth of 0 or less included
-    QDate date;                            // the date printed in the heading
+    store::JobRecord job;                    // client name and chart heading
+    std::vector<chart::CapacityRow> rows;    // in table order, Depth of 0 or less included
+    QDate date;                              // the date printed in the heading
+    std::optional<store::ChartSetup> setup;  // the chart's set-up, where the file keeps one
     QString heads;    // the heads (bottom) of the tank when not flat, for the heading; else empty
     Company company;  // printed above the title when the definition asks for it
 };

@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "numbers.h"
+#include "setup.h"
 #include "store.h"
 #include "ui.h"
 
@@ -161,6 +162,12 @@ FrmChart::FrmChart(QWidget* parentArea) : QWidget(parentArea) {
     ui::onTabbedAway(txtIncrement, [this] { txtIncrement_LostFocus(); });
     connect(cmdCalculate, &QPushButton::clicked, this, ui::guard([this] { cmdCalculate_Click(); }));
     connect(cmdExit, &QPushButton::clicked, this, ui::guard([this] { cmdExit_Click(); }));
+    // The unit and the striker plate leave Calculate alone, but they are inputs of the chart.
+    for (QAbstractButton* choice :
+         {static_cast<QAbstractButton*>(optInches), static_cast<QAbstractButton*>(chkStriker)}) {
+        connect(choice, &QAbstractButton::toggled, this,
+                ui::guard([this] { emit inputsChanged(); }));
+    }
 
     Form_Load();
     SetCalculateCurrent();  // nothing typed yet: disabled, and its tooltip says what to type
@@ -204,6 +211,37 @@ void FrmChart::showTank(Tank tank) {
     refreshHeads();
     applyReadiness(own);
     emit headsChanged(m_frmHeads->isHidden() || m_frmHeads->kind() == chart::HeadKind::Flat);
+}
+
+QString FrmChart::setupDescription() const {
+    const auto typed = [](const QLabel* label, const QLineEdit* field) {
+        return chart::TypedDimension{label->text().toStdString(),
+                                     field->text().toUtf8().toStdString()};
+    };
+    const bool outside = optOutside->isChecked();
+    std::vector<chart::TypedDimension> rows;
+    chart::Shape shape = chart::Shape::Rectangular;
+    chart::HeadKind heads = chart::HeadKind::Flat;
+    if (currentTank() == Tank::Rectangular) {
+        const FrmRectangular* p = m_frmRectangular;
+        rows = {typed(p->Label1, p->txtLength), typed(p->Label2, p->txtWidth),
+                typed(p->Label3, p->txtHeight)};
+        if (outside)
+            rows.push_back(typed(p->Label4, p->txtThickness));
+    } else {
+        const auto* p = static_cast<const CylinderPanel*>(currentPanel());
+        shape = currentTank() == Tank::Vertical ? chart::Shape::VerticalCylinder
+                                                : chart::Shape::HorizontalCylinder;
+        heads = m_frmHeads->kind();
+        rows = {typed(p->Label1, p->txtDiameter), typed(p->Label2, p->txtLength)};
+        if (outside) {
+            rows.push_back(typed(p->Label3, p->txtHeadThickness));
+            rows.push_back(typed(p->Label4, p->txtShellThickness));
+        }
+        if (chart::headDepthIsTyped(heads))
+            rows.push_back(typed(m_frmHeads->Label2, m_frmHeads->txtHeadDepth));
+    }
+    return QString::fromStdString(chart::describeSetup(shape, chartOptions(), rows, heads));
 }
 
 QString FrmChart::headsDescription() const {
@@ -250,6 +288,7 @@ void FrmChart::applyReadiness(const DimensionPanel* dimensions) {
     cmdCalculate->setEnabled(ready);
     ui::setBackground(cmdCalculate, ready ? ui::colour::yellow : ui::colour::lightGrey);
     cmdCalculate->setToolTip(missing);
+    emit inputsChanged();
 }
 
 void FrmChart::SetCalculateRect() {
@@ -344,16 +383,20 @@ chart::ChartOptions FrmChart::chartOptions() const {
 
 void FrmChart::CalcRect() {
     m_chartRows = chart::calcRect(chartOptions(), m_frmRectangular->texts());
+    m_full = chart::rectVolume(chartOptions(), m_frmRectangular->texts()).full();
     CapFile(chart::rowCount(m_chartRows));
 }
 
 void FrmChart::CalcCyl() {
     m_chartRows = chart::calcCyl(chartOptions(), m_frmCylindrical->texts(), m_frmHeads->texts());
+    m_full =
+        chart::cylVolume(chartOptions(), m_frmCylindrical->texts(), m_frmHeads->texts()).full();
     CapFile(chart::rowCount(m_chartRows));
 }
 
 void FrmChart::CalcVert() {
     m_chartRows = chart::calcVert(chartOptions(), m_frmVertical->texts(), m_frmHeads->texts());
+    m_full = chart::vertVolume(chartOptions(), m_frmVertical->texts(), m_frmHeads->texts()).full();
     CapFile(chart::rowCount(m_chartRows));
 }
 
@@ -365,8 +408,9 @@ void FrmChart::CapFile(std::int16_t n) {
     if (count > 0)
         rows = std::span<const chart::CapacityRow>(m_chartRows).subspan(1, count);
     {
+        // The set-up goes with the rows, in the same transaction.
         store::Database db;
-        db.replaceChartRows(rows);
+        db.replaceChart(rows, {setupDescription().toStdString(), m_full});
     }
     emit chartStored(optInches->isChecked());
 }

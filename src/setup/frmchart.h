@@ -67,13 +67,15 @@ public:
     void CalcRect();
     void CalcCyl();
     void CalcVert();
-    // Writes rows 1 to n of the chart into table Capacity of the job database, replacing the
-    // previous chart in one transaction, then emits chartStored.
+    // Writes rows 1 to n of the chart into table Capacity of the job database, with its set-up,
+    // replacing the previous chart in one transaction, then emits chartStored.
     void CapFile(std::int16_t n);
 
     // The heads (bottom) of the tank on screen as the printout names them: empty for flat ones
     // and for the rectangular tank.
     QString headsDescription() const;
+    // The set-up the inputs on screen describe, as stored with a chart made from them.
+    QString setupDescription() const;
 
     // The last chart computed: rows 0 to N (row 0 zero). Empty before the first calculation.
     const chart::ChartRows& chartRows() const { return m_chartRows; }
@@ -100,6 +102,8 @@ signals:
     void aboutToExit();
     // The heads (bottom) of the tank on screen changed kind; `flat` tells whether they are flat.
     void headsChanged(bool flat);
+    // An input of the chart may have changed (an edit, a choice, the unit, the striker plate).
+    void inputsChanged();
 
 private:
     void Form_Load();
@@ -126,6 +130,7 @@ private:
     FrmCylindrical* m_frmCylindrical;
     FrmHeads* m_frmHeads;
     chart::ChartRows m_chartRows;
+    double m_full = 0;  // the full capacity of the tank last charted
 };
 
 }  // namespace dipsheet::setup

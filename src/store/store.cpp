@@ -48,6 +48,12 @@ public:
         }
     }
 
+    void bindDouble(int index, double value) {
+        if (sqlite3_bind_double(m_stmt, index, value) != SQLITE_OK) {
+            fail(m_db, m_doing);
+        }
+    }
+
     // A float widened to double is exact, so the stored value reads back as the same float.
     void bindFloat(int index, float value) {
         if (sqlite3_bind_double(m_stmt, index, static_cast<double>(value)) != SQLITE_OK) {
@@ -81,6 +87,8 @@ public:
     }
 
     // A NULL reads as 0. Values stored from floats narrow back exactly.
+    double number(int column) const { return sqlite3_column_double(m_stmt, column); }
+
     float real(int column) const {
         return static_cast<float>(sqlite3_column_double(m_stmt, column));
     }
@@ -247,9 +255,47 @@ Table Database::readCapacityTable() {
     return table;
 }
 
+namespace {
+bool hasChartSetupTable(sqlite3* db) {
+    Statement statement(db,
+                        "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'ChartSetup'",
+                        "reading the file's tables");
+    return statement.step();
+}
+}  // namespace
+
 void Database::deleteChartRows() {
-    execute(m_db, "DELETE FROM Capacity WHERE Depth > 0",
-            "deleting the chart rows from table Capacity");
+    const std::string doing = "deleting the chart rows from table Capacity";
+    Transaction transaction(m_db, doing);
+    execute(m_db, "DELETE FROM Capacity WHERE Depth > 0", doing);
+    if (hasChartSetupTable(m_db))
+        execute(m_db, "DELETE FROM ChartSetup", "deleting the chart's set-up");
+    transaction.commit();
+}
+
+std::optional<ChartSetup> Database::readChartSetup() {
+    if (!hasChartSetupTable(m_db))
+        return std::nullopt;
+    Statement statement(m_db, "SELECT Setup, Full FROM ChartSetup ORDER BY rowid LIMIT 1",
+                        "reading table ChartSetup");
+    if (!statement.step())
+        return std::nullopt;
+    return ChartSetup{statement.text(0), statement.number(1)};
+}
+
+void Database::replaceChart(std::span<const chart::CapacityRow> rows, const ChartSetup& setup) {
+    execute(m_db, "SELECT 1 FROM mrQRT LIMIT 1", "opening table mrQRT");
+    Transaction transaction(m_db, "writing the chart to table Capacity");
+    writeChartRows(rows);
+    if (hasChartSetupTable(m_db)) {
+        const std::string doing = "writing the chart's set-up to table ChartSetup";
+        execute(m_db, "DELETE FROM ChartSetup", doing);
+        Statement insert(m_db, "INSERT INTO ChartSetup(Setup, Full) VALUES(?1, ?2)", doing);
+        insert.bindText(1, setup.text);
+        insert.bindDouble(2, setup.full);
+        insert.step();
+    }
+    transaction.commit();
 }
 
 void Database::replaceChartRows(std::span<const chart::CapacityRow> rows) {
@@ -257,20 +303,22 @@ void Database::replaceChartRows(std::span<const chart::CapacityRow> rows) {
     // any row changes.
     execute(m_db, "SELECT 1 FROM mrQRT LIMIT 1", "opening table mrQRT");
 
-    const std::string doing = "writing the chart to table Capacity";
-    Transaction transaction(m_db, doing);
-    {
-        execute(m_db, "DELETE FROM Capacity WHERE Depth > 0", doing);
-        // One prepared insert serves every row; the transaction makes the chart one commit.
-        Statement insert(m_db, "INSERT INTO Capacity(Depth, Capacity) VALUES(?1, ?2)", doing);
-        for (const auto& row : rows) {
-            insert.bindFloat(1, row.depth);
-            insert.bindFloat(2, row.volume);
-            insert.step();
-            insert.reset();
-        }
-    }
+    Transaction transaction(m_db, "writing the chart to table Capacity");
+    writeChartRows(rows);
     transaction.commit();
+}
+
+void Database::writeChartRows(std::span<const chart::CapacityRow> rows) {
+    const std::string doing = "writing the chart to table Capacity";
+    execute(m_db, "DELETE FROM Capacity WHERE Depth > 0", doing);
+    // One prepared insert serves every row; the transaction makes the chart one commit.
+    Statement insert(m_db, "INSERT INTO Capacity(Depth, Capacity) VALUES(?1, ?2)", doing);
+    for (const auto& row : rows) {
+        insert.bindFloat(1, row.depth);
+        insert.bindFloat(2, row.volume);
+        insert.step();
+        insert.reset();
+    }
 }
 
 }  // namespace dipsheet::store

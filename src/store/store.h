@@ -48,6 +48,14 @@ struct Table {
 // One connection to the job database, opened read-write for one action and closed when the
 // object goes. The file must exist: it is never created. A busy timeout lets a short lock by
 // another connection pass.
+// The set-up of the chart on file, as people read it (shape, heads, dimensions as typed,
+// inside or outside, unit, increment, striker allowance), and the tank's full capacity in the
+// chart's volume unit. Kept in table ChartSetup (one row) where the file has that table.
+struct ChartSetup {
+    std::string text;
+    double full = 0;
+};
+
 class Database {
 public:
     explicit Database(const std::string& path = kDatabaseFile);
@@ -73,12 +81,20 @@ public:
     // elsewhere gives the table; rows in table order as readCapacity reads them.
     Table readCapacityTable();
     // Deletes every Capacity row with Depth greater than 0; the others stay.
-    void deleteChartRows();
+    void deleteChartRows();  // and the chart's set-up, where the file keeps one
     // Replaces the chart: in one transaction deletes the rows with Depth greater than 0 and
     // appends the given (depth, volume) rows in order. On failure nothing changes.
     void replaceChartRows(std::span<const chart::CapacityRow> rows);
+    // The same, and in the same transaction the chart's set-up in table ChartSetup, where the
+    // file has that table; a file made before it is left without one and is not altered.
+    void replaceChart(std::span<const chart::CapacityRow> rows, const ChartSetup& setup);
+    // The set-up of the chart on file; none when the file has no ChartSetup table or no row.
+    std::optional<ChartSetup> readChartSetup();
 
 private:
+    // Inside a transaction: the rows with Depth above 0 replaced by `rows`.
+    void writeChartRows(std::span<const chart::CapacityRow> rows);
+
     sqlite3* m_db = nullptr;
 };
 

@@ -238,6 +238,13 @@ TEST_F(InScratchFolder, StoreReplacesTheChartRowsInTheDatabase) {
         EXPECT_EQ(rows[i].depth, chart[i + 1].depth);
         EXPECT_EQ(rows[i].volume, chart[i + 1].volume);
     }
+    // The set-up goes with the rows, in the words the desktop uses.
+    const auto setup = dipsheet::store::Database().readChartSetup();
+    ASSERT_TRUE(setup.has_value());
+    EXPECT_EQ(setup->text,
+              "Horizontal cylinder, Flat heads; inside Diameter 10, Length 10; inches and US "
+              "gallons; increment 5; no striker plate");
+    EXPECT_EQ(static_cast<float>(setup->full), chart.back().volume);  // full at depth 10
 }
 
 TEST_F(InScratchFolder, StoreWithoutADatabaseFailsAndCreatesNoFile) {

@@ -1,6 +1,7 @@
 // The chart window: opened by Calculate with the heading and every Capacity row, read-only;
 // Exit and closing delete the chart rows; a second chart refreshes the open window.
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QHeaderView>
 #include <QLabel>
@@ -317,6 +318,42 @@ private slots:
         QVERIFY2(message.contains(QStringLiteral("indipsheet.rpt")), qPrintable(message));
         QCOMPARE(m_seams->ends, QList<int>{1});
         QCOMPARE(m_scratch->capacity(), rows);
+    }
+
+    // The line under the grid names the chart's set-up and the full tank; it turns red while an
+    // input differs from that set-up, and comes back when the inputs match again.
+    void setupLineFollowsTheInputs() {
+        FrmCapacity* w = calculate(QStringLiteral("1"));
+        QVERIFY(w);
+        const QString line = QStringLiteral(
+            "Horizontal cylinder, Flat heads; inside Diameter 48, Length 120; inches and US "
+            "gallons; increment 1; striker allowance 0.25 in; full 939.96 US gal");
+        QVERIFY(w->lblSetup->isVisible());
+        QCOMPARE(w->lblSetup->text(), line);
+        QCOMPARE(ui::background(w->lblSetup), ui::colour::blue);
+        FrmChart* c = m_program->chart();
+        for (QAbstractButton* change : {static_cast<QAbstractButton*>(c->chkStriker),
+                                        static_cast<QAbstractButton*>(c->optMillimeters)}) {
+            change->click();
+            QCOMPARE(w->lblSetup->text(),
+                     QStringLiteral("The inputs have changed since this chart: Calculate again"));
+            QCOMPARE(ui::background(w->lblSetup), ui::colour::red);
+            (change == c->chkStriker ? change : c->optInches)->click();
+            QCOMPARE(w->lblSetup->text(), line);
+        }
+        typeInto(c->txtIncrement, QStringLiteral("2"));
+        QCOMPARE(ui::background(w->lblSetup), ui::colour::red);
+        QTest::mouseClick(c->cmdCalculate, Qt::LeftButton);  // the new chart, the new set-up
+        QVERIFY(w->lblSetup->text().contains(QStringLiteral("; increment 2; ")));
+        QCOMPARE(ui::background(w->lblSetup), ui::colour::blue);
+
+        // A file made before the set-up was kept: no line, nothing fails, no table made.
+        QVERIFY(m_scratch->exec("DROP TABLE ChartSetup"));
+        QTest::mouseClick(c->cmdCalculate, Qt::LeftButton);
+        QVERIFY(w->lblSetup->isHidden());
+        QCOMPARE(scalar("SELECT count(*) FROM sqlite_master WHERE name = 'ChartSetup'"),
+                 QByteArray("0"));
+        QVERIFY(m_seams->messages.isEmpty());
     }
 
     // Ctrl+A and Ctrl+C copy every row as the grid shows it, under a heading line; Ctrl+S

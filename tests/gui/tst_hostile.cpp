@@ -228,7 +228,7 @@ void TestHostile::textsStoredAndShownExactly() {
         QVERIFY2(stored[i] == expected[i].toUtf8(), qPrintable(QStringLiteral("field %1").arg(i)));
     // No text ran as SQL: both tables and the one record are there, and nothing else.
     QCOMPARE(scalar("SELECT group_concat(name, ' ') FROM sqlite_master"),
-             QByteArray("mrQRT Capacity"));
+             QByteArray("mrQRT Capacity ChartSetup"));
     QCOMPARE(scalar("SELECT count(*) FROM mrQRT"), QByteArray("1"));
 
     // The chart window's heading shows them exactly.

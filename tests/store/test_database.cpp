@@ -261,6 +261,30 @@ TEST_F(DatabaseTest, SinglesRoundTripExactly) {
     EXPECT_EQ(Raw().value("SELECT Depth = 3.2999989986419678 FROM Capacity LIMIT 1"), "1");
 }
 
+// The set-up goes with the chart in one transaction and goes with its rows; a file made before
+// table ChartSetup existed keeps working and is not altered.
+TEST_F(DatabaseTest, ChartSetupGoesWithTheChart) {
+    createDatabase();
+    const ChartSetup setup{"Horizontal cylinder, Flat heads; inside Diameter 48", 751.9717};
+    Database().replaceChart(ramp(3, 1.0f), setup);
+    auto stored = Database().readChartSetup();
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->text, setup.text);
+    EXPECT_EQ(stored->full, setup.full);
+    Database().replaceChart(ramp(2, 1.0f), {"second", 2.5});
+    EXPECT_EQ(Raw().value("SELECT count(*) FROM ChartSetup"), "1");
+    EXPECT_EQ(Database().readChartSetup()->text, "second");
+    Database().deleteChartRows();
+    EXPECT_FALSE(Database().readChartSetup().has_value());
+
+    Raw().exec("DROP TABLE ChartSetup");
+    Database().replaceChart(ramp(3, 1.0f), setup);
+    EXPECT_FALSE(Database().readChartSetup().has_value());
+    EXPECT_EQ(Raw().value("SELECT count(*) FROM sqlite_master WHERE name = 'ChartSetup'"), "0");
+    EXPECT_EQ(Raw().value("SELECT count(*) FROM Capacity WHERE Depth > 0"), "3");
+    Database().deleteChartRows();
+}
+
 TEST_F(DatabaseTest, FailedChartWriteChangesNothing) {
     createDatabase();
     const Chart before = ramp(4, 1.0f);
@@ -368,7 +392,7 @@ TEST_F(DatabaseTest, TextsAreStoredExactlyAsGiven) {
         EXPECT_EQ(record.serialNo, other) << "text " << i;
     }
     Raw raw;
-    EXPECT_EQ(raw.value("SELECT count(*) FROM sqlite_master WHERE type = 'table'"), "2");
+    EXPECT_EQ(raw.value("SELECT count(*) FROM sqlite_master WHERE type = 'table'"), "3");
     EXPECT_EQ(raw.value("SELECT count(*) FROM mrQRT"), "1");
     // An empty text is stored as empty text, not as NULL.
     db.writeHeading(std::string_view(), "", "");
