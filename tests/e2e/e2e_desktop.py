@@ -41,7 +41,7 @@ SPLASH_SECONDS = 7.0
 MAIN_TITLE = "^Dipsheet$"
 CHART_TITLE = "^Calculated Capacity$"
 TOOLS = ("Xvfb", "xdotool", "xwininfo", "xprop", "import", "convert", "pdftotext",
-         "openbox")
+         "openbox", "xclip")
 
 # What the person types. Plain letters, digits, blanks and '-' only, so that every key
 # exists on Xvfb's default keyboard map.
@@ -774,6 +774,53 @@ class Session:
         self.x.key("Up", "Return")
         log(f"2:1 heads: {len(stored)} rows, equal to dipsheet-chart --heads 2:1")
 
+    def copy_save_and_stale_line(self):
+        """From the chart window: Ctrl+A and Ctrl+C put every row on the clipboard as a
+        spreadsheet pastes it; Ctrl+S saves the chart through the save dialog, which suggests a
+        file in the data folder named after the serial number; a changed input turns the line
+        under the grid red until it matches the chart again."""
+        self.type_in(TXT_INCREMENT, "3")
+        self.x.click(self.at(CMD_CALCULATE))
+        window = self.chart_window()
+        self.wait_focus(window, "the chart window")
+        expected = expected_chart(self.args.chart, self.cylinder_args("3"))
+        self.x.key("ctrl+a", "ctrl+c")
+        copied = self.x.run("xclip", "-o", "-selection", "clipboard").splitlines()
+        if copied[0] != "Depth\tCapacity" or len(copied) != len(expected) + 1:
+            raise Failure(f"the clipboard holds {len(copied)} lines, {copied[:3]!r}; "
+                          f"the chart has {len(expected)} rows")
+        self.x.key("ctrl+s")
+        dialog = self.x.wait_for("the save dialog",
+                                 lambda: self.x.visible_windows("^Save the chart as CSV$"), 10)[0]
+        self.wait_focus(dialog, "the save dialog")
+        self.x.key("Return")  # the suggested name, in the data folder
+        self.x.wait_for("the save dialog to close",
+                        lambda: not self.x.visible_windows("^Save the chart as CSV$"), 10)
+        saved = [f for f in os.listdir(self.scratch) if f.endswith(".csv")]
+        if len(saved) != 1 or not saved[0].startswith(job_record(self.db)[3]):
+            raise Failure(f"the save dialog wrote {saved}")
+        with open(os.path.join(self.scratch, saved[0]), encoding="utf-8") as f:
+            lines = f.read().split()
+        if lines != ["Depth,Capacity"] + [",".join(row) for row in expected]:
+            raise Failure(f"{saved[0]} holds {lines[:3]}, not the chart of dipsheet-chart")
+
+        origin = self.x.window_info(window)[:2]
+        line = point(origin, ((240, 5640, 5055, 495),), 0.98, 0.5)  # right of the text
+
+        def line_colour():
+            return self.x.pixels(self.x.screenshot("setup-line"), [line])[0]
+        if line_colour() != (0, 0, 255):
+            raise Failure(f"the set-up line is {line_colour()}, not blue")
+        self.x.click(self.at(CHK_STRIKER, fx=0.3))
+        self.x.wait_for("the set-up line to turn red", lambda: line_colour() == (255, 0, 0), 10)
+        self.x.click(self.at(CHK_STRIKER, fx=0.3))
+        self.x.wait_for("the set-up line to turn blue", lambda: line_colour() == (0, 0, 255), 10)
+        self.x.click(point(origin, CMD_EXIT_CHART))
+        self.x.wait_for("the chart window to close",
+                        lambda: window not in self.x.visible_windows(CHART_TITLE), 10)
+        log(f"copy: {len(copied) - 1} rows; Ctrl+S wrote {saved[0]}; the set-up line turned red "
+            "and back")
+
     def exit_program(self):
         self.x.click(self.at(CMD_EXIT_MAIN))
         try:
@@ -856,6 +903,7 @@ def main():
         session.blank_client_refused()
         session.click_table("no window manager")
         session.dished_heads()
+        session.copy_save_and_stale_line()
         session.exit_program()
 
         # Under a window manager, which frames, places and focuses the windows itself.
