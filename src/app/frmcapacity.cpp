@@ -228,6 +228,7 @@ void FrmCapacity::compareWithInputs(const QString& inputs) {
     lblSetup->setText(
         stale ? QStringLiteral("The inputs have changed since this chart: Calculate again")
               : m_setupLine);
+    lblSetup->setToolTip(m_setupLine);  // whole, should a long set-up not fit two lines
     ui::setBackground(lblSetup, stale ? ui::colour::red : ui::colour::blue);
 }
 

@@ -32,17 +32,17 @@ std::string describeSetup(Shape shape, const ChartOptions& o,
         text.append(", ").append(headKindTitle(heads));
         text.append(shape == Shape::VerticalCylinder ? " bottom" : " heads");
     }
-    text.append(o.outside ? "; outside " : "; inside ");
+    text.append(o.outside ? ", outside" : ", inside");
+    text.append(o.inches ? ", inches: " : ", millimetres: ");
     for (std::size_t i = 0; i < dimensions.size(); ++i) {
         if (i > 0)
             text.append(", ");
         text.append(dimensions[i].caption).append(" ").append(trimmed(dimensions[i].text));
     }
-    text.append(o.inches ? "; inches and US gallons" : "; millimetres and litres");
     text.append("; increment ").append(trimmed(o.increment));
     text.append(!o.striker ? "; no striker plate"
-                : o.inches ? "; striker allowance 0.25 in"
-                           : "; striker allowance 6 mm");
+                : o.inches ? "; striker 0.25 in"
+                           : "; striker 6 mm");
     return text;
 }
 

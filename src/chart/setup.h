@@ -20,8 +20,8 @@ struct TypedDimension {
     std::string text;
 };
 
-// "Horizontal cylinder, 2:1 Ellipsoidal heads; outside Diameter 49, Length 96, Head Thickness
-// .25, Shell Thickness .5; inches and US gallons; increment 1; striker allowance 0.25 in".
+// "Horizontal cylinder, 2:1 Ellipsoidal heads, outside, inches: Diameter 49, Length 96, Head
+// Thickness .25, Shell Thickness .5; increment 1; striker 0.25 in".
 // `dimensions` are the rows the chart reads, in the panel's order; their texts are trimmed.
 std::string describeSetup(Shape shape, const ChartOptions& options,
                           const std::vector<TypedDimension>& dimensions, HeadKind heads);

@@ -242,8 +242,8 @@ TEST_F(InScratchFolder, StoreReplacesTheChartRowsInTheDatabase) {
     const auto setup = dipsheet::store::Database().readChartSetup();
     ASSERT_TRUE(setup.has_value());
     EXPECT_EQ(setup->text,
-              "Horizontal cylinder, Flat heads; inside Diameter 10, Length 10; inches and US "
-              "gallons; increment 5; no striker plate");
+              "Horizontal cylinder, Flat heads, inside, inches: Diameter 10, Length 10; "
+              "increment 5; no striker plate");
     EXPECT_EQ(static_cast<float>(setup->full), chart.back().volume);  // full at depth 10
 }
 

@@ -326,8 +326,8 @@ private slots:
         FrmCapacity* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
         const QString line = QStringLiteral(
-            "Horizontal cylinder, Flat heads; inside Diameter 48, Length 120; inches and US "
-            "gallons; increment 1; striker allowance 0.25 in; full 939.96 US gal");
+            "Horizontal cylinder, Flat heads, inside, inches: Diameter 48, Length 120; "
+            "increment 1; striker 0.25 in; full 939.96 US gal");
         QVERIFY(w->lblSetup->isVisible());
         QCOMPARE(w->lblSetup->text(), line);
         QCOMPARE(ui::background(w->lblSetup), ui::colour::blue);
