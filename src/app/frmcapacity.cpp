@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDate>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -23,6 +22,7 @@
 
 #include "definition.h"
 #include "numbers.h"
+#include "printpreview.h"
 #include "render.h"
 #include "report.h"
 #include "ui.h"
@@ -282,19 +282,8 @@ void FrmCapacity::copyRows() {
 }
 
 QString FrmCapacity::suggestedFileName(const QString& suffix) const {
-    QString name = lblSerialNo->text().trimmed();
-    if (name.isEmpty())
-        name = lblCustomer->text().simplified();
-    // Only characters every file system takes; the rest become '-'.
-    for (QChar& c : name) {
-        if (!(c.isLetterOrNumber() || c == QLatin1Char(' ') || c == QLatin1Char('-') ||
-              c == QLatin1Char('_') || c == QLatin1Char('.')))
-            c = QLatin1Char('-');
-    }
-    if (name.isEmpty())
-        name = QStringLiteral("chart");
-    const QString date = QDate::currentDate().toString(Qt::ISODate);
-    return QDir::current().filePath(name + QLatin1Char(' ') + date + QLatin1Char('.') + suffix);
+    return QDir::current().filePath(chartFileStem(lblSerialNo->text(), lblCustomer->text()) +
+                                    QLatin1Char('.') + suffix);
 }
 
 void FrmCapacity::saveAsCsv() {

@@ -1,6 +1,7 @@
 #include "printpreview.h"
 
 #include <QApplication>
+#include <QDate>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QScreen>
@@ -12,9 +13,26 @@
 
 namespace dipsheet::app {
 
+QString chartFileStem(const QString& serialNo, const QString& customer) {
+    QString name = serialNo.trimmed();
+    if (name.isEmpty())
+        name = customer.simplified();
+    // Only characters every file system takes; the rest become '-'.
+    for (QChar& c : name) {
+        if (!(c.isLetterOrNumber() || c == QLatin1Char(' ') || c == QLatin1Char('-') ||
+              c == QLatin1Char('_') || c == QLatin1Char('.')))
+            c = QLatin1Char('-');
+    }
+    if (name.isEmpty())
+        name = QStringLiteral("chart");
+    return name + QLatin1Char(' ') + QDate::currentDate().toString(Qt::ISODate);
+}
+
 void showPreview(const report::Report& report) {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(report.definition.title);
+    // The print dialog's print-to-file offers this name, in the data folder.
+    printer.setDocName(chartFileStem(QString::fromStdString(report.job.serialNo),
+                                     QString::fromStdString(report.job.customer)));
     report::applyPageLayout(report.definition, printer);
     report::paginate(report, printer);  // a layout that holds no row fails here, before any window
 
