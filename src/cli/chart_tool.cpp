@@ -6,6 +6,7 @@
 #include <set>
 #include <span>
 #include <string>
+#include <utility>
 
 #include "chart.h"
 #include "setup.h"
@@ -227,76 +228,51 @@ Table compute(const Arguments& a) {
         }
     }
 
-    const auto tank = [&] {
-        if (shape == "rect") {
-            return chart::rectVolume(options,
-                                     {take(a, "length"), take(a, "width"), take(a, "height"),
-                                      takeIf(a, "thickness", a.outside)});
-        }
-        if (shape == "cyl") {
-            return chart::cylVolume(
-                options,
-                {take(a, "diameter"), take(a, "length"), takeIf(a, "head-thickness", a.outside),
-                 takeIf(a, "shell-thickness", a.outside)},
-                heads);
-        }
-        return chart::vertVolume(
-            options,
-            {take(a, "diameter"), take(a, "height"), takeIf(a, "bottom-thickness", a.outside),
-             takeIf(a, "shell-thickness", a.outside)},
-            heads);
-    };
+    // The texts of the tank, read once for its volume, its chart and its set-up.
+    const bool rect = shape == "rect";
+    const bool vertical = shape == "vert";
+    const chart::RectTexts rectTexts =
+        rect ? chart::RectTexts{take(a, "length"), take(a, "width"), take(a, "height"),
+                                takeIf(a, "thickness", a.outside)}
+             : chart::RectTexts{};
+    const chart::CylTexts cylTexts =
+        rect ? chart::CylTexts{}
+             : chart::CylTexts{
+                   take(a, "diameter"), take(a, vertical ? "height" : "length"),
+                   takeIf(a, vertical ? "bottom-thickness" : "head-thickness", a.outside),
+                   takeIf(a, "shell-thickness", a.outside)};
+    const chart::TankVolume tank = rect       ? chart::rectVolume(options, rectTexts)
+                                   : vertical ? chart::vertVolume(options, cylTexts, heads)
+                                              : chart::cylVolume(options, cylTexts, heads);
     if (byVolume != a.values.end())
-        return {true, chart::depthsByVolume(tank(), byVolume->second), {}};
+        return {true, chart::depthsByVolume(tank, byVolume->second), {}};
 
     // The set-up as the desktop describes it, under the captions of its panels.
-    const auto typed = [&](const char* caption, const char* name) {
-        return chart::TypedDimension{caption, take(a, name)};
-    };
     std::vector<chart::TypedDimension> typedRows;
     chart::Shape described = chart::Shape::Rectangular;
-    if (shape == "rect") {
-        typedRows = {typed("Length", "length"), typed("Width", "width"), typed("Height", "height")};
+    if (rect) {
+        typedRows = {
+            {"Length", rectTexts.length}, {"Width", rectTexts.width}, {"Height", rectTexts.height}};
         if (a.outside)
-            typedRows.push_back(typed("Thickness", "thickness"));
+            typedRows.push_back({"Thickness", rectTexts.thickness});
     } else {
-        const bool vertical = shape == "vert";
         described = vertical ? chart::Shape::VerticalCylinder : chart::Shape::HorizontalCylinder;
-        typedRows = {typed("Diameter", "diameter"),
-                     vertical ? typed("Height", "height") : typed("Length", "length")};
+        typedRows = {{"Diameter", cylTexts.diameter},
+                     {vertical ? "Height" : "Length", cylTexts.length}};
         if (a.outside) {
-            typedRows.push_back(vertical ? typed("Bottom Thickness", "bottom-thickness")
-                                         : typed("Head Thickness", "head-thickness"));
-            typedRows.push_back(typed("Shell Thickness", "shell-thickness"));
+            typedRows.push_back(
+                {vertical ? "Bottom Thickness" : "Head Thickness", cylTexts.headThickness});
+            typedRows.push_back({"Shell Thickness", cylTexts.shellThickness});
         }
         if (chart::headDepthIsTyped(heads.kind))
             typedRows.push_back({vertical ? "Bottom Depth" : "Head Depth", heads.depth});
     }
     const store::ChartSetup setup{chart::describeSetup(described, options, typedRows, heads.kind),
-                                  tank().full()};
-
-    if (shape == "rect") {
-        return {false,
-                chart::calcRect(options, {take(a, "length"), take(a, "width"), take(a, "height"),
-                                          takeIf(a, "thickness", a.outside)}),
-                setup};
-    }
-    if (shape == "cyl") {
-        return {false,
-                chart::calcCyl(
-                    options,
-                    {take(a, "diameter"), take(a, "length"), takeIf(a, "head-thickness", a.outside),
-                     takeIf(a, "shell-thickness", a.outside)},
-                    heads),
-                setup};
-    }
-    return {false,
-            chart::calcVert(
-                options,
-                {take(a, "diameter"), take(a, "height"), takeIf(a, "bottom-thickness", a.outside),
-                 takeIf(a, "shell-thickness", a.outside)},
-                heads),
-            setup};
+                                  tank.full()};
+    chart::ChartRows rows = rect       ? chart::calcRect(options, rectTexts)
+                            : vertical ? chart::calcVert(options, cylTexts, heads)
+                                       : chart::calcCyl(options, cylTexts, heads);
+    return {false, std::move(rows), setup};
 }
 
 }  // namespace

@@ -382,21 +382,26 @@ chart::ChartOptions FrmChart::chartOptions() const {
 }
 
 void FrmChart::CalcRect() {
-    m_chartRows = chart::calcRect(chartOptions(), m_frmRectangular->texts());
-    m_full = chart::rectVolume(chartOptions(), m_frmRectangular->texts()).full();
+    const chart::ChartOptions options = chartOptions();
+    const chart::RectTexts texts = m_frmRectangular->texts();
+    m_chartRows = chart::calcRect(options, texts);
+    m_full = chart::rectVolume(options, texts).full();
     CapFile(chart::rowCount(m_chartRows));
 }
 
 void FrmChart::CalcCyl() {
-    m_chartRows = chart::calcCyl(chartOptions(), m_frmCylindrical->texts(), m_frmHeads->texts());
-    m_full =
-        chart::cylVolume(chartOptions(), m_frmCylindrical->texts(), m_frmHeads->texts()).full();
+    const chart::ChartOptions options = chartOptions();
+    const chart::CylTexts texts = m_frmCylindrical->texts();
+    m_chartRows = chart::calcCyl(options, texts, m_frmHeads->texts());
+    m_full = chart::cylVolume(options, texts, m_frmHeads->texts()).full();
     CapFile(chart::rowCount(m_chartRows));
 }
 
 void FrmChart::CalcVert() {
-    m_chartRows = chart::calcVert(chartOptions(), m_frmVertical->texts(), m_frmHeads->texts());
-    m_full = chart::vertVolume(chartOptions(), m_frmVertical->texts(), m_frmHeads->texts()).full();
+    const chart::ChartOptions options = chartOptions();
+    const chart::CylTexts texts = m_frmVertical->texts();
+    m_chartRows = chart::calcVert(options, texts, m_frmHeads->texts());
+    m_full = chart::vertVolume(options, texts, m_frmHeads->texts()).full();
     CapFile(chart::rowCount(m_chartRows));
 }
 

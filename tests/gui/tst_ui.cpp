@@ -1,6 +1,5 @@
 // The forms layer, as the panels use it.
 
-#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFontInfo>
@@ -151,28 +150,6 @@ private slots:
         QCOMPARE(ui::background(&option), ui::colour::blue);
         face = option.grab().toImage().pixelColor(145, 10);
         QCOMPARE(face, ui::colour::blue);
-    }
-
-    // A white caption on blue keeps the indicator's mark in the system's text colour, even
-    // inside a frame that passes another text colour down to its options.
-    void captionColourKeepsTheMark() {
-        const QColor system = QApplication::palette().color(QPalette::Text);
-        QWidget frame;
-        ui::setBackground(&frame, ui::colour::blue);
-        ui::setTextColour(&frame, ui::colour::magenta);
-        QRadioButton option(QStringLiteral("Cylindrical"), &frame);
-        QCheckBox box(QStringLiteral("Striker Plate"), &frame);
-        for (QAbstractButton* button :
-             {static_cast<QAbstractButton*>(&option), static_cast<QAbstractButton*>(&box)}) {
-            ui::setCaptionColour(button, ui::colour::white);
-            const QPalette p = button->palette();
-            for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-                QCOMPARE(p.color(group, QPalette::WindowText), ui::colour::white);
-                QCOMPARE(p.color(group, QPalette::ButtonText), ui::colour::white);
-                QCOMPARE(p.color(group, QPalette::Text), system);
-            }
-        }
-        QVERIFY(system != ui::colour::white && system != ui::colour::magenta);
     }
 
     void fontsAreInstalledFaces() {

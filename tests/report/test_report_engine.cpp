@@ -235,35 +235,26 @@ protected:
     QString m_previous;
 };
 
-// The chart's set-up and the full tank print under the heading, the full tank with the
-// definition's volume decimals; a file that keeps no set-up prints no such line.
-TEST_F(ReportEngineTest, HeadingCarriesTheChartSetup) {
+// Under the heading: heads other than flat by name, and the chart's set-up with the full tank
+// in the definition's volume decimals; a flat-headed chart of a file that keeps no set-up
+// prints neither line.
+TEST_F(ReportEngineTest, HeadingNamesTheHeadsAndTheChartSetup) {
     makeDatabase({{0.0f, 0.0f}, {1.0f, 2.0f}});
     const std::vector<dipsheet::chart::CapacityRow> rows{{1.0f, 2.0f}};
     dipsheet::store::Database().replaceChart(rows,
                                              {"Rectangular tank; inside Length 10", 21.64352});
     writeFile("test.rpt", kBase + "[Columns]\nVolumeDecimals=2\n");
-    produce("test.rpt");
+    produce("test.rpt", QStringLiteral("2:1 Ellipsoidal heads, depth 12"));
     std::string text = pdfText(QStringLiteral("chart.pdf"));
-    EXPECT_NE(text.find("Rectangular tank; inside Length 10; full 21.64 US gal"), std::string::npos)
-        << text;
+    for (const char* expected : {"Heads:", "2:1 Ellipsoidal heads, depth 12",
+                                 "Rectangular tank; inside Length 10; full 21.64 US gal"}) {
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+    }
     dipsheet::store::Database().deleteChartRows();
     produce("test.rpt");
     text = pdfText(QStringLiteral("chart.pdf"));
-    EXPECT_EQ(text.find("Rectangular tank"), std::string::npos) << text;
-}
-
-// Heads other than flat are named in the heading; flat ones are not mentioned.
-TEST_F(ReportEngineTest, HeadingNamesHeadsThatAreNotFlat) {
-    makeDatabase({{0.0f, 0.0f}, {1.0f, 2.0f}});
-    writeFile("test.rpt", kBase);
-    produce("test.rpt", QStringLiteral("2:1 Ellipsoidal heads, depth 12"));
-    std::string text = pdfText(QStringLiteral("chart.pdf"));
-    EXPECT_NE(text.find("Heads:"), std::string::npos) << text;
-    EXPECT_NE(text.find("2:1 Ellipsoidal heads, depth 12"), std::string::npos) << text;
-    produce("test.rpt");
-    text = pdfText(QStringLiteral("chart.pdf"));
     EXPECT_EQ(text.find("Heads:"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Rectangular tank"), std::string::npos) << text;
 }
 
 TEST_F(ReportEngineTest, PrintsTheHeadingAndTheRows) {
