@@ -216,20 +216,31 @@ void FrmCapacity::showSetup() {
                 // Print reports a definition it cannot read; the line keeps its defaults.
             }
         }
-        m_setupLine = m_setup + QStringLiteral("; full ") +
+        // The full capacity first, so that it is read first and never the part cut off.
+        m_setupLine = QStringLiteral("Full ") +
                       report::volumeText(static_cast<float>(setup->full), decimals) +
-                      (unit.isEmpty() ? QString() : QLatin1Char(' ') + unit);
+                      (unit.isEmpty() ? QString() : QLatin1Char(' ') + unit) +
+                      QStringLiteral(". ") + m_setup;
     }
     compareWithInputs(m_setup);
 }
 
 void FrmCapacity::compareWithInputs(const QString& inputs) {
+    // While red, the line still says what the chart on show was made from.
     const bool stale = !m_setup.isEmpty() && inputs != m_setup;
     lblSetup->setText(
-        stale ? QStringLiteral("The inputs have changed since this chart: Calculate again")
+        stale ? QStringLiteral("The inputs have changed since this chart: Calculate again.\n") +
+                    m_setupLine
               : m_setupLine);
-    lblSetup->setToolTip(m_setupLine);  // whole, should a long set-up not fit two lines
+    lblSetup->setToolTip(m_setupLine);
     ui::setBackground(lblSetup, stale ? ui::colour::red : ui::colour::blue);
+    // The label takes the lines its text needs, and the window the room for them.
+    const int needed = std::max(ui::twips(495), lblSetup->heightForWidth(lblSetup->width()));
+    lblSetup->resize(lblSetup->width(), needed);
+    const int bottom = lblSetup->geometry().bottom() + ui::twips(120);
+    setMinimumHeight(bottom);
+    if (height() < bottom)
+        resize(width(), bottom);
 }
 
 void FrmCapacity::Form_Unload() {
@@ -241,15 +252,17 @@ QString FrmCapacity::reportFileName() const {
 }
 
 void FrmCapacity::cmdPrint_Click() {
-    // The hourglass shows over the window while the engine works; a failure goes down the
-    // fatal-error path, which ends the program.
-    setCursor(Qt::WaitCursor);
+    // The hourglass shows while the engine works. A failure (no printer, a faulty definition,
+    // a busy file) is said by the caller's guard; the window stays, and Print can be tried
+    // again once it is mended.
+    if (!keepJob())
+        return;
+    const ui::WaitCursor wait;
     report::ReportEngine engine;
     engine.setReportFileName(reportFileName());
     engine.setHeads(m_heads);
     engine.load();     // the definition and the chart, from the working directory
     engine.produce();  // preview, printer or PDF, as the definition says
-    unsetCursor();
 }
 
 QString FrmCapacity::selectedRowsText() const {
@@ -314,20 +327,16 @@ void FrmCapacity::saveAsPdf() {
     const QString path = ui::askSaveFileName(this, QStringLiteral("Save the chart as PDF"),
                                              suggestedFileName(QStringLiteral("pdf")),
                                              QStringLiteral("PDF files (*.pdf)"));
-    if (path.isEmpty())
+    if (path.isEmpty() || !keepJob())
         return;
-    setCursor(Qt::WaitCursor);
+    // Any failure (a file that cannot be written, a faulty definition) is said by the caller's
+    // guard; nothing else changes.
+    const ui::WaitCursor wait;
     report::ReportEngine engine;
     engine.setReportFileName(reportFileName());
     engine.setHeads(m_heads);
     engine.load();
-    try {
-        report::writePdf(engine.report(), path);
-    } catch (const report::ReportError& e) {
-        // A file the user chose that cannot be written is said; nothing else changes.
-        ui::messageBox(QString::fromUtf8(e.what()));
-    }
-    unsetCursor();
+    report::writePdf(engine.report(), path);
 }
 
 void FrmCapacity::showGridMenu(const QPoint& at) {
@@ -344,16 +353,39 @@ void FrmCapacity::showGridMenu(const QPoint& at) {
 }
 
 void FrmCapacity::cmdExit_Click() {
-    close();  // the close event unloads the window
-    emit exited();
+    if (close())  // the close event unloads the window
+        emit exited();
+}
+
+void FrmCapacity::unloadAsProgramEnds() {
+    if (!m_unloaded && !m_unloading) {
+        m_unloaded = true;
+        ui::fatalOnFailure([this] { Form_Unload(); });
+    }
+    close();
 }
 
 void FrmCapacity::closeEvent(QCloseEvent* event) {
-    // Marked before the delete: the window no longer counts as loaded, and a close that arrives
-    // while a failure's message is on screen, or later, deletes no rows of a chart stored since.
+    // A close that arrives while the unload's message is on screen waits for its outcome.
+    if (m_unloading) {
+        event->ignore();
+        return;
+    }
     if (!m_unloaded) {
+        m_unloading = true;
+        bool done = false;
+        ui::guarded([this, &done] {
+            Form_Unload();
+            done = true;
+        });
+        m_unloading = false;
+        if (!done) {
+            event->ignore();
+            return;
+        }
+        // Marked before the delete: the window no longer counts as loaded, and a later close
+        // deletes no rows of a chart stored since.
         m_unloaded = true;
-        ui::guarded([this] { Form_Unload(); });
     }
     event->accept();
 }

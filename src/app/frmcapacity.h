@@ -6,6 +6,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 #include "store.h"
 
 class QLabel;
@@ -38,6 +40,14 @@ public:
 
     // Whether the window has been closed and its unload step run (it is deleted soon after).
     bool isUnloaded() const { return m_unloaded; }
+    // The program ends: the window unloads and closes. A failure of the unload step is said
+    // and the program ends with status 1.
+    void unloadAsProgramEnds();
+
+    // What brings the job record in the file up to the screen before Print and Save as PDF
+    // read it (the main window keeps a field being edited); false when it could not, and the
+    // output is not made.
+    void setJobKeeper(std::function<bool()> keeper) { m_keepJob = std::move(keeper); }
 
     // The selected rows of the grid (whole rows, in order; the current row when none is
     // selected) as tab-separated text under a heading line, as the grid shows them: what Copy
@@ -70,7 +80,9 @@ signals:
 
 protected:
     // Closing unloads the window, exactly once however it goes: Exit, the title bar, or the
-    // program closing it as it ends. Closing from the title bar does not move the focus.
+    // program closing it as it ends. Closing from the title bar does not move the focus. When
+    // the unload step fails on a condition the user can mend (a busy or read-only file), the
+    // message says so and the window stays open with its chart, to be closed again.
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -80,6 +92,8 @@ private:
     void cmdExit_Click();
     // Reads the set-up of the chart on file into the line under the grid.
     void showSetup();
+    // Whether the job in the file matches the screen, as far as the keeper can make it.
+    bool keepJob() const { return !m_keepJob || m_keepJob(); }
     void copyRows();
     void showGridMenu(const QPoint& at);
     // A file name in the data folder for a chart saved with extension `suffix`.
@@ -89,6 +103,8 @@ private:
     bool m_inches = true;
     QString m_heads;
     bool m_unloaded = false;
+    bool m_unloading = false;  // the unload step is running (its message may be on screen)
+    std::function<bool()> m_keepJob;
     QString m_setup;      // the set-up of the chart on show; empty for a file that keeps none
     QString m_setupLine;  // the line under the grid: the set-up and the full capacity
 };

@@ -4,6 +4,7 @@
 
 #include <QLineEdit>
 
+#include "failures.h"
 #include "store.h"
 #include "ui.h"
 
@@ -29,8 +30,8 @@ FrmClient::FrmClient(QWidget* parentArea) : QWidget(parentArea) {
     ui::onLeaving(txtClient, [this] { txtClient_LostFocus(); });
     ui::onLostFocus(txtClient, [this] { refuseBlankName(); });
 
-    ui::guarded([this] {
-        // A job table without a record shows nothing; the first save then reports it.
+    ui::fatalOnFailure([this] {
+        // A job table without a record shows nothing; the first save adds the record.
         const auto record = store::Database().findJobRecord().value_or(store::JobRecord{});
         txtClient->setText(QString::fromStdString(record.member));
     });
@@ -43,14 +44,23 @@ bool isBlank(const QString& name) {
 }
 }  // namespace
 
-void FrmClient::keepNameBeingEdited() {
-    txtClient_LostFocus();
+std::optional<store::StoreError> FrmClient::keepNameOnClose(bool editing) {
+    if (!(editing || m_unsaved) || isBlank(txtClient->text()))
+        return std::nullopt;
+    return saveName();
+}
+
+std::optional<store::StoreError> FrmClient::saveName() {
+    auto failure = writeJob([this] { store::Database().writeMember(txtClient->text().toStdString()); });
+    m_unsaved = failure.has_value();
+    return failure;
 }
 
 void FrmClient::txtClient_LostFocus() {
-    const QString name = txtClient->text();
-    if (!isBlank(name))
-        store::Database().writeMember(name.toStdString());
+    if (isBlank(txtClient->text()))
+        return;
+    if (const auto failure = saveName())
+        ui::messageWhenBack(jobNotSavedMessage(*failure));
 }
 
 void FrmClient::refuseBlankName() {

@@ -5,6 +5,10 @@
 
 #include <QWidget>
 
+#include <optional>
+
+#include "store.h"
+
 class QLineEdit;
 
 namespace dipsheet::app {
@@ -18,16 +22,24 @@ public:
 
     QLineEdit* txtClient;
 
-    // The window closes while the name is being edited: keep it as leaving the field would,
-    // unless it is blank (then the stored name stays; there is no field to return to).
-    void keepNameBeingEdited();
+    // The window closes: a name being edited (`editing`), or one whose save failed earlier, is
+    // kept as leaving the field would keep it, unless it is blank (then the stored name stays;
+    // there is no field to return to). Returns the failure the user can mend, if the save meets
+    // one.
+    std::optional<store::StoreError> keepNameOnClose(bool editing);
 
 private:
     // Any name but a blank one (empty or spaces only) is stored exactly as typed, leading
-    // spaces included, as the field is left.
+    // spaces included, as the field is left. A busy or read-only file is said once the user is
+    // back; the name stays on screen and the next save writes it.
     void txtClient_LostFocus();
+    // Writes the name; the failure the user can mend, if any (the name then waits for the next
+    // save).
+    std::optional<store::StoreError> saveName();
     // Once the focus has settled: a blank name is refused with a message, the focus goes back.
     void refuseBlankName();
+
+    bool m_unsaved = false;  // a save failed: the name on screen is not yet in the file
 };
 
 }  // namespace dipsheet::app

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+#include "failures.h"
 #include "store.h"
 #include "ui.h"
 
@@ -79,8 +80,8 @@ FrmCustomer::FrmCustomer(QWidget* parentArea) : QWidget(parentArea) {
     ui::onLeaving(txtSerialNo, [this] { txtSerialNo_LostFocus(); });
     ui::onTabbedAway(txtSerialNo, [this] { moveOnToChartOptions(); });
 
-    ui::guarded([this] {
-        // A job table without a record shows nothing; the first save then reports it.
+    ui::fatalOnFailure([this] {
+        // A job table without a record shows nothing; the first save adds the record.
         const auto record = store::Database().findJobRecord().value_or(store::JobRecord{});
         txtCustomer->setPlainText(QString::fromStdString(record.customer));
         txtTankDesc->setPlainText(QString::fromStdString(record.tankDesc));
@@ -93,22 +94,32 @@ FrmCustomer::FrmCustomer(QWidget* parentArea) : QWidget(parentArea) {
     });
 }
 
-void FrmCustomer::SaveCustomerRecord() {
-    store::Database().writeHeading(utf8(txtCustomer->toPlainText()),
-                                   utf8(txtTankDesc->toPlainText()), utf8(txtSerialNo->text()));
+std::optional<store::StoreError> FrmCustomer::saveHeading() {
+    auto failure = writeJob([this] {
+        store::Database().writeHeading(utf8(txtCustomer->toPlainText()),
+                                       utf8(txtTankDesc->toPlainText()),
+                                       utf8(txtSerialNo->text()));
+    });
+    m_unsaved = failure.has_value();
+    return failure;
 }
 
-void FrmCustomer::keepFieldBeingEdited(const QWidget* field) {
+void FrmCustomer::SaveCustomerRecord() {
+    if (const auto failure = saveHeading())
+        ui::messageWhenBack(jobNotSavedMessage(*failure));
+}
+
+std::optional<store::StoreError> FrmCustomer::keepHeadingOnClose(const QWidget* field) {
     if (field == txtCustomer) {
         padIfEmpty(txtCustomer);
     } else if (field == txtTankDesc) {
         padIfEmpty(txtTankDesc);
     } else if (field == txtSerialNo) {
         padIfEmpty(txtSerialNo);
-    } else {
-        return;
+    } else if (!m_unsaved) {
+        return std::nullopt;
     }
-    SaveCustomerRecord();
+    return saveHeading();
 }
 
 void FrmCustomer::txtCustomer_LostFocus() {

@@ -6,6 +6,10 @@
 
 #include <QWidget>
 
+#include <optional>
+
+#include "store.h"
+
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -22,11 +26,14 @@ public:
     // The panel that takes the focus after the serial number (the chart options panel).
     void setChartPanel(QWidget* chart) { m_chart = chart; }
 
-    // Writes the three fields, as they stand, to the first job record.
+    // Writes the three fields, as they stand, to the first job record. A busy or read-only
+    // file is said once the user is back; the text stays on screen and the next save writes it.
     void SaveCustomerRecord();
-    // The window closes while `field` of this panel has the focus: keep what was typed as
-    // leaving the field would (padding an empty field), without moving the focus on.
-    void keepFieldBeingEdited(const QWidget* field);
+    // The window closes while `field` has the focus: what was typed in a field of this panel is
+    // kept as leaving the field would keep it (padding an empty field), and so is a heading whose
+    // save failed earlier; the focus stays. Returns the failure the user can mend, if the save
+    // meets one.
+    std::optional<store::StoreError> keepHeadingOnClose(const QWidget* field);
 
     QLabel* Label1;
     QPlainTextEdit* txtCustomer;
@@ -42,7 +49,12 @@ private:
     // Tab from the serial number goes on to the chart options panel.
     void moveOnToChartOptions();
 
+    // Writes the heading; the failure the user can mend, if any (the text then waits for the
+    // next save).
+    std::optional<store::StoreError> saveHeading();
+
     QWidget* m_chart = nullptr;
+    bool m_unsaved = false;  // a save failed: the heading on screen is not yet in the file
 };
 
 }  // namespace dipsheet::app

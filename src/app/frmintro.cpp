@@ -1,5 +1,6 @@
 #include "frmintro.h"
 
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -11,8 +12,43 @@
 namespace dipsheet::app {
 
 namespace {
+
 constexpr int kTitleMs = 7000;
+
+// The distributor's lines shrink in these steps, down to the smallest size still read at a
+// glance; a line too wide even then is cut short.
+constexpr qreal kShrinkStepPt = 0.5;
+constexpr qreal kSmallestPt = 6.0;
+
+// Whether `lines`, one to a line, fit a box of `size` at `font`.
+bool linesFit(const QFont& font, const QStringList& lines, const QSize& size) {
+    const QFontMetrics metrics(font);
+    for (const QString& line : lines) {
+        if (metrics.horizontalAdvance(line) > size.width())
+            return false;
+    }
+    return metrics.size(0, lines.join(QLatin1Char('\n'))).height() <= size.height();
 }
+
+// Shows `items` in `label` one to a line, never wrapped inside one: at the label's own font
+// when they fit its box, else at the largest smaller size that fits them; a line still too
+// wide at the smallest size ends in an ellipsis.
+void showOneToALine(QLabel* label, const QStringList& items) {
+    label->setWordWrap(false);
+    const int margin = label->margin();
+    const QSize box = label->contentsRect().adjusted(margin, margin, -margin, -margin).size();
+    QFont font = label->font();
+    while (!linesFit(font, items, box) && font.pointSizeF() - kShrinkStepPt >= kSmallestPt)
+        font.setPointSizeF(font.pointSizeF() - kShrinkStepPt);
+    const QFontMetrics metrics(font);
+    QStringList lines;
+    for (const QString& item : items)
+        lines << metrics.elidedText(item, Qt::ElideRight, box.width());
+    label->setFont(font);
+    label->setText(lines.join(QLatin1Char('\n')));
+}
+
+}  // namespace
 
 FrmIntro::FrmIntro() {
     setObjectName(QStringLiteral("frmIntro"));
@@ -33,14 +69,11 @@ FrmIntro::FrmIntro() {
     ui::setBackground(lblCoName, ui::colour::red);
     ui::setTextColour(lblCoName, ui::colour::white);
 
-    // The distributor: the office's own name and address from dipsheet.ini, spaced as one
-    // text that wraps in the box; without them the product itself.
+    // The distributor: the office's own name, address, town and phone from dipsheet.ini, each
+    // on a line of its own; without them the product itself, wrapped in the box.
     const QStringList company = companyDetails();
-    const QString distributor =
-        company.isEmpty()
-            ? QStringLiteral("Dipsheet   tank charts   for horizontal and vertical tanks")
-            : company.join(QStringLiteral("   "));
-    Label1 = new QLabel(distributor, this);
+    Label1 = new QLabel(
+        QStringLiteral("Dipsheet   tank charts   for horizontal and vertical tanks"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setTextFormat(Qt::PlainText);
     Label1->setWordWrap(true);
@@ -49,6 +82,8 @@ FrmIntro::FrmIntro() {
     ui::placeTwips(Label1, 1320, 1080, 2775, 1335);
     ui::setBackground(Label1, ui::colour::magenta);
     ui::setTextColour(Label1, ui::colour::white);
+    if (!company.isEmpty())
+        showOneToALine(Label1, company);
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));

@@ -8,6 +8,7 @@ int main(int argc, char** argv) {
     dipsheet::ui::Application app(argc, argv);
     dipsheet::app::registerErrorTranslators();
     dipsheet::app::registerPrintPreview();
-    dipsheet::ui::guarded([] { (new dipsheet::app::FrmIntro())->display(); });
+    // A job database that cannot be read at start-up ends the program.
+    dipsheet::ui::fatalOnFailure([] { (new dipsheet::app::FrmIntro())->display(); });
     return app.exec();
 }

@@ -18,6 +18,7 @@
 #include "frmchart.h"
 #include "frmclient.h"
 #include "frmcopyright.h"
+#include "failures.h"
 #include "frmcustomer.h"
 
 namespace dipsheet::app {
@@ -75,7 +76,15 @@ MdiForm1::MdiForm1() {
     connect(frmChart, &setup::FrmChart::aboutToExit, this,
             ui::guard([this] { unloadChartWindow(); }));
 
-    ui::giveFocus(frmCustomer->txtCustomer);
+    ui::giveFocus(firstField());
+}
+
+QWidget* MdiForm1::firstField() const {
+    // A new file names no client: "Client Name" is the schema's placeholder, which would be
+    // printed as the client.
+    if (frmClient->txtClient->text() == QLatin1String("Client Name"))
+        return frmClient->txtClient;
+    return frmCustomer->txtCustomer;
 }
 
 void MdiForm1::setKeyboardOrder() {
@@ -110,7 +119,7 @@ MdiForm1::~MdiForm1() {
 
 void MdiForm1::display() {
     showMaximized();
-    ui::giveFocus(frmCustomer->txtCustomer);
+    ui::giveFocus(firstField());
 }
 
 void MdiForm1::showChartWindow(bool inches) {
@@ -124,6 +133,15 @@ void MdiForm1::showChartWindow(bool inches) {
         window->refresh();
     } else {
         connect(window, &FrmCapacity::exited, this, ui::guard([this] { chartWindowExited(); }));
+        // Print and Save as PDF carry the heading this window shows, even while a field of it
+        // is being edited.
+        window->setJobKeeper([this] {
+            if (const auto failure = keepJob()) {
+                ui::messageBox(jobNotSavedMessage(*failure));
+                return false;
+            }
+            return true;
+        });
         // Where no window manager maximises it, the chart stands beside the panels rather
         // than over them: right of the main window, or at the screen's right edge.
         if (const QScreen* screen = this->screen()) {
@@ -140,7 +158,15 @@ void MdiForm1::showChartWindow(bool inches) {
 
 void MdiForm1::unloadChartWindow() {
     if (FrmCapacity* window = chartWindow())
-        window->close();
+        window->unloadAsProgramEnds();
+}
+
+std::optional<store::StoreError> MdiForm1::keepJob() {
+    // The window's own focus field, whether or not the window is the active one.
+    const QWidget* focus = focusWidget();
+    auto client = frmClient->keepNameOnClose(focus == frmClient->txtClient);
+    auto heading = frmCustomer->keepHeadingOnClose(focus);
+    return client ? client : heading;
 }
 
 void MdiForm1::chartWindowExited() {
@@ -149,13 +175,15 @@ void MdiForm1::chartWindowExited() {
 
 void MdiForm1::closeEvent(QCloseEvent* event) {
     // A field being edited is never left when the window closes: keep what was typed in it.
-    ui::guarded([this] {
-        const QWidget* focus = QApplication::focusWidget();
-        if (focus == frmClient->txtClient)
-            frmClient->keepNameBeingEdited();
-        else
-            frmCustomer->keepFieldBeingEdited(focus);
-    });
+    // When the file will not take it, the window stays open once, with the text.
+    std::optional<store::StoreError> failure;
+    ui::guarded([this, &failure] { failure = keepJob(); });
+    if (failure && !m_closeAnyway) {
+        m_closeAnyway = true;
+        ui::messageBox(jobNotSavedOnCloseMessage(*failure));
+        event->ignore();
+        return;
+    }
     ui::guarded([this] { unloadChartWindow(); });
     event->accept();
 }

@@ -7,6 +7,8 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <optional>
+
 #include "frmcapacity.h"
 #include "ui.h"
 
@@ -55,14 +57,23 @@ private:
     void setKeyboardOrder();
     // A chart has been stored: show the chart window, or refresh and raise the open one.
     void showChartWindow(bool inches);
-    // Closes the chart window if it is loaded, which runs its unload step.
+    // The program ends: closes the chart window if it is loaded, which runs its unload step.
     void unloadChartWindow();
+    // Brings the job record in the file up to the screen: the field being edited in this
+    // window is kept as leaving it would keep it, and so is a save that failed earlier. The
+    // failure the user can mend, if a save meets one.
+    std::optional<store::StoreError> keepJob();
+    // The field the user starts in: the client name while it still holds the new file's
+    // placeholder, else the customer name.
+    QWidget* firstField() const;
     // Exit on the chart window: back to the customer name for the next chart.
     void chartWindowExited();
 
     QWidget* m_clientArea;
     // The chart window: at most one at a time; it deletes itself once closed.
     QPointer<FrmCapacity> m_frmCapacity;
+    // A close was refused because the job could not be saved: the next close goes through.
+    bool m_closeAnyway = false;
 };
 
 }  // namespace dipsheet::app

@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScopeGuard>
 #include <QScreen>
 
 #include <exception>
@@ -75,6 +76,9 @@ void showPreview(const report::Report& report) {
                 QMetaObject::invokeMethod(&dialog, &QDialog::reject, Qt::QueuedConnection);
             }
         });
+    // The preview is for reading: the arrow, not the hourglass of the Print that opened it.
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
     dialog.exec();
     if (failure) {
         std::rethrow_exception(failure);

@@ -20,8 +20,9 @@ QPixmap logo();
 
 // The office's own name from dipsheet.ini in the working directory (the data folder), section
 // [Company]: Name, Address, Town and Phone in that order, each on one line, leaving out keys
-// that are missing or empty. Empty when the file is missing, unreadable or malformed: reading
-// it never fails the program.
+// that are missing or empty. Empty when the file is missing, unreadable, malformed or no
+// regular file (a pipe of that name would hold up the start for ever): reading it never fails
+// the program.
 QStringList companyDetails();
 
 }  // namespace dipsheet::app

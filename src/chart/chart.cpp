@@ -154,16 +154,16 @@ Steps steps(const ChartOptions& o, const TankVolume& tank) {
     Steps s;
     s.striker = tank.striker();
 
+    // The text must be one number as a whole before its value is looked at: read as a leading
+    // number, '1/8' would chart silently at a step of 1, and 'abc' or 'NaN' would read 0.
+    if (!isNumberText(o.increment, NumberFormat{".", ""})) {
+        throw InputError("Incremental distance: " + quoted(o.increment) +
+                         " is not a number. Type the increment as a decimal, e.g. .125 for 1/8.");
+    }
     const double lead = leadingNumber(o.increment);
     if (!(lead > 0)) {
         throw InputError("Incremental distance: " + quoted(o.increment) +
                          " is not above 0. Type an increment greater than 0, e.g. .125.");
-    }
-    // The step is the number the text begins with, but a text that is not one number as a
-    // whole ('1/8' reads 1) would chart silently at the wrong step: refused.
-    if (!isNumberText(o.increment, NumberFormat{".", ""})) {
-        throw InputError("Incremental distance: " + quoted(o.increment) +
-                         " is not a number. Type the increment as a decimal, e.g. .125 for 1/8.");
     }
     s.increment = toSingle(lead, "Incremental distance " + quoted(o.increment));
     if (!(s.increment > 0)) {
@@ -173,6 +173,13 @@ Steps steps(const ChartOptions& o, const TankVolume& tank) {
 
     const double count = std::floor(spanAboveStriker(tank) / static_cast<double>(s.increment));
     refuseRowCount(count, "chart", "incremental distance");
+    // A chart of no rows says nothing of the tank and, stored, would wipe the chart on file.
+    if (count < 1) {
+        throw InputError("The increment " + numberText(s.increment) + " is larger than the " +
+                         tank.topName() + " " + numberText(static_cast<float>(tank.top())) +
+                         " less the striker allowance " + numberText(s.striker) +
+                         ": no row to chart. Choose a smaller increment.");
+    }
     s.rows = static_cast<std::int16_t>(count);
     return s;
 }

@@ -87,8 +87,9 @@ std::optional<double> fixedHeadDepth(HeadKind kind, double insideDiameter);
 
 // The three charts. Each reads its dimensions by strict conversion (outside measures less the
 // plate thicknesses), steps the depth by the increment as a running single-precision sum and
-// returns rows 0 to N. Throws InputError, naming the field or the problem, for any input it
-// cannot chart; nothing is returned then.
+// returns rows 0 to N, N at least 1. Throws InputError, naming the field or the problem, for
+// any input it cannot chart (an increment that leaves no row among them); nothing is returned
+// then.
 ChartRows calcRect(const ChartOptions& options, const RectTexts& texts);
 ChartRows calcCyl(const ChartOptions& options, const CylTexts& texts);
 ChartRows calcVert(const ChartOptions& options, const CylTexts& texts);

@@ -68,7 +68,8 @@ thickness. The vertical chart counts depth from the lowest point inside the bott
 runs to its depth plus the height. The horizontal chart runs to D.
 
 Exit status: 0 the chart was printed; 1 the database could not be written;
-2 bad input (a message on standard error, nothing printed, nothing stored).
+2 bad input, or an increment that leaves no row to chart (a message on standard error,
+nothing printed, nothing stored).
 )";
 
 class UsageError : public std::runtime_error {
@@ -130,7 +131,9 @@ Arguments parse(const std::vector<std::string>& args) {
         if (!valued.count(name))
             throw UsageError("unknown option '--" + name + "'");
         if (!value) {
-            if (i + 1 >= args.size())
+            // The next option is no value: '--increment --store' lacks the increment. A value
+            // that begins with one dash ('-5') is taken, to be refused for what it says.
+            if (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0)
                 throw UsageError("--" + name + " needs a value");
             value = args[++i];
         }

@@ -15,8 +15,10 @@
 
 namespace dipsheet::report {
 
-ReportError::ReportError(int number, const QString& description)
-    : std::runtime_error(description.toStdString()), m_number(number) {}
+ReportError::ReportError(int number, const QString& description, bool databaseDamaged)
+    : std::runtime_error(description.toStdString()),
+      m_number(number),
+      m_databaseDamaged(databaseDamaged) {}
 
 QString Definition::unitsText() const {
     if (!units.isEmpty()) {

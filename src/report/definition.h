@@ -30,11 +30,15 @@ enum ReportErrorNumber : int {
 // what is wrong: "indipsheet.rpt, line 12: unknown key "Colour" in section [Page]".
 class ReportError : public std::runtime_error {
 public:
-    ReportError(int number, const QString& description);
+    // `databaseDamaged`: the job database the report reads is damaged (not a condition the
+    // user can mend by trying again).
+    ReportError(int number, const QString& description, bool databaseDamaged = false);
     int number() const noexcept { return m_number; }
+    bool databaseDamaged() const noexcept { return m_databaseDamaged; }
 
 private:
     int m_number;
+    bool m_databaseDamaged;
 };
 
 enum class DepthFormat { Decimal, Fraction };

@@ -78,7 +78,8 @@ Report loadReport(const QString& definitionFile) {
             QStringLiteral("%1: cannot read the chart from %2: %3 (database error %4)")
                 .arg(definitionFile, QString::fromUtf8(store::kDatabaseFile),
                      QString::fromStdString(error.what()))
-                .arg(error.code()));
+                .arg(error.code()),
+            error.meansDamage());
     }
     report.date = reportDate();
     if (report.definition.company) {

@@ -276,14 +276,22 @@ void FrmChart::applyOrientation(bool horizontal) {
 void FrmChart::applyReadiness(const DimensionPanel* dimensions) {
     // Every test is strictly above 0; units and the striker plate play no part.
     const QByteArray increment = txtIncrement->text().toUtf8();
-    const bool incrementTyped =
-        chart::leadingNumber(std::string_view(increment.constData(), size_t(increment.size()))) > 0;
+    const std::string_view incrementText(increment.constData(), size_t(increment.size()));
+    const bool incrementTyped = chart::leadingNumber(incrementText) > 0;
     QString row = dimensions->missingRow(optOutside->isChecked());
     if (row.isEmpty() && dimensions != m_frmRectangular)
         row = m_frmHeads->missingRow();  // a head depth the kind needs typed
-    const QString missing = !incrementTyped ? QStringLiteral("Type an increment greater than 0")
-                            : row.isEmpty() ? QString()
-                                            : QStringLiteral("Type the ") + row;
+    // Something typed that is no number is called that, as Calculate calls a dimension.
+    const bool incrementIsText = !txtIncrement->text().trimmed().isEmpty() &&
+                                 !chart::isNumberText(incrementText, chart::NumberFormat{".", ""});
+    const QString missing =
+        !incrementTyped && incrementIsText
+            ? QStringLiteral("Incremental distance: \"%1\" is not a number. Type the increment "
+                             "as a decimal, e.g. .125")
+                  .arg(txtIncrement->text().trimmed())
+        : !incrementTyped ? QStringLiteral("Type an increment greater than 0")
+        : row.isEmpty()   ? QString()
+                          : QStringLiteral("Type the ") + row;
     const bool ready = missing.isEmpty();
     cmdCalculate->setEnabled(ready);
     ui::setBackground(cmdCalculate, ready ? ui::colour::yellow : ui::colour::lightGrey);
@@ -384,25 +392,35 @@ chart::ChartOptions FrmChart::chartOptions() const {
 void FrmChart::CalcRect() {
     const chart::ChartOptions options = chartOptions();
     const chart::RectTexts texts = m_frmRectangular->texts();
-    m_chartRows = chart::calcRect(options, texts);
-    m_full = chart::rectVolume(options, texts).full();
-    CapFile(chart::rowCount(m_chartRows));
+    keepChart(chart::calcRect(options, texts), chart::rectVolume(options, texts).full());
 }
 
 void FrmChart::CalcCyl() {
     const chart::ChartOptions options = chartOptions();
     const chart::CylTexts texts = m_frmCylindrical->texts();
-    m_chartRows = chart::calcCyl(options, texts, m_frmHeads->texts());
-    m_full = chart::cylVolume(options, texts, m_frmHeads->texts()).full();
-    CapFile(chart::rowCount(m_chartRows));
+    keepChart(chart::calcCyl(options, texts, m_frmHeads->texts()),
+              chart::cylVolume(options, texts, m_frmHeads->texts()).full());
 }
 
 void FrmChart::CalcVert() {
     const chart::ChartOptions options = chartOptions();
     const chart::CylTexts texts = m_frmVertical->texts();
-    m_chartRows = chart::calcVert(options, texts, m_frmHeads->texts());
-    m_full = chart::vertVolume(options, texts, m_frmHeads->texts()).full();
-    CapFile(chart::rowCount(m_chartRows));
+    keepChart(chart::calcVert(options, texts, m_frmHeads->texts()),
+              chart::vertVolume(options, texts, m_frmHeads->texts()).full());
+}
+
+void FrmChart::keepChart(chart::ChartRows rows, double full) {
+    // The chart in memory is replaced only once it is in the file: a write that fails leaves
+    // the chart on show, in memory and in the file, as it was.
+    std::swap(m_chartRows, rows);
+    std::swap(m_full, full);
+    try {
+        CapFile(chart::rowCount(m_chartRows));
+    } catch (...) {
+        m_chartRows = std::move(rows);
+        m_full = full;
+        throw;
+    }
 }
 
 void FrmChart::CapFile(std::int16_t n) {
@@ -413,7 +431,8 @@ void FrmChart::CapFile(std::int16_t n) {
     if (count > 0)
         rows = std::span<const chart::CapacityRow>(m_chartRows).subspan(1, count);
     {
-        // The set-up goes with the rows, in the same transaction.
+        // The set-up goes with the rows, in the same transaction: a busy or read-only file
+        // changes nothing.
         store::Database db;
         db.replaceChart(rows, {setupDescription().toStdString(), m_full});
     }

@@ -124,6 +124,9 @@ private:
     // The heads panel follows the tank on screen and the diameter typed for it.
     void refreshHeads();
     chart::ChartOptions chartOptions() const;
+    // Makes `rows` (with the tank's full capacity) the chart in memory and hands it to
+    // CapFile; when that fails, the previous chart stays in memory as it does in the file.
+    void keepChart(chart::ChartRows rows, double full);
 
     FrmRectangular* m_frmRectangular;
     FrmVertical* m_frmVertical;

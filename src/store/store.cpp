@@ -11,6 +11,17 @@ namespace dipsheet::store {
 StoreError::StoreError(int code, const std::string& message)
     : std::runtime_error(message), m_code(code) {}
 
+bool StoreError::meansDamage() const noexcept {
+    switch (m_code & 0xff) {
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+        case SQLITE_ERROR:  // a table or field the program keeps is missing
+            return true;
+        default:
+            return false;
+    }
+}
+
 namespace {
 
 // Long enough for another connection's single write or short chart to finish.
@@ -155,17 +166,23 @@ private:
     bool m_open = false;
 };
 
-// Updates fields of the first record (lowest rowid) with bound texts; exactly one record must
-// change, otherwise the table holds no record and nothing has been written.
+// Updates fields of the first record (lowest rowid) with bound texts, in one transaction; a
+// table without a record gets one by `insertSql`, which takes the same texts.
 template <typename... Texts>
-void updateFirstRecord(sqlite3* db, const char* sql, const std::string& doing, Texts... texts) {
-    Statement statement(db, sql, doing);
+void writeFirstRecord(sqlite3* db, const char* updateSql, const char* insertSql,
+                      const std::string& doing, Texts... texts) {
+    Transaction transaction(db, doing);
+    Statement update(db, updateSql, doing);
     int index = 0;
-    (statement.bindText(++index, texts), ...);
-    statement.step();
-    if (sqlite3_changes(db) != 1) {
-        throw StoreError(SQLITE_NOTFOUND, kNoRecord);
+    (update.bindText(++index, texts), ...);
+    update.step();
+    if (sqlite3_changes(db) == 0) {
+        Statement insert(db, insertSql, doing);
+        index = 0;
+        (insert.bindText(++index, texts), ...);
+        insert.step();
     }
+    transaction.commit();
 }
 
 }  // namespace
@@ -214,18 +231,22 @@ JobRecord Database::readJobRecord() {
 }
 
 void Database::writeMember(std::string_view member) {
-    updateFirstRecord(m_db,
-                      "UPDATE mrQRT SET mrQRTMember = ?1 "
-                      "WHERE rowid = (SELECT min(rowid) FROM mrQRT)",
-                      "writing the client name to table mrQRT", member);
+    writeFirstRecord(m_db,
+                     "UPDATE mrQRT SET mrQRTMember = ?1 "
+                     "WHERE rowid = (SELECT min(rowid) FROM mrQRT)",
+                     "INSERT INTO mrQRT(mrQRTMember, mrCustomer, mrTankDesc, mrSerialNo) "
+                     "VALUES(?1, '', '', '')",
+                     "writing the client name to table mrQRT", member);
 }
 
 void Database::writeHeading(std::string_view customer, std::string_view tankDesc,
                             std::string_view serialNo) {
-    updateFirstRecord(m_db,
-                      "UPDATE mrQRT SET mrCustomer = ?1, mrTankDesc = ?2, mrSerialNo = ?3 "
-                      "WHERE rowid = (SELECT min(rowid) FROM mrQRT)",
-                      "writing the chart heading to table mrQRT", customer, tankDesc, serialNo);
+    writeFirstRecord(m_db,
+                     "UPDATE mrQRT SET mrCustomer = ?1, mrTankDesc = ?2, mrSerialNo = ?3 "
+                     "WHERE rowid = (SELECT min(rowid) FROM mrQRT)",
+                     "INSERT INTO mrQRT(mrQRTMember, mrCustomer, mrTankDesc, mrSerialNo) "
+                     "VALUES('', ?1, ?2, ?3)",
+                     "writing the chart heading to table mrQRT", customer, tankDesc, serialNo);
 }
 
 std::vector<chart::CapacityRow> Database::readCapacity() {

@@ -22,6 +22,10 @@ class StoreError : public std::runtime_error {
 public:
     StoreError(int code, const std::string& message);
     int code() const noexcept { return m_code; }
+    // Whether the file is damaged (not a database, a malformed page, or without the tables and
+    // fields the program keeps), as opposed to a condition that passes or that the user can mend
+    // (another program holding the file, a read-only or missing file, a full disk).
+    bool meansDamage() const noexcept;
 
 private:
     int m_code;
@@ -68,9 +72,11 @@ public:
     // The first mrQRT record, or none when the table holds no record: what a window shows
     // (nothing) before the first write finds the record missing.
     std::optional<JobRecord> findJobRecord();
-    // Writes the client's name into the first record, unchanged.
+    // Writes the client's name into the first record, unchanged. A table without a record
+    // gets one, holding only this name.
     void writeMember(std::string_view member);
-    // Writes the three heading fields into the first record in one update.
+    // Writes the three heading fields into the first record in one update. A table without a
+    // record gets one, holding only these fields.
     void writeHeading(std::string_view customer, std::string_view tankDesc,
                       std::string_view serialNo);
 

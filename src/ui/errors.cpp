@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QStringList>
 #include <QIcon>
 #include <QMessageBox>
 #include <QThread>
@@ -115,6 +117,65 @@ void fatalError(std::exception_ptr error) {
     endProgram(1);
 }
 
+void reportFailure(std::exception_ptr error) {
+    const ErrorInfo info = describeError(error);
+    if (info.fatal) {
+        fatalError(error);
+        return;
+    }
+    messageBox(QStringLiteral("Error %1: %2").arg(info.number).arg(info.description));
+}
+
+namespace {
+// Texts waiting for the user to come back, each once.
+QStringList& waitingMessages() {
+    static QStringList texts;
+    return texts;
+}
+
+void showWaitingMessages() {
+    if (QGuiApplication::applicationState() != Qt::ApplicationActive)
+        return;  // the next activation shows them
+    while (!waitingMessages().isEmpty())
+        messageBox(waitingMessages().takeFirst());
+}
+}  // namespace
+
+void messageWhenBack(const QString& text) {
+    if (waitingMessages().contains(text))
+        return;
+    waitingMessages() << text;
+    static bool watching = false;
+    if (!watching && qApp) {
+        watching = true;
+        QObject::connect(qApp, &QGuiApplication::applicationStateChanged, qApp,
+                         [](Qt::ApplicationState state) {
+                             if (state == Qt::ApplicationActive)
+                                 QMetaObject::invokeMethod(qApp, &showWaitingMessages,
+                                                           Qt::QueuedConnection);
+                         });
+    }
+    if (qApp)
+        QMetaObject::invokeMethod(qApp, &showWaitingMessages, Qt::QueuedConnection);
+}
+
+void reportFailureWhenBack(std::exception_ptr error) {
+    const ErrorInfo info = describeError(error);
+    if (info.fatal) {
+        fatalError(error);
+        return;
+    }
+    messageWhenBack(QStringLiteral("Error %1: %2").arg(info.number).arg(info.description));
+}
+
+WaitCursor::WaitCursor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+WaitCursor::~WaitCursor() {
+    QApplication::restoreOverrideCursor();
+}
+
 // ---- Application
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
@@ -129,7 +190,7 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (...) {
-        fatalError(std::current_exception());
+        reportFailure(std::current_exception());
         return true;
     }
 }

@@ -28,31 +28,67 @@ void endProgram(int status = 0);
 // Test seam: a handler that is told instead of ending (nullptr restores).
 void setEndProgramHandler(std::function<void(int status)> handler);
 
-// ---- Fatal-error path: one message box with the error's number and description, then the
-// program ends. Errors of our own layers map to a number through translators registered at
-// start-up; any other exception is shown with number 0 and its what().
+// ---- Failures. One rule for the whole program: only a job database that cannot be opened or
+// read at start-up, or is found damaged, takes the fatal-error path (one message box with the
+// error's number and description, then the program ends). Everything the user can mend (a
+// printer, a report definition, a busy or read-only file, a full disk, a file they chose) is a
+// message that names the problem and the way out; the program runs on with every field as
+// typed. Errors of our own layers map to a number, a description and whether they are fatal
+// through translators registered at start-up; any other exception (a fault of the program's
+// own) is fatal, shown with number 0 and its what().
 struct ErrorInfo {
     int number = 0;
     QString description;
+    bool fatal = true;
 };
 using ErrorTranslator = std::function<std::optional<ErrorInfo>(const std::exception&)>;
 void addErrorTranslator(ErrorTranslator translator);
 ErrorInfo describeError(std::exception_ptr error);
 void fatalError(std::exception_ptr error);
+// The rule above: the fatal-error path for a fatal error, else the message "Error <number>:
+// <description>" and the program runs on.
+void reportFailure(std::exception_ptr error);
 
-// Runs a handler body; any exception reaches the fatal-error path instead of Qt.
+// A message for a moment when no window may open (in the middle of a focus change) or the user
+// may be in another program: shown once the events already queued have been handled and a
+// window of the program is active again. The same text waiting twice is shown once.
+void messageWhenBack(const QString& text);
+// reportFailure at such a moment: a fatal error ends the program at once; any other is said by
+// messageWhenBack.
+void reportFailureWhenBack(std::exception_ptr error);
+
+// Runs a handler body; any exception is reported by the rule above instead of reaching Qt.
 template <typename F>
 void guarded(F&& body) {
+    try {
+        body();
+    } catch (...) {
+        reportFailure(std::current_exception());
+    }
+}
+// Runs a body whose every failure is fatal: reading the job database at start-up.
+template <typename F>
+void fatalOnFailure(F&& body) {
     try {
         body();
     } catch (...) {
         fatalError(std::current_exception());
     }
 }
+
+// The wait cursor over every window of the program for as long as this lives, restored
+// whatever happens (a failure, an early return).
+class WaitCursor {
+public:
+    WaitCursor();
+    ~WaitCursor();
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
 // Wraps a handler for connect(), forwarding the signal's arguments it takes:
 //     connect(b, &QPushButton::clicked, this, ui::guard([this] { ... }));
 //     connect(o, &QRadioButton::toggled, this, ui::guard([this](bool on) { ... }));
-// Any exception reaches the fatal-error path instead of Qt.
+// Any exception is reported by the rule above instead of reaching Qt.
 template <typename F>
 auto guard(F body) {
     return [body](auto&&... args) {
@@ -66,7 +102,7 @@ auto guard(F body) {
 }
 
 // The application object: catches any exception that reaches the top of event delivery and
-// sends it down the fatal-error path. Sets the program's style.
+// reports it by the rule above. Sets the program's style.
 class Application : public QApplication {
 public:
     Application(int& argc, char** argv);

@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QRadioButton>
@@ -47,6 +48,22 @@ void selectWhole(QWidget* field) {
     } else if (auto* plain = qobject_cast<QPlainTextEdit*>(field)) {
         plain->selectAll();
     }
+}
+
+// A text field shows its selection only while it has the focus: two fields never look
+// selected at once. The selection is kept, drawn in the field's own colours.
+void showSelection(QWidget* field, bool shown) {
+    QPalette palette = field->palette();
+    const QPalette normal = QApplication::palette(field);
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Highlight,
+                         shown ? normal.color(group, QPalette::Highlight)
+                               : palette.color(group, QPalette::Base));
+        palette.setColor(group, QPalette::HighlightedText,
+                         shown ? normal.color(group, QPalette::HighlightedText)
+                               : palette.color(group, QPalette::Text));
+    }
+    field->setPalette(palette);
 }
 
 // One per widget: lets the widget handle its own focus event first, then selects and runs the
@@ -111,14 +128,23 @@ protected:
             return true;
         m_inside = false;
 
+        if (selectOnEntry && reason != Qt::PopupFocusReason)
+            showSelection(m_widget, type == QEvent::FocusIn);
         if (type == QEvent::FocusIn) {
             if (selectOnEntry && reason != Qt::PopupFocusReason)
                 selectNowAndDeferred(reason == Qt::MouseFocusReason);
             if (countsAsEntry(reason))
                 runAll(got, widget);
+        } else if (reason == Qt::ActiveWindowFocusReason) {
+            // Another window became active (the chart window, a dialog, the preview, another
+            // program): what was typed is kept as leaving the field keeps it, so whatever reads
+            // the file next reads what the screen shows. The field was not left: nothing moves
+            // the focus or asks the user anything.
+            m_selectAfterRelease = false;
+            runLeaving(widget);
         } else if (countsAsLeaving(reason)) {
             m_selectAfterRelease = false;
-            runAll(leaving, widget);
+            runLeaving(widget);
             if (!self)
                 return true;
             // Once the focus has settled on the new widget: a handler that moves the focus
@@ -151,6 +177,21 @@ private:
                     selectWhole(m_widget);
             },
             Qt::QueuedConnection);
+    }
+
+    // Leaving handlers run in the middle of a focus change, where no window may open: a failure
+    // they meet is said once the focus has settled and the user is back.
+    void runLeaving(const QPointer<QWidget>& widget) {
+        const auto copy = leaving;
+        for (const auto& handler : copy) {
+            if (!widget)
+                return;
+            try {
+                handler();
+            } catch (...) {
+                reportFailureWhenBack(std::current_exception());
+            }
+        }
     }
 
     static void runAll(const std::vector<std::function<void()>>& handlers,

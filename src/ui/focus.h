@@ -33,15 +33,19 @@ void oneTabStopPerGroup(std::initializer_list<QAbstractButton*> options);
 // runs once the focus change is complete (from the event loop, right after the event that moved
 // the focus), so it may move the focus again or show a message box. Focus that comes or goes
 // with its whole window (activation, another window or a message box in front) and popup menus
-// do not count as entering or leaving. Only the user leaves a field (mouse, Tab, Backtab,
+// do not count as entering or leaving; but a field whose window stops being the active one
+// runs its leaving handlers (below), so that what was typed is kept before another window reads
+// it. Only the user leaves a field (mouse, Tab, Backtab,
 // shortcut): when the program moves the focus (Qt::OtherFocusReason, as giveFocus and
 // focusPanel do), the field it takes the focus from runs no lost-focus handler.
 void onGotFocus(QWidget* widget, std::function<void()> handler);
 void onLostFocus(QWidget* widget, std::function<void()> handler);
 // A leaving handler runs as soon as the widget has handled a focus-out that counts as leaving,
 // before anything else happens: what it saves is saved before the click that took the focus
-// acts, even when press and release arrive together. It must not move the focus or open a
-// window (that is for a lost-focus handler, which runs after it).
+// acts, even when press and release arrive together. It also runs when the field's window stops
+// being the active one (then no lost-focus or move-on handler follows). It must not move the
+// focus or open a window (that is for a lost-focus handler, which runs after it); a failure it
+// throws is said once the user is back (ui::reportFailureWhenBack).
 void onLeaving(QWidget* widget, std::function<void()> handler);
 // A move-on handler: runs once the focus change is complete, like a lost-focus handler, but only
 // when the user left the field with Tab (forward, in the keyboard order) and the focus is still

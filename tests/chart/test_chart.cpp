@@ -210,14 +210,6 @@ TEST(DepthSteps, DepthsAreRunningSingleSums) {
         EXPECT_EQ(eighths[i].depth, 0.125f * static_cast<float>(i));
 }
 
-TEST(DepthSteps, UsableHeightBelowOneStepGivesNoRows) {
-    // 0.25 ≤ height < 0.25 + 1: no rows, and no refusal
-    const auto rows = calcRect(inches("1", true), {"10", "10", "1", ""});
-    EXPECT_EQ(rowCount(rows), 0);
-    EXPECT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rowCount(calcRect(inches("1", true), {"10", "10", "0.25", ""})), 0);
-}
-
 TEST(DepthSteps, VolumesNeverDecreaseAndExactMultiplesEndFull) {
     const ChartOptions options[] = {inches("1"), inches("0.1", true), millimetres("7"),
                                     inches("0.01"), millimetres("0.5", true)};
@@ -326,10 +318,57 @@ TEST(ChartRefusals, HeightBelowTheStrikerAllowance) {
     EXPECT_TRUE(mentions(m, "striker plate")) << m;
 }
 
-TEST(ChartRefusals, IncrementsNotAboveZero) {
-    for (const char* increment : {"", "0", "-1", "abc", "1e-50", ".", "-0"}) {
-        const auto m = refusal(calcRect, inches(increment), RectTexts{"10", "10", "10", ""});
-        EXPECT_TRUE(mentions(m, "Incremental distance")) << increment << ": " << m;
+TEST(ChartRefusals, IncrementsNotANumberOrNotAboveZero) {
+    const RectTexts box{"10", "10", "10", ""};
+    for (const char* increment : {"", "abc", "NaN", "inf", "-inf", "1/8", "."}) {
+        EXPECT_EQ(refusal(calcRect, inches(increment), box),
+                  "Incremental distance: '" + std::string(increment) +
+                      "' is not a number. Type the increment as a decimal, e.g. .125 for 1/8.");
+    }
+    for (const char* increment : {"0", "-1", "-0"}) {
+        EXPECT_EQ(refusal(calcRect, inches(increment), box),
+                  "Incremental distance: '" + std::string(increment) +
+                      "' is not above 0. Type an increment greater than 0, e.g. .125.");
+    }
+    EXPECT_TRUE(mentions(refusal(calcRect, inches("1e-50"), box), "too small")) << "1e-50";
+}
+
+// A chart has a row: an increment beyond the span from the striker allowance to the top is
+// refused, naming both; one equal to the span gives the single row of the full tank.
+TEST(ChartRefusals, AnIncrementThatLeavesNoRow) {
+    EXPECT_EQ(refusal(calcRect, inches("11"), RectTexts{"10", "10", "10", ""}),
+              "The increment 11 is larger than the Height 10 less the striker allowance 0: no row "
+              "to chart. Choose a smaller increment.");
+    const auto vertTwoToOne = +[](const ChartOptions& o, const CylTexts& t) {
+        return calcVert(o, t, {HeadKind::TwoToOne, ""});
+    };
+    const std::pair<std::string, const char*> refused[] = {
+        {refusal(calcRect, inches("1", true), RectTexts{"10", "10", "1", ""}),
+         "increment 1 is larger than the Height 1 less the striker allowance 0.25:"},
+        {refusal(calcRect, inches(".001", true), RectTexts{"10", "10", "0.25", ""}),
+         "increment 0.001 is larger than the Height 0.25 less the striker allowance 0.25:"},
+        {refusal(calcCyl, millimetres("100", true, true), CylTexts{"109", "96", "2", "2"}),
+         "increment 100 is larger than the Diameter 105 less the striker allowance 6:"},
+        {refusal(vertTwoToOne, inches("20", true), CylTexts{"40", "10", "", ""}),
+         "increment 20 is larger than the depth of the tank 20 less the striker allowance 0.25:"},
+    };
+    for (const auto& [m, words] : refused)
+        EXPECT_TRUE(mentions(m, words)) << words << "\n" << m;
+    // one row at the top less S, the full tank
+    const struct {
+        ChartRows rows;
+        float depth;
+        const char* volume;
+    } single[] = {
+        {calcRect(inches("1", true), {"10", "10", "1.25", ""}), 1, "0.541088"},
+        {calcCyl(millimetres("100", true, true), {"110", "96", "2", "2"}), 100, "0.8118755"},
+        {calcCyl(inches("10"), {"10", "96", "", ""}), 10, "32.63766"},
+        {vertTwoToOne(inches("20"), {"40", "10", "", ""}), 20, "90.66016"},
+    };
+    for (const auto& c : single) {
+        ASSERT_EQ(rowCount(c.rows), 1) << c.volume;
+        EXPECT_EQ(c.rows[1].depth, c.depth);
+        EXPECT_PRINTS(c.rows[1].volume, c.volume);
     }
 }
 

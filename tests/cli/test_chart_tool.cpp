@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <random>
 #include <sstream>
 #include <string>
@@ -31,6 +32,12 @@ Run run(std::vector<std::string> args) {
     std::ostringstream out, err;
     const int status = runChartTool(args, out, err);
     return {status, out.str(), err.str()};
+}
+
+// The bytes of a file, to tell that nothing wrote to it.
+std::string fileBytes(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // A scratch working folder holding a fresh job database, left again at the end.
@@ -256,21 +263,48 @@ TEST_F(InScratchFolder, StoreWithoutADatabaseFailsAndCreatesNoFile) {
     EXPECT_FALSE(fs::exists(dipsheet::store::kDatabaseFile));
 }
 
+// Refused before the store, the chart on file stays as it was, byte for byte.
 TEST_F(InScratchFolder, BadInputWritesNothingToTheDatabase) {
     makeDatabase();
     ASSERT_EQ(run({"--shape", "rect", "--units", "in", "--increment", "1", "--length", "2",
                    "--width", "1", "--height", "3", "--store"})
                   .status,
               0);
-    EXPECT_EQ(run({"--shape", "rect", "--units", "in", "--increment", "1", "--length", "x",
-                   "--width", "1", "--height", "3", "--store"})
-                  .status,
-              2);
-    EXPECT_EQ(run({"--shape", "rect", "--units", "in", "--by-volume", "1", "--length", "2",
-                   "--width", "1", "--height", "3", "--store"})
-                  .status,
-              2);
-    EXPECT_EQ(dipsheet::store::Database().readCapacity().size(), 3u);
+    const std::string stored = fileBytes(dipsheet::store::kDatabaseFile);
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"--shape=rect", "--increment=1", "--length=x", "--width=1", "--height=3"},
+         "Length: 'x' is not a number"},
+        {{"--shape=rect", "--by-volume=1", "--length=2", "--width=1", "--height=3"},
+         "--store does not apply"},
+        // charts of no rows
+        {{"--shape=rect", "--increment=4", "--length=2", "--width=1", "--height=3"},
+         "The increment 4 is larger than the Height 3 less the striker allowance 0: no row to "
+         "chart. Choose a smaller increment.\n"},
+        {{"--shape=cyl", "--striker", "--increment=1", "--diameter=0.25", "--length=9"},
+         "The increment 1 is larger than the Diameter 0.25 less the striker allowance 0.25:"},
+        {{"--shape=vert", "--striker", "--increment=1", "--diameter=60", "--height=1"},
+         "The increment 1 is larger than the Height 1 less the striker allowance 0.25:"},
+        {{"--shape=vert", "--increment=21", "--diameter=40", "--height=10", "--bottom=2:1"},
+         "The increment 21 is larger than the depth of the tank 20 less"},
+        // an option where a value should be: the option is not taken as the value
+        {{"--shape=rect", "--length=2", "--width=1", "--height=3", "--increment", "--store"},
+         "--increment needs a value\n"},
+        {{"--shape=rect", "--length=2", "--width=1", "--height=3", "--increment"},
+         "--increment needs a value\n"},
+        {{"--shape", "--striker", "--length=2", "--width=1", "--height=3", "--increment=1"},
+         "--shape needs a value\n"},
+        {{"--shape=rect", "--length=2", "--width=1", "--height=3", "--increment", "-5"},
+         "Incremental distance: '-5' is not above 0"},
+    };
+    for (const auto& [more, message] : cases) {
+        std::vector<std::string> args{"--store", "--units=in"};
+        args.insert(args.end(), more.begin(), more.end());
+        const auto r = run(args);
+        EXPECT_EQ(r.status, 2) << message;
+        EXPECT_EQ(r.out, "") << message;
+        EXPECT_EQ(r.err.rfind("dipsheet-chart: " + message, 0), 0u) << r.err;
+        EXPECT_EQ(fileBytes(dipsheet::store::kDatabaseFile), stored) << message;
+    }
 }
 
 TEST(ChartToolProgram, ExitStatusAndStreamsOfTheBuiltProgram) {

@@ -7,5 +7,7 @@ foreach(suite tst_startup tst_form1 tst_frmclient tst_frmcustomer tst_frmcapacit
 endforeach()
 # The machine's printers are hidden behind a print server that does not exist, so that the
 # preview lays out on the same device everywhere and no test can reach paper.
-set_property(TEST tst_printpreview APPEND PROPERTY ENVIRONMENT
-  "CUPS_SERVER=/nonexistent/dipsheet-test-cups.sock")
+foreach(suite tst_printpreview tst_faults)
+  set_property(TEST ${suite} APPEND PROPERTY ENVIRONMENT
+    "CUPS_SERVER=/nonexistent/dipsheet-test-cups.sock")
+endforeach()

@@ -245,16 +245,32 @@ private slots:
         QVERIFY(m_seams->messages.isEmpty());
     }
 
-    // The file gone before Exit: the delete reaches the fatal path with number and text.
-    void deleteFailureReachesFatalPath() {
+    // The file gone before Exit: the delete fails with a message naming the number, the text
+    // and the way out; the window stays with its chart, and Exit works once the file is back.
+    void deleteFailureIsSaidAndTheWindowStays() {
         FrmCapacity* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
+        const QByteArray file = fileBytes(QStringLiteral("QRTMembers.mdb"));
+        const int shown = w->dbgCapacity->model()->rowCount();
         QVERIFY(m_scratch->removeFile());
         QTest::mouseClick(w->cmdExit, Qt::LeftButton);
         QCOMPARE(m_seams->messages.size(), 1);
         QVERIFY2(m_seams->messages.first().startsWith(QStringLiteral("Error 14: ")),
                  qPrintable(m_seams->messages.first()));
-        QCOMPARE(m_seams->ends, QList<int>{1});
+        QVERIFY2(m_seams->messages.first().contains(QStringLiteral("put it back")),
+                 qPrintable(m_seams->messages.first()));
+        QVERIFY(m_seams->ends.isEmpty());
+        QCOMPARE(m_program->main->chartWindow(), w);
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->dbgCapacity->model()->rowCount(), shown);
+
+        QFile back(QStringLiteral("QRTMembers.mdb"));
+        QVERIFY(back.open(QIODevice::WriteOnly) && back.write(file) == file.size());
+        back.close();
+        QTest::mouseClick(w->cmdExit, Qt::LeftButton);
+        QTRY_VERIFY(!m_program->main->chartWindow());
+        QCOMPARE(m_scratch->capacity().size(), std::size_t(1));  // the row of depth 0 stays
+        QCOMPARE(m_seams->messages.size(), 1);
     }
 
     // Print follows the chart on show: an inch chart prints with the inch definition even after
@@ -268,7 +284,8 @@ private slots:
         dipsheet::report::ReportEngine::setPreviewHandler(
             [&](const dipsheet::report::Report& report) {
                 printed << report.definitionName;
-                cursors << m_program->main->chartWindow()->cursor().shape();
+                cursors << (QApplication::overrideCursor() ? QApplication::overrideCursor()->shape()
+                                                           : Qt::ArrowCursor);
                 rowsPrinted = report.rows.size();
             });
         const auto restore =
@@ -288,7 +305,7 @@ private slots:
         QCOMPARE(printed.size(), 2);
         QCOMPARE(printed.at(1), QStringLiteral("mmdipsheet.rpt"));
         QCOMPARE(cursors, (QList<Qt::CursorShape>{Qt::WaitCursor, Qt::WaitCursor}));
-        QCOMPARE(w->cursor().shape(), Qt::ArrowCursor);
+        QVERIFY(!QApplication::overrideCursor());
         QVERIFY(m_seams->messages.isEmpty());
         QVERIFY(m_seams->ends.isEmpty());
     }
@@ -306,8 +323,9 @@ private slots:
     }
 
     // Without its definition the report cannot be made: one message with the number and a
-    // description naming the file, then the program ends. The chart rows are still stored.
-    void printWithoutDefinitionReachesFatalPath() {
+    // description naming the file; the window and the chart stay, the cursor is the arrow
+    // again, and Print works once the definition is there.
+    void printWithoutDefinitionIsSaidAndCanBeTriedAgain() {
         FrmCapacity* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
         const auto rows = m_scratch->capacity();
@@ -316,8 +334,20 @@ private slots:
         const QString message = m_seams->messages.first();
         QVERIFY2(message.startsWith(QStringLiteral("Error 501: ")), qPrintable(message));
         QVERIFY2(message.contains(QStringLiteral("indipsheet.rpt")), qPrintable(message));
-        QCOMPARE(m_seams->ends, QList<int>{1});
+        QVERIFY(m_seams->ends.isEmpty());
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(m_program->main->chartWindow(), w);
         QCOMPARE(m_scratch->capacity(), rows);
+
+        int previews = 0;
+        dipsheet::report::ReportEngine::setPreviewHandler(
+            [&](const dipsheet::report::Report&) { ++previews; });
+        const auto restore =
+            qScopeGuard([] { dipsheet::report::ReportEngine::setPreviewHandler({}); });
+        QVERIFY(copyDefinitions("preview"));
+        QTest::mouseClick(w->cmdPrint, Qt::LeftButton);
+        QCOMPARE(previews, 1);
+        QCOMPARE(m_seams->messages.size(), 1);
     }
 
     // The line under the grid names the chart's set-up and the full tank; it turns red while an
@@ -326,8 +356,8 @@ private slots:
         FrmCapacity* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
         const QString line = QStringLiteral(
-            "Horizontal cylinder, Flat heads, inside, inches: Diameter 48, Length 120; "
-            "increment 1; striker 0.25 in; full 939.96 US gal");
+            "Full 939.96 US gal. Horizontal cylinder, Flat heads, inside, inches: Diameter 48, "
+            "Length 120; increment 1; striker 0.25 in");
         QVERIFY(w->lblSetup->isVisible());
         QCOMPARE(w->lblSetup->text(), line);
         QCOMPARE(ui::background(w->lblSetup), ui::colour::blue);
@@ -336,7 +366,9 @@ private slots:
                                         static_cast<QAbstractButton*>(c->optMillimeters)}) {
             change->click();
             QCOMPARE(w->lblSetup->text(),
-                     QStringLiteral("The inputs have changed since this chart: Calculate again"));
+                     QStringLiteral("The inputs have changed since this chart: Calculate "
+                                    "again.\n") +
+                         line);
             QCOMPARE(ui::background(w->lblSetup), ui::colour::red);
             (change == c->chkStriker ? change : c->optInches)->click();
             QCOMPARE(w->lblSetup->text(), line);

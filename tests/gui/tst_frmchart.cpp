@@ -415,8 +415,6 @@ void TestFrmChart::calculateStoresTheChart_data() {
     QTest::newRow("vertical outside, millimetres, striker")
         << "vert" << true << false << true << "1" << QStringList{"2012", "3008", "8", "6"} << 2994
         << "2994,9424.778";
-    QTest::newRow("height within the striker allowance: no rows")
-        << "vert" << false << true << true << "1" << QStringList{"60", "1", "", ""} << 0 << "";
     QTest::newRow("the largest chart")
         << "rect" << false << false << false << "1" << QStringList{"100", "100", "32766", ""}
         << 32766 << "32766,327.66";
@@ -514,6 +512,8 @@ void TestFrmChart::badInputIsRefusedWithAMessage_data() {
         << "rect" << false << "1" << QStringList{"10", "20", ".2", ""} << "striker";
     QTest::newRow("increment '1/8'")
         << "cyl" << false << "1/8" << QStringList{"48", "120", "", ""} << ".125";
+    QTest::newRow("height within the striker allowance: no row to chart")
+        << "vert" << false << "1" << QStringList{"60", "1", "", ""} << "no row to chart";
     QTest::newRow("more rows than a chart holds")
         << "cyl" << false << ".001" << QStringList{"48", "120", "", ""} << "32766";
 }

@@ -21,7 +21,8 @@ class TestFrmCustomer : public QObject {
 private slots:
     void init() {
         m_scratch = scratchDatabase(
-            "UPDATE mrQRT SET mrCustomer = 'Acme' || char(10) || 'Depot', "
+            "UPDATE mrQRT SET mrQRTMember = 'Acme Tanks', "
+            "mrCustomer = 'Acme' || char(10) || 'Depot', "
             "mrTankDesc = 'Diesel tank', mrSerialNo = 'SN-7'");
         m_seams = std::make_unique<Seams>();
         m_program = std::make_unique<Program>();
@@ -133,7 +134,7 @@ private slots:
         QTRY_COMPARE(m_scratch->jobRecord().at(1), QStringLiteral(" "));
         QCOMPARE(c->txtCustomer->toPlainText(), QStringLiteral(" "));
         QCOMPARE(m_scratch->jobRecord(),
-                 (QStringList{"Client Name", " ", "", "SN-7"}));  // description not padded
+                 (QStringList{"Acme Tanks", " ", "", "SN-7"}));  // description not padded
         QVERIFY(c->txtTankDesc->hasFocus());
 
         // A field of spaces stays as it is.
@@ -152,7 +153,7 @@ private slots:
         QTest::keyClicks(c->txtTankDesc, QStringLiteral("Petrol"));
         clickInto(c->txtCustomer);
         QTRY_COMPARE(m_scratch->jobRecord(),
-                     (QStringList{"Client Name", "Acme\nDepot", "Petrol", "SN-7"}));
+                     (QStringList{"Acme Tanks", "Acme\nDepot", "Petrol", "SN-7"}));
     }
 
     void serialNumberAtMost30() {

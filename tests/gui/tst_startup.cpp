@@ -1,10 +1,17 @@
-// Start-up as the user meets it: the splash, the hidden main window laid out behind it, the
-// one firing of the splash timer, and a database fault on the way reaching the fatal path.
+// Start-up as the user meets it: the splash with the office that dipsheet.ini names, the hidden
+// main window laid out behind it, the one firing of the splash timer, and a database fault on
+// the way reaching the fatal path.
 
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QRadioButton>
 #include <QtTest>
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
 
 #include "app_testing.h"
 #include "form1.h"
@@ -20,8 +27,8 @@ class TestStartup : public QObject {
 private slots:
     void splashThenMainWindow() {
         auto scratch = scratchDatabase(
-            "UPDATE mrQRT SET mrCustomer = 'Acme Depot', mrTankDesc = 'Diesel', "
-            "mrSerialNo = 'SN-1'");
+            "UPDATE mrQRT SET mrQRTMember = 'Acme Tanks', mrCustomer = 'Acme Depot', "
+            "mrTankDesc = 'Diesel', mrSerialNo = 'SN-1'");
         Seams seams;
         Program program;
         FrmIntro* splash = program.splash;
@@ -65,20 +72,34 @@ private slots:
         QVERIFY(seams.ends.isEmpty());
     }
 
-    // The distributor label: the office's own name from dipsheet.ini as one spaced text that
-    // fits its box; no file, only empty or commented keys, or a malformed file: today's text.
+    // The distributor label: the office from dipsheet.ini, one item a line, each whole (or,
+    // too long for the box at any size, cut short with an ellipsis), all inside the box, at
+    // the heading size unless they need a smaller one; no file, only empty or commented keys,
+    // or a malformed file: the product's own text, wrapped in the box.
     void splashShowsTheOffice() {
         const QString product =
             QStringLiteral("Dipsheet   tank charts   for horizontal and vertical tanks");
-        const std::pair<QByteArray, QString> cases[] = {
-            {{}, product},
+        const QByteArray tooLong = "www." + QByteArray(150, 'w') + ".example.com";
+        // The file; the lines shown, split at '|' (none: the product's text); whether they are
+        // smaller than the heading; whether the last is cut short.
+        const std::tuple<QByteArray, QString, bool, bool> cases[] = {
+            {{}, {}, false, false},
             {"[Other]\nTown=Elsewhere\n[Company]\nPhone=\"555; 0100\"\nTown=\n"
              "Address=12 High St, Unit 4\nName=  Acme   Fuels \n",
-             QStringLiteral("Acme Fuels   12 High St, Unit 4   555; 0100")},
-            {"[Company]\nName=\n;Town=Springfield\n", product},
-            {"[Company\nName=Broken\n", product},
+             "Acme Fuels|12 High St, Unit 4|555; 0100", false, false},
+            {"[Company]\nName=Northern Counties Bulk Fuel Distribution Ltd\n"
+             "Address=Unit 14, Riverside Industrial Estate\nTown=Kingston upon Thames, Surrey\n"
+             "Phone=+44 (0)20 8546 0000 extension 1234\n",
+             "Northern Counties Bulk Fuel Distribution Ltd|Unit 14, Riverside Industrial Estate|"
+             "Kingston upon Thames, Surrey|+44 (0)20 8546 0000 extension 1234",
+             true, false},
+            {"[Company]\nName=Acme Fuels\nPhone=" + tooLong + "\n",
+             "Acme Fuels|" + QString::fromLatin1(tooLong), true, true},
+            {"[Company]\nName=\n;Town=Springfield\n", {}, false, false},
+            {"[Company\nName=Broken\n", {}, false, false},
         };
-        for (const auto& [ini, expected] : cases) {
+        const qreal headingPt = ui::headingFont().pointSizeF();
+        for (const auto& [ini, text, shrinks, lastCut] : cases) {
             auto scratch = scratchDatabase();
             QFile file(QStringLiteral("dipsheet.ini"));
             QVERIFY(ini.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(ini) > 0));
@@ -86,9 +107,50 @@ private slots:
             Seams seams;
             Program program;
             const QLabel* label = program.splash->Label1;
-            QCOMPARE(label->text(), expected);
-            QVERIFY(label->heightForWidth(label->width()) <= label->height());
+            if (text.isEmpty()) {
+                QCOMPARE(label->text(), product);
+                QVERIFY(label->heightForWidth(label->width()) <= label->height());
+                continue;
+            }
+            const QStringList items = text.split(QLatin1Char('|'));
+            QStringList shown = label->text().split(QLatin1Char('\n'));
+            QVERIFY(!label->wordWrap());
+            QCOMPARE(shown.size(), items.size());
+            const QFontMetrics metrics(label->font());
+            const QRect box = label->contentsRect();
+            for (const QString& line : shown)
+                QVERIFY2(metrics.horizontalAdvance(line) <= box.width(), qPrintable(line));
+            QVERIFY(metrics.size(0, label->text()).height() <= box.height());
+            if (lastCut) {  // a start of the item and an ellipsis
+                const QString cut = shown.takeLast();
+                QVERIFY2(cut.size() > 1 && cut.endsWith(QChar(0x2026)) &&
+                             items.last().startsWith(cut.chopped(1)),
+                         qPrintable(cut));
+                shown << items.last();
+            }
+            QCOMPARE(shown, items);
+            const qreal pt = label->font().pointSizeF();
+            QVERIFY2(shrinks ? pt < headingPt && pt >= 6.0 : pt == headingPt,
+                     qPrintable(label->text()));
         }
+    }
+
+    // A pipe named dipsheet.ini, where nothing ever writes, leaves the start-up untouched. A
+    // start-up that waited on it would hang, so it runs in a child killed if it is late.
+    void pipeForSettingsDoesNotHoldUpStart() {
+        auto scratch = scratchDatabase();
+        QCOMPARE(::mkfifo("dipsheet.ini", 0600), 0);
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--splash-only")});
+        const bool ended = child.waitForFinished(30000);
+        if (!ended) {
+            child.kill();
+            child.waitForFinished(5000);
+        }
+        QVERIFY2(ended, "the start-up waits on the pipe");
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child.readAllStandardOutput().trimmed(),
+                 "Dipsheet   tank charts   for horizontal and vertical tanks");
     }
 
     // Every panel at its Left and Top in twips, in the layout order, inside the window.
@@ -165,7 +227,7 @@ private slots:
                          QStringLiteral("QRTMembers.mdb in folder %1: unable to open").arg(folder)),
                      qPrintable(message));
             QVERIFY2(message.endsWith(
-                         QStringLiteral("\n\nStart Dipsheet with dipsheet-launch, or make a fresh "
+                         QStringLiteral("start Dipsheet with dipsheet-launch, or make a fresh "
                                         "database: sqlite3 QRTMembers.mdb < QRTMembers.sql")),
                      qPrintable(message));
             QVERIFY(!seams.ends.isEmpty());
@@ -175,23 +237,47 @@ private slots:
         QVERIFY(!QFile::exists(empty.filePath(QStringLiteral("QRTMembers.mdb"))));  // not made
     }
 
-    // The file goes while the program runs: the next save reaches the fatal path.
-    void databaseGoneDuringWork() {
+    // A fresh file names no client, only the schema's placeholder, which every chart would
+    // print: the program starts in the client name with it selected, ready to be typed over.
+    // Once a client is named it starts in the customer name.
+    void placeholderClientNameIsTheFirstField() {
         auto scratch = scratchDatabase();
         Seams seams;
-        Program program;
-        QVERIFY(program.start());
-        QVERIFY(scratch->removeFile());
-        auto* customer = program.customer();
-        clickInto(customer->txtCustomer);
-        clickInto(customer->txtTankDesc);  // leaving the customer name saves
-        QTRY_COMPARE(seams.messages.size(), 1);
-        QVERIFY2(seams.messages.first().startsWith(QStringLiteral("Error 14: ")),
-                 qPrintable(seams.messages.first()));
-        QCOMPARE(seams.ends, QList<int>{1});
+        {
+            Program program;
+            QVERIFY(program.start());
+            QLineEdit* client = program.main->frmClient->txtClient;
+            QTRY_COMPARE(QApplication::focusWidget(), client);
+            QTRY_COMPARE(client->selectedText(), QStringLiteral("Client Name"));
+            QTest::keyClicks(client, QStringLiteral("Acme Tanks"));
+            QTest::keyClick(client, Qt::Key_Tab);
+            QTRY_COMPARE(scratch->jobRecord().first(), QStringLiteral("Acme Tanks"));
+        }
+        Program again;
+        QVERIFY(again.start());
+        QTRY_COMPARE(QApplication::focusWidget(), again.customer()->txtCustomer);
+        QVERIFY(seams.messages.isEmpty());
     }
 };
 
-DIPSHEET_APP_TEST_MAIN(TestStartup)
+// The start-up alone, in a child process: prints the distributor box's text and ends.
+static int splashOnlyChild(char** argv) {
+    int argc = 1;
+    ui::Application app(argc, argv);
+    Seams seams;
+    Program program;
+    std::printf("%s\n", qPrintable(program.splash->Label1->text()));
+    return 0;
+}
+
+int main(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], "--splash-only") == 0)
+        return splashOnlyChild(argv);
+    ui::Application app(argc, argv);
+    dipsheet::app::registerErrorTranslators();
+    QApplication::setQuitOnLastWindowClosed(false);
+    TestStartup test;
+    return QTest::qExec(&test, argc, argv);
+}
 
 #include "tst_startup.moc"

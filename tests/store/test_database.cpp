@@ -203,17 +203,28 @@ TEST_F(DatabaseTest, OnlyTheFirstRecordIsReadAndWritten) {
     EXPECT_EQ(raw.value("SELECT count(*) FROM mrQRT"), "2");
 }
 
-TEST_F(DatabaseTest, EmptyJobTableHasNoCurrentRecord) {
+// A job table without a record has none to read; the first save of either panel adds it, and
+// every later save writes into that one record.
+TEST_F(DatabaseTest, EmptyJobTableGetsItsRecordAtTheFirstSave) {
     createDatabase();
     Raw raw;
     raw.exec("DELETE FROM mrQRT");
     Database db;
-    const int notFound = SQLITE_NOTFOUND;
     EXPECT_FALSE(db.findJobRecord().has_value());
-    EXPECT_TRUE(failsWith([&] { db.readJobRecord(); }, notFound, "No current record"));
-    EXPECT_TRUE(failsWith([&] { db.writeMember("Acme"); }, notFound, "No current record"));
-    EXPECT_TRUE(failsWith([&] { db.writeHeading("a", "b", "c"); }, notFound, "mrQRT"));
-    EXPECT_EQ(raw.value("SELECT count(*) FROM mrQRT"), "0");
+    EXPECT_TRUE(failsWith([&] { db.readJobRecord(); }, SQLITE_NOTFOUND, "No current record"));
+
+    db.writeHeading("a", "b", "c");
+    db.writeMember("Acme");
+    db.writeHeading("d", "e", "f");
+    EXPECT_EQ(raw.value("SELECT count(*) FROM mrQRT"), "1");
+    const auto record = db.readJobRecord();
+    EXPECT_EQ(record.member + "/" + record.customer + "/" + record.tankDesc + "/" + record.serialNo,
+              "Acme/d/e/f");
+
+    raw.exec("DELETE FROM mrQRT");
+    db.writeMember("Beta");
+    EXPECT_EQ(raw.value("SELECT mrQRTMember || '|' || mrCustomer || '|' || mrSerialNo FROM mrQRT"),
+              "Beta||");
 }
 
 TEST_F(DatabaseTest, ChartRowsAtOrBelowZeroDepthStay) {

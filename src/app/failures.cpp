@@ -1,0 +1,113 @@
+#include "failures.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+#include <optional>
+
+#include "program.h"
+#include "report.h"
+#include "ui.h"
+
+namespace dipsheet::app {
+
+namespace {
+
+const QString kFile = QString::fromUtf8(store::kDatabaseFile);
+
+bool busy(int code) {
+    return code == SQLITE_BUSY || code == SQLITE_LOCKED;
+}
+bool readOnly(int code) {
+    return code == SQLITE_READONLY || code == SQLITE_PERM || code == SQLITE_AUTH;
+}
+
+// The way out of a database failure, as a paragraph after its description.
+QString wayOut(const store::StoreError& error) {
+    const int code = error.code() & 0xff;
+    if (busy(code)) {
+        return QStringLiteral(
+                   "Another program is using %1 (a backup, another copy of Dipsheet, a database "
+                   "tool). Close it or let it finish, then try again.")
+            .arg(kFile);
+    }
+    if (readOnly(code)) {
+        return QStringLiteral(
+                   "%1 is read-only: make it (and its folder) writable, then try again.")
+            .arg(kFile);
+    }
+    if (code == SQLITE_FULL)
+        return QStringLiteral("The disk is full: free some space, then try again.");
+    if (code == SQLITE_IOERR)
+        return QStringLiteral("The file could not be read or written: check the disk, then try "
+                              "again.");
+    if (code == SQLITE_CANTOPEN && !QFileInfo::exists(kFile)) {
+        // A missing file: the launcher makes one in the program's data folder, or the shipped
+        // schema by hand. A file that is there but cannot be opened (a folder of that name, no
+        // permission) gets no such advice, since a fresh database would not mend it.
+        return QStringLiteral(
+                   "If it was moved, put it back in %1. Otherwise start Dipsheet with "
+                   "dipsheet-launch, or make a fresh database: sqlite3 %2 < QRTMembers.sql")
+            .arg(QDir::toNativeSeparators(QDir::currentPath()), kFile);
+    }
+    return {};
+}
+
+}  // namespace
+
+QString databaseProblem(const store::StoreError& error) {
+    const int code = error.code() & 0xff;
+    if (busy(code))
+        return QStringLiteral("another program is using %1").arg(kFile);
+    if (readOnly(code))
+        return QStringLiteral("%1 is read-only").arg(kFile);
+    if (code == SQLITE_FULL)
+        return QStringLiteral("the disk is full");
+    return QStringLiteral("error %1: %2").arg(error.code()).arg(QString::fromUtf8(error.what()));
+}
+
+QString jobNotSavedMessage(const store::StoreError& error) {
+    return QStringLiteral(
+               "The job could not be saved: %1. Your text is kept and will be saved when you "
+               "next leave a field.")
+        .arg(databaseProblem(error));
+}
+
+QString jobNotSavedOnCloseMessage(const store::StoreError& error) {
+    return QStringLiteral(
+               "The job could not be saved: %1. Dipsheet stays open with your text: save it by "
+               "closing again once that is mended, or close again to leave without saving it.")
+        .arg(databaseProblem(error));
+}
+
+std::optional<store::StoreError> writeJob(const std::function<void()>& write) {
+    try {
+        write();
+    } catch (const store::StoreError& error) {
+        if (error.meansDamage())
+            throw;
+        return error;
+    }
+    return std::nullopt;
+}
+
+void registerErrorTranslators() {
+    ui::addErrorTranslator([](const std::exception& e) -> std::optional<ui::ErrorInfo> {
+        const auto* s = dynamic_cast<const store::StoreError*>(&e);
+        if (!s)
+            return std::nullopt;
+        QString description = QString::fromUtf8(s->what());
+        if (const QString way = wayOut(*s); !way.isEmpty())
+            description += QStringLiteral("\n\n") + way;
+        return ui::ErrorInfo{s->code(), description, s->meansDamage()};
+    });
+    ui::addErrorTranslator([](const std::exception& e) -> std::optional<ui::ErrorInfo> {
+        if (const auto* r = dynamic_cast<const report::ReportError*>(&e))
+            return ui::ErrorInfo{r->number(), QString::fromUtf8(r->what()), r->databaseDamaged()};
+        return std::nullopt;
+    });
+}
+
+}  // namespace dipsheet::app
