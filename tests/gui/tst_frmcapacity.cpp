@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 #include <QtTest>
 
 #include "app_testing.h"
+#include "frmclient.h"
 #include "numbers.h"
 #include "report.h"
 
@@ -350,6 +352,74 @@ private slots:
         QCOMPARE(m_seams->messages.size(), 1);
     }
 
+    // The file matches the screen before Print reads it: a field being edited in the main
+    // window is kept, padded as leaving it by Tab would, as soon as another window becomes
+    // active, and Print keeps it again should the main window still be the active one. A blank
+    // client name is never saved, and nothing is asked while the user is away.
+    void printCarriesTheHeadingBeingEdited() {
+        QVERIFY(copyDefinitions("preview"));
+        QStringList customers;
+        dipsheet::report::ReportEngine::setPreviewHandler(
+            [&](const dipsheet::report::Report& report) {
+                customers << QString::fromStdString(report.job.customer);
+            });
+        const auto restore =
+            qScopeGuard([] { dipsheet::report::ReportEngine::setPreviewHandler({}); });
+        FrmCapacity* w = calculate(QStringLiteral("1"));
+        QVERIFY(w);
+        MdiForm1* main = m_program->main;
+        auto* customer = m_program->customer();
+        const auto editInMain = [&](QWidget* field, const QString& text) {
+            main->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(main));
+            clickInto(field);
+            settle();
+            if (auto* line = qobject_cast<QLineEdit*>(field))
+                line->clear();
+            else
+                static_cast<QPlainTextEdit*>(field)->clear();
+            QTest::keyClicks(field, text);
+        };
+        const auto toChartWindow = [&] {
+            w->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(w));
+            settle();
+        };
+
+        editInMain(customer->txtCustomer, QStringLiteral("Corrected Fuel"));
+        QCOMPARE(m_scratch->jobRecord().at(1), QStringLiteral("Acme\nDepot"));
+        toChartWindow();
+        QCOMPARE(m_scratch->jobRecord().at(1), QStringLiteral("Corrected Fuel"));
+        QTest::mouseClick(w->cmdPrint, Qt::LeftButton);
+        QCOMPARE(customers, QStringList{QStringLiteral("Corrected Fuel")});
+
+        editInMain(customer->txtTankDesc, QString());  // emptied: padded as a Tab would
+        toChartWindow();
+        QCOMPARE(customer->txtTankDesc->toPlainText(), QStringLiteral(" "));
+        QCOMPARE(m_scratch->jobRecord().at(2), QStringLiteral(" "));
+
+        editInMain(main->frmClient->txtClient, QString());
+        toChartWindow();
+        QCOMPARE(m_scratch->jobRecord().at(0), QStringLiteral("Client Name"));
+        QVERIFY(m_seams->messages.isEmpty());
+
+        // Back in the main window, leaving the blank name is refused as ever.
+        main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main));
+        clickInto(customer->txtSerialNo);
+        QTRY_COMPARE(m_seams->messages,
+                     QStringList{QStringLiteral("Client Name cannot be blank. Please reenter.")});
+        QTRY_COMPARE(QApplication::focusWidget(), main->frmClient->txtClient);
+        QTest::keyClicks(main->frmClient->txtClient, QStringLiteral("Acme Tanks"));
+
+        // Print with the main window still the active one: the field being edited is kept first.
+        editInMain(customer->txtCustomer, QStringLiteral("Second Fuel"));
+        QTest::mouseClick(w->cmdPrint, Qt::LeftButton);
+        QCOMPARE(customers.last(), QStringLiteral("Second Fuel"));
+        QCOMPARE(m_scratch->jobRecord(), (QStringList{"Acme Tanks", "Second Fuel", " ", "SN-9"}));
+        QCOMPARE(m_seams->messages.size(), 1);
+    }
+
     // The line under the grid names the chart's set-up and the full tank; it turns red while an
     // input differs from that set-up, and comes back when the inputs match again.
     void setupLineFollowsTheInputs() {
@@ -386,6 +456,32 @@ private slots:
         QCOMPARE(scalar("SELECT count(*) FROM sqlite_master WHERE name = 'ChartSetup'"),
                  QByteArray("0"));
         QVERIFY(m_seams->messages.isEmpty());
+    }
+
+    // The longest set-up (outside measures, heads with a typed depth) is shown whole, full
+    // capacity first, in blue and while red, inside the window.
+    void longSetupLineIsShownWhole() {
+        FrmChart* c = m_program->chart();
+        clickOption(c->optOutside);
+        auto* heads = c->frmHeads();
+        heads->cboHeads->setCurrentIndex(heads->cboHeads->findText(QStringLiteral("Dished")));
+        typeInto(heads->txtHeadDepth, QStringLiteral("10.125"));
+        typeInto(c->frmCylindrical()->txtHeadThickness, QStringLiteral("0.3125"));
+        typeInto(c->frmCylindrical()->txtShellThickness, QStringLiteral("0.3125"));
+        FrmCapacity* w = calculate(QStringLiteral("0.125"));
+        QVERIFY2(w, qPrintable(m_seams->messages.join(QLatin1Char('\n'))));
+        for (bool stale : {false, true}) {
+            if (stale)
+                clickOption(c->chkStriker);
+            const QString text = w->lblSetup->text();
+            QVERIFY2(text.startsWith(stale ? QStringLiteral("The inputs have changed")
+                                           : QStringLiteral("Full ")),
+                     qPrintable(text));
+            QVERIFY2(text.contains(QStringLiteral("Head Depth 10.125; increment 0.125")),
+                     qPrintable(text));
+            QVERIFY(w->lblSetup->heightForWidth(w->lblSetup->width()) <= w->lblSetup->height());
+            QVERIFY(w->rect().contains(w->lblSetup->geometry()));
+        }
     }
 
     // Ctrl+A and Ctrl+C copy every row as the grid shows it, under a heading line; Ctrl+S
