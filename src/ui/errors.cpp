@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QScopeGuard>
 #include <QStringList>
 #include <QIcon>
 #include <QMessageBox>
@@ -134,10 +135,18 @@ QStringList& waitingMessages() {
 }
 
 void showWaitingMessages() {
-    if (QGuiApplication::applicationState() != Qt::ApplicationActive)
-        return;  // the next activation shows them
-    while (!waitingMessages().isEmpty())
-        messageBox(waitingMessages().takeFirst());
+    // One at a time, and not while the user is away (the next activation shows them). A text
+    // stays listed while its box is on screen: the box takes the focus from the field whose
+    // failure it tells, and a save that fails again meanwhile must not ask once more.
+    static bool showing = false;
+    if (showing || QGuiApplication::applicationState() != Qt::ApplicationActive)
+        return;
+    showing = true;
+    const auto done = qScopeGuard([] { showing = false; });
+    while (!waitingMessages().isEmpty()) {
+        messageBox(waitingMessages().first());
+        waitingMessages().removeFirst();
+    }
 }
 }  // namespace
 

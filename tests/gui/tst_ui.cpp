@@ -236,11 +236,14 @@ private slots:
         QCOMPARE(lost, 1);
     }
 
-    // Another window coming to the front is not leaving the field.
+    // Another window coming to the front is not leaving the field, but what was typed in it is
+    // kept: the leaving handlers run, the lost-focus ones do not.
     void windowActivationIsNoFocusMove() {
         Fields f;
         int lost = 0;
+        int leaving = 0;
         ui::onLostFocus(f.first, [&] { ++lost; });
+        ui::onLeaving(f.first, [&] { ++leaving; });
         QVERIFY(f.show());
         f.first->setFocus();
         QWidget other;
@@ -250,6 +253,46 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&other));
         QCoreApplication::processEvents();
         QCOMPARE(lost, 0);
+        QCOMPARE(leaving, 1);
+    }
+
+    // What the user can mend is a message and the program runs on; a failure met while the
+    // focus moves is said once it has settled, and the same text waiting twice (a save failing
+    // again while its message is on screen) is said once.
+    void mendableFailuresAreMessages() {
+        ui::addErrorTranslator([](const std::exception& e) -> std::optional<ui::ErrorInfo> {
+            if (auto* n = dynamic_cast<const NumberedError*>(&e); n && n->number() == 5)
+                return ui::ErrorInfo{5, QString::fromUtf8(n->what()), false};
+            return std::nullopt;
+        });
+        QPushButton button;
+        QObject::connect(&button, &QPushButton::clicked, &button,
+                         ui::guard([] { throw NumberedError(5, "database is locked"); }));
+        button.click();
+        QCOMPARE(m_messages, QStringList{QStringLiteral("Error 5: database is locked")});
+        QVERIFY(m_ends.isEmpty());
+
+        Fields f;
+        ui::onLeaving(f.first, [] { throw NumberedError(5, "database is locked"); });
+        QVERIFY(f.show());
+        f.first->setFocus(Qt::TabFocusReason);
+        f.second->setFocus(Qt::TabFocusReason);
+        QCOMPARE(m_messages.size(), 1);  // not in the middle of the focus change
+        settle();
+        QCOMPARE(m_messages.size(), 2);
+        QVERIFY(m_ends.isEmpty());
+
+        m_messages.clear();
+        ui::setMessageBoxHandler([this](const QString& text) {
+            m_messages << text;
+            ui::messageWhenBack(text);  // the same failure again while it is on screen
+            ui::messageWhenBack(QStringLiteral("another"));
+            settle();
+        });
+        ui::messageWhenBack(QStringLiteral("busy"));
+        ui::messageWhenBack(QStringLiteral("busy"));
+        settle();
+        QCOMPARE(m_messages, (QStringList{"busy", "another"}));
     }
 
     void giveFocusSelects() {
