@@ -183,14 +183,18 @@ FrmCapacity::FrmCapacity() {
 
 void FrmCapacity::refresh() {
     store::Database db;
-    const auto record = db.findJobRecord().value_or(store::JobRecord{});  // none: no heading
-    lblCustomer->setText(QString::fromStdString(record.customer));
-    lblTankDesc->setText(QString::fromStdString(record.tankDesc));
-    lblSerialNo->setText(QString::fromStdString(record.serialNo));
+    showHeading(db.findJobRecord().value_or(store::JobRecord{}));  // none: no heading
     m_rows->setTable(db.readCapacityTable());
 
     showSetup();
 }
+
+void FrmCapacity::showHeading(const store::JobRecord& record) {
+    lblCustomer->setText(QString::fromStdString(record.customer));
+    lblTankDesc->setText(QString::fromStdString(record.tankDesc));
+    lblSerialNo->setText(QString::fromStdString(record.serialNo));
+}
+
 
 void FrmCapacity::setChartInInches(bool inches) {
     m_inches = inches;
@@ -261,7 +265,8 @@ void FrmCapacity::cmdPrint_Click() {
     report::ReportEngine engine;
     engine.setReportFileName(reportFileName());
     engine.setHeads(m_heads);
-    engine.load();     // the definition and the chart, from the working directory
+    engine.load();  // the definition and the chart, from the working directory
+    showHeading(engine.report().job);  // the window shows the heading the page carries
     engine.produce();  // preview, printer or PDF, as the definition says
 }
 
@@ -336,6 +341,7 @@ void FrmCapacity::saveAsPdf() {
     engine.setReportFileName(reportFileName());
     engine.setHeads(m_heads);
     engine.load();
+    showHeading(engine.report().job);
     report::writePdf(engine.report(), path);
 }
 

@@ -94,6 +94,8 @@ private:
     void showSetup();
     // Whether the job in the file matches the screen, as far as the keeper can make it.
     bool keepJob() const { return !m_keepJob || m_keepJob(); }
+    // Shows a job record's heading in the heading labels.
+    void showHeading(const store::JobRecord& record);
     void copyRows();
     void showGridMenu(const QPoint& at);
     // A file name in the data folder for a chart saved with extension `suffix`.

@@ -4,6 +4,8 @@
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QLineEdit>
@@ -132,7 +134,7 @@ protected:
             showSelection(m_widget, type == QEvent::FocusIn);
         if (type == QEvent::FocusIn) {
             if (selectOnEntry && reason != Qt::PopupFocusReason)
-                selectNowAndDeferred(reason == Qt::MouseFocusReason);
+                selectNowAndDeferred(reason == Qt::MouseFocusReason || clickedInto(reason));
             if (countsAsEntry(reason))
                 runAll(got, widget);
         } else if (reason == Qt::ActiveWindowFocusReason) {
@@ -167,6 +169,17 @@ protected:
     }
 
 private:
+    // Whether the window came back because the user pressed the mouse in this field: without a
+    // window manager the press arrives before the activation, and its release would put the
+    // caret where the button came up.
+    bool clickedInto(Qt::FocusReason reason) const {
+        if (reason != Qt::ActiveWindowFocusReason ||
+            !(QGuiApplication::mouseButtons() & Qt::LeftButton))
+            return false;
+        const QWidget* area = m_viewport ? m_viewport : m_widget;
+        return area->rect().contains(area->mapFromGlobal(QCursor::pos()));
+    }
+
     // Selects the whole text once the events already queued have been handled, if the field
     // still has the focus then.
     void selectDeferred() {

@@ -3,10 +3,12 @@
 
 Starts its own Xvfb (no window manager) and the built `dipsheet` in a scratch folder that
 holds a fresh job database and the two report definitions set to write chart.pdf, then acts
-as a person with xdotool: it waits out the splash, types the chart heading, charts one tank
-of each kind, prints and closes each chart, and has a blank client name refused. What the
-program did is checked in the database file with SQL, in the PDF with pdftotext, and on
-screen through screenshots; the chart rows must equal, value for value, the rows
+as a person with xdotool: it waits out the splash, names the client (a fresh file starts in
+Client Name), types the chart heading, charts one tank of each kind, prints and closes each
+chart, has a blank client name refused, and corrects the customer name in the main window
+between Calculate and Print. What the program did is checked in the database file with SQL,
+in the PDF with pdftotext, and on screen through screenshots (which field shows a selection,
+the colour of a button); the chart rows must equal, value for value, the rows
 `dipsheet-chart` computes from the same texts.
 
 Controls are found by their place: without a window manager a window has no frame, so a
@@ -45,12 +47,20 @@ TOOLS = ("Xvfb", "xdotool", "xwininfo", "xprop", "import", "convert", "pdftotext
 
 # What the person types. Plain letters, digits, blanks and '-' only, so that every key
 # exists on Xvfb's default keyboard map.
-CLIENT = "Harbour Tanks Ltd"
+OFFICE_CLIENT = "Harbour Tanks Ltd"  # typed over the fresh file's placeholder
+CLIENT = "Fenland Tanks"
 CLIENT_AGAIN = "Quay Oils"
 CUSTOMER = "Northgate Fuel Depot"
 TANK_DESC = "Diesel tank 3 west yard"
 SERIAL = "SN-4471-B"
 NEXT_CUSTOMER = "Southgate Fuel Depot"
+# The customer name as corrected between Calculate and Print, in each run.
+CORRECTED_CUSTOMER = {"no window manager": "Eastgate Fuel Depot",
+                      "openbox": "Westgate Oil Store"}
+PLACEHOLDER_CLIENT = "Client Name"  # the client name of a fresh job file
+
+# Fusion's highlight, behind selected text: the program's style keeps the standard palette.
+SELECTION = (48, 140, 198)
 
 # ---- Layout, in twips. Panels are placed in the main window's client area, which starts at
 # the window's origin (the main window has no menu or tool bar); a control is placed in its
@@ -68,6 +78,9 @@ FRM_CUSTOMER = (50, 650)
 TXT_CLIENT = (FRM_CLIENT, (0, 0, 3735, 420))
 TXT_TANK_DESC = (FRM_CUSTOMER, (1560, 1560, 3000, 600))
 TXT_SERIAL = (FRM_CUSTOMER, (1560, 2280, 3000, 300))
+# The customer panel above the description, in the column of its fields: the Customer Name
+# field on the panel's blue, and nothing else. The field's own box is found on screen.
+CUSTOMER_BAND = (FRM_CUSTOMER, (TXT_TANK_DESC[1][0], 0, TXT_TANK_DESC[1][2], TXT_TANK_DESC[1][1]))
 OPT_HORIZONTAL = (FORM1, FRA_HV, (120, 120, 2655, 285))
 OPT_CYLINDRICAL = (FRM_CHART, FRM_CONFIGURATION, (120, 360, 1335, 255))
 OPT_INCHES = (FRM_CHART, FRM_UNITS, (120, 360, 1335, 255))
@@ -201,6 +214,10 @@ class Display:
         else:
             self.run("xdotool", "mousemove", str(xy[0]), str(xy[1]), "click", "1")
 
+    def double_click(self, xy):
+        self.run("xdotool", "mousemove", str(xy[0]), str(xy[1]), "click", "--repeat", "2",
+                 "--delay", "80", "1")
+
     def type(self, text):
         self.run("xdotool", "type", "--delay", "25", "--", text)
 
@@ -221,6 +238,12 @@ class Display:
         width = int(header.group(1))
         data = ppm[header.end():]
         return [tuple(data[(y * width + x) * 3:(y * width + x) * 3 + 3]) for x, y in points]
+
+    def area(self, png, box):
+        """{(x, y): (r, g, b)} of every pixel of the screen box (left, top, width, height)."""
+        left, top, width, height = box
+        points = [(x, y) for y in range(top, top + height) for x in range(left, left + width)]
+        return dict(zip(points, self.pixels(png, points)))
 
     def wait_for(self, what, probe, timeout, interval=0.1):
         """Polls `probe` until it returns something true; fails after `timeout` seconds or as
@@ -439,6 +462,46 @@ class Session:
         except Failure as failure:
             raise Failure(f"{failure}; the record is {job_record(self.db)!r}") from None
 
+    def screen_box(self, chain):
+        """(left, top, width, height) on screen of the control at the end of `chain`."""
+        left, top = self.at(chain, 0, 0)
+        return left, top, px(chain[-1][2]), px(chain[-1][3])
+
+    def selection_shown(self, png, chain):
+        """How many pixels of the control's box show the selection colour in the screenshot."""
+        return sum(1 for rgb in self.x.area(png, self.screen_box(chain)).values()
+                   if all(abs(c - s) <= 6 for c, s in zip(rgb, SELECTION)))
+
+    def customer_field(self, png):
+        """Screen box of the Customer Name field: the white face it shows on the panel's blue,
+        from a screenshot where no other window covers it."""
+        white = [xy for xy, rgb in self.x.area(png, self.screen_box(CUSTOMER_BAND)).items()
+                 if rgb == (255, 255, 255)]
+        if len(white) < 200:
+            raise Failure(f"no Customer Name field above the description (screenshot {png})")
+        xs, ys = [x for x, _ in white], [y for _, y in white]
+        return min(xs), min(ys), max(xs) - min(xs) + 1, max(ys) - min(ys) + 1
+
+    def expect_selection(self, label, shown, hidden):
+        """Once the field of `shown` shows its text selected, the controls of `hidden` show no
+        selection on the same screenshot: only the field with the focus shows one."""
+        name, chain = shown
+        shots = []
+
+        def selected():
+            shots.append(self.x.screenshot(label))
+            return self.selection_shown(shots[-1], chain) >= 50
+        try:
+            self.x.wait_for(f"{name} to show its text selected", selected, 10)
+        except Failure as failure:
+            raise Failure(f"{failure} (screenshot {shots[-1]})") from None
+        png = shots[-1]
+        for name, chain in hidden:
+            count = self.selection_shown(png, chain)
+            if count:
+                raise Failure(f"{name} shows a selection ({count} pixels of the selection "
+                              f"colour) without the focus (screenshot {png})")
+
     def expect_panel(self, label, calculate, rows):
         """From a screenshot: Calculate is `calculate` ("yellow" or "grey") and the dimension
         panel on screen shows its first `rows` rows, the others hidden."""
@@ -498,9 +561,22 @@ class Session:
         self.wait_focus(self.main, "the main window")
         self.expect_panel("main-window", "grey", rows=2)
 
-    def type_heading(self):
-        """Focus starts in the customer name; Tab goes on to the description and the serial
-        number; leaving each field writes the heading."""
+    def name_client_and_heading(self):
+        """A fresh file names no client: the focus starts in Client Name with its placeholder
+        selected, so what is typed first replaces it, and Tab goes on to the customer name.
+        Tab goes on from there to the description and the serial number; leaving each field
+        writes it."""
+        before = job_record(self.db)
+        if before is None or before[0] != PLACEHOLDER_CLIENT:
+            raise Failure(f"the fresh file does not hold the placeholder client: {before!r}")
+        self.expect_selection("first-field", shown=("Client Name", TXT_CLIENT),
+                              hidden=[("Customer Name", CUSTOMER_BAND)])
+        self.x.type(OFFICE_CLIENT)
+        self.x.key("Tab")
+        self.wait_record("mrQRTMember", 0, OFFICE_CLIENT)
+        if job_record(self.db)[1:] != before[1:]:
+            raise Failure(f"the heading changed while the client was named: "
+                          f"{job_record(self.db)!r}")
         self.x.type(CUSTOMER)
         self.x.key("Tab")
         self.wait_record("mrCustomer", 1, CUSTOMER)
@@ -510,7 +586,7 @@ class Session:
         self.x.type(SERIAL)
         self.x.key("Tab")
         self.wait_record("mrSerialNo", 3, SERIAL)
-        log(f"heading stored: {job_record(self.db)!r}")
+        log(f"a fresh file starts in the client name; stored: {job_record(self.db)!r}")
 
     def enter_chart(self, increment, dimensions):
         """Increment by click, then the dimension fields in tab order (leaving the increment
@@ -548,11 +624,14 @@ class Session:
         self.wait_focus(self.main, "the main window after Exit")
         log(f"{label}: Exit closed the chart window and deleted its rows")
 
-    def print_chart(self, label, origin, definition, expected):
+    def print_chart(self, label, origin, definition, expected,
+                    heading=(CUSTOMER, TANK_DESC, SERIAL), kind="instant", absent=()):
+        """Print on the chart window at `origin` writes chart.pdf, which carries the heading
+        texts, the definition's units and the chart's last capacity, and none of `absent`."""
         pdf = os.path.join(self.scratch, "chart.pdf")
         if os.path.exists(pdf):
             os.remove(pdf)
-        self.x.click(point(origin, CMD_PRINT))
+        self.x.click(point(origin, CMD_PRINT), kind)
         sizes = []
 
         def complete():
@@ -569,11 +648,15 @@ class Session:
         last = expected[-1][1]
         if decimals is not None and decimals.isdigit():
             last = f"{float(last):.{int(decimals)}f}"
-        wanted = [CUSTOMER, TANK_DESC, SERIAL, units, last]
+        wanted = [*heading, units, last]
         missing = [w for w in wanted if w and w not in text]
         if missing:
             raise Failure(f"{label}: the printed chart lacks {missing}; pdftotext gives: "
                           f"{text[:600]}")
+        present = [a for a in absent if a in text]
+        if present:
+            raise Failure(f"{label}: the printed chart still carries {present}; pdftotext "
+                          f"gives: {text[:600]}")
         log(f"{label}: Print wrote chart.pdf through {os.path.basename(definition)} "
             f"({sizes[-1]} bytes)")
 
@@ -610,8 +693,19 @@ class Session:
             self.definition("mmdipsheet.rpt"))
 
     def next_customer(self):
-        """After Exit on the chart window the customer name has the focus, its text selected:
-        what is typed replaces it."""
+        """After Exit on the chart window the customer name has the focus, its text selected.
+        Tab leaves it, still selected, for the description, which selects its own text: only
+        the field with the focus shows a selection. Back by Shift+Tab, what is typed replaces
+        the name."""
+        self.expect_selection("customer-after-exit", shown=("Customer Name", CUSTOMER_BAND),
+                              hidden=[("Client Name", TXT_CLIENT),
+                                      ("Tank Description", TXT_TANK_DESC)])
+        self.x.key("Tab")
+        self.expect_selection("description-entered", shown=("Tank Description", TXT_TANK_DESC),
+                              hidden=[("Customer Name", CUSTOMER_BAND),
+                                      ("Client Name", TXT_CLIENT)])
+        self.x.key("shift+Tab")
+        self.settle()
         self.x.type(NEXT_CUSTOMER)
         self.x.key("Tab")
         self.wait_record("mrCustomer", 1, NEXT_CUSTOMER)
@@ -666,6 +760,12 @@ class Session:
             self.x.click(self.at(field))
             self.settle()
             self.x.type(text)
+
+    def customer_first(self):
+        """Once a client is named, the program starts in Customer Name, its text selected."""
+        self.expect_selection("named-client-start", shown=("Customer Name", CUSTOMER_BAND),
+                              hidden=[("Client Name", TXT_CLIENT)])
+        log("a named client: the focus starts in the customer name")
 
     def type_in(self, chain, text):
         """Into a field by an ordinary click: its whole text is selected, typing replaces it."""
@@ -821,6 +921,74 @@ class Session:
         log(f"copy: {len(copied) - 1} rows; Ctrl+S wrote {saved[0]}; the set-up line turned red "
             "and back")
 
+    def title_bar(self, wid, fx):
+        """A point on the title bar the window manager puts above the window, `fx` of its width
+        from the left."""
+        extents = self.x.run("xprop", "-id", str(wid), "_NET_FRAME_EXTENTS").partition("=")[2]
+        top = [int(n) for n in re.findall(r"\d+", extents)][2]
+        x, y, width = self.x.window_info(wid)[:3]
+        return x + int(width * fx), y - top + top // 2
+
+    def side_by_side(self, chart):
+        """A double click on each title bar gives the maximised chart and main windows their
+        own sizes: the chart goes to the right edge of the screen, clear of the main window's
+        fields, and the main window comes up over what is left."""
+        def own_size(wid, what):
+            self.x.wait_for(f"the {what} to take its own size",
+                            lambda: self.x.window_info(wid)[2] < SCREEN_W, 10)
+        self.x.double_click(self.title_bar(chart, 0.5))
+        own_size(chart, "chart window")
+        chart_left = self.x.window_info(chart)[0]
+        main_width = self.x.window_info(self.main)[2]
+        self.x.double_click(self.title_bar(self.main, chart_left / 2 / main_width))
+        own_size(self.main, "main window")
+        self.wait_focus(self.main, "the main window after a double click on its title")
+        self.origin = self.x.window_info(self.main)[:2]
+
+    def correct_customer_then_print(self, wm, window_manager=False):
+        """With a chart on show, the user goes back to the main window, corrects the customer
+        name by a click and typing, and goes straight to Print in the chart window with a held
+        click: the page carries the name the main window shows and the file holds it. Under a
+        window manager both windows are maximised, so the user first gives each its own size
+        to have them side by side."""
+        corrected = CORRECTED_CUSTOMER[wm]
+        label = f"{wm}, corrected customer"
+        slug = "corrected-" + wm.replace(" ", "-")
+        old = job_record(self.db)[1]
+        self.type_in(TXT_INCREMENT, "6")
+        self.x.click(self.at(CMD_CALCULATE))
+        window = self.chart_window()
+        self.wait_focus(window, "the chart window")
+        expected = expected_chart(self.args.chart, self.cylinder_args("6"))
+        if window_manager:
+            self.side_by_side(window)
+        info = self.x.window_info(window)
+        field = self.customer_field(self.x.screenshot(f"{slug}-chart"))
+        into = (field[0] + field[2] // 2, field[1] + field[3] // 2)
+        if info[0] <= into[0] < info[0] + info[2] and info[1] <= into[1] < info[1] + info[3]:
+            raise Failure(f"{label}: the chart window {info[:4]} covers the Customer Name field "
+                          f"{field} (screenshot {self.x.screenshot(slug + '-covered')})")
+        self.x.click(into, "hand")
+        self.wait_focus(self.main, "the main window after a click on Customer Name")
+        self.settle()
+        self.x.type(corrected)
+        self.x.screenshot(f"{slug}-typed")
+        try:
+            self.print_chart(label, info[:2], self.definition("indipsheet.rpt"), expected,
+                             heading=(corrected,), kind="hand", absent=(old,))
+            self.wait_record("mrCustomer", 1, corrected)
+        except Failure as failure:
+            raise Failure(f"{failure} (screenshot {self.x.screenshot(slug + '-failure')})") \
+                from None
+        self.x.screenshot(f"{slug}-printed")
+        self.x.click(point(info[:2], CMD_EXIT_CHART))
+        self.x.wait_for("the chart window to close",
+                        lambda: window not in self.x.visible_windows(CHART_TITLE), 10)
+        if self.app.poll() is not None or self.main not in self.x.visible_windows(MAIN_TITLE):
+            raise Failure(f"{label}: the main window is gone after Print and Exit "
+                          f"(screenshot {self.x.screenshot(slug + '-gone')})")
+        log(f"{label}: Print carried {corrected!r} in place of {old!r}, and the file holds it")
+
     def exit_program(self):
         self.x.click(self.at(CMD_EXIT_MAIN))
         try:
@@ -895,7 +1063,7 @@ def main():
         # Without a window manager: a whole day's work, then the table of clicks.
         session = start_program()
         session.start_up()
-        session.type_heading()
+        session.name_client_and_heading()
         session.horizontal_cylinder()
         session.rectangular()
         session.vertical()
@@ -904,6 +1072,7 @@ def main():
         session.click_table("no window manager")
         session.dished_heads()
         session.copy_save_and_stale_line()
+        session.correct_customer_then_print("no window manager")
         session.exit_program()
 
         # Under a window manager, which frames, places and focuses the windows itself.
@@ -911,7 +1080,9 @@ def main():
         start_openbox(processes, display, os.path.join(args.artifacts, "openbox.log"))
         session = start_program()
         session.start_up(window_manager=True)
+        session.customer_first()
         session.click_table("openbox")
+        session.correct_customer_then_print("openbox", window_manager=True)
         session.exit_program()
         log(f"passed in {time.monotonic() - T0:.1f} s; screenshots in {args.artifacts}")
         return 0

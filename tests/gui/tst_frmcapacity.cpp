@@ -392,6 +392,7 @@ private slots:
         QCOMPARE(m_scratch->jobRecord().at(1), QStringLiteral("Corrected Fuel"));
         QTest::mouseClick(w->cmdPrint, Qt::LeftButton);
         QCOMPARE(customers, QStringList{QStringLiteral("Corrected Fuel")});
+        QCOMPARE(w->lblCustomer->text(), QStringLiteral("Corrected Fuel"));  // as printed
 
         editInMain(customer->txtTankDesc, QString());  // emptied: padded as a Tab would
         toChartWindow();
