@@ -3,14 +3,8 @@
 #include <QFileInfo>
 #include <QSettings>
 
-#include <sqlite3.h>
-
-#include <optional>
-
 #include "printpreview.h"
 #include "report.h"
-#include "store.h"
-#include "ui.h"
 
 namespace dipsheet::app {
 

@@ -118,13 +118,20 @@ void fatalError(std::exception_ptr error) {
     endProgram(1);
 }
 
-void reportFailure(std::exception_ptr error) {
+namespace {
+// The rule: a fatal error takes the fatal-error path; any other is said by `say`.
+void reportBy(std::exception_ptr error, void (*say)(const QString&)) {
     const ErrorInfo info = describeError(error);
     if (info.fatal) {
         fatalError(error);
         return;
     }
-    messageBox(QStringLiteral("Error %1: %2").arg(info.number).arg(info.description));
+    say(QStringLiteral("Error %1: %2").arg(info.number).arg(info.description));
+}
+}  // namespace
+
+void reportFailure(std::exception_ptr error) {
+    reportBy(error, &messageBox);
 }
 
 namespace {
@@ -169,12 +176,7 @@ void messageWhenBack(const QString& text) {
 }
 
 void reportFailureWhenBack(std::exception_ptr error) {
-    const ErrorInfo info = describeError(error);
-    if (info.fatal) {
-        fatalError(error);
-        return;
-    }
-    messageWhenBack(QStringLiteral("Error %1: %2").arg(info.number).arg(info.description));
+    reportBy(error, &messageWhenBack);
 }
 
 WaitCursor::WaitCursor() {
