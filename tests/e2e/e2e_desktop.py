@@ -893,10 +893,23 @@ class Session:
         dialog = self.x.wait_for("the save dialog",
                                  lambda: self.x.visible_windows("^Save the chart as CSV$"), 10)[0]
         self.wait_focus(dialog, "the save dialog")
-        self.x.key("Return")  # the suggested name, in the data folder
+
+        def csv_files():
+            return [f for f in os.listdir(self.scratch) if f.endswith(".csv")]
+        # The suggested name, in the data folder. A slow (sanitizer) build may still be filling
+        # the dialog in when the key arrives: a key that went nowhere is pressed again.
+        for _ in range(3):
+            self.settle()
+            self.x.key("Return")
+            try:
+                self.x.wait_for("the chart saved as CSV", csv_files, 4)
+                break
+            except Failure:
+                if not self.x.visible_windows("^Save the chart as CSV$"):
+                    break  # said below, with what was written
         self.x.wait_for("the save dialog to close",
                         lambda: not self.x.visible_windows("^Save the chart as CSV$"), 10)
-        saved = [f for f in os.listdir(self.scratch) if f.endswith(".csv")]
+        saved = csv_files()
         if len(saved) != 1 or not saved[0].startswith(job_record(self.db)[3]):
             raise Failure(f"the save dialog wrote {saved}")
         with open(os.path.join(self.scratch, saved[0]), encoding="utf-8") as f:
