@@ -246,10 +246,10 @@ void TestDimensionPanels::readinessRule() {
     // number, as Calculate would say of a dimension; enabled, it says nothing.
     const QString tip = m_chart->cmdCalculate->toolTip();
     const bool incrementIsText = increment == QLatin1String("abc");
-    QVERIFY2(ready                ? tip.isEmpty()
-             : incrementIsText ? tip.contains(QStringLiteral("\"%1\" is not a number")
-                                                   .arg(increment.trimmed()))
-                               : tip.startsWith(QStringLiteral("Type ")),
+    QVERIFY2(ready ? tip.isEmpty()
+             : incrementIsText
+                 ? tip.contains(QStringLiteral("\"%1\" is not a number").arg(increment.trimmed()))
+                 : tip.startsWith(QStringLiteral("Type ")),
              qPrintable(tip));
 }
 

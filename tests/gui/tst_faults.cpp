@@ -365,8 +365,7 @@ void TestFaults::faultDuringWork_data() {
         {"removed", "customer", 14, "unable to open database file", false, false},
         {"removed", "Calculate", 14, "put it back", false, false},
         {"removed", "chart Exit", 14, "put it back", false, false},
-        {"removed", "Print", 506, "unable to open database file (database error 14)", false,
-         false},
+        {"removed", "Print", 506, "unable to open database file (database error 14)", false, false},
         {"read-only", "client name", 8, "QRTMembers.mdb is read-only", false, false},
         {"read-only", "customer", 8, "QRTMembers.mdb is read-only", false, false},
         {"read-only", "Calculate", 8, "make it (and its folder) writable", false, false},
@@ -459,15 +458,14 @@ void TestFaults::faultDuringWork() {
     QCOMPARE(seams.messages.size(), 1);
     const QString message = seams.messages.first();
     qInfo("%s", qPrintable(message));
-    const bool jobSave = action == QLatin1String("client name") ||
-                         action == QLatin1String("customer");
+    const bool jobSave =
+        action == QLatin1String("client name") || action == QLatin1String("customer");
     if (jobSave && !ends) {
         QVERIFY2(message.startsWith(QStringLiteral("The job could not be saved: ")),
                  qPrintable(message));
         QVERIFY2(message.contains(QStringLiteral("Your text is kept")), qPrintable(message));
     } else {
-        QVERIFY2(message.startsWith(QStringLiteral("Error %1: ").arg(number)),
-                 qPrintable(message));
+        QVERIFY2(message.startsWith(QStringLiteral("Error %1: ").arg(number)), qPrintable(message));
     }
     QVERIFY2(message.contains(words), qPrintable(message));
     QCOMPARE(seams.ends, ends ? QList<int>{1} : QList<int>{});
@@ -504,8 +502,8 @@ void TestFaults::faultDuringWork() {
         QCOMPARE(m_program->main->frmClient->txtClient->text(), QStringLiteral("Beta Tanks"));
     if (action == QLatin1String("customer"))
         QCOMPARE(m_program->customer()->txtCustomer->toPlainText(), QStringLiteral("Customer B"));
-    const bool chartWindowBefore = action == QLatin1String("Print") ||
-                                   action == QLatin1String("chart Exit");
+    const bool chartWindowBefore =
+        action == QLatin1String("Print") || action == QLatin1String("chart Exit");
     QCOMPARE(m_program->main->chartWindow() != nullptr, chartWindowBefore);
 
     // Once the fault is mended, the same action succeeds.
@@ -592,13 +590,6 @@ void TestFaults::jobTableWithoutARecordGetsOneAtTheFirstSave() {
     QVERIFY2(seams.messages.isEmpty(), qPrintable(seams.messages.join(QLatin1Char('\n'))));
     QCOMPARE(scratch->jobRecord(), (QStringList{"Beta Tanks", " ", "Diesel", ""}));
     QCOMPARE(scalar("SELECT count(*) FROM mrQRT"), QByteArray("1"));
-
-    enterTank();
-    QTest::mouseClick(m_program->chart()->cmdCalculate, Qt::LeftButton);
-    FrmCapacity* window = m_program->main->chartWindow();
-    QVERIFY(window);
-    QCOMPARE(window->lblTankDesc->text(), QStringLiteral("Diesel"));
-    QVERIFY(seams.ends.isEmpty());
 }
 
 void TestFaults::enterTank() {

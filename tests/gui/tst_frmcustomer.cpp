@@ -222,34 +222,6 @@ private slots:
         QCOMPARE(c->txtTankDesc->textCursor().selectedText(), QStringLiteral("Diesel tank"));
     }
 
-    // Only the field with the focus shows its selection: the fields left keep theirs, unseen,
-    // so two fields never look selected at once.
-    void onlyTheFocusedFieldShowsItsSelection() {
-        FrmCustomer* c = m_customer;
-        const QColor highlight = QApplication::palette().color(QPalette::Active, QPalette::Highlight);
-        const auto showsHighlight = [&highlight](QWidget* field) {
-            const QImage image = field->grab().toImage();
-            for (int y = 0; y < image.height(); ++y) {
-                for (int x = 0; x < image.width(); ++x) {
-                    if (image.pixelColor(x, y) == highlight)
-                        return true;
-                }
-            }
-            return false;
-        };
-        clickInto(c->txtCustomer);
-        QTest::keyClick(c->txtCustomer, Qt::Key_Tab);
-        QTest::keyClick(c->txtTankDesc, Qt::Key_Tab);
-        QTRY_COMPARE(c->txtSerialNo->selectedText(), QStringLiteral("SN-7"));
-        QVERIFY(c->txtTankDesc->textCursor().hasSelection());  // kept, but not shown
-        QVERIFY(!showsHighlight(c->txtCustomer));
-        QVERIFY(!showsHighlight(c->txtTankDesc));
-        QVERIFY(showsHighlight(c->txtSerialNo));
-        QTest::keyClick(c->txtSerialNo, Qt::Key_Backtab);
-        QTRY_VERIFY(showsHighlight(c->txtTankDesc));
-        QVERIFY(!showsHighlight(c->txtSerialNo));
-    }
-
 private:
     std::unique_ptr<ScratchDatabase> m_scratch;
     std::unique_ptr<Seams> m_seams;

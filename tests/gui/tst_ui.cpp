@@ -265,21 +265,14 @@ private slots:
                 return ui::ErrorInfo{5, QString::fromUtf8(n->what()), false};
             return std::nullopt;
         });
-        QPushButton button;
-        QObject::connect(&button, &QPushButton::clicked, &button,
-                         ui::guard([] { throw NumberedError(5, "database is locked"); }));
-        button.click();
-        QCOMPARE(m_messages, QStringList{QStringLiteral("Error 5: database is locked")});
-        QVERIFY(m_ends.isEmpty());
-
         Fields f;
         ui::onLeaving(f.first, [] { throw NumberedError(5, "database is locked"); });
         QVERIFY(f.show());
         f.first->setFocus(Qt::TabFocusReason);
         f.second->setFocus(Qt::TabFocusReason);
-        QCOMPARE(m_messages.size(), 1);  // not in the middle of the focus change
+        QVERIFY(m_messages.isEmpty());  // not in the middle of the focus change
         settle();
-        QCOMPARE(m_messages.size(), 2);
+        QCOMPARE(m_messages, QStringList{QStringLiteral("Error 5: database is locked")});
         QVERIFY(m_ends.isEmpty());
 
         m_messages.clear();
