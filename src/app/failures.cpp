@@ -34,15 +34,15 @@ QString wayOut(const store::StoreError& error) {
             .arg(kFile);
     }
     if (readOnly(code)) {
-        return QStringLiteral(
-                   "%1 is read-only: make it (and its folder) writable, then try again.")
+        return QStringLiteral("%1 is read-only: make it (and its folder) writable, then try again.")
             .arg(kFile);
     }
     if (code == SQLITE_FULL)
         return QStringLiteral("The disk is full: free some space, then try again.");
     if (code == SQLITE_IOERR)
-        return QStringLiteral("The file could not be read or written: check the disk, then try "
-                              "again.");
+        return QStringLiteral(
+            "The file could not be read or written: check the disk, then try "
+            "again.");
     if (code == SQLITE_CANTOPEN && !QFileInfo::exists(kFile)) {
         // A missing file: the launcher makes one in the program's data folder, or the shipped
         // schema by hand. A file that is there but cannot be opened (a folder of that name, no

@@ -195,7 +195,6 @@ void FrmCapacity::showHeading(const store::JobRecord& record) {
     lblSerialNo->setText(QString::fromStdString(record.serialNo));
 }
 
-
 void FrmCapacity::setChartInInches(bool inches) {
     m_inches = inches;
     showSetup();  // the full capacity as the chart's own unit prints it
@@ -265,9 +264,9 @@ void FrmCapacity::cmdPrint_Click() {
     report::ReportEngine engine;
     engine.setReportFileName(reportFileName());
     engine.setHeads(m_heads);
-    engine.load();  // the definition and the chart, from the working directory
+    engine.load();                     // the definition and the chart, from the working directory
     showHeading(engine.report().job);  // the window shows the heading the page carries
-    engine.produce();  // preview, printer or PDF, as the definition says
+    engine.produce();                  // preview, printer or PDF, as the definition says
 }
 
 QString FrmCapacity::selectedRowsText() const {

@@ -44,14 +44,15 @@ bool isBlank(const QString& name) {
 }
 }  // namespace
 
-std::optional<store::StoreError> FrmClient::keepNameOnClose(bool editing) {
+std::optional<store::StoreError> FrmClient::keepName(bool editing) {
     if (!(editing || m_unsaved) || isBlank(txtClient->text()))
         return std::nullopt;
     return saveName();
 }
 
 std::optional<store::StoreError> FrmClient::saveName() {
-    auto failure = writeJob([this] { store::Database().writeMember(txtClient->text().toStdString()); });
+    auto failure =
+        writeJob([this] { store::Database().writeMember(txtClient->text().toStdString()); });
     m_unsaved = failure.has_value();
     return failure;
 }

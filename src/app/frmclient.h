@@ -22,11 +22,11 @@ public:
 
     QLineEdit* txtClient;
 
-    // The window closes: a name being edited (`editing`), or one whose save failed earlier, is
-    // kept as leaving the field would keep it, unless it is blank (then the stored name stays;
-    // there is no field to return to). Returns the failure the user can mend, if the save meets
+    // The window closes, or another reads the job: a name being edited (`editing`), or one
+    // whose save failed earlier, is kept as leaving the field would keep it, unless it is blank
+    // (then the stored name stays). Returns the failure the user can mend, if the save meets
     // one.
-    std::optional<store::StoreError> keepNameOnClose(bool editing);
+    std::optional<store::StoreError> keepName(bool editing);
 
 private:
     // Any name but a blank one (empty or spaces only) is stored exactly as typed, leading

@@ -97,8 +97,7 @@ FrmCustomer::FrmCustomer(QWidget* parentArea) : QWidget(parentArea) {
 std::optional<store::StoreError> FrmCustomer::saveHeading() {
     auto failure = writeJob([this] {
         store::Database().writeHeading(utf8(txtCustomer->toPlainText()),
-                                       utf8(txtTankDesc->toPlainText()),
-                                       utf8(txtSerialNo->text()));
+                                       utf8(txtTankDesc->toPlainText()), utf8(txtSerialNo->text()));
     });
     m_unsaved = failure.has_value();
     return failure;
@@ -109,7 +108,7 @@ void FrmCustomer::SaveCustomerRecord() {
         ui::messageWhenBack(jobNotSavedMessage(*failure));
 }
 
-std::optional<store::StoreError> FrmCustomer::keepHeadingOnClose(const QWidget* field) {
+std::optional<store::StoreError> FrmCustomer::keepHeading(const QWidget* field) {
     if (field == txtCustomer) {
         padIfEmpty(txtCustomer);
     } else if (field == txtTankDesc) {

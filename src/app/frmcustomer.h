@@ -29,11 +29,11 @@ public:
     // Writes the three fields, as they stand, to the first job record. A busy or read-only
     // file is said once the user is back; the text stays on screen and the next save writes it.
     void SaveCustomerRecord();
-    // The window closes while `field` has the focus: what was typed in a field of this panel is
-    // kept as leaving the field would keep it (padding an empty field), and so is a heading whose
-    // save failed earlier; the focus stays. Returns the failure the user can mend, if the save
-    // meets one.
-    std::optional<store::StoreError> keepHeadingOnClose(const QWidget* field);
+    // The window closes, or another reads the job, while `field` is the window's focus: what
+    // was typed in a field of this panel is kept as leaving the field would keep it (padding an
+    // empty field), and so is a heading whose save failed earlier; the focus stays. Returns the
+    // failure the user can mend, if the save meets one.
+    std::optional<store::StoreError> keepHeading(const QWidget* field);
 
     QLabel* Label1;
     QPlainTextEdit* txtCustomer;

@@ -14,11 +14,11 @@
 #include <algorithm>
 #include <vector>
 
+#include "failures.h"
 #include "form1.h"
 #include "frmchart.h"
 #include "frmclient.h"
 #include "frmcopyright.h"
-#include "failures.h"
 #include "frmcustomer.h"
 
 namespace dipsheet::app {
@@ -164,8 +164,8 @@ void MdiForm1::unloadChartWindow() {
 std::optional<store::StoreError> MdiForm1::keepJob() {
     // The window's own focus field, whether or not the window is the active one.
     const QWidget* focus = focusWidget();
-    auto client = frmClient->keepNameOnClose(focus == frmClient->txtClient);
-    auto heading = frmCustomer->keepHeadingOnClose(focus);
+    auto client = frmClient->keepName(focus == frmClient->txtClient);
+    auto heading = frmCustomer->keepHeading(focus);
     return client ? client : heading;
 }
 

@@ -286,8 +286,9 @@ void FrmChart::applyReadiness(const DimensionPanel* dimensions) {
                                  !chart::isNumberText(incrementText, chart::NumberFormat{".", ""});
     const QString missing =
         !incrementTyped && incrementIsText
-            ? QStringLiteral("Incremental distance: \"%1\" is not a number. Type the increment "
-                             "as a decimal, e.g. .125")
+            ? QStringLiteral(
+                  "Incremental distance: \"%1\" is not a number. Type the increment "
+                  "as a decimal, e.g. .125")
                   .arg(txtIncrement->text().trimmed())
         : !incrementTyped ? QStringLiteral("Type an increment greater than 0")
         : row.isEmpty()   ? QString()

@@ -3,10 +3,10 @@
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QScopeGuard>
-#include <QStringList>
 #include <QIcon>
 #include <QMessageBox>
+#include <QScopeGuard>
+#include <QStringList>
 #include <QThread>
 
 #include <cstdlib>
@@ -164,12 +164,11 @@ void messageWhenBack(const QString& text) {
     static bool watching = false;
     if (!watching && qApp) {
         watching = true;
-        QObject::connect(qApp, &QGuiApplication::applicationStateChanged, qApp,
-                         [](Qt::ApplicationState state) {
-                             if (state == Qt::ApplicationActive)
-                                 QMetaObject::invokeMethod(qApp, &showWaitingMessages,
-                                                           Qt::QueuedConnection);
-                         });
+        QObject::connect(
+            qApp, &QGuiApplication::applicationStateChanged, qApp, [](Qt::ApplicationState state) {
+                if (state == Qt::ApplicationActive)
+                    QMetaObject::invokeMethod(qApp, &showWaitingMessages, Qt::QueuedConnection);
+            });
     }
     if (qApp)
         QMetaObject::invokeMethod(qApp, &showWaitingMessages, Qt::QueuedConnection);

@@ -5,9 +5,9 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
-#include <QGuiApplication>
 #include <QEvent>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPlainTextEdit>
