@@ -60,7 +60,7 @@ struct Fixture {
             error = "cannot make the scratch database";
             return;
         }
-        main = std::make_unique<MdiForm1>();
+        main = std::make_unique<MdiForm1>(dipsheet::store::JobDatabase());
         main->display();
         auto* chart = main->frmChart;
         if (chart->chkStriker->isChecked())

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "program.h"
-#include "report.h"
+#include "report/report.h"
 #include "ui.h"
 
 namespace dipsheet::app {

@@ -8,7 +8,7 @@
 #include <functional>
 #include <optional>
 
-#include "store.h"
+#include "store/store.h"
 
 namespace dipsheet::app {
 

@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QRadioButton>
 
-#include "frmchart.h"
+#include "setup/frmchart.h"
 #include "ui.h"
 
 namespace dipsheet::app {

@@ -20,11 +20,12 @@
 #include <utility>
 #include <variant>
 
-#include "definition.h"
-#include "numbers.h"
+#include "chart/numbers.h"
+#include "chart/tank.h"
 #include "printpreview.h"
-#include "render.h"
-#include "report.h"
+#include "report/definition.h"
+#include "report/render.h"
+#include "report/report.h"
 #include "ui.h"
 
 namespace dipsheet::app {
@@ -110,7 +111,7 @@ QPushButton* button(QWidget* window, const QString& name, const QString& caption
 
 }  // namespace
 
-FrmCapacity::FrmCapacity() {
+FrmCapacity::FrmCapacity(const store::JobDatabase& database) : m_database(database) {
     setObjectName(QStringLiteral("frmCapacity"));
     setWindowTitle(QStringLiteral("Calculated Capacity"));
     setAttribute(Qt::WA_DeleteOnClose);  // after its close event has unloaded it
@@ -177,15 +178,18 @@ FrmCapacity::FrmCapacity() {
     connect(dbgCapacity, &QWidget::customContextMenuRequested, this,
             ui::guard([this](const QPoint& at) { showGridMenu(at); }));
 
-    refresh();
     dbgCapacity->setFocus();
 }
 
-void FrmCapacity::refresh() {
-    store::Database db;
-    showHeading(db.findJobRecord().value_or(store::JobRecord{}));  // none: no heading
-    m_rows->setTable(db.readCapacityTable());
-
+void FrmCapacity::showChart(const store::ChartSetup& setup) {
+    {
+        store::Database db = m_database.connect();
+        showHeading(db.findJobRecord().value_or(store::JobRecord{}));  // none: no heading
+        m_rows->setTable(db.readCapacityTable());
+    }
+    m_setup = setup;
+    if (setup.tank)
+        m_inches = setup.tank->inches;
     showSetup();
 }
 
@@ -195,42 +199,33 @@ void FrmCapacity::showHeading(const store::JobRecord& record) {
     lblSerialNo->setText(QString::fromStdString(record.serialNo));
 }
 
-void FrmCapacity::setChartInInches(bool inches) {
-    m_inches = inches;
-    showSetup();  // the full capacity as the chart's own unit prints it
-}
-
 void FrmCapacity::showSetup() {
-    // A file made before the set-up was kept shows no line.
-    const auto setup = store::Database().readChartSetup();
-    m_setup = setup ? QString::fromStdString(setup->text) : QString();
-    lblSetup->setVisible(setup.has_value());
-    m_setupLine.clear();
-    if (setup) {
-        // The full capacity as the unit's definition prints volumes ("full 751.97 US gal").
-        int decimals = 2;
-        QString unit = m_inches ? QStringLiteral("US gal") : QStringLiteral("L");
-        if (QFileInfo(reportFileName()).isFile()) {
-            try {
-                const report::Definition definition = report::readDefinition(reportFileName());
-                decimals = definition.volumeDecimals;
-                unit = definition.capacityUnit;
-            } catch (const report::ReportError&) {
-                // Print reports a definition it cannot read; the line keeps its defaults.
-            }
+    // The full capacity as the unit's definition prints volumes ("full 751.97 US gal").
+    int decimals = 2;
+    QString unit = m_inches ? QStringLiteral("US gal") : QStringLiteral("L");
+    if (QFileInfo(reportFileName()).isFile()) {
+        try {
+            const report::Definition definition = report::readDefinition(reportFileName());
+            decimals = definition.volumeDecimals;
+            unit = definition.capacityUnit;
+        } catch (const report::ReportError&) {
+            // Print reports a definition it cannot read; the line keeps its defaults.
         }
-        // The full capacity first, so that it is read first and never the part cut off.
-        m_setupLine = QStringLiteral("Full ") +
-                      report::volumeText(static_cast<float>(setup->full), decimals) +
-                      (unit.isEmpty() ? QString() : QLatin1Char(' ') + unit) +
-                      QStringLiteral(". ") + m_setup;
     }
-    compareWithInputs(m_setup);
+    // The full capacity first, so that it is read first and never the part cut off.
+    m_setupLine = QStringLiteral("Full ") +
+                  report::volumeText(static_cast<float>(m_setup.full), decimals) +
+                  (unit.isEmpty() ? QString() : QLatin1Char(' ') + unit) + QStringLiteral(". ") +
+                  QString::fromStdString(m_setup.text);
+    showSetupLine(false);
 }
 
-void FrmCapacity::compareWithInputs(const QString& inputs) {
+void FrmCapacity::compareWithInputs(const chart::Tank& inputs) {
+    showSetupLine(m_setup.tank && inputs.normalised() != *m_setup.tank);
+}
+
+void FrmCapacity::showSetupLine(bool stale) {
     // While red, the line still says what the chart on show was made from.
-    const bool stale = !m_setup.isEmpty() && inputs != m_setup;
     lblSetup->setText(
         stale ? QStringLiteral("The inputs have changed since this chart: Calculate again.\n") +
                     m_setupLine
@@ -247,7 +242,7 @@ void FrmCapacity::compareWithInputs(const QString& inputs) {
 }
 
 void FrmCapacity::Form_Unload() {
-    store::Database().deleteChartRows();
+    m_database.connect().deleteChartRows();
 }
 
 QString FrmCapacity::reportFileName() const {
@@ -261,9 +256,8 @@ void FrmCapacity::cmdPrint_Click() {
     if (!keepJob())
         return;
     const ui::WaitCursor wait;
-    report::ReportEngine engine;
+    report::ReportEngine engine(m_database);
     engine.setReportFileName(reportFileName());
-    engine.setHeads(m_heads);
     engine.load();                     // the definition and the chart, from the working directory
     showHeading(engine.report().job);  // the window shows the heading the page carries
     engine.produce();                  // preview, printer or PDF, as the definition says
@@ -309,15 +303,8 @@ void FrmCapacity::saveAsCsv() {
                                              QStringLiteral("CSV files (*.csv)"));
     if (path.isEmpty())
         return;
-    // The chart as the chart tool prints it: every value as the shortest text that reads back
-    // to the same single.
-    std::string csv = "Depth,Capacity\n";
-    for (const chart::CapacityRow& row : store::Database().readCapacity()) {
-        if (!(row.depth > 0))
-            continue;  // not part of the chart
-        csv.append(chart::singleText(row.depth)).append(",");
-        csv.append(chart::singleText(row.volume)).append("\n");
-    }
+    // The chart as the chart tool prints it.
+    const std::string csv = chart::chartCsv(m_database.connect().readCapacity());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(csv.data(), static_cast<qint64>(csv.size())) != qint64(csv.size()) ||
@@ -336,9 +323,8 @@ void FrmCapacity::saveAsPdf() {
     // Any failure (a file that cannot be written, a faulty definition) is said by the caller's
     // guard; nothing else changes.
     const ui::WaitCursor wait;
-    report::ReportEngine engine;
+    report::ReportEngine engine(m_database);
     engine.setReportFileName(reportFileName());
-    engine.setHeads(m_heads);
     engine.load();
     showHeading(engine.report().job);
     report::writePdf(engine.report(), path);

@@ -8,7 +8,7 @@
 
 #include <functional>
 
-#include "store.h"
+#include "store/store.h"
 
 class QLabel;
 class QPushButton;
@@ -22,19 +22,17 @@ class FrmCapacity : public QWidget {
     Q_OBJECT
 
 public:
-    // Form_Load: reads the heading and the rows. The window is top-level and not modal, and
-    // deletes itself once closed.
-    FrmCapacity();
+    // The window for the charts of `database`. It is top-level and not
+    // modal, and deletes itself once closed.
+    explicit FrmCapacity(const store::JobDatabase& database);
 
-    // Reads the heading and the rows again (a new chart while the window is open).
-    void refresh();
+    // Form_Load, and again for each new chart while the window is open: reads the heading and
+    // the rows, and shows the set-up the chart was stored with.
+    void showChart(const store::ChartSetup& setup);
 
     // The unit of the chart on show: Print picks the report definition by it, so a chart
     // is printed in the unit it was calculated in, whatever the option says later.
-    void setChartInInches(bool inches);
     bool chartInInches() const { return m_inches; }
-    // The heads (bottom) of the tank on show, named on the printout when not empty.
-    void setChartHeads(const QString& heads) { m_heads = heads; }
     // The report definition Print uses for the chart on show.
     QString reportFileName() const;
 
@@ -70,9 +68,9 @@ public:
     QPushButton* cmdExit;
     QLabel* lblSetup;
 
-    // The set-up the inputs now describe: the line under the grid says in red when it is not
-    // the set-up of the chart on show.
-    void compareWithInputs(const QString& inputs);
+    // The tank the inputs now describe: the line under the grid says in red when it is not the
+    // tank of the chart on show.
+    void compareWithInputs(const chart::Tank& inputs);
 
 signals:
     // Exit was pressed and the window unloaded; the user goes back to the customer name.
@@ -90,8 +88,10 @@ private:
     void Form_Unload();
     void cmdPrint_Click();
     void cmdExit_Click();
-    // Reads the set-up of the chart on file into the line under the grid.
+    // The set-up of the chart on show in the line under the grid.
     void showSetup();
+    // Shows the line, in red when the inputs on screen no longer describe the chart's tank.
+    void showSetupLine(bool stale);
     // Whether the job in the file matches the screen, as far as the keeper can make it.
     bool keepJob() const { return !m_keepJob || m_keepJob(); }
     // Shows a job record's heading in the heading labels.
@@ -101,14 +101,14 @@ private:
     // A file name in the data folder for a chart saved with extension `suffix`.
     QString suggestedFileName(const QString& suffix) const;
 
+    const store::JobDatabase m_database;
     CapacityModel* m_rows;
     bool m_inches = true;
-    QString m_heads;
+    store::ChartSetup m_setup;  // of the chart on show
     bool m_unloaded = false;
     bool m_unloading = false;  // the unload step is running (its message may be on screen)
     std::function<bool()> m_keepJob;
-    QString m_setup;      // the set-up of the chart on show; empty for a file that keeps none
-    QString m_setupLine;  // the line under the grid: the set-up and the full capacity
+    QString m_setupLine;  // the line under the grid: the full capacity and the set-up
 };
 
 }  // namespace dipsheet::app

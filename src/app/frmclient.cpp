@@ -5,12 +5,13 @@
 #include <QLineEdit>
 
 #include "failures.h"
-#include "store.h"
+#include "store/store.h"
 #include "ui.h"
 
 namespace dipsheet::app {
 
-FrmClient::FrmClient(QWidget* parentArea) : QWidget(parentArea) {
+FrmClient::FrmClient(QWidget* parentArea, const store::JobDatabase& database)
+    : QWidget(parentArea), m_database(database) {
     setObjectName(QStringLiteral("frmClient"));
     setFont(ui::defaultFont());
     resize(ui::twipsRect(0, 0, 3810, 1035).size());
@@ -32,7 +33,7 @@ FrmClient::FrmClient(QWidget* parentArea) : QWidget(parentArea) {
 
     ui::fatalOnFailure([this] {
         // A job table without a record shows nothing; the first save adds the record.
-        const auto record = store::Database().findJobRecord().value_or(store::JobRecord{});
+        const auto record = m_database.connect().findJobRecord().value_or(store::JobRecord{});
         txtClient->setText(QString::fromStdString(record.member));
     });
 }
@@ -52,7 +53,7 @@ std::optional<store::StoreError> FrmClient::keepName(bool editing) {
 
 std::optional<store::StoreError> FrmClient::saveName() {
     auto failure =
-        writeJob([this] { store::Database().writeMember(txtClient->text().toStdString()); });
+        writeJob([this] { m_database.connect().writeMember(txtClient->text().toStdString()); });
     m_unsaved = failure.has_value();
     return failure;
 }

@@ -7,7 +7,7 @@
 
 #include <optional>
 
-#include "store.h"
+#include "store/store.h"
 
 class QLineEdit;
 
@@ -18,7 +18,8 @@ class FrmClient : public QWidget {
 
 public:
     // Form_Load: shows the stored name of the first job record.
-    explicit FrmClient(QWidget* parentArea);
+    // The job record is read from and saved to `database`.
+    FrmClient(QWidget* parentArea, const store::JobDatabase& database);
 
     QLineEdit* txtClient;
 
@@ -39,6 +40,7 @@ private:
     // Once the focus has settled: a blank name is refused with a message, the focus goes back.
     void refuseBlankName();
 
+    const store::JobDatabase m_database;
     bool m_unsaved = false;  // a save failed: the name on screen is not yet in the file
 };
 

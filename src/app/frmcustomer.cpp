@@ -6,7 +6,7 @@
 #include <QPlainTextEdit>
 
 #include "failures.h"
-#include "store.h"
+#include "store/store.h"
 #include "ui.h"
 
 namespace dipsheet::app {
@@ -50,7 +50,8 @@ void padIfEmpty(Field* field) {
 
 }  // namespace
 
-FrmCustomer::FrmCustomer(QWidget* parentArea) : QWidget(parentArea) {
+FrmCustomer::FrmCustomer(QWidget* parentArea, const store::JobDatabase& database)
+    : QWidget(parentArea), m_database(database) {
     setObjectName(QStringLiteral("frmCustomer"));
     setFont(ui::defaultFont());
     resize(ui::twipsRect(0, 0, 4680, 2925).size());
@@ -82,7 +83,7 @@ FrmCustomer::FrmCustomer(QWidget* parentArea) : QWidget(parentArea) {
 
     ui::fatalOnFailure([this] {
         // A job table without a record shows nothing; the first save adds the record.
-        const auto record = store::Database().findJobRecord().value_or(store::JobRecord{});
+        const auto record = m_database.connect().findJobRecord().value_or(store::JobRecord{});
         txtCustomer->setPlainText(QString::fromStdString(record.customer));
         txtTankDesc->setPlainText(QString::fromStdString(record.tankDesc));
         // A longer serial number stored by other means is shown whole, so that a save never
@@ -96,8 +97,9 @@ FrmCustomer::FrmCustomer(QWidget* parentArea) : QWidget(parentArea) {
 
 std::optional<store::StoreError> FrmCustomer::saveHeading() {
     auto failure = writeJob([this] {
-        store::Database().writeHeading(utf8(txtCustomer->toPlainText()),
-                                       utf8(txtTankDesc->toPlainText()), utf8(txtSerialNo->text()));
+        m_database.connect().writeHeading(utf8(txtCustomer->toPlainText()),
+                                          utf8(txtTankDesc->toPlainText()),
+                                          utf8(txtSerialNo->text()));
     });
     m_unsaved = failure.has_value();
     return failure;

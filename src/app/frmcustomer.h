@@ -8,7 +8,7 @@
 
 #include <optional>
 
-#include "store.h"
+#include "store/store.h"
 
 class QLabel;
 class QLineEdit;
@@ -21,7 +21,8 @@ class FrmCustomer : public QWidget {
 
 public:
     // Form_Load: shows the heading of the first job record.
-    explicit FrmCustomer(QWidget* parentArea);
+    // The job record is read from and saved to `database`.
+    FrmCustomer(QWidget* parentArea, const store::JobDatabase& database);
 
     // The panel that takes the focus after the serial number (the chart options panel).
     void setChartPanel(QWidget* chart) { m_chart = chart; }
@@ -54,6 +55,7 @@ private:
     std::optional<store::StoreError> saveHeading();
 
     QWidget* m_chart = nullptr;
+    const store::JobDatabase m_database;
     bool m_unsaved = false;  // a save failed: the heading on screen is not yet in the file
 };
 

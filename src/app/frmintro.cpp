@@ -1,5 +1,7 @@
 #include "frmintro.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
@@ -7,6 +9,7 @@
 
 #include "mdiform1.h"
 #include "program.h"
+#include "store/store.h"
 #include "ui.h"
 
 namespace dipsheet::app {
@@ -95,7 +98,9 @@ FrmIntro::FrmIntro() {
     // window is built, so a slow start never lengthens them.
     ui::startOneShot(this, kTitleMs, [this] { tmrTitle_Timer(); });
     // Form_Load: the main window lays itself out hidden while the splash is on screen.
-    m_mainWindow = new MdiForm1();
+    // The job database is the file in the data folder the program started in, by its full path.
+    const QString path = QDir::current().absoluteFilePath(QString::fromUtf8(store::kDatabaseFile));
+    m_mainWindow = new MdiForm1(store::JobDatabase(QFile::encodeName(path).toStdString()));
 }
 
 void FrmIntro::display() {

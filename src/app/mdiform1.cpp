@@ -12,14 +12,15 @@
 #include <QRadioButton>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "failures.h"
 #include "form1.h"
-#include "frmchart.h"
 #include "frmclient.h"
 #include "frmcopyright.h"
 #include "frmcustomer.h"
+#include "setup/frmchart.h"
 
 namespace dipsheet::app {
 
@@ -34,7 +35,7 @@ void placeAt(QWidget* panel, int left, int top) {
 }
 }  // namespace
 
-MdiForm1::MdiForm1() {
+MdiForm1::MdiForm1(store::JobDatabase database) : m_database(std::move(database)) {
     setObjectName(QStringLiteral("MDIForm1"));
     setWindowTitle(QStringLiteral("Dipsheet"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -48,15 +49,15 @@ MdiForm1::MdiForm1() {
     resize(ui::twipsRect(0, 0, kClientWidth, kClientHeight).size());
 
     // The layout table, in its order; each panel keeps its own size.
-    frmClient = new FrmClient(m_clientArea);
+    frmClient = new FrmClient(m_clientArea, m_database);
     placeAt(frmClient, 50, 0);
     form1 = new Form1(m_clientArea);
     placeAt(form1, 3800, 0);
     frmCopyright = new FrmCopyright(m_clientArea);
     placeAt(frmCopyright, 50, 3800);
-    frmCustomer = new FrmCustomer(m_clientArea);
+    frmCustomer = new FrmCustomer(m_clientArea, m_database);
     placeAt(frmCustomer, 50, 650);
-    frmChart = new setup::FrmChart(m_clientArea);
+    frmChart = new setup::FrmChart(m_clientArea, m_database);
     placeAt(frmChart, 4800, 950);
     placeAt(frmChart->frmRectangular(), 5550, 3845);
     placeAt(frmChart->frmVertical(), 5550, 3845);
@@ -68,10 +69,10 @@ MdiForm1::MdiForm1() {
     form1->setChartPanel(frmChart);
     frmCustomer->setChartPanel(frmChart);
     connect(frmChart, &setup::FrmChart::chartStored, this,
-            ui::guard([this](bool inches) { showChartWindow(inches); }));
+            ui::guard([this](const store::ChartSetup& setup) { showChartWindow(setup); }));
     connect(frmChart, &setup::FrmChart::inputsChanged, this, ui::guard([this] {
                 if (FrmCapacity* window = chartWindow())
-                    window->compareWithInputs(frmChart->setupDescription());
+                    window->compareWithInputs(frmChart->tank());
             }));
     connect(frmChart, &setup::FrmChart::aboutToExit, this,
             ui::guard([this] { unloadChartWindow(); }));
@@ -122,16 +123,13 @@ void MdiForm1::display() {
     ui::giveFocus(firstField());
 }
 
-void MdiForm1::showChartWindow(bool inches) {
+void MdiForm1::showChartWindow(const store::ChartSetup& setup) {
     FrmCapacity* window = chartWindow();
     const bool open = window != nullptr;
     if (!open)
-        m_frmCapacity = window = new FrmCapacity();  // a fresh window reads the table as it loads
-    window->setChartInInches(inches);
-    window->setChartHeads(frmChart->headsDescription());
-    if (open) {
-        window->refresh();
-    } else {
+        m_frmCapacity = window = new FrmCapacity(m_database);
+    window->showChart(setup);
+    if (!open) {
         connect(window, &FrmCapacity::exited, this, ui::guard([this] { chartWindowExited(); }));
         // Print and Save as PDF carry the heading this window shows, even while a field of it
         // is being edited.

@@ -28,8 +28,9 @@ class MdiForm1 : public QMainWindow {
 
 public:
     // MDIForm_Load: stays hidden, creates the panels in layout order at their places and
-    // puts the focus in the customer name.
-    MdiForm1();
+    // puts the focus in the customer name. `database` is the job database of the run, which
+    // the window keeps and hands to every window that reads or writes the job.
+    explicit MdiForm1(store::JobDatabase database);
     // Destroys the chart window, if there is one, without its unload step.
     ~MdiForm1() override;
 
@@ -56,7 +57,7 @@ private:
     // Tab runs across the whole window in the order a job is filled.
     void setKeyboardOrder();
     // A chart has been stored: show the chart window, or refresh and raise the open one.
-    void showChartWindow(bool inches);
+    void showChartWindow(const store::ChartSetup& setup);
     // The program ends: closes the chart window if it is loaded, which runs its unload step.
     void unloadChartWindow();
     // Brings the job record in the file up to the screen: the field being edited in this
@@ -69,6 +70,7 @@ private:
     // Exit on the chart window: back to the customer name for the next chart.
     void chartWindowExited();
 
+    store::JobDatabase m_database;
     QWidget* m_clientArea;
     // The chart window: at most one at a time; it deletes itself once closed.
     QPointer<FrmCapacity> m_frmCapacity;

@@ -9,7 +9,7 @@
 
 #include <exception>
 
-#include "render.h"
+#include "report/render.h"
 #include "ui.h"
 
 namespace dipsheet::app {

@@ -3,7 +3,7 @@
 // The report engine's preview destination: Qt's print preview dialog, a window the engine
 // itself does not have. registerPrintPreview() (program.h) makes it the engine's preview.
 
-#include "report.h"
+#include "report/report.h"
 
 namespace dipsheet::app {
 

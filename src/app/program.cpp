@@ -4,7 +4,7 @@
 #include <QSettings>
 
 #include "printpreview.h"
-#include "report.h"
+#include "report/report.h"
 
 namespace dipsheet::app {
 

@@ -150,24 +150,24 @@ struct Steps {
     std::int16_t rows = 0;
 };
 
-Steps steps(const ChartOptions& o, const TankVolume& tank) {
+Steps steps(std::string_view increment, const TankVolume& tank) {
     Steps s;
     s.striker = tank.striker();
 
     // The text must be one number as a whole before its value is looked at: read as a leading
     // number, '1/8' would chart silently at a step of 1, and 'abc' or 'NaN' would read 0.
-    if (!isNumberText(o.increment, NumberFormat{".", ""})) {
-        throw InputError("Incremental distance: " + quoted(o.increment) +
+    if (!isNumberText(increment, NumberFormat{".", ""})) {
+        throw InputError("Incremental distance: " + quoted(increment) +
                          " is not a number. Type the increment as a decimal, e.g. .125 for 1/8.");
     }
-    const double lead = leadingNumber(o.increment);
+    const double lead = leadingNumber(increment);
     if (!(lead > 0)) {
-        throw InputError("Incremental distance: " + quoted(o.increment) +
+        throw InputError("Incremental distance: " + quoted(increment) +
                          " is not above 0. Type an increment greater than 0, e.g. .125.");
     }
-    s.increment = toSingle(lead, "Incremental distance " + quoted(o.increment));
+    s.increment = toSingle(lead, "Incremental distance " + quoted(increment));
     if (!(s.increment > 0)) {
-        throw InputError("Incremental distance: " + quoted(o.increment) +
+        throw InputError("Incremental distance: " + quoted(increment) +
                          " is too small to step the chart.");
     }
 
@@ -204,7 +204,7 @@ ChartRows fill(const Steps& s, const TankVolume& tank) {
 }
 
 ChartRows chartOf(const ChartOptions& o, const TankVolume& tank) {
-    return fill(steps(o, tank), tank);
+    return chartRows(tank, o.increment);
 }
 
 // The inside depth of the heads (bottom): the one that follows from the inside diameter, or
@@ -482,6 +482,10 @@ TankVolume vertVolume(const ChartOptions& o, const CylTexts& t, const HeadTexts&
         return held * factor;
     };
     return TankVolume(volume, top, strikerAllowance(o), "depth of the tank");
+}
+
+ChartRows chartRows(const TankVolume& tank, std::string_view increment) {
+    return fill(steps(increment, tank), tank);
 }
 
 ChartRows calcRect(const ChartOptions& o, const RectTexts& t) {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "numbers.h"
+#include "chart/numbers.h"
 
 namespace dipsheet::chart {
 
@@ -65,6 +65,8 @@ enum class HeadKind { Flat, TwoToOne, Hemispherical, AsmeFd, Ellipsoidal, Conica
 struct HeadTexts {
     HeadKind kind = HeadKind::Flat;
     std::string depth;
+
+    friend bool operator==(const HeadTexts&, const HeadTexts&) = default;
 };
 
 // The kinds in the order they are offered.
@@ -155,6 +157,10 @@ TankVolume cylVolume(const ChartOptions& options, const CylTexts& texts,
                      const HeadTexts& heads = {});
 TankVolume vertVolume(const ChartOptions& options, const CylTexts& texts,
                       const HeadTexts& bottom = {});
+
+// The chart of a tank's volume function, stepped by the increment text as the three charts
+// above step it: rows 0 to N. Throws InputError for an increment that leaves no row.
+ChartRows chartRows(const TankVolume& tank, std::string_view increment);
 
 // The depth-for-volume table: the dipstick depth at which the tank holds STEP, 2 STEP, ...
 // below the full tank, then the full tank itself at depth top - S. The step is the text

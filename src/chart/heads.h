@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "chart.h"
+#include "chart/chart.h"
 
 namespace dipsheet::chart {
 

@@ -18,6 +18,8 @@ double leadingNumber(std::string_view text);
 struct NumberFormat {
     std::string decimalSeparator = ".";
     std::string groupSeparator = ",";
+
+    friend bool operator==(const NumberFormat&, const NumberFormat&) = default;
 };
 
 // Strict conversion: the whole text, with blanks around it allowed, must be one number in the

@@ -8,9 +8,8 @@
 #include <string>
 #include <utility>
 
-#include "chart.h"
-#include "setup.h"
-#include "store.h"
+#include "chart/tank.h"
+#include "store/store.h"
 
 namespace dipsheet::cli {
 namespace {
@@ -162,6 +161,33 @@ struct Table {
     store::ChartSetup setup;               // a chart's set-up, as the desktop describes it
 };
 
+// The heads (bottom) the options name, and a typed depth where the kind takes one.
+chart::HeadTexts headsOf(const Arguments& a, const Shape& named) {
+    chart::HeadTexts heads;
+    const auto kindText = a.values.find(named.heads);
+    if (kindText != a.values.end()) {
+        const auto kind = chart::headKindFromName(kindText->second);
+        if (!kind) {
+            throw UsageError("--" + named.heads +
+                             " must be flat, 2:1, hemispherical, asme-fd, ellipsoidal, "
+                             "conical or dished");
+        }
+        heads.kind = *kind;
+    }
+    const auto depth = a.values.find(named.headDepth);
+    if (depth != a.values.end()) {
+        if (!chart::headDepthIsTyped(heads.kind)) {
+            throw UsageError("--" + named.headDepth + " does not apply to --" + named.heads + " " +
+                             std::string(chart::headKindName(heads.kind)) +
+                             (heads.kind == chart::HeadKind::Flat
+                                  ? ""
+                                  : ": its depth follows from the diameter"));
+        }
+        heads.depth = depth->second;
+    }
+    return heads;
+}
+
 Table compute(const Arguments& a) {
     const std::string shape = take(a, "shape");
     const auto found = shapes().find(shape);
@@ -197,85 +223,37 @@ Table compute(const Arguments& a) {
                 "charts stepped by depth");
     }
 
-    chart::ChartOptions options;
-    options.outside = a.outside;
-    options.inches = units == "in";
-    options.striker = a.striker;
+    chart::Tank tank;
+    tank.shape = shape == "rect"   ? chart::Shape::Rectangular
+                 : shape == "vert" ? chart::Shape::VerticalCylinder
+                                   : chart::Shape::HorizontalCylinder;
+    tank.outside = a.outside;
+    tank.inches = units == "in";
+    tank.striker = a.striker;
     if (byVolume == a.values.end())
-        options.increment = take(a, "increment");
-    options.format = chart::NumberFormat{".", ","};
-
-    chart::HeadTexts heads;
-    if (shape != "rect") {
-        const Shape& named = found->second;
-        const auto kindText = a.values.find(named.heads);
-        if (kindText != a.values.end()) {
-            const auto kind = chart::headKindFromName(kindText->second);
-            if (!kind) {
-                throw UsageError("--" + named.heads +
-                                 " must be flat, 2:1, hemispherical, asme-fd, ellipsoidal, "
-                                 "conical or dished");
-            }
-            heads.kind = *kind;
-        }
-        const auto depth = a.values.find(named.headDepth);
-        if (depth != a.values.end()) {
-            if (!chart::headDepthIsTyped(heads.kind)) {
-                throw UsageError("--" + named.headDepth + " does not apply to --" + named.heads +
-                                 " " + std::string(chart::headKindName(heads.kind)) +
-                                 (heads.kind == chart::HeadKind::Flat
-                                      ? ""
-                                      : ": its depth follows from the diameter"));
-            }
-            heads.depth = depth->second;
-        }
-    }
+        tank.increment = take(a, "increment");
+    tank.format = chart::NumberFormat{".", ","};
+    if (shape != "rect")
+        tank.heads = headsOf(a, found->second);
 
     // The texts of the tank, read once for its volume, its chart and its set-up.
-    const bool rect = shape == "rect";
-    const bool vertical = shape == "vert";
-    const chart::RectTexts rectTexts =
-        rect ? chart::RectTexts{take(a, "length"), take(a, "width"), take(a, "height"),
-                                takeIf(a, "thickness", a.outside)}
-             : chart::RectTexts{};
-    const chart::CylTexts cylTexts =
-        rect ? chart::CylTexts{}
-             : chart::CylTexts{
-                   take(a, "diameter"), take(a, vertical ? "height" : "length"),
-                   takeIf(a, vertical ? "bottom-thickness" : "head-thickness", a.outside),
-                   takeIf(a, "shell-thickness", a.outside)};
-    const chart::TankVolume tank = rect       ? chart::rectVolume(options, rectTexts)
-                                   : vertical ? chart::vertVolume(options, cylTexts, heads)
-                                              : chart::cylVolume(options, cylTexts, heads);
-    if (byVolume != a.values.end())
-        return {true, chart::depthsByVolume(tank, byVolume->second), {}};
-
-    // The set-up as the desktop describes it, under the captions of its panels.
-    std::vector<chart::TypedDimension> typedRows;
-    chart::Shape described = chart::Shape::Rectangular;
-    if (rect) {
-        typedRows = {
-            {"Length", rectTexts.length}, {"Width", rectTexts.width}, {"Height", rectTexts.height}};
-        if (a.outside)
-            typedRows.push_back({"Thickness", rectTexts.thickness});
+    if (tank.shape == chart::Shape::Rectangular) {
+        tank.length = take(a, "length");
+        tank.width = take(a, "width");
+        tank.height = take(a, "height");
+        tank.thickness = takeIf(a, "thickness", a.outside);
     } else {
-        described = vertical ? chart::Shape::VerticalCylinder : chart::Shape::HorizontalCylinder;
-        typedRows = {{"Diameter", cylTexts.diameter},
-                     {vertical ? "Height" : "Length", cylTexts.length}};
-        if (a.outside) {
-            typedRows.push_back(
-                {vertical ? "Bottom Thickness" : "Head Thickness", cylTexts.headThickness});
-            typedRows.push_back({"Shell Thickness", cylTexts.shellThickness});
-        }
-        if (chart::headDepthIsTyped(heads.kind))
-            typedRows.push_back({vertical ? "Bottom Depth" : "Head Depth", heads.depth});
+        const bool vertical = tank.shape == chart::Shape::VerticalCylinder;
+        tank.diameter = take(a, "diameter");
+        tank.length = take(a, vertical ? "height" : "length");
+        tank.headThickness = takeIf(a, vertical ? "bottom-thickness" : "head-thickness", a.outside);
+        tank.shellThickness = takeIf(a, "shell-thickness", a.outside);
     }
-    const store::ChartSetup setup{chart::describeSetup(described, options, typedRows, heads.kind),
-                                  tank.full()};
-    chart::ChartRows rows = rect       ? chart::calcRect(options, rectTexts)
-                            : vertical ? chart::calcVert(options, cylTexts, heads)
-                                       : chart::calcCyl(options, cylTexts, heads);
-    return {false, std::move(rows), setup};
+    tank = tank.normalised();
+    if (byVolume != a.values.end())
+        return {true, chart::depthsByVolume(tank.volume(), byVolume->second), {}};
+    chart::Tank::Chart made = tank.chart();
+    return {false, std::move(made.rows), {tank.describe(), made.full, tank}};
 }
 
 }  // namespace
@@ -300,23 +278,15 @@ int runChartTool(const std::vector<std::string>& args, std::ostream& out, std::o
 
     if (arguments.store) {
         try {
-            store::Database database;
-            database.replaceChart(std::span(table.rows).subspan(1), table.setup);
+            store::JobDatabase().connect().replaceChart(std::span(table.rows).subspan(1),
+                                                        table.setup);
         } catch (const store::StoreError& e) {
             err << "dipsheet-chart: error " << e.code() << ": " << e.what() << '\n';
             return 1;
         }
     }
 
-    std::string text = table.byVolume ? "Capacity,Depth\n" : "Depth,Capacity\n";
-    for (std::size_t i = table.byVolume ? 0 : 1; i < table.rows.size(); ++i) {
-        const auto& row = table.rows[i];
-        text += chart::singleText(table.byVolume ? row.volume : row.depth);
-        text += ',';
-        text += chart::singleText(table.byVolume ? row.depth : row.volume);
-        text += '\n';
-    }
-    out << text;
+    out << chart::chartCsv(table.rows, table.byVolume);
     out.flush();
     return 0;
 }

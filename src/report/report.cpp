@@ -1,6 +1,6 @@
 #include "report.h"
 
-#include "render.h"
+#include "report/render.h"
 
 #include <QFileInfo>
 #include <QPrinter>
@@ -63,12 +63,12 @@ Company readCompany(const QString& path) {
     return company;
 }
 
-Report loadReport(const QString& definitionFile) {
+Report loadReport(const QString& definitionFile, const store::JobDatabase& database) {
     Report report;
     report.definitionName = definitionFile;
     report.definition = readDefinition(definitionFile);
     try {
-        store::Database db;
+        store::Database db = database.connect();
         report.job = db.readJobRecord();
         report.rows = db.readCapacity();
         report.setup = db.readChartSetup();
@@ -81,6 +81,8 @@ Report loadReport(const QString& definitionFile) {
                 .arg(error.code()),
             error.meansDamage());
     }
+    if (report.setup && report.setup->tank)
+        report.heads = QString::fromStdString(report.setup->tank->headsDescription());
     report.date = reportDate();
     if (report.definition.company) {
         report.company = readCompany(QString::fromLatin1(kSettingsFile));
@@ -103,8 +105,7 @@ void ReportEngine::setReportFileName(const QString& bareName) {
 
 void ReportEngine::load() {
     m_report.reset();
-    m_report = loadReport(m_fileName);
-    m_report->heads = m_heads;
+    m_report = loadReport(m_fileName, m_database);
 }
 
 const Report& ReportEngine::report() const {

@@ -9,15 +9,16 @@
 //     engine.load();     // definition and data; throws ReportError
 //     engine.produce();  // preview, printer or PDF; throws ReportError
 
-#include "chart.h"
-#include "definition.h"
-#include "store.h"
+#include "chart/chart.h"
+#include "report/definition.h"
+#include "store/store.h"
 
 #include <QDate>
 #include <QString>
 
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace dipsheet::report {
@@ -52,7 +53,9 @@ struct Report {
     std::vector<chart::CapacityRow> rows;    // in table order, Depth of 0 or less included
     QDate date;                              // the date printed in the heading
     std::optional<store::ChartSetup> setup;  // the chart's set-up, where the file keeps one
-    QString heads;    // the heads (bottom) of the tank when not flat, for the heading; else empty
+    // The heads (bottom) of the charted tank when not flat, for the heading, as the stored set-up
+    // names them; else empty.
+    QString heads;
     Company company;  // printed above the title when the definition asks for it
 };
 
@@ -61,11 +64,12 @@ struct Report {
 void setDateSource(std::function<QDate()> source);
 QDate reportDate();
 
-// Reads the definition `definitionFile` and the chart from QRTMembers.mdb, both in the
-// working directory, and dates the report; with Company=yes, the office from dipsheet.ini there.
-// Throws ReportError (a database failure becomes kDatabaseUnreadable, its description keeping the
-// engine's number and message).
-Report loadReport(const QString& definitionFile);
+// Reads the definition `definitionFile` (in the working directory) and the chart from the job
+// database, and dates the report; with Company=yes, the office from dipsheet.ini in the working
+// directory. Throws ReportError (a database failure becomes kDatabaseUnreadable, its
+// description keeping the engine's number and message).
+Report loadReport(const QString& definitionFile,
+                  const store::JobDatabase& database = store::JobDatabase());
 
 class ReportEngine {
 public:
@@ -78,10 +82,12 @@ public:
     static void setPreviewHandler(OutputHandler handler);
     static void setPrinterHandler(OutputHandler handler);
 
+    // The chart comes from `database` (QRTMembers.mdb in the working directory by default).
+    explicit ReportEngine(store::JobDatabase database = store::JobDatabase())
+        : m_database(std::move(database)) {}
+
     // The definition's file name, bare: it is looked for in the working directory.
     void setReportFileName(const QString& bareName);
-    // The heads (bottom) of the charted tank, named in the heading when not empty.
-    void setHeads(const QString& heads) { m_heads = heads; }
     const QString& reportFileName() const { return m_fileName; }
 
     // Reads the definition and the chart. On failure nothing stays loaded.
@@ -94,8 +100,8 @@ public:
     const Report& report() const;  // the loaded report; std::logic_error when none
 
 private:
+    store::JobDatabase m_database;
     QString m_fileName;
-    QString m_heads;
     std::optional<Report> m_report;
 };
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "numbers.h"
+#include "chart/numbers.h"
 #include "ui.h"
 
 namespace dipsheet::setup {

@@ -12,7 +12,7 @@
 #include <initializer_list>
 #include <utility>
 
-#include "chart.h"
+#include "chart/chart.h"
 
 class QLabel;
 class QLineEdit;

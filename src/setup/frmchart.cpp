@@ -14,9 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "numbers.h"
-#include "setup.h"
-#include "store.h"
+#include "chart/numbers.h"
 #include "ui.h"
 
 namespace dipsheet::setup {
@@ -50,7 +48,8 @@ QPushButton* makeButton(QWidget* panel, const QString& name, const QString& capt
 
 }  // namespace
 
-FrmChart::FrmChart(QWidget* parentArea) : QWidget(parentArea) {
+FrmChart::FrmChart(QWidget* parentArea, const store::JobDatabase& database)
+    : QWidget(parentArea), m_database(database) {
     setObjectName(QStringLiteral("frmChart"));
     setFont(ui::defaultFont());
     resize(ui::twipsRect(0, 0, 4680, 2925).size());
@@ -182,29 +181,31 @@ void FrmChart::Form_Load() {
 
 // ---- The tank on screen.
 
-FrmChart::Tank FrmChart::currentTank() const {
-    if (frmConfiguration->isHidden())
-        return Tank::Vertical;
-    return optCylindrical->isChecked() ? Tank::Cylindrical : Tank::Rectangular;
+chart::Shape FrmChart::currentShape() const {
+    if (!m_horizontal)
+        return chart::Shape::VerticalCylinder;
+    return optCylindrical->isChecked() ? chart::Shape::HorizontalCylinder
+                                       : chart::Shape::Rectangular;
 }
 
-DimensionPanel* FrmChart::panel(Tank tank) const {
-    switch (tank) {
-        case Tank::Cylindrical:
+DimensionPanel* FrmChart::panel(chart::Shape shape) const {
+    switch (shape) {
+        case chart::Shape::HorizontalCylinder:
             return m_frmCylindrical;
-        case Tank::Rectangular:
+        case chart::Shape::Rectangular:
             return m_frmRectangular;
-        case Tank::Vertical:
+        case chart::Shape::VerticalCylinder:
             break;
     }
     return m_frmVertical;
 }
 
-void FrmChart::showTank(Tank tank) {
-    DimensionPanel* own = panel(tank);
+void FrmChart::showShape(chart::Shape shape) {
+    DimensionPanel* own = panel(shape);
     own->show();
-    for (Tank other : {Tank::Cylindrical, Tank::Rectangular, Tank::Vertical}) {
-        if (other != tank)
+    for (chart::Shape other : {chart::Shape::HorizontalCylinder, chart::Shape::Rectangular,
+                               chart::Shape::VerticalCylinder}) {
+        if (other != shape)
             panel(other)->hide();
     }
     own->setThicknessRowsVisible(optOutside->isChecked());
@@ -213,49 +214,42 @@ void FrmChart::showTank(Tank tank) {
     emit headsChanged(m_frmHeads->isHidden() || m_frmHeads->kind() == chart::HeadKind::Flat);
 }
 
-QString FrmChart::setupDescription() const {
-    const auto typed = [](const QLabel* label, const QLineEdit* field) {
-        return chart::TypedDimension{label->text().toStdString(),
-                                     field->text().toUtf8().toStdString()};
-    };
-    const bool outside = optOutside->isChecked();
-    std::vector<chart::TypedDimension> rows;
-    chart::Shape shape = chart::Shape::Rectangular;
-    chart::HeadKind heads = chart::HeadKind::Flat;
-    if (currentTank() == Tank::Rectangular) {
-        const FrmRectangular* p = m_frmRectangular;
-        rows = {typed(p->Label1, p->txtLength), typed(p->Label2, p->txtWidth),
-                typed(p->Label3, p->txtHeight)};
-        if (outside)
-            rows.push_back(typed(p->Label4, p->txtThickness));
+chart::Tank FrmChart::tankOf(chart::Shape shape) const {
+    chart::Tank tank;
+    tank.shape = shape;
+    tank.inches = optInches->isChecked();
+    tank.outside = optOutside->isChecked();
+    tank.striker = chkStriker->checkState() == Qt::Checked;
+    tank.increment = txtIncrement->text().toStdString();
+    const QLocale locale = QLocale::system();
+    tank.format.decimalSeparator = locale.decimalPoint().toStdString();
+    tank.format.groupSeparator = locale.groupSeparator().toStdString();
+    if (shape == chart::Shape::Rectangular) {
+        const chart::RectTexts texts = m_frmRectangular->texts();
+        tank.length = texts.length;
+        tank.width = texts.width;
+        tank.height = texts.height;
+        tank.thickness = texts.thickness;
     } else {
-        const auto* p = static_cast<const CylinderPanel*>(currentPanel());
-        shape = currentTank() == Tank::Vertical ? chart::Shape::VerticalCylinder
-                                                : chart::Shape::HorizontalCylinder;
-        heads = m_frmHeads->kind();
-        rows = {typed(p->Label1, p->txtDiameter), typed(p->Label2, p->txtLength)};
-        if (outside) {
-            rows.push_back(typed(p->Label3, p->txtHeadThickness));
-            rows.push_back(typed(p->Label4, p->txtShellThickness));
-        }
-        if (chart::headDepthIsTyped(heads))
-            rows.push_back(typed(m_frmHeads->Label2, m_frmHeads->txtHeadDepth));
+        const auto* cylinder = static_cast<const CylinderPanel*>(panel(shape));
+        const chart::CylTexts texts = cylinder->texts();
+        tank.diameter = texts.diameter;
+        tank.length = texts.length;
+        tank.headThickness = texts.headThickness;
+        tank.shellThickness = texts.shellThickness;
+        tank.heads = m_frmHeads->texts();
     }
-    return QString::fromStdString(chart::describeSetup(shape, chartOptions(), rows, heads));
-}
-
-QString FrmChart::headsDescription() const {
-    return currentTank() == Tank::Rectangular ? QString() : m_frmHeads->description();
+    return tank.normalised();
 }
 
 void FrmChart::refreshHeads() {
-    const Tank tank = currentTank();
-    m_frmHeads->setVisible(tank != Tank::Rectangular);
-    if (tank == Tank::Rectangular)
+    const chart::Shape shape = currentShape();
+    m_frmHeads->setVisible(shape != chart::Shape::Rectangular);
+    if (shape == chart::Shape::Rectangular)
         return;
-    m_frmHeads->setVertical(tank == Tank::Vertical);
+    m_frmHeads->setVertical(shape == chart::Shape::VerticalCylinder);
     // The depths that follow from the diameter follow the inside diameter typed.
-    const auto* cylinder = static_cast<const CylinderPanel*>(panel(tank));
+    const auto* cylinder = static_cast<const CylinderPanel*>(panel(shape));
     const auto number = [](const QLineEdit* field) {
         const QByteArray text = field->text().toUtf8();
         return chart::leadingNumber(std::string_view(text.constData(), size_t(text.size())));
@@ -267,8 +261,9 @@ void FrmChart::refreshHeads() {
 }
 
 void FrmChart::applyOrientation(bool horizontal) {
+    m_horizontal = horizontal;
     frmConfiguration->setVisible(horizontal);
-    showTank(currentTank());
+    showShape(currentShape());
 }
 
 // ---- The readiness rule.
@@ -315,12 +310,12 @@ void FrmChart::SetCalculateCurrent() {
 // ---- Configuration: the shape of a horizontal tank; the chart options keep the focus.
 
 void FrmChart::optCylindrical_Click() {
-    showTank(Tank::Cylindrical);
+    showShape(chart::Shape::HorizontalCylinder);
     optCylindrical->setFocus();
 }
 
 void FrmChart::optRectangular_Click() {
-    showTank(Tank::Rectangular);
+    showShape(chart::Shape::Rectangular);
     optRectangular->setFocus();
 }
 
@@ -354,14 +349,14 @@ void FrmChart::txtIncrement_LostFocus() {
 
 void FrmChart::cmdCalculate_Click() {
     try {
-        switch (currentTank()) {
-            case Tank::Cylindrical:
+        switch (currentShape()) {
+            case chart::Shape::HorizontalCylinder:
                 CalcCyl();
                 break;
-            case Tank::Rectangular:
+            case chart::Shape::Rectangular:
                 CalcRect();
                 break;
-            case Tank::Vertical:
+            case chart::Shape::VerticalCylinder:
                 CalcVert();
                 break;
         }
@@ -378,48 +373,30 @@ void FrmChart::cmdExit_Click() {
 
 // ---- The chart algorithms and the row writer.
 
-chart::ChartOptions FrmChart::chartOptions() const {
-    chart::ChartOptions options;
-    options.outside = optOutside->isChecked();
-    options.inches = optInches->isChecked();
-    options.striker = chkStriker->checkState() == Qt::Checked;
-    options.increment = txtIncrement->text().toUtf8().toStdString();
-    const QLocale locale = QLocale::system();
-    options.format.decimalSeparator = locale.decimalPoint().toStdString();
-    options.format.groupSeparator = locale.groupSeparator().toStdString();
-    return options;
-}
-
 void FrmChart::CalcRect() {
-    const chart::ChartOptions options = chartOptions();
-    const chart::RectTexts texts = m_frmRectangular->texts();
-    keepChart(chart::calcRect(options, texts), chart::rectVolume(options, texts).full());
+    keepChart(tankOf(chart::Shape::Rectangular));
 }
 
 void FrmChart::CalcCyl() {
-    const chart::ChartOptions options = chartOptions();
-    const chart::CylTexts texts = m_frmCylindrical->texts();
-    keepChart(chart::calcCyl(options, texts, m_frmHeads->texts()),
-              chart::cylVolume(options, texts, m_frmHeads->texts()).full());
+    keepChart(tankOf(chart::Shape::HorizontalCylinder));
 }
 
 void FrmChart::CalcVert() {
-    const chart::ChartOptions options = chartOptions();
-    const chart::CylTexts texts = m_frmVertical->texts();
-    keepChart(chart::calcVert(options, texts, m_frmHeads->texts()),
-              chart::vertVolume(options, texts, m_frmHeads->texts()).full());
+    keepChart(tankOf(chart::Shape::VerticalCylinder));
 }
 
-void FrmChart::keepChart(chart::ChartRows rows, double full) {
+void FrmChart::keepChart(const chart::Tank& tank) {
+    chart::Tank::Chart made = tank.chart();
     // The chart in memory is replaced only once it is in the file: a write that fails leaves
     // the chart on show, in memory and in the file, as it was.
-    std::swap(m_chartRows, rows);
-    std::swap(m_full, full);
+    store::ChartSetup setup{tank.describe(), made.full, tank};
+    std::swap(m_chartRows, made.rows);
+    std::swap(m_chartSetup, setup);
     try {
         CapFile(chart::rowCount(m_chartRows));
     } catch (...) {
-        m_chartRows = std::move(rows);
-        m_full = full;
+        m_chartRows = std::move(made.rows);
+        m_chartSetup = std::move(setup);
         throw;
     }
 }
@@ -431,13 +408,10 @@ void FrmChart::CapFile(std::int16_t n) {
     std::span<const chart::CapacityRow> rows;
     if (count > 0)
         rows = std::span<const chart::CapacityRow>(m_chartRows).subspan(1, count);
-    {
-        // The set-up goes with the rows, in the same transaction: a busy or read-only file
-        // changes nothing.
-        store::Database db;
-        db.replaceChart(rows, {setupDescription().toStdString(), m_full});
-    }
-    emit chartStored(optInches->isChecked());
+    // The set-up goes with the rows, in the same transaction: a busy or read-only file changes
+    // nothing.
+    m_database.connect().replaceChart(rows, m_chartSetup);
+    emit chartStored(m_chartSetup);
 }
 
 }  // namespace dipsheet::setup

@@ -8,9 +8,10 @@
 
 #include <cstdint>
 
-#include "chart.h"
-#include "dimensionpanels.h"
-#include "frmheads.h"
+#include "chart/tank.h"
+#include "setup/dimensionpanels.h"
+#include "setup/frmheads.h"
+#include "store/store.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -25,14 +26,11 @@ class FrmChart : public QWidget {
     Q_OBJECT
 
 public:
-    // The tank on screen: horizontal cylinder, horizontal rectangular, or vertical cylinder.
-    enum class Tank { Cylindrical, Rectangular, Vertical };
-
     // Builds the panel and the three dimension panels as children of `parentArea` (the main
     // window's client area), then runs Form_Load: the horizontal cylinder panel is shown, the
     // rectangular and vertical panels hidden. Positions are left to the caller; sizes are the
-    // panels' own.
-    explicit FrmChart(QWidget* parentArea);
+    // panels' own. Charts are stored in `database`.
+    FrmChart(QWidget* parentArea, const store::JobDatabase& database);
 
     FrmRectangular* frmRectangular() const { return m_frmRectangular; }
     FrmCylindrical* frmCylindrical() const { return m_frmCylindrical; }
@@ -40,15 +38,21 @@ public:
     // The heads of the horizontal cylinder and the bottom of the vertical tank.
     FrmHeads* frmHeads() const { return m_frmHeads; }
 
-    // The tank on screen, the one place that decides it: a hidden Configuration frame means a
-    // vertical tank; otherwise the shape chosen in it.
-    Tank currentTank() const;
-    // The dimension panel of a tank, and of the tank on screen.
-    DimensionPanel* panel(Tank tank) const;
-    DimensionPanel* currentPanel() const { return panel(currentTank()); }
-    // The orientation choice: shows the Configuration frame for a horizontal tank and hides it
-    // for a vertical one, then brings the panel of the tank into view.
+    // The shape on screen: the orientation this panel was given, and for a horizontal tank the
+    // shape chosen in the Configuration frame.
+    chart::Shape currentShape() const;
+    bool isHorizontal() const { return m_horizontal; }
+    // The dimension panel of a shape, and of the shape on screen.
+    DimensionPanel* panel(chart::Shape shape) const;
+    DimensionPanel* currentPanel() const { return panel(currentShape()); }
+    // The orientation choice: keeps it, shows the Configuration frame for a horizontal tank and
+    // hides it for a vertical one, then brings the panel of the tank into view.
     void applyOrientation(bool horizontal);
+
+    // The tank the inputs on screen describe (normalised: what a chart made now would be made
+    // from), and the one a shape's panel describes.
+    chart::Tank tank() const { return tankOf(currentShape()); }
+    chart::Tank tankOf(chart::Shape shape) const;
 
     // The readiness rule: the increment and the rows of a dimension panel read above 0 (the
     // thicknesses only with Outside chosen). Enables Calculate (yellow) or disables it (light
@@ -61,21 +65,15 @@ public:
     void SetCalculateCurrent();
 
     // The chart algorithms. Each reads the options of this panel and the texts of its own
-    // dimension panel, computes the chart into chartRows() and hands it to CapFile. A text the
-    // chart cannot use throws chart::InputError before anything is kept or written (Calculate
-    // turns it into a message); a database failure throws store::StoreError.
+    // dimension panel into a tank, computes its chart into chartRows() and hands it to CapFile.
+    // A text the chart cannot use throws chart::InputError before anything is kept or written
+    // (Calculate turns it into a message); a database failure throws store::StoreError.
     void CalcRect();
     void CalcCyl();
     void CalcVert();
     // Writes rows 1 to n of the chart into table Capacity of the job database, with its set-up,
     // replacing the previous chart in one transaction, then emits chartStored.
     void CapFile(std::int16_t n);
-
-    // The heads (bottom) of the tank on screen as the printout names them: empty for flat ones
-    // and for the rectangular tank.
-    QString headsDescription() const;
-    // The set-up the inputs on screen describe, as stored with a chart made from them.
-    QString setupDescription() const;
 
     // The last chart computed: rows 0 to N (row 0 zero). Empty before the first calculation.
     const chart::ChartRows& chartRows() const { return m_chartRows; }
@@ -96,8 +94,8 @@ public:
     QLabel* Label2;
 
 signals:
-    // The chart rows are in the database; `inches` tells the unit of the chart.
-    void chartStored(bool inches);
+    // A chart is in the database: its rows, and `setup` with it (the tank it was made from).
+    void chartStored(const store::ChartSetup& setup);
     // Exit was pressed; the program ends right after this signal's receivers return.
     void aboutToExit();
     // The heads (bottom) of the tank on screen changed kind; `flat` tells whether they are flat.
@@ -116,24 +114,25 @@ private:
     void cmdCalculate_Click();
     void cmdExit_Click();
 
-    // Brings the panel of `tank` into view, hides the other two, sets its thickness rows from
+    // Brings the panel of `shape` into view, hides the other two, sets its thickness rows from
     // Inside/Outside and runs the readiness rule on it.
-    void showTank(Tank tank);
+    void showShape(chart::Shape shape);
     // The readiness rule on `panel`, applied to Calculate.
     void applyReadiness(const DimensionPanel* panel);
     // The heads panel follows the tank on screen and the diameter typed for it.
     void refreshHeads();
-    chart::ChartOptions chartOptions() const;
-    // Makes `rows` (with the tank's full capacity) the chart in memory and hands it to
-    // CapFile; when that fails, the previous chart stays in memory as it does in the file.
-    void keepChart(chart::ChartRows rows, double full);
+    // Makes the chart of `tank` the chart in memory and hands it to CapFile; when that fails,
+    // the previous chart stays in memory as it does in the file.
+    void keepChart(const chart::Tank& tank);
 
     FrmRectangular* m_frmRectangular;
     FrmVertical* m_frmVertical;
     FrmCylindrical* m_frmCylindrical;
     FrmHeads* m_frmHeads;
+    const store::JobDatabase m_database;
+    bool m_horizontal = true;  // the orientation chosen in the main window
     chart::ChartRows m_chartRows;
-    double m_full = 0;  // the full capacity of the tank last charted
+    store::ChartSetup m_chartSetup;  // of the chart in memory
 };
 
 }  // namespace dipsheet::setup

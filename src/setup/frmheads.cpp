@@ -5,11 +5,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
+#include <QSignalBlocker>
 
 #include <string>
 #include <string_view>
 
-#include "numbers.h"
+#include "chart/numbers.h"
 #include "ui.h"
 
 namespace dipsheet::setup {
@@ -54,10 +55,8 @@ FrmHeads::FrmHeads(QWidget* parentArea) : QWidget(parentArea) {
     ui::selectAllOnEntry(txtHeadDepth);
     QWidget::setTabOrder(cboHeads, txtHeadDepth);
 
-    connect(cboHeads, &QComboBox::currentIndexChanged, this, ui::guard([this] {
-                if (!m_loading)
-                    cboHeads_Click();
-            }));
+    connect(cboHeads, &QComboBox::currentIndexChanged, this,
+            ui::guard([this] { cboHeads_Click(); }));
     connect(txtHeadDepth, &QLineEdit::textEdited, this, ui::guard([this](const QString& text) {
                 m_choice[m_vertical].depth = text;
                 emit edited();
@@ -70,9 +69,11 @@ void FrmHeads::setVertical(bool vertical) {
     m_vertical = vertical;
     Label1->setText(vertical ? QStringLiteral("Bottom") : QStringLiteral("Heads"));
     Label2->setText(vertical ? QStringLiteral("Bottom Depth") : QStringLiteral("Head Depth"));
-    m_loading = true;
-    cboHeads->setCurrentIndex(m_choice[vertical].index);
-    m_loading = false;
+    {
+        // The other tank's own choice comes back: no choice of the user's.
+        const QSignalBlocker loading(cboHeads);
+        cboHeads->setCurrentIndex(m_choice[vertical].index);
+    }
     showDepthRow();
 }
 
@@ -104,17 +105,6 @@ void FrmHeads::showDiameter(double insideDiameter) {
     m_insideDiameter = insideDiameter;
     if (!chart::headDepthIsTyped(kind()))
         showDepthRow();
-}
-
-QString FrmHeads::description() const {
-    const chart::HeadKind k = kind();
-    if (k == chart::HeadKind::Flat)
-        return {};
-    QString text = qText(chart::headKindTitle(k)) +
-                   (m_vertical ? QStringLiteral(" bottom") : QStringLiteral(" heads"));
-    if (!txtHeadDepth->text().trimmed().isEmpty())
-        text += QStringLiteral(", depth ") + txtHeadDepth->text().trimmed();
-    return text;
 }
 
 void FrmHeads::cboHeads_Click() {

@@ -9,7 +9,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "chart.h"
+#include "chart/chart.h"
 
 class QComboBox;
 class QLabel;
@@ -35,8 +35,6 @@ public:
     QString missingRow() const;
     // The inside diameter the fixed depths follow from (0 or less: none shown).
     void showDiameter(double insideDiameter);
-    // "2:1 Ellipsoidal heads, depth 12" for the heads on screen; empty for flat ones.
-    QString description() const;
 
     QLabel* Label1;
     QComboBox* cboHeads;
@@ -59,7 +57,6 @@ private:
     Choice m_choice[2];  // horizontal, vertical
     bool m_vertical = false;
     double m_insideDiameter = 0;
-    bool m_loading = false;
 };
 
 }  // namespace dipsheet::setup

@@ -283,6 +283,12 @@ bool hasChartSetupTable(sqlite3* db) {
                         "reading the file's tables");
     return statement.step();
 }
+
+bool hasTankColumn(sqlite3* db) {
+    Statement statement(db, "SELECT 1 FROM pragma_table_info('ChartSetup') WHERE name = 'Tank'",
+                        "reading the fields of table ChartSetup");
+    return statement.step();
+}
 }  // namespace
 
 void Database::deleteChartRows() {
@@ -297,11 +303,16 @@ void Database::deleteChartRows() {
 std::optional<ChartSetup> Database::readChartSetup() {
     if (!hasChartSetupTable(m_db))
         return std::nullopt;
-    Statement statement(m_db, "SELECT Setup, Full FROM ChartSetup ORDER BY rowid LIMIT 1",
+    // A file made before the tank was kept has the text and the capacity only.
+    Statement statement(m_db,
+                        hasTankColumn(m_db)
+                            ? "SELECT Setup, Full, Tank FROM ChartSetup ORDER BY rowid LIMIT 1"
+                            : "SELECT Setup, Full, NULL FROM ChartSetup ORDER BY rowid LIMIT 1",
                         "reading table ChartSetup");
     if (!statement.step())
         return std::nullopt;
-    return ChartSetup{statement.text(0), statement.number(1)};
+    return ChartSetup{statement.text(0), statement.number(1),
+                      chart::Tank::fromText(statement.text(2))};
 }
 
 void Database::replaceChart(std::span<const chart::CapacityRow> rows, const ChartSetup& setup) {
@@ -310,10 +321,17 @@ void Database::replaceChart(std::span<const chart::CapacityRow> rows, const Char
     writeChartRows(rows);
     if (hasChartSetupTable(m_db)) {
         const std::string doing = "writing the chart's set-up to table ChartSetup";
+        // The tank's own field joins a table made before it, in the same transaction.
+        if (!hasTankColumn(m_db))
+            execute(m_db, "ALTER TABLE ChartSetup ADD COLUMN Tank TEXT", doing);
         execute(m_db, "DELETE FROM ChartSetup", doing);
-        Statement insert(m_db, "INSERT INTO ChartSetup(Setup, Full) VALUES(?1, ?2)", doing);
+        Statement insert(m_db, "INSERT INTO ChartSetup(Setup, Full, Tank) VALUES(?1, ?2, ?3)",
+                         doing);
         insert.bindText(1, setup.text);
         insert.bindDouble(2, setup.full);
+        const std::string tank = setup.tank ? setup.tank->toText() : std::string();
+        if (setup.tank)
+            insert.bindText(3, tank);
         insert.step();
     }
     transaction.commit();

@@ -5,10 +5,11 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
-#include "chart.h"
+#include "chart/tank.h"
 
 struct sqlite3;
 
@@ -49,17 +50,21 @@ struct Table {
     std::vector<std::vector<Value>> rows;
 };
 
-// One connection to the job database, opened read-write for one action and closed when the
-// object goes. The file must exist: it is never created. A busy timeout lets a short lock by
-// another connection pass.
-// The set-up of the chart on file, as people read it (shape, heads, dimensions as typed,
-// inside or outside, unit, increment, striker allowance), and the tank's full capacity in the
-// chart's volume unit. Kept in table ChartSetup (one row) where the file has that table.
+// The set-up of the chart on file: as people read it (field Setup: shape, heads, dimensions as
+// typed, inside or outside, unit, increment, striker allowance), the tank's full capacity in
+// the chart's volume unit (Full), and the tank itself (Tank, in the one-line form of
+// chart::Tank::toText). Kept in table ChartSetup (one row) where the file has that table; a
+// file made before field Tank, or a line this version cannot read, gives the text without
+// the tank.
 struct ChartSetup {
     std::string text;
     double full = 0;
+    std::optional<chart::Tank> tank;
 };
 
+// One connection to the job database, opened read-write for one action and closed when the
+// object goes. The file must exist: it is never created. A busy timeout lets a short lock by
+// another connection pass.
 class Database {
 public:
     explicit Database(const std::string& path = kDatabaseFile);
@@ -92,7 +97,8 @@ public:
     // appends the given (depth, volume) rows in order. On failure nothing changes.
     void replaceChartRows(std::span<const chart::CapacityRow> rows);
     // The same, and in the same transaction the chart's set-up in table ChartSetup, where the
-    // file has that table; a file made before it is left without one and is not altered.
+    // file has that table (field Tank is added to a table made before it); a file made before
+    // the table is left without one and is not altered.
     void replaceChart(std::span<const chart::CapacityRow> rows, const ChartSetup& setup);
     // The set-up of the chart on file; none when the file has no ChartSetup table or no row.
     std::optional<ChartSetup> readChartSetup();
@@ -102,6 +108,24 @@ private:
     void writeChartRows(std::span<const chart::CapacityRow> rows);
 
     sqlite3* m_db = nullptr;
+};
+
+// The job database of a run: the one handle every window is given (a copy of it: it is no more
+// than the file's path, so a window being destroyed never holds a dangling handle). The program
+// makes it at start-up with the file's full path, so every window reaches the same file whatever
+// the working directory; made without a path it is QRTMembers.mdb in the working directory. Each
+// action opens its own connection and closes it when done: a file that another program replaces,
+// moves away or makes read-only while Dipsheet runs is found as it is at that moment, and a
+// file put back is used again without a restart.
+class JobDatabase {
+public:
+    explicit JobDatabase(std::string path = kDatabaseFile) : m_path(std::move(path)) {}
+    const std::string& path() const { return m_path; }
+    // A connection for one action.
+    Database connect() const { return Database(m_path); }
+
+private:
+    std::string m_path;
 };
 
 }  // namespace dipsheet::store

@@ -31,13 +31,14 @@ using dipsheet::setup::FrmChart;
 
 // The main window's client area as far as the chart set-up needs it.
 struct Host {
+    dipsheet::store::JobDatabase database;  // QRTMembers.mdb in the working directory
     QWidget window;
     FrmChart* chart;
 
     Host() {
         window.setObjectName(QStringLiteral("host"));
         window.resize(dipsheet::ui::twipsRect(0, 0, 10000, 6500).size());
-        chart = new FrmChart(&window);
+        chart = new FrmChart(&window, database);
         chart->move(dipsheet::ui::twipsRect(4800, 950, 0, 0).topLeft());
         const QPoint panelAt = dipsheet::ui::twipsRect(5550, 3845, 0, 0).topLeft();
         chart->frmRectangular()->move(panelAt);

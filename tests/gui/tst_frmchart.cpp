@@ -87,8 +87,8 @@ void TestFrmChart::init() {
     QVERIFY2(m_scratch->create(&error), qPrintable(error));
     m_host = std::make_unique<Host>();
     m_chart = m_host->chart;
-    connect(m_chart, &FrmChart::chartStored, this, [this](bool inches) {
-        m_events << QStringLiteral("stored %1").arg(inches ? "in" : "mm");
+    connect(m_chart, &FrmChart::chartStored, this, [this](const store::ChartSetup& setup) {
+        m_events << QStringLiteral("stored %1").arg(setup.tank->inches ? "in" : "mm");
     });
     connect(m_chart, &FrmChart::aboutToExit, this,
             [this] { m_events << QStringLiteral("aboutToExit"); });
@@ -600,7 +600,7 @@ void TestFrmChart::headsFollowTheTankOnScreen() {
     QTest::mouseClick(c->cmdCalculate, Qt::LeftButton);
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(QLatin1Char('\n'))));
     QCOMPARE(int(chart::rowCount(c->chartRows())), 48);
-    QCOMPARE(c->headsDescription(), QStringLiteral("Conical heads, depth 10"));
+    QCOMPARE(c->tank().headsDescription(), "Conical heads, depth 10");
     QCOMPARE(lastRowText(c->chartRows()), QStringLiteral("48,802.8864"));  // flat: 751.97
     verifyStored(c->chartRows());
 }

@@ -203,10 +203,9 @@ protected:
     }
 
     // Loads and produces the definition `name`; returns the engine for its report.
-    static ReportEngine produce(const std::string& name, const QString& heads = {}) {
+    static ReportEngine produce(const std::string& name) {
         ReportEngine engine;
         engine.setReportFileName(QString::fromStdString(name));
-        engine.setHeads(heads);
         engine.load();
         engine.produce();
         return engine;
@@ -235,16 +234,19 @@ protected:
     QString m_previous;
 };
 
-// Under the heading: heads other than flat by name, and the chart's set-up with the full tank
-// in the definition's volume decimals; a flat-headed chart of a file that keeps no set-up
+// Under the heading: heads other than flat by name, as the stored tank has them, and the chart's
+// set-up with the full tank in the definition's volume decimals; a chart without a stored set-up
 // prints neither line.
 TEST_F(ReportEngineTest, HeadingNamesTheHeadsAndTheChartSetup) {
     makeDatabase({{0.0f, 0.0f}, {1.0f, 2.0f}});
     const std::vector<dipsheet::chart::CapacityRow> rows{{1.0f, 2.0f}};
-    dipsheet::store::Database().replaceChart(rows,
-                                             {"Rectangular tank; inside Length 10", 21.64352});
+    dipsheet::chart::Tank tank;
+    tank.heads.kind = dipsheet::chart::HeadKind::TwoToOne;
+    tank.diameter = "48";
+    dipsheet::store::Database().replaceChart(
+        rows, {"Rectangular tank; inside Length 10", 21.64352, tank});
     writeFile("test.rpt", kBase + "[Columns]\nVolumeDecimals=2\n");
-    produce("test.rpt", QStringLiteral("2:1 Ellipsoidal heads, depth 12"));
+    produce("test.rpt");
     std::string text = pdfText(QStringLiteral("chart.pdf"));
     for (const char* expected : {"Heads:", "2:1 Ellipsoidal heads, depth 12",
                                  "Rectangular tank; inside Length 10; full 21.64 US gal"}) {

@@ -1,0 +1,359 @@
+#include "chart/tank.h"
+
+#include <array>
+#include <cstdio>
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace dipsheet::chart {
+
+namespace {
+
+std::string trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = text.find_last_not_of(" \t\r\n");
+    return std::string(text.substr(first, last - first + 1));
+}
+
+// A field of the tank under its caption on screen and its key in the stored line, which is
+// the command line's option name.
+struct Field {
+    std::string Tank::*text;
+    const char* caption;
+    const char* key;
+};
+
+// The dimension fields a shape reads, in the panel's order; the thicknesses (the last
+// `thicknesses` of them) only with outside measures.
+struct ShapeFields {
+    Shape shape;
+    const char* name;  // --shape
+    const char* title;
+    std::vector<Field> fields;
+    std::size_t thicknesses;
+    const char* headsKey;  // --heads / --bottom, and the depth's key and caption
+    const char* depthKey;
+    const char* depthCaption;
+};
+
+const std::array<ShapeFields, 3>& shapeTable() {
+    static const std::array<ShapeFields, 3> table{{
+        {Shape::Rectangular,
+         "rect",
+         "Rectangular tank",
+         {{&Tank::length, "Length", "length"},
+          {&Tank::width, "Width", "width"},
+          {&Tank::height, "Height", "height"},
+          {&Tank::thickness, "Thickness", "thickness"}},
+         1,
+         nullptr,
+         nullptr,
+         nullptr},
+        {Shape::HorizontalCylinder,
+         "cyl",
+         "Horizontal cylinder",
+         {{&Tank::diameter, "Diameter", "diameter"},
+          {&Tank::length, "Length", "length"},
+          {&Tank::headThickness, "Head Thickness", "head-thickness"},
+          {&Tank::shellThickness, "Shell Thickness", "shell-thickness"}},
+         2,
+         "heads",
+         "head-depth",
+         "Head Depth"},
+        {Shape::VerticalCylinder,
+         "vert",
+         "Vertical cylinder",
+         {{&Tank::diameter, "Diameter", "diameter"},
+          {&Tank::length, "Height", "height"},
+          {&Tank::headThickness, "Bottom Thickness", "bottom-thickness"},
+          {&Tank::shellThickness, "Shell Thickness", "shell-thickness"}},
+         2,
+         "bottom",
+         "bottom-depth",
+         "Bottom Depth"},
+    }};
+    return table;
+}
+
+const ShapeFields& fieldsOf(Shape shape) {
+    for (const ShapeFields& entry : shapeTable()) {
+        if (entry.shape == shape)
+            return entry;
+    }
+    return shapeTable()[0];
+}
+
+// The fields the tank reads: the thicknesses only with outside measures.
+std::vector<Field> readFields(const Tank& tank) {
+    const ShapeFields& own = fieldsOf(tank.shape);
+    std::vector<Field> fields = own.fields;
+    if (!tank.outside)
+        fields.resize(fields.size() - own.thicknesses);
+    return fields;
+}
+
+bool typedDepth(const Tank& tank) {
+    return tank.shape != Shape::Rectangular && headDepthIsTyped(tank.heads.kind);
+}
+
+// A value of the stored line: '%', ';', blanks and control characters as %XX.
+std::string escaped(std::string_view value) {
+    std::string out;
+    for (const char c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '%' || c == ';' || byte <= 0x20 || byte == 0x7f) {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "%%%02X", byte);
+            out += hex;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> unescaped(std::string_view value) {
+    std::string out;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != '%') {
+            out += value[i];
+            continue;
+        }
+        if (i + 2 >= value.size())
+            return std::nullopt;
+        unsigned byte = 0;
+        for (const char c : value.substr(i + 1, 2)) {
+            const int digit = c >= '0' && c <= '9'   ? c - '0'
+                              : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                              : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                     : -1;
+            if (digit < 0)
+                return std::nullopt;
+            byte = byte * 16 + unsigned(digit);
+        }
+        out += static_cast<char>(byte);
+        i += 2;
+    }
+    return out;
+}
+
+// The pairs of a stored line, in order; none when a pair has no '=' or a key comes twice.
+std::optional<std::map<std::string, std::string>> pairsOf(std::string_view text) {
+    std::map<std::string, std::string> pairs;
+    while (!text.empty()) {
+        const auto end = text.find(';');
+        const std::string pair = trimmed(text.substr(0, end));
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        if (pair.empty())
+            continue;
+        const auto eq = pair.find('=');
+        if (eq == std::string::npos)
+            return std::nullopt;
+        auto value = unescaped(pair.substr(eq + 1));
+        if (!value || !pairs.emplace(pair.substr(0, eq), std::move(*value)).second)
+            return std::nullopt;
+    }
+    return pairs;
+}
+
+// Takes `key` out of the pairs: its value, or none when it is missing.
+std::optional<std::string> take(std::map<std::string, std::string>& pairs, const std::string& key) {
+    const auto found = pairs.find(key);
+    if (found == pairs.end())
+        return std::nullopt;
+    std::string value = std::move(found->second);
+    pairs.erase(found);
+    return value;
+}
+
+// Which of two words a key holds; none for any other value.
+std::optional<bool> choice(std::map<std::string, std::string>& pairs, const std::string& key,
+                           const char* yes, const char* no) {
+    const auto value = take(pairs, key);
+    if (value == yes)
+        return true;
+    if (value == no)
+        return false;
+    return std::nullopt;
+}
+
+}  // namespace
+
+Tank Tank::normalised() const {
+    Tank tank;
+    tank.shape = shape;
+    tank.inches = inches;
+    tank.outside = outside;
+    tank.striker = striker;
+    tank.increment = trimmed(increment);
+    tank.format = format;
+    for (const Field& field : readFields(*this))
+        tank.*field.text = trimmed(this->*field.text);
+    if (shape != Shape::Rectangular) {
+        tank.heads.kind = heads.kind;
+        if (typedDepth(*this))
+            tank.heads.depth = trimmed(heads.depth);
+    }
+    return tank;
+}
+
+ChartOptions Tank::options() const {
+    ChartOptions options;
+    options.outside = outside;
+    options.inches = inches;
+    options.striker = striker;
+    options.increment = increment;
+    options.format = format;
+    return options;
+}
+
+std::string Tank::describe() const {
+    const ShapeFields& own = fieldsOf(shape);
+    std::string text = own.title;
+    if (shape != Shape::Rectangular) {
+        text.append(", ").append(headKindTitle(heads.kind));
+        text.append(shape == Shape::VerticalCylinder ? " bottom" : " heads");
+    }
+    text.append(outside ? ", outside" : ", inside");
+    text.append(inches ? ", inches: " : ", millimetres: ");
+    const char* separator = "";
+    for (const Field& field : readFields(*this)) {
+        text.append(separator).append(field.caption).append(" ").append(trimmed(this->*field.text));
+        separator = ", ";
+    }
+    if (typedDepth(*this))
+        text.append(separator).append(own.depthCaption).append(" ").append(trimmed(heads.depth));
+    text.append("; increment ").append(trimmed(increment));
+    text.append(!striker ? "; no striker plate" : inches ? "; striker 0.25 in" : "; striker 6 mm");
+    return text;
+}
+
+std::string Tank::headsDescription() const {
+    if (shape == Shape::Rectangular || heads.kind == HeadKind::Flat)
+        return {};
+    std::string text(headKindTitle(heads.kind));
+    text.append(shape == Shape::VerticalCylinder ? " bottom" : " heads");
+    if (typedDepth(*this)) {
+        if (!trimmed(heads.depth).empty())
+            text.append(", depth ").append(trimmed(heads.depth));
+        return text;
+    }
+    // The depth that follows from the inside diameter, as the heads panel shows it.
+    double inside = leadingNumber(diameter);
+    if (outside)
+        inside -= 2 * leadingNumber(shellThickness);
+    if (const auto depth = fixedHeadDepth(heads.kind, inside); depth && inside > 0)
+        text.append(", depth ").append(singleDefaultText(static_cast<float>(*depth)));
+    return text;
+}
+
+TankVolume Tank::volume() const {
+    const ChartOptions o = options();
+    const CylTexts cyl{diameter, length, headThickness, shellThickness};
+    switch (shape) {
+        case Shape::Rectangular:
+            return rectVolume(o, RectTexts{length, width, height, thickness});
+        case Shape::HorizontalCylinder:
+            return cylVolume(o, cyl, heads);
+        case Shape::VerticalCylinder:
+            break;
+    }
+    return vertVolume(o, cyl, heads);
+}
+
+Tank::Chart Tank::chart() const {
+    const TankVolume tank = volume();
+    return {chartRows(tank, increment), tank.full()};
+}
+
+std::string Tank::toText() const {
+    const ShapeFields& own = fieldsOf(shape);
+    std::vector<std::pair<std::string, std::string>> pairs{
+        {"tank", "1"},
+        {"shape", own.name},
+        {"units", inches ? "in" : "mm"},
+        {"measures", outside ? "outside" : "inside"},
+        {"striker", striker ? "yes" : "no"},
+        {"increment", increment}};
+    for (const Field& field : readFields(*this))
+        pairs.emplace_back(field.key, this->*field.text);
+    if (shape != Shape::Rectangular) {
+        pairs.emplace_back(own.headsKey, headKindName(heads.kind));
+        if (typedDepth(*this))
+            pairs.emplace_back(own.depthKey, heads.depth);
+    }
+    pairs.emplace_back("decimal", format.decimalSeparator);
+    pairs.emplace_back("group", format.groupSeparator);
+    std::string text;
+    for (const auto& [key, value] : pairs) {
+        if (!text.empty())
+            text += "; ";
+        text.append(key).append("=").append(escaped(value));
+    }
+    return text;
+}
+
+std::optional<Tank> Tank::fromText(std::string_view text) {
+    auto pairs = pairsOf(text);
+    if (!pairs || take(*pairs, "tank") != "1")
+        return std::nullopt;
+    Tank tank;
+    const auto shapeName = take(*pairs, "shape");
+    const ShapeFields* own = nullptr;
+    for (const ShapeFields& entry : shapeTable()) {
+        if (shapeName == entry.name)
+            own = &entry;
+    }
+    const auto inches = choice(*pairs, "units", "in", "mm");
+    const auto outside = choice(*pairs, "measures", "outside", "inside");
+    const auto striker = choice(*pairs, "striker", "yes", "no");
+    auto increment = take(*pairs, "increment");
+    auto decimal = take(*pairs, "decimal");
+    auto group = take(*pairs, "group");
+    if (!own || !inches || !outside || !striker || !increment || !decimal || !group)
+        return std::nullopt;
+    tank.shape = own->shape;
+    tank.inches = *inches;
+    tank.outside = *outside;
+    tank.striker = *striker;
+    tank.increment = std::move(*increment);
+    tank.format = {std::move(*decimal), std::move(*group)};
+    for (const Field& field : readFields(tank)) {
+        auto value = take(*pairs, field.key);
+        if (!value)
+            return std::nullopt;
+        tank.*field.text = std::move(*value);
+    }
+    if (own->headsKey) {
+        const auto kind = headKindFromName(take(*pairs, own->headsKey).value_or(""));
+        if (!kind)
+            return std::nullopt;
+        tank.heads.kind = *kind;
+        if (typedDepth(tank)) {
+            auto depth = take(*pairs, own->depthKey);
+            if (!depth)
+                return std::nullopt;
+            tank.heads.depth = std::move(*depth);
+        }
+    }
+    // A key left over is one this version does not know (or one the tank does not read).
+    if (!pairs->empty())
+        return std::nullopt;
+    return tank;
+}
+
+std::string chartCsv(std::span<const CapacityRow> rows, bool byVolume) {
+    std::string text = byVolume ? "Capacity,Depth\n" : "Depth,Capacity\n";
+    for (const CapacityRow& row : rows) {
+        if (!byVolume && !(row.depth > 0))
+            continue;  // not part of the chart
+        text.append(singleText(byVolume ? row.volume : row.depth)).append(",");
+        text.append(singleText(byVolume ? row.depth : row.volume)).append("\n");
+    }
+    return text;
+}
+
+}  // namespace dipsheet::chart

@@ -1,0 +1,79 @@
+#pragma once
+
+// One tank as the user describes it: its shape, the chart options and the dimensions as typed.
+// The desktop builds it from the screen and the command line from its options; both store it
+// with the chart, and everything else (the chart, the volume function, the full capacity, the
+// set-up line, whether a chart on show still matches the inputs) is computed from it.
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "chart/chart.h"
+
+namespace dipsheet::chart {
+
+// A horizontal rectangular tank, a horizontal cylinder with two like heads, or a vertical
+// cylinder with a bottom.
+enum class Shape { Rectangular, HorizontalCylinder, VerticalCylinder };
+
+struct Tank {
+    Shape shape = Shape::HorizontalCylinder;
+    bool inches = true;
+    bool outside = false;
+    bool striker = true;
+    std::string increment;  // empty for a depth-for-volume table, which steps the volume
+    // The dimension texts. A rectangular tank reads length, width, height and thickness; a
+    // cylinder diameter, length (the vertical one's height), headThickness (its bottom
+    // thickness) and shellThickness. The thicknesses are read only with outside measures.
+    std::string length, width, height, thickness;
+    std::string diameter, headThickness, shellThickness;
+    HeadTexts heads;  // of a cylinder; the depth only for the kinds whose depth is typed
+    // The number format the texts are read in (the user's, on the desktop).
+    NumberFormat format;
+
+    // The same tank with every text trimmed and the texts the chart does not read emptied
+    // (the thicknesses with inside measures, the fields of the other shape, a head depth the
+    // kind does not take): two tanks that chart alike compare equal.
+    Tank normalised() const;
+
+    bool horizontal() const { return shape != Shape::VerticalCylinder; }
+    ChartOptions options() const;
+
+    // The set-up as people read it: "Horizontal cylinder, 2:1 Ellipsoidal heads, outside,
+    // inches: Diameter 49, Length 96, Head Thickness .25, Shell Thickness .5; increment 1;
+    // striker 0.25 in".
+    std::string describe() const;
+    // "2:1 Ellipsoidal heads, depth 12" (the depth as typed, or as it follows from the inside
+    // diameter): the heads (bottom) named under the printed heading; empty for flat ones and
+    // for a rectangular tank.
+    std::string headsDescription() const;
+
+    // The volume function, the chart and its full capacity. Throw InputError, in the words of
+    // the chart, for a tank the program cannot chart.
+    TankVolume volume() const;
+    struct Chart {
+        ChartRows rows;  // rows 0 to N
+        double full = 0;
+    };
+    Chart chart() const;
+
+    // The tank in one line of "key=value" pairs, for the job database ("tank=1; shape=cyl;
+    // units=in; measures=inside; striker=yes; increment=1; diameter=48; length=96; heads=2:1").
+    // The keys after "tank=1" are the command line's option names; a value keeps any character,
+    // with '%', ';' and control characters written as %XX.
+    std::string toText() const;
+    // The tank of such a line; none for a text this version cannot read (an unknown key or
+    // version, a missing or bad value).
+    static std::optional<Tank> fromText(std::string_view text);
+
+    friend bool operator==(const Tank&, const Tank&) = default;
+};
+
+// A chart as CSV: "Depth,Capacity", then one line per row, each value the shortest text that
+// reads back to the same single. Rows whose depth is not above 0 are no part of a chart. A
+// depth-for-volume table (`byVolume`) is "Capacity,Depth", every row, the volume first.
+std::string chartCsv(std::span<const CapacityRow> rows, bool byVolume = false);
+
+}  // namespace dipsheet::chart

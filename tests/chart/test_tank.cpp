@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "chart/tank.h"
+
+using namespace dipsheet::chart;
+
+namespace {
+
+Tank cylinder(Shape shape, HeadKind kind, const char* depth = "") {
+    Tank tank;
+    tank.shape = shape;
+    tank.increment = std::string("1");
+    tank.diameter = std::string("48");
+    tank.length = std::string("96");
+    tank.heads = {kind, depth};
+    return tank;
+}
+
+}  // namespace
+
+// The set-up line and the heads under the printed heading, for each shape.
+TEST(Tank, DescribesItselfAsTheSetupLineSaysIt) {
+    Tank rect;
+    rect.shape = Shape::Rectangular;
+    rect.inches = false;
+    rect.outside = true;
+    rect.striker = false;
+    rect.increment = std::string(" 10 ");
+    rect.length = std::string("2000");
+    rect.width = std::string("1000");
+    rect.height = std::string("1200");
+    rect.thickness = std::string("6");
+    Tank outside = cylinder(Shape::HorizontalCylinder, HeadKind::TwoToOne);
+    outside.outside = true;
+    outside.diameter = std::string("49");
+    outside.headThickness = std::string(".25");
+    outside.shellThickness = std::string(".5");
+    const struct {
+        Tank tank;
+        const char* setup;
+        const char* heads;
+    } cases[] = {
+        {rect,
+         "Rectangular tank, outside, millimetres: Length 2000, Width 1000, Height 1200, Thickness "
+         "6; increment 10; no striker plate",
+         ""},
+        {outside,
+         "Horizontal cylinder, 2:1 Ellipsoidal heads, outside, inches: Diameter 49, Length 96, "
+         "Head Thickness .25, Shell Thickness .5; increment 1; striker 0.25 in",
+         "2:1 Ellipsoidal heads, depth 12"},
+        {cylinder(Shape::VerticalCylinder, HeadKind::Conical, " 10 "),
+         "Vertical cylinder, Conical bottom, inside, inches: Diameter 48, Height 96, Bottom Depth "
+         "10; increment 1; striker 0.25 in",
+         "Conical bottom, depth 10"},
+        {cylinder(Shape::HorizontalCylinder, HeadKind::Flat),
+         "Horizontal cylinder, Flat heads, inside, inches: Diameter 48, Length 96; increment 1; "
+         "striker 0.25 in",
+         ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.tank.describe(), c.setup);
+        EXPECT_EQ(c.tank.normalised().describe(), c.setup);
+        EXPECT_EQ(c.tank.headsDescription(), c.heads) << c.setup;
+    }
+}
+
+// Two tanks compare equal exactly when they chart alike: blanks, a thickness typed with inside
+// measures and a depth the head kind does not take make no difference; anything read does.
+TEST(Tank, EqualWhenTheyChartAlike) {
+    const Tank base = cylinder(Shape::HorizontalCylinder, HeadKind::TwoToOne).normalised();
+    Tank same = base;
+    same.diameter = std::string(" 48\t");
+    same.shellThickness = std::string("9");  // not read with inside measures
+    same.heads.depth = std::string("7");     // a 2:1 head's depth follows from the diameter
+    same.width = std::string("3");           // a field of the rectangular tank
+    EXPECT_EQ(same.normalised(), base);
+
+    const auto differs = [&](auto change) {
+        Tank other = base;
+        change(other);
+        return !(other.normalised() == base);
+    };
+    EXPECT_TRUE(differs([](Tank& t) { t.increment = std::string(".5"); }));
+    EXPECT_TRUE(differs([](Tank& t) { t.inches = false; }));
+    EXPECT_TRUE(differs([](Tank& t) { t.striker = false; }));
+    EXPECT_TRUE(differs([](Tank& t) { t.outside = true; }));
+    EXPECT_TRUE(differs([](Tank& t) { t.heads.kind = HeadKind::Hemispherical; }));
+    EXPECT_TRUE(differs([](Tank& t) { t.shape = Shape::VerticalCylinder; }));
+    EXPECT_TRUE(differs([](Tank& t) { t.length = std::string("96.0"); }));
+}
+
+// The stored line reads back to the same tank whatever the texts hold; a line this version
+// cannot read gives no tank.
+TEST(Tank, StoredLineReadsBackOrNotAtAll) {
+    Tank odd = cylinder(Shape::VerticalCylinder, HeadKind::Dished, "12;x=%41\n");
+    odd.increment = "";
+    odd.format = {" ", ";"};
+    const auto back = Tank::fromText(odd.toText());
+    ASSERT_TRUE(back.has_value()) << odd.toText();
+    EXPECT_EQ(*back, odd);
+
+    const std::string good = cylinder(Shape::HorizontalCylinder, HeadKind::Flat).toText();
+    ASSERT_TRUE(Tank::fromText(good).has_value()) << good;
+    const auto withTail = [&good](const char* tail) { return std::string(good).append(tail); };
+    std::string newer = good;
+    newer.replace(0, newer.find(';'), "tank=2");
+    const std::string unreadable[] = {
+        std::string(),
+        newer,                                    // a newer version
+        withTail("; tilt-fall=2"),                // a key this version does not know
+        withTail("; width=40"),                   // a key of another shape
+        withTail("; diameter=50"),                // a key twice
+        good.substr(0, good.find("; diameter")),  // a dimension missing
+        withTail("; heads"),                      // no value
+        "tank=1; shape=sphere; units=in; measures=inside; striker=yes",
+    };
+    for (const std::string& bad : unreadable)
+        EXPECT_FALSE(Tank::fromText(bad).has_value()) << bad;
+    std::string badEscape = good;
+    badEscape.replace(badEscape.find("diameter=48"), 11, "diameter=4%G");
+    EXPECT_FALSE(Tank::fromText(badEscape).has_value());
+}
+
+// The tank's chart is the chart of its shape's algorithm, bit for bit, with its full capacity.
+TEST(Tank, ChartsAsItsShapeDoes) {
+    for (const HeadKind kind : kHeadKinds) {
+        const Tank horizontal = cylinder(Shape::HorizontalCylinder, kind, "10");
+        const Tank vertical = cylinder(Shape::VerticalCylinder, kind, "10");
+        const CylTexts texts{"48", "96", "", ""};
+        const Tank::Chart h = horizontal.chart(), v = vertical.chart();
+        EXPECT_EQ(h.rows, calcCyl(horizontal.options(), texts, horizontal.heads));
+        EXPECT_EQ(v.rows, calcVert(vertical.options(), texts, vertical.heads));
+        EXPECT_EQ(h.full, cylVolume(horizontal.options(), texts, horizontal.heads).full());
+        EXPECT_EQ(v.full, vertVolume(vertical.options(), texts, vertical.heads).full());
+    }
+    Tank rect;
+    rect.shape = Shape::Rectangular;
+    rect.increment = std::string(".5");
+    rect.length = std::string("120");
+    rect.width = std::string("40");
+    rect.height = std::string("30");
+    EXPECT_EQ(rect.chart().rows, calcRect(rect.options(), {"120", "40", "30", ""}));
+}
+
+TEST(ChartCsv, WritesTheChartAndTheVolumeTable) {
+    const CapacityRow rows[] = {{0.0f, 0.0f}, {0.125f, 0.1f}, {-1.0f, 2.0f}, {3.3f, 1e-6f}};
+    EXPECT_EQ(chartCsv(rows), "Depth,Capacity\n0.125,0.1\n3.3,1e-06\n");
+    EXPECT_EQ(chartCsv(rows, true), "Capacity,Depth\n0,0\n0.1,0.125\n2,-1\n1e-06,3.3\n");
+}
