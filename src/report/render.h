@@ -4,24 +4,15 @@
 // first, the rows in column pairs read down each column then across (or, in the eighths
 // layout, a line per whole inch with the volume at each 1/8), "Page N of M" at the foot.
 
-#include "definition.h"
-#include "report.h"
+#include "report/definition.h"
+#include "report/pagination.h"
+#include "report/report.h"
 
 #include <QString>
 
 class QPagedPaintDevice;
 
 namespace dipsheet::report {
-
-// How the rows of a report fall on its pages on a given device. In the eighths layout a "row"
-// here is a line of the table, one whole inch, and a page has a single column of them.
-struct Pagination {
-    int rowsPerColumnFirst = 0;  // on the first page, below the curve
-    int rowsPerColumn = 0;       // on every other page
-    int rowsOnFirstPage = 0;
-    int rowsPerPage = 0;
-    int pages = 1;
-};
 
 // Sets the device's paper, orientation and margins from the definition.
 void applyPageLayout(const Definition& definition, QPagedPaintDevice& device);

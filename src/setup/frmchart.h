@@ -104,6 +104,8 @@ signals:
     void inputsChanged();
 
 private:
+    // The panel's own controls, at their places, in their first state and Tab order.
+    void createControls();
     void Form_Load();
     void optCylindrical_Click();
     void optRectangular_Click();
