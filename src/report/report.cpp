@@ -48,6 +48,8 @@ Company readCompany(const QString& path) {
         return company;
     }
     const QSettings settings(path, QSettings::IniFormat);
+    // Asked before any value: the status is set by the file's first parse.
+    company.readCleanly = settings.status() == QSettings::NoError;
     const auto value = [&settings](const char* key) {
         const QVariant v = settings.value(QStringLiteral("Company/") + QLatin1String(key));
         // An unquoted value with commas ("12 Dock Road, Springfield") comes back as a list.

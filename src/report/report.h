@@ -29,6 +29,9 @@ struct Company {
     QString address;
     QString town;
     QString phone;
+    // The file was a regular file that read without a fault (a damaged one still gives what
+    // could be read of it).
+    bool readCleanly = false;
 
     bool isEmpty() const {
         return name.isEmpty() && address.isEmpty() && town.isEmpty() && phone.isEmpty();
