@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -62,6 +63,20 @@ struct ChartSetup {
     std::optional<chart::Tank> tank;
 };
 
+// A chart the office has made, as table ChartHistory keeps it: when (local time,
+// "YYYY-MM-DD HH:MM:SS"), the job record it was made for, its set-up as people read it, the tank
+// (none when the stored line cannot be read: hand-edited, or from a newer version), the full
+// capacity and its unit ("US gal", "L").
+struct HistoryEntry {
+    std::int64_t id = 0;
+    std::string made;
+    JobRecord job;
+    std::string setup;
+    std::optional<chart::Tank> tank;
+    double full = 0;
+    std::string unit;
+};
+
 // One connection to the job database, opened read-write for one action and closed when the
 // object goes. The file must exist: it is never created. A busy timeout lets a short lock by
 // another connection pass.
@@ -98,14 +113,26 @@ public:
     void replaceChartRows(std::span<const chart::CapacityRow> rows);
     // The same, and in the same transaction the chart's set-up in table ChartSetup, where the
     // file has that table (field Tank is added to a table made before it); a file made before
-    // the table is left without one and is not altered.
+    // the table is left without one. A set-up with its tank is also appended to the history,
+    // table ChartHistory, with the job record on file; a file made before the history gets it.
     void replaceChart(std::span<const chart::CapacityRow> rows, const ChartSetup& setup);
     // The set-up of the chart on file; none when the file has no ChartSetup table or no row.
     std::optional<ChartSetup> readChartSetup();
 
+    // The charts made, newest first, whose serial number, customer or description hold every
+    // word of `search` (blank-separated, in any order, any case; every character literal),
+    // at most `limit` of them (0: all). A file without table ChartHistory has none.
+    std::vector<HistoryEntry> readHistory(std::string_view search = {}, std::size_t limit = 0);
+    // The chart `id` of the history; none when there is no such row.
+    std::optional<HistoryEntry> readHistoryEntry(std::int64_t id);
+    // Removes the chart `id` from the history; the chart on show is not touched.
+    void deleteHistoryEntry(std::int64_t id);
+
 private:
     // Inside a transaction: the rows with Depth above 0 replaced by `rows`.
     void writeChartRows(std::span<const chart::CapacityRow> rows);
+    // Inside a transaction: the chart of `setup` appended to the history.
+    void appendHistory(const ChartSetup& setup);
 
     sqlite3* m_db = nullptr;
 };

@@ -446,7 +446,9 @@ TEST_F(DatabaseTest, TextsAreStoredExactlyAsGiven) {
         EXPECT_EQ(record.serialNo, other) << "text " << i;
     }
     Raw raw;
-    EXPECT_EQ(raw.value("SELECT count(*) FROM sqlite_master WHERE type = 'table'"), "3");
+    EXPECT_EQ(raw.value("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                        "name NOT LIKE 'ChartHistorySearch_%'"),
+              "5");
     EXPECT_EQ(raw.value("SELECT count(*) FROM mrQRT"), "1");
     // An empty text is stored as empty text, not as NULL.
     db.writeHeading(std::string_view(), "", "");
@@ -559,3 +561,125 @@ TEST_F(DatabaseTest, KilledWriteLeavesThePreviousChart) {
 }
 
 }  // namespace
+
+namespace {
+
+// A cylinder tank of the given diameter, as a chart is stored with it.
+ChartSetup setupOf(const char* diameter, bool inches = true) {
+    dipsheet::chart::Tank tank;
+    tank.inches = inches;
+    tank.increment = std::string("1");
+    tank.diameter = std::string(diameter);
+    tank.length = std::string("96");
+    return {tank.describe(), 751.5, tank};
+}
+
+std::vector<std::string> serialsOf(const std::vector<HistoryEntry>& entries) {
+    std::vector<std::string> serials;
+    for (const HistoryEntry& entry : entries)
+        serials.push_back(entry.job.serialNo);
+    return serials;
+}
+
+}  // namespace
+
+// Every chart stored with its tank joins the history with the job it was made for, in the same
+// transaction as its rows; closing the chart window leaves the history, Delete takes one out.
+TEST_F(DatabaseTest, HistoryKeepsEveryChartNewestFirst) {
+    createDatabase();
+    Database db;
+    db.writeHeading("Riverside Fuel", "48 x 96 diesel", "SN-4471-B");
+    db.replaceChart(ramp(3, 1.0f), setupOf("48"));
+    db.writeHeading("Dock Road Depot", "2 m water tank", "W-17");
+    db.replaceChart(ramp(2, 1.0f), setupOf("2000", false));
+    db.replaceChart(ramp(2, 1.0f), {"a set-up without its tank", 1.0, {}});  // no history
+    db.deleteChartRows();
+
+    const auto entries = db.readHistory();
+    ASSERT_EQ(serialsOf(entries), (std::vector<std::string>{"W-17", "SN-4471-B"}));
+    const HistoryEntry& first = entries[1];
+    EXPECT_EQ(first.job.member, "Client Name");
+    EXPECT_EQ(first.job.customer, "Riverside Fuel");
+    EXPECT_EQ(first.job.tankDesc, "48 x 96 diesel");
+    EXPECT_EQ(first.setup, setupOf("48").text);
+    EXPECT_EQ(first.tank, setupOf("48").tank);
+    EXPECT_EQ(first.full, 751.5);
+    EXPECT_EQ(first.unit, "US gal");
+    EXPECT_EQ(entries[0].unit, "L");
+    EXPECT_EQ(first.made.size(), std::string("2026-12-08 06:40:00").size());
+    EXPECT_EQ(db.readHistoryEntry(first.id)->setup, first.setup);
+    EXPECT_FALSE(db.readHistoryEntry(first.id + 100).has_value());
+
+    db.deleteHistoryEntry(first.id);
+    EXPECT_EQ(serialsOf(db.readHistory()), std::vector<std::string>{"W-17"});
+    EXPECT_TRUE(db.readHistory("4471").empty());
+    EXPECT_EQ(serialsOf(db.readHistory({}, 1)), std::vector<std::string>{"W-17"});
+}
+
+// A file made before the history keeps its job and gains the history at its first chart; a
+// tank line that cannot be read is listed without its tank.
+TEST_F(DatabaseTest, OldFileGainsTheHistoryAtItsFirstChart) {
+    createDatabase();
+    Raw().exec("DROP TABLE ChartHistory; DROP TABLE ChartHistorySearch");
+    Database db;
+    db.writeHeading("Riverside Fuel", "old file", "SN-1");
+    EXPECT_TRUE(db.readHistory().empty());
+    EXPECT_FALSE(db.readHistoryEntry(1).has_value());
+    db.replaceChart(ramp(3, 1.0f), setupOf("48"));
+    EXPECT_EQ(serialsOf(db.readHistory("old")), std::vector<std::string>{"SN-1"});
+    EXPECT_EQ(db.readJobRecord().customer, "Riverside Fuel");
+    EXPECT_EQ(db.readCapacity().size(), 3u);
+
+    Raw().exec("UPDATE ChartHistory SET Tank = 'tank=9; shape=cyl'");
+    const auto entries = db.readHistory();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_FALSE(entries[0].tank.has_value());
+    EXPECT_EQ(entries[0].setup, setupOf("48").text);
+}
+
+// Every word of a search must be in the serial number, customer or description, in any order
+// and case; every character is itself, whatever it means to LIKE or to FTS5.
+TEST_F(DatabaseTest, SearchFindsEveryWordLiterally) {
+    createDatabase();
+    Database db;
+    const struct {
+        const char* serial;
+        const char* customer;
+        const char* description;
+    } charts[] = {
+        {"SN-4471-B", "Riverside Fuel", "48 x 120 diesel"},
+        {"100%", "O'Brien \"Pure\" Water", "tank_A (north)"},
+        {"SN-9", "Sandhurst NEAR* Depot", "AND OR NOT ^col:"},
+        {"1000", "Riverside Farm", "fuel oil"},
+    };
+    for (const auto& c : charts) {
+        db.writeHeading(c.customer, c.description, c.serial);
+        db.replaceChart(ramp(1, 1.0f), setupOf("48"));
+    }
+    const struct {
+        const char* search;
+        std::vector<std::string> found;
+    } cases[] = {
+        {"", {"1000", "SN-9", "100%", "SN-4471-B"}},
+        {"sn-4471", {"SN-4471-B"}},
+        {"FUEL riverside", {"1000", "SN-4471-B"}},
+        {"diesel RIVERSIDE 4471", {"SN-4471-B"}},
+        {"%", {"100%"}},
+        {"0%", {"100%"}},
+        {"100", {"1000", "100%"}},
+        {"_", {"100%"}},
+        {"k_a", {"100%"}},
+        {"\"pure\"", {"100%"}},
+        {"o'brien", {"100%"}},
+        {"(north)", {"100%"}},
+        {"near*", {"SN-9"}},
+        {"and", {"SN-9"}},
+        {"sandhurst and", {"SN-9"}},
+        {"^col:", {"SN-9"}},
+        {"  ", {"1000", "SN-9", "100%", "SN-4471-B"}},
+        {"fuel zz", {}},
+        {"diesel farm", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(serialsOf(db.readHistory(c.search)), c.found) << "search '" << c.search << "'";
+}
