@@ -1,6 +1,7 @@
 // Replacing the largest chart (32,766 rows) over an existing one of the same size, as a
-// Calculate does when the chart window still holds the previous chart.
-#include "store.h"
+// Calculate does when the chart window still holds the previous chart; a typical chart with and
+// without its history row; a search of a history of 100,000 charts.
+#include "store/store.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -8,6 +9,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -23,6 +25,7 @@ constexpr std::int16_t kMaxRows = 32766;
 constexpr const char* kSchema =
     "CREATE TABLE mrQRT(mrQRTMember TEXT, mrCustomer TEXT, mrTankDesc TEXT, mrSerialNo TEXT);"
     "CREATE TABLE Capacity(Depth REAL, Capacity REAL);"
+    "CREATE TABLE ChartSetup(Setup TEXT, Full REAL, Tank TEXT);"
     "INSERT INTO mrQRT VALUES('Client Name', '', '', '');";
 
 // A scratch folder holding a fresh database file; removed with everything in it.
@@ -76,5 +79,62 @@ void BM_ReplaceLargestChart(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kMaxRows);
 }
 BENCHMARK(BM_ReplaceLargestChart)->Unit(benchmark::kMillisecond);
+
+// A 48 x 120 in tank charted by 1/8 in, stored as Calculate stores it: with its tank (and so a
+// history row, argument 1) or without (0). The difference is what the history adds.
+void BM_StoreChart(benchmark::State& state) {
+    const ScratchDatabase scratch;
+    dipsheet::chart::Tank tank;
+    tank.increment = std::string(".125");
+    tank.diameter = std::string("48");
+    tank.length = std::string("120");
+    const auto chart = tank.chart();
+    const std::span rows = std::span(chart.rows).subspan(1);
+    dipsheet::store::ChartSetup setup{tank.describe(), chart.full, {}};
+    if (state.range(0) == 1)
+        setup.tank = tank;
+    for (auto _ : state)
+        Database(scratch.file()).replaceChart(rows, setup);
+}
+BENCHMARK(BM_StoreChart)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// A search of part of a serial number and a word of the customer over 100,000 charts; the
+// argument 1 searches a two-letter word too, which the trigrams cannot index.
+void BM_SearchHistory(benchmark::State& state) {
+    const ScratchDatabase scratch;
+    {
+        dipsheet::chart::Tank tank;
+        tank.increment = std::string("12");
+        tank.diameter = std::string("48");
+        tank.length = std::string("120");
+        const auto chart = tank.chart();
+        const dipsheet::store::ChartSetup setup{tank.describe(), chart.full, tank};
+        Database db(scratch.file());
+        db.replaceChart(std::span(chart.rows).subspan(1), setup);
+        // The rest of the history as one transaction of copies with their own headings.
+        sqlite3* raw = nullptr;
+        sqlite3_open(scratch.file().c_str(), &raw);
+        sqlite3_exec(raw,
+                     "BEGIN;"
+                     "WITH RECURSIVE n(x) AS (SELECT 2 UNION ALL SELECT x + 1 FROM n "
+                     "WHERE x < 100000) INSERT INTO ChartHistory(Made, Client, Customer, "
+                     "TankDesc, SerialNo, Setup, Tank, Full, Unit) SELECT Made, Client, "
+                     "'Customer ' || (x * 7919 % 5000) || ' Fuel Depot', 'Tank ' || x || "
+                     "', 48 x 120 diesel, double wall', 'SN-' || x || '-B', Setup, Tank, Full, "
+                     "Unit FROM n, ChartHistory WHERE Id = 1;"
+                     "INSERT INTO ChartHistorySearch(rowid, Words) SELECT Id, SerialNo || "
+                     "char(10) || Customer || char(10) || TankDesc FROM ChartHistory WHERE Id > 1;"
+                     "COMMIT;",
+                     nullptr, nullptr, nullptr);
+        sqlite3_close(raw);
+    }
+    const char* search = state.range(0) == 1 ? "sn-4471 fuel 48" : "sn-4471 fuel";
+    std::size_t found = 0;
+    for (auto _ : state)
+        found = Database(scratch.file()).readHistory(search, 1000).size();
+    if (found != 11)
+        state.SkipWithError("the search found the wrong charts");
+}
+BENCHMARK(BM_SearchHistory)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
