@@ -59,6 +59,10 @@ void Form1::showHeadsInCaptions(bool flat) {
                            : QStringLiteral("Vertical Tank"));
 }
 
+void Form1::showOrientation(bool horizontal) {
+    optHV[horizontal ? 0 : 1]->setChecked(true);
+}
+
 void Form1::optHV_Click(int /*index*/) {
     if (m_chart)
         m_chart->applyOrientation(optHV[0]->isChecked());

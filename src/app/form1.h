@@ -25,6 +25,9 @@ public:
     // The chart options panel the choice steers (created after this panel).
     void setChartPanel(setup::FrmChart* chart);
 
+    // Selects the option of an orientation applied by other means (a chart loaded back).
+    void showOrientation(bool horizontal);
+
     // Applies the orientation now selected; `index` is the clicked option, not used.
     void optHV_Click(int index);
 

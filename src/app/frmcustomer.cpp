@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+#include <algorithm>
+
 #include "failures.h"
 #include "store/store.h"
 #include "ui.h"
@@ -83,16 +85,23 @@ FrmCustomer::FrmCustomer(QWidget* parentArea, const store::JobDatabase& database
 
     ui::fatalOnFailure([this] {
         // A job table without a record shows nothing; the first save adds the record.
-        const auto record = m_database.connect().findJobRecord().value_or(store::JobRecord{});
-        txtCustomer->setPlainText(QString::fromStdString(record.customer));
-        txtTankDesc->setPlainText(QString::fromStdString(record.tankDesc));
-        // A longer serial number stored by other means is shown whole, so that a save never
-        // cuts it; typing still stops at 30 characters for anything new.
-        const QString serial = QString::fromStdString(record.serialNo);
-        if (serial.size() > kSerialNoLength)
-            txtSerialNo->setMaxLength(static_cast<int>(serial.size()));
-        txtSerialNo->setText(serial);
+        showHeading(m_database.connect().findJobRecord().value_or(store::JobRecord{}));
     });
+}
+
+void FrmCustomer::showHeading(const store::JobRecord& record) {
+    txtCustomer->setPlainText(QString::fromStdString(record.customer));
+    txtTankDesc->setPlainText(QString::fromStdString(record.tankDesc));
+    // A longer serial number stored by other means is shown whole, so that a save never cuts
+    // it; typing still stops at 30 characters for anything new.
+    const QString serial = QString::fromStdString(record.serialNo);
+    txtSerialNo->setMaxLength(std::max(kSerialNoLength, static_cast<int>(serial.size())));
+    txtSerialNo->setText(serial);
+}
+
+std::optional<store::StoreError> FrmCustomer::takeHeading(const store::JobRecord& record) {
+    showHeading(record);
+    return saveHeading();
 }
 
 std::optional<store::StoreError> FrmCustomer::saveHeading() {

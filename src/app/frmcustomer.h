@@ -35,6 +35,9 @@ public:
     // empty field), and so is a heading whose save failed earlier; the focus stays. Returns the
     // failure the user can mend, if the save meets one.
     std::optional<store::StoreError> keepHeading(const QWidget* field);
+    // Shows the heading of `record` in the three fields and saves it to the job record; the
+    // failure the user can mend, if the save meets one (the text then waits for the next save).
+    std::optional<store::StoreError> takeHeading(const store::JobRecord& record);
 
     QLabel* Label1;
     QPlainTextEdit* txtCustomer;
@@ -44,6 +47,8 @@ public:
     QLineEdit* txtSerialNo;
 
 private:
+    // The heading of `record` in the three fields, as stored.
+    void showHeading(const store::JobRecord& record);
     void txtCustomer_LostFocus();
     void txtTankDesc_LostFocus();
     void txtSerialNo_LostFocus();

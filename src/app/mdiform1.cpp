@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QScreen>
+#include <QShortcut>
 
 #include <QCheckBox>
 #include <QPlainTextEdit>
@@ -20,6 +21,7 @@
 #include "frmclient.h"
 #include "frmcopyright.h"
 #include "frmcustomer.h"
+#include "frmhistory.h"
 #include "setup/frmchart.h"
 
 namespace dipsheet::app {
@@ -76,6 +78,12 @@ MdiForm1::MdiForm1(store::JobDatabase database) : m_database(std::move(database)
             }));
     connect(frmChart, &setup::FrmChart::aboutToExit, this,
             ui::guard([this] { unloadChartWindow(); }));
+    connect(frmChart, &setup::FrmChart::historyRequested, this,
+            ui::guard([this] { showHistory(); }));
+    auto* history = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
+    connect(history, &QShortcut::activated, this, ui::guard([this] { showHistory(); }));
+
+    ui::fatalOnFailure([this] { restoreLastTank(); });
 
     ui::giveFocus(firstField());
 }
@@ -109,13 +117,45 @@ void MdiForm1::setKeyboardOrder() {
     order.insert(order.end(),
                  {rect->txtLength, rect->txtWidth, rect->txtHeight, rect->txtThickness,
                   chart->frmHeads()->cboHeads, chart->frmHeads()->txtHeadDepth, chart->cmdCalculate,
-                  chart->cmdExit, form1->optHV[0], form1->optHV[1]});
+                  chart->cmdHistory, chart->cmdExit, form1->optHV[0], form1->optHV[1]});
     for (std::size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 MdiForm1::~MdiForm1() {
     delete m_frmCapacity.data();
+    delete m_frmHistory.data();
+}
+
+void MdiForm1::restoreLastTank() {
+    const auto newest = m_database.connect().readHistory({}, 1);
+    if (newest.empty() || !newest.front().tank)
+        return;
+    form1->showOrientation(newest.front().tank->horizontal());
+    frmChart->setTank(*newest.front().tank);
+}
+
+void MdiForm1::showHistory() {
+    if (!m_frmHistory) {
+        m_frmHistory = new FrmHistory(m_database);
+        connect(m_frmHistory, &FrmHistory::loadRequested, this,
+                ui::guard([this](const store::HistoryEntry& entry) { loadFromHistory(entry); }));
+    }
+    m_frmHistory->show();
+    m_frmHistory->raise();
+    m_frmHistory->activateWindow();
+}
+
+void MdiForm1::loadFromHistory(const store::HistoryEntry& entry) {
+    if (const auto failure = frmCustomer->takeHeading(entry.job)) {
+        ui::messageBox(jobNotSavedMessage(*failure));
+        return;
+    }
+    form1->showOrientation(entry.tank->horizontal());
+    frmChart->setTank(*entry.tank);
+    if (m_frmHistory)
+        m_frmHistory->close();
+    frmChart->calculate();
 }
 
 void MdiForm1::display() {
@@ -124,6 +164,8 @@ void MdiForm1::display() {
 }
 
 void MdiForm1::showChartWindow(const store::ChartSetup& setup) {
+    if (m_frmHistory)
+        m_frmHistory->search();  // the chart just made heads the list
     FrmCapacity* window = chartWindow();
     const bool open = window != nullptr;
     if (!open)
@@ -183,6 +225,8 @@ void MdiForm1::closeEvent(QCloseEvent* event) {
         return;
     }
     ui::guarded([this] { unloadChartWindow(); });
+    if (m_frmHistory)
+        m_frmHistory->close();
     event->accept();
 }
 

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "frmcapacity.h"
+#include "frmhistory.h"
 #include "ui.h"
 
 namespace dipsheet::setup {
@@ -42,6 +43,10 @@ public:
         return m_frmCapacity && !m_frmCapacity->isUnloaded() ? m_frmCapacity.data() : nullptr;
     }
     QWidget* clientArea() const { return m_clientArea; }
+    // The history window while it is open, else nullptr.
+    FrmHistory* historyWindow() const { return m_frmHistory.data(); }
+    // Past Charts (Ctrl+H): opens the history window, or brings the open one to the front.
+    void showHistory();
 
     FrmClient* frmClient;
     Form1* form1;
@@ -69,11 +74,17 @@ private:
     QWidget* firstField() const;
     // Exit on the chart window: back to the customer name for the next chart.
     void chartWindowExited();
+    // A chart of the history back on the form: its heading into the job record and the
+    // customer panel, its tank into the chart panels, then Calculate.
+    void loadFromHistory(const store::HistoryEntry& entry);
+    // The panels as the newest chart of the history left them (a fresh file: as they start).
+    void restoreLastTank();
 
     store::JobDatabase m_database;
     QWidget* m_clientArea;
     // The chart window: at most one at a time; it deletes itself once closed.
     QPointer<FrmCapacity> m_frmCapacity;
+    QPointer<FrmHistory> m_frmHistory;
     // A close was refused because the job could not be saved: the next close goes through.
     bool m_closeAnyway = false;
 };

@@ -250,6 +250,26 @@ std::string Tank::headsDescription() const {
     return text;
 }
 
+std::string Tank::brief() const {
+    std::string text;
+    std::vector<std::string> sizes;
+    if (shape == Shape::Rectangular) {
+        text = "Rectangular";
+        sizes = {length, width, height};
+    } else {
+        text = shape == Shape::VerticalCylinder ? "Vertical " : "Horizontal ";
+        std::string kind(headKindName(heads.kind));
+        text += kind == "asme-fd" ? "ASME F&D" : kind;
+        sizes = {diameter, length};
+    }
+    const char* separator = ", ";
+    for (const std::string& size : sizes) {
+        text.append(separator).append(trimmed(size));
+        separator = " \u00d7 ";
+    }
+    return text.append(inches ? " in" : " mm");
+}
+
 TankVolume Tank::volume() const {
     const ChartOptions o = options();
     const CylTexts cyl{diameter, length, headThickness, shellThickness};

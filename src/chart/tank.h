@@ -50,6 +50,10 @@ struct Tank {
     // for a rectangular tank.
     std::string headsDescription() const;
 
+    // The tank in a few words, for a list: "Horizontal 2:1, 72 × 120 in", "Vertical flat,
+    // 2000 × 3000 mm", "Rectangular, 120 × 40 × 30 in" (the dimensions as typed).
+    std::string brief() const;
+
     // The volume function, the chart and its full capacity. Throw InputError, in the words of
     // the chart, for a tank the program cannot chart.
     TankVolume volume() const;

@@ -65,6 +65,21 @@ Company readCompany(const QString& path) {
     return company;
 }
 
+namespace {
+
+// What every report takes besides its chart: the heads the set-up's tank names, the date, and
+// the office when the definition asks for it.
+void complete(Report& report) {
+    if (report.setup && report.setup->tank)
+        report.heads = QString::fromStdString(report.setup->tank->headsDescription());
+    report.date = reportDate();
+    if (report.definition.company) {
+        report.company = readCompany(QString::fromLatin1(kSettingsFile));
+    }
+}
+
+}  // namespace
+
 Report loadReport(const QString& definitionFile, const store::JobDatabase& database) {
     Report report;
     report.definitionName = definitionFile;
@@ -83,12 +98,19 @@ Report loadReport(const QString& definitionFile, const store::JobDatabase& datab
                 .arg(error.code()),
             error.meansDamage());
     }
-    if (report.setup && report.setup->tank)
-        report.heads = QString::fromStdString(report.setup->tank->headsDescription());
-    report.date = reportDate();
-    if (report.definition.company) {
-        report.company = readCompany(QString::fromLatin1(kSettingsFile));
-    }
+    complete(report);
+    return report;
+}
+
+Report chartReport(const QString& definitionFile, store::JobRecord job,
+                   std::vector<chart::CapacityRow> rows, store::ChartSetup setup) {
+    Report report;
+    report.definitionName = definitionFile;
+    report.definition = readDefinition(definitionFile);
+    report.job = std::move(job);
+    report.rows = std::move(rows);
+    report.setup = std::move(setup);
+    complete(report);
     return report;
 }
 
@@ -108,6 +130,12 @@ void ReportEngine::setReportFileName(const QString& bareName) {
 void ReportEngine::load() {
     m_report.reset();
     m_report = loadReport(m_fileName, m_database);
+}
+
+void ReportEngine::load(store::JobRecord job, std::vector<chart::CapacityRow> rows,
+                        store::ChartSetup setup) {
+    m_report.reset();
+    m_report = chartReport(m_fileName, std::move(job), std::move(rows), std::move(setup));
 }
 
 const Report& ReportEngine::report() const {

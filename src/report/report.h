@@ -74,6 +74,12 @@ QDate reportDate();
 Report loadReport(const QString& definitionFile,
                   const store::JobDatabase& database = store::JobDatabase());
 
+// The report of a chart given whole rather than read from the job database (a chart of the
+// history): the definition `definitionFile` read as loadReport reads it, then the job, the rows
+// and the set-up as given. Throws ReportError for the definition.
+Report chartReport(const QString& definitionFile, store::JobRecord job,
+                   std::vector<chart::CapacityRow> rows, store::ChartSetup setup);
+
 class ReportEngine {
 public:
     // Where preview and printer output go. The preview is a window, which the engine does not
@@ -95,6 +101,8 @@ public:
 
     // Reads the definition and the chart. On failure nothing stays loaded.
     void load();
+    // Reads the definition and takes the chart as given (chartReport).
+    void load(store::JobRecord job, std::vector<chart::CapacityRow> rows, store::ChartSetup setup);
     // Renders the loaded chart to the definition's destination. Throws std::logic_error when
     // nothing is loaded, ReportError when the output fails.
     void produce();

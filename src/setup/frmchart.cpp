@@ -61,6 +61,8 @@ FrmChart::FrmChart(QWidget* parentArea, const store::JobDatabase& database)
     ui::onTabbedAway(txtIncrement, [this] { txtIncrement_LostFocus(); });
     connect(cmdCalculate, &QPushButton::clicked, this, ui::guard([this] { cmdCalculate_Click(); }));
     connect(cmdExit, &QPushButton::clicked, this, ui::guard([this] { cmdExit_Click(); }));
+    connect(cmdHistory, &QPushButton::clicked, this,
+            ui::guard([this] { emit historyRequested(); }));
     // The unit and the striker plate leave Calculate alone, but they are inputs of the chart.
     for (QAbstractButton* choice :
          {static_cast<QAbstractButton*>(optInches), static_cast<QAbstractButton*>(chkStriker)}) {
@@ -86,6 +88,43 @@ chart::Shape FrmChart::currentShape() const {
         return chart::Shape::VerticalCylinder;
     return optCylindrical->isChecked() ? chart::Shape::HorizontalCylinder
                                        : chart::Shape::Rectangular;
+}
+
+void FrmChart::setTank(const chart::Tank& tank) {
+    m_horizontal = tank.horizontal();
+    frmConfiguration->setVisible(m_horizontal);
+    {
+        // The choices are set as they stand; the panel follows once, below, and the focus
+        // stays where the user's hand left it.
+        const QSignalBlocker shape1(optCylindrical), shape2(optRectangular);
+        const QSignalBlocker outside1(optOutside), outside2(optInside);
+        if (m_horizontal)
+            (tank.shape == chart::Shape::Rectangular ? optRectangular : optCylindrical)
+                ->setChecked(true);
+        (tank.outside ? optOutside : optInside)->setChecked(true);
+    }
+    (tank.inches ? optInches : optMillimeters)->setChecked(true);
+    chkStriker->setChecked(tank.striker);
+    txtIncrement->setText(QString::fromStdString(tank.increment));
+    const auto put = [](QLineEdit* field, const std::string& text) {
+        field->setText(QString::fromStdString(text));
+    };
+    if (tank.shape == chart::Shape::Rectangular) {
+        put(m_frmRectangular->txtLength, tank.length);
+        put(m_frmRectangular->txtWidth, tank.width);
+        put(m_frmRectangular->txtHeight, tank.height);
+        put(m_frmRectangular->txtThickness, tank.thickness);
+    } else {
+        auto* cylinder = static_cast<CylinderPanel*>(panel(tank.shape));
+        put(cylinder->txtDiameter, tank.diameter);
+        put(cylinder->txtLength, tank.length);
+        put(cylinder->txtHeadThickness, tank.headThickness);
+        put(cylinder->txtShellThickness, tank.shellThickness);
+    }
+    showShape(tank.shape);
+    if (tank.shape != chart::Shape::Rectangular)
+        m_frmHeads->setHeads(tank.heads);
+    emit inputsChanged();
 }
 
 DimensionPanel* FrmChart::panel(chart::Shape shape) const {

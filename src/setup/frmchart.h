@@ -53,6 +53,11 @@ public:
     // from), and the one a shape's panel describes.
     chart::Tank tank() const { return tankOf(currentShape()); }
     chart::Tank tankOf(chart::Shape shape) const;
+    // Shows `tank` on screen as if typed: its orientation, shape, options, increment, the texts
+    // of its dimension panel and its heads. The focus stays where it is.
+    void setTank(const chart::Tank& tank);
+    // Calculate, as the button runs it (a text the chart cannot use is said in a message).
+    void calculate() { cmdCalculate_Click(); }
 
     // The readiness rule: the increment and the rows of a dimension panel read above 0 (the
     // thicknesses only with Outside chosen). Enables Calculate (yellow) or disables it (light
@@ -90,12 +95,15 @@ public:
     QCheckBox* chkStriker;
     QLineEdit* txtIncrement;
     QPushButton* cmdCalculate;
+    QPushButton* cmdHistory;
     QPushButton* cmdExit;
     QLabel* Label2;
 
 signals:
     // A chart is in the database: its rows, and `setup` with it (the tank it was made from).
     void chartStored(const store::ChartSetup& setup);
+    // Past Charts was pressed: the owner shows the history of charts.
+    void historyRequested();
     // Exit was pressed; the program ends right after this signal's receivers return.
     void aboutToExit();
     // The heads (bottom) of the tank on screen changed kind; `flat` tells whether they are flat.

@@ -87,6 +87,11 @@ void FrmChart::createControls() {
 
     cmdCalculate =
         makeButton(this, QStringLiteral("cmdCalculate"), QStringLiteral("Calculate"), 360);
+    // Past Charts stands between the pair, on the face the chart window wears.
+    cmdHistory =
+        makeButton(this, QStringLiteral("cmdHistory"), QStringLiteral("Past Charts..."), 1740);
+    cmdHistory->setToolTip(QStringLiteral("Find, load or reprint a chart made before (Ctrl+H)"));
+    ui::setBackground(cmdHistory, ui::colour::cyan);
     cmdExit = makeButton(this, QStringLiteral("cmdExit"), QStringLiteral("Exit"), 3120);
     ui::setBackground(cmdExit, ui::colour::green);
 
@@ -113,7 +118,8 @@ void FrmChart::createControls() {
     QWidget::setTabOrder(optInside, chkStriker);
     QWidget::setTabOrder(chkStriker, txtIncrement);
     QWidget::setTabOrder(txtIncrement, cmdCalculate);
-    QWidget::setTabOrder(cmdCalculate, cmdExit);
+    QWidget::setTabOrder(cmdCalculate, cmdHistory);
+    QWidget::setTabOrder(cmdHistory, cmdExit);
     ui::oneTabStopPerGroup({optCylindrical, optRectangular});
     ui::oneTabStopPerGroup({optInches, optMillimeters});
     ui::oneTabStopPerGroup({optOutside, optInside});

@@ -7,6 +7,8 @@
 #include <QPalette>
 #include <QSignalBlocker>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -90,6 +92,21 @@ chart::HeadTexts FrmHeads::texts() const {
     if (chart::headDepthIsTyped(texts.kind))
         texts.depth = txtHeadDepth->text().toUtf8().toStdString();
     return texts;
+}
+
+void FrmHeads::setHeads(const chart::HeadTexts& heads) {
+    const auto* kind =
+        std::find(std::begin(chart::kHeadKinds), std::end(chart::kHeadKinds), heads.kind);
+    Choice& choice = m_choice[m_vertical];
+    choice.index = static_cast<int>(kind - std::begin(chart::kHeadKinds));
+    if (chart::headDepthIsTyped(heads.kind))
+        choice.depth = QString::fromStdString(heads.depth);
+    {
+        const QSignalBlocker loading(cboHeads);
+        cboHeads->setCurrentIndex(choice.index);
+    }
+    showDepthRow();
+    emit edited();
 }
 
 QString FrmHeads::missingRow() const {

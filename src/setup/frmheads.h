@@ -30,6 +30,8 @@ public:
 
     chart::HeadKind kind() const;
     chart::HeadTexts texts() const;
+    // Shows `heads` as the choice of the tank on screen (a depth only for a kind that takes one).
+    void setHeads(const chart::HeadTexts& heads);
     // "Head Depth" ("Bottom Depth") while a depth must be typed and does not read above 0;
     // otherwise an empty text.
     QString missingRow() const;

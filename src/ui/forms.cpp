@@ -1,6 +1,7 @@
 #include "forms.h"
 
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QTimer>
 
 #include <utility>
@@ -57,6 +58,27 @@ QString askSaveFileName(QWidget* parent, const QString& caption, const QString& 
 
 void setSaveFileAsker(SaveFileAsker asker) {
     saveFileAsker() = std::move(asker);
+}
+
+// ---- Yes/no question
+
+namespace {
+YesNoAsker& yesNoAsker() {
+    static YesNoAsker asker;
+    return asker;
+}
+}  // namespace
+
+bool askYesNo(QWidget* parent, const QString& question) {
+    if (auto& asker = yesNoAsker())
+        return asker(question);
+    return QMessageBox::question(parent, QStringLiteral("Dipsheet"), question,
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+void setYesNoAsker(YesNoAsker asker) {
+    yesNoAsker() = std::move(asker);
 }
 
 }  // namespace dipsheet::ui

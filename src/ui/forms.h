@@ -1,7 +1,7 @@
 #pragma once
 
-// The forms' clock and file dialogs: the one-shot timer (the splash's) and the save dialog,
-// seams a test can replace.
+// The forms' clock and dialogs: the one-shot timer (the splash's), the save dialog and the
+// yes/no question, seams a test can replace.
 
 #include <QString>
 
@@ -26,5 +26,11 @@ using SaveFileAsker =
 QString askSaveFileName(QWidget* parent, const QString& caption, const QString& suggested,
                         const QString& filter);
 void setSaveFileAsker(SaveFileAsker asker);  // nullptr restores the real dialog
+
+// ---- Question seam: `question` in a modal box with Yes and No (No the default, so Enter on a
+// box that came up unexpectedly changes nothing); true for Yes. Tests replace it.
+using YesNoAsker = std::function<bool(const QString& question)>;
+bool askYesNo(QWidget* parent, const QString& question);
+void setYesNoAsker(YesNoAsker asker);  // nullptr restores the real box
 
 }  // namespace dipsheet::ui

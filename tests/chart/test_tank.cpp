@@ -59,7 +59,11 @@ TEST(Tank, DescribesItselfAsTheSetupLineSaysIt) {
          "striker 0.25 in",
          ""},
     };
+    const char* briefs[] = {"Rectangular, 2000 \u00d7 1000 \u00d7 1200 mm",
+                            "Horizontal 2:1, 49 \u00d7 96 in", "Vertical conical, 48 \u00d7 96 in",
+                            "Horizontal flat, 48 \u00d7 96 in"};
     for (const auto& c : cases) {
+        EXPECT_EQ(c.tank.brief(), briefs[&c - cases]);
         EXPECT_EQ(c.tank.describe(), c.setup);
         EXPECT_EQ(c.tank.normalised().describe(), c.setup);
         EXPECT_EQ(c.tank.headsDescription(), c.heads) << c.setup;

@@ -526,9 +526,10 @@ class Session:
 
     # -- steps
 
-    def start_up(self, window_manager=False):
+    def start_up(self, window_manager=False, calculate="grey"):
         """The splash covers the screen; the main window maps only after 7 s, then has the
-        keyboard focus."""
+        keyboard focus. Calculate is grey on a fresh file; after a chart the panels come back
+        as the last chart left them, ready to calculate."""
         launched = self.launched
         splash = self.x.wait_for("the splash window", lambda: self.x.visible_windows(MAIN_TITLE),
                                  30)[0]
@@ -559,7 +560,12 @@ class Session:
         if width < px(9480) or height < px(7235):
             raise Failure(f"the main window is {width}x{height}, too small for its panels")
         self.wait_focus(self.main, "the main window")
-        self.expect_panel("main-window", "grey", rows=2)
+        self.expect_panel("main-window", calculate, rows=2)
+        if calculate == "yellow":
+            # The striker plate comes back as the newest chart of the history had it.
+            tank = query(self.db, "SELECT Tank FROM ChartHistory ORDER BY Id DESC LIMIT 1")[0][0]
+            self.striker = "striker=yes" in tank.split("; ")
+            log(f"the panels came back as the last chart left them: {tank}")
 
     def name_client_and_heading(self):
         """A fresh file names no client: the focus starts in Client Name with its placeholder
@@ -1002,6 +1008,38 @@ class Session:
                           f"(screenshot {self.x.screenshot(slug + '-gone')})")
         log(f"{label}: Print carried {corrected!r} in place of {old!r}, and the file holds it")
 
+    def chart_from_history(self):
+        """Ctrl+H opens Past Charts with the focus in its search; part of the serial number and
+        a word of the first customer, typed in lower case, leave that customer's charts, newest
+        first; Down twice and Enter load the oldest, the first chart of the day, and the chart
+        window shows its rows."""
+        self.x.key("ctrl+h")
+        history = self.x.wait_for("the Past Charts window",
+                                  lambda: self.x.visible_windows("^Past Charts$"), 20)[0]
+        self.wait_focus(history, "the Past Charts window")
+        self.x.type(SERIAL[3:7].lower() + " " + CUSTOMER.split()[0].lower())
+        time.sleep(0.5)
+        self.x.screenshot("past-charts")
+        self.x.key("Down", "Down", "Return")
+        window = self.chart_window()
+        expected = expected_chart(self.args.chart, [
+            "--shape", "cyl", "--units", "in", "--striker", "--increment", "1",
+            "--diameter", "48", "--length", "96"])
+
+        def rows_shown():
+            return query(self.db, "SELECT Depth, Capacity FROM Capacity ORDER BY rowid")
+        self.x.wait_for("the first chart's rows", lambda: len(rows_shown()) == len(expected), 10)
+        compare_rows(rows_shown(), expected, "chart from history")
+        if job_record(self.db)[1] != CUSTOMER:
+            raise Failure(f"the loaded chart's customer is not in the job: {job_record(self.db)}")
+        self.x.screenshot("chart-from-history")
+        origin = self.x.window_info(window)[:2]
+        self.x.click(point(origin, CMD_EXIT_CHART))
+        self.x.wait_for("the chart window to close",
+                        lambda: window not in self.x.visible_windows(CHART_TITLE), 10)
+        log("Past Charts: the first chart of the day found by serial and customer, loaded by "
+            "the keyboard")
+
     def exit_program(self):
         self.x.click(self.at(CMD_EXIT_MAIN))
         try:
@@ -1092,10 +1130,11 @@ def main():
         display.app = None
         start_openbox(processes, display, os.path.join(args.artifacts, "openbox.log"))
         session = start_program()
-        session.start_up(window_manager=True)
+        session.start_up(window_manager=True, calculate="yellow")
         session.customer_first()
         session.click_table("openbox")
         session.correct_customer_then_print("openbox", window_manager=True)
+        session.chart_from_history()
         session.exit_program()
         log(f"passed in {time.monotonic() - T0:.1f} s; screenshots in {args.artifacts}")
         return 0

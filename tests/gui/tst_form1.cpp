@@ -196,18 +196,19 @@ private slots:
             // At start: Calculate is disabled, thickness rows hidden.
             {"start",
              {c->optCylindrical, c->optInches, c->optInside, c->chkStriker, c->txtIncrement,
-              cyl->txtDiameter, cyl->txtLength, c->frmHeads()->cboHeads, c->cmdExit,
+              cyl->txtDiameter, cyl->txtLength, c->frmHeads()->cboHeads, c->cmdHistory, c->cmdExit,
               main->form1->optHV[0]}},
             // Rectangular, millimetres, outside, ready: every row and Calculate.
             {"rectangular outside",
              {c->optRectangular, c->optMillimeters, c->optOutside, c->chkStriker, c->txtIncrement,
               rect->txtLength, rect->txtWidth, rect->txtHeight, rect->txtThickness, c->cmdCalculate,
-              c->cmdExit, main->form1->optHV[0]}},
+              c->cmdHistory, c->cmdExit, main->form1->optHV[0]}},
             // Vertical: no Configuration frame.
             {"vertical outside",
              {c->optMillimeters, c->optOutside, c->chkStriker, c->txtIncrement, vert->txtDiameter,
               vert->txtLength, vert->txtHeadThickness, vert->txtShellThickness,
-              c->frmHeads()->cboHeads, c->cmdCalculate, c->cmdExit, main->form1->optHV[1]}},
+              c->frmHeads()->cboHeads, c->cmdCalculate, c->cmdHistory, c->cmdExit,
+              main->form1->optHV[1]}},
         };
         for (const auto& test : cases) {
             const QString setUp = QString::fromLatin1(test.setUp);

@@ -1,0 +1,255 @@
+#include "frmhistory.h"
+
+#include <QAbstractTableModel>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <utility>
+#include <vector>
+
+#include "report/render.h"
+#include "report/report.h"
+#include "ui.h"
+
+namespace dipsheet::app {
+
+namespace {
+
+// The list shows at most this many charts; a search narrows the rest.
+constexpr std::size_t kListed = 1000;
+
+const QString kCannotBeRead = QStringLiteral("cannot be read");
+
+}  // namespace
+
+// The charts found, a row each: date, serial number, customer, description, the tank in a few
+// words, the full capacity.
+class HistoryModel : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setEntries(std::vector<store::HistoryEntry> entries) {
+        beginResetModel();
+        m_entries = std::move(entries);
+        endResetModel();
+    }
+    const std::vector<store::HistoryEntry>& entries() const { return m_entries; }
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(m_entries.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : 6;
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role != Qt::DisplayRole || !index.isValid())
+            return {};
+        const store::HistoryEntry& e = m_entries[static_cast<std::size_t>(index.row())];
+        // A heading may hold line breaks: the list shows it on one line.
+        const auto line = [](const std::string& text) {
+            return QString::fromStdString(text).simplified();
+        };
+        switch (index.column()) {
+            case 0:
+                return QString::fromStdString(e.made.substr(0, 16));  // to the minute
+            case 1:
+                return line(e.job.serialNo);
+            case 2:
+                return line(e.job.customer);
+            case 3:
+                return line(e.job.tankDesc);
+            case 4:
+                return e.tank ? QString::fromStdString(e.tank->brief()) : kCannotBeRead;
+            default:
+                return report::volumeText(static_cast<float>(e.full), 2) + QLatin1Char(' ') +
+                       QString::fromStdString(e.unit);
+        }
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        static const char* const titles[] = {"Date",        "Serial Number", "Customer",
+                                             "Description", "Tank",          "Full"};
+        if (role == Qt::DisplayRole && orientation == Qt::Horizontal && section >= 0 && section < 6)
+            return QString::fromLatin1(titles[section]);
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+
+private:
+    std::vector<store::HistoryEntry> m_entries;
+};
+
+FrmHistory::FrmHistory(const store::JobDatabase& database) : m_database(database) {
+    setObjectName(QStringLiteral("frmHistory"));
+    setWindowTitle(QStringLiteral("Past Charts"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFont(ui::defaultFont());
+    resize(ui::twipsRect(0, 0, 10800, 6000).size());
+
+    txtSearch = new QLineEdit(this);
+    txtSearch->setObjectName(QStringLiteral("txtSearch"));
+    txtSearch->setPlaceholderText(
+        QStringLiteral("Search: part of a serial number, customer or description"));
+    txtSearch->setClearButtonEnabled(true);
+
+    m_model = new HistoryModel(this);
+    grdHistory = new QTableView(this);
+    grdHistory->setObjectName(QStringLiteral("grdHistory"));
+    grdHistory->setModel(m_model);
+    grdHistory->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdHistory->setSelectionMode(QAbstractItemView::SingleSelection);
+    grdHistory->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grdHistory->setTabKeyNavigation(false);
+    grdHistory->verticalHeader()->hide();
+    grdHistory->horizontalHeader()->setStretchLastSection(true);
+    grdHistory->setWordWrap(false);
+
+    lblFound = new QLabel(this);
+    lblFound->setObjectName(QStringLiteral("lblFound"));
+
+    const auto button = [this](const char* name, const char* caption) {
+        auto* b = new QPushButton(QString::fromLatin1(caption), this);
+        b->setObjectName(QString::fromLatin1(name));
+        return b;
+    };
+    cmdLoad = button("cmdLoad", "&Load");
+    cmdLoad->setToolTip(QStringLiteral("Put the chart back on the form and calculate it (Enter)"));
+    cmdReprint = button("cmdReprint", "&Reprint");
+    cmdReprint->setToolTip(QStringLiteral("Print the chart as it was made"));
+    cmdDelete = button("cmdDelete", "&Delete");
+    cmdDelete->setToolTip(QStringLiteral("Take the chart out of the history"));
+    cmdClose = button("cmdClose", "Close");
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(lblFound, 1);
+    for (QPushButton* b : {cmdLoad, cmdReprint, cmdDelete, cmdClose})
+        buttons->addWidget(b);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(txtSearch);
+    layout->addWidget(grdHistory, 1);
+    layout->addLayout(buttons);
+    setTabOrder(txtSearch, grdHistory);
+
+    connect(txtSearch, &QLineEdit::textChanged, this, ui::guard([this] { search(); }));
+    connect(txtSearch, &QLineEdit::returnPressed, this, ui::guard([this] { load(); }));
+    connect(grdHistory, &QTableView::doubleClicked, this, ui::guard([this] { load(); }));
+    connect(cmdLoad, &QPushButton::clicked, this, ui::guard([this] { load(); }));
+    connect(cmdReprint, &QPushButton::clicked, this, ui::guard([this] { reprint(); }));
+    connect(cmdDelete, &QPushButton::clicked, this, ui::guard([this] { remove(); }));
+    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
+    txtSearch->installEventFilter(this);
+    grdHistory->installEventFilter(this);
+
+    search();
+    txtSearch->setFocus();
+}
+
+void FrmHistory::search() {
+    std::vector<store::HistoryEntry> found =
+        m_database.connect().readHistory(txtSearch->text().toStdString(), kListed + 1);
+    const bool more = found.size() > kListed;
+    if (more)
+        found.resize(kListed);
+    m_model->setEntries(std::move(found));
+    const int count = m_model->rowCount();
+    lblFound->setText(more ? QStringLiteral("The newest %1 shown: type more to narrow the list.")
+                                 .arg(QLocale().toString(count))
+                      : count == 1 ? QStringLiteral("1 chart")
+                                   : QStringLiteral("%1 charts").arg(count));
+    if (count > 0)
+        grdHistory->selectRow(0);
+    grdHistory->resizeColumnsToContents();
+    for (QPushButton* b : {cmdLoad, cmdReprint, cmdDelete})
+        b->setEnabled(count > 0);
+}
+
+const store::HistoryEntry* FrmHistory::currentEntry() const {
+    const int row = grdHistory->currentIndex().row();
+    const auto& entries = m_model->entries();
+    if (row < 0 || row >= static_cast<int>(entries.size()))
+        return entries.empty() ? nullptr : &entries.front();
+    return &entries[static_cast<std::size_t>(row)];
+}
+
+const store::HistoryEntry* FrmHistory::readableEntry() {
+    const store::HistoryEntry* entry = currentEntry();
+    if (entry && !entry->tank) {
+        ui::messageBox(QStringLiteral(
+            "The set-up of this chart cannot be read (it was changed by hand, or made by a "
+            "newer version of Dipsheet): it cannot be loaded or reprinted."));
+        return nullptr;
+    }
+    return entry;
+}
+
+void FrmHistory::load() {
+    if (const store::HistoryEntry* entry = readableEntry()) {
+        const store::HistoryEntry chosen = *entry;  // the list may change under the receivers
+        emit loadRequested(chosen);
+    }
+}
+
+void FrmHistory::reprint() {
+    const store::HistoryEntry* entry = readableEntry();
+    if (!entry)
+        return;
+    // The chart is computed again from its tank: the same rows, bit for bit, as when it was made.
+    const ui::WaitCursor wait;
+    const chart::ChartRows rows = entry->tank->chart().rows;
+    report::ReportEngine engine(m_database);
+    engine.setReportFileName(entry->tank->inches ? QStringLiteral("indipsheet.rpt")
+                                                 : QStringLiteral("mmdipsheet.rpt"));
+    engine.load(entry->job, {rows.begin() + 1, rows.end()},
+                {entry->setup, entry->full, entry->tank});
+    engine.produce();
+}
+
+void FrmHistory::remove() {
+    const store::HistoryEntry* entry = currentEntry();
+    if (!entry)
+        return;
+    const QString serial = QString::fromStdString(entry->job.serialNo).simplified();
+    const QString customer = QString::fromStdString(entry->job.customer).simplified();
+    if (!ui::askYesNo(this,
+                      QStringLiteral("Delete the chart %1%2 made %3 from the history? It "
+                                     "cannot be brought back.")
+                          .arg(serial.isEmpty() ? QStringLiteral("(no serial number)") : serial,
+                               customer.isEmpty() ? QString() : QStringLiteral(" for ") + customer,
+                               QString::fromStdString(entry->made.substr(0, 16)))))
+        return;
+    const int row = grdHistory->currentIndex().row();
+    m_database.connect().deleteHistoryEntry(entry->id);
+    search();
+    if (m_model->rowCount() > 0)
+        grdHistory->selectRow(std::min(std::max(row, 0), m_model->rowCount() - 1));
+}
+
+bool FrmHistory::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (watched == txtSearch && (key->key() == Qt::Key_Down || key->key() == Qt::Key_Up ||
+                                 key->key() == Qt::Key_PageDown || key->key() == Qt::Key_PageUp)) {
+        // The arrows move through the list while the typing stays in the search.
+        QKeyEvent copy(QEvent::KeyPress, key->key(), key->modifiers());
+        QCoreApplication::sendEvent(grdHistory, &copy);
+        return true;
+    }
+    if (watched == grdHistory && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+        ui::guarded([this] { load(); });
+        return true;
+    }
+    if (watched == grdHistory && key->key() == Qt::Key_Delete) {
+        ui::guarded([this] { remove(); });
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace dipsheet::app

@@ -1,0 +1,59 @@
+#pragma once
+
+// The history window, "Past Charts": every chart the office has made, newest first, found by
+// a search that filters as it is typed (serial number, customer, description; every word, any
+// order and case). Load puts a chart back on the main window and calculates it; Reprint prints
+// it through its unit's report definition without touching the form; Delete takes it out of
+// the history after asking. Top-level, not modal; it deletes itself once closed.
+
+#include <QWidget>
+
+#include "store/store.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+namespace dipsheet::app {
+
+class HistoryModel;
+
+class FrmHistory : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit FrmHistory(const store::JobDatabase& database);
+
+    // The list again for the search text as it stands (after a chart was made, say).
+    void search();
+    // The chart of the current row; nullptr when the list is empty.
+    const store::HistoryEntry* currentEntry() const;
+
+    QLineEdit* txtSearch;
+    QTableView* grdHistory;
+    QLabel* lblFound;
+    QPushButton* cmdLoad;
+    QPushButton* cmdReprint;
+    QPushButton* cmdDelete;
+    QPushButton* cmdClose;
+
+signals:
+    // Load was asked for a chart whose tank can be read.
+    void loadRequested(const store::HistoryEntry& entry);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // The current chart when its tank can be read; otherwise says why not and gives nullptr.
+    const store::HistoryEntry* readableEntry();
+    void load();
+    void reprint();
+    void remove();
+
+    const store::JobDatabase m_database;
+    HistoryModel* m_model;
+};
+
+}  // namespace dipsheet::app
