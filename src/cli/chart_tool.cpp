@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "chart/tank.h"
+#include "history_tool.h"
 #include "store/store.h"
 
 namespace dipsheet::cli {
@@ -19,6 +20,8 @@ constexpr const char* kUsage =
                       --increment TEXT <dimensions> [--store]
        dipsheet-chart --shape rect|cyl|vert --units in|mm [--outside] [--striker]
                       --by-volume STEP <dimensions>
+       dipsheet-chart --history [--search TEXT]
+       dipsheet-chart --reprint ID [--store]
 
 Prints the tank chart of one tank as CSV: a line "Depth,Capacity", then one line per row,
 each value the shortest text that reads back to the same single-precision number.
@@ -41,6 +44,14 @@ job database holds charts stepped by depth.
   --by-volume STEP       step the volume instead of the depth: STEP US gallons or litres,
                          a number above 0 with '.' as the decimal point (at most 32766 rows)
   --store                also replace the chart rows in QRTMembers.mdb in the current folder
+                         (the chart then joins the history of charts made)
+  --history              list the charts made (the history in QRTMembers.mdb) as CSV, newest
+                         first: Id,Date,Serial,Customer,Description,Setup,Full
+  --search TEXT          with --history: only the charts whose serial number, customer or
+                         description hold every word of TEXT (any order, any case; every
+                         character stands for itself)
+  --reprint ID           print chart ID of the history exactly as the run that made it did;
+                         with --store, also put it on show in QRTMembers.mdb
   --help                 show this text
 
 Dimensions (whole texts, each must be one number, e.g. 48 or 48.5):
@@ -66,9 +77,9 @@ the same inside or outside; with --outside a typed depth loses the head (bottom)
 thickness. The vertical chart counts depth from the lowest point inside the bottom and
 runs to its depth plus the height. The horizontal chart runs to D.
 
-Exit status: 0 the chart was printed; 1 the database could not be written;
-2 bad input, or an increment that leaves no row to chart (a message on standard error,
-nothing printed, nothing stored).
+Exit status: 0 the chart was printed; 1 the database could not be read or written;
+2 bad input, or an increment that leaves no row to chart, or an ID that is no chart of the
+history (a message on standard error, nothing printed, nothing stored).
 )";
 
 class UsageError : public std::runtime_error {
@@ -98,7 +109,7 @@ const std::map<std::string, Shape>& shapes() {
 
 struct Arguments {
     std::map<std::string, std::string> values;
-    bool outside = false, striker = false, store = false, help = false;
+    bool outside = false, striker = false, store = false, help = false, history = false;
 };
 
 Arguments parse(const std::vector<std::string>& args) {
@@ -106,7 +117,8 @@ Arguments parse(const std::vector<std::string>& args) {
         "shape",          "units",           "increment",        "length",
         "width",          "height",          "thickness",        "diameter",
         "head-thickness", "shell-thickness", "bottom-thickness", "heads",
-        "head-depth",     "bottom",          "bottom-depth",     "by-volume"};
+        "head-depth",     "bottom",          "bottom-depth",     "by-volume",
+        "search",         "reprint"};
     Arguments a;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -118,12 +130,14 @@ Arguments parse(const std::vector<std::string>& args) {
             value = name.substr(eq + 1);
             name.resize(eq);
         }
-        if (name == "outside" || name == "striker" || name == "store" || name == "help") {
+        if (name == "outside" || name == "striker" || name == "store" || name == "help" ||
+            name == "history") {
             if (value)
                 throw UsageError("--" + name + " takes no value");
             (name == "outside"   ? a.outside
              : name == "striker" ? a.striker
              : name == "store"   ? a.store
+             : name == "history" ? a.history
                                  : a.help) = true;
             continue;
         }
@@ -256,6 +270,27 @@ Table compute(const Arguments& a) {
     return {false, std::move(made.rows), {tank.describe(), made.full, tank}};
 }
 
+// --history [--search TEXT] and --reprint ID [--store], each alone.
+int runHistoryCommand(const Arguments& a, std::ostream& out, std::ostream& err) {
+    const auto reprint = a.values.find("reprint");
+    const bool listing = a.history;
+    if (listing && reprint != a.values.end())
+        throw UsageError("--history and --reprint go one at a time");
+    for (const auto& [name, value] : a.values) {
+        if (name != (listing ? "search" : "reprint"))
+            throw UsageError("--" + name + " does not apply with --" +
+                             (listing ? "history" : "reprint"));
+    }
+    if (a.outside || a.striker || (listing && a.store))
+        throw UsageError(std::string("--") +
+                         (a.outside   ? "outside"
+                          : a.striker ? "striker"
+                                      : "store") +
+                         " does not apply with --" + (listing ? "history" : "reprint"));
+    return listing ? listHistory(a.values.count("search") ? a.values.at("search") : "", out, err)
+                   : reprintChart(reprint->second, a.store, out, err);
+}
+
 }  // namespace
 
 int runChartTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -267,6 +302,10 @@ int runChartTool(const std::vector<std::string>& args, std::ostream& out, std::o
             out << kUsage;
             return 0;
         }
+        if (arguments.history || arguments.values.count("reprint"))
+            return runHistoryCommand(arguments, out, err);
+        if (arguments.values.count("search"))
+            throw UsageError("--search applies only with --history");
         table = compute(arguments);
     } catch (const UsageError& e) {
         err << "dipsheet-chart: " << e.what() << "\nTry 'dipsheet-chart --help'.\n";

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -397,4 +398,102 @@ TEST_F(InScratchFolder, KilledWritersNeverLeavePartOfAChart) {
     EXPECT_EQ(kept + replaced, kills);
     std::cout << "[ kills ] " << kills << " kills: " << kept << " left the previous chart, "
               << replaced << " the whole new one\n";
+}
+
+// Every shape and head kind: a chart stored with --store and printed again with --reprint is
+// the same text, bit for bit; --reprint --store puts it on show again with the same set-up.
+TEST_F(InScratchFolder, ReprintGivesTheChartOfTheOriginalRun) {
+    makeDatabase();
+    std::vector<std::vector<std::string>> tanks{
+        {"--shape", "rect", "--units", "mm", "--increment", "50", "--length", "2000", "--width",
+         "1000", "--height", "1250", "--striker"}};
+    for (const auto kind : dipsheet::chart::kHeadKinds) {
+        const std::string name(dipsheet::chart::headKindName(kind));
+        const bool typed = dipsheet::chart::headDepthIsTyped(kind);
+        std::vector<std::string> cyl{"--shape", "cyl", "--units", "in", "--increment", ".5",
+                                     "--diameter", "48", "--length", "96", "--heads", name};
+        std::vector<std::string> vert{"--shape",  "vert", "--units",  "mm",     "--outside",
+                                      "--increment", "20", "--diameter", "1800", "--height",
+                                      "2400", "--bottom", name, "--bottom-thickness", "8",
+                                      "--shell-thickness", "6"};
+        if (typed) {
+            cyl.insert(cyl.end(), {"--head-depth", "10"});
+            vert.insert(vert.end(), {"--bottom-depth", "300"});
+        }
+        tanks.push_back(cyl);
+        tanks.push_back(vert);
+    }
+    std::vector<std::string> originals;
+    for (auto args : tanks) {
+        args.push_back("--store");
+        const auto original = run(args);
+        ASSERT_EQ(original.status, 0) << original.err;
+        originals.push_back(original.out);
+    }
+    const auto listed = run({"--history"});
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'),
+              static_cast<long>(tanks.size()) + 1);
+    for (std::size_t i = 0; i < tanks.size(); ++i) {
+        const std::string id = std::to_string(i + 1);
+        EXPECT_EQ(run({"--reprint", id}).out, originals[i]) << "chart " << id;
+    }
+    const auto before = dipsheet::store::Database().readChartSetup();
+    ASSERT_EQ(run({"--reprint", "1", "--store"}).status, 0);
+    const auto shown = dipsheet::store::Database().readChartSetup();
+    EXPECT_EQ(shown->text, dipsheet::store::Database().readHistoryEntry(1)->setup);
+    EXPECT_NE(shown->text, before->text);
+    EXPECT_EQ(shown->tank, dipsheet::store::Database().readHistoryEntry(1)->tank);
+}
+
+// The list as CSV (fields with commas, quotes or line breaks quoted), a search, and the ids and
+// options refused with exit status 2 and nothing printed.
+TEST_F(InScratchFolder, HistoryListsAndRefusesWhatIsNoChart) {
+    makeDatabase();
+    dipsheet::store::Database().writeHeading("Dock \"North\", Ltd", "two\nlines", "SN-1");
+    ASSERT_EQ(run({"--shape", "cyl", "--units", "in", "--increment", "12", "--diameter", "48",
+                   "--length", "96", "--store"})
+                  .status,
+              0);
+    dipsheet::store::Database().writeHeading("Quay Oils", "water", "W-2");
+    ASSERT_EQ(run({"--shape", "rect", "--units", "in", "--increment", "10", "--length", "20",
+                   "--width", "20", "--height", "20", "--store"})
+                  .status,
+              0);
+    sqlite3* db = nullptr;
+    sqlite3_open("QRTMembers.mdb", &db);
+    sqlite3_exec(db, "UPDATE ChartHistory SET Tank = 'tank=7' WHERE Id = 2", nullptr, nullptr,
+                 nullptr);
+    sqlite3_close(db);
+
+    const auto all = run({"--history"});
+    ASSERT_EQ(all.status, 0) << all.err;
+    std::istringstream lines(all.out);
+    std::string header, newest;
+    std::getline(lines, header);
+    std::getline(lines, newest);
+    EXPECT_EQ(header, "Id,Date,Serial,Customer,Description,Setup,Full");
+    EXPECT_EQ(newest.substr(0, 2), "2,");
+    EXPECT_NE(newest.find(",W-2,Quay Oils,water,cannot be read,"), std::string::npos)
+        << newest;
+    EXPECT_NE(all.out.find(",SN-1,\"Dock \"\"North\"\", Ltd\",\"two\nlines\",\"Horizontal "),
+              std::string::npos)
+        << all.out;
+    const auto found = run({"--history", "--search", "north sn-"});
+    EXPECT_EQ(std::count(found.out.begin(), found.out.end(), '\n'), 3);  // a quoted line break
+
+    for (const std::vector<std::string>& bad :
+         std::vector<std::vector<std::string>>{{"--reprint", "3"},
+                                               {"--reprint", "2"},
+                                               {"--reprint", "x1"},
+                                               {"--reprint", "-1"},
+                                               {"--reprint", "1", "--history"},
+                                               {"--history", "--store"},
+                                               {"--history", "--shape", "cyl"},
+                                               {"--search", "sn"}}) {
+        const auto refused = run(bad);
+        EXPECT_EQ(refused.status, 2) << bad[0] << " " << bad[1];
+        EXPECT_TRUE(refused.out.empty());
+        EXPECT_FALSE(refused.err.empty());
+    }
 }

@@ -1,0 +1,22 @@
+#pragma once
+
+// The history commands of dipsheet-chart: the charts made, as CSV, and one of them again.
+
+#include <iosfwd>
+#include <string>
+
+namespace dipsheet::cli {
+
+// Lists the history of QRTMembers.mdb in the current folder, newest first, as CSV: "Id,Date,
+// Serial,Customer,Description,Setup,Full", then a line per chart whose serial number, customer or
+// description hold every word of `search`. A set-up this version cannot read is listed as
+// "cannot be read". Returns the exit status: 0, or 1 when the database cannot be read.
+int listHistory(const std::string& search, std::ostream& out, std::ostream& err);
+
+// Prints chart `id` of the history as the run that made it printed it, from its tank; with
+// `store`, also puts it on show in the job database (as --store does). Returns 0; 2 for an id
+// that is no number or no chart of the history, or a chart whose set-up cannot be read; 1 when
+// the database fails.
+int reprintChart(const std::string& id, bool store, std::ostream& out, std::ostream& err);
+
+}  // namespace dipsheet::cli
