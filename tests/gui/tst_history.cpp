@@ -7,15 +7,20 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include <optional>
+#include <span>
+
 #include "app_testing.h"
 #include "form1.h"
 #include "frmcapacity.h"
 #include "frmhistory.h"
+#include "report/report.h"
 
 using namespace app_testing;
 using dipsheet::app::FrmHistory;
 using dipsheet::setup::FrmChart;
 namespace chart = dipsheet::chart;
+namespace report = dipsheet::report;
 
 namespace {
 
@@ -70,6 +75,7 @@ class TestHistory : public QObject {
 private slots:
     void chartComesBackAfterARestart();
     void unreadableChartIsListedAndNotLoaded();
+    void reprintPrintsTheChartAsMadeAndLeavesTheForm();
 
 private:
     // Types `tank` into the panels of the started program, as a user would.
@@ -167,6 +173,59 @@ void TestHistory::unreadableChartIsListedAndNotLoaded() {
     }
     QVERIFY(!program.main->chartWindow());
     QCOMPARE(fileBytes(QStringLiteral("QRTMembers.mdb")), before);
+}
+
+// Reprint lays out the chart of the history row, with the heading it was made for, through its
+// unit's definition; the form, the job record and the chart on file stay as they were. Delete
+// asks, and No keeps the row.
+void TestHistory::reprintPrintsTheChartAsMadeAndLeavesTheForm() {
+    auto scratch = scratchDatabase();
+    QVERIFY(copyDefinitions());
+    chart::Tank tank;
+    tank.inches = false;
+    tank.increment = std::string("250");
+    tank.diameter = std::string("1800");
+    tank.length = std::string("2400");
+    tank.heads.kind = chart::HeadKind::Hemispherical;
+    const chart::Tank::Chart made = tank.chart();
+    {
+        dipsheet::store::Database db;
+        db.writeHeading("Harbour Oils", "fuel oil", "H-9");
+        db.replaceChart(std::span(made.rows).subspan(1), {tank.describe(), made.full, tank});
+        db.deleteChartRows();
+        db.writeHeading("Someone Else", "other", "X-1");
+    }
+    const QByteArray before = fileBytes(QStringLiteral("QRTMembers.mdb"));
+    std::optional<report::Report> printed;
+    report::ReportEngine::setPreviewHandler([&](const report::Report& r) { printed = r; });
+    Seams seams;
+    {
+        Program program;
+        QVERIFY(program.start());
+        program.chart()->cmdHistory->click();
+        FrmHistory* history = program.main->historyWindow();
+        QVERIFY(history);
+        history->cmdReprint->click();
+        QVERIFY2(printed, qPrintable(seams.messages.join(QLatin1Char('\n'))));
+        QCOMPARE(printed->definitionName, QStringLiteral("mmdipsheet.rpt"));
+        QCOMPARE(printed->job.serialNo, std::string("H-9"));
+        QCOMPARE(printed->job.customer, std::string("Harbour Oils"));
+        QVERIFY(printed->rows ==
+                std::vector<chart::CapacityRow>(made.rows.begin() + 1, made.rows.end()));
+        QCOMPARE(printed->setup->text, tank.describe());
+        QCOMPARE(printed->heads, QStringLiteral("Hemispherical heads, depth 900"));
+        QCOMPARE(program.customer()->txtSerialNo->text(), QStringLiteral("X-1"));
+
+        ui::setYesNoAsker([](const QString& question) {
+            return !question.contains(QLatin1String("H-9"));  // No for this chart
+        });
+        history->cmdDelete->click();
+        QCOMPARE(history->grdHistory->model()->rowCount(), 1);
+        ui::setYesNoAsker(nullptr);
+    }
+    report::ReportEngine::setPreviewHandler(nullptr);
+    QCOMPARE(fileBytes(QStringLiteral("QRTMembers.mdb")), before);
+    QVERIFY(seams.messages.isEmpty());
 }
 
 DIPSHEET_APP_TEST_MAIN(TestHistory)
