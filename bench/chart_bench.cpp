@@ -3,7 +3,8 @@
 
 #include <string>
 
-#include "chart.h"
+#include "chart/chart.h"
+#include "chart/tank.h"
 
 using namespace dipsheet::chart;
 
@@ -134,8 +135,42 @@ void BM_DepthsByVolume(benchmark::State& state) {
     }
 }
 
+// A horizontal cylinder 32,000 across and 40,000 long fallen 400 to end B, the stick 10,000
+// from end A, by steps of 1: about 32,200 rows, the last the full tank. Argument: the heads'
+// kind (typed heads 8,000 deep); 7: a rectangular tank 32,000 high fallen the same.
+void BM_TiltedChart(benchmark::State& state) {
+    Tank tank;
+    tank.striker = false;
+    tank.increment.push_back('1');
+    tank.fall = std::string("400");
+    tank.dipAt = std::string("10000");
+    tank.length = std::string("40000");
+    if (state.range(0) == 7) {
+        tank.shape = Shape::Rectangular;
+        tank.width = std::string("100");
+        tank.height = std::string("32000");
+        state.SetLabel("rect");
+    } else {
+        const auto kind = static_cast<HeadKind>(state.range(0));
+        tank.diameter = std::string("32000");
+        tank.heads = {kind, std::string(headDepthIsTyped(kind) ? "8000" : "")};
+        state.SetLabel(std::string(headKindName(kind)));
+    }
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        const auto chart = tank.chart();
+        rows = chart.rows.size() - 1;
+        benchmark::DoNotOptimize(chart.rows.data());
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+    state.counters["per_row"] =
+        benchmark::Counter(static_cast<double>(rows) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 }  // namespace
 
+BENCHMARK(BM_TiltedChart)->DenseRange(0, 7)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RectangularChart)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HorizontalCylinderChart)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_VerticalCylinderChart)->Unit(benchmark::kMillisecond);

@@ -1,4 +1,5 @@
-#include "chart.h"
+#include "chart/chart.h"
+#include "chart/measures.h"
 
 #include "heads.h"
 
@@ -114,7 +115,7 @@ float dimension(const ChartOptions& o, std::string_view text, const char* captio
                      : insideDimension(text, caption, o.format);
 }
 
-float strikerAllowance(const ChartOptions& o) {
+float strikerOf(const ChartOptions& o) {
     if (!o.striker)
         return 0;
     return o.inches ? kStrikerInches : kStrikerMillimetres;
@@ -171,7 +172,22 @@ Steps steps(std::string_view increment, const TankVolume& tank) {
                          " is too small to step the chart.");
     }
 
-    const double count = std::floor(spanAboveStriker(tank) / static_cast<double>(s.increment));
+    const double span = spanAboveStriker(tank);
+    if (tank.chartsToFull()) {
+        // Rows run to the first whose liquid height reaches the top, as the running sum steps.
+        refuseRowCount(std::ceil(span / static_cast<double>(s.increment)), "chart",
+                       "incremental distance");
+        float depth = 0;
+        int count = 0;
+        do {
+            depth = static_cast<float>(static_cast<double>(depth) + s.increment);
+            ++count;
+        } while (static_cast<double>(depth) + s.striker < tank.top() && count <= kMaxRows);
+        refuseRowCount(count, "chart", "incremental distance");
+        s.rows = static_cast<std::int16_t>(count);
+        return s;
+    }
+    const double count = std::floor(span / static_cast<double>(s.increment));
     refuseRowCount(count, "chart", "incremental distance");
     // A chart of no rows says nothing of the tank and, stored, would wipe the chart on file.
     if (count < 1) {
@@ -290,8 +306,12 @@ std::optional<double> fixedHeadDepth(HeadKind kind, double insideDiameter) {
 }
 
 TankVolume::TankVolume(std::function<double(double)> volume, double top, float striker,
-                       const char* topName)
-    : m_volume(std::move(volume)), m_top(top), m_striker(striker), m_topName(topName) {}
+                       const char* topName, bool toFull)
+    : m_volume(std::move(volume)),
+      m_top(top),
+      m_striker(striker),
+      m_topName(topName),
+      m_toFull(toFull) {}
 
 double TankVolume::heightFor(double volume, double tolerance) const {
     if (!(volume > 0))
@@ -356,6 +376,51 @@ double TankVolume::heightIn(Point& lo, Point& hi, double volume, double toleranc
     return lo.height + (hi.height - lo.height) * std::clamp(share, 0.0, 1.0);
 }
 
+float strikerAllowance(const ChartOptions& o) {
+    return strikerOf(o);
+}
+
+double volumeFactor(bool inches) {
+    return inches ? kGallonsPerCubicInchD : kLitresPerCubicMillimetreD;
+}
+
+CylinderMeasures readCylinder(const ChartOptions& o, const CylTexts& t, const HeadTexts& heads) {
+    CylinderMeasures m;
+    m.diameter = dimension(o, t.diameter, "Diameter", t.shellThickness, "Shell Thickness", 2);
+    if (heads.kind == HeadKind::Flat) {
+        m.length = dimension(o, t.length, "Length", t.headThickness, "Head Thickness", 2);
+        m.head = Head(HeadKind::Flat, m.diameter, 0);
+        return m;
+    }
+    // the straight shell between the seams, the same inside or outside
+    m.length = insideDimension(t.length, "Length", o.format);
+    m.head = Head(
+        heads.kind, m.diameter,
+        headDepth(o, heads, m.diameter, t.headThickness, "Head Depth", "Head Thickness", "heads"));
+    return m;
+}
+
+CylinderMeasures readVertical(const ChartOptions& o, const CylTexts& t, const HeadTexts& bottom) {
+    CylinderMeasures m;
+    m.diameter = dimension(o, t.diameter, "Diameter", t.shellThickness, "Shell Thickness", 2);
+    if (bottom.kind == HeadKind::Flat) {
+        m.length = dimension(o, t.length, "Height", t.headThickness, "Bottom Thickness", 1);
+        m.head = Head(HeadKind::Flat, m.diameter, 0);
+        return m;
+    }
+    m.length = insideDimension(t.length, "Height", o.format);
+    m.head = Head(bottom.kind, m.diameter,
+                  headDepth(o, bottom, m.diameter, t.headThickness, "Bottom Depth",
+                            "Bottom Thickness", "a bottom"));
+    return m;
+}
+
+RectangleMeasures readRectangle(const ChartOptions& o, const RectTexts& t) {
+    return {dimension(o, t.length, "Length", t.thickness, "Thickness", 2),
+            dimension(o, t.width, "Width", t.thickness, "Thickness", 2),
+            dimension(o, t.height, "Height", t.thickness, "Thickness", 2)};
+}
+
 TankVolume rectVolume(const ChartOptions& o, const RectTexts& t) {
     const float length = dimension(o, t.length, "Length", t.thickness, "Thickness", 2);
     const float width = dimension(o, t.width, "Width", t.thickness, "Thickness", 2);
@@ -368,7 +433,7 @@ TankVolume rectVolume(const ChartOptions& o, const RectTexts& t) {
             // liquid height first, then the floor area, then the factor
             return level * floorArea * factor;
         },
-        height, strikerAllowance(o), "Height");
+        height, strikerOf(o), "Height");
 }
 
 namespace {
@@ -411,7 +476,7 @@ TankVolume flatCylVolume(const ChartOptions& o, const CylTexts& t) {
         }
         return static_cast<double>(segment) * factor * static_cast<double>(length);
     };
-    return TankVolume(volume, diameter, strikerAllowance(o), "Diameter");
+    return TankVolume(volume, diameter, strikerOf(o), "Diameter");
 }
 
 TankVolume flatVertVolume(const ChartOptions& o, const CylTexts& t) {
@@ -424,7 +489,7 @@ TankVolume flatVertVolume(const ChartOptions& o, const CylTexts& t) {
     const double half = static_cast<double>(diameter) / 2;  // not rounded before squaring
     const double floorArea = half * half * kPi;
     return TankVolume([floorArea, factor](double level) { return floorArea * level * factor; },
-                      height, strikerAllowance(o), "Height");
+                      height, strikerOf(o), "Height");
 }
 
 }  // namespace
@@ -456,7 +521,7 @@ TankVolume cylVolume(const ChartOptions& o, const CylTexts& t, const HeadTexts& 
             held = full - below(height - r);  // the full tank less the empty space above
         return held * factor;
     };
-    return TankVolume(volume, diameter, strikerAllowance(o), "Diameter");
+    return TankVolume(volume, diameter, strikerOf(o), "Diameter");
 }
 
 TankVolume vertVolume(const ChartOptions& o, const CylTexts& t, const HeadTexts& bottom) {
@@ -481,7 +546,7 @@ TankVolume vertVolume(const ChartOptions& o, const CylTexts& t, const HeadTexts&
         const double held = level <= a ? head.vertical(level) : head.full() + area * (level - a);
         return held * factor;
     };
-    return TankVolume(volume, top, strikerAllowance(o), "depth of the tank");
+    return TankVolume(volume, top, strikerOf(o), "depth of the tank");
 }
 
 ChartRows chartRows(const TankVolume& tank, std::string_view increment) {

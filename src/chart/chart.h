@@ -111,8 +111,11 @@ ChartRows calcVert(const ChartOptions& options, const CylTexts& texts, const Hea
 // chart. Holds no reference to them.
 class TankVolume {
 public:
-    TankVolume(std::function<double(double)> volume, double top, float striker,
-               const char* topName);
+    // `toFull`: the chart runs on to the first row at which the tank is full, which shows the
+    // full tank (a tilted tank, whose top no reading need hit); otherwise it stops at the last
+    // row at or below the top.
+    TankVolume(std::function<double(double)> volume, double top, float striker, const char* topName,
+               bool toFull = false);
 
     // The liquid height at which the tank is full: the height of a rectangular tank or of a
     // vertical one with a flat bottom, the diameter of a horizontal one, the bottom's depth
@@ -122,6 +125,7 @@ public:
     float striker() const { return m_striker; }
     // What the top is called in messages ("Height", "Diameter", "depth of the tank").
     const char* topName() const { return m_topName; }
+    bool chartsToFull() const { return m_toFull; }
 
     // The volume in US gallons or litres with the liquid at `height` above the lowest point
     // inside, in double precision: the value a chart row rounds to single. 0 at 0 and
@@ -148,6 +152,7 @@ private:
     double m_top;
     float m_striker;
     const char* m_topName;
+    bool m_toFull;
 };
 
 // The volume functions of the three charts below, for the same options and texts (the

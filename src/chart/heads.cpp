@@ -166,6 +166,33 @@ Head::Head(HeadKind kind, double diameter, double depth)
     }
 }
 
+std::vector<ProfilePiece> Head::profile() const {
+    const double R = m_r, a = m_a;
+    switch (m_kind) {
+        case HeadKind::Flat:
+            return {};
+        case HeadKind::TwoToOne:
+        case HeadKind::Hemispherical:
+        case HeadKind::Ellipsoidal:
+            // r^2 = R^2 (1 - z^2 / a^2)
+            return {{0, a, 0, 0, R * R, 0, -(R * R) / (a * a)}};
+        case HeadKind::Conical:
+            return {{0, a, R, -R / a, 0, 0, 0}};
+        case HeadKind::Dished:
+            // the sphere's centre lies m_offset behind the seam, on the shell's side
+            return {{0, a, 0, 0, (m_sphere - m_offset) * (m_sphere + m_offset), -2 * m_offset, -1}};
+        case HeadKind::AsmeFd: {
+            // the knuckle's torus about a circle of radius R - k in the seam's plane, then the
+            // crown's sphere, whose centre lies the crown radius short of the apex
+            const double k = m_knuckle, centre = a - m_crown;
+            return {
+                {0, m_knuckleDepth, m_centre, 0, k * k, 0, -1},
+                {m_knuckleDepth, a, 0, 0, (m_crown - centre) * (m_crown + centre), 2 * centre, -1}};
+        }
+    }
+    return {};
+}
+
 double Head::horizontal(double h) const {
     if (!(h > 0))
         return 0;

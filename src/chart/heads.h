@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <cmath>
+#include <vector>
 
 #include "chart/chart.h"
 
@@ -11,6 +13,19 @@ inline constexpr double kChartPi = 3.141592654;
 
 // The area of a circle of the radius below a chord at q below its centre, q >= 0.
 double circleSegmentBelow(double radius, double q);
+
+// A piece of a head's profile: at distance z behind the seam, from <= z <= to, the head's
+// radius is b0 + b1 z + sqrt(q0 + q1 z + q2 z^2) (a cone has no root, an ellipse or sphere no
+// line, a knuckle's torus both).
+struct ProfilePiece {
+    double from = 0, to = 0;
+    double b0 = 0, b1 = 0, q0 = 0, q1 = 0, q2 = 0;
+
+    double radius(double z) const {
+        const double q = q0 + z * (q1 + z * q2);
+        return b0 + b1 * z + (q > 0 ? std::sqrt(q) : 0.0);
+    }
+};
 
 // The liquid held by one head of revolution of inside diameter D and depth a (any kind but
 // Flat), in cubic units of D, in double precision. Built once per chart: the ASME F&D head
@@ -32,6 +47,10 @@ public:
     // The bottom of a vertical cylinder with the liquid at height h above its lowest point:
     // 0 at or below 0, full() at or above the depth.
     double vertical(double height) const;
+
+    // The head's profile from the seam (z = 0, radius R) to its apex (z = depth); none for a
+    // flat head. An ASME F&D head has two pieces, the knuckle and the crown.
+    std::vector<ProfilePiece> profile() const;
 
     static constexpr int kNodes = 16;  // Gauss-Legendre nodes of each knuckle integral
 

@@ -1,5 +1,8 @@
 #include "chart/tank.h"
 
+#include "chart/measures.h"
+#include "chart/tilt.h"
+
 #include <array>
 #include <cstdio>
 #include <map>
@@ -197,6 +200,11 @@ Tank Tank::normalised() const {
         if (typedDepth(*this))
             tank.heads.depth = trimmed(heads.depth);
     }
+    if (horizontal()) {
+        tank.fall = trimmed(fall);
+        tank.tiltDegrees = trimmed(tiltDegrees);
+        tank.dipAt = trimmed(dipAt);
+    }
     return tank;
 }
 
@@ -228,6 +236,35 @@ std::string Tank::describe() const {
         text.append(separator).append(own.depthCaption).append(" ").append(trimmed(heads.depth));
     text.append("; increment ").append(trimmed(increment));
     text.append(!striker ? "; no striker plate" : inches ? "; striker 0.25 in" : "; striker 6 mm");
+    return text.append(tiltDescription());
+}
+
+std::string Tank::tiltDescription() const {
+    if (!horizontal() || !tilted())
+        return {};
+    const char* unit = inches ? " in" : " mm";
+    std::string text = "; tilted: ";
+    const std::string f = trimmed(fall), degrees = trimmed(tiltDegrees);
+    if (!f.empty()) {
+        const bool aLower = f.front() == '-';
+        text.append(aLower ? "A " : "B ").append(aLower ? f.substr(1) : f).append(unit);
+        text.append(" lower");
+    } else {
+        const bool aLower = degrees.front() == '-';
+        text.append(aLower ? degrees.substr(1) : degrees)
+            .append(aLower ? " degrees, A lower" : " degrees, B lower");
+    }
+    const std::string x = trimmed(dipAt);
+    text.append(x.empty() ? ", dip in the middle" : ", dip " + x + unit + " from A");
+    // What the stick cannot see, where the tank can be charted at all.
+    try {
+        const TankVolume tank = volume();
+        const double hidden = tank.at(tank.striker());
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, "%.2f", hidden);
+        text.append("; below the stick ").append(buffer).append(inches ? " US gal" : " L");
+    } catch (const InputError&) {
+    }
     return text;
 }
 
@@ -270,17 +307,66 @@ std::string Tank::brief() const {
     return text.append(inches ? " in" : " mm");
 }
 
+std::optional<Tank::Measures> Tank::measures() const {
+    const ChartOptions o = options();
+    const CylTexts cyl{diameter, length, headThickness, shellThickness};
+    Measures m;
+    try {
+        if (shape == Shape::Rectangular) {
+            const RectangleMeasures r = readRectangle(o, {length, width, height, thickness});
+            m.length = r.length;
+            m.width = r.width;
+            m.height = r.height;
+        } else {
+            const CylinderMeasures c = shape == Shape::VerticalCylinder
+                                           ? readVertical(o, cyl, heads)
+                                           : readCylinder(o, cyl, heads);
+            m.diameter = c.diameter;
+            m.length = c.length;
+            m.headDepth = c.head.depth();
+        }
+        m.dipAt = m.length / 2;
+        if (horizontal()) {
+            if (const auto lying = readTilt({fall, tiltDegrees, dipAt}, m.length, format)) {
+                m.fall = lying->sine * m.length;
+                m.dipAt = lying->dipAt;
+            } else if (!dipAt.empty()) {
+                m.dipAt = strictDouble(dipAt, format).value_or(m.dipAt);
+            }
+        }
+    } catch (const InputError&) {
+        return std::nullopt;
+    }
+    return m;
+}
+
 TankVolume Tank::volume() const {
     const ChartOptions o = options();
     const CylTexts cyl{diameter, length, headThickness, shellThickness};
+    const TiltTexts tilt{fall, tiltDegrees, dipAt};
+    // A fall of 0 (or none) takes the level tank's own path, bit for bit.
     switch (shape) {
-        case Shape::Rectangular:
-            return rectVolume(o, RectTexts{length, width, height, thickness});
+        case Shape::Rectangular: {
+            const RectTexts texts{length, width, height, thickness};
+            if (tilt.any()) {
+                const RectangleMeasures measures = readRectangle(o, texts);
+                if (const auto lying = readTilt(tilt, measures.length, format))
+                    return tiltedRectangleVolume(o, measures, *lying);
+            }
+            return rectVolume(o, texts);
+        }
         case Shape::HorizontalCylinder:
+            if (tilt.any()) {
+                const CylinderMeasures measures = readCylinder(o, cyl, heads);
+                if (const auto lying = readTilt(tilt, measures.length, format))
+                    return tiltedCylinderVolume(o, measures, *lying);
+            }
             return cylVolume(o, cyl, heads);
         case Shape::VerticalCylinder:
             break;
     }
+    if (tilt.any())
+        throw InputError("A vertical tank takes no tilt or dip point.");
     return vertVolume(o, cyl, heads);
 }
 
@@ -304,6 +390,14 @@ std::string Tank::toText() const {
         pairs.emplace_back(own.headsKey, headKindName(heads.kind));
         if (typedDepth(*this))
             pairs.emplace_back(own.depthKey, heads.depth);
+    }
+    if (horizontal()) {
+        for (const auto& [key, text] :
+             {std::pair{"tilt-fall", &fall}, std::pair{"tilt-degrees", &tiltDegrees},
+              std::pair{"dip-at", &dipAt}}) {
+            if (!text->empty())
+                pairs.emplace_back(key, *text);
+        }
     }
     pairs.emplace_back("decimal", format.decimalSeparator);
     pairs.emplace_back("group", format.groupSeparator);
@@ -358,6 +452,11 @@ std::optional<Tank> Tank::fromText(std::string_view text) {
                 return std::nullopt;
             tank.heads.depth = std::move(*depth);
         }
+    }
+    if (tank.horizontal()) {
+        tank.fall = take(*pairs, "tilt-fall").value_or("");
+        tank.tiltDegrees = take(*pairs, "tilt-degrees").value_or("");
+        tank.dipAt = take(*pairs, "dip-at").value_or("");
     }
     // A key left over is one this version does not know (or one the tank does not read).
     if (!pairs->empty())

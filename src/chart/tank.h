@@ -30,6 +30,9 @@ struct Tank {
     std::string length, width, height, thickness;
     std::string diameter, headThickness, shellThickness;
     HeadTexts heads;  // of a cylinder; the depth only for the kinds whose depth is typed
+    // A horizontal tank as it lies: the fall to end B or the tilt in degrees (at most one;
+    // neither, or 0: level), and the dip point from end A (empty: the middle). See tilt.h.
+    std::string fall, tiltDegrees, dipAt;
     // The number format the texts are read in (the user's, on the desktop).
     NumberFormat format;
 
@@ -39,11 +42,14 @@ struct Tank {
     Tank normalised() const;
 
     bool horizontal() const { return shape != Shape::VerticalCylinder; }
+    // Whether a fall or degrees of tilt is typed (a fall of 0 still charts as a level tank).
+    bool tilted() const { return !fall.empty() || !tiltDegrees.empty(); }
     ChartOptions options() const;
 
     // The set-up as people read it: "Horizontal cylinder, 2:1 Ellipsoidal heads, outside,
     // inches: Diameter 49, Length 96, Head Thickness .25, Shell Thickness .5; increment 1;
-    // striker 0.25 in".
+    // striker 0.25 in", and for a tilted tank "; tilted: B 2.5 in lower, dip 30 in from A;
+    // below the stick 12.41 US gal" (the volume at reading 0, where the chart can be made).
     std::string describe() const;
     // "2:1 Ellipsoidal heads, depth 12" (the depth as typed, or as it follows from the inside
     // diameter): the heads (bottom) named under the printed heading; empty for flat ones and
@@ -53,6 +59,15 @@ struct Tank {
     // The tank in a few words, for a list: "Horizontal 2:1, 72 × 120 in", "Vertical flat,
     // 2000 × 3000 mm", "Rectangular, 120 × 40 × 30 in" (the dimensions as typed).
     std::string brief() const;
+
+    // The tank's inside measures as its chart reads them, for a drawing of it: the diameter
+    // (or width and height), the shell's length (a vertical tank's height), the heads' depth,
+    // and how a horizontal tank lies (fall 0: level). None when a text cannot be read.
+    struct Measures {
+        double diameter = 0, width = 0, height = 0, length = 0, headDepth = 0;
+        double fall = 0, dipAt = 0;
+    };
+    std::optional<Measures> measures() const;
 
     // The volume function, the chart and its full capacity. Throw InputError, in the words of
     // the chart, for a tank the program cannot chart.
@@ -73,6 +88,10 @@ struct Tank {
     static std::optional<Tank> fromText(std::string_view text);
 
     friend bool operator==(const Tank&, const Tank&) = default;
+
+private:
+    // "; tilted: B 2.5 in lower, dip 30 in from A; below the stick 12.41 US gal", or nothing.
+    std::string tiltDescription() const;
 };
 
 // A chart as CSV: "Depth,Capacity", then one line per row, each value the shortest text that

@@ -113,13 +113,21 @@ TEST(Tank, StoredLineReadsBackOrNotAtAll) {
     const std::string unreadable[] = {
         std::string(),
         newer,                                    // a newer version
-        withTail("; tilt-fall=2"),                // a key this version does not know
+        withTail("; gauge-points=20"),            // a key this version does not know
         withTail("; width=40"),                   // a key of another shape
         withTail("; diameter=50"),                // a key twice
         good.substr(0, good.find("; diameter")),  // a dimension missing
         withTail("; heads"),                      // no value
         "tank=1; shape=sphere; units=in; measures=inside; striker=yes",
     };
+    Tank vertical = cylinder(Shape::VerticalCylinder, HeadKind::Flat);
+    std::string tilted = vertical.toText();
+    tilted.append("; tilt-fall=2");  // a vertical tank takes no tilt
+    EXPECT_FALSE(Tank::fromText(tilted).has_value());
+    Tank lying = cylinder(Shape::HorizontalCylinder, HeadKind::Dished, "20");
+    lying.fall = std::string("-2.5");
+    lying.dipAt = std::string("30");
+    EXPECT_EQ(Tank::fromText(lying.toText()), lying);
     for (const std::string& bad : unreadable)
         EXPECT_FALSE(Tank::fromText(bad).has_value()) << bad;
     std::string badEscape = good;
