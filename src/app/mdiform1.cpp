@@ -27,10 +27,10 @@
 namespace dipsheet::app {
 
 namespace {
-// The client area holds the rightmost panel (frmChart, to 9480) and the lowest (frmHeads, to
-// 7235) with a margin.
+// The client area holds the rightmost panel (frmChart, to 9480) and the lowest (frmTilt, to
+// 8495) with a margin.
 constexpr int kClientWidth = 9720;
-constexpr int kClientHeight = 7480;
+constexpr int kClientHeight = 8740;
 
 void placeAt(QWidget* panel, int left, int top) {
     panel->move(ui::twipsRect(left, top, 0, 0).topLeft());
@@ -65,6 +65,7 @@ MdiForm1::MdiForm1(store::JobDatabase database) : m_database(std::move(database)
     placeAt(frmChart->frmVertical(), 5550, 3845);
     placeAt(frmChart->frmCylindrical(), 5550, 3845);
     placeAt(frmChart->frmHeads(), 5550, 6020);
+    placeAt(frmChart->frmTilt(), 5550, 7280);
 
     setKeyboardOrder();
 
@@ -116,7 +117,8 @@ void MdiForm1::setKeyboardOrder() {
     const setup::FrmRectangular* rect = chart->frmRectangular();
     order.insert(order.end(),
                  {rect->txtLength, rect->txtWidth, rect->txtHeight, rect->txtThickness,
-                  chart->frmHeads()->cboHeads, chart->frmHeads()->txtHeadDepth, chart->cmdCalculate,
+                  chart->frmHeads()->cboHeads, chart->frmHeads()->txtHeadDepth,
+                  chart->frmTilt()->txtFall, chart->frmTilt()->txtDipAt, chart->cmdCalculate,
                   chart->cmdHistory, chart->cmdExit, form1->optHV[0], form1->optHV[1]});
     for (std::size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);

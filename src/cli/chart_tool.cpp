@@ -20,6 +20,7 @@ constexpr const char* kUsage =
                       --increment TEXT <dimensions> [--store]
        dipsheet-chart --shape rect|cyl|vert --units in|mm [--outside] [--striker]
                       --by-volume STEP <dimensions>
+       dipsheet-chart ... --shape cyl|rect [--tilt-fall F | --tilt-degrees A] [--dip-at X]
        dipsheet-chart --history [--search TEXT]
        dipsheet-chart --reprint ID [--store]
 
@@ -61,6 +62,12 @@ Dimensions (whole texts, each must be one number, e.g. 48 or 48.5):
   vert  --diameter --height [--bottom KIND [--bottom-depth A]]
         [--bottom-thickness --shell-thickness]
 Thicknesses are read only with --outside, and are then required.
+
+A tank as it lies (horizontal tanks only): --tilt-fall F says how much lower the bottom of
+the shell is at seam B than at seam A (negative: A is lower; |F| < the Length), or
+--tilt-degrees A the same as an angle; --dip-at X puts the dipstick on the shell's bottom X
+from seam A (0 to the Length; the middle when not given). The depth is read vertically from
+there; the rows run to the first at which the tank is full. A fall of 0 is the level chart.
 
 Heads (--heads, both ends of the horizontal cylinder alike) and bottoms (--bottom, hanging
 below the vertical cylinder's shell); D is the inside diameter, A the inside depth:
@@ -118,7 +125,8 @@ Arguments parse(const std::vector<std::string>& args) {
         "width",          "height",          "thickness",        "diameter",
         "head-thickness", "shell-thickness", "bottom-thickness", "heads",
         "head-depth",     "bottom",          "bottom-depth",     "by-volume",
-        "search",         "reprint"};
+        "search",         "reprint",         "tilt-fall",        "tilt-degrees",
+        "dip-at"};
     Arguments a;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -212,8 +220,9 @@ Table compute(const Arguments& a) {
         throw UsageError("--units must be in or mm");
 
     for (const auto& [name, value] : a.values) {
-        const bool general =
-            name == "shape" || name == "units" || name == "increment" || name == "by-volume";
+        const bool tilt = name == "tilt-fall" || name == "tilt-degrees" || name == "dip-at";
+        const bool general = name == "shape" || name == "units" || name == "increment" ||
+                             name == "by-volume" || (tilt && shape != "vert");
         const bool dimension = found->second.dimensions.count(name) > 0;
         const bool thickness = found->second.thicknesses.count(name) > 0;
         const bool head = !found->second.heads.empty() &&
@@ -263,6 +272,11 @@ Table compute(const Arguments& a) {
         tank.headThickness = takeIf(a, vertical ? "bottom-thickness" : "head-thickness", a.outside);
         tank.shellThickness = takeIf(a, "shell-thickness", a.outside);
     }
+    if (a.values.count("tilt-fall") && a.values.count("tilt-degrees"))
+        throw UsageError("give --tilt-fall or --tilt-degrees, not both");
+    tank.fall = takeIf(a, "tilt-fall", a.values.count("tilt-fall") > 0);
+    tank.tiltDegrees = takeIf(a, "tilt-degrees", a.values.count("tilt-degrees") > 0);
+    tank.dipAt = takeIf(a, "dip-at", a.values.count("dip-at") > 0);
     tank = tank.normalised();
     if (byVolume != a.values.end())
         return {true, chart::depthsByVolume(tank.volume(), byVolume->second), {}};

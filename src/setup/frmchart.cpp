@@ -30,6 +30,8 @@ FrmChart::FrmChart(QWidget* parentArea, const store::JobDatabase& database)
     m_frmVertical = new FrmVertical(parentArea);
     m_frmCylindrical = new FrmCylindrical(parentArea);
     m_frmHeads = new FrmHeads(parentArea);
+    m_frmTilt = new FrmTilt(parentArea);
+    connect(m_frmTilt, &FrmTilt::edited, this, ui::guard([this] { emit inputsChanged(); }));
     connect(m_frmHeads, &FrmHeads::edited, this, ui::guard([this] {
                 SetCalculateCurrent();
                 emit headsChanged(m_frmHeads->isHidden() ||
@@ -121,6 +123,10 @@ void FrmChart::setTank(const chart::Tank& tank) {
         put(cylinder->txtHeadThickness, tank.headThickness);
         put(cylinder->txtShellThickness, tank.shellThickness);
     }
+    if (tank.horizontal()) {
+        put(m_frmTilt->txtFall, tank.fall);
+        put(m_frmTilt->txtDipAt, tank.dipAt);
+    }
     showShape(tank.shape);
     if (tank.shape != chart::Shape::Rectangular)
         m_frmHeads->setHeads(tank.heads);
@@ -178,11 +184,16 @@ chart::Tank FrmChart::tankOf(chart::Shape shape) const {
         tank.shellThickness = texts.shellThickness;
         tank.heads = m_frmHeads->texts();
     }
+    if (shape != chart::Shape::VerticalCylinder) {
+        tank.fall = m_frmTilt->txtFall->text().toStdString();
+        tank.dipAt = m_frmTilt->txtDipAt->text().toStdString();
+    }
     return tank.normalised();
 }
 
 void FrmChart::refreshHeads() {
     const chart::Shape shape = currentShape();
+    m_frmTilt->setVisible(shape != chart::Shape::VerticalCylinder);
     m_frmHeads->setVisible(shape != chart::Shape::Rectangular);
     if (shape == chart::Shape::Rectangular)
         return;

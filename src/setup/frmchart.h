@@ -11,6 +11,7 @@
 #include "chart/tank.h"
 #include "setup/dimensionpanels.h"
 #include "setup/frmheads.h"
+#include "setup/frmtilt.h"
 #include "store/store.h"
 
 class QCheckBox;
@@ -37,6 +38,8 @@ public:
     FrmVertical* frmVertical() const { return m_frmVertical; }
     // The heads of the horizontal cylinder and the bottom of the vertical tank.
     FrmHeads* frmHeads() const { return m_frmHeads; }
+    // How a horizontal tank lies: its fall and the dip point.
+    FrmTilt* frmTilt() const { return m_frmTilt; }
 
     // The shape on screen: the orientation this panel was given, and for a horizontal tank the
     // shape chosen in the Configuration frame.
@@ -139,6 +142,7 @@ private:
     FrmVertical* m_frmVertical;
     FrmCylindrical* m_frmCylindrical;
     FrmHeads* m_frmHeads;
+    FrmTilt* m_frmTilt;
     const store::JobDatabase m_database;
     bool m_horizontal = true;  // the orientation chosen in the main window
     chart::ChartRows m_chartRows;

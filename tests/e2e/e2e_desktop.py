@@ -100,6 +100,10 @@ TXT_LENGTH = (DIMENSION_PANEL, (1680, 720, 1215, 285))
 # The heads panel below the dimension panels: its drop-down list of kinds.
 FRM_HEADS = (5550, 6020)
 CBO_HEADS = (FRM_HEADS, (1680, 240, 1380, 315))
+# The tilt panel below the heads panel: the fall to end B and the dip point.
+FRM_TILT = (5550, 7280)
+TXT_FALL = (FRM_TILT, (1680, 240, 1215, 285))
+TXT_DIP_AT = (FRM_TILT, (1680, 720, 1215, 285))
 # The cyan labels of the four rows of the dimension panel on screen; a hidden row shows the
 # panel's blue.
 ROW_LABELS = [(DIMENSION_PANEL, (240, top, 1215, 255)) for top in (240, 720, 1200, 1680)]
@@ -880,6 +884,31 @@ class Session:
         self.x.key("Up", "Return")
         log(f"2:1 heads: {len(stored)} rows, equal to dipsheet-chart --heads 2:1")
 
+    def tilted_tank(self):
+        """The tank as it lies: a fall and a dip point typed into the tilt panel give the chart
+        dipsheet-chart makes with the same options, value for value, and its printout; blank
+        fields make the tank level again."""
+        self.type_in(TXT_FALL, "2.5")
+        self.type_in(TXT_DIP_AT, "30")
+        self.x.click(self.at(CMD_CALCULATE))
+        window = self.chart_window()
+        expected = expected_chart(self.args.chart, self.cylinder_args("2") +
+                                  ["--tilt-fall", "2.5", "--dip-at", "30"])
+        compare_rows(query(self.db, "SELECT Depth, Capacity FROM Capacity ORDER BY rowid"),
+                     expected, "tilted")
+        origin = self.x.window_info(window)[:2]
+        self.print_chart("tilted", origin, self.definition("indipsheet.rpt"), expected,
+                         heading=tuple(job_record(self.db)[1:]))
+        self.x.click(point(origin, CMD_EXIT_CHART))
+        self.x.wait_for("the chart window to close",
+                        lambda: window not in self.x.visible_windows(CHART_TITLE), 10)
+        for field in (TXT_FALL, TXT_DIP_AT):
+            self.x.click(self.at(field))
+            self.settle()
+            self.x.key("ctrl+a", "BackSpace")
+        log(f"tilted 2.5 in to B, dip 30 in from A: {len(expected)} rows, equal to "
+            f"dipsheet-chart --tilt-fall 2.5 --dip-at 30")
+
     def copy_save_and_stale_line(self):
         """From the chart window: Ctrl+A and Ctrl+C put every row on the clipboard as a
         spreadsheet pastes it; Ctrl+S saves the chart through the save dialog, which suggests a
@@ -1122,6 +1151,7 @@ def main():
         session.blank_client_refused()
         session.click_table("no window manager")
         session.dished_heads()
+        session.tilted_tank()
         session.copy_save_and_stale_line()
         session.correct_customer_then_print("no window manager")
         session.exit_program()

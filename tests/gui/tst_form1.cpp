@@ -186,6 +186,7 @@ private slots:
         const auto* cyl = c->frmCylindrical();
         const auto* rect = c->frmRectangular();
         const auto* vert = c->frmVertical();
+        const auto* tilt = c->frmTilt();
         const QList<QWidget*> common = {client, main->frmCustomer->txtCustomer,
                                         main->frmCustomer->txtTankDesc,
                                         main->frmCustomer->txtSerialNo};
@@ -196,13 +197,13 @@ private slots:
             // At start: Calculate is disabled, thickness rows hidden.
             {"start",
              {c->optCylindrical, c->optInches, c->optInside, c->chkStriker, c->txtIncrement,
-              cyl->txtDiameter, cyl->txtLength, c->frmHeads()->cboHeads, c->cmdHistory, c->cmdExit,
-              main->form1->optHV[0]}},
+              cyl->txtDiameter, cyl->txtLength, c->frmHeads()->cboHeads, tilt->txtFall,
+              tilt->txtDipAt, c->cmdHistory, c->cmdExit, main->form1->optHV[0]}},
             // Rectangular, millimetres, outside, ready: every row and Calculate.
             {"rectangular outside",
              {c->optRectangular, c->optMillimeters, c->optOutside, c->chkStriker, c->txtIncrement,
-              rect->txtLength, rect->txtWidth, rect->txtHeight, rect->txtThickness, c->cmdCalculate,
-              c->cmdHistory, c->cmdExit, main->form1->optHV[0]}},
+              rect->txtLength, rect->txtWidth, rect->txtHeight, rect->txtThickness, tilt->txtFall,
+              tilt->txtDipAt, c->cmdCalculate, c->cmdHistory, c->cmdExit, main->form1->optHV[0]}},
             // Vertical: no Configuration frame.
             {"vertical outside",
              {c->optMillimeters, c->optOutside, c->chkStriker, c->txtIncrement, vert->txtDiameter,

@@ -32,6 +32,7 @@ struct Typed {
     QList<std::pair<const char*, QString>> fields;  // dimension fields of the panel on screen
     int heads = 0;                                  // index in the heads list
     QString headDepth;
+    QString fall, dipAt;  // how a horizontal tank lies
 };
 
 QList<Typed> everyShapeAndHeadKind() {
@@ -39,6 +40,7 @@ QList<Typed> everyShapeAndHeadKind() {
     Typed rect;
     rect.rectangular = rect.millimetres = rect.outside = true;
     rect.increment = QStringLiteral("100");
+    rect.fall = QStringLiteral("40");
     rect.fields = {{"txtLength", QStringLiteral("2000")},
                    {"txtWidth", QStringLiteral("1000")},
                    {"txtHeight", QStringLiteral("1250")},
@@ -52,6 +54,10 @@ QList<Typed> everyShapeAndHeadKind() {
         cyl.heads = kind;
         cyl.headDepth = typed ? QStringLiteral("10") : QString();
         cyl.striker = kind % 2 == 0;
+        if (kind % 3 == 1) {
+            cyl.fall = QStringLiteral("-1.5");
+            cyl.dipAt = QStringLiteral("20");
+        }
         tanks << cyl;
         Typed vert;
         vert.vertical = vert.millimetres = vert.outside = true;
@@ -95,6 +101,10 @@ void TestHistory::type(Program& program, const Typed& tank) {
     typeInto(c->txtIncrement, tank.increment);
     for (const auto& [name, text] : tank.fields)
         typeInto(c->currentPanel()->findChild<QLineEdit*>(QLatin1String(name)), text);
+    if (!tank.vertical) {
+        typeInto(c->frmTilt()->findChild<QLineEdit*>(QStringLiteral("txtFall")), tank.fall);
+        typeInto(c->frmTilt()->findChild<QLineEdit*>(QStringLiteral("txtDipAt")), tank.dipAt);
+    }
     if (!tank.rectangular) {
         c->frmHeads()
             ->findChild<QComboBox*>(QStringLiteral("cboHeads"))

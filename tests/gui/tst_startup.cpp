@@ -160,7 +160,7 @@ private slots:
             {"frmCopyright", 50, 3800, 4035, 2310},  {"frmCustomer", 50, 650, 4680, 2925},
             {"frmChart", 4800, 950, 4680, 2925},     {"frmRectangular", 5550, 3845, 3180, 2175},
             {"frmVertical", 5550, 3845, 3180, 2175}, {"frmCylindrical", 5550, 3845, 3180, 2175},
-            {"frmHeads", 5550, 6020, 3180, 1215},
+            {"frmHeads", 5550, 6020, 3180, 1215},    {"frmTilt", 5550, 7280, 3180, 1215},
         };
         QStringList order;
         for (QObject* child : main->clientArea()->children()) {

@@ -1,0 +1,31 @@
+#pragma once
+
+// The tilt panel: how a horizontal tank lies. The fall to end B (how much lower the bottom of
+// the shell is at seam B than at seam A; negative when A is lower) and where the dipstick
+// stands on the shell's bottom, from seam A. Blank means level and the middle. It stands below
+// the heads panel, shown for both horizontal shapes.
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+
+namespace dipsheet::setup {
+
+class FrmTilt : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit FrmTilt(QWidget* parentArea);
+
+    QLabel* Label1;
+    QLineEdit* txtFall;
+    QLabel* Label2;
+    QLineEdit* txtDipAt;
+
+signals:
+    // A text changed.
+    void edited();
+};
+
+}  // namespace dipsheet::setup
