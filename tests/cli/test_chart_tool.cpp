@@ -404,18 +404,23 @@ TEST_F(InScratchFolder, KilledWritersNeverLeavePartOfAChart) {
 // the same text, bit for bit; --reprint --store puts it on show again with the same set-up.
 TEST_F(InScratchFolder, ReprintGivesTheChartOfTheOriginalRun) {
     makeDatabase();
-    std::vector<std::vector<std::string>> tanks{
-        {"--shape", "rect", "--units", "mm", "--increment", "50", "--length", "2000", "--width",
-         "1000", "--height", "1250", "--striker"}};
+    std::vector<std::vector<std::string>> tanks{{"--shape", "rect", "--units", "mm", "--increment",
+                                                 "50", "--length", "2000", "--width", "1000",
+                                                 "--height", "1250", "--striker"}};
     for (const auto kind : dipsheet::chart::kHeadKinds) {
         const std::string name(dipsheet::chart::headKindName(kind));
         const bool typed = dipsheet::chart::headDepthIsTyped(kind);
-        std::vector<std::string> cyl{"--shape", "cyl", "--units", "in", "--increment", ".5",
-                                     "--diameter", "48", "--length", "96", "--heads", name};
-        std::vector<std::string> vert{"--shape",  "vert", "--units",  "mm",     "--outside",
-                                      "--increment", "20", "--diameter", "1800", "--height",
-                                      "2400", "--bottom", name, "--bottom-thickness", "8",
-                                      "--shell-thickness", "6"};
+        std::vector<std::string> cyl{"--shape",    "cyl", "--units",  "in", "--increment", ".5",
+                                     "--diameter", "48",  "--length", "96", "--heads",     name};
+        std::vector<std::string> vert{"--shape",   "vert",
+                                      "--units",   "mm",
+                                      "--outside", "--increment",
+                                      "20",        "--diameter",
+                                      "1800",      "--height",
+                                      "2400",      "--bottom",
+                                      name,        "--bottom-thickness",
+                                      "8",         "--shell-thickness",
+                                      "6"};
         if (typed) {
             cyl.insert(cyl.end(), {"--head-depth", "10"});
             vert.insert(vert.end(), {"--bottom-depth", "300"});
@@ -474,8 +479,7 @@ TEST_F(InScratchFolder, HistoryListsAndRefusesWhatIsNoChart) {
     std::getline(lines, newest);
     EXPECT_EQ(header, "Id,Date,Serial,Customer,Description,Setup,Full");
     EXPECT_EQ(newest.substr(0, 2), "2,");
-    EXPECT_NE(newest.find(",W-2,Quay Oils,water,cannot be read,"), std::string::npos)
-        << newest;
+    EXPECT_NE(newest.find(",W-2,Quay Oils,water,cannot be read,"), std::string::npos) << newest;
     EXPECT_NE(all.out.find(",SN-1,\"Dock \"\"North\"\", Ltd\",\"two\nlines\",\"Horizontal "),
               std::string::npos)
         << all.out;
@@ -496,4 +500,53 @@ TEST_F(InScratchFolder, HistoryListsAndRefusesWhatIsNoChart) {
         EXPECT_TRUE(refused.out.empty());
         EXPECT_FALSE(refused.err.empty());
     }
+}
+
+// A tank as it lies: the options give the chart of the tank value with the same tilt, a fall of
+// 0 the level chart, and each bad tilt is refused with exit status 2 and nothing printed.
+TEST(ChartTool, TiltOptions) {
+    const std::vector<std::string> cyl{"--shape",     "cyl", "--units",    "in",
+                                       "--increment", "2",   "--diameter", "48",
+                                       "--length",    "120", "--heads",    "2:1"};
+    const auto with = [&cyl](std::vector<std::string> more) {
+        std::vector<std::string> args = cyl;
+        args.insert(args.end(), more.begin(), more.end());
+        return run(args);
+    };
+    dipsheet::chart::Tank tank;
+    tank.striker = false;
+    tank.increment = std::string("2");
+    tank.diameter = std::string("48");
+    tank.length = std::string("120");
+    tank.heads.kind = dipsheet::chart::HeadKind::TwoToOne;
+    tank.fall = std::string("-3");
+    tank.dipAt = std::string("100");
+    const auto tilted = with({"--tilt-fall", "-3", "--dip-at", "100"});
+    ASSERT_EQ(tilted.status, 0) << tilted.err;
+    EXPECT_EQ(tilted.out, dipsheet::chart::chartCsv(tank.chart().rows));
+    EXPECT_EQ(with({"--tilt-fall", "0", "--dip-at", "100"}).out, run(cyl).out);
+    EXPECT_EQ(with({"--tilt-degrees", "1.5", "--by-volume", "100"}).status, 2);  // two steps
+    auto byVolume = cyl;
+    byVolume.erase(byVolume.begin() + 4, byVolume.begin() + 6);
+    byVolume.insert(byVolume.end(), {"--by-volume", "100", "--tilt-degrees", "1.5"});
+    EXPECT_EQ(run(byVolume).status, 0);
+
+    for (const std::vector<std::string>& bad :
+         std::vector<std::vector<std::string>>{{"--tilt-fall", "x"},
+                                               {"--tilt-fall", "120"},
+                                               {"--tilt-fall", "-121"},
+                                               {"--tilt-degrees", "90"},
+                                               {"--tilt-fall", "1", "--tilt-degrees", "1"},
+                                               {"--tilt-fall", "1", "--dip-at", "121"},
+                                               {"--tilt-fall", "1", "--dip-at", "-1"}}) {
+        const auto refused = with(bad);
+        EXPECT_EQ(refused.status, 2) << bad[0] << " " << bad[1];
+        EXPECT_TRUE(refused.out.empty());
+        EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n') <= 2, true)
+            << refused.err;
+    }
+    const auto vertical = run({"--shape", "vert", "--units", "in", "--increment", "2", "--diameter",
+                               "48", "--height", "120", "--tilt-fall", "1"});
+    EXPECT_EQ(vertical.status, 2);
+    EXPECT_NE(vertical.err.find("--tilt-fall does not apply to --shape vert"), std::string::npos);
 }
