@@ -1,10 +1,20 @@
 // Dipsheet: the splash window starts the program; it builds the main window and hands over.
 
+#include <cstdio>
+#include <cstring>
+
 #include "frmintro.h"
 #include "program.h"
 #include "ui.h"
 
 int main(int argc, char** argv) {
+    // Answered before any window: an office quotes the version from a terminal.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("Dipsheet " DIPSHEET_VERSION "\n");
+            return 0;
+        }
+    }
     dipsheet::ui::Application app(argc, argv);
     dipsheet::app::registerErrorTranslators();
     dipsheet::app::registerPrintPreview();

@@ -54,6 +54,7 @@ job database holds charts stepped by depth.
   --reprint ID           print chart ID of the history exactly as the run that made it did;
                          with --store, also put it on show in QRTMembers.mdb
   --help                 show this text
+  --version              show the version
 
 Dimensions (whole texts, each must be one number, e.g. 48 or 48.5):
   rect  --length --width --height [--thickness]
@@ -117,6 +118,7 @@ const std::map<std::string, Shape>& shapes() {
 struct Arguments {
     std::map<std::string, std::string> values;
     bool outside = false, striker = false, store = false, help = false, history = false;
+    bool version = false;
 };
 
 Arguments parse(const std::vector<std::string>& args) {
@@ -139,13 +141,14 @@ Arguments parse(const std::vector<std::string>& args) {
             name.resize(eq);
         }
         if (name == "outside" || name == "striker" || name == "store" || name == "help" ||
-            name == "history") {
+            name == "history" || name == "version") {
             if (value)
                 throw UsageError("--" + name + " takes no value");
             (name == "outside"   ? a.outside
              : name == "striker" ? a.striker
              : name == "store"   ? a.store
              : name == "history" ? a.history
+             : name == "version" ? a.version
                                  : a.help) = true;
             continue;
         }
@@ -314,6 +317,10 @@ int runChartTool(const std::vector<std::string>& args, std::ostream& out, std::o
         arguments = parse(args);
         if (arguments.help) {
             out << kUsage;
+            return 0;
+        }
+        if (arguments.version) {
+            out << "dipsheet-chart " DIPSHEET_VERSION "\n";
             return 0;
         }
         if (arguments.history || arguments.values.count("reprint"))
