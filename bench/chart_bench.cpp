@@ -4,6 +4,7 @@
 #include <string>
 
 #include "chart/chart.h"
+#include "chart/site.h"
 #include "chart/tank.h"
 
 using namespace dipsheet::chart;
@@ -168,8 +169,32 @@ void BM_TiltedChart(benchmark::State& state) {
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
+// A gauge table of 32 points for a horizontal cylinder 32,766 across (the range of the largest
+// chart), each head kind (typed heads 8000 deep); argument 7: the fill marks 90 and 95 of the
+// ASME F&D-headed one.
+void BM_GaugeTable(benchmark::State& state) {
+    Tank tank;
+    tank.striker = false;
+    tank.increment.push_back('1');
+    tank.diameter = std::string("32766");
+    tank.length = std::string("400");
+    const bool marks = state.range(0) == 7;
+    const auto kind = marks ? HeadKind::AsmeFd : static_cast<HeadKind>(state.range(0));
+    tank.heads = {kind, std::string(headDepthIsTyped(kind) ? "8000" : "")};
+    state.SetLabel(std::string(marks ? "marks, " : "") + std::string(headKindName(kind)));
+    const TankVolume volume = tank.volume();
+    for (auto _ : state) {
+        if (marks) {
+            benchmark::DoNotOptimize(fillMarks(volume, {90, 95}).data());
+        } else {
+            benchmark::DoNotOptimize(gaugeTable(volume, 32).points.data());
+        }
+    }
+}
+
 }  // namespace
 
+BENCHMARK(BM_GaugeTable)->DenseRange(0, 7)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TiltedChart)->DenseRange(0, 7)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RectangularChart)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HorizontalCylinderChart)->Unit(benchmark::kMillisecond);

@@ -1,5 +1,7 @@
 #include "chart_tool.h"
 
+#include <charconv>
+#include <cstdio>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -8,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "chart/site.h"
 #include "chart/tank.h"
 #include "history_tool.h"
 #include "store/store.h"
@@ -21,6 +24,7 @@ constexpr const char* kUsage =
        dipsheet-chart --shape rect|cyl|vert --units in|mm [--outside] [--striker]
                       --by-volume STEP <dimensions>
        dipsheet-chart ... --shape cyl|rect [--tilt-fall F | --tilt-degrees A] [--dip-at X]
+       dipsheet-chart ... <tank> --points N | --marks [--percent LIST]
        dipsheet-chart --history [--search TEXT]
        dipsheet-chart --reprint ID [--store]
 
@@ -44,6 +48,15 @@ job database holds charts stepped by depth.
                          ("1/8" is refused: type .125)
   --by-volume STEP       step the volume instead of the depth: STEP US gallons or litres,
                          a number above 0 with '.' as the decimal point (at most 32766 rows)
+  --ullage               add the columns Ullage (the full tank less the row's volume) and
+                         Percent (100 x the row's volume / the full tank)
+  --marks                instead of the chart: the fill marks, the depth at which the tank
+                         holds 90 % and 95 % of full (or --percent LIST, e.g. 85,90,95), as
+                         Percent,Depth,Capacity
+  --points N             instead of the chart: a table of N breakpoints (2 to 1000) for a tank
+                         gauge that interpolates linearly, from depth 0 to the full tank,
+                         placed to make the largest interpolation error small; that error is
+                         written to standard error
   --store                also replace the chart rows in QRTMembers.mdb in the current folder
                          (the chart then joins the history of charts made)
   --history              list the charts made (the history in QRTMembers.mdb) as CSV, newest
@@ -118,7 +131,7 @@ const std::map<std::string, Shape>& shapes() {
 struct Arguments {
     std::map<std::string, std::string> values;
     bool outside = false, striker = false, store = false, help = false, history = false;
-    bool version = false;
+    bool version = false, ullage = false, marks = false;
 };
 
 Arguments parse(const std::vector<std::string>& args) {
@@ -128,7 +141,7 @@ Arguments parse(const std::vector<std::string>& args) {
         "head-thickness", "shell-thickness", "bottom-thickness", "heads",
         "head-depth",     "bottom",          "bottom-depth",     "by-volume",
         "search",         "reprint",         "tilt-fall",        "tilt-degrees",
-        "dip-at"};
+        "dip-at",         "points",          "percent"};
     Arguments a;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -141,7 +154,7 @@ Arguments parse(const std::vector<std::string>& args) {
             name.resize(eq);
         }
         if (name == "outside" || name == "striker" || name == "store" || name == "help" ||
-            name == "history" || name == "version") {
+            name == "history" || name == "version" || name == "ullage" || name == "marks") {
             if (value)
                 throw UsageError("--" + name + " takes no value");
             (name == "outside"   ? a.outside
@@ -149,6 +162,8 @@ Arguments parse(const std::vector<std::string>& args) {
              : name == "store"   ? a.store
              : name == "history" ? a.history
              : name == "version" ? a.version
+             : name == "ullage"  ? a.ullage
+             : name == "marks"   ? a.marks
                                  : a.help) = true;
             continue;
         }
@@ -179,12 +194,46 @@ std::string takeIf(const Arguments& a, const std::string& name, bool wanted) {
     return wanted ? take(a, name) : std::string();
 }
 
-// The chart, or the depth-for-volume table, of the tank the arguments describe.
+// What the arguments ask of the tank they describe: its chart, the depth-for-volume table, a
+// gauge table or the fill marks.
 struct Table {
     bool byVolume = false;
     std::vector<chart::CapacityRow> rows;  // a chart's rows 0 to N, or the table's rows
     store::ChartSetup setup;               // a chart's set-up, as the desktop describes it
+    std::string text;                      // a gauge table or the marks, as printed
+    std::string note;                      // a line for standard error
 };
+
+// A gauge table of `count` points ("--points"), as CSV, and its largest error.
+Table gaugeTable(const chart::Tank& tank, const std::string& count) {
+    int points = 0;
+    const auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), points);
+    if (error != std::errc() || end != count.data() + count.size() || points < 2 || points > 1000)
+        throw UsageError("--points must be a whole number from 2 to 1000");
+    const chart::TankVolume volume = tank.volume();
+    const chart::GaugeTable gauge = chart::gaugeTable(volume, points);
+    Table table;
+    table.text = chart::gaugeCsv(gauge);
+    char note[160];
+    std::snprintf(note, sizeof note, "largest interpolation error %.2f %s at %.2f %s\n",
+                  gauge.largestError, tank.inches ? "US gal" : "L", gauge.errorDepth,
+                  tank.inches ? "in" : "mm");
+    table.note = note;
+    return table;
+}
+
+// The fill marks at `percents` ("--marks"), as CSV: Percent,Depth,Capacity.
+Table marksTable(const chart::Tank& tank, const std::string& percents) {
+    Table table;
+    table.text = "Percent,Depth,Capacity\n";
+    for (const chart::FillMark& mark :
+         chart::fillMarks(tank.volume(), chart::percentList(percents, "--percent"))) {
+        table.text.append(chart::singleText(static_cast<float>(mark.percent))).append(",");
+        table.text.append(chart::singleText(static_cast<float>(mark.depth))).append(",");
+        table.text.append(chart::singleText(static_cast<float>(mark.volume))).append("\n");
+    }
+    return table;
+}
 
 // The heads (bottom) the options name, and a typed depth where the kind takes one.
 chart::HeadTexts headsOf(const Arguments& a, const Shape& named) {
@@ -225,7 +274,8 @@ Table compute(const Arguments& a) {
     for (const auto& [name, value] : a.values) {
         const bool tilt = name == "tilt-fall" || name == "tilt-degrees" || name == "dip-at";
         const bool general = name == "shape" || name == "units" || name == "increment" ||
-                             name == "by-volume" || (tilt && shape != "vert");
+                             name == "by-volume" || name == "points" || name == "percent" ||
+                             (tilt && shape != "vert");
         const bool dimension = found->second.dimensions.count(name) > 0;
         const bool thickness = found->second.thicknesses.count(name) > 0;
         const bool head = !found->second.heads.empty() &&
@@ -239,9 +289,26 @@ Table compute(const Arguments& a) {
     }
 
     const auto byVolume = a.values.find("by-volume");
-    if (byVolume != a.values.end()) {
+    const auto points = a.values.find("points");
+    // Each asks one thing of the tank; the chart's own options go with the chart only.
+    const char* other = byVolume != a.values.end() ? "--by-volume"
+                        : points != a.values.end() ? "--points"
+                        : a.marks                  ? "--marks"
+                                                   : nullptr;
+    if (other != nullptr) {
+        const int asked = (byVolume != a.values.end()) + (points != a.values.end()) + a.marks;
+        if (asked > 1)
+            throw UsageError("--by-volume, --points and --marks go one at a time");
         if (a.values.count("increment"))
-            throw UsageError("--increment does not apply with --by-volume");
+            throw UsageError(std::string("--increment does not apply with ") + other);
+        if (a.ullage)
+            throw UsageError(std::string("--ullage does not apply with ") + other);
+        if (a.store && byVolume == a.values.end())
+            throw UsageError(std::string("--store does not apply with ") + other);
+    }
+    if (a.values.count("percent") && !a.marks)
+        throw UsageError("--percent applies only with --marks");
+    if (byVolume != a.values.end()) {
         // The job database and its printout hold a chart stepped by depth.
         if (a.store)
             throw UsageError(
@@ -256,7 +323,7 @@ Table compute(const Arguments& a) {
     tank.outside = a.outside;
     tank.inches = units == "in";
     tank.striker = a.striker;
-    if (byVolume == a.values.end())
+    if (other == nullptr)
         tank.increment = take(a, "increment");
     tank.format = chart::NumberFormat{".", ","};
     if (shape != "rect")
@@ -282,9 +349,15 @@ Table compute(const Arguments& a) {
     tank.dipAt = takeIf(a, "dip-at", a.values.count("dip-at") > 0);
     tank = tank.normalised();
     if (byVolume != a.values.end())
-        return {true, chart::depthsByVolume(tank.volume(), byVolume->second), {}};
+        return {true, chart::depthsByVolume(tank.volume(), byVolume->second), {}, {}, {}};
+    if (points != a.values.end())
+        return gaugeTable(tank, points->second);
+    if (a.marks) {
+        const auto percents = a.values.find("percent");
+        return marksTable(tank, percents != a.values.end() ? percents->second : "90,95");
+    }
     chart::Tank::Chart made = tank.chart();
-    return {false, std::move(made.rows), {tank.describe(), made.full, tank}};
+    return {false, std::move(made.rows), {tank.describe(), made.full, tank}, {}, {}};
 }
 
 // --history [--search TEXT] and --reprint ID [--store], each alone.
@@ -346,8 +419,14 @@ int runChartTool(const std::vector<std::string>& args, std::ostream& out, std::o
         }
     }
 
-    out << chart::chartCsv(table.rows, table.byVolume);
+    if (!table.text.empty())
+        out << table.text;
+    else if (arguments.ullage)
+        out << chart::chartCsvWithUllage(table.rows, table.setup.full);
+    else
+        out << chart::chartCsv(table.rows, table.byVolume);
     out.flush();
+    err << table.note;
     return 0;
 }
 

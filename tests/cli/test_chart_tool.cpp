@@ -550,3 +550,37 @@ TEST(ChartTool, TiltOptions) {
     EXPECT_EQ(vertical.status, 2);
     EXPECT_NE(vertical.err.find("--tilt-fall does not apply to --shape vert"), std::string::npos);
 }
+
+// At the site: the ullage columns beside the chart, the fill marks, and a gauge table with its
+// largest error on standard error; each alone, without --increment.
+TEST(ChartTool, SiteOptions) {
+    const std::vector<std::string> tank{"--shape",    "cyl", "--units",  "in",
+                                        "--diameter", "48",  "--length", "120"};
+    const auto with = [&tank](std::vector<std::string> more) {
+        std::vector<std::string> args = tank;
+        args.insert(args.end(), more.begin(), more.end());
+        return run(args);
+    };
+    const auto ullage = with({"--increment", "24", "--ullage"});
+    EXPECT_EQ(ullage.out,
+              "Depth,Capacity,Ullage,Percent\n24,469.9823,469.9823,50\n48,939.9646,0,100\n");
+    const auto marks = with({"--marks", "--percent", "50"});
+    EXPECT_EQ(marks.out, "Percent,Depth,Capacity\n50,24,469.9823\n");
+    const auto gauge = with({"--points", "20"});
+    ASSERT_EQ(gauge.status, 0) << gauge.err;
+    EXPECT_EQ(std::count(gauge.out.begin(), gauge.out.end(), '\n'), 21);
+    EXPECT_EQ(gauge.out.substr(0, 19), "Depth,Capacity\n0,0\n");
+    EXPECT_EQ(gauge.err.substr(0, 30), "largest interpolation error 0.");
+    EXPECT_NE(gauge.err.find(" US gal at "), std::string::npos) << gauge.err;
+    for (const std::vector<std::string>& bad :
+         std::vector<std::vector<std::string>>{{"--points", "1"},
+                                               {"--points", "20", "--increment", "1"},
+                                               {"--points", "20", "--marks"},
+                                               {"--marks", "--percent", "100"},
+                                               {"--percent", "90", "--increment", "1"},
+                                               {"--points", "20", "--store"}}) {
+        const auto refused = with(bad);
+        EXPECT_EQ(refused.status, 2) << bad[0] << " " << bad[1];
+        EXPECT_TRUE(refused.out.empty());
+    }
+}

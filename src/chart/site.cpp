@@ -1,0 +1,222 @@
+#include "chart/site.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "chart/numbers.h"
+
+namespace dipsheet::chart {
+
+namespace {
+
+// Depths of the gauge search: the tank's height is cut into this many equal steps.
+constexpr int kGrid = 16384;
+
+std::string trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
+}
+
+// The volumes at the grid's heights and the largest interpolation error of a chord between two
+// of them, over the grid's heights between.
+struct Grid {
+    std::vector<double> volume;
+
+    double chordError(int i, int j) const {
+        const double a = volume[static_cast<std::size_t>(i)];
+        const double slope = (volume[static_cast<std::size_t>(j)] - a) / (j - i);
+        double worst = 0;
+        for (int k = i + 1; k < j; ++k)
+            worst = std::max(
+                worst, std::fabs(volume[static_cast<std::size_t>(k)] - (a + slope * (k - i))));
+        return worst;
+    }
+
+    // Chords within `allowed`, each reaching as far as it can: their ends (at most most + 2).
+    // From a start i, the chord to j keeps every height between within the error exactly when
+    // its slope lies between the largest (V_k - allowed - V_i) / (k - i) and the smallest
+    // (V_k + allowed - V_i) / (k - i) over the k between: a window that only narrows as j
+    // moves on, so one pass finds the farthest end.
+    std::vector<int> chords(double allowed, std::size_t most) const {
+        std::vector<int> ends{0};
+        const int last = static_cast<int>(volume.size()) - 1;
+        while (ends.back() < last && ends.size() <= most + 1) {
+            const int from = ends.back();
+            const double start = volume[static_cast<std::size_t>(from)];
+            double lowest = -HUGE_VAL, highest = HUGE_VAL;
+            int farthest = from + 1;
+            for (int j = from + 1; j <= last; ++j) {
+                const double v = volume[static_cast<std::size_t>(j)];
+                const double slope = (v - start) / (j - from);
+                if (slope >= lowest && slope <= highest)
+                    farthest = j;
+                lowest = std::max(lowest, (v - allowed - start) / (j - from));
+                highest = std::min(highest, (v + allowed - start) / (j - from));
+                if (lowest > highest)
+                    break;
+            }
+            ends.push_back(farthest);
+        }
+        return ends;
+    }
+};
+
+}  // namespace
+
+SiteColumns siteColumns(const CapacityRow& row, double full) {
+    // against the full tank as its row shows it, so the full row has 0 to spare and is 100 %
+    const double whole = static_cast<float>(full), volume = row.volume;
+    return {static_cast<float>(whole - volume),
+            static_cast<float>(whole > 0 ? 100 * volume / whole : 0)};
+}
+
+std::string chartCsvWithUllage(std::span<const CapacityRow> rows, double full) {
+    std::string text = "Depth,Capacity,Ullage,Percent\n";
+    for (const CapacityRow& row : rows) {
+        if (!(row.depth > 0))
+            continue;  // not part of the chart
+        const SiteColumns site = siteColumns(row, full);
+        text.append(singleText(row.depth)).append(",").append(singleText(row.volume));
+        text.append(",").append(singleText(site.ullage)).append(",");
+        text.append(singleText(site.percent)).append("\n");
+    }
+    return text;
+}
+
+std::vector<double> percentList(const std::string& text, const std::string& what) {
+    std::vector<double> percents;
+    std::size_t at = 0;
+    while (at <= text.size()) {
+        const std::size_t end = std::min(text.find(',', at), text.size());
+        const std::string item = trimmed(std::string_view(text).substr(at, end - at));
+        const auto value = strictDouble(item, NumberFormat{".", ""});
+        if (!value || !(*value >= 1 && *value <= 99)) {
+            throw InputError(what + ": \"" + item +
+                             "\" is not a percent from 1 to 99. Give a list such as 90,95.");
+        }
+        percents.push_back(*value);
+        at = end + 1;
+    }
+    return percents;
+}
+
+std::vector<FillMark> fillMarks(const TankVolume& tank, const std::vector<double>& percents) {
+    std::vector<FillMark> marks;
+    const double full = tank.full(), tolerance = 1e-6 * tank.top();
+    for (const double percent : percents) {
+        const double height = tank.heightFor(full * percent / 100, tolerance);
+        marks.push_back({percent, height - tank.striker(), tank.at(height)});
+    }
+    return marks;
+}
+
+std::pair<double, double> interpolationError(const TankVolume& tank,
+                                             const std::vector<CapacityRow>& points) {
+    const double striker = tank.striker();
+    double worst = 0, where = points.empty() ? 0 : points.front().depth;
+    for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+        const double d0 = points[i].depth, d1 = points[i + 1].depth;
+        const double v0 = points[i].volume, v1 = points[i + 1].volume;
+        const auto error = [&](double d) {
+            return std::fabs(tank.at(d + striker) - (v0 + (v1 - v0) * (d - d0) / (d1 - d0)));
+        };
+        // dense samples, then golden sections about the largest
+        constexpr int kSamples = 64;
+        int best = 0;
+        double bestError = -1;
+        for (int k = 0; k <= kSamples; ++k) {
+            const double e = error(d0 + (d1 - d0) * k / kSamples);
+            if (e > bestError) {
+                bestError = e;
+                best = k;
+            }
+        }
+        double a = d0 + (d1 - d0) * std::max(0, best - 1) / kSamples;
+        double b = d0 + (d1 - d0) * std::min(kSamples, best + 1) / kSamples;
+        const double g = (std::sqrt(5.0) - 1) / 2;
+        for (int pass = 0; pass < 60 && b - a > 1e-12 * (d1 - d0 + 1); ++pass) {
+            const double x1 = b - g * (b - a), x2 = a + g * (b - a);
+            if (error(x1) > error(x2))
+                b = x2;
+            else
+                a = x1;
+        }
+        const double at = (a + b) / 2;
+        const double e = std::max(bestError, error(at));
+        if (e > worst) {
+            worst = e;
+            where = error(at) >= bestError ? at : d0 + (d1 - d0) * best / kSamples;
+        }
+    }
+    return {worst, where};
+}
+
+GaugeTable gaugeTable(const TankVolume& tank, int count) {
+    if (count < 2 || count > 1000)
+        throw InputError("A gauge table has from 2 to 1000 points.");
+    const double striker = tank.striker(), top = tank.top();
+    if (!(top > striker))
+        throw InputError("The tank is below the striker plate: no depth to tabulate.");
+    Grid grid;
+    grid.volume.resize(kGrid + 1);
+    const auto heightAt = [&](int k) { return striker + (top - striker) * k / kGrid; };
+    for (int k = 0; k <= kGrid; ++k)
+        grid.volume[static_cast<std::size_t>(k)] = tank.at(heightAt(k));
+
+    // The smallest error whose chords need no more than count - 1 spans.
+    const auto spans = static_cast<std::size_t>(count - 1);
+    double low = 0, high = grid.chordError(0, kGrid);
+    std::vector<int> ends{0, kGrid};
+    for (int pass = 0; pass < 48 && high - low > 1e-13 * (high + grid.volume.back()); ++pass) {
+        const double allowed = (low + high) / 2;
+        std::vector<int> tried = grid.chords(allowed, spans);
+        if (tried.size() - 1 <= spans) {
+            high = allowed;
+            ends = std::move(tried);
+        } else {
+            low = allowed;
+        }
+    }
+    // Spare points split the spans with the largest error.
+    while (ends.size() < static_cast<std::size_t>(count)) {
+        std::size_t widest = 0;
+        double worst = -1;
+        for (std::size_t i = 0; i + 1 < ends.size(); ++i) {
+            const double e = ends[i + 1] - ends[i] > 1 ? grid.chordError(ends[i], ends[i + 1]) : -1;
+            if (e > worst) {
+                worst = e;
+                widest = i;
+            }
+        }
+        if (worst < 0)
+            break;  // every grid step is a point already
+        ends.insert(ends.begin() + static_cast<long>(widest) + 1,
+                    (ends[widest] + ends[widest + 1]) / 2);
+    }
+
+    GaugeTable table;
+    for (const int k : ends) {
+        const double height = heightAt(k);
+        table.points.push_back({static_cast<float>(height - striker),
+                                static_cast<float>(grid.volume[static_cast<std::size_t>(k)])});
+    }
+    // The last point is the full tank as the chart shows it.
+    table.points.back() = {static_cast<float>(top - striker), static_cast<float>(tank.full())};
+    std::tie(table.largestError, table.errorDepth) = interpolationError(tank, table.points);
+    return table;
+}
+
+std::string gaugeCsv(const GaugeTable& table) {
+    std::string text = "Depth,Capacity\n";
+    for (const CapacityRow& point : table.points)
+        text.append(singleText(point.depth))
+            .append(",")
+            .append(singleText(point.volume))
+            .append("\n");
+    return text;
+}
+
+}  // namespace dipsheet::chart

@@ -1,0 +1,56 @@
+#pragma once
+
+// What a site asks of a chart besides its rows: how much more will fit (ullage) and how full
+// the tank is, where the fill marks lie (the overfill alarm and shut-off levels), and a short
+// table of breakpoints for a tank gauge that interpolates linearly between them.
+
+#include <span>
+#include <string>
+#include <vector>
+
+#include "chart/chart.h"
+
+namespace dipsheet::chart {
+
+// The ullage (full less the volume) and the percent full (100 volume / full) of a row.
+struct SiteColumns {
+    float ullage = 0;
+    float percent = 0;
+};
+SiteColumns siteColumns(const CapacityRow& row, double full);
+// A chart as CSV with them: "Depth,Capacity,Ullage,Percent", the rows as chartCsv takes them.
+std::string chartCsvWithUllage(std::span<const CapacityRow> rows, double full);
+
+// A fill mark: the dipstick depth at which the tank holds `percent` of full, found on the
+// tank's volume function to within a millionth of its height, and the volume there.
+struct FillMark {
+    double percent = 0;
+    double depth = 0;
+    double volume = 0;
+};
+std::vector<FillMark> fillMarks(const TankVolume& tank, const std::vector<double>& percents);
+
+// The percents of a list such as "90,95": each a number above 0 and below 100. Throws
+// InputError naming `what` for anything else.
+std::vector<double> percentList(const std::string& text, const std::string& what);
+
+// A gauge table: `count` breakpoints (depth, volume), the first at depth 0 (what the stick
+// reads first) and the last at the full tank, placed so that the largest error of linear
+// interpolation between them against the tank's volume function is as small as this search
+// makes it; and that largest error with the depth where it occurs.
+struct GaugeTable {
+    std::vector<CapacityRow> points;
+    double largestError = 0;
+    double errorDepth = 0;
+};
+// Throws InputError for a count outside 2 ... 1000 or a tank below the striker plate.
+GaugeTable gaugeTable(const TankVolume& tank, int count);
+// The table as CSV: "Depth,Capacity", then every point, depth 0 included.
+std::string gaugeCsv(const GaugeTable& table);
+
+// The largest error of linear interpolation between `points` against the tank's volume
+// function, and where: each span searched densely, then narrowed on its largest error.
+std::pair<double, double> interpolationError(const TankVolume& tank,
+                                             const std::vector<CapacityRow>& points);
+
+}  // namespace dipsheet::chart
