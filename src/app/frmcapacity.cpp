@@ -1,6 +1,7 @@
 #include "frmcapacity.h"
 
 #include <QAbstractTableModel>
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -15,67 +16,24 @@
 #include <QTableView>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <string>
 #include <utility>
 #include <variant>
 
+#include "capacitymodel.h"
 #include "chart/numbers.h"
+#include "chart/site.h"
 #include "chart/tank.h"
 #include "printpreview.h"
+#include "program.h"
 #include "report/definition.h"
 #include "report/render.h"
 #include "report/report.h"
 #include "ui.h"
 
 namespace dipsheet::app {
-
-// Table Capacity as stored, shown read-only: one column per field in the table's order, each
-// headed by its field name; a number as a single's default text, a text as it is, NULL empty.
-class CapacityModel : public QAbstractTableModel {
-public:
-    using QAbstractTableModel::QAbstractTableModel;
-
-    void setTable(store::Table table) {
-        beginResetModel();
-        m_table = std::move(table);
-        endResetModel();
-    }
-
-    int rowCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : static_cast<int>(m_table.rows.size());
-    }
-    int columnCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : static_cast<int>(m_table.columns.size());
-    }
-    QVariant data(const QModelIndex& index, int role) const override {
-        if (role != Qt::DisplayRole || !index.isValid())
-            return {};
-        const store::Value& value = m_table.rows[static_cast<std::size_t>(index.row())]
-                                                [static_cast<std::size_t>(index.column())];
-        if (const double* number = std::get_if<double>(&value))
-            return QString::fromStdString(chart::singleDefaultText(static_cast<float>(*number)));
-        if (const std::string* text = std::get_if<std::string>(&value))
-            return QString::fromStdString(*text);
-        return QString();
-    }
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        if (role == Qt::DisplayRole && orientation == Qt::Horizontal) {
-            const auto column = static_cast<std::size_t>(section);
-            return column < m_table.columns.size() ? QString::fromStdString(m_table.columns[column])
-                                                   : QString();
-        }
-        if (role == Qt::DisplayRole)
-            return QString();  // record selectors carry no number
-        return QAbstractTableModel::headerData(section, orientation, role);
-    }
-    Qt::ItemFlags flags(const QModelIndex& index) const override {
-        return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
-    }
-
-private:
-    store::Table m_table;
-};
 
 namespace {
 
@@ -203,11 +161,13 @@ void FrmCapacity::showSetup() {
     // The full capacity as the unit's definition prints volumes ("full 751.97 US gal").
     int decimals = 2;
     QString unit = m_inches ? QStringLiteral("US gal") : QStringLiteral("L");
+    report::DepthFormat depths = report::DepthFormat::Decimal;
     if (QFileInfo(reportFileName()).isFile()) {
         try {
             const report::Definition definition = report::readDefinition(reportFileName());
             decimals = definition.volumeDecimals;
             unit = definition.capacityUnit;
+            depths = definition.depthFormat;
         } catch (const report::ReportError&) {
             // Print reports a definition it cannot read; the line keeps its defaults.
         }
@@ -216,8 +176,35 @@ void FrmCapacity::showSetup() {
     m_setupLine = QStringLiteral("Full ") +
                   report::volumeText(static_cast<float>(m_setup.full), decimals) +
                   (unit.isEmpty() ? QString() : QLatin1Char(' ') + unit) + QStringLiteral(". ") +
-                  QString::fromStdString(m_setup.text);
+                  QString::fromStdString(m_setup.text) + marksText(depths, unit);
+    m_rows->showSiteColumns(m_rows->siteColumnsShown() || ullageShown(), m_setup.full);
     showSetupLine(false);
+}
+
+QString FrmCapacity::marksText(report::DepthFormat depths, const QString& unit) const {
+    if (!m_setup.tank)
+        return {};
+    std::vector<chart::FillMark> marks;
+    try {
+        marks = chart::fillMarks(m_setup.tank->volume(),
+                                 chart::percentList(markPercents().toStdString(), "Marks"));
+    } catch (const chart::InputError&) {
+        return {};  // marks a settings file cannot give are left out
+    }
+    const QString length = m_inches ? QStringLiteral(" in") : QStringLiteral(" mm");
+    QStringList parts;
+    for (const chart::FillMark& mark : marks) {
+        // a fraction to the nearest eighth, as a dipstick is read
+        const double depth = depths == report::DepthFormat::Fraction && m_inches
+                                 ? std::round(mark.depth * 8) / 8
+                                 : std::round(mark.depth * 100) / 100;
+        parts << QStringLiteral("%1 % at %2%3 (%4 %5)")
+                     .arg(QString::fromStdString(
+                              chart::singleDefaultText(static_cast<float>(mark.percent))),
+                          report::depthText(static_cast<float>(depth), depths), length,
+                          QString::number(mark.volume, 'f', 1), unit);
+    }
+    return QStringLiteral(". ") + parts.join(QStringLiteral(", "));
 }
 
 void FrmCapacity::compareWithInputs(const chart::Tank& inputs) {
@@ -303,15 +290,63 @@ void FrmCapacity::saveAsCsv() {
                                              QStringLiteral("CSV files (*.csv)"));
     if (path.isEmpty())
         return;
-    // The chart as the chart tool prints it.
-    const std::string csv = chart::chartCsv(m_database.connect().readCapacity());
+    // The chart as the chart tool prints it, with the site's columns when they are on show.
+    const auto rows = m_database.connect().readCapacity();
+    const std::string csv = m_rows->siteColumnsShown()
+                                ? chart::chartCsvWithUllage(rows, m_setup.full)
+                                : chart::chartCsv(rows);
+    writeText(path, csv);
+}
+
+void FrmCapacity::showUllage(bool shown) {
+    m_rows->showSiteColumns(shown, m_setup.full);
+    if (!keepUllageShown(shown)) {
+        ui::messageBox(QStringLiteral("The choice could not be kept in %1 in %2: it holds for "
+                                      "this window only.")
+                           .arg(QString::fromLatin1(report::kSettingsFile),
+                                QDir::toNativeSeparators(QDir::currentPath())));
+    }
+}
+
+void FrmCapacity::saveGaugeTable() {
+    if (!m_setup.tank)
+        return;
+    const auto count = ui::askInteger(
+        this,
+        QStringLiteral("How many points does the gauge take (2 to 1000)? They are placed so that "
+                       "its straight lines between them stay closest to the tank."),
+        20, 2, 1000);
+    if (!count)
+        return;
+    const QString path = ui::askSaveFileName(this, QStringLiteral("Save the gauge table as CSV"),
+                                             suggestedFileName(QStringLiteral("gauge.csv")),
+                                             QStringLiteral("CSV files (*.csv)"));
+    if (path.isEmpty())
+        return;
+    const ui::WaitCursor wait;
+    const chart::GaugeTable table = chart::gaugeTable(m_setup.tank->volume(), *count);
+    if (!writeText(path, chart::gaugeCsv(table)))
+        return;
+    ui::messageBox(QStringLiteral("Saved %1 points to %2. The largest interpolation error is "
+                                  "%3 %4 at %5 %6.")
+                       .arg(*count)
+                       .arg(QDir::toNativeSeparators(path))
+                       .arg(table.largestError, 0, 'f', 2)
+                       .arg(m_inches ? QStringLiteral("US gal") : QStringLiteral("L"))
+                       .arg(table.errorDepth, 0, 'f', 2)
+                       .arg(m_inches ? QStringLiteral("in") : QStringLiteral("mm")));
+}
+
+bool FrmCapacity::writeText(const QString& path, const std::string& csv) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(csv.data(), static_cast<qint64>(csv.size())) != qint64(csv.size()) ||
         !file.commit()) {
         ui::messageBox(QStringLiteral("The chart could not be saved to %1: %2")
                            .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return false;
     }
+    return true;
 }
 
 void FrmCapacity::saveAsPdf() {
@@ -340,6 +375,13 @@ void FrmCapacity::showGridMenu(const QPoint& at) {
     menu.addAction(QStringLiteral("Save as CSV..."), QKeySequence::Save, this,
                    ui::guard([this] { saveAsCsv(); }));
     menu.addAction(QStringLiteral("Save as PDF..."), this, ui::guard([this] { saveAsPdf(); }));
+    menu.addAction(QStringLiteral("Save Gauge Table..."), this,
+                   ui::guard([this] { saveGaugeTable(); }));
+    menu.addSeparator();
+    QAction* site = menu.addAction(QStringLiteral("Show Ullage and % Full"), this,
+                                   ui::guard([this](bool on) { showUllage(on); }));
+    site->setCheckable(true);
+    site->setChecked(m_rows->siteColumnsShown());
     menu.exec(dbgCapacity->viewport()->mapToGlobal(at));
 }
 

@@ -8,6 +8,7 @@
 
 #include <functional>
 
+#include "report/definition.h"
 #include "store/store.h"
 
 class QLabel;
@@ -56,6 +57,12 @@ public:
     // text dipsheet-chart prints for the chart; the PDF is laid out by the unit's definition.
     void saveAsCsv();
     void saveAsPdf();
+    // Save Gauge Table: asks how many points (20 unless changed), saves the table as CSV
+    // through the save dialog and says its largest interpolation error.
+    void saveGaugeTable();
+    // Show Ullage and % Full: the two site columns in the grid, its copy and its CSV; the
+    // choice is kept in dipsheet.ini for the next chart.
+    void showUllage(bool shown);
 
     QLabel* Label1;
     QLabel* lblCustomer;
@@ -100,6 +107,11 @@ private:
     void showGridMenu(const QPoint& at);
     // A file name in the data folder for a chart saved with extension `suffix`.
     QString suggestedFileName(const QString& suffix) const;
+    // Writes a whole text file, or says why not.
+    bool writeText(const QString& path, const std::string& text);
+    // ". 90 % at 41 3/8 in (846.0 US gal), 95 % at ..." for the set-up line: the fill marks of
+    // dipsheet.ini's [Marks] (none when it holds no list of percents).
+    QString marksText(report::DepthFormat depths, const QString& unit) const;
 
     const store::JobDatabase m_database;
     CapacityModel* m_rows;

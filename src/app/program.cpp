@@ -1,5 +1,10 @@
 #include "program.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSettings>
+
 #include "printpreview.h"
 #include "report/report.h"
 
@@ -24,6 +29,75 @@ QStringList companyDetails() {
             details << field;
     }
     return details;
+}
+
+namespace {
+
+QString settingsPath() {
+    return QString::fromLatin1(report::kSettingsFile);
+}
+
+// The value of `key` in `section` of the settings file, as written; empty when missing (or the
+// file is no regular file: a pipe of that name would hold up the program).
+QString settingsValue(const QString& section, const QString& key) {
+    if (!QFileInfo(settingsPath()).isFile())
+        return {};
+    const QSettings settings(settingsPath(), QSettings::IniFormat);
+    const QVariant value = settings.value(section + QLatin1Char('/') + key);
+    return value.typeId() == QMetaType::QStringList ? value.toStringList().join(QLatin1Char(','))
+                                                    : value.toString().trimmed();
+}
+
+}  // namespace
+
+bool ullageShown() {
+    return settingsValue(QStringLiteral("Chart"), QStringLiteral("Ullage"))
+               .compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0;
+}
+
+QString markPercents() {
+    const QString percents = settingsValue(QStringLiteral("Marks"), QStringLiteral("Percent"));
+    return percents.isEmpty() ? QStringLiteral("90,95") : percents;
+}
+
+bool keepUllageShown(bool shown) {
+    QStringList lines;
+    QFile in(settingsPath());
+    if (in.exists()) {
+        if (!QFileInfo(settingsPath()).isFile() || !in.open(QIODevice::ReadOnly | QIODevice::Text))
+            return false;
+        lines = QString::fromUtf8(in.readAll()).split(QLatin1Char('\n'));
+        if (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+    }
+    const QString entry = QStringLiteral("Ullage=") + (shown ? "yes" : "no");
+    // The key's line in [Chart], or the end of that section, or a new section at the end.
+    qsizetype section = -1, end = lines.size();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString line = lines[i].trimmed();
+        if (line.startsWith(QLatin1Char('['))) {
+            if (section >= 0) {
+                end = i;
+                break;
+            }
+            if (line.compare(QLatin1String("[Chart]"), Qt::CaseInsensitive) == 0)
+                section = i;
+        } else if (section >= 0 &&
+                   line.section(QLatin1Char('='), 0, 0)
+                           .trimmed()
+                           .compare(QLatin1String("Ullage"), Qt::CaseInsensitive) == 0) {
+            lines[i] = entry;
+            section = -2;
+            break;
+        }
+    }
+    if (section == -1)
+        lines << QString() << QStringLiteral("[Chart]") << entry;
+    else if (section >= 0)
+        lines.insert(end, entry);
+    QSaveFile out(settingsPath());
+    const QByteArray text = (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+    return out.open(QIODevice::WriteOnly) && out.write(text) == text.size() && out.commit();
 }
 
 }  // namespace dipsheet::app

@@ -25,4 +25,13 @@ QPixmap logo();
 // the program.
 QStringList companyDetails();
 
+// The chart window's choices in dipsheet.ini: [Chart] Ullage=yes shows the ullage and percent
+// columns; [Marks] Percent=90,95 the fill marks (90 and 95 when the key is missing). Reading
+// never fails.
+bool ullageShown();
+QString markPercents();
+// Keeps the choice in dipsheet.ini, changing only that line (or adding it): the office's own
+// lines and comments stay. False when the file cannot be written.
+bool keepUllageShown(bool shown);
+
 }  // namespace dipsheet::app

@@ -1,6 +1,7 @@
 #include "forms.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -58,6 +59,29 @@ QString askSaveFileName(QWidget* parent, const QString& caption, const QString& 
 
 void setSaveFileAsker(SaveFileAsker asker) {
     saveFileAsker() = std::move(asker);
+}
+
+// ---- Whole number
+
+namespace {
+IntegerAsker& integerAsker() {
+    static IntegerAsker asker;
+    return asker;
+}
+}  // namespace
+
+std::optional<int> askInteger(QWidget* parent, const QString& question, int suggested, int low,
+                              int high) {
+    if (auto& asker = integerAsker())
+        return asker(question, suggested);
+    bool ok = false;
+    const int value = QInputDialog::getInt(parent, QStringLiteral("Dipsheet"), question, suggested,
+                                           low, high, 1, &ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+void setIntegerAsker(IntegerAsker asker) {
+    integerAsker() = std::move(asker);
 }
 
 // ---- Yes/no question

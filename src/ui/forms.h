@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QObject;
 class QWidget;
@@ -26,6 +27,13 @@ using SaveFileAsker =
 QString askSaveFileName(QWidget* parent, const QString& caption, const QString& suggested,
                         const QString& filter);
 void setSaveFileAsker(SaveFileAsker asker);  // nullptr restores the real dialog
+
+// ---- Number seam: a whole number from `low` to `high`, asked in a modal box that opens at
+// `suggested`; none when the user cancels. Tests replace it.
+using IntegerAsker = std::function<std::optional<int>(const QString& question, int suggested)>;
+std::optional<int> askInteger(QWidget* parent, const QString& question, int suggested, int low,
+                              int high);
+void setIntegerAsker(IntegerAsker asker);  // nullptr restores the real box
 
 // ---- Question seam: `question` in a modal box with Yes and No (No the default, so Enter on a
 // box that came up unexpectedly changes nothing); true for Yes. Tests replace it.

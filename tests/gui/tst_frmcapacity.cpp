@@ -457,6 +457,69 @@ private slots:
         QVERIFY(m_seams->messages.isEmpty());
     }
 
+    // At the site: the fill marks of dipsheet.ini under the grid; Show Ullage and % Full adds
+    // two columns to the grid, its copy and its CSV, and is kept in dipsheet.ini (the office's
+    // own lines stay) for the next chart; Save Gauge Table saves the table and says its error.
+    void siteColumnsMarksAndGaugeTable() {
+        {
+            QFile ini(QStringLiteral("dipsheet.ini"));
+            QVERIFY(ini.open(QIODevice::WriteOnly));
+            ini.write("; the office's own note\n[Company]\nName=Acme\n[Marks]\nPercent=50,90\n");
+        }
+        FrmCapacity* w = calculate(QStringLiteral("12"));
+        QVERIFY(w);
+        QVERIFY2(
+            w->lblSetup->text().contains(QLatin1String("50 % at 23.75 in (470.0 US gal), 90 % at")),
+            qPrintable(w->lblSetup->text()));
+        QCOMPARE(w->dbgCapacity->model()->columnCount(), 2);
+
+        w->showUllage(true);
+        const QAbstractItemModel* grid = w->dbgCapacity->model();
+        QCOMPARE(grid->columnCount(), 4);
+        QCOMPARE(grid->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Ullage"));
+        w->dbgCapacity->selectAll();
+        QVERIFY(
+            w->selectedRowsText().startsWith(QLatin1String("Depth\tCapacity\tUllage\t% Full\n")));
+        // each row's ullage and volume make the full tank
+        for (const QString& line : w->selectedRowsText().split(QLatin1Char('\n')).mid(1, 3)) {
+            const QStringList cells = line.split(QLatin1Char('\t'));
+            QCOMPARE(cells.size(), 4);
+            QVERIFY(qAbs(cells[1].toDouble() + cells[2].toDouble() - 939.9646) < 1e-3);
+            QVERIFY(qAbs(cells[3].toDouble() - 100 * cells[1].toDouble() / 939.9646) < 1e-3);
+        }
+        const QByteArray ini = fileBytes(QStringLiteral("dipsheet.ini"));
+        QVERIFY2(ini.startsWith("; the office's own note\n[Company]\nName=Acme\n") &&
+                     ini.contains("[Chart]\nUllage=yes\n"),
+                 ini.constData());
+
+        QString answer = QStringLiteral("site.csv");
+        ui::setSaveFileAsker(
+            [&](const QString&, const QString&, const QString&) { return answer; });
+        ui::setIntegerAsker([](const QString&, int suggested) { return suggested; });
+        const auto restore = qScopeGuard([] {
+            ui::setSaveFileAsker(nullptr);
+            ui::setIntegerAsker(nullptr);
+        });
+        w->saveAsCsv();
+        QVERIFY(fileBytes(answer).startsWith("Depth,Capacity,Ullage,Percent\n12,"));
+        answer = QStringLiteral("gauge.csv");
+        w->saveGaugeTable();
+        QCOMPARE(fileBytes(answer).count('\n'), 21);  // a heading and 20 points
+        QCOMPARE(m_seams->messages.size(), 1);
+        QVERIFY2(m_seams->messages.takeFirst().contains(
+                     QLatin1String("largest interpolation error is 0.5")),
+                 "");
+
+        QTest::mouseClick(w->cmdExit, Qt::LeftButton);
+        FrmCapacity* next = calculate(QStringLiteral("24"));
+        QVERIFY(next);
+        QCOMPARE(next->dbgCapacity->model()->columnCount(), 4);  // remembered
+        next->showUllage(false);
+        QCOMPARE(next->dbgCapacity->model()->columnCount(), 2);
+        QVERIFY(fileBytes(QStringLiteral("dipsheet.ini")).contains("[Chart]\nUllage=no\n"));
+        QVERIFY(m_seams->messages.isEmpty());
+    }
+
 private:
     // Copies the shipped definitions into the working directory with the given destination.
     // Calculates a 48 x 120 inch horizontal cylinder with the given increment; returns the

@@ -1,0 +1,92 @@
+#include "capacitymodel.h"
+
+#include <QString>
+
+#include <utility>
+#include <variant>
+
+#include "chart/numbers.h"
+#include "chart/site.h"
+
+namespace dipsheet::app {
+
+namespace {
+
+QString numberText(float value) {
+    return QString::fromStdString(chart::singleDefaultText(value));
+}
+
+}  // namespace
+
+void CapacityModel::setTable(store::Table table) {
+    beginResetModel();
+    m_table = std::move(table);
+    placeSiteColumns();
+    endResetModel();
+}
+
+void CapacityModel::showSiteColumns(bool shown, double full) {
+    beginResetModel();
+    m_siteWanted = shown;
+    m_full = full;
+    placeSiteColumns();
+    endResetModel();
+}
+
+void CapacityModel::placeSiteColumns() {
+    m_volume = -1;
+    for (std::size_t i = 0; i < m_table.columns.size(); ++i) {
+        if (m_table.columns[i] == "Capacity")
+            m_volume = static_cast<int>(i);
+    }
+    m_siteFrom = m_siteWanted && m_volume >= 0 ? static_cast<int>(m_table.columns.size()) : -1;
+}
+
+int CapacityModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_table.rows.size());
+}
+
+int CapacityModel::columnCount(const QModelIndex& parent) const {
+    if (parent.isValid())
+        return 0;
+    return static_cast<int>(m_table.columns.size()) + (m_siteFrom >= 0 ? 2 : 0);
+}
+
+QVariant CapacityModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid())
+        return {};
+    const auto& row = m_table.rows[static_cast<std::size_t>(index.row())];
+    if (m_siteFrom >= 0 && index.column() >= m_siteFrom) {
+        const double* volume = std::get_if<double>(&row[static_cast<std::size_t>(m_volume)]);
+        if (!volume)
+            return QString();
+        const chart::SiteColumns site =
+            chart::siteColumns({0, static_cast<float>(*volume)}, m_full);
+        return numberText(index.column() == m_siteFrom ? site.ullage : site.percent);
+    }
+    const store::Value& value = row[static_cast<std::size_t>(index.column())];
+    if (const double* number = std::get_if<double>(&value))
+        return numberText(static_cast<float>(*number));
+    if (const std::string* text = std::get_if<std::string>(&value))
+        return QString::fromStdString(*text);
+    return QString();
+}
+
+QVariant CapacityModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role == Qt::DisplayRole && orientation == Qt::Horizontal) {
+        if (m_siteFrom >= 0 && section >= m_siteFrom)
+            return section == m_siteFrom ? QStringLiteral("Ullage") : QStringLiteral("% Full");
+        const auto column = static_cast<std::size_t>(section);
+        return column < m_table.columns.size() ? QString::fromStdString(m_table.columns[column])
+                                               : QString();
+    }
+    if (role == Qt::DisplayRole)
+        return QString();  // record selectors carry no number
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+Qt::ItemFlags CapacityModel::flags(const QModelIndex& index) const {
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}
+
+}  // namespace dipsheet::app

@@ -1,0 +1,40 @@
+#pragma once
+
+// Table Capacity as stored, shown read-only: one column per field in the table's order, each
+// headed by its field name; a number as a single's default text, a text as it is, NULL empty.
+// With the site's columns shown, "Ullage" and "% Full" follow, from field Capacity and the
+// full tank.
+
+#include <QAbstractTableModel>
+
+#include "store/store.h"
+
+namespace dipsheet::app {
+
+class CapacityModel : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setTable(store::Table table);
+    // Shows or hides the two site columns; `full` is the full tank of the chart on show. A
+    // table without field Capacity has none.
+    void showSiteColumns(bool shown, double full);
+    bool siteColumnsShown() const { return m_siteFrom >= 0; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    void placeSiteColumns();
+
+    store::Table m_table;
+    bool m_siteWanted = false;
+    double m_full = 0;
+    int m_siteFrom = -1;  // the first site column, or -1
+    int m_volume = -1;    // field Capacity
+};
+
+}  // namespace dipsheet::app
