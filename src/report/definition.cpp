@@ -260,6 +260,7 @@ const std::vector<Section>& sections() {
                               return std::nullopt;
                           }},
                      }});
+        s.push_back({"Sketch", {{"Draw", flag(&Definition::drawSketch)}}});
         s.push_back({"Output",
                      {
                          {"Destination", oneOf(&Definition::destination,
@@ -372,7 +373,8 @@ Definition parseDefinition(const QByteArray& content, const QString& fileName) {
             if (section == nullptr) {
                 throw fail(kUnknownName,
                            QStringLiteral("unknown section [%1]; the sections are [Report], "
-                                          "[Columns], [Page], [Font], [Curve] and [Output]")
+                                          "[Columns], [Page], [Font], [Curve], [Sketch] and "
+                                          "[Output]")
                                .arg(name));
             }
             sectionName = QString::fromLatin1(section->name);

@@ -76,6 +76,8 @@ struct Definition {
     // [Curve]
     bool drawCurve = true;
     double curveHeightMm = 70.0;
+    // [Sketch]
+    bool drawSketch = false;  // the tank drawn beside the curve
     // [Output]
     Destination destination = Destination::Preview;
     QString file = QStringLiteral("chart.pdf");

@@ -1,8 +1,8 @@
 #pragma once
 
-// The painters of a report's page: the page heading, the capacity curve, and the rows as a
-// list of column pairs or as the eighths table. Each paints its part at the place it is given;
-// render.cpp measures the page and says which rows go where.
+// The painters of a report's page: the page heading, the capacity curve, the drawing of the
+// tank beside it, and the rows as a list of column pairs or as the eighths table. Each paints its
+// part at the place it is given; render.cpp measures the page and says which rows go where.
 
 #include "report/eighths.h"
 #include "report/pagination.h"
@@ -62,6 +62,11 @@ double paintHeading(const PageContext& page, QPainter* painter);
 // Volume against depth in `box`, points in order of depth, framed with divisions and axis
 // titles.
 void paintCurve(const PageContext& page, QPainter& painter, const QRectF& box);
+
+// A side view of the report's tank to scale in `box`, lying as it lies, with its dipstick, the
+// liquid surface at 90 % full and its measures written on it. Paints nothing and returns false
+// when the report has no tank that can be drawn (none stored, or measures that do not read).
+bool paintSketch(const PageContext& page, QPainter& painter, const QRectF& box);
 
 // The column labels at `top`, then the rows `rows` of the list under them, down each column
 // then across the column pairs.

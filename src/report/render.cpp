@@ -198,8 +198,8 @@ public:
                 top += m_space.noteHeight;
             }
             if (m_page.def.drawCurve) {
-                paintCurve(m_page, painter,
-                           QRectF(0.0, top, m_page.width, m_space.curveHeight - m_page.gap));
+                paintCurveAndTank(painter,
+                                  QRectF(0.0, top, m_page.width, m_space.curveHeight - m_page.gap));
                 top += m_space.curveHeight;
             }
         }
@@ -213,6 +213,20 @@ public:
     }
 
 private:
+    // The curve in `box`; when the definition asks for the tank and it can be drawn, the tank
+    // takes the right part of the box and the curve keeps the rest.
+    void paintCurveAndTank(QPainter& painter, QRectF box) const {
+        if (m_page.def.drawSketch) {
+            const double share = box.width() * kTankShare;
+            if (paintSketch(m_page, painter, box.adjusted(box.width() - share, 0.0, 0.0, 0.0))) {
+                box.setWidth(box.width() - share - m_page.gap);
+            }
+        }
+        paintCurve(m_page, painter, box);
+    }
+
+    static constexpr double kTankShare = 0.4;  // of the curve's box, for the drawing of the tank
+
     // The heights the page is shared out by, as they print on the device.
     PageSpace measureSpace() const {
         const Definition& def = m_page.def;

@@ -28,6 +28,7 @@ TEST(Definition, ShippedDefinitionsLayOutTheirUnitAndPreview) {
     EXPECT_EQ(inch.capacityUnit, QStringLiteral("US gal"));
     EXPECT_EQ(inch.volumeDecimals, 2);
     EXPECT_TRUE(inch.drawCurve);
+    EXPECT_TRUE(inch.drawSketch);
     EXPECT_EQ(inch.layout, TableLayout::List);
     EXPECT_FALSE(inch.company);
 
@@ -40,6 +41,7 @@ TEST(Definition, ShippedDefinitionsLayOutTheirUnitAndPreview) {
     EXPECT_EQ(metric.paper, QPageSize::A4);
     EXPECT_EQ(metric.layout, TableLayout::List);
     EXPECT_FALSE(metric.company);
+    EXPECT_TRUE(metric.drawSketch);
 }
 
 TEST(Definition, EmptyFileGivesEveryDefault) {
@@ -52,6 +54,8 @@ TEST(Definition, EmptyFileGivesEveryDefault) {
     EXPECT_EQ(d.depthFormat, DepthFormat::Decimal);
     EXPECT_EQ(d.volumeDecimals, kShortestVolume);
     EXPECT_EQ(d.unitsText(), QStringLiteral("Depth, Capacity"));
+    EXPECT_TRUE(d.drawCurve);
+    EXPECT_FALSE(d.drawSketch);  // a definition from before the drawing prints as it did
 }
 
 TEST(Definition, ReadsCommentsQuotesLineEndsAndAnyCase) {
@@ -78,7 +82,9 @@ TEST(Definition, ReadsCommentsQuotesLineEndsAndAnyCase) {
         "Orientation=Landscape\n"
         "[Curve]\n"
         "Draw=no\n"
-        "Height=3in\n");
+        "Height=3in\n"
+        "[sketch]\n"
+        "draw=On\n");
     EXPECT_EQ(d.destination, Destination::Pdf);
     EXPECT_EQ(d.file, QStringLiteral("out;put.pdf"));
     EXPECT_EQ(d.title, QStringLiteral("Fuel ; diesel "));
@@ -95,6 +101,7 @@ TEST(Definition, ReadsCommentsQuotesLineEndsAndAnyCase) {
     EXPECT_EQ(d.orientation, QPageLayout::Landscape);
     EXPECT_FALSE(d.drawCurve);
     EXPECT_DOUBLE_EQ(d.curveHeightMm, 76.2);
+    EXPECT_TRUE(d.drawSketch);
 }
 
 TEST(Definition, FaultsNameFileLineAndProblem) {
@@ -130,6 +137,10 @@ TEST(Definition, FaultsNameFileLineAndProblem) {
         {"[Font]\nSize=3\n", kBadValue, 2, "Size"},
         {"[Font]\nFamily=\n", kBadValue, 2, "Family"},
         {"[Curve]\nDraw=maybe\n", kBadValue, 2, "yes or no"},
+        {"[Sketch]\nDraw=2\n", kBadValue, 2,
+         "bad value \"2\" for Draw in [Sketch]: expected yes or no"},
+        {"[Sketch]\nDraw=yes\n[Sketch]\nDraw=no\n", kUnknownName, 4, "first on line 2"},
+        {"[Sketch]\nHeight=3in\n", kUnknownName, 2, "in section [Sketch]; it takes Draw"},
         {"[Columns]\nLayout=grid\n", kBadValue, 2, "expected list or eighths"},
         {"[Report]\nCompany=maybe\n", kBadValue, 2, "Company in [Report]: expected yes or no"},
         {"[Curve]\nHeight=1e3mm\n", kBadValue, 2, "Height"},
