@@ -12,14 +12,21 @@ prefix="$scratch/prefix"
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
+id=io.github.dipsheet.Dipsheet
 expect=(bin/dipsheet-chart bin/dipsheet-launch share/dipsheet/QRTMembers.sql
         share/dipsheet/indipsheet.rpt share/dipsheet/mmdipsheet.rpt
-        share/applications/dipsheet.desktop share/pixmaps/dipsheet.png)
+        "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml"
+        "share/icons/hicolor/48x48/apps/$id.png" "share/icons/hicolor/256x256/apps/$id.png"
+        "share/icons/hicolor/scalable/apps/$id.svg"
+        share/man/man1/dipsheet.1.gz share/man/man1/dipsheet-chart.1.gz
+        share/man/man1/dipsheet-launch.1.gz share/doc/dipsheet/copyright)
 [ "$gui" = ON ] && expect+=(bin/dipsheet)
 for f in "${expect[@]}"; do
   [ -e "$prefix/$f" ] || { echo "not installed: $f"; exit 1; }
 done
-grep -q '^Exec=dipsheet-launch$' "$prefix/share/applications/dipsheet.desktop"
+grep -q '^Exec=dipsheet-launch$' "$prefix/share/applications/$id.desktop"
+grep -q "^Icon=$id\$" "$prefix/share/applications/$id.desktop"
+[ "$(file -b --mime-type "$prefix/share/icons/hicolor/48x48/apps/$id.png")" = image/png ]
 
 out="$("$prefix/bin/dipsheet-chart" --shape vert --units in --increment 30 --diameter 48 --height 60)"
 [ "$out" = $'Depth,Capacity\n30,234.99115\n60,469.9823' ] || { echo "chart tool said: $out"; exit 1; }
