@@ -184,27 +184,13 @@ void FrmCapacity::showSetup() {
 QString FrmCapacity::marksText(report::DepthFormat depths, const QString& unit) const {
     if (!m_setup.tank)
         return {};
-    std::vector<chart::FillMark> marks;
     try {
-        marks = chart::fillMarks(m_setup.tank->volume(),
-                                 chart::percentList(markPercents().toStdString(), "Marks"));
+        const auto marks = chart::fillMarks(
+            m_setup.tank->volume(), chart::percentList(markPercents().toStdString(), "Marks"));
+        return QStringLiteral(". ") + report::fillMarksText(marks, depths, m_inches, unit);
     } catch (const chart::InputError&) {
         return {};  // marks a settings file cannot give are left out
     }
-    const QString length = m_inches ? QStringLiteral(" in") : QStringLiteral(" mm");
-    QStringList parts;
-    for (const chart::FillMark& mark : marks) {
-        // a fraction to the nearest eighth, as a dipstick is read
-        const double depth = depths == report::DepthFormat::Fraction && m_inches
-                                 ? std::round(mark.depth * 8) / 8
-                                 : std::round(mark.depth * 100) / 100;
-        parts << QStringLiteral("%1 % at %2%3 (%4 %5)")
-                     .arg(QString::fromStdString(
-                              chart::singleDefaultText(static_cast<float>(mark.percent))),
-                          report::depthText(static_cast<float>(depth), depths), length,
-                          QString::number(mark.volume, 'f', 1), unit);
-    }
-    return QStringLiteral(". ") + parts.join(QStringLiteral(", "));
 }
 
 void FrmCapacity::compareWithInputs(const chart::Tank& inputs) {

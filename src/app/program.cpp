@@ -56,8 +56,7 @@ bool ullageShown() {
 }
 
 QString markPercents() {
-    const QString percents = settingsValue(QStringLiteral("Marks"), QStringLiteral("Percent"));
-    return percents.isEmpty() ? QStringLiteral("90,95") : percents;
+    return report::readMarkPercents(settingsPath());
 }
 
 bool keepUllageShown(bool shown) {

@@ -190,6 +190,8 @@ const std::vector<Section>& sections() {
                       d.volumeDecimals = v.toInt();
                       return std::nullopt;
                   }},
+                 {"Ullage", flag(&Definition::ullage)},
+                 {"Percent", flag(&Definition::percent)},
                  {"Pairs",
                   [](Definition& d, const QString& v) -> std::optional<QString> {
                       static const QRegularExpression digit(QStringLiteral("^[1-8]$"));

@@ -65,6 +65,8 @@ struct Definition {
     int volumeDecimals = kShortestVolume;
     int pairs = 3;
     TableLayout layout = TableLayout::List;
+    bool ullage = false;   // a column of the ullage (the full tank less the row) in each group
+    bool percent = false;  // a column of the percent full in each group
     // [Page]
     QPageSize::PageSizeId paper = QPageSize::A4;
     QPageLayout::Orientation orientation = QPageLayout::Portrait;

@@ -28,6 +28,9 @@ EighthsTable eighthsOf(const Report& report) {
         table.whyNot = QStringLiteral("Printed as a list, not by eighths of an inch: ") + reason;
         return table;
     };
+    if (report.definition.ullage || report.definition.percent) {
+        return listInstead(QStringLiteral("the ullage and percent columns print in the list."));
+    }
     if (metricDepths(report.definition)) {
         return listInstead(
             QStringLiteral("the depths are in %1.").arg(report.definition.depthUnit.trimmed()));

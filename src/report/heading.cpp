@@ -130,7 +130,10 @@ private:
                        volumeText(static_cast<float>(setup->full), m_def.volumeDecimals);
         if (!m_def.capacityUnit.isEmpty())
             line += QLatin1Char(' ') + m_def.capacityUnit;
-        block(m_page.fonts.small, line, Qt::AlignLeft | Qt::AlignTop, 2);
+        // the fill marks, whose rows print in bold
+        if (!m_page.report.marks.isEmpty())
+            line += QStringLiteral("; ") + m_page.report.marks;
+        block(m_page.fonts.small, line, Qt::AlignLeft | Qt::AlignTop, 3);
         m_y += m_page.gap * 0.5;
     }
 

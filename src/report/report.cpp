@@ -1,5 +1,7 @@
 #include "report.h"
 
+#include "chart/numbers.h"
+#include "chart/tank.h"
 #include "report/render.h"
 
 #include <QFileInfo>
@@ -9,6 +11,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <cmath>
 #include <stdexcept>
 #include <utility>
 
@@ -70,8 +73,24 @@ namespace {
 // What every report takes besides its chart: the heads the set-up's tank names, the date, and
 // the office when the definition asks for it.
 void complete(Report& report) {
-    if (report.setup && report.setup->tank)
-        report.heads = QString::fromStdString(report.setup->tank->headsDescription());
+    if (report.setup && report.setup->tank) {
+        const chart::Tank& tank = *report.setup->tank;
+        report.heads = QString::fromStdString(tank.headsDescription());
+        try {
+            const auto marks = chart::fillMarks(
+                tank.volume(),
+                chart::percentList(
+                    readMarkPercents(QString::fromLatin1(kSettingsFile)).toStdString(), "Marks"));
+            const QString unit = report.definition.capacityUnit.isEmpty()
+                                     ? QString::fromLatin1(tank.inches ? "US gal" : "L")
+                                     : report.definition.capacityUnit;
+            report.marks = fillMarksText(marks, report.definition.depthFormat, tank.inches, unit);
+            for (const chart::FillMark& mark : marks)
+                report.markDepths.push_back(mark.depth);
+        } catch (const chart::InputError&) {
+            // marks the settings cannot give are left out; the chart prints as ever
+        }
+    }
     report.date = reportDate();
     if (report.definition.company) {
         report.company = readCompany(QString::fromLatin1(kSettingsFile));
@@ -79,6 +98,36 @@ void complete(Report& report) {
 }
 
 }  // namespace
+
+QString readMarkPercents(const QString& path) {
+    QString percents;
+    if (QFileInfo(path).isFile()) {
+        const QSettings settings(path, QSettings::IniFormat);
+        const QVariant value = settings.value(QStringLiteral("Marks/Percent"));
+        percents = value.typeId() == QMetaType::QStringList
+                       ? value.toStringList().join(QLatin1Char(','))
+                       : value.toString().trimmed();
+    }
+    return percents.isEmpty() ? QStringLiteral("90,95") : percents;
+}
+
+QString fillMarksText(const std::vector<chart::FillMark>& marks, DepthFormat depths, bool inches,
+                      const QString& unit) {
+    const QString length = inches ? QStringLiteral(" in") : QStringLiteral(" mm");
+    QStringList parts;
+    for (const chart::FillMark& mark : marks) {
+        // a fraction to the nearest eighth, as a dipstick is read
+        const double depth = depths == DepthFormat::Fraction && inches
+                                 ? std::round(mark.depth * 8) / 8
+                                 : std::round(mark.depth * 100) / 100;
+        parts << QStringLiteral("%1 % at %2%3 (%4 %5)")
+                     .arg(QString::fromStdString(
+                              chart::singleDefaultText(static_cast<float>(mark.percent))),
+                          depthText(static_cast<float>(depth), depths), length,
+                          QString::number(mark.volume, 'f', 1), unit);
+    }
+    return parts.join(QStringLiteral(", "));
+}
 
 Report loadReport(const QString& definitionFile, const store::JobDatabase& database) {
     Report report;

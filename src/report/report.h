@@ -10,6 +10,7 @@
 //     engine.produce();  // preview, printer or PDF; throws ReportError
 
 #include "chart/chart.h"
+#include "chart/site.h"
 #include "report/definition.h"
 #include "store/store.h"
 
@@ -60,7 +61,21 @@ struct Report {
     // names them; else empty.
     QString heads;
     Company company;  // printed above the title when the definition asks for it
+    // The fill marks of dipsheet.ini's [Marks] for the stored tank, as the set-up line ends
+    // ("90 % at 40.24 in (846.0 US gal), ..."), and their depths, whose rows print in bold.
+    QString marks;
+    std::vector<double> markDepths;
 };
+
+// The percents of the fill marks: [Marks] Percent of the INI file `path` as written, "90,95"
+// when the file or the key is missing.
+QString readMarkPercents(const QString& path);
+
+// The fill marks as the set-up line shows them: "90 % at 40 1/4 in (846.0 US gal), 95 % at
+// ...": each depth in the depth format (a fraction to the nearest eighth of an inch, decimals
+// to the hundredth), the volume to one decimal in `unit`.
+QString fillMarksText(const std::vector<chart::FillMark>& marks, DepthFormat depths, bool inches,
+                      const QString& unit);
 
 // The date a report is dated with, today's unless a test has fixed it. Passing an empty
 // function restores today's date.

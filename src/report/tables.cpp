@@ -5,6 +5,9 @@
 #include <QPen>
 
 #include <algorithm>
+#include <vector>
+
+#include "chart/site.h"
 
 namespace dipsheet::report {
 
@@ -96,6 +99,36 @@ void listRules(const PageContext& page, QPainter& painter, double top, const Pag
     }
 }
 
+// The rows that print in bold: for each fill mark, the row at or just above its depth.
+std::vector<bool> markedRows(const Report& report) {
+    std::vector<bool> marked(report.rows.size(), false);
+    for (const double mark : report.markDepths) {
+        std::size_t best = report.rows.size();
+        for (std::size_t i = 0; i < report.rows.size(); ++i) {
+            const double depth = report.rows[i].depth;
+            if (depth >= mark && (best == report.rows.size() || depth < report.rows[best].depth))
+                best = i;
+        }
+        if (best < marked.size())
+            marked[best] = true;
+    }
+    return marked;
+}
+
+// The columns after the capacity in each group of the list: the ullage and the percent full,
+// as the definition asks and the stored set-up (the full tank) allows.
+struct SiteColumns {
+    bool ullage = false, percent = false;
+    double full = 0;
+    int extra() const { return int(ullage) + int(percent); }
+};
+
+SiteColumns siteColumnsOf(const Report& report) {
+    if (!report.setup)
+        return {};
+    return {report.definition.ullage, report.definition.percent, report.setup->full};
+}
+
 }  // namespace
 
 void paintList(const PageContext& page, QPainter& painter, double top, const PageRows& rows) {
@@ -107,12 +140,35 @@ void paintList(const PageContext& page, QPainter& painter, double top, const Pag
     const double lastBaseline = labelBaseline(page, bold, top);
     painter.setPen(Qt::black);
     painter.setFont(page.fonts.bold);
+    // With the site's columns a group shares its width evenly among its columns.
+    const SiteColumns site = siteColumnsOf(page.report);
+    const int perGroup = 2 + site.extra();
+    const double pad = body.averageCharWidth();
+    const auto right = [&](int column) {
+        if (perGroup == 2)
+            return column == 0 ? columns.depthRight : columns.capacityRight;
+        return page.pairWidth * (column + 1) / perGroup - pad;
+    };
+    const auto room = [&](int column) {
+        if (perGroup == 2)
+            return column == 0 ? columns.depthRoom : columns.capacityRoom;
+        return page.pairWidth / perGroup - pad * 2.0;
+    };
     for (int pair = 0; pair < def.pairs; ++pair) {
         const double x = pair * page.pairWidth;
-        columnHeading(painter, bold, x + columns.depthRight, lastBaseline, columns.depthRoom,
-                      def.depthHeading, def.depthUnit);
-        columnHeading(painter, bold, x + columns.capacityRight, lastBaseline, columns.capacityRoom,
-                      def.capacityHeading, def.capacityUnit);
+        columnHeading(painter, bold, x + right(0), lastBaseline, room(0), def.depthHeading,
+                      def.depthUnit);
+        columnHeading(painter, bold, x + right(1), lastBaseline, room(1), def.capacityHeading,
+                      def.capacityUnit);
+        int column = 2;
+        if (site.ullage) {
+            columnHeading(painter, bold, x + right(column), lastBaseline, room(column),
+                          QStringLiteral("Ullage"), def.capacityUnit);
+            ++column;
+        }
+        if (site.percent)
+            columnHeading(painter, bold, x + right(column), lastBaseline, room(column),
+                          QStringLiteral("% Full"), QString());
     }
     listRules(page, painter, top, rows);
 
@@ -120,14 +176,30 @@ void paintList(const PageContext& page, QPainter& painter, double top, const Pag
     painter.setFont(page.fonts.body);
     const double rowsTop = top + page.columnsHeight;
     const double offset = baselineOffset(page, body);
+    const std::vector<bool> marked = markedRows(page.report);
     for (int i = 0; i < rows.count; ++i) {
         const double x = (i / rows.rowsPerColumn) * page.pairWidth;
         const double baseline = rowsTop + (i % rows.rowsPerColumn) * page.rowHeight + offset;
-        const chart::CapacityRow& row = page.report.rows[static_cast<std::size_t>(rows.first + i)];
-        rightAligned(painter, body, x + columns.depthRight, baseline, columns.depthRoom,
+        const auto index = static_cast<std::size_t>(rows.first + i);
+        const chart::CapacityRow& row = page.report.rows[index];
+        painter.setFont(marked[index] ? page.fonts.bold : page.fonts.body);
+        const QFontMetricsF& metrics = marked[index] ? bold : body;
+        rightAligned(painter, metrics, x + right(0), baseline, room(0),
                      depthText(row.depth, def.depthFormat));
-        rightAligned(painter, body, x + columns.capacityRight, baseline, columns.capacityRoom,
+        rightAligned(painter, metrics, x + right(1), baseline, room(1),
                      volumeText(row.volume, def.volumeDecimals));
+        if (site.extra() == 0)
+            continue;
+        const chart::SiteColumns values = chart::siteColumns(row, site.full);
+        int column = 2;
+        if (site.ullage) {
+            rightAligned(painter, metrics, x + right(column), baseline, room(column),
+                         volumeText(values.ullage, def.volumeDecimals));
+            ++column;
+        }
+        if (site.percent)
+            rightAligned(painter, metrics, x + right(column), baseline, room(column),
+                         volumeText(values.percent, 1));
     }
 }
 
@@ -173,15 +245,19 @@ void paintEighths(const PageContext& page, QPainter& painter, double top,
     painter.setPen(Qt::black);
     painter.setFont(page.fonts.body);
     const double offset = baselineOffset(page, body);
+    const std::vector<bool> marked = markedRows(page.report);
     for (int i = 0; i < rows.count; ++i) {
+        painter.setFont(page.fonts.body);
         const InchLine& line = lines[static_cast<std::size_t>(rows.first + i)];
         const double baseline = rowsTop + i * page.rowHeight + offset;
         rightAligned(painter, body, right(0), baseline, room, QString::number(line.inch));
         for (std::size_t eighth = 0; eighth < line.row.size(); ++eighth) {
             if (line.row[eighth] >= 0) {
-                const float volume =
-                    page.report.rows[static_cast<std::size_t>(line.row[eighth])].volume;
-                rightAligned(painter, body, right(static_cast<int>(eighth) + 1), baseline, room,
+                const auto index = static_cast<std::size_t>(line.row[eighth]);
+                const float volume = page.report.rows[index].volume;
+                painter.setFont(marked[index] ? page.fonts.bold : page.fonts.body);
+                rightAligned(painter, marked[index] ? bold : body,
+                             right(static_cast<int>(eighth) + 1), baseline, room,
                              volumeText(volume, def.volumeDecimals));
             }
         }

@@ -16,6 +16,7 @@
 #include <iterator>
 #include <map>
 #include <regex>
+#include <span>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -704,3 +705,40 @@ TEST_F(ReportEngineTest, CompanyFromTheSettingsFileStandsAboveTheTitle) {
 }
 
 }  // namespace
+
+// At the site on paper: the fill marks end the set-up line; Ullage and Percent add their
+// columns to each group of the list, and only when asked; the eighths table gives way to the
+// list for them, saying why.
+TEST_F(ReportEngineTest, SiteColumnsAndFillMarks) {
+    dipsheet::chart::Tank tank;
+    tank.striker = false;
+    tank.increment = std::string("12");
+    tank.diameter = std::string("48");
+    tank.length = std::string("120");
+    const auto chart = tank.chart();
+    makeDatabase({{0.0f, 0.0f}});
+    dipsheet::store::Database().replaceChart(std::span(chart.rows).subspan(1),
+                                             {tank.describe(), chart.full, tank});
+    const std::string columns = "[Columns]\nVolumeDecimals=2\n";
+    writeFile("plain.rpt", kBase + columns);
+    produce("plain.rpt");
+    std::string text = pdfText(QStringLiteral("chart.pdf"));
+    EXPECT_NE(text.find("95 % at 43 3/8 in (893.0 US gal)"), std::string::npos) << text;
+    EXPECT_NE(text.find("90 % at"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Ullage"), std::string::npos);
+    EXPECT_EQ(text.find("% Full"), std::string::npos);
+
+    writeFile("site.rpt", kBase + columns + "Ullage=yes\nPercent=yes\n");
+    produce("site.rpt");
+    text = pdfText(QStringLiteral("chart.pdf"));
+    EXPECT_NE(text.find("Ullage"), std::string::npos) << text;
+    EXPECT_NE(text.find("% Full"), std::string::npos) << text;
+    // the row at 24 in holds half the tank: as much again would fit
+    EXPECT_TRUE(std::regex_search(text, std::regex(R"(24\s+469\.98\s+469\.98\s+50\.0)"))) << text;
+
+    writeFile("eighths.rpt", kBase + columns + "Layout=eighths\nUllage=yes\n");
+    produce("eighths.rpt");
+    EXPECT_NE(
+        pdfText(QStringLiteral("chart.pdf")).find("ullage and percent columns print in the list"),
+        std::string::npos);
+}
