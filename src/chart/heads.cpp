@@ -1,5 +1,7 @@
 #include "heads.h"
 
+#include "chart/gauss.h"
+
 #include <cmath>
 
 namespace dipsheet::chart {
@@ -7,39 +9,10 @@ namespace {
 
 constexpr int kN = Head::kNodes;
 
-// Gauss-Legendre nodes and weights on [-1, 1], found once by Newton's method on the Legendre
-// polynomial.
-struct Rule {
-    std::array<double, kN> x{}, w{};
-};
+using Rule = GaussLegendre<kN>;
 
 const Rule& gauss() {
-    static const Rule rule = [] {
-        Rule r;
-        const double pi = std::acos(-1.0);
-        for (int i = 0; i < kN; ++i) {
-            double x = std::cos(pi * (i + 0.75) / (kN + 0.5));
-            double slope = 1;
-            for (int pass = 0; pass < 100; ++pass) {
-                double p0 = 1, p1 = x;
-                for (int n = 2; n <= kN; ++n) {
-                    const double p2 = ((2 * n - 1) * x * p1 - (n - 1) * p0) / n;
-                    p0 = p1;
-                    p1 = p2;
-                }
-                slope = kN * (x * p1 - p0) / (x * x - 1);
-                const double step = p1 / slope;
-                x -= step;
-                if (std::fabs(step) < 1e-17)
-                    break;
-            }
-            const auto at = static_cast<std::size_t>(i);
-            r.x[at] = x;
-            r.w[at] = 2 / ((1 - x * x) * slope * slope);
-        }
-        return r;
-    }();
-    return rule;
+    return Rule::rule();
 }
 
 // acos of a ratio that is at most a rounding error beyond [-1, 1].

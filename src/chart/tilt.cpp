@@ -1,5 +1,7 @@
 #include "chart/tilt.h"
 
+#include "chart/gauss.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -14,46 +16,30 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-// Gauss-Legendre nodes and weights on [0, 1], found once by Newton's method.
-template <int N>
-struct Rule {
-    std::array<double, N> x{}, w{};
-
-    Rule() {
-        for (int i = 0; i < N; ++i) {
-            double t = std::cos(kPi * (i + 0.75) / (N + 0.5));
-            double slope = 1;
-            for (int pass = 0; pass < 100; ++pass) {
-                double p0 = 1, p1 = t;
-                for (int n = 2; n <= N; ++n) {
-                    const double p2 = ((2 * n - 1) * t * p1 - (n - 1) * p0) / n;
-                    p0 = p1;
-                    p1 = p2;
-                }
-                slope = N * (t * p1 - p0) / (t * t - 1);
-                const double step = p1 / slope;
-                t -= step;
-                if (std::fabs(step) < 1e-17)
-                    break;
-            }
-            const auto at = static_cast<std::size_t>(i);
-            x[at] = (t + 1) / 2;
-            w[at] = 1 / ((1 - t * t) * slope * slope);
-        }
-    }
-};
-
 constexpr int kNodes = 10;
 
-const Rule<kNodes>& rule() {
-    static const Rule<kNodes> r;
+// The rule on [0, 1].
+struct Rule {
+    std::array<double, kNodes> x{}, w{};
+};
+
+const Rule& rule() {
+    static const Rule r = [] {
+        const auto& g = GaussLegendre<kNodes>::rule();
+        Rule unit;
+        for (std::size_t i = 0; i < kNodes; ++i) {
+            unit.x[i] = (g.x[i] + 1) / 2;
+            unit.w[i] = g.w[i] / 2;
+        }
+        return unit;
+    }();
     return r;
 }
 
 // The integral of f over [u, v] by the fixed rule.
 template <typename F>
 double integrate(double u, double v, F f) {
-    const Rule<kNodes>& g = rule();
+    const Rule& g = rule();
     double sum = 0;
     for (std::size_t i = 0; i < kNodes; ++i)
         sum += g.w[i] * f(u + (v - u) * g.x[i]);
@@ -68,7 +54,7 @@ template <typename F>
 double integrateFlattened(double u, double v, bool atU, bool atV, F f) {
     if (!atU && !atV)
         return integrate(u, v, f);
-    const Rule<kNodes>& g = rule();
+    const Rule& g = rule();
     double sum = 0;
     for (std::size_t i = 0; i < kNodes; ++i) {
         const double t = g.x[i];
