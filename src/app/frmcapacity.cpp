@@ -146,8 +146,6 @@ void FrmCapacity::showChart(const store::ChartSetup& setup) {
         m_rows->setTable(db.readCapacityTable());
     }
     m_setup = setup;
-    if (setup.tank)
-        m_inches = setup.tank->inches;
     showSetup();
 }
 
@@ -160,7 +158,7 @@ void FrmCapacity::showHeading(const store::JobRecord& record) {
 void FrmCapacity::showSetup() {
     // The full capacity as the unit's definition prints volumes ("full 751.97 US gal").
     int decimals = 2;
-    QString unit = m_inches ? QStringLiteral("US gal") : QStringLiteral("L");
+    QString unit = QString::fromLatin1(chart::volumeUnit(inches()));
     report::DepthFormat depths = report::DepthFormat::Decimal;
     if (QFileInfo(reportFileName()).isFile()) {
         try {
@@ -187,7 +185,7 @@ QString FrmCapacity::marksText(report::DepthFormat depths, const QString& unit) 
     try {
         const auto marks = chart::fillMarks(
             m_setup.tank->volume(), chart::percentList(markPercents().toStdString(), "Marks"));
-        return QStringLiteral(". ") + report::fillMarksText(marks, depths, m_inches, unit);
+        return QStringLiteral(". ") + report::fillMarksText(marks, depths, inches(), unit);
     } catch (const chart::InputError&) {
         return {};  // marks a settings file cannot give are left out
     }
@@ -219,7 +217,7 @@ void FrmCapacity::Form_Unload() {
 }
 
 QString FrmCapacity::reportFileName() const {
-    return m_inches ? QStringLiteral("indipsheet.rpt") : QStringLiteral("mmdipsheet.rpt");
+    return report::definitionFor(inches());
 }
 
 void FrmCapacity::cmdPrint_Click() {
@@ -318,9 +316,9 @@ void FrmCapacity::saveGaugeTable() {
                        .arg(*count)
                        .arg(QDir::toNativeSeparators(path))
                        .arg(table.largestError, 0, 'f', 2)
-                       .arg(m_inches ? QStringLiteral("US gal") : QStringLiteral("L"))
+                       .arg(QString::fromLatin1(chart::volumeUnit(inches())))
                        .arg(table.errorDepth, 0, 'f', 2)
-                       .arg(m_inches ? QStringLiteral("in") : QStringLiteral("mm")));
+                       .arg(QString::fromLatin1(chart::lengthUnit(inches()))));
 }
 
 bool FrmCapacity::writeText(const QString& path, const std::string& csv) {

@@ -31,9 +31,6 @@ public:
     // the rows, and shows the set-up the chart was stored with.
     void showChart(const store::ChartSetup& setup);
 
-    // The unit of the chart on show: Print picks the report definition by it, so a chart
-    // is printed in the unit it was calculated in, whatever the option says later.
-    bool chartInInches() const { return m_inches; }
     // The report definition Print uses for the chart on show.
     QString reportFileName() const;
 
@@ -107,6 +104,9 @@ private:
     void showGridMenu(const QPoint& at);
     // A file name in the data folder for a chart saved with extension `suffix`.
     QString suggestedFileName(const QString& suffix) const;
+    // The unit of the chart on show, as its tank has it: Print picks the report definition by
+    // it, so a chart is printed in the unit it was calculated in, whatever the option says later.
+    bool inches() const { return !m_setup.tank || m_setup.tank->inches; }
     // Writes a whole text file, or says why not.
     bool writeText(const QString& path, const std::string& text);
     // ". 90 % at 41 3/8 in (846.0 US gal), 95 % at ..." for the set-up line: the fill marks of
@@ -115,7 +115,6 @@ private:
 
     const store::JobDatabase m_database;
     CapacityModel* m_rows;
-    bool m_inches = true;
     store::ChartSetup m_setup;  // of the chart on show
     bool m_unloaded = false;
     bool m_unloading = false;  // the unload step is running (its message may be on screen)

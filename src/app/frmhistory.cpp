@@ -203,8 +203,7 @@ void FrmHistory::reprint() {
     const ui::WaitCursor wait;
     const chart::ChartRows rows = entry->tank->chart().rows;
     report::ReportEngine engine(m_database);
-    engine.setReportFileName(entry->tank->inches ? QStringLiteral("indipsheet.rpt")
-                                                 : QStringLiteral("mmdipsheet.rpt"));
+    engine.setReportFileName(report::definitionFor(entry->tank->inches));
     engine.load(entry->job, {rows.begin() + 1, rows.end()},
                 {entry->setup, entry->full, entry->tank});
     engine.produce();

@@ -133,8 +133,12 @@ void MdiForm1::restoreLastTank() {
     const auto newest = m_database.connect().readHistory({}, 1);
     if (newest.empty() || !newest.front().tank)
         return;
-    form1->showOrientation(newest.front().tank->horizontal());
-    frmChart->setTank(*newest.front().tank);
+    putTank(*newest.front().tank);
+}
+
+void MdiForm1::putTank(const chart::Tank& tank) {
+    form1->showOrientation(tank.horizontal());
+    frmChart->setTank(tank);
 }
 
 void MdiForm1::showHistory() {
@@ -153,8 +157,7 @@ void MdiForm1::loadFromHistory(const store::HistoryEntry& entry) {
         ui::messageBox(jobNotSavedMessage(*failure));
         return;
     }
-    form1->showOrientation(entry.tank->horizontal());
-    frmChart->setTank(*entry.tank);
+    putTank(*entry.tank);
     if (m_frmHistory)
         m_frmHistory->close();
     frmChart->calculate();

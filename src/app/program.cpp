@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QSettings>
 
 #include "printpreview.h"
 #include "report/report.h"
@@ -37,21 +36,10 @@ QString settingsPath() {
     return QString::fromLatin1(report::kSettingsFile);
 }
 
-// The value of `key` in `section` of the settings file, as written; empty when missing (or the
-// file is no regular file: a pipe of that name would hold up the program).
-QString settingsValue(const QString& section, const QString& key) {
-    if (!QFileInfo(settingsPath()).isFile())
-        return {};
-    const QSettings settings(settingsPath(), QSettings::IniFormat);
-    const QVariant value = settings.value(section + QLatin1Char('/') + key);
-    return value.typeId() == QMetaType::QStringList ? value.toStringList().join(QLatin1Char(','))
-                                                    : value.toString().trimmed();
-}
-
 }  // namespace
 
 bool ullageShown() {
-    return settingsValue(QStringLiteral("Chart"), QStringLiteral("Ullage"))
+    return report::readSetting(settingsPath(), QStringLiteral("Chart/Ullage"))
                .compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0;
 }
 

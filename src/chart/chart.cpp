@@ -384,35 +384,44 @@ double volumeFactor(bool inches) {
     return inches ? kGallonsPerCubicInchD : kLitresPerCubicMillimetreD;
 }
 
-CylinderMeasures readCylinder(const ChartOptions& o, const CylTexts& t, const HeadTexts& heads) {
+namespace {
+
+// What a horizontal cylinder and a vertical one call their parts: the length (height), the
+// plate at its end(s) and how many of them an outside length loses, the heads' (bottom's)
+// depth, and the heads (bottom) in messages.
+struct CylinderCaptions {
+    const char *length, *endThickness;
+    int endPlates;
+    const char *depth, *what;
+};
+
+CylinderMeasures readCylinderAs(const ChartOptions& o, const CylTexts& t, const HeadTexts& heads,
+                                const CylinderCaptions& c) {
     CylinderMeasures m;
     m.diameter = dimension(o, t.diameter, "Diameter", t.shellThickness, "Shell Thickness", 2);
     if (heads.kind == HeadKind::Flat) {
-        m.length = dimension(o, t.length, "Length", t.headThickness, "Head Thickness", 2);
+        m.length = dimension(o, t.length, c.length, t.headThickness, c.endThickness, c.endPlates);
         m.head = Head(HeadKind::Flat, m.diameter, 0);
         return m;
     }
-    // the straight shell between the seams, the same inside or outside
-    m.length = insideDimension(t.length, "Length", o.format);
-    m.head = Head(
-        heads.kind, m.diameter,
-        headDepth(o, heads, m.diameter, t.headThickness, "Head Depth", "Head Thickness", "heads"));
+    // the straight shell between (above) the seams, the same inside or outside
+    m.length = insideDimension(t.length, c.length, o.format);
+    m.head =
+        Head(heads.kind, m.diameter,
+             headDepth(o, heads, m.diameter, t.headThickness, c.depth, c.endThickness, c.what));
     return m;
 }
 
+}  // namespace
+
+CylinderMeasures readCylinder(const ChartOptions& o, const CylTexts& t, const HeadTexts& heads) {
+    return readCylinderAs(o, t, heads, {"Length", "Head Thickness", 2, "Head Depth", "heads"});
+}
+
 CylinderMeasures readVertical(const ChartOptions& o, const CylTexts& t, const HeadTexts& bottom) {
-    CylinderMeasures m;
-    m.diameter = dimension(o, t.diameter, "Diameter", t.shellThickness, "Shell Thickness", 2);
-    if (bottom.kind == HeadKind::Flat) {
-        m.length = dimension(o, t.length, "Height", t.headThickness, "Bottom Thickness", 1);
-        m.head = Head(HeadKind::Flat, m.diameter, 0);
-        return m;
-    }
-    m.length = insideDimension(t.length, "Height", o.format);
-    m.head = Head(bottom.kind, m.diameter,
-                  headDepth(o, bottom, m.diameter, t.headThickness, "Bottom Depth",
-                            "Bottom Thickness", "a bottom"));
-    return m;
+    // The outside height loses only the bottom plate: a vertical tank has no roof plate here.
+    return readCylinderAs(o, t, bottom,
+                          {"Height", "Bottom Thickness", 1, "Bottom Depth", "a bottom"});
 }
 
 RectangleMeasures readRectangle(const ChartOptions& o, const RectTexts& t) {
@@ -422,9 +431,7 @@ RectangleMeasures readRectangle(const ChartOptions& o, const RectTexts& t) {
 }
 
 TankVolume rectVolume(const ChartOptions& o, const RectTexts& t) {
-    const float length = dimension(o, t.length, "Length", t.thickness, "Thickness", 2);
-    const float width = dimension(o, t.width, "Width", t.thickness, "Thickness", 2);
-    const float height = dimension(o, t.height, "Height", t.thickness, "Thickness", 2);
+    const auto [length, width, height] = readRectangle(o, t);
     const auto factor =
         static_cast<double>(o.inches ? kGallonsPerCubicInch : kLitresPerCubicMillimetre);
     const double floorArea = static_cast<double>(length) * static_cast<double>(width);
@@ -439,9 +446,8 @@ TankVolume rectVolume(const ChartOptions& o, const RectTexts& t) {
 namespace {
 
 TankVolume flatCylVolume(const ChartOptions& o, const CylTexts& t) {
-    const float diameter =
-        dimension(o, t.diameter, "Diameter", t.shellThickness, "Shell Thickness", 2);
-    const float length = dimension(o, t.length, "Length", t.headThickness, "Head Thickness", 2);
+    const CylinderMeasures m = readCylinder(o, t, {});
+    const float diameter = m.diameter, length = m.length;
     const float radius = static_cast<float>(static_cast<double>(diameter) / 2);
     const double d = diameter;
     const float area = toSingle(d * d * kPi / 4, "The cross-section of the tank");
@@ -480,10 +486,8 @@ TankVolume flatCylVolume(const ChartOptions& o, const CylTexts& t) {
 }
 
 TankVolume flatVertVolume(const ChartOptions& o, const CylTexts& t) {
-    const float diameter =
-        dimension(o, t.diameter, "Diameter", t.shellThickness, "Shell Thickness", 2);
-    // The outside height loses only the bottom plate: a vertical tank has no roof plate here.
-    const float height = dimension(o, t.length, "Height", t.headThickness, "Bottom Thickness", 1);
+    const CylinderMeasures m = readVertical(o, t, {});
+    const float diameter = m.diameter, height = m.length;
     const auto factor =
         static_cast<double>(o.inches ? kGallonsPerCubicInch : kLitresPerCubicMillimetre);
     const double half = static_cast<double>(diameter) / 2;  // not rounded before squaring
@@ -497,13 +501,9 @@ TankVolume flatVertVolume(const ChartOptions& o, const CylTexts& t) {
 TankVolume cylVolume(const ChartOptions& o, const CylTexts& t, const HeadTexts& heads) {
     if (heads.kind == HeadKind::Flat)
         return flatCylVolume(o, t);
-    const float diameter =
-        dimension(o, t.diameter, "Diameter", t.shellThickness, "Shell Thickness", 2);
-    // the straight shell between the seams, the same inside or outside
-    const float length = insideDimension(t.length, "Length", o.format);
-    const Head head(
-        heads.kind, diameter,
-        headDepth(o, heads, diameter, t.headThickness, "Head Depth", "Head Thickness", "heads"));
+    const CylinderMeasures m = readCylinder(o, t, heads);
+    const float diameter = m.diameter, length = m.length;
+    const Head head = m.head;
     const double factor = o.inches ? kGallonsPerCubicInchD : kLitresPerCubicMillimetreD;
     const double d = diameter, r = d / 2, shell = length;
     const double full = kPi * r * r * shell + 2 * head.full();
@@ -527,13 +527,9 @@ TankVolume cylVolume(const ChartOptions& o, const CylTexts& t, const HeadTexts& 
 TankVolume vertVolume(const ChartOptions& o, const CylTexts& t, const HeadTexts& bottom) {
     if (bottom.kind == HeadKind::Flat)
         return flatVertVolume(o, t);
-    const float diameter =
-        dimension(o, t.diameter, "Diameter", t.shellThickness, "Shell Thickness", 2);
-    // the straight shell above the bottom's seam, the same inside or outside
-    const float height = insideDimension(t.length, "Height", o.format);
-    const Head head(bottom.kind, diameter,
-                    headDepth(o, bottom, diameter, t.headThickness, "Bottom Depth",
-                              "Bottom Thickness", "a bottom"));
+    const CylinderMeasures m = readVertical(o, t, bottom);
+    const float diameter = m.diameter, height = m.length;
+    const Head head = m.head;
     const double a = head.depth();
     const double top = a + static_cast<double>(height);
     toSingle(top, "The Bottom Depth and the Height");

@@ -177,6 +177,15 @@ ChartRows chartRows(const TankVolume& tank, std::string_view increment);
 // more than kMaxRows rows.
 std::vector<CapacityRow> depthsByVolume(const TankVolume& tank, std::string_view step);
 
+// The units of a chart's volumes and lengths as the program writes them: "US gal" and "in",
+// or "L" and "mm".
+inline const char* volumeUnit(bool inches) {
+    return inches ? "US gal" : "L";
+}
+inline const char* lengthUnit(bool inches) {
+    return inches ? "in" : "mm";
+}
+
 // The row count N of a chart (rows 1 to N), as a signed 16-bit value.
 inline std::int16_t rowCount(const ChartRows& rows) {
     return static_cast<std::int16_t>(rows.empty() ? 0 : rows.size() - 1);

@@ -242,7 +242,7 @@ std::string Tank::describe() const {
 std::string Tank::tiltDescription() const {
     if (!horizontal() || !tilted())
         return {};
-    const char* unit = inches ? " in" : " mm";
+    const std::string unit = std::string(" ") + lengthUnit(inches);
     std::string text = "; tilted: ";
     const std::string f = trimmed(fall), degrees = trimmed(tiltDegrees);
     if (!f.empty()) {
@@ -262,7 +262,7 @@ std::string Tank::tiltDescription() const {
         const double hidden = tank.at(tank.striker());
         char buffer[64];
         std::snprintf(buffer, sizeof buffer, "%.2f", hidden);
-        text.append("; below the stick ").append(buffer).append(inches ? " US gal" : " L");
+        text.append("; below the stick ").append(buffer).append(" ").append(volumeUnit(inches));
     } catch (const InputError&) {
     }
     return text;
@@ -304,7 +304,7 @@ std::string Tank::brief() const {
         text.append(separator).append(trimmed(size));
         separator = " \u00d7 ";
     }
-    return text.append(inches ? " in" : " mm");
+    return text.append(" ").append(lengthUnit(inches));
 }
 
 std::optional<Tank::Measures> Tank::measures() const {
@@ -380,7 +380,7 @@ std::string Tank::toText() const {
     std::vector<std::pair<std::string, std::string>> pairs{
         {"tank", "1"},
         {"shape", own.name},
-        {"units", inches ? "in" : "mm"},
+        {"units", lengthUnit(inches)},
         {"measures", outside ? "outside" : "inside"},
         {"striker", striker ? "yes" : "no"},
         {"increment", increment}};

@@ -216,8 +216,8 @@ Table gaugeTable(const chart::Tank& tank, const std::string& count) {
     table.text = chart::gaugeCsv(gauge);
     char note[160];
     std::snprintf(note, sizeof note, "largest interpolation error %.2f %s at %.2f %s\n",
-                  gauge.largestError, tank.inches ? "US gal" : "L", gauge.errorDepth,
-                  tank.inches ? "in" : "mm");
+                  gauge.largestError, chart::volumeUnit(tank.inches), gauge.errorDepth,
+                  chart::lengthUnit(tank.inches));
     table.note = note;
     return table;
 }

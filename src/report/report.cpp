@@ -44,6 +44,27 @@ QDate reportDate() {
     return dateSource() ? dateSource()() : QDate::currentDate();
 }
 
+namespace {
+
+// A value as written, blanks trimmed: an unquoted value with commas ("12 Dock Road,
+// Springfield") comes back from QSettings as a list and is joined again with ", ".
+QString iniValue(const QSettings& settings, const QString& key) {
+    const QVariant v = settings.value(key);
+    const QString text = v.typeId() == QMetaType::QStringList
+                             ? v.toStringList().join(QStringLiteral(", "))
+                             : v.toString();
+    return text.trimmed();
+}
+
+}  // namespace
+
+QString readSetting(const QString& path, const QString& key) {
+    // Only a regular file: QSettings would wait for ever on a pipe.
+    if (!QFileInfo(path).isFile())
+        return {};
+    return iniValue(QSettings(path, QSettings::IniFormat), key);
+}
+
 Company readCompany(const QString& path) {
     Company company;
     // Only a regular file: QSettings would wait for ever on a pipe.
@@ -54,12 +75,7 @@ Company readCompany(const QString& path) {
     // Asked before any value: the status is set by the file's first parse.
     company.readCleanly = settings.status() == QSettings::NoError;
     const auto value = [&settings](const char* key) {
-        const QVariant v = settings.value(QStringLiteral("Company/") + QLatin1String(key));
-        // An unquoted value with commas ("12 Dock Road, Springfield") comes back as a list.
-        const QString text = v.typeId() == QMetaType::QStringList
-                                 ? v.toStringList().join(QStringLiteral(", "))
-                                 : v.toString();
-        return text.simplified();
+        return iniValue(settings, QStringLiteral("Company/") + QLatin1String(key)).simplified();
     };
     company.name = value("Name");
     company.address = value("Address");
@@ -82,7 +98,7 @@ void complete(Report& report) {
                 chart::percentList(
                     readMarkPercents(QString::fromLatin1(kSettingsFile)).toStdString(), "Marks"));
             const QString unit = report.definition.capacityUnit.isEmpty()
-                                     ? QString::fromLatin1(tank.inches ? "US gal" : "L")
+                                     ? QString::fromLatin1(chart::volumeUnit(tank.inches))
                                      : report.definition.capacityUnit;
             report.marks = fillMarksText(marks, report.definition.depthFormat, tank.inches, unit);
             for (const chart::FillMark& mark : marks)
@@ -100,15 +116,12 @@ void complete(Report& report) {
 }  // namespace
 
 QString readMarkPercents(const QString& path) {
-    QString percents;
-    if (QFileInfo(path).isFile()) {
-        const QSettings settings(path, QSettings::IniFormat);
-        const QVariant value = settings.value(QStringLiteral("Marks/Percent"));
-        percents = value.typeId() == QMetaType::QStringList
-                       ? value.toStringList().join(QLatin1Char(','))
-                       : value.toString().trimmed();
-    }
+    const QString percents = readSetting(path, QStringLiteral("Marks/Percent"));
     return percents.isEmpty() ? QStringLiteral("90,95") : percents;
+}
+
+QString definitionFor(bool inches) {
+    return inches ? QStringLiteral("indipsheet.rpt") : QStringLiteral("mmdipsheet.rpt");
 }
 
 QString fillMarksText(const std::vector<chart::FillMark>& marks, DepthFormat depths, bool inches,

@@ -67,6 +67,16 @@ struct Report {
     std::vector<double> markDepths;
 };
 
+// The value of `key` ("Section/Key") in the INI file `path`, as written, blanks trimmed (a
+// value the INI format splits at its commas joined again with ", "); empty when the file is
+// missing, unreadable or no regular file, or the key is missing. The one reader of the
+// settings file's values.
+QString readSetting(const QString& path, const QString& key);
+
+// The bare name of the definition that prints a chart of the unit: indipsheet.rpt for inches
+// and US gallons, mmdipsheet.rpt for millimetres and litres.
+QString definitionFor(bool inches);
+
 // The percents of the fill marks: [Marks] Percent of the INI file `path` as written, "90,95"
 // when the file or the key is missing.
 QString readMarkPercents(const QString& path);

@@ -44,7 +44,6 @@ public:
     // The shape on screen: the orientation this panel was given, and for a horizontal tank the
     // shape chosen in the Configuration frame.
     chart::Shape currentShape() const;
-    bool isHorizontal() const { return m_horizontal; }
     // The dimension panel of a shape, and of the shape on screen.
     DimensionPanel* panel(chart::Shape shape) const;
     DimensionPanel* currentPanel() const { return panel(currentShape()); }

@@ -117,7 +117,7 @@ void Database::appendHistory(const ChartSetup& setup) {
     insert.bindText(1, setup.text);
     insert.bindText(2, tank);
     insert.bindDouble(3, setup.full);
-    insert.bindText(4, setup.tank->inches ? "US gal" : "L");
+    insert.bindText(4, chart::volumeUnit(setup.tank->inches));
     insert.step();
     execute(m_db,
             "INSERT INTO ChartHistorySearch(rowid, Words) SELECT Id, SerialNo || char(10) || "
