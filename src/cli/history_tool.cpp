@@ -34,7 +34,7 @@ int listHistory(const std::string& search, std::ostream& out, std::ostream& err)
         entries = store::JobDatabase().connect().readHistory(search);
     } catch (const store::StoreError& e) {
         databaseFailed(e, err);
-        return 1;
+        return e.code() == store::kSearchRefused ? 2 : 1;  // the search, not the file
     }
     std::string text = "Id,Date,Serial,Customer,Description,Setup,Full\n";
     for (const store::HistoryEntry& e : entries) {

@@ -10,7 +10,8 @@ namespace dipsheet::cli {
 // Lists the history of QRTMembers.mdb in the current folder, newest first, as CSV: "Id,Date,
 // Serial,Customer,Description,Setup,Full", then a line per chart whose serial number, customer or
 // description hold every word of `search`. A set-up this version cannot read is listed as
-// "cannot be read". Returns the exit status: 0, or 1 when the database cannot be read.
+// "cannot be read". Any text is a search (see store::Database::readHistory). Returns the exit
+// status: 0; 2 for a search the database engine refuses; 1 when the database cannot be read.
 int listHistory(const std::string& search, std::ostream& out, std::ostream& err);
 
 // Prints chart `id` of the history as the run that made it printed it, from its tank; with

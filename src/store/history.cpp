@@ -1,8 +1,8 @@
 // The history of the charts made: table ChartHistory, one row per chart stored with its tank,
 // and ChartHistorySearch, an FTS5 table of trigrams over each row's serial number, customer and
-// description (rowid = the history row's Id), which finds any part of them at once.
+// description (rowid = the history row's Id), which finds any part of them at once. The index
+// is derived from the history: found missing, damaged or out of step, it is made again from it.
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -14,14 +14,17 @@ namespace dipsheet::store {
 using detail::execute;
 using detail::Statement;
 
+static_assert(kSearchRefused == SQLITE_TOOBIG);
+
 namespace {
 
-// As data/QRTMembers.sql makes them; a file made before them gets them at its next chart.
-constexpr const char* kCreateHistory[] = {
+// As data/QRTMembers.sql makes them; a file made before them gets them at its next chart (the
+// index as one found missing).
+constexpr const char* kCreateHistory =
     "CREATE TABLE IF NOT EXISTS ChartHistory(Id INTEGER PRIMARY KEY, Made TEXT, Client TEXT, "
-    "Customer TEXT, TankDesc TEXT, SerialNo TEXT, Setup TEXT, Tank TEXT, Full REAL, Unit TEXT)",
-    "CREATE VIRTUAL TABLE IF NOT EXISTS ChartHistorySearch USING fts5(Words, "
-    "tokenize='trigram')"};
+    "Customer TEXT, TankDesc TEXT, SerialNo TEXT, Setup TEXT, Tank TEXT, Full REAL, Unit TEXT)";
+constexpr const char* kCreateSearch =
+    "CREATE VIRTUAL TABLE ChartHistorySearch USING fts5(Words, tokenize='trigram')";
 
 constexpr const char* kColumns =
     "h.Id, h.Made, h.Client, h.Customer, h.TankDesc, h.SerialNo, h.Setup, h.Tank, h.Full, h.Unit";
@@ -54,22 +57,35 @@ std::size_t characters(std::string_view text) {
     return count;
 }
 
+// A search holds at most this many words; the rest are ignored. Each word narrows the list, so
+// more say nothing the first ones did not, and an engine query has a size it refuses past.
+constexpr std::size_t kSearchWords = 16;
+
+// Blanks between the words of a search: spaces and every control character (NUL included),
+// since a pasted text may hold any of them and none is part of a stored word.
+bool isBlank(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte <= ' ' || byte == 0x7F;
+}
+
 // What a search asks of ChartHistorySearch: an FTS5 query of the words the trigrams can find
 // (three characters or more, each a quoted phrase, so no character of it is syntax) and a LIKE
-// pattern for each shorter word (its %, _ and \ escaped).
+// pattern for each shorter word (its %, _ and \ escaped). Only the first kSearchWords words count.
 struct SearchQuery {
     std::string match;
     std::vector<std::string> likes;
 
     explicit SearchQuery(std::string_view search) {
         std::size_t at = 0;
-        while (at < search.size()) {
-            const std::size_t start = search.find_first_not_of(" \t\r\n", at);
-            if (start == std::string_view::npos)
+        for (std::size_t words = 0; words < kSearchWords; ++words) {
+            while (at < search.size() && isBlank(search[at]))
+                ++at;
+            if (at == search.size())
                 break;
-            const std::size_t end = std::min(search.find_first_of(" \t\r\n", start), search.size());
-            const std::string_view word = search.substr(start, end - start);
-            at = end;
+            const std::size_t start = at;
+            while (at < search.size() && !isBlank(search[at]))
+                ++at;
+            const std::string_view word = search.substr(start, at - start);
             if (characters(word) >= 3) {
                 match.append(match.empty() ? "\"" : " AND \"");
                 for (const char c : word)
@@ -97,12 +113,139 @@ struct SearchQuery {
     }
 };
 
+// The charts of `query`, newest first, at most `limit` (0: all). A query of no words reads
+// ChartHistory alone, without the index.
+std::vector<HistoryEntry> findHistory(sqlite3* db, const SearchQuery& query, std::size_t limit) {
+    std::string sql = std::string("SELECT ") + kColumns + " FROM ChartHistory h";
+    if (!query.where().empty())
+        sql += " WHERE h.Id IN (SELECT rowid FROM ChartHistorySearch WHERE " + query.where() + ")";
+    sql += " ORDER BY h.Id DESC";
+    if (limit > 0)
+        sql += " LIMIT " + std::to_string(limit);
+    Statement statement(db, sql.c_str(), "searching table ChartHistory");
+    int index = 0;
+    if (!query.match.empty())
+        statement.bindText(++index, query.match);
+    for (const std::string& like : query.likes)
+        statement.bindText(++index, like);
+    std::vector<HistoryEntry> entries;
+    while (statement.step())
+        entries.push_back(entryOf(statement));
+    return entries;
+}
+
+// The tables in which FTS5 keeps ChartHistorySearch, dropped with it.
+constexpr const char* kDropSearchTables[] = {"DROP TABLE IF EXISTS ChartHistorySearch_data",
+                                             "DROP TABLE IF EXISTS ChartHistorySearch_idx",
+                                             "DROP TABLE IF EXISTS ChartHistorySearch_content",
+                                             "DROP TABLE IF EXISTS ChartHistorySearch_docsize",
+                                             "DROP TABLE IF EXISTS ChartHistorySearch_config"};
+
+// Takes ChartHistorySearch out of the schema when FTS5 cannot open it to drop it (its settings
+// or the record of its structure damaged): a virtual table owns no pages, so its schema entry
+// goes alone and its tables are dropped after it. The schema is writable only meanwhile.
+void forgetSearchIndex(sqlite3* db, const std::string& doing) {
+    execute(db, "PRAGMA writable_schema = ON", doing);
+    try {
+        execute(db,
+                "DELETE FROM sqlite_master WHERE type = 'table' AND name = 'ChartHistorySearch' "
+                "AND rootpage = 0",
+                doing);
+    } catch (const StoreError&) {
+        sqlite3_exec(db, "PRAGMA writable_schema = RESET", nullptr, nullptr, nullptr);
+        throw;
+    }
+    execute(db, "PRAGMA writable_schema = RESET", doing);
+}
+
+// ChartHistorySearch made again from ChartHistory, in one transaction (part of the caller's,
+// when one is open): whatever was there, missing, damaged or out of step, is dropped.
+void rebuildSearchIndex(sqlite3* db) {
+    const std::string doing = "rebuilding the search index of table ChartHistory";
+    detail::Transaction transaction(db, doing);
+    try {
+        execute(db, "DROP TABLE IF EXISTS ChartHistorySearch", doing);
+    } catch (const StoreError& error) {
+        if (!error.meansDamage())
+            throw;
+        forgetSearchIndex(db, doing);
+    }
+    for (const char* sql : kDropSearchTables)
+        execute(db, sql, doing);
+    execute(db, kCreateSearch, doing);
+    execute(db,
+            "INSERT INTO ChartHistorySearch(rowid, Words) SELECT Id, SerialNo || char(10) || "
+            "Customer || char(10) || TankDesc FROM ChartHistory",
+            doing);
+    transaction.commit();
+}
+
+// Whether ChartHistorySearch is there, readable and holds the rows of ChartHistory (as many,
+// with the same ids); when not, it is rebuilt and the result is true. A check the engine
+// cannot run for another reason (a busy or unreadable file) throws. The words of each row are
+// not compared, nor the index's own pages read: a search costs no full read of the index.
+bool ensureSearchIndex(sqlite3* db) {
+    try {
+        Statement check(db,
+                        "SELECT (SELECT count(*), total(Id) FROM ChartHistory) IS "
+                        "(SELECT count(*), total(rowid) FROM ChartHistorySearch)",
+                        "checking the search index of table ChartHistory");
+        if (check.step() && check.integer(0) == 1)
+            return false;
+    } catch (const StoreError& error) {
+        if (!error.meansDamage())
+            throw;
+    }
+    rebuildSearchIndex(db);
+    return true;
+}
+
+// Inside the append's transaction: the chart just added to ChartHistory added to its index.
+// An index found damaged on the way (in pages the first check does not read) or holding the
+// chart's id already is rebuilt, the new chart with it, and the result is true.
+bool indexNewChart(sqlite3* db) {
+    try {
+        execute(db,
+                "INSERT INTO ChartHistorySearch(rowid, Words) SELECT Id, SerialNo || char(10) || "
+                "Customer || char(10) || TankDesc FROM ChartHistory WHERE Id = last_insert_rowid()",
+                "appending the chart to table ChartHistory");
+        return false;
+    } catch (const StoreError& error) {
+        if (!error.meansDamage() && (error.code() & 0xff) != SQLITE_CONSTRAINT)
+            throw;
+    }
+    rebuildSearchIndex(db);
+    return true;
+}
+
+// Whether the index's own pages agree with its rows (FTS5's integrity check, a full read).
+bool searchIndexSound(sqlite3* db) {
+    try {
+        execute(db, "INSERT INTO ChartHistorySearch(ChartHistorySearch) VALUES('integrity-check')",
+                "checking the search index of table ChartHistory");
+    } catch (const StoreError& error) {
+        if (!error.meansDamage())
+            throw;
+        return false;
+    }
+    return true;
+}
+
+// After the engine refused a search over a sound index: the history read without the search
+// (which throws, as damage, when ChartHistory itself cannot be read), then the refusal thrown
+// as one that does not mean damage.
+[[noreturn]] void refuseSearch(sqlite3* db, const StoreError& refusal) {
+    findHistory(db, SearchQuery({}), 1);
+    throw StoreError(kSearchRefused, std::string("The search could not be run (") + refusal.what() +
+                                         "): try fewer or shorter words");
+}
+
 }  // namespace
 
 void Database::appendHistory(const ChartSetup& setup) {
     const std::string doing = "appending the chart to table ChartHistory";
-    for (const char* sql : kCreateHistory)
-        execute(m_db, sql, doing);
+    execute(m_db, kCreateHistory, doing);
+    m_searchIndexRebuilt = ensureSearchIndex(m_db) || m_searchIndexRebuilt;
     // The heading of the job record on file (an empty one when the table holds no record).
     Statement insert(m_db,
                      "INSERT INTO ChartHistory(Made, Client, Customer, TankDesc, SerialNo, Setup, "
@@ -119,32 +262,33 @@ void Database::appendHistory(const ChartSetup& setup) {
     insert.bindDouble(3, setup.full);
     insert.bindText(4, chart::volumeUnit(setup.tank->inches));
     insert.step();
-    execute(m_db,
-            "INSERT INTO ChartHistorySearch(rowid, Words) SELECT Id, SerialNo || char(10) || "
-            "Customer || char(10) || TankDesc FROM ChartHistory WHERE Id = last_insert_rowid()",
-            doing);
+    m_searchIndexRebuilt = indexNewChart(m_db) || m_searchIndexRebuilt;
 }
 
 std::vector<HistoryEntry> Database::readHistory(std::string_view search, std::size_t limit) {
-    std::vector<HistoryEntry> entries;
     if (!hasHistory(m_db))
-        return entries;
+        return {};
+    m_searchIndexRebuilt = ensureSearchIndex(m_db) || m_searchIndexRebuilt;
     const SearchQuery query(search);
-    std::string sql = std::string("SELECT ") + kColumns + " FROM ChartHistory h";
-    if (!query.where().empty())
-        sql += " WHERE h.Id IN (SELECT rowid FROM ChartHistorySearch WHERE " + query.where() + ")";
-    sql += " ORDER BY h.Id DESC";
-    if (limit > 0)
-        sql += " LIMIT " + std::to_string(limit);
-    Statement statement(m_db, sql.c_str(), "searching table ChartHistory");
-    int index = 0;
-    if (!query.match.empty())
-        statement.bindText(++index, query.match);
-    for (const std::string& like : query.likes)
-        statement.bindText(++index, like);
-    while (statement.step())
-        entries.push_back(entryOf(statement));
-    return entries;
+    try {
+        return findHistory(m_db, query, limit);
+    } catch (const StoreError& error) {
+        // The index damaged in pages the first check does not read, or a search the engine
+        // refuses: only the first is mended, by a rebuild.
+        if (!error.meansDamage())
+            throw;
+        if (searchIndexSound(m_db))
+            refuseSearch(m_db, error);
+    }
+    rebuildSearchIndex(m_db);
+    m_searchIndexRebuilt = true;
+    try {
+        return findHistory(m_db, query, limit);
+    } catch (const StoreError& error) {
+        if (!error.meansDamage())
+            throw;
+        refuseSearch(m_db, error);
+    }
 }
 
 std::optional<HistoryEntry> Database::readHistoryEntry(std::int64_t id) {

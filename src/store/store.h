@@ -33,6 +33,11 @@ private:
     int m_code;
 };
 
+// The code of a StoreError for a search the engine refused (a query too large for it): the
+// file is sound and the search can be typed otherwise, so it is not damage. SQLite's
+// SQLITE_TOOBIG (a text or statement past the engine's limits).
+inline constexpr int kSearchRefused = 18;
+
 // The first record of table mrQRT: the client's name and the chart heading.
 struct JobRecord {
     std::string member;    // mrQRTMember
@@ -120,13 +125,21 @@ public:
     std::optional<ChartSetup> readChartSetup();
 
     // The charts made, newest first, whose serial number, customer or description hold every
-    // word of `search` (blank-separated, in any order, any case; every character literal),
-    // at most `limit` of them (0: all). A file without table ChartHistory has none.
+    // word of `search` (in any order, any case; every character literal), at most `limit` of
+    // them (0: all). Any text is a search: words are separated by blanks and control characters
+    // (NUL included), and only the first 16 count. A file without table ChartHistory has none.
+    // The search index is derived from the history: found missing, damaged or out of step, it
+    // is rebuilt first (see searchIndexRebuilt). A search the engine still refuses throws
+    // StoreError kSearchRefused, which is not damage; only a damaged history is.
     std::vector<HistoryEntry> readHistory(std::string_view search = {}, std::size_t limit = 0);
     // The chart `id` of the history; none when there is no such row.
     std::optional<HistoryEntry> readHistoryEntry(std::int64_t id);
     // Removes the chart `id` from the history; the chart on show is not touched.
     void deleteHistoryEntry(std::int64_t id);
+    // Whether this connection has rebuilt the history's search index (at a search or at a
+    // chart's append), having found it missing, damaged or out of step with the history: the
+    // history is whole, and the desktop may say the index was mended.
+    bool searchIndexRebuilt() const noexcept { return m_searchIndexRebuilt; }
 
 private:
     // Inside a transaction: the rows with Depth above 0 replaced by `rows`.
@@ -135,6 +148,7 @@ private:
     void appendHistory(const ChartSetup& setup);
 
     sqlite3* m_db = nullptr;
+    bool m_searchIndexRebuilt = false;
 };
 
 // The job database of a run: the one handle every window is given (a copy of it: it is no more

@@ -485,6 +485,13 @@ TEST_F(InScratchFolder, HistoryListsAndRefusesWhatIsNoChart) {
         << all.out;
     const auto found = run({"--history", "--search", "north sn-"});
     EXPECT_EQ(std::count(found.out.begin(), found.out.end(), '\n'), 3);  // a quoted line break
+    // Any text is a search: 600 short words (the first 16 count), a control character.
+    std::string many = "north\x01";
+    for (int i = 0; i < 600; ++i)
+        many += " sn";
+    const auto manyWords = run({"--history", "--search", many});
+    EXPECT_EQ(manyWords.status, 0) << manyWords.err;
+    EXPECT_EQ(manyWords.out, found.out);
 
     for (const std::vector<std::string>& bad :
          std::vector<std::vector<std::string>>{{"--reprint", "3"},

@@ -683,3 +683,179 @@ TEST_F(DatabaseTest, SearchFindsEveryWordLiterally) {
     for (const auto& c : cases)
         EXPECT_EQ(serialsOf(db.readHistory(c.search)), c.found) << "search '" << c.search << "'";
 }
+
+// Any text the user can type or paste is a search: control characters (NUL included) part words
+// as blanks do, and past the first 16 words the rest are ignored; nothing makes the engine refuse
+// it, and no search throws.
+TEST_F(DatabaseTest, HostileSearchesAreSearches) {
+    createDatabase();
+    Database db;
+    const struct {
+        const char* serial;
+        const char* customer;
+        const char* description;
+    } charts[] = {
+        {"SN-4471-B", "Riverside Fuel", "48 x 120 diesel"},
+        {"100%", "O'Brien \"Pure\" Water", "C:\\tanks\\tank_A"},
+    };
+    for (const auto& c : charts) {
+        db.writeHeading(c.customer, c.description, c.serial);
+        db.replaceChart(ramp(1, 1.0f), setupOf("48"));
+    }
+    std::string manyShort;
+    for (int i = 0; i < 600; ++i)
+        manyShort += "ab ";
+    std::string manyFound;
+    for (int i = 0; i < 16; ++i)
+        manyFound += "fuel ";
+    for (int i = 0; i < 600; ++i)
+        manyFound += "zz ";
+    const std::vector<std::string> all{"100%", "SN-4471-B"};
+    const std::vector<std::string> riverside{"SN-4471-B"};
+    const struct {
+        std::string search;
+        std::vector<std::string> found;
+    } cases[] = {
+        {std::string("fuel\0river", 10), riverside},
+        {std::string("diesel\0water", 12), {}},  // two words, of two charts
+        {std::string("\0", 1), all},
+        {"\"", {"100%"}},
+        {"\"\"\"", {}},
+        {"o'brien\t\"pure\"\r\n\x01\x1f\x7fwater", {"100%"}},
+        {"\\", {"100%"}},
+        {"c:\\tanks\\", {"100%"}},
+        {"\\\\", {}},
+        {"% _", {"100%"}},
+        {"%%", {}},
+        {"__", {}},
+        {manyShort, {}},
+        {manyFound, riverside},  // the 16th word on is ignored
+        {std::string(20000, 'x'), {}},
+        {"\xff\xfe rIVERSIDE", {}},
+    };
+    for (const auto& c : cases) {
+        try {
+            EXPECT_EQ(serialsOf(db.readHistory(c.search)), c.found)
+                << "search '" << c.search << "'";
+        } catch (const StoreError& error) {
+            ADD_FAILURE() << "search '" << c.search << "': " << error.what();
+        }
+    }
+    EXPECT_FALSE(db.searchIndexRebuilt());
+}
+
+// The search index is derived from the history: found missing, damaged or out of step, it is
+// rebuilt from the history at the next search or chart, and nothing is lost or fatal.
+TEST_F(DatabaseTest, SearchIndexIsRebuiltFromTheHistory) {
+    const struct {
+        const char* name;
+        const char* harm;
+    } harms[] = {
+        {"dropped", "DROP TABLE ChartHistorySearch"},
+        {"pages damaged", "UPDATE ChartHistorySearch_data SET block = x'0102030405' WHERE id > 10"},
+        {"structure damaged",
+         "UPDATE ChartHistorySearch_data SET block = x'0102030405' WHERE id = 10"},
+        {"settings gone", "DROP TABLE ChartHistorySearch_config"},
+        {"schema entry gone",
+         "PRAGMA writable_schema = ON; DELETE FROM sqlite_master WHERE name = "
+         "'ChartHistorySearch'; PRAGMA writable_schema = RESET"},
+        {"shadow table gone", "DROP TABLE ChartHistorySearch_data"},
+        {"a row missing", "DELETE FROM ChartHistorySearch WHERE rowid = 1"},
+        {"a row too many",
+         "INSERT INTO ChartHistorySearch(rowid, Words) VALUES(99, 'Riverside Old Works')"},
+        {"history row added by hand",
+         "INSERT INTO ChartHistory(SerialNo, Customer, TankDesc, Tank) "
+         "VALUES('HAND-7', 'Riverside', '', '')"},
+        {"a plain table in its place",
+         "DROP TABLE ChartHistorySearch; CREATE TABLE ChartHistorySearch(Words)"},
+    };
+    for (const auto& harm : harms) {
+        SCOPED_TRACE(harm.name);
+        fs::remove(kDatabaseFile);
+        createDatabase();
+        {
+            Database db;
+            for (const char* serial : {"SN-1", "SN-2"}) {
+                db.writeHeading("Riverside Fuel", "diesel", serial);
+                db.replaceChart(ramp(1, 1.0f), setupOf("48"));
+            }
+        }
+        Raw().exec(harm.harm);
+        const std::vector<std::string> kept =
+            Raw().value("SELECT count(*) FROM ChartHistory") == "3"
+                ? std::vector<std::string>{"HAND-7", "SN-2", "SN-1"}
+                : std::vector<std::string>{"SN-2", "SN-1"};
+        {
+            Database db;
+            std::vector<HistoryEntry> found;
+            EXPECT_NO_THROW(found = db.readHistory("riverside"));
+            EXPECT_EQ(serialsOf(found), kept);
+            EXPECT_TRUE(db.searchIndexRebuilt());
+            EXPECT_EQ(serialsOf(db.readHistory("sn-1")), std::vector<std::string>{"SN-1"});
+        }
+        // At a chart's append, before any search (damaged pages the append does not read wait
+        // for the next search).
+        Raw().exec(harm.harm);
+        {
+            Database db;
+            db.writeHeading("Dock Road", "water", "W-3");
+            EXPECT_NO_THROW(db.replaceChart(ramp(1, 1.0f), setupOf("48")));
+        }
+        Database db;
+        EXPECT_EQ(serialsOf(db.readHistory("w-3")), std::vector<std::string>{"W-3"});
+        EXPECT_EQ(db.readHistory("riverside").size(), db.readHistory().size() - 1);
+        Raw().exec("INSERT INTO ChartHistorySearch(ChartHistorySearch) VALUES('integrity-check')");
+        EXPECT_EQ(Raw().value("SELECT count(*) FROM ChartHistorySearch"),
+                  Raw().value("SELECT count(*) FROM ChartHistory"));
+        EXPECT_EQ(Raw().value("PRAGMA integrity_check"), "ok");
+    }
+}
+
+// A file holding the index without the history (the history table dropped by hand) stores its
+// next chart, with an index of that chart alone.
+TEST_F(DatabaseTest, IndexWithoutTheHistoryIsMended) {
+    createDatabase();
+    {
+        Database db;
+        db.writeHeading("Riverside Fuel", "diesel", "SN-1");
+        db.replaceChart(ramp(1, 1.0f), setupOf("48"));
+    }
+    Raw().exec("DROP TABLE ChartHistory");
+    Database db;
+    EXPECT_TRUE(db.readHistory("riverside").empty());
+    db.writeHeading("Dock Road", "water", "W-2");
+    ASSERT_NO_THROW(db.replaceChart(ramp(1, 1.0f), setupOf("48")));
+    EXPECT_TRUE(db.searchIndexRebuilt());
+    EXPECT_EQ(serialsOf(db.readHistory("w-2")), std::vector<std::string>{"W-2"});
+    EXPECT_TRUE(db.readHistory("riverside").empty());
+}
+
+// A search the engine still refuses (here its limits lowered on the store's connection) is
+// said as such, a failure that is not damage and leaves the index alone; a history that
+// cannot be read stays damage.
+TEST_F(DatabaseTest, RefusedSearchIsNotDamage) {
+    createDatabase();
+    CatchConnections connections;
+    Database db;
+    db.writeHeading("Riverside Fuel", "diesel", "SN-1");
+    db.replaceChart(ramp(1, 1.0f), setupOf("48"));
+    sqlite3_limit(connections.last(), SQLITE_LIMIT_LIKE_PATTERN_LENGTH, 2);
+    try {
+        db.readHistory("sn");
+        ADD_FAILURE() << "the search was run";
+    } catch (const StoreError& error) {
+        EXPECT_EQ(error.code(), kSearchRefused) << error.what();
+        EXPECT_FALSE(error.meansDamage());
+        EXPECT_NE(std::string(error.what()).find("The search could not be run"), std::string::npos);
+    }
+    EXPECT_FALSE(db.searchIndexRebuilt());
+    EXPECT_EQ(serialsOf(db.readHistory("riverside")), std::vector<std::string>{"SN-1"});
+
+    Raw().exec("ALTER TABLE ChartHistory DROP COLUMN Setup");
+    try {
+        db.readHistory("sn");
+        ADD_FAILURE() << "a history without its fields was read";
+    } catch (const StoreError& error) {
+        EXPECT_TRUE(error.meansDamage()) << error.what();
+    }
+}
