@@ -183,8 +183,10 @@ QString FrmCapacity::marksText(report::DepthFormat depths, const QString& unit) 
     if (!m_setup.tank)
         return {};
     try {
-        const auto marks = chart::fillMarks(
-            m_setup.tank->volume(), chart::percentList(markPercents().toStdString(), "Marks"));
+        const auto marks =
+            chart::fillMarks(m_setup.tank->volume(),
+                             chart::percentList(markPercents().toStdString(), "Marks"),
+                             report::markStep(depths, inches()));
         return QStringLiteral(". ") + report::fillMarksText(marks, depths, inches(), unit);
     } catch (const chart::InputError&) {
         return {};  // marks a settings file cannot give are left out

@@ -103,12 +103,31 @@ std::vector<double> percentList(const std::string& text, const std::string& what
     return percents;
 }
 
-std::vector<FillMark> fillMarks(const TankVolume& tank, const std::vector<double>& percents) {
+std::vector<FillMark> fillMarks(const TankVolume& tank, const std::vector<double>& percents,
+                                double step) {
     std::vector<FillMark> marks;
-    const double full = tank.full(), tolerance = 1e-6 * tank.top();
+    const double full = tank.full(), tolerance = 1e-6 * tank.top(), striker = tank.striker();
+    const double first = tank.at(striker);
+    // What a volume computed at a mark may exceed its limit by and still be at it: rounding
+    // noise, so that a mark exactly on a step (half a cylinder at its centre) stays there.
+    const double noise = 1e-9 * full;
     for (const double percent : percents) {
-        const double height = tank.heightFor(full * percent / 100, tolerance);
-        marks.push_back({percent, height - tank.striker(), tank.at(height)});
+        const double limit = full * percent / 100;
+        if (limit < first) {
+            marks.push_back({percent, 0, first, true});
+            continue;
+        }
+        const double height = tank.heightFor(limit, tolerance);
+        if (!(step > 0)) {
+            marks.push_back({percent, std::max(0.0, height - striker), tank.at(height)});
+            continue;
+        }
+        // The root lies within the tolerance of `height`: from the step at or below its
+        // highest place, down until the volume is within the limit.
+        double depth = std::max(0.0, std::floor((height - striker + tolerance) / step) * step);
+        while (depth > 0 && tank.at(depth + striker) > limit + noise)
+            depth = std::max(0.0, depth - step);
+        marks.push_back({percent, depth, tank.at(depth + striker)});
     }
     return marks;
 }

@@ -21,14 +21,23 @@ SiteColumns siteColumns(const CapacityRow& row, double full);
 // A chart as CSV with them: "Depth,Capacity,Ullage,Percent", the rows as chartCsv takes them.
 std::string chartCsvWithUllage(std::span<const CapacityRow> rows, double full);
 
-// A fill mark: the dipstick depth at which the tank holds `percent` of full, found on the
-// tank's volume function to within a millionth of its height, and the volume there.
+// A fill mark: where the dipstick stops a filling so that the tank holds at most `percent` of
+// full. The percent is the limit and the depth is where to stop, so the depth is the deepest
+// reading at or below the level of that volume: rounded down to a multiple of `step` (the
+// resolution it is shown to) when step > 0, else found on the tank's volume function to within
+// a millionth of its height. The volume is the one at that depth, what the tank holds filled to
+// the mark as read (so never above the percent when rounded). A percent the tank holds more
+// than at the first reading (depth 0: the liquid below the striker plate, or below the dip
+// point of a tilted tank) is below the stick: no reading marks it, and depth 0 and the volume
+// there are given.
 struct FillMark {
     double percent = 0;
     double depth = 0;
     double volume = 0;
+    bool belowStick = false;
 };
-std::vector<FillMark> fillMarks(const TankVolume& tank, const std::vector<double>& percents);
+std::vector<FillMark> fillMarks(const TankVolume& tank, const std::vector<double>& percents,
+                                double step = 0);
 
 // The percents of a list such as "90,95": each a number above 0 and below 100. Throws
 // InputError naming `what` for anything else.

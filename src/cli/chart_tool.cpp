@@ -52,7 +52,9 @@ job database holds charts stepped by depth.
                          Percent (100 x the row's volume / the full tank)
   --marks                instead of the chart: the fill marks, the depth at which the tank
                          holds 90 % and 95 % of full (or --percent LIST, e.g. 85,90,95), as
-                         Percent,Depth,Capacity
+                         Percent,Depth,Capacity; Depth and Capacity are empty for a percent
+                         the dipstick cannot read (the tank holds more at depth 0: under the
+                         striker plate, or under the dip point of a tilted tank)
   --points N             instead of the chart: a table of N breakpoints (2 to 1000) for a tank
                          gauge that interpolates linearly, from depth 0 to the full tank,
                          placed to make the largest interpolation error small; that error is
@@ -222,13 +224,18 @@ Table gaugeTable(const chart::Tank& tank, const std::string& count) {
     return table;
 }
 
-// The fill marks at `percents` ("--marks"), as CSV: Percent,Depth,Capacity.
+// The fill marks at `percents` ("--marks"), as CSV: Percent,Depth,Capacity; a mark below the
+// stick has no depth to give, and its fields stay empty so that the columns stay numbers.
 Table marksTable(const chart::Tank& tank, const std::string& percents) {
     Table table;
     table.text = "Percent,Depth,Capacity\n";
     for (const chart::FillMark& mark :
          chart::fillMarks(tank.volume(), chart::percentList(percents, "--percent"))) {
         table.text.append(chart::singleText(static_cast<float>(mark.percent))).append(",");
+        if (mark.belowStick) {
+            table.text.append(",\n");
+            continue;
+        }
         table.text.append(chart::singleText(static_cast<float>(mark.depth))).append(",");
         table.text.append(chart::singleText(static_cast<float>(mark.volume))).append("\n");
     }

@@ -96,13 +96,16 @@ void complete(Report& report) {
             const auto marks = chart::fillMarks(
                 tank.volume(),
                 chart::percentList(
-                    readMarkPercents(QString::fromLatin1(kSettingsFile)).toStdString(), "Marks"));
+                    readMarkPercents(QString::fromLatin1(kSettingsFile)).toStdString(), "Marks"),
+                markStep(report.definition.depthFormat, tank.inches));
             const QString unit = report.definition.capacityUnit.isEmpty()
                                      ? QString::fromLatin1(chart::volumeUnit(tank.inches))
                                      : report.definition.capacityUnit;
             report.marks = fillMarksText(marks, report.definition.depthFormat, tank.inches, unit);
-            for (const chart::FillMark& mark : marks)
-                report.markDepths.push_back(mark.depth);
+            for (const chart::FillMark& mark : marks) {
+                if (!mark.belowStick)
+                    report.markDepths.push_back(mark.depth);
+            }
         } catch (const chart::InputError&) {
             // marks the settings cannot give are left out; the chart prints as ever
         }
@@ -124,19 +127,25 @@ QString definitionFor(bool inches) {
     return inches ? QStringLiteral("indipsheet.rpt") : QStringLiteral("mmdipsheet.rpt");
 }
 
+double markStep(DepthFormat depths, bool inches) {
+    if (!inches)
+        return 1;
+    return depths == DepthFormat::Fraction ? 0.125 : 0.01;
+}
+
 QString fillMarksText(const std::vector<chart::FillMark>& marks, DepthFormat depths, bool inches,
                       const QString& unit) {
     const QString length = inches ? QStringLiteral(" in") : QStringLiteral(" mm");
     QStringList parts;
     for (const chart::FillMark& mark : marks) {
-        // a fraction to the nearest eighth, as a dipstick is read
-        const double depth = depths == DepthFormat::Fraction && inches
-                                 ? std::round(mark.depth * 8) / 8
-                                 : std::round(mark.depth * 100) / 100;
+        const QString percent =
+            QString::fromStdString(chart::singleDefaultText(static_cast<float>(mark.percent)));
+        if (mark.belowStick) {
+            parts << QStringLiteral("%1 % below the stick").arg(percent);
+            continue;
+        }
         parts << QStringLiteral("%1 % at %2%3 (%4 %5)")
-                     .arg(QString::fromStdString(
-                              chart::singleDefaultText(static_cast<float>(mark.percent))),
-                          depthText(static_cast<float>(depth), depths), length,
+                     .arg(percent, depthText(static_cast<float>(mark.depth), depths), length,
                           QString::number(mark.volume, 'f', 1), unit);
     }
     return parts.join(QStringLiteral(", "));

@@ -62,7 +62,8 @@ struct Report {
     QString heads;
     Company company;  // printed above the title when the definition asks for it
     // The fill marks of dipsheet.ini's [Marks] for the stored tank, as the set-up line ends
-    // ("90 % at 40.24 in (846.0 US gal), ..."), and their depths, whose rows print in bold.
+    // ("90 % at 40.23 in (845.8 US gal), ..."), and the depths of those the stick reads, whose
+    // rows print in bold.
     QString marks;
     std::vector<double> markDepths;
 };
@@ -81,9 +82,14 @@ QString definitionFor(bool inches);
 // when the file or the key is missing.
 QString readMarkPercents(const QString& path);
 
-// The fill marks as the set-up line shows them: "90 % at 40 1/4 in (846.0 US gal), 95 % at
-// ...": each depth in the depth format (a fraction to the nearest eighth of an inch, decimals
-// to the hundredth), the volume to one decimal in `unit`.
+// The step a fill mark's depth is shown to, and found rounded down to (chart::fillMarks), so
+// that the tank filled to the mark as read holds at most its percent: an eighth of an inch in
+// the fraction format, else a hundredth of an inch or a whole millimetre.
+double markStep(DepthFormat depths, bool inches);
+
+// The fill marks as the set-up line shows them: "90 % at 40 1/8 in (843.9 US gal), 95 % at
+// ...": each depth as found at markStep in the depth format, and the volume there to one decimal
+// in `unit`; a mark below the stick as "5 % below the stick".
 QString fillMarksText(const std::vector<chart::FillMark>& marks, DepthFormat depths, bool inches,
                       const QString& unit);
 

@@ -98,6 +98,72 @@ TEST(Site, FillMarksHoldTheirPercent) {
         EXPECT_THROW(percentList(bad, "Marks"), InputError) << bad;
 }
 
+// A mark shown to a step is the deepest reading of that step at which the tank holds at most
+// its percent, with the volume there; a percent the first reading already passes is below the
+// stick. Worked figures: a 48 x 96 in cylinder with the striker plate holds 95 % at 43.079 in
+// (43 on the eighths, 43.07 to the hundredth); 100 x 1000 mm with 6 mm of striker holds 2.45 %
+// under the plate; 48 x 120 in falling 10 in to B, dipped at A, holds 6.2 % at reading 0.
+TEST(Site, FillMarksNeverAboveTheirLevel) {
+    Tank cyl96 = tank48x120(HeadKind::Flat);
+    cyl96.length = std::string("96");
+    cyl96.striker = true;
+    Tank mm = cyl96;
+    mm.inches = false;
+    mm.diameter = std::string("100");
+    mm.length = std::string("1000");
+    Tank tilted = tank48x120(HeadKind::Flat, "10");
+    tilted.dipAt = std::string("0");
+    const struct {
+        const Tank& tank;
+        double step, percent, depth, volume;  // depth < 0: below the stick; volume 0: unchecked
+    } cases[] = {
+        {cyl96, 0.125, 95, 43, 713.43},
+        {cyl96, 0.125, 90, 40.125, 675.11},
+        {cyl96, 0.01, 95, 43.07, 714.26},
+        {cyl96, 0, 95, 43.0792, 714.373},
+        {mm, 1, 1, -1, 0},
+        {mm, 1, 2, -1, 0},
+        {mm, 1, 50, 44, 3.92699},
+        {mm, 0, 2, -1, 0},
+        {tilted, 0.125, 1, -1, 0},
+        {tilted, 0.125, 5, -1, 0},
+        {tilted, 0.125, 7, 0.5, 0},
+        {tilted, 0, 7, 0.51662, 0},
+    };
+    for (const auto& c : cases) {
+        const TankVolume volume = c.tank.volume();
+        const FillMark mark = fillMarks(volume, {c.percent}, c.step).front();
+        SCOPED_TRACE(c.tank.describe() + " at " + std::to_string(c.percent) + " %, step " +
+                     std::to_string(c.step));
+        EXPECT_EQ(mark.belowStick, c.depth < 0);
+        if (c.depth < 0) {
+            EXPECT_GT(volume.at(volume.striker()), volume.full() * c.percent / 100);
+            continue;
+        }
+        EXPECT_NEAR(mark.depth, c.depth, c.step > 0 ? 1e-9 : 1e-4);
+        EXPECT_LE(mark.volume, volume.full() * c.percent / 100 * (1 + 1e-9));
+        if (c.volume > 0) {
+            EXPECT_NEAR(mark.volume, c.volume, 0.05 * c.volume / 100);
+        }
+    }
+    // On every tank and step: the volume at the mark is within its percent, and the next step
+    // up would pass it.
+    for (const Tank& tank : someTanks()) {
+        const TankVolume volume = tank.volume();
+        for (const double step : {0.125, 0.01, 1.0}) {
+            for (const FillMark& mark : fillMarks(volume, {12.5, 50, 90, 95}, step)) {
+                const double limit = volume.full() * mark.percent / 100;
+                ASSERT_FALSE(mark.belowStick) << tank.describe();
+                EXPECT_EQ(mark.volume, volume.at(mark.depth + volume.striker()));
+                EXPECT_LE(mark.volume, limit * (1 + 1e-9)) << tank.describe();
+                EXPECT_GT(volume.at(mark.depth + step + volume.striker()), limit)
+                    << tank.describe();
+                EXPECT_NEAR(std::remainder(mark.depth, step), 0.0, 1e-9);
+            }
+        }
+    }
+}
+
 // The largest error the table states is the one a dense look finds; it meets the figures for
 // the 48 x 120 in tank, far under equal spacing; two points are the straight line from empty
 // to full; the points rise in depth and volume.

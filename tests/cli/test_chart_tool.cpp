@@ -573,6 +573,20 @@ TEST(ChartTool, SiteOptions) {
               "Depth,Capacity,Ullage,Percent\n24,469.9823,469.9823,50\n48,939.9646,0,100\n");
     const auto marks = with({"--marks", "--percent", "50"});
     EXPECT_EQ(marks.out, "Percent,Depth,Capacity\n50,24,469.9823\n");
+    // A percent the stick cannot read has Depth and Capacity empty: under the 6 mm striker plate
+    // of a 100 mm cylinder (2.45 % there), or under the dip point of a tank tilted away from it
+    // (6.2 % at reading 0).
+    for (const auto& [args, out] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"--shape", "cyl", "--units", "mm", "--diameter", "100", "--length", "1000",
+               "--striker", "--marks", "--percent", "1,2,50"},
+              "Percent,Depth,Capacity\n1,,\n2,,\n50,44,3.9269907\n"},
+             {{"--shape", "cyl", "--units", "in", "--diameter", "48", "--length", "120",
+               "--tilt-fall", "10", "--dip-at", "0", "--marks", "--percent", "1,5"},
+              "Percent,Depth,Capacity\n1,,\n5,,\n"}}) {
+        const auto below = run(args);
+        EXPECT_EQ(below.status, 0) << below.err;
+        EXPECT_EQ(below.out, out);
+    }
     const auto gauge = with({"--points", "20"});
     ASSERT_EQ(gauge.status, 0) << gauge.err;
     EXPECT_EQ(std::count(gauge.out.begin(), gauge.out.end(), '\n'), 21);

@@ -723,7 +723,8 @@ TEST_F(ReportEngineTest, SiteColumnsAndFillMarks) {
     writeFile("plain.rpt", kBase + columns);
     produce("plain.rpt");
     std::string text = pdfText(QStringLiteral("chart.pdf"));
-    EXPECT_NE(text.find("95 % at 43 3/8 in (893.0 US gal)"), std::string::npos) << text;
+    // 95 % of 48 x 120 in is at 43.329 in: the mark stops at the eighth below
+    EXPECT_NE(text.find("95 % at 43 1/4 in (891.8 US gal)"), std::string::npos) << text;
     EXPECT_NE(text.find("90 % at"), std::string::npos) << text;
     EXPECT_EQ(text.find("Ullage"), std::string::npos);
     EXPECT_EQ(text.find("% Full"), std::string::npos);
@@ -741,4 +742,47 @@ TEST_F(ReportEngineTest, SiteColumnsAndFillMarks) {
     EXPECT_NE(
         pdfText(QStringLiteral("chart.pdf")).find("ullage and percent columns print in the list"),
         std::string::npos);
+}
+
+// The set-up line's marks as a dipstick reads them: rounded down to the step shown, so the tank
+// filled to the mark holds at most its percent, with the volume at the depth shown; a percent
+// the first reading passes is below the stick. Worked: a 48 x 96 in cylinder with the striker
+// plate holds 95 % at 43.079 in; 100 x 1000 mm with 6 mm of striker holds 2.45 % under it; 48 x
+// 120 in falling 10 in to B and dipped at A holds 6.2 % at reading 0.
+TEST(FillMarksText, MarksStopAtOrBelowTheirLevel) {
+    dipsheet::chart::Tank cyl;
+    cyl.increment = std::string("1");
+    cyl.diameter = std::string("48");
+    cyl.length = std::string("96");
+    dipsheet::chart::Tank mm = cyl;
+    mm.inches = false;
+    mm.diameter = std::string("100");
+    mm.length = std::string("1000");
+    dipsheet::chart::Tank tilted = cyl;
+    tilted.striker = false;
+    tilted.length = std::string("120");
+    tilted.fall = std::string("10");
+    tilted.dipAt = std::string("0");
+    const struct {
+        const dipsheet::chart::Tank& tank;
+        DepthFormat depths;
+        std::vector<double> percents;
+        QString text;
+    } cases[] = {
+        {cyl, DepthFormat::Fraction, {95}, "95 % at 43 in (713.4 US gal)"},
+        {cyl, DepthFormat::Decimal, {95}, "95 % at 43.07 in (714.3 US gal)"},
+        {mm,
+         DepthFormat::Decimal,
+         {1, 2, 50},
+         "1 % below the stick, 2 % below the stick, 50 % at 44 mm (3.9 L)"},
+        {tilted, DepthFormat::Fraction, {5, 7}, "5 % below the stick, 7 % at 1/2 in (65."},
+    };
+    for (const auto& c : cases) {
+        const QString unit = QString::fromLatin1(dipsheet::chart::volumeUnit(c.tank.inches));
+        const QString text =
+            fillMarksText(dipsheet::chart::fillMarks(c.tank.volume(), c.percents,
+                                                     markStep(c.depths, c.tank.inches)),
+                          c.depths, c.tank.inches, unit);
+        EXPECT_TRUE(text.startsWith(c.text)) << text.toStdString();
+    }
 }
