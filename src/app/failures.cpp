@@ -24,9 +24,10 @@ bool readOnly(int code) {
     return code == SQLITE_READONLY || code == SQLITE_PERM || code == SQLITE_AUTH;
 }
 
-// The way out of a database failure, as a paragraph after its description.
-QString wayOut(const store::StoreError& error) {
-    const int code = error.code() & 0xff;
+// The way out of a failure of the database engine with error code `databaseCode`, as a
+// paragraph after its description; empty where there is no advice.
+QString wayOut(int databaseCode) {
+    const int code = databaseCode & 0xff;
     if (busy(code)) {
         return QStringLiteral(
                    "Another program is using %1 (a backup, another copy of Dipsheet, a database "
@@ -94,19 +95,25 @@ std::optional<store::StoreError> writeJob(const std::function<void()>& write) {
 }
 
 void registerErrorTranslators() {
-    ui::addErrorTranslator([](const std::exception& e) -> std::optional<ui::ErrorInfo> {
+    // A failure the database caused, whichever layer reports it, ends in the same way out.
+    const auto withWayOut = [](const char* what, int databaseCode) {
+        QString description = QString::fromUtf8(what);
+        if (const QString way = wayOut(databaseCode); !way.isEmpty())
+            description += QStringLiteral("\n\n") + way;
+        return description;
+    };
+    ui::addErrorTranslator([=](const std::exception& e) -> std::optional<ui::ErrorInfo> {
         const auto* s = dynamic_cast<const store::StoreError*>(&e);
         if (!s)
             return std::nullopt;
-        QString description = QString::fromUtf8(s->what());
-        if (const QString way = wayOut(*s); !way.isEmpty())
-            description += QStringLiteral("\n\n") + way;
-        return ui::ErrorInfo{s->code(), description, s->meansDamage()};
+        return ui::ErrorInfo{s->code(), withWayOut(s->what(), s->code()), s->meansDamage()};
     });
-    ui::addErrorTranslator([](const std::exception& e) -> std::optional<ui::ErrorInfo> {
-        if (const auto* r = dynamic_cast<const report::ReportError*>(&e))
-            return ui::ErrorInfo{r->number(), QString::fromUtf8(r->what()), r->databaseDamaged()};
-        return std::nullopt;
+    ui::addErrorTranslator([=](const std::exception& e) -> std::optional<ui::ErrorInfo> {
+        const auto* r = dynamic_cast<const report::ReportError*>(&e);
+        if (!r)
+            return std::nullopt;
+        return ui::ErrorInfo{r->number(), withWayOut(r->what(), r->databaseCode()),
+                             r->databaseDamaged()};
     });
 }
 

@@ -15,10 +15,12 @@
 
 namespace dipsheet::report {
 
-ReportError::ReportError(int number, const QString& description, bool databaseDamaged)
+ReportError::ReportError(int number, const QString& description, bool databaseDamaged,
+                         int databaseCode)
     : std::runtime_error(description.toStdString()),
       m_number(number),
-      m_databaseDamaged(databaseDamaged) {}
+      m_databaseDamaged(databaseDamaged),
+      m_databaseCode(databaseCode) {}
 
 QString Definition::unitsText() const {
     if (!units.isEmpty()) {

@@ -31,14 +31,18 @@ enum ReportErrorNumber : int {
 class ReportError : public std::runtime_error {
 public:
     // `databaseDamaged`: the job database the report reads is damaged (not a condition the
-    // user can mend by trying again).
-    ReportError(int number, const QString& description, bool databaseDamaged = false);
+    // user can mend by trying again). `databaseCode`: the database engine's error code when
+    // the job database caused the failure (a busy or read-only file, a full disk), else 0.
+    ReportError(int number, const QString& description, bool databaseDamaged = false,
+                int databaseCode = 0);
     int number() const noexcept { return m_number; }
     bool databaseDamaged() const noexcept { return m_databaseDamaged; }
+    int databaseCode() const noexcept { return m_databaseCode; }
 
 private:
     int m_number;
     bool m_databaseDamaged;
+    int m_databaseCode;
 };
 
 enum class DepthFormat { Decimal, Fraction };

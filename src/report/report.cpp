@@ -167,7 +167,7 @@ Report loadReport(const QString& definitionFile, const store::JobDatabase& datab
                 .arg(definitionFile, QString::fromUtf8(store::kDatabaseFile),
                      QString::fromStdString(error.what()))
                 .arg(error.code()),
-            error.meansDamage());
+            error.meansDamage(), error.code());
     }
     complete(report);
     return report;

@@ -101,7 +101,7 @@ QDate reportDate();
 // Reads the definition `definitionFile` (in the working directory) and the chart from the job
 // database, and dates the report; with Company=yes, the office from dipsheet.ini in the working
 // directory. Throws ReportError (a database failure becomes kDatabaseUnreadable, its
-// description keeping the engine's number and message).
+// description keeping the engine's number and message, its databaseCode() the number).
 Report loadReport(const QString& definitionFile,
                   const store::JobDatabase& database = store::JobDatabase());
 
