@@ -255,6 +255,38 @@ bool isNumberText(std::string_view text, const NumberFormat& format) {
     return strictParts(text, format, &parts, &radix);
 }
 
+std::optional<std::string> numberInFormat(std::string_view text, const NumberFormat& from,
+                                          const NumberFormat& to) {
+    if (!isNumberText(text, from))
+        return std::nullopt;
+    // The text is one number, so a separator can stand only where the strict reader takes it:
+    // a group separator between digits of the whole part (tried first, as there), then the
+    // decimal separator once, before any exponent.
+    const std::string_view group = from.groupSeparator, decimal = from.decimalSeparator;
+    std::string out;
+    bool wholePart = true;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::string_view rest = text.substr(i);
+        if (wholePart && !group.empty() && i > 0 && isDigit(text[i - 1]) &&
+            rest.substr(0, group.size()) == group && rest.size() > group.size() &&
+            isDigit(rest[group.size()])) {
+            i += group.size();
+            continue;
+        }
+        if (wholePart && !decimal.empty() && rest.substr(0, decimal.size()) == decimal) {
+            out += to.decimalSeparator;
+            i += decimal.size();
+            wholePart = false;
+            continue;
+        }
+        const char c = text[i++];
+        if (c == 'E' || c == 'e' || c == 'D' || c == 'd' || c == '&')
+            wholePart = false;  // an exponent, or a hexadecimal or octal whole number
+        out += c;
+    }
+    return out;
+}
+
 std::string singleText(float value) {
     char buffer[64];
     auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);

@@ -31,6 +31,11 @@ std::optional<double> strictDouble(std::string_view text, const NumberFormat& fo
 std::optional<float> strictSingle(std::string_view text, const NumberFormat& format);
 // Whether the whole text is written as one number in the format, whatever its size.
 bool isNumberText(std::string_view text, const NumberFormat& format);
+// A number text of format `from` written in format `to`, for the same value: its group
+// separators dropped and its decimal separator replaced; everything else as it stands. None for
+// a text that is not one number in `from`.
+std::optional<std::string> numberInFormat(std::string_view text, const NumberFormat& from,
+                                          const NumberFormat& to);
 
 // The shortest text that reads back to the same single ("3.299999", "1.0000001"): the text
 // for machines, which keeps a stored value exact.

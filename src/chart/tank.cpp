@@ -208,6 +208,22 @@ Tank Tank::normalised() const {
     return tank;
 }
 
+Tank Tank::inFormat(const NumberFormat& to) const {
+    Tank tank = *this;
+    tank.format = to;
+    if (to == format)
+        return tank;
+    for (std::string Tank::*text : {&Tank::length, &Tank::width, &Tank::height, &Tank::thickness,
+                                    &Tank::diameter, &Tank::headThickness, &Tank::shellThickness,
+                                    &Tank::fall, &Tank::tiltDegrees, &Tank::dipAt}) {
+        if (auto converted = numberInFormat(this->*text, format, to))
+            tank.*text = std::move(*converted);
+    }
+    if (auto depth = numberInFormat(heads.depth, format, to))
+        tank.heads.depth = std::move(*depth);
+    return tank;
+}
+
 ChartOptions Tank::options() const {
     ChartOptions options;
     options.outside = outside;

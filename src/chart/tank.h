@@ -41,6 +41,12 @@ struct Tank {
     // kind does not take): two tanks that chart alike compare equal.
     Tank normalised() const;
 
+    // The same tank with its texts in the number format `to`: each text that is one number in
+    // `format` rewritten for the same value (group separators dropped, the decimal separator
+    // replaced), every other text as it stands. A tank stored under one format is shown and
+    // charted under another as the same tank. The increment, always read with '.', is kept.
+    Tank inFormat(const NumberFormat& to) const;
+
     bool horizontal() const { return shape != Shape::VerticalCylinder; }
     // Whether a fall or degrees of tilt is typed (a fall of 0 still charts as a level tank).
     bool tilted() const { return !fall.empty() || !tiltDegrees.empty(); }

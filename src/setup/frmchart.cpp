@@ -92,7 +92,12 @@ chart::Shape FrmChart::currentShape() const {
                                        : chart::Shape::Rectangular;
 }
 
-void FrmChart::setTank(const chart::Tank& tank) {
+void FrmChart::setTank(const chart::Tank& stored) {
+    // The numbers in the user's format, as tankOf reads them back: a tank stored under another
+    // format is shown, and charted, as the same tank.
+    const QLocale locale = QLocale::system();
+    const chart::Tank tank = stored.inFormat(
+        {locale.decimalPoint().toStdString(), locale.groupSeparator().toStdString()});
     m_horizontal = tank.horizontal();
     frmConfiguration->setVisible(m_horizontal);
     {

@@ -161,3 +161,60 @@ TEST(ChartCsv, WritesTheChartAndTheVolumeTable) {
     EXPECT_EQ(chartCsv(rows), "Depth,Capacity\n0.125,0.1\n3.3,1e-06\n");
     EXPECT_EQ(chartCsv(rows, true), "Capacity,Depth\n0,0\n0.1,0.125\n2,-1\n1e-06,3.3\n");
 }
+
+// A tank stored under one number format comes back under another as the same tank: every
+// number text rewritten for the same value, every other text as typed.
+TEST(Tank, SameTankUnderAnyNumberFormat) {
+    const NumberFormat us{".", ","}, german{",", "."}, french{",", "\u202f"}, swiss{".", "'"};
+    const struct {
+        NumberFormat from, to;
+        const char* diameter;  // as typed under `from`
+        const char* shown;     // as the tank under `to` has it
+        double inches;
+    } cases[] = {
+        {german, us, "48,125", "48.125", 48.125},
+        {us, german, "48.125", "48,125", 48.125},
+        {us, german, "1,500", "1500", 1500},
+        {german, us, "1.500", "1500", 1500},
+        {us, german, "1,234.5", "1234,5", 1234.5},
+        {german, us, "1.234,5", "1234.5", 1234.5},
+        {french, us, "1\u202f234,5", "1234.5", 1234.5},
+        {us, swiss, "-2.5E1", "-2.5E1", -25},
+        {german, us, "&H30", "&H30", 48},
+        {german, us, "48,1,2", "48,1,2", 0},  // no number: left as typed
+        {german, us, "", "", 0},
+    };
+    for (const auto& c : cases) {
+        Tank stored = cylinder(Shape::HorizontalCylinder, HeadKind::Flat);
+        stored.format = c.from;
+        stored.diameter = c.diameter;
+        const Tank shown = stored.inFormat(c.to);
+        EXPECT_EQ(shown.diameter, c.shown) << c.diameter;
+        EXPECT_EQ(shown.format, c.to);
+        if (c.inches != 0) {
+            EXPECT_EQ(strictDouble(shown.diameter, c.to), c.inches) << c.diameter;
+        }
+    }
+
+    // Every number text of a tank, the head depth and the tilt included: it charts alike.
+    Tank german48 = cylinder(Shape::HorizontalCylinder, HeadKind::Dished, "9,5");
+    german48.format = german;
+    german48.outside = true;
+    german48.diameter = std::string("48,25");
+    german48.length = std::string("1.096,5");
+    german48.headThickness = std::string(",25");
+    german48.shellThickness = std::string("0,125");
+    german48.fall = std::string("2,5");
+    german48.dipAt = std::string("30,5");
+    german48.increment = std::string(".5");
+    const Tank american = german48.inFormat(us);
+    EXPECT_EQ(american.length, "1096.5");
+    EXPECT_EQ(american.heads.depth, "9.5");
+    EXPECT_EQ(american.dipAt, "30.5");
+    EXPECT_EQ(american.increment, ".5");
+    const Tank::Chart before = german48.chart(), after = american.chart();
+    EXPECT_EQ(after.full, before.full);
+    EXPECT_EQ(after.rows.size(), before.rows.size());
+    EXPECT_EQ(american.inFormat(german).chart().full, before.full);
+    EXPECT_EQ(german48.inFormat(german), german48);
+}

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -56,6 +57,7 @@ private slots:
     void missingDatabaseReachesTheFatalPath();
     void exitAnnouncesThenEnds();
     void headsFollowTheTankOnScreen();
+    void storedTankShowsInTheUsersNumberFormat();
 
 private:
     // Types a tank into the panel of its kind and sets the options, as the user would.
@@ -603,6 +605,26 @@ void TestFrmChart::headsFollowTheTankOnScreen() {
     QCOMPARE(c->tank().headsDescription(), "Conical heads, depth 10");
     QCOMPARE(lastRowText(c->chartRows()), QStringLiteral("48,802.8864"));  // flat: 751.97
     verifyStored(c->chartRows());
+}
+
+// A tank stored under another number format than the user's (restored at start-up, or loaded
+// from Past Charts) is shown in the user's format and charts as the same tank.
+void TestFrmChart::storedTankShowsInTheUsersNumberFormat() {
+    const QLocale locale = QLocale::system();
+    const QString point = locale.decimalPoint();
+    const bool pointIsDot = point == QStringLiteral(".");
+    chart::Tank stored;
+    stored.format = pointIsDot ? chart::NumberFormat{",", "."} : chart::NumberFormat{".", ","};
+    stored.increment = std::string("12");
+    stored.diameter = "48" + stored.format.decimalSeparator + "125";
+    stored.length = "1" + stored.format.groupSeparator + "200";
+    stored.heads = {chart::HeadKind::Dished, "9" + stored.format.decimalSeparator + "5"};
+    m_chart->setTank(stored);
+    const auto* cyl = m_chart->frmCylindrical();
+    QCOMPARE(cyl->txtDiameter->text(), QStringLiteral("48") + point + QStringLiteral("125"));
+    QCOMPARE(cyl->txtLength->text(), QStringLiteral("1200"));
+    QCOMPARE(m_chart->frmHeads()->txtHeadDepth->text(), QStringLiteral("9") + point + "5");
+    QCOMPARE(m_chart->tank().chart().full, stored.chart().full);
 }
 
 QTEST_MAIN(TestFrmChart)
