@@ -69,7 +69,7 @@ QPushButton* button(QWidget* window, const QString& name, const QString& caption
 
 }  // namespace
 
-FrmCapacity::FrmCapacity(const store::JobDatabase& database) : m_database(database) {
+FrmCapacity::FrmCapacity(document::JobDocument& job) : m_job(job), m_database(job.database()) {
     setObjectName(QStringLiteral("frmCapacity"));
     setWindowTitle(QStringLiteral("Calculated Capacity"));
     setAttribute(Qt::WA_DeleteOnClose);  // after its close event has unloaded it
@@ -118,6 +118,14 @@ FrmCapacity::FrmCapacity(const store::JobDatabase& database) : m_database(databa
     ui::setBackground(lblSetup, ui::colour::blue);
     ui::setTextColour(lblSetup, ui::colour::white);
 
+    // What the world did (a busy file), under the set-up line; it never takes the keyboard.
+    noticeBar = new ui::NoticeBar(this);
+    connect(&m_job, &document::JobDocument::noticeChanged, this, [this](const QString& notice) {
+        noticeBar->say(notice);
+        placeBottom();
+    });
+    noticeBar->say(m_job.notice());
+
     cmdPrint =
         button(this, QStringLiteral("cmdPrint"), QStringLiteral("Print"), 2040, ui::colour::yellow);
     cmdExit =
@@ -142,9 +150,10 @@ FrmCapacity::FrmCapacity(const store::JobDatabase& database) : m_database(databa
 void FrmCapacity::showChart(const store::ChartSetup& setup) {
     {
         store::Database db = m_database.connect();
-        showHeading(db.findJobRecord().value_or(store::JobRecord{}));  // none: no heading
         m_rows->setTable(db.readCapacityTable());
+        m_chartRows = db.readCapacity();
     }
+    showHeading(m_job.chartHeading());
     m_setup = setup;
     showSetup();
 }
@@ -183,10 +192,9 @@ QString FrmCapacity::marksText(report::DepthFormat depths, const QString& unit) 
     if (!m_setup.tank)
         return {};
     try {
-        const auto marks =
-            chart::fillMarks(m_setup.tank->volume(),
-                             chart::percentList(markPercents().toStdString(), "Marks"),
-                             report::markStep(depths, inches()));
+        const auto marks = chart::fillMarks(
+            m_setup.tank->volume(), chart::percentList(markPercents().toStdString(), "Marks"),
+            report::markStep(depths, inches()));
         return QStringLiteral(". ") + report::fillMarksText(marks, depths, inches(), unit);
     } catch (const chart::InputError&) {
         return {};  // marks a settings file cannot give are left out
@@ -208,7 +216,18 @@ void FrmCapacity::showSetupLine(bool stale) {
     // The label takes the lines its text needs, and the window the room for them.
     const int needed = std::max(ui::twips(495), lblSetup->heightForWidth(lblSetup->width()));
     lblSetup->resize(lblSetup->width(), needed);
-    const int bottom = lblSetup->geometry().bottom() + ui::twips(120);
+    placeBottom();
+}
+
+void FrmCapacity::placeBottom() {
+    int bottom = lblSetup->geometry().bottom();
+    if (noticeBar->isVisibleTo(this)) {
+        const int width = lblSetup->width();
+        noticeBar->setGeometry(lblSetup->x(), bottom + ui::twips(60), width,
+                               noticeBar->heightForWidth(width));
+        bottom = noticeBar->geometry().bottom();
+    }
+    bottom += ui::twips(120);
     setMinimumHeight(bottom);
     if (height() < bottom)
         resize(width(), bottom);
@@ -222,18 +241,24 @@ QString FrmCapacity::reportFileName() const {
     return report::definitionFor(inches());
 }
 
+void FrmCapacity::loadReport(report::ReportEngine& engine) {
+    // A save that fails leaves the typing in the job and says so in the notice bar; the page
+    // carries the heading on screen all the same.
+    m_job.save();
+    const store::JobRecord heading = m_job.record();
+    engine.setReportFileName(reportFileName());
+    engine.load(heading, m_chartRows, m_setup);  // the definition from the working directory
+    showHeading(heading);                        // the window shows the heading the page carries
+}
+
 void FrmCapacity::cmdPrint_Click() {
-    // The hourglass shows while the engine works. A failure (no printer, a faulty definition,
-    // a busy file) is said by the caller's guard; the window stays, and Print can be tried
-    // again once it is mended.
-    if (!keepJob())
-        return;
+    // The hourglass shows while the engine works. A failure (no printer, a faulty definition)
+    // is said by the caller's guard; the window stays, and Print can be tried again once it
+    // is mended.
     const ui::WaitCursor wait;
     report::ReportEngine engine(m_database);
-    engine.setReportFileName(reportFileName());
-    engine.load();                     // the definition and the chart, from the working directory
-    showHeading(engine.report().job);  // the window shows the heading the page carries
-    engine.produce();                  // preview, printer or PDF, as the definition says
+    loadReport(engine);
+    engine.produce();  // preview, printer or PDF, as the definition says
 }
 
 QString FrmCapacity::selectedRowsText() const {
@@ -277,10 +302,9 @@ void FrmCapacity::saveAsCsv() {
     if (path.isEmpty())
         return;
     // The chart as the chart tool prints it, with the site's columns when they are on show.
-    const auto rows = m_database.connect().readCapacity();
     const std::string csv = m_rows->siteColumnsShown()
-                                ? chart::chartCsvWithUllage(rows, m_setup.full)
-                                : chart::chartCsv(rows);
+                                ? chart::chartCsvWithUllage(m_chartRows, m_setup.full)
+                                : chart::chartCsv(m_chartRows);
     writeText(path, csv);
 }
 
@@ -339,15 +363,13 @@ void FrmCapacity::saveAsPdf() {
     const QString path = ui::askSaveFileName(this, QStringLiteral("Save the chart as PDF"),
                                              suggestedFileName(QStringLiteral("pdf")),
                                              QStringLiteral("PDF files (*.pdf)"));
-    if (path.isEmpty() || !keepJob())
+    if (path.isEmpty())
         return;
     // Any failure (a file that cannot be written, a faulty definition) is said by the caller's
     // guard; nothing else changes.
     const ui::WaitCursor wait;
     report::ReportEngine engine(m_database);
-    engine.setReportFileName(reportFileName());
-    engine.load();
-    showHeading(engine.report().job);
+    loadReport(engine);
     report::writePdf(engine.report(), path);
 }
 

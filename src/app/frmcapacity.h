@@ -1,19 +1,28 @@
 #pragma once
 
-// The chart window: the chart heading of the first job record above a read-only grid of every
-// row and field of table Capacity. Exit, or closing the window, deletes the chart rows (Depth
+// The chart window: the heading the chart was stored with above a read-only grid of every row
+// and field of table Capacity as the chart left it. It prints and saves what it shows, whatever
+// is written to the file later. Exit, or closing the window, deletes the chart rows (Depth
 // above 0) and then the window itself.
 
 #include <QWidget>
 
 #include <functional>
 
+#include "jobdocument.h"
 #include "report/definition.h"
 #include "store/store.h"
 
 class QLabel;
 class QPushButton;
 class QTableView;
+
+namespace dipsheet::report {
+class ReportEngine;
+}
+namespace dipsheet::ui {
+class NoticeBar;
+}
 
 namespace dipsheet::app {
 
@@ -23,12 +32,12 @@ class FrmCapacity : public QWidget {
     Q_OBJECT
 
 public:
-    // The window for the charts of `database`. It is top-level and not
-    // modal, and deletes itself once closed.
-    explicit FrmCapacity(const store::JobDatabase& database);
+    // The window for the charts of the job `job`. It is top-level and not modal, and deletes
+    // itself once closed.
+    explicit FrmCapacity(document::JobDocument& job);
 
-    // Form_Load, and again for each new chart while the window is open: reads the heading and
-    // the rows, and shows the set-up the chart was stored with.
+    // Form_Load, and again for each new chart while the window is open: the heading the chart
+    // was stored with, the rows as the file holds them now, and the set-up.
     void showChart(const store::ChartSetup& setup);
 
     // The report definition Print uses for the chart on show.
@@ -39,11 +48,6 @@ public:
     // The program ends: the window unloads and closes. A failure of the unload step is said
     // and the program ends with status 1.
     void unloadAsProgramEnds();
-
-    // What brings the job record in the file up to the screen before Print and Save as PDF
-    // read it (the main window keeps a field being edited); false when it could not, and the
-    // output is not made.
-    void setJobKeeper(std::function<bool()> keeper) { m_keepJob = std::move(keeper); }
 
     // The selected rows of the grid (whole rows, in order; the current row when none is
     // selected) as tab-separated text under a heading line, as the grid shows them: what Copy
@@ -71,6 +75,7 @@ public:
     QPushButton* cmdPrint;
     QPushButton* cmdExit;
     QLabel* lblSetup;
+    ui::NoticeBar* noticeBar;
 
     // The tank the inputs now describe: the line under the grid says in red when it is not the
     // tank of the chart on show.
@@ -96,8 +101,11 @@ private:
     void showSetup();
     // Shows the line, in red when the inputs on screen no longer describe the chart's tank.
     void showSetupLine(bool stale);
-    // Whether the job in the file matches the screen, as far as the keeper can make it.
-    bool keepJob() const { return !m_keepJob || m_keepJob(); }
+    // The report of the chart on show, under the heading on screen: Print and Save as PDF are
+    // save points, and the heading they print is the one the panels show.
+    void loadReport(report::ReportEngine& engine);
+    // The notice bar under the set-up line; the window grows to hold both.
+    void placeBottom();
     // Shows a job record's heading in the heading labels.
     void showHeading(const store::JobRecord& record);
     void copyRows();
@@ -113,13 +121,14 @@ private:
     // dipsheet.ini's [Marks] (none when it holds no list of percents).
     QString marksText(report::DepthFormat depths, const QString& unit) const;
 
+    document::JobDocument& m_job;
     const store::JobDatabase m_database;
     CapacityModel* m_rows;
-    store::ChartSetup m_setup;  // of the chart on show
+    std::vector<chart::CapacityRow> m_chartRows;  // of the chart on show, as the grid shows them
+    store::ChartSetup m_setup;                    // of the chart on show
     bool m_unloaded = false;
     bool m_unloading = false;  // the unload step is running (its message may be on screen)
-    std::function<bool()> m_keepJob;
-    QString m_setupLine;  // the line under the grid: the full capacity and the set-up
+    QString m_setupLine;       // the line under the grid: the full capacity and the set-up
 };
 
 }  // namespace dipsheet::app

@@ -4,14 +4,12 @@
 
 #include <QLineEdit>
 
-#include "failures.h"
-#include "store/store.h"
 #include "ui.h"
 
 namespace dipsheet::app {
 
-FrmClient::FrmClient(QWidget* parentArea, const store::JobDatabase& database)
-    : QWidget(parentArea), m_database(database) {
+FrmClient::FrmClient(QWidget* parentArea, document::JobDocument& job)
+    : QWidget(parentArea), m_job(job) {
     setObjectName(QStringLiteral("frmClient"));
     setFont(ui::defaultFont());
     resize(ui::twipsRect(0, 0, 3810, 1035).size());
@@ -26,16 +24,14 @@ FrmClient::FrmClient(QWidget* parentArea, const store::JobDatabase& database)
     ui::setBackground(txtClient, ui::colour::blue);
     ui::setTextColour(txtClient, ui::colour::white);
     ui::selectAllOnEntry(txtClient);
-    // Leaving the field saves a name at once (before the click that took the focus acts); a
-    // blank one is refused once the focus has settled, and the focus goes back.
-    ui::onLeaving(txtClient, [this] { txtClient_LostFocus(); });
+    // A job record without a name shows nothing.
+    txtClient->setText(QString::fromStdString(m_job.record().member));
+    connect(txtClient, &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_job.setMember(text); });
+    // Leaving the field saves at once (before the click that took the focus acts); a blank
+    // name is refused once the focus has settled, and the focus goes back.
+    ui::onLeaving(txtClient, [this] { saveName(); });
     ui::onLostFocus(txtClient, [this] { refuseBlankName(); });
-
-    ui::fatalOnFailure([this] {
-        // A job table without a record shows nothing; the first save adds the record.
-        const auto record = m_database.connect().findJobRecord().value_or(store::JobRecord{});
-        txtClient->setText(QString::fromStdString(record.member));
-    });
 }
 
 namespace {
@@ -45,24 +41,9 @@ bool isBlank(const QString& name) {
 }
 }  // namespace
 
-std::optional<store::StoreError> FrmClient::keepName(bool editing) {
-    if (!(editing || m_unsaved) || isBlank(txtClient->text()))
-        return std::nullopt;
-    return saveName();
-}
-
-std::optional<store::StoreError> FrmClient::saveName() {
-    auto failure =
-        writeJob([this] { m_database.connect().writeMember(txtClient->text().toStdString()); });
-    m_unsaved = failure.has_value();
-    return failure;
-}
-
-void FrmClient::txtClient_LostFocus() {
-    if (isBlank(txtClient->text()))
-        return;
-    if (const auto failure = saveName())
-        ui::messageWhenBack(jobNotSavedMessage(*failure));
+void FrmClient::saveName() {
+    // Leaving the field rewrites the job even when nothing changed; a blank name is left out.
+    m_job.save(!isBlank(txtClient->text()));
 }
 
 void FrmClient::refuseBlankName() {

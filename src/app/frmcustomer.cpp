@@ -7,8 +7,6 @@
 
 #include <algorithm>
 
-#include "failures.h"
-#include "store/store.h"
 #include "ui.h"
 
 namespace dipsheet::app {
@@ -34,10 +32,6 @@ QPlainTextEdit* multiLine(QWidget* panel, const QString& name, int top) {
     return field;
 }
 
-std::string utf8(const QString& text) {
-    return text.toUtf8().toStdString();
-}
-
 // An exactly empty field is given one space; a field of spaces stays as it is.
 template <typename Field>
 void padIfEmpty(Field* field) {
@@ -52,8 +46,8 @@ void padIfEmpty(Field* field) {
 
 }  // namespace
 
-FrmCustomer::FrmCustomer(QWidget* parentArea, const store::JobDatabase& database)
-    : QWidget(parentArea), m_database(database) {
+FrmCustomer::FrmCustomer(QWidget* parentArea, document::JobDocument& job)
+    : QWidget(parentArea), m_job(job) {
     setObjectName(QStringLiteral("frmCustomer"));
     setFont(ui::defaultFont());
     resize(ui::twipsRect(0, 0, 4680, 2925).size());
@@ -75,21 +69,27 @@ FrmCustomer::FrmCustomer(QWidget* parentArea, const store::JobDatabase& database
     QWidget::setTabOrder(txtCustomer, txtTankDesc);
     QWidget::setTabOrder(txtTankDesc, txtSerialNo);
 
+    showHeading();
+    // Every key typed is in the job at once; the file takes it at the next save point.
+    connect(txtCustomer, &QPlainTextEdit::textChanged, this,
+            [this] { m_job.setCustomer(txtCustomer->toPlainText()); });
+    connect(txtTankDesc, &QPlainTextEdit::textChanged, this,
+            [this] { m_job.setTankDesc(txtTankDesc->toPlainText()); });
+    connect(txtSerialNo, &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_job.setSerialNo(text); });
+    connect(&m_job, &document::JobDocument::headingReplaced, this, [this] { showHeading(); });
+
     // Leaving a field saves at once, before the click that took the focus acts. Tab from the
     // serial number goes on to the chart options once the focus has settled; a click leaves
     // the focus where the user put it.
-    ui::onLeaving(txtCustomer, [this] { txtCustomer_LostFocus(); });
-    ui::onLeaving(txtTankDesc, [this] { txtTankDesc_LostFocus(); });
-    ui::onLeaving(txtSerialNo, [this] { txtSerialNo_LostFocus(); });
+    for (QWidget* field : {static_cast<QWidget*>(txtCustomer), static_cast<QWidget*>(txtTankDesc),
+                           static_cast<QWidget*>(txtSerialNo)})
+        ui::onLeaving(field, [this, field] { fieldLeft(field); });
     ui::onTabbedAway(txtSerialNo, [this] { moveOnToChartOptions(); });
-
-    ui::fatalOnFailure([this] {
-        // A job table without a record shows nothing; the first save adds the record.
-        showHeading(m_database.connect().findJobRecord().value_or(store::JobRecord{}));
-    });
 }
 
-void FrmCustomer::showHeading(const store::JobRecord& record) {
+void FrmCustomer::showHeading() {
+    const store::JobRecord& record = m_job.record();
     txtCustomer->setPlainText(QString::fromStdString(record.customer));
     txtTankDesc->setPlainText(QString::fromStdString(record.tankDesc));
     // A longer serial number stored by other means is shown whole, so that a save never cuts
@@ -99,52 +99,15 @@ void FrmCustomer::showHeading(const store::JobRecord& record) {
     txtSerialNo->setText(serial);
 }
 
-std::optional<store::StoreError> FrmCustomer::takeHeading(const store::JobRecord& record) {
-    showHeading(record);
-    return saveHeading();
-}
-
-std::optional<store::StoreError> FrmCustomer::saveHeading() {
-    auto failure = writeJob([this] {
-        m_database.connect().writeHeading(utf8(txtCustomer->toPlainText()),
-                                          utf8(txtTankDesc->toPlainText()),
-                                          utf8(txtSerialNo->text()));
-    });
-    m_unsaved = failure.has_value();
-    return failure;
-}
-
-void FrmCustomer::SaveCustomerRecord() {
-    if (const auto failure = saveHeading())
-        ui::messageWhenBack(jobNotSavedMessage(*failure));
-}
-
-std::optional<store::StoreError> FrmCustomer::keepHeading(const QWidget* field) {
-    if (field == txtCustomer) {
+void FrmCustomer::fieldLeft(QWidget* field) {
+    if (field == txtCustomer)
         padIfEmpty(txtCustomer);
-    } else if (field == txtTankDesc) {
+    else if (field == txtTankDesc)
         padIfEmpty(txtTankDesc);
-    } else if (field == txtSerialNo) {
+    else
         padIfEmpty(txtSerialNo);
-    } else if (!m_unsaved) {
-        return std::nullopt;
-    }
-    return saveHeading();
-}
-
-void FrmCustomer::txtCustomer_LostFocus() {
-    padIfEmpty(txtCustomer);
-    SaveCustomerRecord();
-}
-
-void FrmCustomer::txtTankDesc_LostFocus() {
-    padIfEmpty(txtTankDesc);
-    SaveCustomerRecord();
-}
-
-void FrmCustomer::txtSerialNo_LostFocus() {
-    padIfEmpty(txtSerialNo);
-    SaveCustomerRecord();
+    // All three are written at every field left, whether or not anything changed.
+    m_job.save(true);
 }
 
 void FrmCustomer::moveOnToChartOptions() {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "folderholder.h"
 #include "frmintro.h"
 #include "program.h"
 #include "ui.h"
@@ -18,6 +19,9 @@ int main(int argc, char** argv) {
     dipsheet::ui::Application app(argc, argv);
     dipsheet::app::registerErrorTranslators();
     dipsheet::app::registerPrintPreview();
+    // One program on a data folder: a second start brings the first forward and ends.
+    if (!dipsheet::app::holdDataFolder())
+        return 1;
     // A job database that cannot be read at start-up ends the program.
     dipsheet::ui::fatalOnFailure([] { (new dipsheet::app::FrmIntro())->display(); });
     return app.exec();

@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QShortcut>
+#include <QVBoxLayout>
+#include <QWindow>
 
 #include <QCheckBox>
 #include <QPlainTextEdit>
@@ -37,29 +39,48 @@ void placeAt(QWidget* panel, int left, int top) {
 }
 }  // namespace
 
-MdiForm1::MdiForm1(store::JobDatabase database) : m_database(std::move(database)) {
+MdiForm1::MdiForm1(store::JobDatabase database)
+    : m_database(database.path(), kBusyMs), m_job(new document::JobDocument(m_database, this)) {
     setObjectName(QStringLiteral("MDIForm1"));
     setWindowTitle(QStringLiteral("Dipsheet"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(ui::defaultFont());
     hide();
+    ui::fatalOnFailure([this] { m_job->load(); });
 
-    m_clientArea = new QWidget(this);
+    // The panels' blue area, and under it the notice bar, shown while there is a notice.
+    auto* central = new QWidget(this);
+    ui::setBackground(central, ui::colour::blue);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_clientArea = new QWidget(central);
     m_clientArea->setObjectName(QStringLiteral("clientArea"));
     ui::setBackground(m_clientArea, ui::colour::blue);
-    setCentralWidget(m_clientArea);
+    m_clientArea->setMinimumSize(ui::twipsRect(0, 0, kClientWidth, kClientHeight).size());
+    layout->addWidget(m_clientArea, 1);
+    m_noticeBar = new ui::NoticeBar(central);
+    layout->addWidget(m_noticeBar);
+    setCentralWidget(central);
     resize(ui::twipsRect(0, 0, kClientWidth, kClientHeight).size());
+    connect(m_job, &document::JobDocument::noticeChanged, m_noticeBar, &ui::NoticeBar::say);
+    connect(m_job, &document::JobDocument::failed, this,
+            [](std::exception_ptr error) { ui::reportFailure(error); });
+    // Another window of the program coming to the front is a save point: what it shows or
+    // prints is what the panels show.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, ui::guard([this] { m_job->save(); }));
 
     // The layout table, in its order; each panel keeps its own size.
-    frmClient = new FrmClient(m_clientArea, m_database);
+    frmClient = new FrmClient(m_clientArea, *m_job);
     placeAt(frmClient, 50, 0);
     form1 = new Form1(m_clientArea);
     placeAt(form1, 3800, 0);
     frmCopyright = new FrmCopyright(m_clientArea);
     placeAt(frmCopyright, 50, 3800);
-    frmCustomer = new FrmCustomer(m_clientArea, m_database);
+    frmCustomer = new FrmCustomer(m_clientArea, *m_job);
     placeAt(frmCustomer, 50, 650);
     frmChart = new setup::FrmChart(m_clientArea, m_database);
+    frmChart->setJobDocument(m_job);
     placeAt(frmChart, 4800, 950);
     placeAt(frmChart->frmRectangular(), 5550, 3845);
     placeAt(frmChart->frmVertical(), 5550, 3845);
@@ -92,7 +113,7 @@ MdiForm1::MdiForm1(store::JobDatabase database) : m_database(std::move(database)
 QWidget* MdiForm1::firstField() const {
     // A new file names no client: "Client Name" is the schema's placeholder, which would be
     // printed as the client.
-    if (frmClient->txtClient->text() == QLatin1String("Client Name"))
+    if (frmClient->txtClient->text() == QLatin1String(store::kClientPlaceholder))
         return frmClient->txtClient;
     return frmCustomer->txtCustomer;
 }
@@ -153,14 +174,13 @@ void MdiForm1::showHistory() {
 }
 
 void MdiForm1::loadFromHistory(const store::HistoryEntry& entry) {
-    if (const auto failure = frmCustomer->takeHeading(entry.job)) {
-        ui::messageBox(jobNotSavedMessage(*failure));
-        return;
-    }
+    // The heading and the tank go back on screen and are stored with the chart as it is shown
+    // again; the history already holds it.
+    m_job->replaceHeading(entry.job);
     putTank(*entry.tank);
     if (m_frmHistory)
         m_frmHistory->close();
-    frmChart->calculate();
+    frmChart->calculateFromHistory();
 }
 
 void MdiForm1::display() {
@@ -174,19 +194,10 @@ void MdiForm1::showChartWindow(const store::ChartSetup& setup) {
     FrmCapacity* window = chartWindow();
     const bool open = window != nullptr;
     if (!open)
-        m_frmCapacity = window = new FrmCapacity(m_database);
+        m_frmCapacity = window = new FrmCapacity(*m_job);
     window->showChart(setup);
     if (!open) {
         connect(window, &FrmCapacity::exited, this, ui::guard([this] { chartWindowExited(); }));
-        // Print and Save as PDF carry the heading this window shows, even while a field of it
-        // is being edited.
-        window->setJobKeeper([this] {
-            if (const auto failure = keepJob()) {
-                ui::messageBox(jobNotSavedMessage(*failure));
-                return false;
-            }
-            return true;
-        });
         // Where no window manager maximises it, the chart stands beside the panels rather
         // than over them: right of the main window, or at the screen's right edge.
         if (const QScreen* screen = this->screen()) {
@@ -206,26 +217,21 @@ void MdiForm1::unloadChartWindow() {
         window->unloadAsProgramEnds();
 }
 
-std::optional<store::StoreError> MdiForm1::keepJob() {
-    // The window's own focus field, whether or not the window is the active one.
-    const QWidget* focus = focusWidget();
-    auto client = frmClient->keepName(focus == frmClient->txtClient);
-    auto heading = frmCustomer->keepHeading(focus);
-    return client ? client : heading;
-}
-
 void MdiForm1::chartWindowExited() {
     ui::giveFocus(frmCustomer->txtCustomer);
 }
 
 void MdiForm1::closeEvent(QCloseEvent* event) {
-    // A field being edited is never left when the window closes: keep what was typed in it.
-    // When the file will not take it, the window stays open once, with the text.
-    std::optional<store::StoreError> failure;
-    ui::guarded([this, &failure] { failure = keepJob(); });
-    if (failure && !m_closeAnyway) {
+    // Closing is a save point. When the file will not take what was typed, the window stays
+    // open once, with the text, and says so; the next close goes through.
+    bool saved = true;
+    ui::guarded([this, &saved] { saved = m_job->save(); });
+    if (!saved && !m_closeAnyway) {
         m_closeAnyway = true;
-        ui::messageBox(jobNotSavedOnCloseMessage(*failure));
+        ui::messageBox(QStringLiteral("The job could not be saved. %1\n\nDipsheet stays open with "
+                                      "your text: close again once the notice has gone to keep "
+                                      "it, or close again now to leave without saving it.")
+                           .arg(m_job->notice()));
         event->ignore();
         return;
     }

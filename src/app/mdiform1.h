@@ -11,6 +11,7 @@
 
 #include "frmcapacity.h"
 #include "frmhistory.h"
+#include "jobdocument.h"
 #include "ui.h"
 
 namespace dipsheet::setup {
@@ -28,10 +29,13 @@ class MdiForm1 : public QMainWindow {
     Q_OBJECT
 
 public:
-    // MDIForm_Load: stays hidden, creates the panels in layout order at their places and
-    // puts the focus in the customer name. `database` is the job database of the run, which
-    // the window keeps and hands to every window that reads or writes the job.
+    // MDIForm_Load: stays hidden, reads the job, creates the panels in layout order at their
+    // places and puts the focus in the customer name. `database` is the job database of the
+    // run: the window makes the job document on it and hands both to every window that reads
+    // or writes the job. Its connections never wait on another program's lock longer than
+    // kBusyMs: a busy file is retried, never waited on with the keyboard held.
     explicit MdiForm1(store::JobDatabase database);
+    static constexpr int kBusyMs = 100;
     // Destroys the chart window, if there is one, without its unload step.
     ~MdiForm1() override;
 
@@ -43,6 +47,10 @@ public:
         return m_frmCapacity && !m_frmCapacity->isUnloaded() ? m_frmCapacity.data() : nullptr;
     }
     QWidget* clientArea() const { return m_clientArea; }
+    // The job of the run: the record as typed, what is saved, the chart on show.
+    document::JobDocument& job() const { return *m_job; }
+    // The line across the bottom that says what the world did (a busy or read-only file).
+    ui::NoticeBar* noticeBar() const { return m_noticeBar; }
     // The history window while it is open, else nullptr.
     FrmHistory* historyWindow() const { return m_frmHistory.data(); }
     // Past Charts (Ctrl+H): opens the history window, or brings the open one to the front.
@@ -65,10 +73,6 @@ private:
     void showChartWindow(const store::ChartSetup& setup);
     // The program ends: closes the chart window if it is loaded, which runs its unload step.
     void unloadChartWindow();
-    // Brings the job record in the file up to the screen: the field being edited in this
-    // window is kept as leaving it would keep it, and so is a save that failed earlier. The
-    // failure the user can mend, if a save meets one.
-    std::optional<store::StoreError> keepJob();
     // The field the user starts in: the client name while it still holds the new file's
     // placeholder, else the customer name.
     QWidget* firstField() const;
@@ -83,7 +87,9 @@ private:
     void putTank(const chart::Tank& tank);
 
     store::JobDatabase m_database;
+    document::JobDocument* m_job;
     QWidget* m_clientArea;
+    ui::NoticeBar* m_noticeBar;
     // The chart window: at most one at a time; it deletes itself once closed.
     QPointer<FrmCapacity> m_frmCapacity;
     QPointer<FrmHistory> m_frmHistory;

@@ -1,4 +1,5 @@
 #include "chart_tool.h"
+#include "folder.h"
 
 #include <charconv>
 #include <cstdio>
@@ -417,6 +418,9 @@ int runChartTool(const std::vector<std::string>& args, std::ostream& out, std::o
     }
 
     if (arguments.store) {
+        const auto held = holdFolder(err);
+        if (!held)
+            return 1;
         try {
             store::JobDatabase().connect().replaceChart(std::span(table.rows).subspan(1),
                                                         table.setup);

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "chart/tank.h"
+#include "folder.h"
 #include "store/store.h"
 
 namespace dipsheet::cli {
@@ -82,6 +83,9 @@ int reprintChart(const std::string& id, bool store, std::ostream& out, std::ostr
         return 2;
     }
     if (store) {
+        const auto held = holdFolder(err);
+        if (!held)
+            return 1;
         try {
             store::JobDatabase().connect().replaceChart(std::span(made.rows).subspan(1),
                                                         {entry->setup, made.full, entry->tank});

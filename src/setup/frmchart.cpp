@@ -356,6 +356,12 @@ void FrmChart::keepChart(const chart::Tank& tank) {
     }
 }
 
+void FrmChart::calculateFromHistory() {
+    const chart::Tank tank = this->tank();
+    m_fromHistory.emplace(tank, m_job ? m_job->record() : store::JobRecord{});
+    cmdCalculate_Click();
+}
+
 void FrmChart::CapFile(std::int16_t n) {
     // Rows 1 to n; row 0 is never stored. n never reaches past the chart in memory.
     const std::size_t available = m_chartRows.empty() ? 0 : m_chartRows.size() - 1;
@@ -363,9 +369,25 @@ void FrmChart::CapFile(std::int16_t n) {
     std::span<const chart::CapacityRow> rows;
     if (count > 0)
         rows = std::span<const chart::CapacityRow>(m_chartRows).subspan(1, count);
+    // The heading on screen goes with the chart: stored with it, carried by its history row.
+    std::optional<store::JobRecord> job;
+    if (m_job)
+        job = m_job->record();
+    // A chart of the history shown again is not a new chart; one whose tank or heading was
+    // changed since is.
+    const auto key = std::make_pair(m_chartSetup.tank.value_or(chart::Tank{}),
+                                    job.value_or(store::JobRecord{}));
+    const bool again = m_fromHistory && m_chartSetup.tank && m_fromHistory->first == key.first &&
+                       m_fromHistory->second == key.second;
     // The set-up goes with the rows, in the same transaction: a busy or read-only file changes
     // nothing.
-    m_database.connect().replaceChart(rows, m_chartSetup);
+    m_database.connect().replaceChart(rows, m_chartSetup, job, !again);
+    if (!again)
+        m_fromHistory.reset();
+    if (m_job) {
+        m_job->saved(*job);
+        m_job->setChartHeading(*job);
+    }
     emit chartStored(m_chartSetup);
 }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "chart/tank.h"
+#include "jobdocument.h"
 #include "setup/dimensionpanels.h"
 #include "setup/frmheads.h"
 #include "setup/frmtilt.h"
@@ -60,6 +61,13 @@ public:
     void setTank(const chart::Tank& tank);
     // Calculate, as the button runs it (a text the chart cannot use is said in a message).
     void calculate() { cmdCalculate_Click(); }
+    // A chart of the history is on screen (its tank and heading put back): Calculate shows it
+    // without adding it to the history again, until the tank or the heading changes.
+    void calculateFromHistory();
+
+    // The job whose heading every chart is stored with, in the same transaction, and whose
+    // chart heading it becomes. Without one the chart goes with the job record on file.
+    void setJobDocument(document::JobDocument* job) { m_job = job; }
 
     // The readiness rule: the increment and the rows of a dimension panel read above 0 (the
     // thicknesses only with Outside chosen). Enables Calculate (yellow) or disables it (light
@@ -146,6 +154,9 @@ private:
     bool m_horizontal = true;  // the orientation chosen in the main window
     chart::ChartRows m_chartRows;
     store::ChartSetup m_chartSetup;  // of the chart in memory
+    document::JobDocument* m_job = nullptr;
+    // The tank and heading of the chart of the history put back on screen, if any.
+    std::optional<std::pair<chart::Tank, store::JobRecord>> m_fromHistory;
 };
 
 }  // namespace dipsheet::setup

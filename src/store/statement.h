@@ -34,6 +34,9 @@ public:
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
+    // How many values the statement takes (its highest ?N).
+    int parameterCount() const { return sqlite3_bind_parameter_count(m_stmt); }
+
     // Binds the text unchanged (UTF-8, any length). The view must outlive the next step.
     void bindText(int index, std::string_view text) {
         // An empty view may carry no pointer, which would bind NULL instead of an empty text.
@@ -134,7 +137,11 @@ inline void execute(sqlite3* db, const char* sql, const std::string& doing) {
 // failing part-way.
 class Transaction {
 public:
+    // Inside a transaction already open on the connection, this one is part of it: the outer
+    // one commits, or rolls back when a failure leaves it.
     Transaction(sqlite3* db, std::string doing) : m_db(db), m_doing(std::move(doing)) {
+        if (sqlite3_get_autocommit(m_db) == 0)
+            return;
         execute(m_db, "BEGIN IMMEDIATE", m_doing);
         m_open = true;
     }
@@ -149,6 +156,8 @@ public:
     Transaction& operator=(const Transaction&) = delete;
 
     void commit() {
+        if (!m_open)
+            return;
         execute(m_db, "COMMIT", m_doing);
         m_open = false;
     }

@@ -30,26 +30,27 @@ using detail::Transaction;
 
 namespace {
 
-// Long enough for another connection's single write or short chart to finish.
-constexpr int kBusyTimeoutMs = 3000;
-
 // The job record is the record with the lowest rowid; a table without one has no current record.
 constexpr const char* kNoRecord = "No current record: table mrQRT holds no record";
 
 // Updates fields of the first record (lowest rowid) with bound texts, in one transaction; a
-// table without a record gets one by `insertSql`, which takes the same texts.
+// table without a record gets one by `insertSql`. Each statement takes the first texts, as many
+// as it has values (?1, ?2, ...).
 template <typename... Texts>
 void writeFirstRecord(sqlite3* db, const char* updateSql, const char* insertSql,
                       const std::string& doing, Texts... texts) {
+    const auto bindAll = [&texts...](Statement& statement) {
+        int index = 0;
+        const int count = statement.parameterCount();
+        ((++index <= count ? statement.bindText(index, texts) : void()), ...);
+    };
     Transaction transaction(db, doing);
     Statement update(db, updateSql, doing);
-    int index = 0;
-    (update.bindText(++index, texts), ...);
+    bindAll(update);
     update.step();
     if (sqlite3_changes(db) == 0) {
         Statement insert(db, insertSql, doing);
-        index = 0;
-        (insert.bindText(++index, texts), ...);
+        bindAll(insert);
         insert.step();
     }
     transaction.commit();
@@ -57,7 +58,7 @@ void writeFirstRecord(sqlite3* db, const char* updateSql, const char* insertSql,
 
 }  // namespace
 
-Database::Database(const std::string& path) {
+Database::Database(const std::string& path, int busyTimeoutMs) {
     // Read-write only: a missing file is an error and is never created.
     const int rc = sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
@@ -75,7 +76,7 @@ Database::Database(const std::string& path) {
         m_db = nullptr;
         throw StoreError(rc, message);
     }
-    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+    sqlite3_busy_timeout(m_db, busyTimeoutMs);
 }
 
 Database::~Database() {
@@ -115,8 +116,30 @@ void Database::writeHeading(std::string_view customer, std::string_view tankDesc
                      "UPDATE mrQRT SET mrCustomer = ?1, mrTankDesc = ?2, mrSerialNo = ?3 "
                      "WHERE rowid = (SELECT min(rowid) FROM mrQRT)",
                      "INSERT INTO mrQRT(mrQRTMember, mrCustomer, mrTankDesc, mrSerialNo) "
-                     "VALUES('', ?1, ?2, ?3)",
-                     "writing the chart heading to table mrQRT", customer, tankDesc, serialNo);
+                     "VALUES(?4, ?1, ?2, ?3)",
+                     "writing the chart heading to table mrQRT", customer, tankDesc, serialNo,
+                     std::string_view(kClientPlaceholder));
+}
+
+namespace {
+bool isBlank(std::string_view name) {
+    return name.find_first_not_of(' ') == std::string_view::npos;
+}
+}  // namespace
+
+void Database::writeJob(const JobRecord& job) {
+    if (isBlank(job.member)) {
+        writeHeading(job.customer, job.tankDesc, job.serialNo);
+        return;
+    }
+    writeFirstRecord(m_db,
+                     "UPDATE mrQRT SET mrQRTMember = ?1, mrCustomer = ?2, mrTankDesc = ?3, "
+                     "mrSerialNo = ?4 WHERE rowid = (SELECT min(rowid) FROM mrQRT)",
+                     "INSERT INTO mrQRT(mrQRTMember, mrCustomer, mrTankDesc, mrSerialNo) "
+                     "VALUES(?1, ?2, ?3, ?4)",
+                     "writing the job to table mrQRT", std::string_view(job.member),
+                     std::string_view(job.customer), std::string_view(job.tankDesc),
+                     std::string_view(job.serialNo));
 }
 
 std::vector<chart::CapacityRow> Database::readCapacity() {
@@ -185,9 +208,12 @@ std::optional<ChartSetup> Database::readChartSetup() {
                       chart::Tank::fromText(statement.text(2))};
 }
 
-void Database::replaceChart(std::span<const chart::CapacityRow> rows, const ChartSetup& setup) {
+void Database::replaceChart(std::span<const chart::CapacityRow> rows, const ChartSetup& setup,
+                            const std::optional<JobRecord>& job, bool toHistory) {
     execute(m_db, "SELECT 1 FROM mrQRT LIMIT 1", "opening table mrQRT");
     Transaction transaction(m_db, "writing the chart to table Capacity");
+    if (job)
+        writeJob(*job);  // part of this transaction
     writeChartRows(rows);
     if (hasChartSetupTable(m_db)) {
         const std::string doing = "writing the chart's set-up to table ChartSetup";
@@ -204,7 +230,7 @@ void Database::replaceChart(std::span<const chart::CapacityRow> rows, const Char
             insert.bindText(3, tank);
         insert.step();
     }
-    if (setup.tank)
+    if (setup.tank && toHistory)
         appendHistory(setup);
     transaction.commit();
 }

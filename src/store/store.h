@@ -19,6 +19,14 @@ namespace dipsheet::store {
 // The job database's fixed file name, always opened by bare name in the working directory.
 inline constexpr const char* kDatabaseFile = "QRTMembers.mdb";
 
+// How long a connection waits for another program's lock to pass before it reports the file
+// busy: the command line waits; the desktop never holds the keyboard that long and retries.
+inline constexpr int kBusyTimeoutMs = 3000;
+
+// The client name a job record holds until the office types its own: the one a record made
+// for a table without one takes when no name has been typed.
+inline constexpr const char* kClientPlaceholder = "Client Name";
+
 // A failure of the database engine: the engine's error number and its message.
 class StoreError : public std::runtime_error {
 public:
@@ -44,6 +52,8 @@ struct JobRecord {
     std::string customer;  // mrCustomer
     std::string tankDesc;  // mrTankDesc
     std::string serialNo;  // mrSerialNo
+
+    friend bool operator==(const JobRecord&, const JobRecord&) = default;
 };
 
 // One value of a table as stored: NULL, a number (REAL or INTEGER) or a text (TEXT, or the
@@ -83,11 +93,11 @@ struct HistoryEntry {
 };
 
 // One connection to the job database, opened read-write for one action and closed when the
-// object goes. The file must exist: it is never created. A busy timeout lets a short lock by
-// another connection pass.
+// object goes. The file must exist: it is never created. A busy timeout (milliseconds) lets a
+// short lock by another connection pass.
 class Database {
 public:
-    explicit Database(const std::string& path = kDatabaseFile);
+    explicit Database(const std::string& path = kDatabaseFile, int busyTimeoutMs = kBusyTimeoutMs);
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
@@ -104,6 +114,11 @@ public:
     // record gets one, holding only these fields.
     void writeHeading(std::string_view customer, std::string_view tankDesc,
                       std::string_view serialNo);
+    // Writes the whole job record into the first record in one update: the heading as given,
+    // and the client name unless it is blank (empty or spaces only: a blank name is never
+    // stored, the stored one stays). A table without a record gets one, with the placeholder
+    // for a blank name.
+    void writeJob(const JobRecord& job);
 
     // Every Capacity row in table order, rows with Depth of 0 or less included; the volume is
     // field Capacity.
@@ -118,9 +133,12 @@ public:
     void replaceChartRows(std::span<const chart::CapacityRow> rows);
     // The same, and in the same transaction the chart's set-up in table ChartSetup, where the
     // file has that table (field Tank is added to a table made before it); a file made before
-    // the table is left without one. A set-up with its tank is also appended to the history,
-    // table ChartHistory, with the job record on file; a file made before the history gets it.
-    void replaceChart(std::span<const chart::CapacityRow> rows, const ChartSetup& setup);
+    // the table is left without one. `job`, when given, is written first as writeJob writes it,
+    // so the chart and its heading are stored together. A set-up with its tank is also appended
+    // to the history, table ChartHistory, with the job record on file, unless `toHistory` is
+    // false (a chart of the history put back); a file made before the history gets it.
+    void replaceChart(std::span<const chart::CapacityRow> rows, const ChartSetup& setup,
+                      const std::optional<JobRecord>& job = std::nullopt, bool toHistory = true);
     // The set-up of the chart on file; none when the file has no ChartSetup table or no row.
     std::optional<ChartSetup> readChartSetup();
 
@@ -160,13 +178,15 @@ private:
 // file put back is used again without a restart.
 class JobDatabase {
 public:
-    explicit JobDatabase(std::string path = kDatabaseFile) : m_path(std::move(path)) {}
+    explicit JobDatabase(std::string path = kDatabaseFile, int busyTimeoutMs = kBusyTimeoutMs)
+        : m_path(std::move(path)), m_busyTimeoutMs(busyTimeoutMs) {}
     const std::string& path() const { return m_path; }
     // A connection for one action.
-    Database connect() const { return Database(m_path); }
+    Database connect() const { return Database(m_path, m_busyTimeoutMs); }
 
 private:
     std::string m_path;
+    int m_busyTimeoutMs;
 };
 
 }  // namespace dipsheet::store

@@ -5,10 +5,12 @@
 //   focus.h       select on entry, got/lost/leaving/move-on handlers, the program's focus moves;
 //   errors.h      the message box, program end, the fatal-error path, handler guards, and the
 //                 application object;
-//   forms.h       the one-shot timer.
+//   forms.h       the one-shot timer;
+//   noticebar.h   the line that says what the world did without taking the keyboard.
 // The message box, program end and timer are seams a test can replace.
 
 #include "appearance.h"
 #include "errors.h"
 #include "focus.h"
 #include "forms.h"
+#include "noticebar.h"

@@ -152,9 +152,6 @@ void runScenario(MdiForm1* main, const QString& scenario) {
     if (scenario == QLatin1String("exit")) {
         chart->cmdExit->click();
     } else {
-        // The heading cannot be kept: the first close is refused with a message, the second
-        // goes through.
-        main->close();
         main->close();
     }
 }
@@ -349,6 +346,9 @@ void TestFaults::faultDuringWork_data() {
     QTest::addColumn<int>("number");
     QTest::addColumn<QString>("words");
     // A damaged file ends the program; anything else is a message and the program runs on.
+    // Number 0: no message. A job-record save that the file refuses is said in the notice bar
+    // (`words`) and goes through by itself once the fault is mended; Print prints the chart its
+    // window shows without reading the file (no words: nothing to say).
     QTest::addColumn<bool>("ends");
 
     struct Row {
@@ -359,41 +359,40 @@ void TestFaults::faultDuringWork_data() {
         bool ends;
     };
     const Row rows[] = {
-        {"removed", "client name", 14, "unable to open database file", false},
-        {"removed", "customer", 14, "unable to open database file", false},
+        {"removed", "client name", 0, "QRTMembers.mdb cannot be opened", false},
+        {"removed", "customer", 0, "QRTMembers.mdb cannot be opened", false},
         {"removed", "Calculate", 14, "put it back", false},
         {"removed", "chart Exit", 14, "put it back", false},
-        {"removed", "Print", 506, "unable to open database file (database error 14)", false},
-        {"read-only", "client name", 8, "QRTMembers.mdb is read-only", false},
-        {"read-only", "customer", 8, "QRTMembers.mdb is read-only", false},
+        {"removed", "Print", 0, "", false},
+        {"read-only", "client name", 0, "QRTMembers.mdb is read-only", false},
+        {"read-only", "customer", 0, "QRTMembers.mdb is read-only", false},
         {"read-only", "Calculate", 8, "make it (and its folder) writable", false},
         {"read-only", "chart Exit", 8, "make it (and its folder) writable", false},
-        {"locked", "client name", 5, "another program is using QRTMembers.mdb", false},
-        {"locked", "customer", 5, "another program is using QRTMembers.mdb", false},
+        {"locked", "client name", 0, "QRTMembers.mdb is in use by another program", false},
+        {"locked", "customer", 0, "QRTMembers.mdb is in use by another program", false},
         {"locked", "Calculate", 5, "Another program is using QRTMembers.mdb", false},
         {"locked", "chart Exit", 5, "Another program is using QRTMembers.mdb", false},
-        {"locked", "Print", 506,
-         "database is locked (database error 5)\n\nAnother program is using QRTMembers.mdb", false},
+        {"locked", "Print", 0, "", false},
         {"garbage", "client name", 26, "file is not a database", true},
         {"garbage", "customer", 26, "file is not a database", true},
         {"garbage", "Calculate", 26, "file is not a database", true},
         {"garbage", "chart Exit", 26, "file is not a database", true},
-        {"garbage", "Print", 506, "file is not a database (database error 26)", true},
+        {"garbage", "Print", 0, "", false},
         {"damaged", "client name", 11, "database disk image is malformed", true},
         {"damaged", "customer", 11, "database disk image is malformed", true},
         {"damaged", "Calculate", 11, "database disk image is malformed", true},
         {"damaged", "chart Exit", 11, "database disk image is malformed", true},
-        {"damaged", "Print", 506, "database disk image is malformed (database error 11)", true},
+        {"damaged", "Print", 0, "", false},
         {"no mrQRT", "client name", 1, "no such table: mrQRT", true},
         {"no mrQRT", "customer", 1, "no such table: mrQRT", true},
         {"no mrQRT", "Calculate", 1, "no such table: mrQRT", true},
-        {"no mrQRT", "Print", 506, "no such table: mrQRT (database error 1)", true},
+        {"no mrQRT", "Print", 0, "", false},
         {"no Capacity", "Calculate", 1, "no such table: Capacity", true},
         {"no Capacity", "chart Exit", 1, "no such table: Capacity", true},
-        {"no Capacity", "Print", 506, "no such table: Capacity (database error 1)", true},
+        {"no Capacity", "Print", 0, "", false},
         {"no field", "customer", 1, "no such column: mrSerialNo", true},
         {"no field", "Calculate", 1, "no such column: mrSerialNo", true},
-        {"no field", "Print", 506, "no such column: mrSerialNo (database error 1)", true},
+        {"no field", "Print", 0, "", false},
         {"no definition", "Print", 501, "indipsheet.rpt: cannot read the report definition", false},
         {"definition folder", "Print", 501, "indipsheet.rpt: cannot read the report definition",
          false},
@@ -446,26 +445,30 @@ void TestFaults::faultDuringWork() {
     const QByteArray faulty = fileBytes(kDatabase);
 
     act(action);
-
-    // One message with the number and a description that names the problem. A job-record save
-    // says in its own words that the text is kept.
-    QTRY_VERIFY(!seams.messages.isEmpty());
     settle();
-    QCOMPARE(seams.messages.size(), 1);
-    const QString message = seams.messages.first();
-    qInfo("%s", qPrintable(message));
     const bool jobSave =
         action == QLatin1String("client name") || action == QLatin1String("customer");
-    if (jobSave && !ends) {
-        QVERIFY2(message.startsWith(QStringLiteral("The job could not be saved: ")),
-                 qPrintable(message));
-        QVERIFY2(message.contains(QStringLiteral("Your text is kept")), qPrintable(message));
+    const auto* notice = m_program->main->noticeBar();
+    if (number == 0) {
+        // Nothing asks: the notice bar says what happened and the way out, and never holds the
+        // keyboard; or Print simply prints what its window shows.
+        QVERIFY2(seams.messages.isEmpty(), qPrintable(seams.messages.join(QLatin1Char('\n'))));
+        QCOMPARE(notice->isVisible(), jobSave);
+        QVERIFY2(notice->text().contains(words), qPrintable(notice->text()));
+        QVERIFY(!notice->hasFocus());
+        QCOMPARE(previews, jobSave ? 0 : 1);
     } else {
+        // One message with the number and a description that names the problem.
+        QTRY_VERIFY(!seams.messages.isEmpty());
+        settle();
+        QCOMPARE(seams.messages.size(), 1);
+        const QString message = seams.messages.first();
+        qInfo("%s", qPrintable(message));
         QVERIFY2(message.startsWith(QStringLiteral("Error %1: ").arg(number)), qPrintable(message));
+        QVERIFY2(message.contains(words), qPrintable(message));
+        QCOMPARE(previews, 0);
     }
-    QVERIFY2(message.contains(words), qPrintable(message));
     QCOMPARE(seams.ends, ends ? QList<int>{1} : QList<int>{});
-    QCOMPARE(previews, 0);
     QVERIFY(!QApplication::overrideCursor());
 
     // Nothing already saved is lost, and a missing file is not made.
@@ -478,7 +481,7 @@ void TestFaults::faultDuringWork() {
     QVERIFY(fileBytes(kDatabase) == faulty);
     if (ends)
         return;
-    if (existed) {
+    if (existed && (jobSave || number != 0)) {  // Print has left the faulty file as it was
         QCOMPARE(scratch->jobRecord(), jobBefore);
         QCOMPARE(scratch->capacity(), rowsBefore);
     }
@@ -494,18 +497,16 @@ void TestFaults::faultDuringWork() {
         action == QLatin1String("Print") || action == QLatin1String("chart Exit");
     QCOMPARE(m_program->main->chartWindow() != nullptr, chartWindowBefore);
 
-    // Once the fault is mended, the same action succeeds.
+    // Once the fault is mended, the same action succeeds; a job save by itself, without a key.
     clearFault(fault);
     if (jobSave) {
-        // Leave a field of the panel again.
-        if (action == QLatin1String("client name"))
-            clickInto(m_program->main->frmClient->txtClient);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        settle();
-        QCOMPARE(scratch->jobRecord().at(action == QLatin1String("client name") ? 0 : 1),
-                 action == QLatin1String("client name") ? QStringLiteral("Beta Tanks")
-                                                        : QStringLiteral("Customer B"));
-    } else {
+        QTRY_COMPARE_WITH_TIMEOUT(
+            scratch->jobRecord().at(action == QLatin1String("client name") ? 0 : 1),
+            action == QLatin1String("client name") ? QStringLiteral("Beta Tanks")
+                                                   : QStringLiteral("Customer B"),
+            3 * dipsheet::document::JobDocument::kRetryMs);
+        QTRY_VERIFY(!notice->isVisible());
+    } else if (number != 0) {
         act(action);
         settle();
         if (action == QLatin1String("Calculate")) {
@@ -520,7 +521,8 @@ void TestFaults::faultDuringWork() {
             QCOMPARE(previews, 1);
         }
     }
-    QVERIFY2(seams.messages.size() == 1, qPrintable(seams.messages.join(QLatin1Char('\n'))));
+    QVERIFY2(seams.messages.size() == (number == 0 ? 0 : 1),
+             qPrintable(seams.messages.join(QLatin1Char('\n'))));
     QVERIFY(seams.ends.isEmpty());
 }
 
@@ -544,12 +546,8 @@ void TestFaults::failureOnTheWayOutEndsWithStatus1() {
     QCOMPARE(child.exitStatus(), QProcess::NormalExit);
     const QStringList lines = QString::fromUtf8(child.readAllStandardOutput())
                                   .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    const bool closing = scenario == QLatin1String("close");
-    QCOMPARE(lines.size(), closing ? 2 : 1);
-    if (closing) {
-        QVERIFY2(lines.first().startsWith(QStringLiteral("message: The job could not be saved")),
-                 qPrintable(lines.first()));
-    }
+    // Nothing typed is pending, so the close asks nothing: one message, the unload's.
+    QCOMPARE(lines.size(), 1);
     QVERIFY2(lines.last().startsWith(QStringLiteral("message: Error 14: ")),
              qPrintable(lines.last()));
     QCOMPARE(child.exitCode(), 1);

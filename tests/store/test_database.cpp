@@ -859,3 +859,47 @@ TEST_F(DatabaseTest, RefusedSearchIsNotDamage) {
         EXPECT_TRUE(error.meansDamage()) << error.what();
     }
 }
+
+// The job is written whole, a blank client name never: the stored one stays, and a record made
+// for a table without one takes the placeholder. A chart stored with its job carries that job
+// into its history row, in the same transaction; one shown again from the history adds no row.
+TEST_F(DatabaseTest, JobGoesWithItsChartAndABlankNameIsNeverStored) {
+    createDatabase();
+    Raw raw;
+    const auto record = [&] {
+        return raw.value(
+            "SELECT mrQRTMember || '|' || mrCustomer || '|' || mrTankDesc || '|' || "
+            "mrSerialNo FROM mrQRT ORDER BY rowid LIMIT 1");
+    };
+    struct Case {
+        const char* arrange;
+        JobRecord job;
+        const char* stored;
+    };
+    const Case cases[] = {
+        {"UPDATE mrQRT SET mrQRTMember = 'Acme'", {"Beta", "C", "D", "S"}, "Beta|C|D|S"},
+        {"UPDATE mrQRT SET mrQRTMember = 'Acme'", {"", "C", "D", "S"}, "Acme|C|D|S"},
+        {"UPDATE mrQRT SET mrQRTMember = 'Acme'", {"   ", "C", "", ""}, "Acme|C||"},
+        {"DELETE FROM mrQRT", {"", "Cust", "", ""}, "Client Name|Cust||"},
+        {"DELETE FROM mrQRT", {"  Lead", "Cust", "", ""}, "  Lead|Cust||"},
+    };
+    Database db;
+    for (const Case& c : cases) {
+        raw.exec(c.arrange);
+        db.writeJob(c.job);
+        EXPECT_EQ(record(), c.stored) << c.arrange << " / '" << c.job.member << "'";
+        EXPECT_EQ(raw.value("SELECT count(*) FROM mrQRT"), "1");
+    }
+    raw.exec("DELETE FROM mrQRT");
+    db.writeHeading("Cust", "", "");
+    EXPECT_EQ(record(), "Client Name|Cust||");
+
+    db.replaceChart(ramp(3, 1.0f), setupOf("48"), JobRecord{"Acme", "Riverside", "Diesel", "SN-9"});
+    EXPECT_EQ(record(), "Acme|Riverside|Diesel|SN-9");
+    db.replaceChart(ramp(3, 1.0f), setupOf("48"), JobRecord{"Acme", "Riverside", "Diesel", "SN-9"},
+                    false);
+    const auto entries = db.readHistory();
+    ASSERT_EQ(serialsOf(entries), std::vector<std::string>{"SN-9"});
+    EXPECT_EQ(entries[0].job, (JobRecord{"Acme", "Riverside", "Diesel", "SN-9"}));
+    EXPECT_EQ(rowsOf(db).size(), 3u);
+}

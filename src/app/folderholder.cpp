@@ -1,0 +1,93 @@
+#include "folderholder.h"
+
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QWidget>
+
+#include <memory>
+
+#include "folderlock.h"
+#include "ui.h"
+
+namespace dipsheet::app {
+
+namespace {
+
+constexpr int kAskMs = 2000;
+
+// Brings the program's main window (else any window on screen: the splash) to the front.
+void comeForward() {
+    QWidget* chosen = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (!window->isVisible())
+            continue;
+        if (window->objectName() == QLatin1String("MDIForm1")) {
+            chosen = window;
+            break;
+        }
+        if (!chosen)
+            chosen = window;
+    }
+    if (!chosen)
+        return;
+    if (chosen->isMinimized())
+        chosen->showNormal();
+    chosen->raise();
+    chosen->activateWindow();
+}
+
+// Answers a second copy's knock by coming forward.
+void listen(const QString& folder) {
+    auto* server = new QLocalServer(qApp);
+    const QString address = holderAddress(folder);
+    QLocalServer::removeServer(address);  // one left by a copy that died
+    if (!server->listen(address))
+        return;  // the window just cannot be asked forward; the folder is held all the same
+    QObject::connect(server, &QLocalServer::newConnection, server, [server] {
+        while (QLocalSocket* socket = server->nextPendingConnection()) {
+            QObject::connect(socket, &QLocalSocket::disconnected, socket,
+                             &QLocalSocket::deleteLater);
+            comeForward();
+        }
+    });
+}
+
+// Asks the holder of `folder` to bring its window to the front.
+void knock(const QString& folder) {
+    QLocalSocket socket;
+    socket.connectToServer(holderAddress(folder));
+    if (socket.waitForConnected(kAskMs)) {
+        socket.write("forward\n");
+        socket.waitForBytesWritten(kAskMs);
+        socket.disconnectFromServer();
+    }
+}
+
+}  // namespace
+
+QString holderAddress(const QString& folder) {
+    const QByteArray path = QDir(folder).canonicalPath().toUtf8();
+    return QStringLiteral("dipsheet-") +
+           QString::fromLatin1(
+               QCryptographicHash::hash(path, QCryptographicHash::Sha1).toHex().left(20));
+}
+
+bool holdDataFolder() {
+    const QString folder = QDir::currentPath();
+    // Held until the program ends.
+    static std::unique_ptr<document::FolderLock> lock;
+    lock = std::make_unique<document::FolderLock>(folder);
+    if (lock->take()) {
+        listen(folder);
+        return true;
+    }
+    knock(folder);
+    ui::messageBox(lock->heldMessage() +
+                   QStringLiteral(" Its window has been brought to the front: carry on there."));
+    return false;
+}
+
+}  // namespace dipsheet::app

@@ -1,0 +1,19 @@
+#pragma once
+
+// The desktop program holds its data folder for its whole run. A second Dipsheet started on the
+// same folder brings the first one's window to the front, says who holds the folder, and ends
+// without opening a window.
+
+#include <QString>
+
+namespace dipsheet::app {
+
+// Takes the data folder (the working directory) for this run and listens for a second
+// Dipsheet asking for the window. False when another program holds the folder: its window has
+// been asked to the front and the user told who holds it (one message box); the caller ends.
+bool holdDataFolder();
+
+// The name both copies use to reach the holder of `folder`.
+QString holderAddress(const QString& folder);
+
+}  // namespace dipsheet::app
