@@ -205,7 +205,7 @@ void FrmHistory::reprint() {
     report::ReportEngine engine(m_database);
     engine.setReportFileName(report::definitionFor(entry->tank->inches));
     engine.load(entry->job, {rows.begin() + 1, rows.end()},
-                {entry->setup, entry->full, entry->tank});
+                {entry->setup, entry->full, entry->tank}, report::madeDate(entry->made));
     engine.produce();
 }
 

@@ -259,17 +259,7 @@ std::string Tank::tiltDescription() const {
     if (!horizontal() || !tilted())
         return {};
     const std::string unit = std::string(" ") + lengthUnit(inches);
-    std::string text = "; tilted: ";
-    const std::string f = trimmed(fall), degrees = trimmed(tiltDegrees);
-    if (!f.empty()) {
-        const bool aLower = f.front() == '-';
-        text.append(aLower ? "A " : "B ").append(aLower ? f.substr(1) : f).append(unit);
-        text.append(" lower");
-    } else {
-        const bool aLower = degrees.front() == '-';
-        text.append(aLower ? degrees.substr(1) : degrees)
-            .append(aLower ? " degrees, A lower" : " degrees, B lower");
-    }
+    std::string text = "; tilted: " + lean();
     const std::string x = trimmed(dipAt);
     text.append(x.empty() ? ", dip in the middle" : ", dip " + x + unit + " from A");
     // What the stick cannot see, where the tank can be charted at all.
@@ -282,6 +272,20 @@ std::string Tank::tiltDescription() const {
     } catch (const InputError&) {
     }
     return text;
+}
+
+std::string Tank::lean() const {
+    const std::string f = trimmed(fall), degrees = trimmed(tiltDegrees);
+    if (!f.empty()) {
+        const bool aLower = f.front() == '-';
+        return std::string(aLower ? "A " : "B ") + (aLower ? f.substr(1) : f) + " " +
+               lengthUnit(inches) + " lower";
+    }
+    if (degrees.empty())
+        return {};
+    const bool aLower = degrees.front() == '-';
+    return (aLower ? degrees.substr(1) : degrees) +
+           (aLower ? " degrees, A lower" : " degrees, B lower");
 }
 
 std::string Tank::headsDescription() const {
@@ -320,7 +324,13 @@ std::string Tank::brief() const {
         text.append(separator).append(trimmed(size));
         separator = " \u00d7 ";
     }
-    return text.append(" ").append(lengthUnit(inches));
+    text.append(" ").append(lengthUnit(inches));
+    // How it lies, unless the fall or tilt typed reads 0 (a level tank).
+    if (const std::string how = horizontal() ? lean() : std::string(); !how.empty()) {
+        if (strictDouble(trimmed(fall).empty() ? tiltDegrees : fall, format) != 0.0)
+            text.append(", ").append(how);
+    }
+    return text;
 }
 
 std::optional<Tank::Measures> Tank::measures() const {

@@ -63,7 +63,8 @@ struct Tank {
     std::string headsDescription() const;
 
     // The tank in a few words, for a list: "Horizontal 2:1, 72 × 120 in", "Vertical flat,
-    // 2000 × 3000 mm", "Rectangular, 120 × 40 × 30 in" (the dimensions as typed).
+    // 2000 × 3000 mm", "Rectangular, 120 × 40 × 30 in" (the dimensions as typed), and how a
+    // tilted tank lies: "Horizontal 2:1, 72 × 120 in, B 3 in lower", "..., 2 degrees, A lower".
     std::string brief() const;
 
     // The tank's inside measures as its chart reads them, for a drawing of it: the diameter
@@ -98,6 +99,9 @@ struct Tank {
 private:
     // "; tilted: B 2.5 in lower, dip 30 in from A; below the stick 12.41 US gal", or nothing.
     std::string tiltDescription() const;
+    // How a tilted tank lies, as typed: "B 2.5 in lower", "2 degrees, A lower"; empty when
+    // neither is typed.
+    std::string lean() const;
 };
 
 // A chart as CSV: "Depth,Capacity", then one line per row, each value the shortest text that

@@ -67,8 +67,9 @@ job database holds charts stepped by depth.
   --search TEXT          with --history: only the charts whose serial number, customer or
                          description hold every word of TEXT (any order, any case; every
                          character stands for itself)
-  --reprint ID           print chart ID of the history exactly as the run that made it did;
-                         with --store, also put it on show in QRTMembers.mdb
+  --reprint ID           print chart ID of the history exactly as the run that made it did,
+                         and on standard error the date and time it was made; with --store,
+                         also put it on show in QRTMembers.mdb
   --help                 show this text
   --version              show the version
 

@@ -96,6 +96,7 @@ int reprintChart(const std::string& id, bool store, std::ostream& out, std::ostr
     }
     out << chart::chartCsv(made.rows);
     out.flush();
+    err << "chart " << number << " made " << entry->made << '\n';  // the date on its printout
     return 0;
 }
 

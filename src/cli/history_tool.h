@@ -14,8 +14,9 @@ namespace dipsheet::cli {
 // status: 0; 2 for a search the database engine refuses; 1 when the database cannot be read.
 int listHistory(const std::string& search, std::ostream& out, std::ostream& err);
 
-// Prints chart `id` of the history as the run that made it printed it, from its tank; with
-// `store`, also puts it on show in the job database (as --store does). Returns 0; 2 for an id
+// Prints chart `id` of the history as the run that made it printed it, from its tank, and on
+// `err` when it was made ("chart 3 made 2026-03-14 10:22:05"); with `store`, also puts it on
+// show in the job database (as --store does). Returns 0; 2 for an id
 // that is no number or no chart of the history, or a chart whose set-up cannot be read; 1 when
 // the database fails.
 int reprintChart(const std::string& id, bool store, std::ostream& out, std::ostream& err);

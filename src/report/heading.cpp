@@ -110,9 +110,11 @@ private:
             {QStringLiteral("Serial number:"), normalisedLines(job.serialNo), 2},
         };
         std::vector<Field> right = {
-            {QStringLiteral("Date:"), m_page.report.date.toString(m_def.dateFormat), 2},
-            {QStringLiteral("Units:"), m_def.unitsText(), 3},
-        };
+            {QStringLiteral("Date:"), m_page.report.date.toString(m_def.dateFormat), 2}};
+        if (m_page.report.reprinted.isValid())
+            right.push_back({QStringLiteral("Reprinted:"),
+                             m_page.report.reprinted.toString(m_def.dateFormat), 2});
+        right.push_back({QStringLiteral("Units:"), m_def.unitsText(), 3});
         if (!m_page.report.heads.isEmpty())
             right.push_back({QStringLiteral("Heads:"), m_page.report.heads, 2});
         const double leftHeight = fields(left, 0.0, leftWidth, m_y);

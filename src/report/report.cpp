@@ -174,7 +174,7 @@ Report loadReport(const QString& definitionFile, const store::JobDatabase& datab
 }
 
 Report chartReport(const QString& definitionFile, store::JobRecord job,
-                   std::vector<chart::CapacityRow> rows, store::ChartSetup setup) {
+                   std::vector<chart::CapacityRow> rows, store::ChartSetup setup, QDate made) {
     Report report;
     report.definitionName = definitionFile;
     report.definition = readDefinition(definitionFile);
@@ -182,7 +182,15 @@ Report chartReport(const QString& definitionFile, store::JobRecord job,
     report.rows = std::move(rows);
     report.setup = std::move(setup);
     complete(report);
+    if (made.isValid()) {
+        report.reprinted = report.date;
+        report.date = made;
+    }
     return report;
+}
+
+QDate madeDate(std::string_view made) {
+    return QDate::fromString(QString::fromUtf8(made.substr(0, 10)), Qt::ISODate);
 }
 
 void ReportEngine::setPreviewHandler(OutputHandler handler) {
@@ -204,9 +212,9 @@ void ReportEngine::load() {
 }
 
 void ReportEngine::load(store::JobRecord job, std::vector<chart::CapacityRow> rows,
-                        store::ChartSetup setup) {
+                        store::ChartSetup setup, QDate made) {
     m_report.reset();
-    m_report = chartReport(m_fileName, std::move(job), std::move(rows), std::move(setup));
+    m_report = chartReport(m_fileName, std::move(job), std::move(rows), std::move(setup), made);
 }
 
 const Report& ReportEngine::report() const {

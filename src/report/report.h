@@ -19,6 +19,7 @@
 
 #include <functional>
 #include <optional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -57,6 +58,9 @@ struct Report {
     std::vector<chart::CapacityRow> rows;    // in table order, Depth of 0 or less included
     QDate date;                              // the date printed in the heading
     std::optional<store::ChartSetup> setup;  // the chart's set-up, where the file keeps one
+    // For a reprint of a chart of the history, the day of the reprint, printed below `date`,
+    // which is then the day the chart was made; null for a chart printed as it is made.
+    QDate reprinted;
     // The heads (bottom) of the charted tank when not flat, for the heading, as the stored set-up
     // names them; else empty.
     QString heads;
@@ -107,9 +111,15 @@ Report loadReport(const QString& definitionFile,
 
 // The report of a chart given whole rather than read from the job database (a chart of the
 // history): the definition `definitionFile` read as loadReport reads it, then the job, the rows
-// and the set-up as given. Throws ReportError for the definition.
+// and the set-up as given. A reprint gives the date its chart was `made`: the heading is dated
+// with it and says the day of the reprint (reportDate) too; without one it is dated as made
+// today. Throws ReportError for the definition.
 Report chartReport(const QString& definitionFile, store::JobRecord job,
-                   std::vector<chart::CapacityRow> rows, store::ChartSetup setup);
+                   std::vector<chart::CapacityRow> rows, store::ChartSetup setup, QDate made = {});
+
+// The day a chart of the history was made, from its Made ("YYYY-MM-DD HH:MM:SS"); null for a
+// text that does not begin with a date.
+QDate madeDate(std::string_view made);
 
 class ReportEngine {
 public:
@@ -132,8 +142,10 @@ public:
 
     // Reads the definition and the chart. On failure nothing stays loaded.
     void load();
-    // Reads the definition and takes the chart as given (chartReport).
-    void load(store::JobRecord job, std::vector<chart::CapacityRow> rows, store::ChartSetup setup);
+    // Reads the definition and takes the chart as given, made on `made` for a reprint
+    // (chartReport).
+    void load(store::JobRecord job, std::vector<chart::CapacityRow> rows, store::ChartSetup setup,
+              QDate made = {});
     // Renders the loaded chart to the definition's destination. Throws std::logic_error when
     // nothing is loaded, ReportError when the output fails.
     void produce();

@@ -218,3 +218,33 @@ TEST(Tank, SameTankUnderAnyNumberFormat) {
     EXPECT_EQ(american.inFormat(german).chart().full, before.full);
     EXPECT_EQ(german48.inFormat(german), german48);
 }
+
+// The tank in a few words says how a tilted horizontal tank lies; a fall of 0 is level, and a
+// vertical tank has no tilt.
+TEST(Tank, BriefSaysHowItLies) {
+    const struct {
+        Shape shape;
+        const char *fall, *degrees;
+        const char* brief;
+    } cases[] = {
+        {Shape::HorizontalCylinder, "3", "", "Horizontal 2:1, 72 \u00d7 120 in, B 3 in lower"},
+        {Shape::HorizontalCylinder, " -1.5", "",
+         "Horizontal 2:1, 72 \u00d7 120 in, A 1.5 in lower"},
+        {Shape::HorizontalCylinder, "", "2",
+         "Horizontal 2:1, 72 \u00d7 120 in, 2 degrees, B lower"},
+        {Shape::HorizontalCylinder, "0", "", "Horizontal 2:1, 72 \u00d7 120 in"},
+        {Shape::HorizontalCylinder, " ", "", "Horizontal 2:1, 72 \u00d7 120 in"},
+        {Shape::Rectangular, "4", "", "Rectangular, 120 \u00d7 40 \u00d7 30 in, B 4 in lower"},
+        {Shape::VerticalCylinder, "3", "", "Vertical 2:1, 72 \u00d7 120 in"},
+    };
+    for (const auto& c : cases) {
+        Tank tank = cylinder(c.shape, HeadKind::TwoToOne);
+        tank.diameter = std::string("72");
+        tank.length = std::string("120");
+        tank.width = std::string("40");
+        tank.height = std::string("30");
+        tank.fall = c.fall;
+        tank.tiltDegrees = c.degrees;
+        EXPECT_EQ(tank.brief(), c.brief) << c.fall << c.degrees;
+    }
+}

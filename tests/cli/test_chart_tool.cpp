@@ -443,6 +443,13 @@ TEST_F(InScratchFolder, ReprintGivesTheChartOfTheOriginalRun) {
         const std::string id = std::to_string(i + 1);
         EXPECT_EQ(run({"--reprint", id}).out, originals[i]) << "chart " << id;
     }
+    // The date it was made, as on its printout, goes to standard error.
+    sqlite3* db = nullptr;
+    sqlite3_open("QRTMembers.mdb", &db);
+    sqlite3_exec(db, "UPDATE ChartHistory SET Made = '2019-11-30 16:45:09' WHERE Id = 2", nullptr,
+                 nullptr, nullptr);
+    sqlite3_close(db);
+    EXPECT_EQ(run({"--reprint", "2"}).err, "chart 2 made 2019-11-30 16:45:09\n");
     const auto before = dipsheet::store::Database().readChartSetup();
     ASSERT_EQ(run({"--reprint", "1", "--store"}).status, 0);
     const auto shown = dipsheet::store::Database().readChartSetup();

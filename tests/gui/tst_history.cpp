@@ -186,8 +186,9 @@ void TestHistory::unreadableChartIsListedAndNotLoaded() {
 }
 
 // Reprint lays out the chart of the history row, with the heading it was made for, through its
-// unit's definition; the form, the job record and the chart on file stay as they were. Delete
-// asks, and No keeps the row.
+// unit's definition, dated the day it was made and the day of the reprint; the list says how
+// the tank lies; the form, the job record and the chart on file stay as they were. Delete asks,
+// and No keeps the row.
 void TestHistory::reprintPrintsTheChartAsMadeAndLeavesTheForm() {
     auto scratch = scratchDatabase();
     QVERIFY(copyDefinitions());
@@ -197,6 +198,7 @@ void TestHistory::reprintPrintsTheChartAsMadeAndLeavesTheForm() {
     tank.diameter = std::string("1800");
     tank.length = std::string("2400");
     tank.heads.kind = chart::HeadKind::Hemispherical;
+    tank.fall = std::string("30");
     const chart::Tank::Chart made = tank.chart();
     {
         dipsheet::store::Database db;
@@ -205,6 +207,8 @@ void TestHistory::reprintPrintsTheChartAsMadeAndLeavesTheForm() {
         db.deleteChartRows();
         db.writeHeading("Someone Else", "other", "X-1");
     }
+    QVERIFY(runSql("UPDATE ChartHistory SET Made = '2019-11-30 16:45:09'"));
+    report::setDateSource([] { return QDate(2024, 3, 5); });
     const QByteArray before = fileBytes(QStringLiteral("QRTMembers.mdb"));
     std::optional<report::Report> printed;
     report::ReportEngine::setPreviewHandler([&](const report::Report& r) { printed = r; });
@@ -215,8 +219,13 @@ void TestHistory::reprintPrintsTheChartAsMadeAndLeavesTheForm() {
         program.chart()->cmdHistory->click();
         FrmHistory* history = program.main->historyWindow();
         QVERIFY(history);
+        const QString lies =
+            history->grdHistory->model()->index(0, 4).data().toString();  // the Tank column
+        QVERIFY2(lies.endsWith(QStringLiteral(" \u00d7 2400 mm, B 30 mm lower")), qPrintable(lies));
         history->cmdReprint->click();
         QVERIFY2(printed, qPrintable(seams.messages.join(QLatin1Char('\n'))));
+        QCOMPARE(printed->date, QDate(2019, 11, 30));
+        QCOMPARE(printed->reprinted, QDate(2024, 3, 5));
         QCOMPARE(printed->definitionName, QStringLiteral("mmdipsheet.rpt"));
         QCOMPARE(printed->job.serialNo, std::string("H-9"));
         QCOMPARE(printed->job.customer, std::string("Harbour Oils"));
@@ -234,6 +243,7 @@ void TestHistory::reprintPrintsTheChartAsMadeAndLeavesTheForm() {
         ui::setYesNoAsker(nullptr);
     }
     report::ReportEngine::setPreviewHandler(nullptr);
+    report::setDateSource({});
     QCOMPARE(fileBytes(QStringLiteral("QRTMembers.mdb")), before);
     QVERIFY(seams.messages.isEmpty());
 }

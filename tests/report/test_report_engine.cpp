@@ -786,3 +786,34 @@ TEST(FillMarksText, MarksStopAtOrBelowTheirLevel) {
         EXPECT_TRUE(text.startsWith(c.text)) << text.toStdString();
     }
 }
+
+// A reprint of a chart of the history is dated the day it was made, and says the day of the
+// reprint below; a Made text that is no date dates it today, as a chart printed when made.
+TEST_F(ReportEngineTest, ReprintIsDatedTheDayTheChartWasMade) {
+    writeFile("plain.rpt", kBase);
+    EXPECT_EQ(madeDate("2019-11-30 16:45:09"), QDate(2019, 11, 30));
+    EXPECT_FALSE(madeDate("made by hand").isValid());
+    EXPECT_FALSE(madeDate("").isValid());
+    std::vector<dipsheet::chart::CapacityRow> chartRows;
+    for (const auto& [depth, volume] : eighths(16))
+        chartRows.push_back({depth, volume});
+    ReportEngine engine;
+    engine.setReportFileName(QStringLiteral("plain.rpt"));
+    engine.load({}, chartRows, {}, madeDate("2019-11-30 16:45:09"));
+    EXPECT_EQ(engine.report().date, QDate(2019, 11, 30));
+    EXPECT_EQ(engine.report().reprinted, QDate(2024, 3, 5));
+    engine.produce();
+    const auto lines = linesOf(pdfText(QStringLiteral("chart.pdf")));
+    const auto has = [&lines](const std::string& words) {
+        return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.find(words) != std::string::npos;
+        });
+    };
+    EXPECT_TRUE(has("30 November 2019")) << pdfText(QStringLiteral("chart.pdf"));
+    EXPECT_TRUE(has("Reprinted:"));
+    EXPECT_TRUE(has("5 March 2024"));
+
+    engine.load({}, chartRows, {}, madeDate("made by hand"));
+    EXPECT_EQ(engine.report().date, QDate(2024, 3, 5));
+    EXPECT_FALSE(engine.report().reprinted.isValid());
+}
