@@ -268,8 +268,10 @@ void Database::appendHistory(const ChartSetup& setup) {
 std::vector<HistoryEntry> Database::readHistory(std::string_view search, std::size_t limit) {
     if (!hasHistory(m_db))
         return {};
-    m_searchIndexRebuilt = ensureSearchIndex(m_db) || m_searchIndexRebuilt;
     const SearchQuery query(search);
+    if (query.match.empty() && query.likes.empty())
+        return findHistory(m_db, query, limit);  // the list alone: no index read, none mended
+    m_searchIndexRebuilt = ensureSearchIndex(m_db) || m_searchIndexRebuilt;
     try {
         return findHistory(m_db, query, limit);
     } catch (const StoreError& error) {

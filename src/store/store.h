@@ -146,9 +146,10 @@ public:
     // word of `search` (in any order, any case; every character literal), at most `limit` of
     // them (0: all). Any text is a search: words are separated by blanks and control characters
     // (NUL included), and only the first 16 count. A file without table ChartHistory has none.
-    // The search index is derived from the history: found missing, damaged or out of step, it
-    // is rebuilt first (see searchIndexRebuilt). A search the engine still refuses throws
-    // StoreError kSearchRefused, which is not damage; only a damaged history is.
+    // The search index is derived from the history: found missing, damaged or out of step by a
+    // search of any word, it is rebuilt first (see searchIndexRebuilt); the whole list reads
+    // the history alone. A search the engine still refuses throws StoreError kSearchRefused,
+    // which is not damage; only a damaged history is.
     std::vector<HistoryEntry> readHistory(std::string_view search = {}, std::size_t limit = 0);
     // The chart `id` of the history; none when there is no such row.
     std::optional<HistoryEntry> readHistoryEntry(std::int64_t id);

@@ -786,6 +786,11 @@ TEST_F(DatabaseTest, SearchIndexIsRebuiltFromTheHistory) {
                 ? std::vector<std::string>{"HAND-7", "SN-2", "SN-1"}
                 : std::vector<std::string>{"SN-2", "SN-1"};
         {
+            Database db;  // the whole list needs no index, and mends none
+            EXPECT_EQ(serialsOf(db.readHistory()), kept);
+            EXPECT_FALSE(db.searchIndexRebuilt());
+        }
+        {
             Database db;
             std::vector<HistoryEntry> found;
             EXPECT_NO_THROW(found = db.readHistory("riverside"));
