@@ -10,6 +10,7 @@
 // with --start-program), so that the end of the program is the real one. Faults during work
 // run in this process with the message box and program end answered by the seams.
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -245,6 +246,7 @@ private slots:
     void faultDuringWork_data();
     void faultDuringWork();
     void jobTableWithoutARecordGetsOneAtTheFirstSave();
+    void headingTypedWhileBusyGoesWithTheNextChart();
     void failureOnTheWayOutEndsWithStatus1_data();
     void failureOnTheWayOutEndsWithStatus1();
 
@@ -576,6 +578,51 @@ void TestFaults::jobTableWithoutARecordGetsOneAtTheFirstSave() {
     QVERIFY2(seams.messages.isEmpty(), qPrintable(seams.messages.join(QLatin1Char('\n'))));
     QCOMPARE(scratch->jobRecord(), (QStringList{"Beta Tanks", " ", "Diesel", ""}));
     QCOMPARE(scalar("SELECT count(*) FROM mrQRT"), QByteArray("1"));
+}
+
+// The description and serial number typed while another program holds the file: every key
+// lands, nothing asks, and Calculate pressed as soon as the file is free stores them with the
+// chart: its window and its history row carry the heading the panels show.
+void TestFaults::headingTypedWhileBusyGoesWithTheNextChart() {
+    auto scratch = scratchDatabase(kSavedWork);
+    Seams seams;
+    m_program = std::make_unique<Program>();
+    auto endProgram = qScopeGuard([this] {
+        m_program.reset();
+        m_lock.reset();
+    });
+    QVERIFY(m_program->start());
+    enterTank();
+    auto* customer = m_program->customer();
+    clickInto(customer->txtTankDesc);
+    applyFault(QStringLiteral("locked"));
+    QElapsedTimer typing;
+    typing.start();
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Diesel, 48 x 120"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("SN-77"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    settle();
+    // Two fields left on a busy file hold the keyboard no longer than a short wait each.
+    QVERIFY2(typing.elapsed() < 2000, qPrintable(QString::number(typing.elapsed())));
+    QVERIFY2(seams.messages.isEmpty(), qPrintable(seams.messages.join(QLatin1Char('\n'))));
+    QCOMPARE(customer->txtTankDesc->toPlainText(), QStringLiteral("Diesel, 48 x 120"));
+    QCOMPARE(customer->txtSerialNo->text(), QStringLiteral("SN-77"));
+    QVERIFY(m_program->main->noticeBar()->isVisible());
+    QVERIFY(m_program->chart()->isAncestorOf(QApplication::focusWidget()));
+
+    QVERIFY(m_lock->release());
+    QTest::mouseClick(m_program->chart()->cmdCalculate, Qt::LeftButton);
+    FrmCapacity* window = m_program->main->chartWindow();
+    QVERIFY(window);
+    QCOMPARE(window->lblTankDesc->text(), QStringLiteral("Diesel, 48 x 120"));
+    QCOMPARE(window->lblSerialNo->text(), QStringLiteral("SN-77"));
+    QCOMPARE(scratch->jobRecord(),
+             (QStringList{"Acme Tanks", "Customer A", "Diesel, 48 x 120", "SN-77"}));
+    QCOMPARE(scalar("SELECT TankDesc || '|' || SerialNo FROM ChartHistory ORDER BY Id DESC"),
+             QByteArray("Diesel, 48 x 120|SN-77"));
+    QTRY_VERIFY(!m_program->main->noticeBar()->isVisible());
+    QVERIFY(seams.messages.isEmpty());
 }
 
 void TestFaults::enterTank() {
