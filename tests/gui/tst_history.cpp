@@ -121,6 +121,7 @@ void TestHistory::chartComesBackAfterARestart() {
     auto scratch = scratchDatabase();
     Seams seams;
     const QList<Typed> tanks = everyShapeAndHeadKind();
+    int historyAdded = 0;  // charts made beside those of the tanks
     for (qsizetype i = 0; i < tanks.size(); ++i) {
         const QString serial = QStringLiteral("T-%1").arg(i);
         QVERIFY(runSql(QStringLiteral("UPDATE mrQRT SET mrSerialNo = '%1'").arg(serial).toUtf8()));
@@ -153,6 +154,17 @@ void TestHistory::chartComesBackAfterARestart() {
         QCOMPARE(scratch->capacity(), rows);
         QCOMPARE(again.main->chartWindow()->lblSetup->text(), setupLine);
         QCOMPARE(again.customer()->txtSerialNo->text(), serial);
+        // A chart shown again is not a new chart, however often it is calculated; changed, it is.
+        const auto charts = [] { return scalar("SELECT count(*) FROM ChartHistory").toInt(); };
+        QCOMPARE(charts(), int(i + 1) + historyAdded);
+        QTest::mouseClick(again.chart()->cmdCalculate, Qt::LeftButton);
+        QCOMPARE(charts(), int(i + 1) + historyAdded);
+        if (i == 0) {
+            typeInto(again.chart()->txtIncrement, QStringLiteral("2"));
+            QTest::mouseClick(again.chart()->cmdCalculate, Qt::LeftButton);
+            QCOMPARE(charts(), int(i + 2));
+            ++historyAdded;
+        }
     }
     QVERIFY2(seams.messages.isEmpty(), qPrintable(seams.messages.join(QLatin1Char('\n'))));
 }
