@@ -1,5 +1,8 @@
 #include "frmhistory.h"
 
+#include "failures.h"
+#include "jobdocument.h"
+
 #include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -151,8 +154,22 @@ FrmHistory::FrmHistory(const store::JobDatabase& database) : m_database(database
 }
 
 void FrmHistory::search() {
-    std::vector<store::HistoryEntry> found =
-        m_database.connect().readHistory(txtSearch->text().toStdString(), kListed + 1);
+    std::vector<store::HistoryEntry> found;
+    try {
+        store::Database db = m_database.connect();
+        found = db.readHistory(txtSearch->text().toStdString(), kListed + 1);
+        if (db.searchIndexRebuilt())
+            emit noticed(document::indexRebuiltNotice());
+    } catch (const store::StoreError& error) {
+        // A busy file, or a search the engine will not take, leaves the list as it was and
+        // says why under it; only a damaged history is fatal.
+        if (error.meansDamage())
+            throw;
+        lblFound->setText(QStringLiteral("The list could not be searched: %1. Type again to "
+                                         "search again.")
+                              .arg(databaseProblem(error)));
+        return;
+    }
     const bool more = found.size() > kListed;
     if (more)
         found.resize(kListed);

@@ -41,6 +41,8 @@ public:
 signals:
     // Load was asked for a chart whose tank can be read.
     void loadRequested(const store::HistoryEntry& entry);
+    // Something the program mended that the user should hear of (the search index rebuilt).
+    void noticed(const QString& notice);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -167,6 +167,7 @@ void MdiForm1::showHistory() {
         m_frmHistory = new FrmHistory(m_database);
         connect(m_frmHistory, &FrmHistory::loadRequested, this,
                 ui::guard([this](const store::HistoryEntry& entry) { loadFromHistory(entry); }));
+        connect(m_frmHistory, &FrmHistory::noticed, m_job, &document::JobDocument::tell);
     }
     m_frmHistory->show();
     m_frmHistory->raise();

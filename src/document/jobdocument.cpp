@@ -62,6 +62,12 @@ QString noticeFor(const store::StoreError& error) {
     }
 }
 
+QString indexRebuiltNotice() {
+    return QStringLiteral(
+        "The search index of Past Charts was found damaged and has been "
+        "rebuilt from the history: no chart was lost.");
+}
+
 JobDocument::JobDocument(store::JobDatabase database, QObject* parent)
     : QObject(parent), m_database(std::move(database)) {
     m_retry.setInterval(kRetryMs);

@@ -23,6 +23,10 @@ namespace dipsheet::document {
 // what happened and the way out; empty for damage (which takes the fatal path).
 QString noticeFor(const store::StoreError& error);
 
+// The notice for a search index that a search or a chart found damaged and rebuilt from the
+// history.
+QString indexRebuiltNotice();
+
 class JobDocument : public QObject {
     Q_OBJECT
 

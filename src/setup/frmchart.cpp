@@ -375,18 +375,21 @@ void FrmChart::CapFile(std::int16_t n) {
         job = m_job->record();
     // A chart of the history shown again is not a new chart; one whose tank or heading was
     // changed since is.
-    const auto key = std::make_pair(m_chartSetup.tank.value_or(chart::Tank{}),
-                                    job.value_or(store::JobRecord{}));
+    const auto key =
+        std::make_pair(m_chartSetup.tank.value_or(chart::Tank{}), job.value_or(store::JobRecord{}));
     const bool again = m_fromHistory && m_chartSetup.tank && m_fromHistory->first == key.first &&
                        m_fromHistory->second == key.second;
     // The set-up goes with the rows, in the same transaction: a busy or read-only file changes
     // nothing.
-    m_database.connect().replaceChart(rows, m_chartSetup, job, !again);
+    store::Database db = m_database.connect();
+    db.replaceChart(rows, m_chartSetup, job, !again);
     if (!again)
         m_fromHistory.reset();
     if (m_job) {
         m_job->saved(*job);
         m_job->setChartHeading(*job);
+        if (db.searchIndexRebuilt())
+            m_job->tell(document::indexRebuiltNotice());
     }
     emit chartStored(m_chartSetup);
 }

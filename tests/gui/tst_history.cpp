@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include <memory>
 #include <optional>
 #include <span>
 
@@ -82,6 +83,7 @@ private slots:
     void chartComesBackAfterARestart();
     void unreadableChartIsListedAndNotLoaded();
     void reprintPrintsTheChartAsMadeAndLeavesTheForm();
+    void searchTroubleIsNeverFatal();
 
 private:
     // Types `tank` into the panels of the started program, as a user would.
@@ -261,4 +263,71 @@ void TestHistory::reprintPrintsTheChartAsMadeAndLeavesTheForm() {
 }
 
 DIPSHEET_APP_TEST_MAIN(TestHistory)
+// What a search meets in the file never ends the program: a busy file leaves the list and says
+// why under it; a search index gone or out of step is rebuilt from the history, said in the
+// notice bar, and the search finds what it should.
+void TestHistory::searchTroubleIsNeverFatal() {
+    auto scratch = scratchDatabase();
+    {
+        dipsheet::store::Database db;
+        chart::Tank tank;
+        tank.increment = std::string("1");
+        tank.diameter = std::string("48");
+        tank.length = std::string("96");
+        const chart::Tank::Chart made = tank.chart();
+        for (const char* serial : {"K-101", "K-202"}) {
+            db.writeHeading("Harbour Oils", "diesel", serial);
+            db.replaceChart(std::span(made.rows).subspan(1), {tank.describe(), made.full, tank});
+        }
+    }
+    Seams seams;
+    Program program;
+    QVERIFY(program.start());
+    program.chart()->cmdHistory->click();
+    FrmHistory* history = program.main->historyWindow();
+    QVERIFY(history);
+    QCOMPARE(history->grdHistory->model()->rowCount(), 2);
+
+    struct Trouble {
+        const char* name;
+        const char* arrange;  // behind the program's back
+        const char* search;
+        int found;              // rows listed after the search (-1: the list as it was)
+        const char* saidUnder;  // in the line under the list
+        bool notice;            // the notice bar says the index was rebuilt
+    };
+    const Trouble troubles[] = {
+        {"index dropped", "DROP TABLE ChartHistorySearch", "k-20", 1, "1 chart", true},
+        {"index out of step", "DELETE FROM ChartHistorySearch WHERE rowid = 1", "k-10", 1,
+         "1 chart", true},
+        {"file busy", nullptr, "harbour", -1, "could not be searched: another program is using",
+         false},
+    };
+    for (const Trouble& t : troubles) {
+        program.main->job().tell({});
+        if (t.arrange)
+            QVERIFY(runSql(t.arrange));
+        std::unique_ptr<sqlite3, decltype(&sqlite3_close)> holder(nullptr, &sqlite3_close);
+        if (!t.arrange) {
+            sqlite3* db = nullptr;
+            QCOMPARE(sqlite3_open("QRTMembers.mdb", &db), SQLITE_OK);
+            holder.reset(db);
+            QCOMPARE(sqlite3_exec(db, "BEGIN EXCLUSIVE; DELETE FROM Capacity;", nullptr, nullptr,
+                                  nullptr),
+                     SQLITE_OK);
+        }
+        const int before = history->grdHistory->model()->rowCount();
+        history->txtSearch->clear();
+        QTest::keyClicks(history->txtSearch, QString::fromLatin1(t.search));
+        QCOMPARE(history->grdHistory->model()->rowCount(), t.found < 0 ? before : t.found);
+        QVERIFY2(history->lblFound->text().contains(QLatin1String(t.saidUnder)),
+                 qPrintable(QStringLiteral("%1: %2").arg(t.name, history->lblFound->text())));
+        QCOMPARE(program.main->noticeBar()->isVisible(), t.notice);
+        QCOMPARE(program.main->job().notice() == dipsheet::document::indexRebuiltNotice(),
+                 t.notice);
+    }
+    QVERIFY2(seams.messages.isEmpty(), qPrintable(seams.messages.join(QLatin1Char('\n'))));
+    QVERIFY(seams.ends.isEmpty());
+}
+
 #include "tst_history.moc"
