@@ -99,14 +99,16 @@ void listRules(const PageContext& page, QPainter& painter, double top, const Pag
     }
 }
 
-// The rows that print in bold: for each fill mark, the row at or just above its depth.
+// The rows that print in bold: for each fill mark, the row at or just below its depth, so that
+// a bold row, like the mark, never holds more than the percent.
 std::vector<bool> markedRows(const Report& report) {
     std::vector<bool> marked(report.rows.size(), false);
     for (const double mark : report.markDepths) {
         std::size_t best = report.rows.size();
         for (std::size_t i = 0; i < report.rows.size(); ++i) {
             const double depth = report.rows[i].depth;
-            if (depth >= mark && (best == report.rows.size() || depth < report.rows[best].depth))
+            if (depth > 0 && depth <= mark &&
+                (best == report.rows.size() || depth > report.rows[best].depth))
                 best = i;
         }
         if (best < marked.size())
