@@ -2,6 +2,7 @@
 #include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <QSysInfo>
 
 #include <algorithm>
 #include <csignal>
@@ -17,6 +18,7 @@
 
 #include "chart.h"
 #include "chart_tool.h"
+#include "folderlock.h"
 #include "store.h"
 
 namespace fs = std::filesystem;
@@ -611,4 +613,38 @@ TEST(ChartTool, SiteOptions) {
         EXPECT_EQ(refused.status, 2) << bad[0] << " " << bad[1];
         EXPECT_TRUE(refused.out.empty());
     }
+}
+
+// The data folder is held by one program: --store on a folder another holds stores nothing and
+// exits 1 naming the holder; reading the history goes on. A lock whose process has died holds
+// nothing.
+TEST_F(InScratchFolder, StoreIsRefusedOnAFolderAnotherProgramHolds) {
+    makeDatabase();
+    const std::vector<std::string> store{"--shape",    "cyl", "--units",  "in", "--increment", "1",
+                                         "--diameter", "48",  "--length", "96", "--store"};
+    {
+        dipsheet::document::FolderLock desk(QString::fromStdString(m_folder.string()));
+        ASSERT_TRUE(desk.take());
+        const std::string before = fileBytes(dipsheet::store::kDatabaseFile);
+        const auto refused = run(store);
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_EQ(refused.out, "");
+        EXPECT_NE(refused.err.find("Dipsheet is already open on this folder"), std::string::npos)
+            << refused.err;
+        EXPECT_NE(refused.err.find("process " + std::to_string(::getpid())), std::string::npos)
+            << refused.err;
+        EXPECT_EQ(fileBytes(dipsheet::store::kDatabaseFile), before);
+        EXPECT_EQ(run({"--history"}).status, 0);
+    }
+    // A lock file left by a process that is gone, as the lock writes it.
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    std::ofstream(dipsheet::document::kLockFile)
+        << child << "\ndipsheet\n"
+        << QSysInfo::machineHostName().toStdString() << "\n";
+    const auto stored = run(store);
+    EXPECT_EQ(stored.status, 0) << stored.err;
+    EXPECT_EQ(dipsheet::store::Database().readCapacity().size(), 48u);
 }
