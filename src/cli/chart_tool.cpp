@@ -61,7 +61,8 @@ job database holds charts stepped by depth.
                          placed to make the largest interpolation error small; that error is
                          written to standard error
   --store                also replace the chart rows in QRTMembers.mdb in the current folder
-                         (the chart then joins the history of charts made)
+                         (the chart then joins the history of charts made); refused with
+                         status 1 while a Dipsheet holds the folder
   --history              list the charts made (the history in QRTMembers.mdb) as CSV, newest
                          first: Id,Date,Serial,Customer,Description,Setup,Full
   --search TEXT          with --history: only the charts whose serial number, customer or
@@ -102,7 +103,8 @@ the same inside or outside; with --outside a typed depth loses the head (bottom)
 thickness. The vertical chart counts depth from the lowest point inside the bottom and
 runs to its depth plus the height. The horizontal chart runs to D.
 
-Exit status: 0 the chart was printed; 1 the database could not be read or written;
+Exit status: 0 the chart was printed; 1 the database could not be read or written, or
+another program (a Dipsheet) holds the folder for --store;
 2 bad input, or an increment that leaves no row to chart, or an ID that is no chart of the
 history (a message on standard error, nothing printed, nothing stored).
 )";
