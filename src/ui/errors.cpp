@@ -37,6 +37,7 @@ void messageBox(const QString& text) {
     }
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Dipsheet"), text, QMessageBox::Ok,
                     QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
     box.button(QMessageBox::Ok)->setIcon(QIcon());  // no icon anywhere, not even on the button
     box.exec();

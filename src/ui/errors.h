@@ -16,7 +16,8 @@
 
 namespace dipsheet::ui {
 
-// ---- Message box: modal, the text, OK only, no icon, title "Dipsheet". Returns when closed.
+// ---- Message box: modal, the text as plain text (a stored name's tags shown as typed), OK
+// only, no icon, title "Dipsheet". Returns when closed.
 void messageBox(const QString& text);
 // Test seam: a handler that receives the text instead of the modal box (nullptr restores).
 void setMessageBoxHandler(std::function<void(const QString&)> handler);

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -64,6 +65,12 @@ void setSaveFileAsker(SaveFileAsker asker) {
 // ---- Whole number
 
 namespace {
+// The box's text as plain text: a stored name's tags are shown as typed, never rendered.
+void showAsPlainText(QWidget& box) {
+    for (QLabel* label : box.findChildren<QLabel*>())
+        label->setTextFormat(Qt::PlainText);
+}
+
 IntegerAsker& integerAsker() {
     static IntegerAsker asker;
     return asker;
@@ -74,10 +81,16 @@ std::optional<int> askInteger(QWidget* parent, const QString& question, int sugg
                               int high) {
     if (auto& asker = integerAsker())
         return asker(question, suggested);
-    bool ok = false;
-    const int value = QInputDialog::getInt(parent, QStringLiteral("Dipsheet"), question, suggested,
-                                           low, high, 1, &ok);
-    return ok ? std::optional<int>(value) : std::nullopt;
+    QInputDialog box(parent);
+    box.setWindowTitle(QStringLiteral("Dipsheet"));
+    box.setInputMode(QInputDialog::IntInput);
+    box.setIntRange(low, high);
+    box.setIntValue(suggested);
+    box.setLabelText(question);
+    showAsPlainText(box);
+    if (box.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return box.intValue();
 }
 
 void setIntegerAsker(IntegerAsker asker) {
@@ -96,9 +109,11 @@ YesNoAsker& yesNoAsker() {
 bool askYesNo(QWidget* parent, const QString& question) {
     if (auto& asker = yesNoAsker())
         return asker(question);
-    return QMessageBox::question(parent, QStringLiteral("Dipsheet"), question,
-                                 QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No) == QMessageBox::Yes;
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Dipsheet"), question,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    box.setTextFormat(Qt::PlainText);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void setYesNoAsker(YesNoAsker asker) {

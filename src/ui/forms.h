@@ -29,7 +29,8 @@ QString askSaveFileName(QWidget* parent, const QString& caption, const QString& 
 void setSaveFileAsker(SaveFileAsker asker);  // nullptr restores the real dialog
 
 // ---- Number seam: a whole number from `low` to `high`, asked in a modal box that opens at
-// `suggested`; none when the user cancels. Tests replace it.
+// `suggested`; none when the user cancels. Tests replace it. The boxes of this file show their
+// text as plain text, as the message box does.
 using IntegerAsker = std::function<std::optional<int>(const QString& question, int suggested)>;
 std::optional<int> askInteger(QWidget* parent, const QString& question, int suggested, int low,
                               int high);

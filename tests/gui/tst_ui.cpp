@@ -1,5 +1,6 @@
 // The forms layer, as the panels use it.
 
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFontInfo>
@@ -370,6 +371,43 @@ private slots:
         QCOMPARE(icon, QMessageBox::NoIcon);
         QCOMPARE(buttons.size(), 1);
         QVERIFY(!okHasIcon);  // the style's check-mark icon on OK would be an icon too
+    }
+
+    // Every box of the forms layer shows its text as typed: a stored name's tags, an image or a
+    // link are letters on the label, never rendered.
+    void boxesShowTextAsPlainText_data() {
+        QTest::addColumn<QString>("box");
+        QTest::newRow("message") << "message";
+        QTest::newRow("yes/no question") << "question";
+        QTest::newRow("whole number") << "number";
+    }
+    void boxesShowTextAsPlainText() {
+        QFETCH(QString, box);
+        ui::setMessageBoxHandler(nullptr);
+        const QString text = QStringLiteral(
+            "Delete the chart for <b>Acme</b> <img src=\"logo.png\"> "
+            "<a href=\"https://example.com\">here</a>?");
+        int labels = 0;
+        Qt::TextFormat format = Qt::RichText;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            for (const QLabel* label : dialog->findChildren<QLabel*>()) {
+                if (label->text() == text) {
+                    ++labels;
+                    format = label->textFormat();
+                }
+            }
+            dialog->reject();
+        });
+        if (box == QLatin1String("message"))
+            ui::messageBox(text);
+        else if (box == QLatin1String("question"))
+            QVERIFY(!ui::askYesNo(nullptr, text));
+        else
+            QVERIFY(!ui::askInteger(nullptr, text, 5, 1, 10));
+        QCOMPARE(labels, 1);
+        QCOMPARE(format, Qt::PlainText);
     }
 
     void fatalErrorShowsNumberAndDescription() {
