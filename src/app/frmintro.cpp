@@ -101,6 +101,11 @@ FrmIntro::FrmIntro() {
     // The job database is the file in the data folder the program started in, by its full path.
     const QString path = QDir::current().absoluteFilePath(QString::fromUtf8(store::kDatabaseFile));
     m_mainWindow = new MdiForm1(store::JobDatabase(QFile::encodeName(path).toStdString()));
+    // The time ran out while the main window was being built: hand over once the splash's
+    // creator has shown it, as soon as the event loop runs.
+    if (m_timeUp)
+        QMetaObject::invokeMethod(
+            this, [this] { ui::guarded([this] { handOver(); }); }, Qt::QueuedConnection);
 }
 
 void FrmIntro::display() {
@@ -111,9 +116,14 @@ void FrmIntro::display() {
 }
 
 void FrmIntro::tmrTitle_Timer() {
-    if (!m_tmrTitleEnabled)
+    m_timeUp = true;
+    handOver();
+}
+
+void FrmIntro::handOver() {
+    if (!m_timeUp || !m_mainWindow || m_handedOver || ui::endRequested())
         return;
-    m_tmrTitleEnabled = false;
+    m_handedOver = true;
     MdiForm1* mainWindow = m_mainWindow;
     close();  // destroyed once this event has been handled
     mainWindow->display();

@@ -2,7 +2,9 @@
 
 // The splash window, the program's start-up window. Creating it creates the main window
 // (hidden); 7000 ms later its timer fires once, closes and destroys the splash and shows the
-// main window.
+// main window. The splash waits for the main window: time up while the main window is still
+// being built (a message box on screen meanwhile) hands over once it is there, and a main window
+// that never comes (the program ends on the fatal-error path) is never shown.
 
 #include <QWidget>
 
@@ -29,11 +31,15 @@ public:
     QLabel* Image1;
 
 private:
-    // Once: disables the timer, closes and destroys the splash, shows the main window.
+    // The splash's time is up: hands over, or leaves that to the end of the construction.
     void tmrTitle_Timer();
+    // Once the time is up and the main window is there, and not on a program that asked to
+    // end: closes and destroys the splash, shows the main window. Once only.
+    void handOver();
 
     MdiForm1* m_mainWindow = nullptr;
-    bool m_tmrTitleEnabled = true;
+    bool m_timeUp = false;
+    bool m_handedOver = false;
 };
 
 }  // namespace dipsheet::app

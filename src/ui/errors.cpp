@@ -28,6 +28,11 @@ std::function<void(int)>& endProgramHandler() {
     static std::function<void(int)> handler;
     return handler;
 }
+// The status the program first asked to end with, none while it has not asked.
+std::optional<int>& requestedEnd() {
+    static std::optional<int> status;
+    return status;
+}
 }  // namespace
 
 void messageBox(const QString& text) {
@@ -57,16 +62,21 @@ void endProgram(int status) {
     // Inside the event loop the program ends once control is back in the loop, so the caller
     // may still finish its work and ask again (an Exit whose clean-up failed, and asked for 1 on
     // the fatal-error path, goes on to ask for 0): the first request decides how it ends.
-    static std::optional<int> requested;
+    std::optional<int>& requested = requestedEnd();
     if (!requested)
         requested = status;
     // Inside the event loop, leave every loop (a modal box included) so main() returns;
-    // before or after it, there is nothing to unwind to.
+    // before or after it, there is nothing to unwind to. A box's loop left before the program's
+    // own loop runs: Application::exec ends at once.
     if (QCoreApplication::instance() && QThread::currentThread()->loopLevel() > 0) {
         QCoreApplication::exit(*requested);
     } else {
         std::exit(*requested);
     }
+}
+
+bool endRequested() {
+    return requestedEnd().has_value();
 }
 
 void setEndProgramHandler(std::function<void(int status)> handler) {
@@ -195,6 +205,12 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     // The face the panels were designed with resolves to the installed face the program uses.
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), defaultFont().family());
     setFont(defaultFont());
+}
+
+int Application::exec() {
+    if (const std::optional<int> status = requestedEnd())
+        return *status;
+    return QApplication::exec();
 }
 
 bool Application::notify(QObject* receiver, QEvent* event) {

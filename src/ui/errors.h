@@ -26,6 +26,8 @@ void setMessageBoxHandler(std::function<void(const QString&)> handler);
 // decides the exit status: a failure that asked for 1 is not turned into success by a later
 // ordinary end.
 void endProgram(int status = 0);
+// Whether the program has asked to end (a test's handler asks nothing of the program).
+bool endRequested();
 // Test seam: a handler that is told instead of ending (nullptr restores).
 void setEndProgramHandler(std::function<void(int status)> handler);
 
@@ -108,6 +110,10 @@ class Application : public QApplication {
 public:
     Application(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
+    // The event loop of the program, until it ends. A program that asked to end before the loop
+    // runs (the fatal-error path of a box's own loop at start-up) ends at once with the status
+    // it asked for: QApplication::exec would forget the request and run on without a window.
+    static int exec();
 };
 
 }  // namespace dipsheet::ui

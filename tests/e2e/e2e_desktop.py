@@ -378,6 +378,23 @@ def make_scratch(schema, definitions):
     return scratch, db_path
 
 
+def program_env(display, scratch):
+    """The environment the program runs in: the display, no platform or scaling of the
+    caller's, the C locale, and a runtime folder in the scratch folder."""
+    env = dict(display.env)
+    for name in ("QT_QPA_PLATFORM", "QT_QPA_PLATFORMTHEME", "WAYLAND_DISPLAY",
+                 "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR"):
+        env.pop(name, None)
+    # The chart tool reads numbers with '.' as the decimal point; so does this locale.
+    env.update(LC_ALL="C.UTF-8", LANG="C.UTF-8", XDG_RUNTIME_DIR=os.path.join(scratch, "runtime"))
+    if "ASAN_OPTIONS" in env:
+        # In a sanitizer build: the X keyboard library copies X atom names, which the protocol
+        # does not NUL-terminate, with strndup; strict string checks report that as an overflow
+        # at start-up. Later options win.
+        env["ASAN_OPTIONS"] += ":strict_string_checks=0"
+    return env
+
+
 def to_pdf(definition):
     """The definition with its [Output] section set to write chart.pdf without a dialog."""
     out, section, seen, done = [], None, False, set()
@@ -1116,18 +1133,7 @@ def main():
         display = Display(number, args.artifacts, None)
         log(f"Xvfb on :{number}")
 
-        env = dict(display.env)
-        for name in ("QT_QPA_PLATFORM", "QT_QPA_PLATFORMTHEME", "WAYLAND_DISPLAY",
-                     "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR"):
-            env.pop(name, None)
-        # The chart tool reads numbers with '.' as the decimal point; so does this locale.
-        env.update(LC_ALL="C.UTF-8", LANG="C.UTF-8",
-                   XDG_RUNTIME_DIR=os.path.join(scratch, "runtime"))
-        if "ASAN_OPTIONS" in env:
-            # In a sanitizer build: the X keyboard library copies X atom names, which the
-            # protocol does not NUL-terminate, with strndup; strict string checks report that
-            # as an overflow at start-up. Later options win.
-            env["ASAN_OPTIONS"] += ":strict_string_checks=0"
+        env = program_env(display, scratch)
 
         def start_program():
             # Taken before the start, so the time until the main window shows can only be

@@ -490,6 +490,9 @@ private slots:
         QTimer::singleShot(0, [] { ui::endProgram(3); });
         QTimer::singleShot(2000, &loop, [&] { loop.exit(-7); });
         QCOMPARE(loop.exec(), 3);
+        // Left before the program's own loop runs (the fatal path at start-up): that loop ends
+        // at once with the status asked for, instead of running on without a window.
+        QCOMPARE(ui::Application::exec(), 3);
     }
 
 private:
