@@ -246,6 +246,19 @@ void FrmCapacity::loadReport(report::ReportEngine& engine) {
     // carries the heading on screen all the same.
     m_job.save();
     const store::JobRecord heading = m_job.record();
+    if (heading != m_job.chartHeading()) {
+        // The chart goes out under a heading corrected since it was made: its history row
+        // takes it, so a reprint gives what was handed out. A file that will not take it now
+        // is met again at the next print; the page is made all the same.
+        try {
+            if (m_job.chartHistoryId() != 0)
+                m_database.connect().retitleHistoryEntry(m_job.chartHistoryId(), heading);
+            m_job.setChart(heading, m_job.chartHistoryId());
+        } catch (const store::StoreError& error) {
+            if (error.meansDamage())
+                throw;
+        }
+    }
     engine.setReportFileName(reportFileName());
     engine.load(heading, m_chartRows, m_setup);  // the definition from the working directory
     showHeading(heading);                        // the window shows the heading the page carries

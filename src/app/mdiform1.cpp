@@ -181,7 +181,7 @@ void MdiForm1::loadFromHistory(const store::HistoryEntry& entry) {
     putTank(*entry.tank);
     if (m_frmHistory)
         m_frmHistory->close();
-    frmChart->calculateFromHistory();
+    frmChart->calculateFromHistory(entry.id);
 }
 
 void MdiForm1::display() {

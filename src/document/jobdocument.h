@@ -12,6 +12,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <cstdint>
 #include <exception>
 #include <optional>
 
@@ -70,10 +71,14 @@ public:
     // A notice of something the program mended itself (it stays until the next save clears it).
     void tell(const QString& notice);
 
-    // The heading of the chart on show: the record typed when the chart was stored, which
-    // its window shows and prints and its history row carries.
+    // The chart on show: the heading it was stored (or last printed) with, which its window
+    // shows and its history row carries, and that row's id (0: none).
     const store::JobRecord& chartHeading() const { return m_chartHeading; }
-    void setChartHeading(const store::JobRecord& heading) { m_chartHeading = heading; }
+    std::int64_t chartHistoryId() const { return m_chartHistoryId; }
+    void setChart(const store::JobRecord& heading, std::int64_t historyId) {
+        m_chartHeading = heading;
+        m_chartHistoryId = historyId;
+    }
 
 signals:
     // The heading was put in by the program: the views show record().
@@ -91,6 +96,7 @@ private:
     store::JobRecord m_typed;
     std::optional<store::JobRecord> m_saved;  // as the file holds it, when known
     store::JobRecord m_chartHeading;
+    std::int64_t m_chartHistoryId = 0;
     QString m_notice;
     QTimer m_retry;
 };

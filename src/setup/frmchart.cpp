@@ -356,9 +356,8 @@ void FrmChart::keepChart(const chart::Tank& tank) {
     }
 }
 
-void FrmChart::calculateFromHistory() {
-    const chart::Tank tank = this->tank();
-    m_fromHistory.emplace(tank, m_job ? m_job->record() : store::JobRecord{});
+void FrmChart::calculateFromHistory(std::int64_t historyId) {
+    m_fromHistory = FromHistory{historyId, tank(), m_job ? m_job->record() : store::JobRecord{}};
     cmdCalculate_Click();
 }
 
@@ -375,22 +374,21 @@ void FrmChart::CapFile(std::int16_t n) {
         job = m_job->record();
     // A chart of the history shown again is not a new chart; one whose tank or heading was
     // changed since is.
-    const auto key =
-        std::make_pair(m_chartSetup.tank.value_or(chart::Tank{}), job.value_or(store::JobRecord{}));
-    const bool again = m_fromHistory && m_chartSetup.tank && m_fromHistory->first == key.first &&
-                       m_fromHistory->second == key.second;
+    const bool again = m_fromHistory && m_chartSetup.tank &&
+                       m_fromHistory->tank == *m_chartSetup.tank &&
+                       m_fromHistory->heading == job.value_or(store::JobRecord{});
     // The set-up goes with the rows, in the same transaction: a busy or read-only file changes
     // nothing.
     store::Database db = m_database.connect();
     db.replaceChart(rows, m_chartSetup, job, !again);
-    if (!again)
-        m_fromHistory.reset();
     if (m_job) {
         m_job->saved(*job);
-        m_job->setChartHeading(*job);
+        m_job->setChart(*job, again ? m_fromHistory->id : db.appendedHistoryId());
         if (db.searchIndexRebuilt())
             m_job->tell(document::indexRebuiltNotice());
     }
+    if (!again)
+        m_fromHistory.reset();
     emit chartStored(m_chartSetup);
 }
 

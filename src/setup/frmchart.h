@@ -61,9 +61,10 @@ public:
     void setTank(const chart::Tank& tank);
     // Calculate, as the button runs it (a text the chart cannot use is said in a message).
     void calculate() { cmdCalculate_Click(); }
-    // A chart of the history is on screen (its tank and heading put back): Calculate shows it
-    // without adding it to the history again, until the tank or the heading changes.
-    void calculateFromHistory();
+    // The chart `historyId` of the history is on screen (its tank and heading put back):
+    // Calculate shows it without adding it to the history again, until the tank or the heading
+    // changes.
+    void calculateFromHistory(std::int64_t historyId);
 
     // The job whose heading every chart is stored with, in the same transaction, and whose
     // chart heading it becomes. Without one the chart goes with the job record on file.
@@ -155,8 +156,13 @@ private:
     chart::ChartRows m_chartRows;
     store::ChartSetup m_chartSetup;  // of the chart in memory
     document::JobDocument* m_job = nullptr;
-    // The tank and heading of the chart of the history put back on screen, if any.
-    std::optional<std::pair<chart::Tank, store::JobRecord>> m_fromHistory;
+    // The chart of the history put back on screen, if any.
+    struct FromHistory {
+        std::int64_t id;
+        chart::Tank tank;
+        store::JobRecord heading;
+    };
+    std::optional<FromHistory> m_fromHistory;
 };
 
 }  // namespace dipsheet::setup

@@ -262,6 +262,7 @@ void Database::appendHistory(const ChartSetup& setup) {
     insert.bindDouble(3, setup.full);
     insert.bindText(4, chart::volumeUnit(setup.tank->inches));
     insert.step();
+    m_appendedHistoryId = sqlite3_last_insert_rowid(m_db);
     m_searchIndexRebuilt = indexNewChart(m_db) || m_searchIndexRebuilt;
 }
 
@@ -303,6 +304,30 @@ std::optional<HistoryEntry> Database::readHistoryEntry(std::int64_t id) {
     if (!statement.step())
         return std::nullopt;
     return entryOf(statement);
+}
+
+void Database::retitleHistoryEntry(std::int64_t id, const JobRecord& job) {
+    const std::string doing = "writing the heading of a chart to table ChartHistory";
+    detail::Transaction transaction(m_db, doing);
+    Statement update(m_db,
+                     "UPDATE ChartHistory SET Client = CASE WHEN trim(?2, ' ') = '' THEN Client "
+                     "ELSE ?2 END, Customer = ?3, TankDesc = ?4, SerialNo = ?5 WHERE Id = ?1",
+                     doing);
+    update.bindInteger(1, id);
+    update.bindText(2, job.member);
+    update.bindText(3, job.customer);
+    update.bindText(4, job.tankDesc);
+    update.bindText(5, job.serialNo);
+    update.step();
+    for (const char* sql : {"DELETE FROM ChartHistorySearch WHERE rowid = ?1",
+                            "INSERT INTO ChartHistorySearch(rowid, Words) SELECT Id, SerialNo || "
+                            "char(10) || Customer || char(10) || TankDesc FROM ChartHistory "
+                            "WHERE Id = ?1"}) {
+        Statement statement(m_db, sql, doing);
+        statement.bindInteger(1, id);
+        statement.step();
+    }
+    transaction.commit();
 }
 
 void Database::deleteHistoryEntry(std::int64_t id) {

@@ -230,6 +230,7 @@ void Database::replaceChart(std::span<const chart::CapacityRow> rows, const Char
             insert.bindText(3, tank);
         insert.step();
     }
+    m_appendedHistoryId = 0;
     if (setup.tank && toHistory)
         appendHistory(setup);
     transaction.commit();

@@ -155,6 +155,12 @@ public:
     std::optional<HistoryEntry> readHistoryEntry(std::int64_t id);
     // Removes the chart `id` from the history; the chart on show is not touched.
     void deleteHistoryEntry(std::int64_t id);
+    // Gives the chart `id` of the history the heading `job` (a blank client name leaves the
+    // stored one), its search words with it: the chart was handed out under that heading.
+    void retitleHistoryEntry(std::int64_t id, const JobRecord& job);
+    // The id of the history row the last replaceChart of this connection appended; 0 when it
+    // appended none.
+    std::int64_t appendedHistoryId() const noexcept { return m_appendedHistoryId; }
     // Whether this connection has rebuilt the history's search index (at a search or at a
     // chart's append), having found it missing, damaged or out of step with the history: the
     // history is whole, and the desktop may say the index was mended.
@@ -168,6 +174,7 @@ private:
 
     sqlite3* m_db = nullptr;
     bool m_searchIndexRebuilt = false;
+    std::int64_t m_appendedHistoryId = 0;
 };
 
 // The job database of a run: the one handle every window is given (a copy of it: it is no more

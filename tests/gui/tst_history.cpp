@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
 
@@ -84,6 +85,7 @@ private slots:
     void unreadableChartIsListedAndNotLoaded();
     void reprintPrintsTheChartAsMadeAndLeavesTheForm();
     void searchTroubleIsNeverFatal();
+    void chartPrintedUnderACorrectedHeadingIsKeptUnderIt();
 
 private:
     // Types `tank` into the panels of the started program, as a user would.
@@ -328,6 +330,45 @@ void TestHistory::searchTroubleIsNeverFatal() {
     }
     QVERIFY2(seams.messages.isEmpty(), qPrintable(seams.messages.join(QLatin1Char('\n'))));
     QVERIFY(seams.ends.isEmpty());
+}
+
+// A heading corrected after Calculate and printed from the chart window: the page, the window
+// and the chart's history row all carry the corrected heading, and no row is added.
+void TestHistory::chartPrintedUnderACorrectedHeadingIsKeptUnderIt() {
+    auto scratch = scratchDatabase();
+    QVERIFY(copyDefinitions());
+    std::optional<report::Report> printed;
+    report::ReportEngine::setPreviewHandler([&](const report::Report& r) { printed = r; });
+    auto restore = qScopeGuard([] { report::ReportEngine::setPreviewHandler({}); });
+    Seams seams;
+    Program program;
+    QVERIFY(program.start());
+    const auto typeCustomer = [&](const QString& text) {
+        QPlainTextEdit* field = program.customer()->txtCustomer;
+        clickInto(field);
+        field->selectAll();
+        QTest::keyClicks(field, text);
+    };
+    typeCustomer(QStringLiteral("Harbour Oils"));
+    typeInto(program.chart()->txtIncrement, QStringLiteral("1"));
+    typeInto(program.chart()->frmCylindrical()->txtDiameter, QStringLiteral("48"));
+    typeInto(program.chart()->frmCylindrical()->txtLength, QStringLiteral("96"));
+    QTest::mouseClick(program.chart()->cmdCalculate, Qt::LeftButton);
+    auto* window = program.main->chartWindow();
+    QVERIFY2(window, qPrintable(seams.messages.join(QLatin1Char('\n'))));
+    QCOMPARE(scalar("SELECT Customer FROM ChartHistory"), QByteArray("Harbour Oils"));
+
+    typeCustomer(QStringLiteral("Harbour Oils Ltd"));
+    QTest::mouseClick(window->cmdPrint, Qt::LeftButton);
+    QVERIFY(printed);
+    QCOMPARE(QString::fromStdString(printed->job.customer), QStringLiteral("Harbour Oils Ltd"));
+    QCOMPARE(window->lblCustomer->text(), QStringLiteral("Harbour Oils Ltd"));
+    QCOMPARE(scalar("SELECT count(*) || '|' || Customer FROM ChartHistory"),
+             QByteArray("1|Harbour Oils Ltd"));
+    program.main->showHistory();
+    QTest::keyClicks(program.main->historyWindow()->txtSearch, QStringLiteral("oils ltd"));
+    QCOMPARE(program.main->historyWindow()->grdHistory->model()->rowCount(), 1);
+    QVERIFY2(seams.messages.isEmpty(), qPrintable(seams.messages.join(QLatin1Char('\n'))));
 }
 
 #include "tst_history.moc"
