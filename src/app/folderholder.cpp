@@ -87,6 +87,9 @@ bool holdDataFolder() {
     knock(folder);
     ui::messageBox(lock->heldMessage() +
                    QStringLiteral(" Its window has been brought to the front: carry on there."));
+    // Once more as the message goes: without a window manager the keyboard would otherwise
+    // fall to no window at all when the box closes.
+    knock(folder);
     return false;
 }
 

@@ -130,10 +130,10 @@ void JobDocument::saved(const store::JobRecord& written) {
     if (isBlank(onFile.member))  // a blank name is never written: the file keeps its own
         onFile.member = m_saved ? m_saved->member : std::string(store::kClientPlaceholder);
     m_saved = onFile;
-    if (!isPending()) {
-        m_retry.stop();
+    // The retry goes on until one of its rounds finds nothing to save: a key typed while a save
+    // waited on the file is handled after it, and is saved by the next round.
+    if (!isPending())
         setNotice({});
-    }
 }
 
 void JobDocument::tell(const QString& notice) {
@@ -148,6 +148,10 @@ void JobDocument::setNotice(const QString& notice) {
 }
 
 void JobDocument::retry() {
+    if (!isPending()) {
+        m_retry.stop();
+        return;
+    }
     try {
         save();
     } catch (...) {

@@ -508,6 +508,10 @@ void TestFaults::faultDuringWork() {
                                                    : QStringLiteral("Customer B"),
             3 * dipsheet::document::JobDocument::kRetryMs);
         QTRY_VERIFY(!notice->isVisible());
+        // A key typed as the file came free, the field not left, is saved by the next round.
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("!"));
+        QTRY_VERIFY_WITH_TIMEOUT(scratch->jobRecord().at(2).endsWith(QLatin1Char('!')),
+                                 3 * dipsheet::document::JobDocument::kRetryMs);
     } else if (number != 0) {
         act(action);
         settle();
