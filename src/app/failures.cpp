@@ -69,31 +69,6 @@ QString databaseProblem(const store::StoreError& error) {
     return QStringLiteral("error %1: %2").arg(error.code()).arg(QString::fromUtf8(error.what()));
 }
 
-QString jobNotSavedMessage(const store::StoreError& error) {
-    return QStringLiteral(
-               "The job could not be saved: %1. Your text is kept and will be saved when you "
-               "next leave a field.")
-        .arg(databaseProblem(error));
-}
-
-QString jobNotSavedOnCloseMessage(const store::StoreError& error) {
-    return QStringLiteral(
-               "The job could not be saved: %1. Dipsheet stays open with your text: save it by "
-               "closing again once that is mended, or close again to leave without saving it.")
-        .arg(databaseProblem(error));
-}
-
-std::optional<store::StoreError> writeJob(const std::function<void()>& write) {
-    try {
-        write();
-    } catch (const store::StoreError& error) {
-        if (error.meansDamage())
-            throw;
-        return error;
-    }
-    return std::nullopt;
-}
-
 void registerErrorTranslators() {
     // A failure the database caused, whichever layer reports it, ends in the same way out.
     const auto withWayOut = [](const char* what, int databaseCode) {

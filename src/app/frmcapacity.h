@@ -117,8 +117,9 @@ private:
     bool inches() const { return !m_setup.tank || m_setup.tank->inches; }
     // Writes a whole text file, or says why not.
     bool writeText(const QString& path, const std::string& text);
-    // ". 90 % at 41 3/8 in (846.0 US gal), 95 % at ..." for the set-up line: the fill marks of
-    // dipsheet.ini's [Marks] (none when it holds no list of percents).
+    // ". 90 % at <depth> in (<volume> US gal), 95 % at ..." for the set-up line: the fill marks
+    // of dipsheet.ini's [Marks], each depth rounded down to the step it is shown to (none when
+    // the file holds no list of percents).
     QString marksText(report::DepthFormat depths, const QString& unit) const;
 
     document::JobDocument& m_job;

@@ -57,7 +57,8 @@ public:
     chart::Tank tank() const { return tankOf(currentShape()); }
     chart::Tank tankOf(chart::Shape shape) const;
     // Shows `tank` on screen as if typed: its orientation, shape, options, increment, the texts
-    // of its dimension panel and its heads. The focus stays where it is.
+    // of its dimension panel (in the user's number format, whatever format they were stored
+    // in) and its heads. The focus stays where it is.
     void setTank(const chart::Tank& tank);
     // Calculate, as the button runs it (a text the chart cannot use is said in a message).
     void calculate() { cmdCalculate_Click(); }
