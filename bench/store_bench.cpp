@@ -1,6 +1,7 @@
 // Replacing the largest chart (32,766 rows) over an existing one of the same size, as a
 // Calculate does when the chart window still holds the previous chart; a typical chart with and
-// without its history row; a search of a history of 100,000 charts.
+// without its history row; a search of a history of 100,000 charts; how long a job save holds
+// the desktop when another program holds the file.
 #include "store/store.h"
 
 #include <benchmark/benchmark.h>
@@ -136,5 +137,30 @@ void BM_SearchHistory(benchmark::State& state) {
         state.SkipWithError("the search found the wrong charts");
 }
 BENCHMARK(BM_SearchHistory)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// A job save on a file another connection holds in an exclusive transaction, with the desktop's
+// busy wait (0.1 s) and the command line's (3 s): the time until the save gives up and the
+// typing waits for the retry.
+void BM_JobSaveOnABusyFile(benchmark::State& state) {
+    ScratchDatabase scratch;
+    sqlite3* holder = nullptr;
+    sqlite3_open(scratch.file().c_str(), &holder);
+    sqlite3_exec(holder, "BEGIN EXCLUSIVE; UPDATE mrQRT SET mrSerialNo = 'held';", nullptr, nullptr,
+                 nullptr);
+    const dipsheet::store::JobRecord job{"Acme", "Riverside Fuel", "48 x 96 diesel", "SN-1"};
+    bool refused = true;
+    for (auto _ : state) {
+        try {
+            Database(scratch.file(), static_cast<int>(state.range(0))).writeJob(job);
+            refused = false;
+        } catch (const dipsheet::store::StoreError&) {
+        }
+    }
+    sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(holder);
+    if (!refused)
+        state.SkipWithError("the save went through a held file");
+}
+BENCHMARK(BM_JobSaveOnABusyFile)->Arg(100)->Arg(3000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
