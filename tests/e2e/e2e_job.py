@@ -15,7 +15,10 @@ here):
   once the file is free;
 - a heading typed in a busy spell goes with the chart Calculate makes as soon as the file is
   free, into its history row;
-- a chart loaded from Past Charts adds no history row; changed and calculated, it adds one.
+- a chart loaded from Past Charts adds no history row; changed and calculated, it adds one;
+- a damaged job file: the one fatal message stays on screen 20 s with no other window, then
+  OK ends the program with status 1 and the file as it was (without a window manager, and
+  again under openbox).
 
 Python 3 standard library only, and the tools e2e_desktop.py needs.
 """
@@ -33,13 +36,10 @@ sys.dont_write_bytecode = True  # nothing left in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import e2e_desktop as e2e  # noqa: E402
 from e2e_desktop import Failure, log, query, job_record  # noqa: E402
+from e2e_desktop import OFFICE_CLIENT as CLIENT, CUSTOMER, TANK_DESC, SERIAL  # noqa: E402
 
-CLIENT = "Harbour Tanks Ltd"
-# The heading on file when a scenario starts, and what the person types.
+# The heading on file when a scenario starts; the person types CUSTOMER, TANK_DESC, SERIAL.
 OLD_HEADING = ("Old Mill Garage", "Kerosene tank 1", "SN-0001")
-CUSTOMER = "Northgate Fuel Depot"
-TANK_DESC = "Diesel tank 3 west yard"
-SERIAL = "SN-4471-B"
 PACE_MS = "240"  # xdotool's delay: about 8 keys a second, a quick typist
 YELLOW = (255, 255, 0)
 NOTICE_SECONDS = 5  # a freed file takes what is pending at the next retry, every 2 s
@@ -84,13 +84,7 @@ class Job:
 
     def launch(self, scratch):
         # TMPDIR: the copies of one folder meet at a socket there, gone with the folder.
-        env = dict(self.x.env, LC_ALL="C.UTF-8", LANG="C.UTF-8", TMPDIR=scratch,
-                   XDG_RUNTIME_DIR=os.path.join(scratch, "runtime"))
-        for name in ("QT_QPA_PLATFORM", "QT_QPA_PLATFORMTHEME", "WAYLAND_DISPLAY",
-                     "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR"):
-            env.pop(name, None)
-        if "ASAN_OPTIONS" in env:
-            env["ASAN_OPTIONS"] += ":strict_string_checks=0"  # as in e2e_desktop.py
+        env = dict(e2e.program_env(self.x, scratch), TMPDIR=scratch)
         with open(self.log, "ab") as out:
             app = self.procs.start("dipsheet", [os.path.abspath(self.args.dipsheet)], cwd=scratch,
                                    env=env, stdout=out, stderr=subprocess.STDOUT)
@@ -345,6 +339,50 @@ class Job:
                         10)
         log("Load showed the chart again without a history row; a changed tank added one")
 
+    def fatal_message_left_open(self):
+        """A job file that is no database (a file of text by its name): the program says so in
+        its one fatal message before any window of its own. The user leaves the message open
+        well past the splash's 7 s (the program must neither crash nor show the splash or the main
+        window meanwhile), then presses OK: by the keyboard without a window manager, by a click
+        held as a hand holds it under one. The program ends with status 1 and the file is as it
+        was, with no journal beside it."""
+        scratch, db = self.scratch()
+        damaged = b"Not a database: the office's notes were saved over the job file.\n"
+        with open(db, "wb") as f:
+            f.write(damaged)
+        app = self.x.app = self.launch(scratch)
+        box = self.x.wait_for("the fatal message", lambda: self.x.visible_windows(e2e.MAIN_TITLE),
+                              30)
+        left, top, width, height, _ = self.x.window_info(box[0])
+        shot = self.x.screenshot("fatal-message")
+        if len(box) != 1 or width >= e2e.SCREEN_W // 2 or height >= e2e.SCREEN_H // 2:
+            raise Failure(f"expected the message box alone, found {box}, the first {width}x"
+                          f"{height} (screenshot {shot})")
+        deadline = time.monotonic() + 20
+        while time.monotonic() < deadline:
+            if app.poll() is not None:
+                raise Failure(f"the program ended (status {app.returncode}) while its fatal "
+                              "message was open")
+            if (shown := self.x.visible_windows(e2e.MAIN_TITLE)) != box:
+                raise Failure(f"while the message was open the program showed windows {shown}, "
+                              f"not {box} alone")
+            time.sleep(0.5)
+        self.x.screenshot("fatal-message-after-20s")
+        if self.wm:  # OK is the box's only button, at its bottom right
+            left, top, width, height, _ = self.x.window_info(box[0])
+            self.x.click((left + width - 52, top + height - 24), "hand")
+        else:
+            self.x.key("Return")
+        self.x.wait_for("the program to end after OK", lambda: app.poll() is not None, 10)
+        with open(db, "rb") as f:
+            kept = f.read() == damaged
+        journal = os.path.exists(db + "-journal")
+        if app.returncode != 1 or not kept or journal:
+            raise Failure(f"after OK on its fatal message: status {app.returncode}, not 1; the "
+                          f"job file {'as it was' if kept else 'changed'}, "
+                          f"{'a' if journal else 'no'} journal beside it")
+        log("OK on the fatal message ended the program with status 1, the file as it was")
+
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
@@ -364,7 +402,8 @@ def main():
         job = Job(args, processes, e2e.Display(number, args.artifacts, None))
         log(f"Xvfb on :{number}")
         for scenario in (job.two_copies, job.typed_through_busy_spell, job.busy_then_calculate,
-                         job.load_adds_no_row, None, job.two_copies):
+                         job.load_adds_no_row, job.fatal_message_left_open, None, job.two_copies,
+                         job.fatal_message_left_open):
             if scenario is None:  # the rest under a window manager
                 e2e.start_openbox(processes, job.x, os.path.join(args.artifacts, "openbox.log"))
                 job.wm = True
