@@ -638,7 +638,9 @@ TEST_F(DatabaseTest, OldFileGainsTheHistoryAtItsFirstChart) {
 }
 
 // Every word of a search must be in the serial number, customer or description, in any order
-// and case; every character is itself, whatever it means to LIKE or to FTS5.
+// and case; every character is itself, whatever it means to LIKE or to FTS5. Any text the user
+// can type or paste is a search: control characters (NUL included) part words as blanks do, and
+// past the first 16 words the rest are ignored; nothing makes the engine refuse it.
 TEST_F(DatabaseTest, SearchFindsEveryWordLiterally) {
     createDatabase();
     Database db;
@@ -648,7 +650,7 @@ TEST_F(DatabaseTest, SearchFindsEveryWordLiterally) {
         const char* description;
     } charts[] = {
         {"SN-4471-B", "Riverside Fuel", "48 x 120 diesel"},
-        {"100%", "O'Brien \"Pure\" Water", "tank_A (north)"},
+        {"100%", "O'Brien \"Pure\" Water", "C:\\tanks\\tank_A (north)"},
         {"SN-9", "Sandhurst NEAR* Depot", "AND OR NOT ^col:"},
         {"1000", "Riverside Farm", "fuel oil"},
     };
@@ -656,11 +658,19 @@ TEST_F(DatabaseTest, SearchFindsEveryWordLiterally) {
         db.writeHeading(c.customer, c.description, c.serial);
         db.replaceChart(ramp(1, 1.0f), setupOf("48"));
     }
+    const std::vector<std::string> all{"1000", "SN-9", "100%", "SN-4471-B"};
+    const std::vector<std::string> fuel{"1000", "SN-4471-B"};
+    std::string manyShort, manyFound;
+    for (int i = 0; i < 600; ++i)
+        manyShort += "ab ";
+    for (int i = 0; i < 16; ++i)
+        manyFound += "fuel ";
+    manyFound += manyShort;
     const struct {
-        const char* search;
+        std::string search;
         std::vector<std::string> found;
     } cases[] = {
-        {"", {"1000", "SN-9", "100%", "SN-4471-B"}},
+        {"", all},
         {"sn-4471", {"SN-4471-B"}},
         {"FUEL riverside", {"1000", "SN-4471-B"}},
         {"diesel RIVERSIDE 4471", {"SN-4471-B"}},
@@ -679,68 +689,25 @@ TEST_F(DatabaseTest, SearchFindsEveryWordLiterally) {
         {"  ", {"1000", "SN-9", "100%", "SN-4471-B"}},
         {"fuel zz", {}},
         {"diesel farm", {}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(serialsOf(db.readHistory(c.search)), c.found) << "search '" << c.search << "'";
-}
-
-// Any text the user can type or paste is a search: control characters (NUL included) part words
-// as blanks do, and past the first 16 words the rest are ignored; nothing makes the engine refuse
-// it, and no search throws.
-TEST_F(DatabaseTest, HostileSearchesAreSearches) {
-    createDatabase();
-    Database db;
-    const struct {
-        const char* serial;
-        const char* customer;
-        const char* description;
-    } charts[] = {
-        {"SN-4471-B", "Riverside Fuel", "48 x 120 diesel"},
-        {"100%", "O'Brien \"Pure\" Water", "C:\\tanks\\tank_A"},
-    };
-    for (const auto& c : charts) {
-        db.writeHeading(c.customer, c.description, c.serial);
-        db.replaceChart(ramp(1, 1.0f), setupOf("48"));
-    }
-    std::string manyShort;
-    for (int i = 0; i < 600; ++i)
-        manyShort += "ab ";
-    std::string manyFound;
-    for (int i = 0; i < 16; ++i)
-        manyFound += "fuel ";
-    for (int i = 0; i < 600; ++i)
-        manyFound += "zz ";
-    const std::vector<std::string> all{"100%", "SN-4471-B"};
-    const std::vector<std::string> riverside{"SN-4471-B"};
-    const struct {
-        std::string search;
-        std::vector<std::string> found;
-    } cases[] = {
-        {std::string("fuel\0river", 10), riverside},
+        {std::string("fuel\0river", 10), fuel},
         {std::string("diesel\0water", 12), {}},  // two words, of two charts
         {std::string("\0", 1), all},
         {"\"", {"100%"}},
         {"\"\"\"", {}},
-        {"o'brien\t\"pure\"\r\n\x01\x1f\x7fwater", {"100%"}},
         {"\\", {"100%"}},
+        {"o'brien\t\"pure\"\r\n\x01\x1f\x7fwater", {"100%"}},
         {"c:\\tanks\\", {"100%"}},
         {"\\\\", {}},
         {"% _", {"100%"}},
         {"%%", {}},
         {"__", {}},
         {manyShort, {}},
-        {manyFound, riverside},  // the 16th word on is ignored
+        {manyFound, fuel},  // the 16th word on is ignored
         {std::string(20000, 'x'), {}},
         {"\xff\xfe rIVERSIDE", {}},
     };
-    for (const auto& c : cases) {
-        try {
-            EXPECT_EQ(serialsOf(db.readHistory(c.search)), c.found)
-                << "search '" << c.search << "'";
-        } catch (const StoreError& error) {
-            ADD_FAILURE() << "search '" << c.search << "': " << error.what();
-        }
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(serialsOf(db.readHistory(c.search)), c.found) << "search '" << c.search << "'";
     EXPECT_FALSE(db.searchIndexRebuilt());
 }
 
