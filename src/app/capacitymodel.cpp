@@ -33,11 +33,20 @@ void CapacityModel::showSiteColumns(bool shown, double full) {
     endResetModel();
 }
 
+void CapacityModel::setDepthWriting(chart::DepthWriting depths) {
+    m_depths = depths;
+    if (m_depth >= 0 && rowCount() > 0)
+        emit dataChanged(index(0, m_depth), index(rowCount() - 1, m_depth), {Qt::DisplayRole});
+}
+
 void CapacityModel::placeSiteColumns() {
     m_volume = -1;
+    m_depth = -1;
     for (std::size_t i = 0; i < m_table.columns.size(); ++i) {
         if (m_table.columns[i] == "Capacity")
             m_volume = static_cast<int>(i);
+        if (m_table.columns[i] == "Depth")
+            m_depth = static_cast<int>(i);
     }
     m_siteFrom = m_siteWanted && m_volume >= 0 ? static_cast<int>(m_table.columns.size()) : -1;
 }
@@ -65,8 +74,11 @@ QVariant CapacityModel::data(const QModelIndex& index, int role) const {
         return numberText(index.column() == m_siteFrom ? site.ullage : site.percent);
     }
     const store::Value& value = row[static_cast<std::size_t>(index.column())];
-    if (const double* number = std::get_if<double>(&value))
+    if (const double* number = std::get_if<double>(&value)) {
+        if (index.column() == m_depth)
+            return QString::fromStdString(m_depths.text(static_cast<float>(*number)));
         return numberText(static_cast<float>(*number));
+    }
     if (const std::string* text = std::get_if<std::string>(&value))
         return QString::fromStdString(*text);
     return QString();

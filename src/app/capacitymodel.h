@@ -1,12 +1,14 @@
 #pragma once
 
 // Table Capacity as stored, shown read-only: one column per field in the table's order, each
-// headed by its field name; a number as a single's default text, a text as it is, NULL empty.
+// headed by its field name; a number as a single's default text (field Depth as people read a
+// depth of the chart, see setDepthWriting), a text as it is, NULL empty.
 // With the site's columns shown, "Ullage" and "% Full" follow, from field Capacity and the
 // full tank.
 
 #include <QAbstractTableModel>
 
+#include "chart/numbers.h"
 #include "store/store.h"
 
 namespace dipsheet::app {
@@ -20,6 +22,9 @@ public:
     // table without field Capacity has none.
     void showSiteColumns(bool shown, double full);
     bool siteColumnsShown() const { return m_siteFrom >= 0; }
+    // How field Depth is written: rounded to the chart's increment (the default: the single's
+    // default text).
+    void setDepthWriting(chart::DepthWriting depths);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -35,6 +40,8 @@ private:
     double m_full = 0;
     int m_siteFrom = -1;  // the first site column, or -1
     int m_volume = -1;    // field Capacity
+    int m_depth = -1;     // field Depth
+    chart::DepthWriting m_depths;
 };
 
 }  // namespace dipsheet::app

@@ -155,6 +155,7 @@ void FrmCapacity::showChart(const store::ChartSetup& setup) {
     }
     showHeading(m_job.chartHeading());
     m_setup = setup;
+    m_rows->setDepthWriting(chart::depthWritingOf(m_setup.tank, false));
     showSetup();
 }
 
@@ -174,7 +175,7 @@ void FrmCapacity::showSetup() {
             const report::Definition definition = report::readDefinition(reportFileName());
             decimals = definition.volumeDecimals;
             unit = definition.capacityUnit;
-            depths = definition.depthFormat;
+            depths = report::depthFormatFor(definition.depthFormat, m_setup.tank);
         } catch (const report::ReportError&) {
             // Print reports a definition it cannot read; the line keeps its defaults.
         }

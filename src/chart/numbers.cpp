@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <numeric>
 #include <string>
 
 namespace dipsheet::chart {
@@ -353,6 +356,67 @@ std::string singleDefaultText(float value) {
     if (power.size() < 2)
         text += '0';
     return text + power;
+}
+
+}  // namespace dipsheet::chart
+
+namespace dipsheet::chart {
+
+DepthWriting::DepthWriting(float increment, bool fractions) {
+    if (!(std::isfinite(increment) && increment > 0))
+        return;
+    const double sixtyFourths = static_cast<double>(increment) * 64;
+    m_sixtyFourths = fractions && sixtyFourths == std::floor(sixtyFourths);
+    // The decimals of the shortest text: the digits after the point less the exponent.
+    const std::string shortest = singleText(increment);
+    const std::size_t e = shortest.find('e');
+    const std::string mantissa = shortest.substr(0, e);
+    const std::size_t point = mantissa.find('.');
+    int decimals = point == std::string::npos ? 0 : static_cast<int>(mantissa.size() - point - 1);
+    if (e != std::string::npos)
+        decimals -= std::atoi(shortest.c_str() + e + 1);
+    m_decimals = std::clamp(decimals, 0, 9);
+}
+
+std::string DepthWriting::text(float depth) const {
+    if (!std::isfinite(depth))
+        return singleText(depth);
+    if (m_sixtyFourths && depth > 0) {
+        if (auto fraction = sixtyFourthsText(depth))
+            return *fraction;
+    }
+    // A chart's rows lie above 0; a depth at or below it is a row of the file's own.
+    if (m_decimals < 0 || !(depth > 0) || depth >= 1e9f)
+        return singleDefaultText(depth);
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*f", m_decimals, static_cast<double>(depth));
+    std::string text = buffer;
+    if (text.find('.') != std::string::npos) {
+        while (text.back() == '0')
+            text.pop_back();
+        if (text.back() == '.')
+            text.pop_back();
+    }
+    if (text == "-0")
+        text = "0";
+    return text;
+}
+
+std::optional<std::string> sixtyFourthsText(double depth) {
+    if (!(std::fabs(depth) < 16777216.0))
+        return std::nullopt;
+    const double rounded = std::nearbyint(depth * 64);
+    const auto n = static_cast<std::int64_t>(std::fabs(rounded));
+    const std::int64_t whole = n / 64;
+    std::int64_t numerator = n % 64, denominator = 64;
+    const std::int64_t common = std::gcd(numerator, denominator);
+    numerator /= common;
+    denominator /= common;
+    std::string text = rounded < 0 ? "-" : "";
+    if (numerator == 0)
+        return text + std::to_string(whole);
+    const std::string part = std::to_string(numerator) + "/" + std::to_string(denominator);
+    return whole == 0 ? text + part : text + std::to_string(whole) + " " + part;
 }
 
 }  // namespace dipsheet::chart

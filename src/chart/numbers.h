@@ -49,4 +49,32 @@ std::string singleText(float value);
 // singleText gives them.
 std::string singleDefaultText(float value);
 
+// How a chart's depths are written for people. The running sum of the increment in single
+// precision drifts in its last digits (9.700001, 47.69984), which the stored rows keep; people
+// read each depth rounded to the increment's decimals ("9.7", "47.7", "40"), or, on an inch
+// page laid out in fractions with an increment that is a whole number of 64ths, as the nearest
+// 1/64 ("37 1/2"): one way or the other for every row of a chart, never a mix.
+class DepthWriting {
+public:
+    // The single's default text, for depths of no known increment.
+    DepthWriting() = default;
+    // For the increment as the chart stepped it: its decimals are those of its shortest text
+    // (".125" and "0.1250" both 3, "2.5e-05" 6), at most 9.
+    DepthWriting(float increment, bool fractions);
+
+    // A depth at or below 0 is no row of a chart (the job file's own rows): its default text.
+    std::string text(float depth) const;
+    bool inSixtyFourths() const { return m_sixtyFourths; }
+    // Whether the increment is known (else every depth is the single's default text).
+    bool known() const { return m_decimals >= 0; }
+
+private:
+    int m_decimals = -1;  // -1: the single's default text
+    bool m_sixtyFourths = false;
+};
+
+// A depth as a whole number and a fraction of an inch in lowest terms ("10 1/8", "1/2", "3",
+// "-1 3/4"): the depth rounded to the nearest 1/64. None for a depth of 2^24 or more.
+std::optional<std::string> sixtyFourthsText(double depth);
+
 }  // namespace dipsheet::chart

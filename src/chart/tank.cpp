@@ -256,7 +256,7 @@ std::string Tank::describe() const {
 }
 
 std::string Tank::tiltDescription() const {
-    if (!horizontal() || !tilted())
+    if (!horizontal() || !tilted() || lean().empty())
         return {};
     const std::string unit = std::string(" ") + lengthUnit(inches);
     std::string text = "; tilted: " + lean();
@@ -276,6 +276,13 @@ std::string Tank::tiltDescription() const {
 
 std::string Tank::lean() const {
     const std::string f = trimmed(fall), degrees = trimmed(tiltDegrees);
+    // A fall or tilt of 0 charts the level tank: it lies no way at all.
+    const auto zero = [this](const std::string& text) {
+        const auto value = strictDouble(text, format);
+        return value && *value == 0;
+    };
+    if (zero(f) || zero(degrees))
+        return {};
     if (!f.empty()) {
         const bool aLower = f.front() == '-';
         return std::string(aLower ? "A " : "B ") + (aLower ? f.substr(1) : f) + " " +
@@ -499,6 +506,12 @@ std::string chartCsv(std::span<const CapacityRow> rows, bool byVolume) {
         text.append(singleText(byVolume ? row.depth : row.volume)).append("\n");
     }
     return text;
+}
+
+DepthWriting depthWritingOf(const std::optional<Tank>& tank, bool fractions) {
+    if (!tank || tank->increment.empty())
+        return {};
+    return DepthWriting(static_cast<float>(leadingNumber(tank->increment)), fractions);
 }
 
 }  // namespace dipsheet::chart

@@ -1,6 +1,7 @@
 #include "render.h"
 
 #include "chart/numbers.h"
+#include "chart/tank.h"
 #include "report/eighths.h"
 #include "report/painters.h"
 
@@ -20,28 +21,24 @@
 namespace dipsheet::report {
 
 QString depthText(float depth, DepthFormat format) {
-    if (format == DepthFormat::Fraction && std::isfinite(depth) && std::fabs(depth) < 16777216.0f) {
+    if (format == DepthFormat::Fraction) {
         const double sixtyFourths = static_cast<double>(depth) * 64.0;
         if (sixtyFourths == std::floor(sixtyFourths)) {
-            const auto n = static_cast<std::int64_t>(std::fabs(sixtyFourths));
-            const std::int64_t whole = n / 64;
-            std::int64_t numerator = n % 64;
-            std::int64_t denominator = 64;
-            const std::int64_t common = std::gcd(numerator, denominator);
-            numerator /= common;
-            denominator /= common;
-            QString text = sixtyFourths < 0.0 ? QStringLiteral("-") : QString();
-            if (numerator == 0) {
-                text += QString::number(whole);
-            } else if (whole == 0) {
-                text += QStringLiteral("%1/%2").arg(numerator).arg(denominator);
-            } else {
-                text += QStringLiteral("%1 %2/%3").arg(whole).arg(numerator).arg(denominator);
-            }
-            return text;
+            if (const auto text = chart::sixtyFourthsText(depth))
+                return QString::fromStdString(*text);
         }
     }
     return QString::fromStdString(chart::singleDefaultText(depth));
+}
+
+chart::DepthWriting rowDepthWriting(const Report& report) {
+    return chart::depthWritingOf(report.setup ? report.setup->tank : std::nullopt,
+                                 report.definition.depthFormat == DepthFormat::Fraction);
+}
+
+QString rowDepthText(const Report& report, const chart::DepthWriting& writing, float depth) {
+    return writing.known() ? QString::fromStdString(writing.text(depth))
+                           : depthText(depth, report.definition.depthFormat);
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include "report/definition.h"
 #include "report/pagination.h"
 #include "report/report.h"
+#include "chart/numbers.h"
 
 #include <QString>
 
@@ -35,6 +36,12 @@ void writePdf(const Report& report, const QString& path);
 // other depth, and every depth in decimal format, as the grid shows it: the single's default
 // text ("0.7", "3.299999").
 QString depthText(float depth, DepthFormat format);
+
+// A row's depth as printed: rounded as the increment of the report's tank steps (kept with its
+// set-up; in 64ths on a page laid out in fractions when the increment is a whole number of
+// them); a chart kept without its tank as depthText writes it.
+QString rowDepthText(const Report& report, const chart::DepthWriting& writing, float depth);
+chart::DepthWriting rowDepthWriting(const Report& report);
 
 // A volume as printed: as the grid shows it ("21.64352", "0.7") for kShortestVolume, or with
 // the given number of decimals, rounded from the stored single ("21.64").

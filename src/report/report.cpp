@@ -92,16 +92,17 @@ void complete(Report& report) {
     if (report.setup && report.setup->tank) {
         const chart::Tank& tank = *report.setup->tank;
         report.heads = QString::fromStdString(tank.headsDescription());
+        const DepthFormat depths = depthFormatFor(report.definition.depthFormat, tank);
         try {
             const auto marks = chart::fillMarks(
                 tank.volume(),
                 chart::percentList(
                     readMarkPercents(QString::fromLatin1(kSettingsFile)).toStdString(), "Marks"),
-                markStep(report.definition.depthFormat, tank.inches));
+                markStep(depths, tank.inches));
             const QString unit = report.definition.capacityUnit.isEmpty()
                                      ? QString::fromLatin1(chart::volumeUnit(tank.inches))
                                      : report.definition.capacityUnit;
-            report.marks = fillMarksText(marks, report.definition.depthFormat, tank.inches, unit);
+            report.marks = fillMarksText(marks, depths, tank.inches, unit);
             for (const chart::FillMark& mark : marks) {
                 if (!mark.belowStick)
                     report.markDepths.push_back(mark.depth);
@@ -125,6 +126,11 @@ QString readMarkPercents(const QString& path) {
 
 QString definitionFor(bool inches) {
     return inches ? QStringLiteral("indipsheet.rpt") : QStringLiteral("mmdipsheet.rpt");
+}
+
+DepthFormat depthFormatFor(DepthFormat asked, const std::optional<chart::Tank>& tank) {
+    const chart::DepthWriting rows = chart::depthWritingOf(tank, asked == DepthFormat::Fraction);
+    return rows.known() && !rows.inSixtyFourths() ? DepthFormat::Decimal : asked;
 }
 
 double markStep(DepthFormat depths, bool inches) {

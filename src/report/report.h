@@ -91,6 +91,11 @@ QString readMarkPercents(const QString& path);
 // the fraction format, else a hundredth of an inch or a whole millimetre.
 double markStep(DepthFormat depths, bool inches);
 
+// The depth format of the set-up line of a chart of `tank` on a page laid out in `asked`:
+// fractions only when its rows are written in 64ths too (a chart stepped by whole 64ths, or one
+// kept without its tank), so that the fill marks and the rows read alike.
+DepthFormat depthFormatFor(DepthFormat asked, const std::optional<chart::Tank>& tank);
+
 // The fill marks as the set-up line shows them: "90 % at 40 1/8 in (843.9 US gal), 95 % at
 // ...": each depth as found at markStep in the depth format, and the volume there to one decimal
 // in `unit`; a mark below the stick as "5 % below the stick".

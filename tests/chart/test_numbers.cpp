@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <string>
 #include <utility>
@@ -189,4 +190,49 @@ TEST(SingleDefaultText, IsTheValueRoundedToSevenDigits) {
             EXPECT_LE(digits.size(), 7u) << text;
         }
     }
+}
+
+// People read a chart's depths as its increment steps them, though the running single sum
+// drifts: every row of 480 steps of .1 reads i/10, and a page in fractions writes 64ths only
+// for an increment of whole 64ths, so that it never mixes "37 1/2" with "37.2".
+TEST(DepthWriting, ReadsTheRunningSumAsTyped) {
+    const DepthWriting tenths(0.1f, false);
+    float depth = 0;
+    bool drifted = false;
+    for (int i = 1; i <= 480; ++i) {
+        depth = static_cast<float>(static_cast<double>(depth) + 0.1f);
+        drifted = drifted || singleText(depth).size() > 6;
+        char expected[32];
+        std::snprintf(expected, sizeof expected, "%d.%d", i / 10, i % 10);
+        std::string want = expected;
+        if (want.ends_with(".0"))
+            want.resize(want.size() - 2);
+        ASSERT_EQ(tenths.text(depth), want) << singleText(depth);
+    }
+    EXPECT_TRUE(drifted);  // the sum does drift: the rounding is what the test is about
+
+    const struct {
+        float increment;
+        bool fractions;
+        float depth;
+        const char* text;
+    } cases[] = {
+        {0.125f, true, 37.5f, "37 1/2"},
+        {0.125f, true, 0.375f, "3/8"},
+        {1.0f / 64, true, 2.0f + 1.0f / 64, "2 1/64"},
+        {0.125f, false, 37.5f, "37.5"},
+        {0.1f, true, 37.5f, "37.5"},
+        {0.1f, true, 37.89999f, "37.9"},
+        {0.1f, true, 37.0f, "37"},
+        {1.0f, false, 2400.0002f, "2400"},
+        {2.5e-05f, false, 0.00012500001f, "0.000125"},
+        {0.0000311f, false, 0.0000622f, "0.0000622"},
+        {0.5f, false, -0.044999998f, "-0.045"},  // no row of the chart
+        {0.125f, true, -1.5f, "-1.5"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DepthWriting(c.increment, c.fractions).text(c.depth), c.text)
+            << c.increment << " " << c.depth;
+    }
+    EXPECT_EQ(DepthWriting().text(9.700001f), "9.700001");  // no increment known
 }

@@ -233,6 +233,7 @@ TEST(Tank, BriefSaysHowItLies) {
         {Shape::HorizontalCylinder, "", "2",
          "Horizontal 2:1, 72 \u00d7 120 in, 2 degrees, B lower"},
         {Shape::HorizontalCylinder, "0", "", "Horizontal 2:1, 72 \u00d7 120 in"},
+        {Shape::HorizontalCylinder, "", "-0.0", "Horizontal 2:1, 72 \u00d7 120 in"},
         {Shape::HorizontalCylinder, " ", "", "Horizontal 2:1, 72 \u00d7 120 in"},
         {Shape::Rectangular, "4", "", "Rectangular, 120 \u00d7 40 \u00d7 30 in, B 4 in lower"},
         {Shape::VerticalCylinder, "3", "", "Vertical 2:1, 72 \u00d7 120 in"},
@@ -246,5 +247,8 @@ TEST(Tank, BriefSaysHowItLies) {
         tank.fall = c.fall;
         tank.tiltDegrees = c.degrees;
         EXPECT_EQ(tank.brief(), c.brief) << c.fall << c.degrees;
+        // the set-up line stored with the chart says the same
+        const bool lies = std::string_view(c.brief).ends_with("lower");
+        EXPECT_EQ(tank.describe().find("tilted") != std::string::npos, lies) << tank.describe();
     }
 }

@@ -1,6 +1,8 @@
 #include "render.h"
 #include "report.h"
 
+#include "chart/tank.h"
+
 #include <QDir>
 #include <QFile>
 #include <QPdfWriter>
@@ -260,6 +262,29 @@ TEST_F(ReportEngineTest, HeadingNamesTheHeadsAndTheChartSetup) {
     text = pdfText(QStringLiteral("chart.pdf"));
     EXPECT_EQ(text.find("Heads:"), std::string::npos) << text;
     EXPECT_EQ(text.find("Rectangular tank"), std::string::npos) << text;
+}
+
+// A page laid out in fractions prints a chart stepped by .1 as people typed it: each depth
+// rounded to a tenth, never in 64ths, though its running sum drifts in the last digits.
+TEST_F(ReportEngineTest, DepthsPrintAsTheIncrementSteps) {
+    makeDatabase({{0.0f, 0.0f}});
+    dipsheet::chart::Tank tank;
+    tank.shape = dipsheet::chart::Shape::VerticalCylinder;
+    tank.diameter = "48";
+    tank.length = "48";
+    tank.increment = ".1";
+    tank.striker = false;
+    const dipsheet::chart::Tank::Chart chart = tank.chart();
+    const std::vector<dipsheet::chart::CapacityRow> rows(chart.rows.begin() + 1, chart.rows.end());
+    ASSERT_NE(dipsheet::chart::singleText(rows[96].depth), "9.7");  // the sum has drifted
+    dipsheet::store::Database().replaceChart(rows, {"Vertical", chart.full, tank});
+    writeFile("test.rpt", kBase);
+    produce("test.rpt");
+    const std::string text = pdfText(QStringLiteral("chart.pdf"));
+    for (const char* depth : {"9.7", "37.5", "47.7", "48"})
+        EXPECT_NE(text.find(depth), std::string::npos) << depth;
+    for (const char* drift : {"9.700001", "47.69984", "37 1/2", " 1/2 "})
+        EXPECT_EQ(text.find(drift), std::string::npos) << drift << "\n" << text;
 }
 
 TEST_F(ReportEngineTest, PrintsTheHeadingAndTheRows) {
