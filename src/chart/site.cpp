@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <utility>
 
 #include "chart/numbers.h"
@@ -20,41 +23,45 @@ std::string trimmed(std::string_view text) {
     return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
 }
 
-// The volumes at the grid's heights and the largest interpolation error of a chord between two
-// of them, over the grid's heights between.
+// The depths a gauge table may use, with the volumes there, and the largest interpolation error
+// of a chord between two of them over the depths between.
 struct Grid {
-    std::vector<double> volume;
+    std::vector<double> depth, volume;
 
     double chordError(int i, int j) const {
+        const double x = depth[static_cast<std::size_t>(i)];
         const double a = volume[static_cast<std::size_t>(i)];
-        const double slope = (volume[static_cast<std::size_t>(j)] - a) / (j - i);
+        const double slope =
+            (volume[static_cast<std::size_t>(j)] - a) / (depth[static_cast<std::size_t>(j)] - x);
         double worst = 0;
-        for (int k = i + 1; k < j; ++k)
-            worst = std::max(
-                worst, std::fabs(volume[static_cast<std::size_t>(k)] - (a + slope * (k - i))));
+        for (int k = i + 1; k < j; ++k) {
+            const auto at = static_cast<std::size_t>(k);
+            worst = std::max(worst, std::fabs(volume[at] - (a + slope * (depth[at] - x))));
+        }
         return worst;
     }
 
     // Chords within `allowed`, each reaching as far as it can: their ends (at most most + 2).
-    // From a start i, the chord to j keeps every height between within the error exactly when
-    // its slope lies between the largest (V_k - allowed - V_i) / (k - i) and the smallest
-    // (V_k + allowed - V_i) / (k - i) over the k between: a window that only narrows as j
+    // From a start i, the chord to j keeps every depth between within the error exactly when
+    // its slope lies between the largest (V_k - allowed - V_i) / (x_k - x_i) and the smallest
+    // (V_k + allowed - V_i) / (x_k - x_i) over the k between: a window that only narrows as j
     // moves on, so one pass finds the farthest end.
     std::vector<int> chords(double allowed, std::size_t most) const {
         std::vector<int> ends{0};
         const int last = static_cast<int>(volume.size()) - 1;
         while (ends.back() < last && ends.size() <= most + 1) {
-            const int from = ends.back();
-            const double start = volume[static_cast<std::size_t>(from)];
+            const auto from = static_cast<std::size_t>(ends.back());
+            const double start = volume[from], x = depth[from];
             double lowest = -HUGE_VAL, highest = HUGE_VAL;
-            int farthest = from + 1;
-            for (int j = from + 1; j <= last; ++j) {
+            int farthest = ends.back() + 1;
+            for (int j = farthest; j <= last; ++j) {
                 const double v = volume[static_cast<std::size_t>(j)];
-                const double slope = (v - start) / (j - from);
+                const double run = depth[static_cast<std::size_t>(j)] - x;
+                const double slope = (v - start) / run;
                 if (slope >= lowest && slope <= highest)
                     farthest = j;
-                lowest = std::max(lowest, (v - allowed - start) / (j - from));
-                highest = std::min(highest, (v + allowed - start) / (j - from));
+                lowest = std::max(lowest, (v - allowed - start) / run);
+                highest = std::min(highest, (v + allowed - start) / run);
                 if (lowest > highest)
                     break;
             }
@@ -179,16 +186,34 @@ GaugeTable gaugeTable(const TankVolume& tank, int count) {
     const double striker = tank.striker(), top = tank.top();
     if (!(top > striker))
         throw InputError("The tank is below the striker plate: no depth to tabulate.");
+    // The depths of the search: the tank's height cut into kGrid equal steps, each kept only
+    // where its depth and volume, as the table writes them (single precision), rise above the
+    // last kept, so that no two points can print the same depth or volume. The full tank
+    // closes the grid, and depths below it that would print its depth or volume give way.
     Grid grid;
-    grid.volume.resize(kGrid + 1);
-    const auto heightAt = [&](int k) { return striker + (top - striker) * k / kGrid; };
-    for (int k = 0; k <= kGrid; ++k)
-        grid.volume[static_cast<std::size_t>(k)] = tank.at(heightAt(k));
+    const auto single = [](double value) { return static_cast<float>(value); };
+    const float fullDepth = single(top - striker), fullVolume = single(tank.full());
+    for (int k = 0; k < kGrid; ++k) {
+        const double height = striker + (top - striker) * k / kGrid;
+        const double volume = tank.at(height);
+        const float depth = single(height - striker);
+        if (k > 0 &&
+            !(depth > single(grid.depth.back()) && single(volume) > single(grid.volume.back()) &&
+              depth < fullDepth && single(volume) < fullVolume))
+            continue;
+        grid.depth.push_back(height - striker);
+        grid.volume.push_back(volume);
+    }
+    if (!(fullDepth > single(grid.depth.front()) && fullVolume > single(grid.volume.front())))
+        throw InputError("The tank holds as much at depth 0 as full: no depth to tabulate.");
+    grid.depth.push_back(top - striker);
+    grid.volume.push_back(tank.full());
+    const int last = static_cast<int>(grid.volume.size()) - 1;
 
     // The smallest error whose chords need no more than count - 1 spans.
     const auto spans = static_cast<std::size_t>(count - 1);
-    double low = 0, high = grid.chordError(0, kGrid);
-    std::vector<int> ends{0, kGrid};
+    double low = 0, high = grid.chordError(0, last);
+    std::vector<int> ends{0, last};
     for (int pass = 0; pass < 48 && high - low > 1e-13 * (high + grid.volume.back()); ++pass) {
         const double allowed = (low + high) / 2;
         std::vector<int> tried = grid.chords(allowed, spans);
@@ -218,14 +243,25 @@ GaugeTable gaugeTable(const TankVolume& tank, int count) {
 
     GaugeTable table;
     for (const int k : ends) {
-        const double height = heightAt(k);
-        table.points.push_back({static_cast<float>(height - striker),
-                                static_cast<float>(grid.volume[static_cast<std::size_t>(k)])});
+        const auto at = static_cast<std::size_t>(k);
+        table.points.push_back({single(grid.depth[at]), single(grid.volume[at])});
     }
-    // The last point is the full tank as the chart shows it.
-    table.points.back() = {static_cast<float>(top - striker), static_cast<float>(tank.full())};
     std::tie(table.largestError, table.errorDepth) = interpolationError(tank, table.points);
     return table;
+}
+
+std::string significantText(double value, int digits) {
+    if (value == 0 || !std::isfinite(value))
+        return value == 0 ? "0" : std::to_string(value);
+    // rounded to its digits in scientific notation, then written out with as many decimals as
+    // the last of them needs
+    char text[400];
+    std::snprintf(text, sizeof text, "%.*e", digits - 1, value);
+    const char* e = std::strchr(text, 'e');
+    const int exponent = std::atoi(e + 1);
+    const double rounded = std::strtod(text, nullptr);
+    std::snprintf(text, sizeof text, "%.*f", std::max(0, digits - 1 - exponent), rounded);
+    return text;
 }
 
 std::string gaugeCsv(const GaugeTable& table) {

@@ -46,7 +46,10 @@ std::vector<double> percentList(const std::string& text, const std::string& what
 // A gauge table: `count` breakpoints (depth, volume), the first at depth 0 (what the stick
 // reads first) and the last at the full tank, placed so that the largest error of linear
 // interpolation between them against the tank's volume function is as small as this search
-// makes it; and that largest error with the depth where it occurs.
+// makes it; and that largest error with the depth where it occurs. Depth and volume rise
+// strictly from point to point as singles, and only the last point is the full tank: a depth
+// whose single depth or volume would repeat a neighbour's is never a point, so a table has
+// fewer than `count` points only when the tank offers fewer such depths.
 struct GaugeTable {
     std::vector<CapacityRow> points;
     double largestError = 0;
@@ -54,6 +57,9 @@ struct GaugeTable {
 };
 // Throws InputError for a count outside 2 ... 1000 or a tank below the striker plate.
 GaugeTable gaugeTable(const TankVolume& tank, int count);
+// A gauge table's error as people read it: `digits` significant digits in plain decimals
+// ("0.00123", "0.561", "1230"), so that a small error never shows as 0.00.
+std::string significantText(double value, int digits = 3);
 // The table as CSV: "Depth,Capacity", then every point, depth 0 included.
 std::string gaugeCsv(const GaugeTable& table);
 

@@ -1,6 +1,7 @@
 #include "chart_tool.h"
 #include "folder.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <map>
@@ -30,7 +31,9 @@ constexpr const char* kUsage =
        dipsheet-chart --reprint ID [--store]
 
 Prints the tank chart of one tank as CSV: a line "Depth,Capacity", then one line per row,
-each value the shortest text that reads back to the same single-precision number.
+each value the shortest text that reads back to the same single-precision number. The CSV
+keeps that exact text (a depth of 9.700001 on an increment of .1); the desktop and the
+printouts show each depth rounded to the increment's decimals (9.7).
 
 With --by-volume it prints the chart the other way round: a line "Capacity,Depth", then the
 dipstick depth at which the tank holds STEP, 2 x STEP, ... below the full tank, and last the
@@ -59,7 +62,12 @@ job database holds charts stepped by depth.
   --points N             instead of the chart: a table of N breakpoints (2 to 1000) for a tank
                          gauge that interpolates linearly, from depth 0 to the full tank,
                          placed to make the largest interpolation error small; that error is
-                         written to standard error
+                         written to standard error to 3 significant digits. Depth and
+                         Capacity rise strictly from point to point as written (single
+                         precision), and the full tank is the last point only: a depth whose
+                         volume would print the same as a neighbour's is never chosen, so a
+                         table has fewer than N points only when the tank has fewer such
+                         depths
   --store                also replace the chart rows in QRTMembers.mdb in the current folder
                          (the chart then joins the history of charts made); refused with
                          status 1 while a Dipsheet holds the folder
@@ -103,16 +111,185 @@ the same inside or outside; with --outside a typed depth loses the head (bottom)
 thickness. The vertical chart counts depth from the lowest point inside the bottom and
 runs to its depth plus the height. The horizontal chart runs to D.
 
+Each run does one thing, and takes only the options that apply to it:
+  a chart        the tank, --increment, [--ullage], [--store]
+  --by-volume    the tank, --by-volume STEP
+  --points       the tank, --points N
+  --marks        the tank, --marks, [--percent LIST]
+  --history      [--search TEXT]
+  --reprint      --reprint ID, [--store]
+  --help, --version   alone
+where the tank is --shape, --units, [--outside], [--striker], the dimensions, the heads and
+the tilt. An option that does not apply, an option given twice, or an empty or blank value
+("--dip-at ''") is refused: exit status 2, a line on standard error, nothing printed or
+stored.
+
 Exit status: 0 the chart was printed; 1 the database could not be read or written, or
 another program (a Dipsheet) holds the folder for --store;
-2 bad input, or an increment that leaves no row to chart, or an ID that is no chart of the
-history (a message on standard error, nothing printed, nothing stored).
+2 bad input, an option that does not apply or is given twice, an empty value, an increment
+that leaves no row to chart, or an ID that is no chart of the history (a message on
+standard error, nothing printed, nothing stored).
 )";
 
 class UsageError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// What a run does. A tank's chart is asked by no option of its own; every other kind of run by
+// the option of its name, and a run does one thing.
+enum Mode : unsigned {
+    kHelp = 1u << 0,
+    kVersion = 1u << 1,
+    kHistory = 1u << 2,
+    kReprint = 1u << 3,
+    kByVolume = 1u << 4,
+    kPoints = 1u << 5,
+    kMarks = 1u << 6,
+    kChart = 1u << 7,
+};
+constexpr std::pair<Mode, const char*> kModeOptions[]{
+    {kHelp, "help"},          {kVersion, "version"}, {kHistory, "history"}, {kReprint, "reprint"},
+    {kByVolume, "by-volume"}, {kPoints, "points"},   {kMarks, "marks"},
+};
+// The runs that describe a tank.
+constexpr unsigned kTankRuns = kChart | kByVolume | kPoints | kMarks;
+
+// Every option: whether it takes a value, and the runs it applies to. Anything else on the
+// command line is refused, so that nothing typed is silently ignored.
+struct Option {
+    const char* name;
+    bool valued;
+    unsigned runs;
+};
+constexpr Option kOptions[]{
+    {"help", false, kHelp},
+    {"version", false, kVersion},
+    {"history", false, kHistory},
+    {"search", true, kHistory},
+    {"reprint", true, kReprint},
+    {"store", false, kChart | kReprint},
+    {"increment", true, kChart},
+    {"ullage", false, kChart},
+    {"by-volume", true, kByVolume},
+    {"points", true, kPoints},
+    {"marks", false, kMarks},
+    {"percent", true, kMarks},
+    // the tank; which of its dimensions a shape takes is checked with the shape
+    {"shape", true, kTankRuns},
+    {"units", true, kTankRuns},
+    {"outside", false, kTankRuns},
+    {"striker", false, kTankRuns},
+    {"length", true, kTankRuns},
+    {"width", true, kTankRuns},
+    {"height", true, kTankRuns},
+    {"thickness", true, kTankRuns},
+    {"diameter", true, kTankRuns},
+    {"head-thickness", true, kTankRuns},
+    {"shell-thickness", true, kTankRuns},
+    {"bottom-thickness", true, kTankRuns},
+    {"heads", true, kTankRuns},
+    {"head-depth", true, kTankRuns},
+    {"bottom", true, kTankRuns},
+    {"bottom-depth", true, kTankRuns},
+    {"tilt-fall", true, kTankRuns},
+    {"tilt-degrees", true, kTankRuns},
+    {"dip-at", true, kTankRuns},
+};
+
+const Option* findOption(const std::string& name) {
+    for (const Option& option : kOptions) {
+        if (name == option.name)
+            return &option;
+    }
+    return nullptr;
+}
+
+// "--a", "--a or --b", "--a, --b or --c"
+std::string optionList(const std::vector<std::string>& names) {
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == names.size() ? " or " : ", ";
+        text += "--" + names[i];
+    }
+    return text;
+}
+
+struct Arguments {
+    Mode mode = kChart;
+    std::map<std::string, std::string> values;  // the options given with a value
+    std::set<std::string> switches;             // the options given without
+
+    bool on(const std::string& name) const { return switches.count(name) > 0; }
+    bool has(const std::string& name) const { return values.count(name) > 0; }
+};
+
+// Reads the options, each at most once and each valued one with a value that is not blank, and
+// finds the run they ask for, refusing any option that does not apply to it.
+Arguments parse(const std::vector<std::string>& args) {
+    Arguments a;
+    std::vector<std::string> typed;  // the options in the order given
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.rfind("--", 0) != 0)
+            throw UsageError("unexpected argument '" + arg + "'");
+        std::string name = arg.substr(2);
+        std::optional<std::string> value;
+        if (const auto eq = name.find('='); eq != std::string::npos) {
+            value = name.substr(eq + 1);
+            name.resize(eq);
+        }
+        const Option* option = findOption(name);
+        if (option == nullptr)
+            throw UsageError("unknown option '--" + name + "'");
+        if (std::find(typed.begin(), typed.end(), name) != typed.end())
+            throw UsageError("--" + name + " is given twice");
+        typed.push_back(name);
+        if (!option->valued) {
+            if (value)
+                throw UsageError("--" + name + " takes no value");
+            a.switches.insert(name);
+            continue;
+        }
+        if (!value) {
+            // The next option is no value: '--increment --store' lacks the increment. A value
+            // that begins with one dash ('-5') is taken, to be refused for what it says.
+            if (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0)
+                throw UsageError("--" + name + " needs a value");
+            value = args[++i];
+        }
+        // An empty or blank value is no value: it must not stand for a default (a level
+        // tank, the middle of the shell) that the user did not ask for.
+        if (value->find_first_not_of(" \t\n\r\v\f") == std::string::npos)
+            throw UsageError("--" + name + " needs a value");
+        a.values[name] = *value;
+    }
+
+    // The first run asked for in the order of kModeOptions is the run; any other option that
+    // asks for a run is refused with the options that do not apply to it.
+    const char* asked = nullptr;
+    for (const auto& [mode, name] : kModeOptions) {
+        if (asked == nullptr && std::find(typed.begin(), typed.end(), name) != typed.end()) {
+            asked = name;
+            a.mode = mode;
+        }
+    }
+    for (const std::string& name : typed) {
+        const Option& option = *findOption(name);
+        if (option.runs & a.mode)
+            continue;
+        if (asked != nullptr)
+            throw UsageError("--" + name + " does not apply with --" + asked);
+        std::vector<std::string> where;
+        for (const auto& [mode, modeName] : kModeOptions) {
+            if (option.runs & mode)
+                where.push_back(modeName);
+        }
+        throw UsageError("--" + name + " applies only with " + optionList(where));
+    }
+    return a;
+}
 
 struct Shape {
     std::set<std::string> dimensions;
@@ -132,61 +309,6 @@ const std::map<std::string, Shape>& shapes() {
           "bottom-depth"}},
     };
     return table;
-}
-
-struct Arguments {
-    std::map<std::string, std::string> values;
-    bool outside = false, striker = false, store = false, help = false, history = false;
-    bool version = false, ullage = false, marks = false;
-};
-
-Arguments parse(const std::vector<std::string>& args) {
-    static const std::set<std::string> valued{
-        "shape",          "units",           "increment",        "length",
-        "width",          "height",          "thickness",        "diameter",
-        "head-thickness", "shell-thickness", "bottom-thickness", "heads",
-        "head-depth",     "bottom",          "bottom-depth",     "by-volume",
-        "search",         "reprint",         "tilt-fall",        "tilt-degrees",
-        "dip-at",         "points",          "percent"};
-    Arguments a;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg.rfind("--", 0) != 0)
-            throw UsageError("unexpected argument '" + arg + "'");
-        std::string name = arg.substr(2);
-        std::optional<std::string> value;
-        if (const auto eq = name.find('='); eq != std::string::npos) {
-            value = name.substr(eq + 1);
-            name.resize(eq);
-        }
-        if (name == "outside" || name == "striker" || name == "store" || name == "help" ||
-            name == "history" || name == "version" || name == "ullage" || name == "marks") {
-            if (value)
-                throw UsageError("--" + name + " takes no value");
-            (name == "outside"   ? a.outside
-             : name == "striker" ? a.striker
-             : name == "store"   ? a.store
-             : name == "history" ? a.history
-             : name == "version" ? a.version
-             : name == "ullage"  ? a.ullage
-             : name == "marks"   ? a.marks
-                                 : a.help) = true;
-            continue;
-        }
-        if (!valued.count(name))
-            throw UsageError("unknown option '--" + name + "'");
-        if (!value) {
-            // The next option is no value: '--increment --store' lacks the increment. A value
-            // that begins with one dash ('-5') is taken, to be refused for what it says.
-            if (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0)
-                throw UsageError("--" + name + " needs a value");
-            value = args[++i];
-        }
-        if (a.values.count(name))
-            throw UsageError("--" + name + " is given twice");
-        a.values[name] = *value;
-    }
-    return a;
 }
 
 std::string take(const Arguments& a, const std::string& name) {
@@ -220,11 +342,11 @@ Table gaugeTable(const chart::Tank& tank, const std::string& count) {
     const chart::GaugeTable gauge = chart::gaugeTable(volume, points);
     Table table;
     table.text = chart::gaugeCsv(gauge);
-    char note[160];
-    std::snprintf(note, sizeof note, "largest interpolation error %.2f %s at %.2f %s\n",
-                  gauge.largestError, chart::volumeUnit(tank.inches), gauge.errorDepth,
-                  chart::lengthUnit(tank.inches));
-    table.note = note;
+    char depth[64];
+    std::snprintf(depth, sizeof depth, "%.2f", gauge.errorDepth);
+    table.note = "largest interpolation error " + chart::significantText(gauge.largestError) + " " +
+                 chart::volumeUnit(tank.inches) + " at " + depth + " " +
+                 chart::lengthUnit(tank.inches) + "\n";
     return table;
 }
 
@@ -284,9 +406,9 @@ Table compute(const Arguments& a) {
 
     for (const auto& [name, value] : a.values) {
         const bool tilt = name == "tilt-fall" || name == "tilt-degrees" || name == "dip-at";
-        const bool general = name == "shape" || name == "units" || name == "increment" ||
-                             name == "by-volume" || name == "points" || name == "percent" ||
-                             (tilt && shape != "vert");
+        // what the run asks of the tank, and the tank's shape and units, go with every shape
+        const bool general = findOption(name)->runs != kTankRuns || name == "shape" ||
+                             name == "units" || (tilt && shape != "vert");
         const bool dimension = found->second.dimensions.count(name) > 0;
         const bool thickness = found->second.thicknesses.count(name) > 0;
         const bool head = !found->second.heads.empty() &&
@@ -294,47 +416,19 @@ Table compute(const Arguments& a) {
         if (!general && !dimension && !thickness && !head) {
             throw UsageError("--" + name + " does not apply to --shape " + shape);
         }
-        if (thickness && !a.outside) {
+        if (thickness && !a.on("outside")) {
             throw UsageError("--" + name + " is read only with --outside");
         }
-    }
-
-    const auto byVolume = a.values.find("by-volume");
-    const auto points = a.values.find("points");
-    // Each asks one thing of the tank; the chart's own options go with the chart only.
-    const char* other = byVolume != a.values.end() ? "--by-volume"
-                        : points != a.values.end() ? "--points"
-                        : a.marks                  ? "--marks"
-                                                   : nullptr;
-    if (other != nullptr) {
-        const int asked = (byVolume != a.values.end()) + (points != a.values.end()) + a.marks;
-        if (asked > 1)
-            throw UsageError("--by-volume, --points and --marks go one at a time");
-        if (a.values.count("increment"))
-            throw UsageError(std::string("--increment does not apply with ") + other);
-        if (a.ullage)
-            throw UsageError(std::string("--ullage does not apply with ") + other);
-        if (a.store && byVolume == a.values.end())
-            throw UsageError(std::string("--store does not apply with ") + other);
-    }
-    if (a.values.count("percent") && !a.marks)
-        throw UsageError("--percent applies only with --marks");
-    if (byVolume != a.values.end()) {
-        // The job database and its printout hold a chart stepped by depth.
-        if (a.store)
-            throw UsageError(
-                "--store does not apply with --by-volume: the job database holds "
-                "charts stepped by depth");
     }
 
     chart::Tank tank;
     tank.shape = shape == "rect"   ? chart::Shape::Rectangular
                  : shape == "vert" ? chart::Shape::VerticalCylinder
                                    : chart::Shape::HorizontalCylinder;
-    tank.outside = a.outside;
+    tank.outside = a.on("outside");
     tank.inches = units == "in";
-    tank.striker = a.striker;
-    if (other == nullptr)
+    tank.striker = a.on("striker");
+    if (a.mode == kChart)
         tank.increment = take(a, "increment");
     tank.format = chart::NumberFormat{".", ","};
     if (shape != "rect")
@@ -345,13 +439,14 @@ Table compute(const Arguments& a) {
         tank.length = take(a, "length");
         tank.width = take(a, "width");
         tank.height = take(a, "height");
-        tank.thickness = takeIf(a, "thickness", a.outside);
+        tank.thickness = takeIf(a, "thickness", a.on("outside"));
     } else {
         const bool vertical = tank.shape == chart::Shape::VerticalCylinder;
         tank.diameter = take(a, "diameter");
         tank.length = take(a, vertical ? "height" : "length");
-        tank.headThickness = takeIf(a, vertical ? "bottom-thickness" : "head-thickness", a.outside);
-        tank.shellThickness = takeIf(a, "shell-thickness", a.outside);
+        tank.headThickness =
+            takeIf(a, vertical ? "bottom-thickness" : "head-thickness", a.on("outside"));
+        tank.shellThickness = takeIf(a, "shell-thickness", a.on("outside"));
     }
     if (a.values.count("tilt-fall") && a.values.count("tilt-degrees"))
         throw UsageError("give --tilt-fall or --tilt-degrees, not both");
@@ -359,37 +454,19 @@ Table compute(const Arguments& a) {
     tank.tiltDegrees = takeIf(a, "tilt-degrees", a.values.count("tilt-degrees") > 0);
     tank.dipAt = takeIf(a, "dip-at", a.values.count("dip-at") > 0);
     tank = tank.normalised();
-    if (byVolume != a.values.end())
-        return {true, chart::depthsByVolume(tank.volume(), byVolume->second), {}, {}, {}};
-    if (points != a.values.end())
-        return gaugeTable(tank, points->second);
-    if (a.marks) {
-        const auto percents = a.values.find("percent");
-        return marksTable(tank, percents != a.values.end() ? percents->second : "90,95");
+    switch (a.mode) {
+        case kByVolume:
+            return {
+                true, chart::depthsByVolume(tank.volume(), a.values.at("by-volume")), {}, {}, {}};
+        case kPoints:
+            return gaugeTable(tank, a.values.at("points"));
+        case kMarks:
+            return marksTable(tank, a.has("percent") ? a.values.at("percent") : "90,95");
+        default:
+            break;
     }
     chart::Tank::Chart made = tank.chart();
     return {false, std::move(made.rows), {tank.describe(), made.full, tank}, {}, {}};
-}
-
-// --history [--search TEXT] and --reprint ID [--store], each alone.
-int runHistoryCommand(const Arguments& a, std::ostream& out, std::ostream& err) {
-    const auto reprint = a.values.find("reprint");
-    const bool listing = a.history;
-    if (listing && reprint != a.values.end())
-        throw UsageError("--history and --reprint go one at a time");
-    for (const auto& [name, value] : a.values) {
-        if (name != (listing ? "search" : "reprint"))
-            throw UsageError("--" + name + " does not apply with --" +
-                             (listing ? "history" : "reprint"));
-    }
-    if (a.outside || a.striker || (listing && a.store))
-        throw UsageError(std::string("--") +
-                         (a.outside   ? "outside"
-                          : a.striker ? "striker"
-                                      : "store") +
-                         " does not apply with --" + (listing ? "history" : "reprint"));
-    return listing ? listHistory(a.values.count("search") ? a.values.at("search") : "", out, err)
-                   : reprintChart(reprint->second, a.store, out, err);
 }
 
 }  // namespace
@@ -399,28 +476,32 @@ int runChartTool(const std::vector<std::string>& args, std::ostream& out, std::o
     Table table;
     try {
         arguments = parse(args);
-        if (arguments.help) {
-            out << kUsage;
-            return 0;
+        switch (arguments.mode) {
+            case kHelp:
+                out << kUsage;
+                return 0;
+            case kVersion:
+                out << "dipsheet-chart " DIPSHEET_VERSION "\n";
+                return 0;
+            case kHistory:
+                return listHistory(arguments.has("search") ? arguments.values.at("search") : "",
+                                   out, err);
+            case kReprint:
+                return reprintChart(arguments.values.at("reprint"), arguments.on("store"), out,
+                                    err);
+            default:
+                break;
         }
-        if (arguments.version) {
-            out << "dipsheet-chart " DIPSHEET_VERSION "\n";
-            return 0;
-        }
-        if (arguments.history || arguments.values.count("reprint"))
-            return runHistoryCommand(arguments, out, err);
-        if (arguments.values.count("search"))
-            throw UsageError("--search applies only with --history");
         table = compute(arguments);
     } catch (const UsageError& e) {
-        err << "dipsheet-chart: " << e.what() << "\nTry 'dipsheet-chart --help'.\n";
+        err << "dipsheet-chart: " << e.what() << " (try 'dipsheet-chart --help')\n";
         return 2;
     } catch (const chart::InputError& e) {
         err << "dipsheet-chart: " << e.what() << '\n';
         return 2;
     }
 
-    if (arguments.store) {
+    if (arguments.on("store")) {
         const auto held = holdFolder(err);
         if (!held)
             return 1;
@@ -435,7 +516,7 @@ int runChartTool(const std::vector<std::string>& args, std::ostream& out, std::o
 
     if (!table.text.empty())
         out << table.text;
-    else if (arguments.ullage)
+    else if (arguments.on("ullage"))
         out << chart::chartCsvWithUllage(table.rows, table.setup.full);
     else
         out << chart::chartCsv(table.rows, table.byVolume);

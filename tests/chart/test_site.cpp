@@ -195,3 +195,46 @@ TEST(Site, GaugeTableStatesItsLargestError) {
     EXPECT_THROW(gaugeTable(flat, 1), InputError);
     EXPECT_THROW(gaugeTable(flat, 1001), InputError);
 }
+
+// However many points are asked, no two print the same depth or volume, and the full tank is
+// the last point only, also where the last depths' volumes round to the full tank's (a box
+// falling 290 mm towards its dip point once ended on two rows of 2400 L).
+TEST(Site, GaugeTableRisesStrictlyToTheFullTankOnce) {
+    Tank box;
+    box.shape = Shape::Rectangular;
+    box.inches = false;
+    box.striker = true;
+    box.increment = std::string("1");
+    box.length = std::string("3000");
+    box.width = std::string("1000");
+    box.height = std::string("800");
+    box.fall = std::string("-290");
+    box.dipAt = std::string("3000");
+    for (const Tank& tank : {box.normalised(), tank48x120(HeadKind::TwoToOne, "-30")}) {
+        const TankVolume volume = tank.volume();
+        for (const int count : {2, 3, 1000}) {
+            SCOPED_TRACE(tank.describe() + ", " + std::to_string(count) + " points");
+            const GaugeTable table = gaugeTable(volume, count);
+            EXPECT_EQ(table.points.size(), static_cast<std::size_t>(count));
+            EXPECT_EQ(table.points.front().depth, 0.0f);
+            for (std::size_t i = 1; i < table.points.size(); ++i) {
+                ASSERT_GT(table.points[i].depth, table.points[i - 1].depth) << i;
+                ASSERT_GT(table.points[i].volume, table.points[i - 1].volume) << i;
+            }
+            EXPECT_EQ(table.points.back().depth,
+                      static_cast<float>(volume.top() - volume.striker()));
+            EXPECT_EQ(table.points.back().volume, static_cast<float>(volume.full()));
+        }
+    }
+}
+
+TEST(Site, ErrorsKeepThreeSignificantDigits) {
+    const struct {
+        double value;
+        const char* text;
+    } cases[] = {{0.000274049, "0.000274"}, {0.53949, "0.539"},
+                 {0.0009996, "0.00100"},    {99.96, "100"},
+                 {1234.5, "1230"},          {0, "0"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(significantText(c.value), c.text) << c.value;
+}

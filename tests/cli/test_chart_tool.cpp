@@ -176,8 +176,10 @@ TEST(ChartTool, ByVolumeRefusesAsTheChartsDo) {
         EXPECT_EQ(r.out, "") << more.back();
         EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
     };
-    for (const char* step : {"abc", "0", "-5", "", "1e50"})
+    for (const char* step : {"abc", "0", "-5", "1e50"})
         refused({"--height=10", "--by-volume", step}, "Volume step");
+    // an empty step is no step given (it was read as a step before)
+    refused({"--height=10", "--by-volume", ""}, "--by-volume needs a value");
     refused({"--height=10", "--by-volume=1/8"}, "Volume step: '1/8' is not a number");
     refused({"--height=10", "--by-volume=0.0001"}, "43288 rows; at most 32766");
     refused({"--height=10", "--by-volume=1e-30"}, "rows; at most 32766");
@@ -285,11 +287,12 @@ TEST_F(InScratchFolder, BadInputWritesNothingToTheDatabase) {
          "chart. Choose a smaller increment.\n"},
         {{"--shape=vert", "--increment=21", "--diameter=40", "--height=10", "--bottom=2:1"},
          "The increment 21 is larger than the depth of the tank 20 less"},
-        // an option where a value should be: the option is not taken as the value
+        // an option where a value should be: the option is not taken as the value (a usage
+        // message and its hint to --help are now one line)
         {{"--shape=rect", "--length=2", "--width=1", "--height=3", "--increment", "--store"},
-         "--increment needs a value\n"},
+         "--increment needs a value (try"},
         {{"--shape=rect", "--length=2", "--width=1", "--height=3", "--increment"},
-         "--increment needs a value\n"},
+         "--increment needs a value (try"},
         {{"--shape=rect", "--length=2", "--width=1", "--height=3", "--increment", "-5"},
          "Incremental distance: '-5' is not above 0"},
     };
@@ -302,6 +305,70 @@ TEST_F(InScratchFolder, BadInputWritesNothingToTheDatabase) {
         EXPECT_EQ(r.err.rfind("dipsheet-chart: " + message, 0), 0u) << r.err;
         EXPECT_EQ(fileBytes(dipsheet::store::kDatabaseFile), stored) << message;
     }
+}
+
+// What the tool cannot honour is refused before anything is done: an empty or blank value, an
+// option twice, an option that does not apply to the run. Exit status 2, one line naming the
+// option, nothing printed, the database (its chart and history) untouched.
+TEST_F(InScratchFolder, RefusesWhatItCannotHonour) {
+    makeDatabase();
+    const std::vector<std::string> tank{"--shape",    "cyl", "--units",  "in",
+                                        "--diameter", "48",  "--length", "120"};
+    auto chart = tank;
+    chart.insert(chart.end(), {"--increment", "12", "--store"});
+    ASSERT_EQ(run(chart).status, 0);  // history chart 1
+    const std::string stored = fileBytes(dipsheet::store::kDatabaseFile);
+    const auto withTank = [&tank](std::vector<std::string> more) {
+        more.insert(more.begin(), tank.begin(), tank.end());
+        return more;
+    };
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        // empty and blank values stand for nothing, not for a level tank or the middle
+        {withTank({"--increment", "12", "--store", "--tilt-fall", ""}),
+         "--tilt-fall needs a value"},
+        {withTank({"--increment", "12", "--store", "--tilt-degrees", " "}),
+         "--tilt-degrees needs a value"},
+        {withTank({"--increment", "12", "--store", "--tilt-fall=2", "--dip-at="}),
+         "--dip-at needs a value"},
+        {{"--history", "--search", " "}, "--search needs a value"},
+        // given twice
+        {withTank({"--increment", "12", "--store", "--store"}), "--store is given twice"},
+        {withTank({"--increment", "12", "--striker", "--store", "--striker"}),
+         "--striker is given twice"},
+        {withTank({"--marks", "--marks"}), "--marks is given twice"},
+        {{"--history", "--history"}, "--history is given twice"},
+        {withTank({"--increment", "12", "--store", "--length", "96"}), "--length is given twice"},
+        {{"--reprint", "1", "--store", "--store"}, "--store is given twice"},
+        // not for this run
+        {{"--reprint", "1", "--ullage"}, "--ullage does not apply with --reprint"},
+        {{"--reprint", "1", "--marks"}, "--marks does not apply with --reprint"},
+        {{"--reprint", "1", "--store", "--points", "5"}, "--points does not apply with --reprint"},
+        {{"--reprint", "1", "--store", "--diameter", "48"},
+         "--diameter does not apply with --reprint"},
+        {{"--history", "--ullage"}, "--ullage does not apply with --history"},
+        {{"--history", "--store"}, "--store does not apply with --history"},
+        {{"--history", "--reprint", "1"}, "--reprint does not apply with --history"},
+        {{"--reprint", "1", "--version"}, "--reprint does not apply with --version"},
+        {{"--store", "--help"}, "--store does not apply with --help"},
+        {withTank({"--marks", "--store"}), "--store does not apply with --marks"},
+        {withTank({"--by-volume", "100", "--store"}), "--store does not apply with --by-volume"},
+        {withTank({"--marks", "--points", "9"}), "--marks does not apply with --points"},
+        {withTank({"--increment", "12", "--store", "--percent", "90"}),
+         "--percent applies only with --marks"},
+        {withTank({"--increment", "12", "--store", "--search", "x"}),
+         "--search applies only with --history"},
+    };
+    for (const auto& [args, message] : cases) {
+        const auto r = run(args);
+        EXPECT_EQ(r.status, 2) << message;
+        EXPECT_EQ(r.out, "") << message;
+        EXPECT_EQ(r.err.rfind("dipsheet-chart: " + message, 0), 0u) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_EQ(fileBytes(dipsheet::store::kDatabaseFile), stored) << message;
+    }
+    const auto help = run({"--help"}).out;
+    for (const char* word : {"one thing", "given twice", "blank", "exact", "fewer than N"})
+        EXPECT_NE(help.find(word), std::string::npos) << word;
 }
 
 TEST(ChartToolProgram, ExitStatusAndStreamsOfTheBuiltProgram) {
@@ -602,6 +669,11 @@ TEST(ChartTool, SiteOptions) {
     EXPECT_EQ(gauge.out.substr(0, 19), "Depth,Capacity\n0,0\n");
     EXPECT_EQ(gauge.err.substr(0, 30), "largest interpolation error 0.");
     EXPECT_NE(gauge.err.find(" US gal at "), std::string::npos) << gauge.err;
+    // A fine table's error, far under a hundredth, keeps three significant digits.
+    const auto fine = with({"--points", "1000"});
+    const std::string error = fine.err.substr(28, fine.err.find(' ', 28) - 28);
+    EXPECT_EQ(error.substr(0, 4), "0.00") << fine.err;
+    EXPECT_EQ(error.size() - error.find_first_not_of("0."), 3u) << fine.err;
     for (const std::vector<std::string>& bad :
          std::vector<std::vector<std::string>>{{"--points", "1"},
                                                {"--points", "20", "--increment", "1"},
