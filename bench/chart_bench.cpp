@@ -1,7 +1,9 @@
 // The largest charts the program makes: 32,766 rows of each shape and kind of head.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <string>
+#include <vector>
 
 #include "chart/chart.h"
 #include "chart/site.h"
@@ -17,6 +19,23 @@ ChartOptions options() {
     o.striker = false;
     o.increment.push_back('1');  // (assigning a literal trips a false -Wrestrict in GCC 12)
     return o;
+}
+
+// The floor the charts are measured against: 32,766 rows of one atan2 and one sqrt each, the
+// work of a circle's segment, stepped and stored as a chart steps and stores its rows.
+void BM_Floor(benchmark::State& state) {
+    std::vector<float> rows(kMaxRows + 1);
+    const double radius = 16383;
+    for (auto _ : state) {
+        float depth = 0;
+        for (std::size_t i = 1; i < rows.size(); ++i) {
+            depth = static_cast<float>(static_cast<double>(depth) + 1.0);
+            const double q = radius - depth;
+            rows[i] = static_cast<float>(std::atan2(std::sqrt(depth * (2 * radius - depth)), q));
+        }
+        benchmark::DoNotOptimize(rows.data());
+        benchmark::ClobberMemory();
+    }
 }
 
 void BM_RectangularChart(benchmark::State& state) {
@@ -194,6 +213,7 @@ void BM_GaugeTable(benchmark::State& state) {
 
 }  // namespace
 
+BENCHMARK(BM_Floor)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GaugeTable)->DenseRange(0, 7)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TiltedChart)->DenseRange(0, 7)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RectangularChart)->Unit(benchmark::kMillisecond);

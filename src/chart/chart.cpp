@@ -503,22 +503,27 @@ TankVolume cylVolume(const ChartOptions& o, const CylTexts& t, const HeadTexts& 
         return flatCylVolume(o, t);
     const CylinderMeasures m = readCylinder(o, t, heads);
     const float diameter = m.diameter, length = m.length;
-    const Head head = m.head;
+    Head head = m.head;
+    head.tabulate();
     const double factor = o.inches ? kGallonsPerCubicInchD : kLitresPerCubicMillimetreD;
     const double d = diameter, r = d / 2, shell = length;
     const double full = kPi * r * r * shell + 2 * head.full();
     const auto volume = [=](double height) {
-        // the shell's segment and both heads with the liquid at q below the axis
-        const auto below = [&](double q) {
-            return shell * circleSegmentBelow(r, q) + 2 * head.belowAxis(q);
+        // the shell's segment and both heads with the liquid e above the bottom, in double and
+        // rounded once by the chart
+        const auto below = [&](double e) {
+            const Level level = Level::at(r, e);
+            return shell * circleSegment(r, level) + 2 * head.lower(level);
         };
         double held;
-        if (height >= d)
+        if (!(height > 0))
+            held = 0;
+        else if (height >= d)
             held = full;  // the running depth sum can pass the top in the last rows
         else if (height <= r)
-            held = below(r - height);
+            held = below(height);
         else
-            held = full - below(height - r);  // the full tank less the empty space above
+            held = full - below(d - height);  // the full tank less the empty space above
         return held * factor;
     };
     return TankVolume(volume, diameter, strikerOf(o), "Diameter");

@@ -2,87 +2,137 @@
 
 #include "chart/gauss.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace dipsheet::chart {
 namespace {
 
-constexpr int kN = Head::kNodes;
-
-using Rule = GaussLegendre<kN>;
-
-const Rule& gauss() {
-    return Rule::rule();
-}
-
-// acos of a ratio that is at most a rounding error beyond [-1, 1].
-double acosOf(double ratio) {
-    return std::acos(ratio > 1 ? 1 : ratio < -1 ? -1 : ratio);
-}
-
-// (1 + t^2) atan t - t, without the cancellation of its two terms for small t.
-double capSlice(double t) {
-    if (t >= 0.1)
-        return (1 + t * t) * std::atan(t) - t;
-    // sum over m >= 1 of (-1)^(m-1) 2 t^(2m+1) / (4m^2 - 1)
-    const double t2 = t * t;
-    double sum = 0, power = t * t2, sign = 1;
-    for (int m = 1; m <= 8; ++m) {
-        sum += sign * 2 * power / (4.0 * m * m - 1);
-        power *= t2;
-        sign = -sign;
-    }
-    return sum;
-}
-
-// One spherical-cap head of base radius `base` on a horizontal cylinder, cut by the sphere of
-// radius `sphere` whose centre lies `offset` behind the seam, with the liquid at q below the
-// axis (0 <= q). The closed form of the tank-volume literature (D. Jones, "Calculating Tank
-// Volume"), halved for one head. A shallow cap (large sphere) loses digits to cancellation in
-// it, so below 1% of the diameter the head is summed by horizontal slices instead: each slice
-// at x below the axis holds the circular segment (r^2 - x^2) atan(s/z) - z s with
-// s = sqrt(R^2 - x^2), which is z^2 capSlice(s/z).
-// `excess` is the sphere's radius less the base radius, given apart because the difference
-// loses digits for a cap near a half sphere. The arc cosines of ratios near -1 or 1 are taken
-// as 2 atan2(sqrt(1 - x), sqrt(1 + x)) with both roots factored, which keeps their digits.
-double dishedBelow(double base, double sphere, double excess, double offset, double depth,
-                   double q) {
-    if (q >= base)
-        return 0;
-    const double r = sphere, z = offset, w = q, R = base;
-    if (depth >= 0.01 * 2 * R) {
-        const double y = std::sqrt((R - w) * (R + w));
-        // acos((R^2 - r w) / (R (w - r))) and acos((R^2 + r w) / (R (w + r)))
-        const double first =
-            2 * std::atan2(std::sqrt((R + r) * (R - w)), std::sqrt(excess * (R + w)));
-        const double second =
-            2 * std::atan2(std::sqrt(excess * (R - w)), std::sqrt((R + r) * (R + w)));
-        const double both =
-            2 * r * r * r / 3 *
-                (first + second - z / r * (2 + (R / r) * (R / r)) * std::atan2(y, w)) -
-            2 * (w * r * r - w * w * w / 3) * std::atan2(y, z) + 4 * w * y * z / 3;
-        return both / 2;
-    }
-    // x = R - (R - w) u^2 takes the square root at x = R out of the integrand.
-    const Rule& g = gauss();
-    const double span = R - w;
+// x - sin x cos x for 0 <= x < 1 by its series, which a circle's shallow segment needs without
+// the cancellation of its two terms: the sum over k >= 1 of (-1)^(k+1) 4^k x^(2k+1) / (2k+1)!.
+// Thirteen terms leave less than 2^-60 of it at x = 1.
+double shallowSegment(double x) {
+    static const std::array<double, 13> coefficients = [] {
+        // the coefficient of x^(2j+3) is (-1)^j 4^(j+1) / (2j+3)!
+        std::array<double, 13> c{};
+        c[0] = 4.0 / 6;
+        for (std::size_t j = 0; j + 1 < c.size(); ++j) {
+            const double n = 2.0 * static_cast<double>(j);
+            c[j + 1] = c[j] * -4 / ((n + 4) * (n + 5));
+        }
+        return c;
+    }();
+    const double x2 = x * x;
     double sum = 0;
-    for (std::size_t j = 0; j < static_cast<std::size_t>(kN); ++j) {
-        const double u = (g.x[j] + 1) / 2;
-        const double x = R - span * u * u;
-        const double s = std::sqrt(span) * u * std::sqrt(R + x);
-        sum += g.w[j] / 2 * capSlice(s / z) * 2 * span * u;
+    for (std::size_t k = coefficients.size(); k-- > 0;)
+        sum = sum * x2 + coefficients[k];
+    return sum * x2 * x;
+}
+
+// The cone's K(M) = acos M + M^3 acosh(1/M) - 2 M sqrt(1 - M^2) near M = 1, where its terms
+// cancel: with root = sqrt(1 - M^2), K' = 3 (M^2 acosh(1/M) - root) and atanh(root) =
+// acosh(1/M) give K = 3 * integral over s from 0 to root of g(s) s / sqrt(1 - s^2), g(s) = the
+// sum over n >= 1 of 2 s^(2n+1) / ((2n-1)(2n+1)): the series sum over N of kappa_N
+// root^(2N+3). Used for root < 0.6; 40 terms leave less than 0.36^40 of the sum.
+constexpr int kConeTerms = 40;
+
+const std::array<double, kConeTerms>& coneSeries() {
+    static const std::array<double, kConeTerms> kappa = [] {
+        std::array<double, kConeTerms + 1> b{};  // 1 / sqrt(1 - s^2) = sum of b_m s^(2m)
+        b[0] = 1;
+        for (int m = 1; m <= kConeTerms; ++m)
+            b[static_cast<std::size_t>(m)] =
+                b[static_cast<std::size_t>(m - 1)] * (2 * m - 1) / (2 * m);
+        std::array<double, kConeTerms> k{};
+        for (int n = 1; n <= kConeTerms; ++n) {
+            double e = 0;
+            for (int i = 1; i <= n; ++i)
+                e += 2.0 / ((2 * i - 1) * (2 * i + 1)) * b[static_cast<std::size_t>(n - i)];
+            k[static_cast<std::size_t>(n - 1)] = 3 * e / (2 * n + 3);
+        }
+        return k;
+    }();
+    return kappa;
+}
+
+double coneK(double m, double root, double angle) {
+    if (root < 0.6) {
+        const auto& kappa = coneSeries();
+        const double r2 = root * root;
+        double sum = 0;
+        for (std::size_t n = kConeTerms; n-- > 0;)
+            sum = sum * r2 + kappa[n];
+        return sum * r2 * r2 * root;
     }
-    return z * z * sum;
+    double k = angle - 2 * m * root;
+    if (m > 0)
+        k += m * m * m * std::log((1 + root) / m);
+    return k;
+}
+
+// The integral of f over [from, to]: a 10-node Gauss-Legendre rule on the interval and on its
+// halves; the halves are taken when the two agree within `tolerance` (absolute), else each
+// half is done again. The rule's error on a smooth integrand falls as the 20th power of the
+// width, so halves that agree with the whole to 1e-13 of it are good to about 2^-20 of that.
+template <class F>
+double integrate(const F& f, double from, double to, double whole, double tolerance, int depth) {
+    const auto& g = GaussLegendre<10>::rule();
+    const auto rule = [&](double a, double b) {
+        const double mid = (a + b) / 2, half = (b - a) / 2;
+        double sum = 0;
+        for (std::size_t j = 0; j < 10; ++j)
+            sum += g.w[j] * f(mid + half * g.x[j]);
+        return sum * half;
+    };
+    const double mid = (from + to) / 2;
+    const double left = rule(from, mid), right = rule(mid, to);
+    if (std::fabs(left + right - whole) <= tolerance || depth >= 30)
+        return left + right;
+    return integrate(f, from, mid, left, tolerance / 2, depth + 1) +
+           integrate(f, mid, to, right, tolerance / 2, depth + 1);
+}
+
+template <class F>
+double integrate(const F& f, double from, double to, double relative) {
+    const auto& g = GaussLegendre<10>::rule();
+    const double mid = (from + to) / 2, half = (to - from) / 2;
+    double whole = 0;
+    for (std::size_t j = 0; j < 10; ++j)
+        whole += g.w[j] * f(mid + half * g.x[j]);
+    whole *= half;
+    return integrate(f, from, to, whole, relative * std::fabs(whole), 0);
+}
+
+// The ASME F&D head's depth for an inside diameter D: crown radius D, knuckle radius 0.06 D.
+struct AsmeShape {
+    double crown, knuckle, centre, edge, knuckleDepth, capDepth;
+};
+
+AsmeShape asmeShape(double diameter) {
+    AsmeShape s;
+    const double R = diameter / 2;
+    s.crown = diameter;
+    s.knuckle = 0.06 * diameter;
+    s.centre = R - s.knuckle;
+    const double reach = s.crown - s.knuckle;  // crown centre to knuckle centre
+    s.edge = s.centre * s.crown / reach;
+    s.knuckleDepth = s.knuckle * std::sqrt(1 - (s.centre / reach) * (s.centre / reach));
+    s.capDepth = s.crown - std::sqrt((s.crown - s.edge) * (s.crown + s.edge));
+    return s;
 }
 
 }  // namespace
 
+double circleSegment(double radius, const Level& l) {
+    if (l.theta < 1)
+        return radius * radius * shallowSegment(l.theta);
+    return radius * radius * l.theta - l.q * l.s;
+}
+
 double circleSegmentBelow(double radius, double q) {
     if (q >= radius)
         return 0;
-    const double half = std::sqrt((radius - q) * (radius + q));
-    return radius * radius * std::atan2(half, q) - q * half;
+    return circleSegment(radius, Level::at(radius, radius - q));
 }
 
 Head::Head(HeadKind kind, double diameter, double depth)
@@ -108,32 +158,15 @@ Head::Head(HeadKind kind, double diameter, double depth)
             m_full = kChartPi * m_a * (3 * R * R + m_a * m_a) / 6;
             break;
         case HeadKind::AsmeFd: {
-            m_crown = diameter;
-            m_knuckle = 0.06 * diameter;
-            m_centre = R - m_knuckle;
-            const double reach = m_crown - m_knuckle;  // crown centre to knuckle centre
-            m_edge = m_centre * m_crown / reach;
-            m_knuckleDepth = m_knuckle * std::sqrt(1 - (m_centre / reach) * (m_centre / reach));
-            m_capDepth = m_crown - std::sqrt((m_crown - m_edge) * (m_crown + m_edge));
+            const AsmeShape s = asmeShape(diameter);
+            m_crown = s.crown;
+            m_knuckle = s.knuckle;
+            m_centre = s.centre;
+            m_edge = s.edge;
+            m_knuckleDepth = s.knuckleDepth;
+            m_capDepth = s.capDepth;
             m_a = m_capDepth + m_knuckleDepth;
-            // The knuckle's rings from the crown edge to the shell, rho = R - (R - g) u^2 (the
-            // knuckle's depth has a square root at rho = R): for a level q well below the
-            // crown edge the knuckle holds the sum of W_j acos(q / rho_j).
-            const Rule& g = gauss();
-            const double span = R - m_edge;
-            double rings = 0;
-            for (std::size_t j = 0; j < static_cast<std::size_t>(kN); ++j) {
-                const double u = (g.x[j] + 1) / 2;
-                const double rho = R - span * u * u;
-                const double depthAt =
-                    std::sqrt(span) * u * std::sqrt(2 * m_knuckle - span * u * u);
-                m_inverseRadius[j] = 1 / rho;
-                m_weight[j] = g.w[j] / 2 * depthAt * 2 * rho * 2 * span * u;
-                rings += m_weight[j];
-            }
-            m_full = kChartPi *
-                     (m_knuckleDepth * m_edge * m_edge +
-                      m_capDepth * (3 * m_edge * m_edge + m_capDepth * m_capDepth) / 6 + rings);
+            m_full = vertical(m_a);  // m_full is 0 here: the closed form at the top
             break;
         }
     }
@@ -172,101 +205,178 @@ double Head::horizontal(double h) const {
     if (h >= m_d)
         return m_full;
     // The head is symmetric about the level of the axis: above it, the full head less the
-    // empty part, which is the liquid of the mirrored level.
-    return h <= m_r ? belowAxis(m_r - h) : m_full - belowAxis(h - m_r);
+    // empty part, which is the liquid of the mirrored level (D - h is exact there).
+    return h <= m_r ? lower(Level::at(m_r, h)) : m_full - lower(Level::at(m_r, m_d - h));
 }
 
 double Head::belowAxis(double q) const {
-    const double R = m_r, a = m_a;
-    const double h = R - q;
+    if (q >= m_r)
+        return 0;
+    return lower(Level::at(m_r, m_r - q));
+}
+
+double Head::lower(const Level& l) const {
+    const double R = m_r, a = m_a, e = l.e;
+    if (!(e > 0))
+        return 0;
     switch (m_kind) {
         case HeadKind::Flat:
             return 0;
         case HeadKind::TwoToOne:
         case HeadKind::Hemispherical:
         case HeadKind::Ellipsoidal:
-            // the hemisphere's liquid pi h^2 (3R - h) / 3, halved and stretched to depth a
-            return kChartPi * a * h * h * (3 * R - h) / (6 * R);
-        case HeadKind::Conical: {
+            // the hemisphere's liquid pi e^2 (3R - e) / 3, halved and stretched to depth a
+            return kChartPi * a * e * e * (3 * R - e) / (6 * R);
+        case HeadKind::Conical:
             // a R^2 K / 3 with K = acos M + M^3 acosh(1/M) - 2 M sqrt(1 - M^2), M = q / R
-            const double m = q / R;
-            const double root = std::sqrt((1 - m) * (1 + m));
-            double k = std::atan2(root, m) - 2 * m * root;
-            if (m > 0)
-                k += m * m * m * std::log((1 + root) / m);
-            return a * R * R * k / 3;
-        }
+            return a * R * R * coneK(l.q / R, l.s / R, l.theta) / 3;
         case HeadKind::Dished:
             if (m_offset <= 0)  // a half sphere
-                return kChartPi * a * h * h * (3 * R - h) / (6 * R);
-            return dishedBelow(R, m_sphere, (R - a) * (R - a) / (2 * a), m_offset, a, q);
+                return kChartPi * a * e * e * (3 * R - e) / (6 * R);
+            break;
         case HeadKind::AsmeFd:
-            // the crown: a disc of the knuckle's depth and a spherical cap on it, then the
-            // knuckle's ring around them
-            return m_knuckleDepth * circleSegmentBelow(m_edge, q) +
-                   dishedBelow(m_edge, m_crown, m_crown - m_edge, m_crown - m_capDepth, m_capDepth,
-                               q) +
-                   knuckle(q);
+            break;
     }
-    return 0;
+    if (m_coefficients.empty())
+        return rings(e);
+    const double split = m_r - m_crownWidth;
+    if (e <= split) {
+        const double power = m_kind == HeadKind::AsmeFd ? e * e : e * e * std::sqrt(e);
+        return power * lookUp(m_knuckleTable, e);
+    }
+    const double over = e - split;
+    return lookUp(m_crownTable, m_kind == HeadKind::AsmeFd ? std::sqrt(over) : over);
 }
 
-// The knuckle's liquid: the integral over its rings, radius rho from the crown edge g to R,
-// of the knuckle's depth at rho times the arc 2 rho acos(q / rho) of the ring below the
-// level. Where the level crosses the knuckle (q >= g) the integrand has square roots at both
-// ends, taken out by rho = q + (R - q) sin^2(theta / 2); a level just below the crown edge
-// would spoil the fixed rings' convergence, so there the part from q to g is subtracted.
-double Head::knuckle(double q) const {
-    const double R = m_r, g = m_edge;
-    if (q >= R)
-        return 0;
-    if (q >= g)
-        return knuckleToTop(q);
-    if (q >= 2 * g - R)
-        return knuckleToTop(q) - knuckleFrom(q, g);
-    double sum = 0;
-    for (std::size_t j = 0; j < static_cast<std::size_t>(kN); ++j)
-        sum += m_weight[j] * acosOf(q * m_inverseRadius[j]);
-    return sum;
+// The liquid as the sum over the rings of radius rho from q to R of the head's depth at rho
+// times the arc 2 rho acos(q / rho) of the ring below the level. rho = q + e sin^2 phi takes
+// the square roots out at both ends (the arc's at rho = q, a tangent head's depth at R); an
+// ASME F&D head's integral is split where the knuckle meets the crown, whose depth there has a
+// kink in its curvature.
+double Head::rings(double e) const {
+    const double R = m_r, q = R - e, L = m_crown, k = m_knuckle, g = m_edge;
+    const bool asme = m_kind == HeadKind::AsmeFd;
+    const double seamRoot = std::sqrt((L - g) * (L + g));  // L less the crown's cap
+    const auto ring = [&](double phi) {
+        const double sn = std::sin(phi), cs = std::cos(phi);
+        const double below = e * sn * sn, gap = e * cs * cs, rho = q + below;
+        double depth;
+        if (!asme)  // the sphere's depth less its offset, without their cancellation
+            depth = gap * (R + rho) / (std::sqrt((m_sphere - rho) * (m_sphere + rho)) + m_offset);
+        else if (rho < g)
+            depth = m_knuckleDepth +
+                    (g - rho) * (g + rho) / (std::sqrt((L - rho) * (L + rho)) + seamRoot);
+        else
+            depth = std::sqrt(gap * (2 * k - gap));
+        const double arc = 2 * rho * std::atan2(std::sqrt(below * (rho + q)), q);
+        return depth * arc * 2 * e * sn * cs;
+    };
+    const double halfPi = std::acos(-1.0) / 2, tolerance = 1e-13;
+    if (!asme || q >= g)
+        return integrate(ring, 0, halfPi, tolerance);
+    const double seam = std::asin(std::sqrt((g - q) / e));
+    return integrate(ring, 0, seam, tolerance) + integrate(ring, seam, halfPi, tolerance);
 }
 
-// The knuckle's torus continued over the rings from q to R, theta from 0 to pi.
-double Head::knuckleToTop(double q) const {
-    const Rule& g = gauss();
-    const double span = m_r - q, root = std::sqrt(span), halfPi = std::acos(-1.0) / 2;
-    double sum = 0;
-    for (std::size_t j = 0; j < static_cast<std::size_t>(kN); ++j) {
-        const double theta = halfPi * (g.x[j] + 1);
-        const double below = root * std::sin(theta / 2);  // sqrt(rho - q)
-        const double above = root * std::cos(theta / 2);  // sqrt(R - rho)
-        const double rho = q + below * below;
-        const double depthAt = above * std::sqrt(2 * m_knuckle - above * above);
-        const double arc = 2 * rho * std::atan2(below * std::sqrt(rho + q), q);
-        sum += g.w[j] * halfPi * depthAt * arc * span / 2 * std::sin(theta);
+double Head::lookUp(const std::vector<Piece>& table, double x) const {
+    auto piece = std::lower_bound(table.begin(), table.end(), x,
+                                  [](const Piece& p, double at) { return p.to < at; });
+    if (piece == table.end())
+        --piece;
+    // Clenshaw's recurrence on the piece's Chebyshev series
+    const double t = (2 * x - piece->from - piece->to) / (piece->to - piece->from);
+    const double* c = m_coefficients.data() + piece->first;
+    double b1 = 0, b2 = 0;
+    for (int j = piece->count - 1; j >= 1; --j) {
+        const double b = 2 * t * b1 - b2 + c[j];
+        b2 = b1;
+        b1 = b;
     }
-    return sum;
+    return t * b1 - b2 + c[0];
 }
 
-// The knuckle's torus continued over the rings from q to `to` < R, rho = q + (to - q) u^2.
-double Head::knuckleFrom(double q, double to) const {
-    const Rule& g = gauss();
-    const double span = to - q, root = std::sqrt(span);
-    double sum = 0;
-    for (std::size_t j = 0; j < static_cast<std::size_t>(kN); ++j) {
-        const double u = (g.x[j] + 1) / 2;
-        const double rho = q + span * u * u;
-        const double gap = m_r - rho;
-        const double depthAt = std::sqrt(gap * (2 * m_knuckle - gap));
-        const double arc = 2 * rho * std::atan2(root * u * std::sqrt(rho + q), q);
-        sum += g.w[j] / 2 * depthAt * arc * 2 * span * u;
+// Fits value() on [from, to] by the Chebyshev series through its values at `nodes` Chebyshev
+// points, kept when its last four coefficients are all within 4e-15 of the largest value: the
+// series then holds the function to a few units in the last place. Trailing coefficients
+// below 1e-17 of it are dropped.
+bool Head::fit(double from, double to, int nodes, double (Head::*value)(double) const,
+               std::vector<Piece>& out) {
+    const std::size_t n = static_cast<std::size_t>(nodes);
+    std::vector<double> x(n), f(n), c(n, 0.0);
+    const double pi = std::acos(-1.0), mid = (from + to) / 2, half = (to - from) / 2;
+    double scale = 0;
+    for (std::size_t j = 0; j < n; ++j) {
+        x[j] = std::cos(pi * (static_cast<double>(j) + 0.5) / static_cast<double>(n));
+        f[j] = (this->*value)(mid + half * x[j]);
+        scale = std::max(scale, std::fabs(f[j]));
     }
-    return sum;
+    for (std::size_t j = 0; j < n; ++j) {
+        double t0 = 1, t1 = x[j];
+        c[0] += f[j];
+        for (std::size_t k = 1; k < n; ++k) {
+            c[k] += f[j] * t1;
+            const double t2 = 2 * x[j] * t1 - t0;
+            t0 = t1;
+            t1 = t2;
+        }
+    }
+    for (std::size_t k = 0; k < n; ++k)
+        c[k] *= (k == 0 ? 1.0 : 2.0) / static_cast<double>(n);
+    for (std::size_t k = n - 4; k < n; ++k) {
+        if (!(std::fabs(c[k]) <= 4e-15 * scale))
+            return false;
+    }
+    while (c.size() > 1 && std::fabs(c.back()) <= 1e-17 * scale)
+        c.pop_back();
+    out.push_back({from, to, static_cast<int>(m_coefficients.size()), static_cast<int>(c.size())});
+    m_coefficients.insert(m_coefficients.end(), c.begin(), c.end());
+    return true;
+}
+
+bool Head::fitRange(double from, double to, double (Head::*value)(double) const,
+                    std::vector<Piece>& out, int depth) {
+    if (fit(from, to, 24, value, out))
+        return true;
+    if (depth >= 6)
+        return false;
+    const double mid = (from + to) / 2;
+    return fitRange(from, mid, value, out, depth + 1) && fitRange(mid, to, value, out, depth + 1);
+}
+
+double Head::bottomValue(double e) const {
+    const double power = m_kind == HeadKind::AsmeFd ? e * e : e * e * std::sqrt(e);
+    return rings(e) / power;
+}
+
+double Head::topValue(double t) const {
+    const double split = m_r - m_crownWidth;
+    return rings(split + (m_kind == HeadKind::AsmeFd ? t * t : t));
+}
+
+// An ASME F&D head: the knuckle alone holds e^2 times a smooth function of e up to the crown's
+// edge, R - g above the bottom; above it the head's liquid varies smoothly with the square root
+// of the level's rise over the edge. A dished head holds e^2.5 times a smooth function of e
+// near its bottom, and is smooth in e above. If a table fails its check, lower() integrates.
+void Head::tabulate() {
+    if (!m_coefficients.empty() ||
+        !(m_kind == HeadKind::AsmeFd || (m_kind == HeadKind::Dished && m_offset > 0)))
+        return;
+    const bool asme = m_kind == HeadKind::AsmeFd;
+    const double split = asme ? m_r - m_edge : m_r / 4;
+    m_crownWidth = m_r - split;
+    const double top = asme ? std::sqrt(m_crownWidth) : m_crownWidth;
+    if (!fitRange(0, split, &Head::bottomValue, m_knuckleTable, 0) ||
+        !fitRange(0, top, &Head::topValue, m_crownTable, 0)) {
+        m_knuckleTable.clear();
+        m_crownTable.clear();
+        m_coefficients.clear();
+    }
 }
 
 double Head::vertical(double h) const {
     if (!(h > 0))
         return 0;
-    if (h >= m_a)
+    if (h >= m_a && m_full > 0)
         return m_full;
     const double R = m_r, a = m_a;
     switch (m_kind) {
@@ -287,12 +397,13 @@ double Head::vertical(double h) const {
             if (h <= m_capDepth)
                 return kChartPi * h * h * (3 * L - h) / 3;
             const double cap = m_capDepth;
-            const double k = m_knuckle, c = m_centre, top = m_knuckleDepth, from = a - h;
+            const double k = m_knuckle, c = m_centre, top = m_knuckleDepth;
+            const double from = std::max(0.0, a - h);
             const auto area = [k](double u) {  // integral of sqrt(k^2 - u^2) from 0 to u
                 return (u * std::sqrt((k - u) * (k + u)) + k * k * std::asin(u / k)) / 2;
             };
             const double rings = (c * c + k * k) * (top - from) -
-                                 (top * top * top - from * from * from) / 3 +
+                                 (top - from) * (top * top + top * from + from * from) / 3 +
                                  2 * c * (area(top) - area(from));
             return kChartPi * (cap * cap * (3 * L - cap) / 3 + rings);
         }

@@ -11,7 +11,26 @@ namespace dipsheet::chart {
 // The chart's circle constant, not the full-precision pi: whole circles and whole heads use it.
 inline constexpr double kChartPi = 3.141592654;
 
-// The area of a circle of the radius below a chord at q below its centre, q >= 0.
+// A level at or below the axis of a horizontal cylinder of radius R: e above the shell's lowest
+// point, q = R - e below the axis, the half chord s = sqrt(e (2R - e)) and the half angle
+// theta = atan2(s, q) of the circle's segment below it. Reckoned from e, so that a level near the
+// bottom keeps its digits.
+struct Level {
+    double e = 0, q = 0, s = 0, theta = 0;
+
+    static Level at(double radius, double e) {
+        Level l;
+        l.e = e;
+        l.q = radius - e;
+        l.s = std::sqrt(e * (2 * radius - e));
+        l.theta = std::atan2(l.s, l.q);
+        return l;
+    }
+};
+
+// The area of a circle of the radius below the level, 0 <= e <= radius.
+double circleSegment(double radius, const Level& level);
+// The same for a chord at q below the centre, q >= 0.
 double circleSegmentBelow(double radius, double q);
 
 // A piece of a head's profile: at distance z behind the seam, from <= z <= to, the head's
@@ -28,8 +47,7 @@ struct ProfilePiece {
 };
 
 // The liquid held by one head of revolution of inside diameter D and depth a (any kind but
-// Flat), in cubic units of D, in double precision. Built once per chart: the ASME F&D head
-// sets up its fixed quadrature here, so each volume costs a fixed amount of work.
+// Flat), in cubic units of D, in double precision, to a few units in its last place.
 class Head {
 public:
     // The depth is ignored for the kinds whose depth follows from the diameter.
@@ -41,9 +59,15 @@ public:
     // One head of a horizontal cylinder with the liquid at height h above the lowest point
     // of the shell: 0 at or below 0, full() at or above D.
     double horizontal(double height) const;
-    // The same with the liquid at q >= 0 below the axis (height R - q), as the mirrored half
-    // of a horizontal tank needs it without the rounding of R - (R - q).
+    // The same with the liquid at q >= 0 below the axis (height R - q).
     double belowAxis(double q) const;
+    // The same with the liquid at a level at or below the axis: the form the horizontal tank
+    // uses, which keeps the digits of a level near the bottom.
+    double lower(const Level& level) const;
+    // Makes lower() of an ASME F&D head a short series: tables of Chebyshev series built
+    // once, each checked at build to stay within a few units in the last place.
+    // Without it each level is integrated afresh. The other kinds have closed forms.
+    void tabulate();
     // The bottom of a vertical cylinder with the liquid at height h above its lowest point:
     // 0 at or below 0, full() at or above the depth.
     double vertical(double height) const;
@@ -52,12 +76,20 @@ public:
     // flat head. An ASME F&D head has two pieces, the knuckle and the crown.
     std::vector<ProfilePiece> profile() const;
 
-    static constexpr int kNodes = 16;  // Gauss-Legendre nodes of each knuckle integral
-
 private:
-    double knuckle(double q) const;
-    double knuckleFrom(double q, double to) const;
-    double knuckleToTop(double q) const;
+    // A Chebyshev series in x on [from, to]: coefficients m_coefficients[first, first + count).
+    struct Piece {
+        double from = 0, to = 0;
+        int first = 0, count = 0;
+    };
+    double rings(double e) const;
+    double lookUp(const std::vector<Piece>& table, double x) const;
+    bool fit(double from, double to, int nodes, double (Head::*value)(double) const,
+             std::vector<Piece>& out);
+    bool fitRange(double from, double to, double (Head::*value)(double) const,
+                  std::vector<Piece>& out, int depth);
+    double bottomValue(double e) const;
+    double topValue(double t) const;
 
     HeadKind m_kind;
     double m_d, m_r, m_a;
@@ -66,7 +98,12 @@ private:
     // ASME F&D: crown radius, knuckle radius, knuckle centre's distance from the axis, crown
     // edge radius, knuckle depth, crown cap depth
     double m_crown = 0, m_knuckle = 0, m_centre = 0, m_edge = 0, m_knuckleDepth = 0, m_capDepth = 0;
-    std::array<double, kNodes> m_inverseRadius{}, m_weight{};  // fixed knuckle rings
+    // the tables of lower(): near the bottom the liquid over e^2 (ASME F&D, up to the crown's
+    // edge) or e^2.5 (dished, up to R/4) in e; above it the liquid in t = sqrt(e - (R - g))
+    // (ASME F&D) or e - R/4 (dished); m_crownWidth is R less where the two meet
+    std::vector<Piece> m_knuckleTable, m_crownTable;
+    std::vector<double> m_coefficients;
+    double m_crownWidth = 0;
 };
 
 }  // namespace dipsheet::chart
