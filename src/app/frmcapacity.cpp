@@ -353,9 +353,9 @@ void FrmCapacity::saveGaugeTable() {
         return;
     ui::messageBox(QStringLiteral("Saved %1 points to %2. The largest interpolation error is "
                                   "%3 %4 at %5 %6.")
-                       .arg(*count)
+                       .arg(table.points.size())
                        .arg(QDir::toNativeSeparators(path))
-                       .arg(table.largestError, 0, 'f', 2)
+                       .arg(QString::fromStdString(chart::significantText(table.largestError)))
                        .arg(QString::fromLatin1(chart::volumeUnit(inches())))
                        .arg(table.errorDepth, 0, 'f', 2)
                        .arg(QString::fromLatin1(chart::lengthUnit(inches()))));
