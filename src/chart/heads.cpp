@@ -8,13 +8,29 @@
 namespace dipsheet::chart {
 namespace {
 
+// The sum of c[k] y^k as four sums in y^4 taken side by side, c[0], c[4], ... then c[1], c[5],
+// ...: a quarter of Horner's chain of dependent steps for the same terms.
+template <std::size_t n>
+double interleaved(const std::array<double, n>& c, double y) {
+    static_assert(n % 4 == 0);
+    const double y2 = y * y, y4 = y2 * y2;
+    double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+    for (std::size_t k = n; k > 0; k -= 4) {
+        s0 = s0 * y4 + c[k - 4];
+        s1 = s1 * y4 + c[k - 3];
+        s2 = s2 * y4 + c[k - 2];
+        s3 = s3 * y4 + c[k - 1];
+    }
+    return (s0 + s1 * y) + (s2 + s3 * y) * y2;
+}
+
 // x - sin x cos x for 0 <= x < 1 by its series, which a circle's shallow segment needs without
 // the cancellation of its two terms: the sum over k >= 1 of (-1)^(k+1) 4^k x^(2k+1) / (2k+1)!.
-// Thirteen terms leave less than 2^-60 of it at x = 1.
+// Thirteen terms leave less than 2^-60 of it at x = 1; the sixteen taken cost no more.
 double shallowSegment(double x) {
-    static const std::array<double, 13> coefficients = [] {
+    static const std::array<double, 16> coefficients = [] {
         // the coefficient of x^(2j+3) is (-1)^j 4^(j+1) / (2j+3)!
-        std::array<double, 13> c{};
+        std::array<double, 16> c{};
         c[0] = 4.0 / 6;
         for (std::size_t j = 0; j + 1 < c.size(); ++j) {
             const double n = 2.0 * static_cast<double>(j);
@@ -23,10 +39,7 @@ double shallowSegment(double x) {
         return c;
     }();
     const double x2 = x * x;
-    double sum = 0;
-    for (std::size_t k = coefficients.size(); k-- > 0;)
-        sum = sum * x2 + coefficients[k];
-    return sum * x2 * x;
+    return interleaved(coefficients, x2) * x2 * x;
 }
 
 // The cone's K(M) = acos M + M^3 acosh(1/M) - 2 M sqrt(1 - M^2) near M = 1, where its terms
@@ -57,12 +70,8 @@ const std::array<double, kConeTerms>& coneSeries() {
 
 double coneK(double m, double root, double angle) {
     if (root < 0.6) {
-        const auto& kappa = coneSeries();
         const double r2 = root * root;
-        double sum = 0;
-        for (std::size_t n = kConeTerms; n-- > 0;)
-            sum = sum * r2 + kappa[n];
-        return sum * r2 * r2 * root;
+        return interleaved(coneSeries(), r2) * r2 * r2 * root;
     }
     double k = angle - 2 * m * root;
     if (m > 0)
@@ -120,6 +129,90 @@ AsmeShape asmeShape(double diameter) {
     s.capDepth = s.crown - std::sqrt((s.crown - s.edge) * (s.crown + s.edge));
     return s;
 }
+
+// The n Chebyshev points cos(pi (j + 1/2) / n) on [-1, 1].
+template <int n>
+const std::array<double, n>& chebyshevPoints() {
+    static const std::array<double, n> x = [] {
+        std::array<double, n> p{};
+        const double pi = std::acos(-1.0);
+        for (int j = 0; j < n; ++j)
+            p[static_cast<std::size_t>(j)] = std::cos(pi * (j + 0.5) / n);
+        return p;
+    }();
+    return x;
+}
+
+// The coefficients c of the Chebyshev series through the values f at chebyshevPoints<n>().
+template <std::size_t n>
+void chebyshevCoefficients(const std::array<double, n>& f, std::array<double, n>& c) {
+    const auto& x = chebyshevPoints<static_cast<int>(n)>();
+    c.fill(0);
+    for (std::size_t j = 0; j < n; ++j) {
+        double t0 = 1, t1 = x[j];
+        c[0] += f[j];
+        for (std::size_t k = 1; k < n; ++k) {
+            c[k] += f[j] * t1;
+            const double t2 = 2 * x[j] * t1 - t0;
+            t0 = t1;
+            t1 = t2;
+        }
+    }
+    for (std::size_t k = 0; k < n; ++k)
+        c[k] *= (k == 0 ? 1.0 : 2.0) / static_cast<double>(n);
+}
+
+// A function on [from, to] as Chebyshev series of 24 terms on pieces found by halving: a piece
+// is kept when the last four coefficients of the series through the function's values at its
+// 24 Chebyshev points are all within 4e-15 of the largest value, which then holds the function
+// to a few units in the last place.
+struct Series {
+    struct Piece {
+        double from = 0, to = 0;
+        std::array<double, 24> c{};
+    };
+    std::vector<Piece> pieces;
+    int depth = 0;  // the deepest halving
+
+    template <class F>
+    bool fit(const F& value, double from, double to, int level) {
+        const auto& x = chebyshevPoints<24>();
+        const double mid = (from + to) / 2, half = (to - from) / 2;
+        std::array<double, 24> f{};
+        double scale = 0;
+        for (std::size_t j = 0; j < 24; ++j) {
+            f[j] = value(mid + half * x[j]);
+            scale = std::max(scale, std::fabs(f[j]));
+        }
+        Piece p{from, to, {}};
+        chebyshevCoefficients(f, p.c);
+        bool good = true;
+        for (std::size_t k = 20; k < 24; ++k)
+            good = good && std::fabs(p.c[k]) <= 4e-15 * scale;
+        if (good) {
+            pieces.push_back(p);
+            depth = std::max(depth, level);
+            return true;
+        }
+        return level < 6 && fit(value, from, mid, level + 1) && fit(value, mid, to, level + 1);
+    }
+
+    double operator()(double x) const {
+        auto piece = std::lower_bound(pieces.begin(), pieces.end(), x,
+                                      [](const Piece& p, double at) { return p.to < at; });
+        if (piece == pieces.end())
+            --piece;
+        // Clenshaw's recurrence
+        const double t = (2 * x - piece->from - piece->to) / (piece->to - piece->from);
+        double b1 = 0, b2 = 0;
+        for (std::size_t j = 23; j >= 1; --j) {
+            const double b = 2 * t * b1 - b2 + piece->c[j];
+            b2 = b1;
+            b1 = b;
+        }
+        return t * b1 - b2 + piece->c[0];
+    }
+};
 
 }  // namespace
 
@@ -237,15 +330,15 @@ double Head::lower(const Level& l) const {
         case HeadKind::AsmeFd:
             break;
     }
-    if (m_coefficients.empty())
+    if (m_knuckleTable.pieces == 0)
         return rings(e);
     const double split = m_r - m_crownWidth;
     if (e <= split) {
         const double power = m_kind == HeadKind::AsmeFd ? e * e : e * e * std::sqrt(e);
-        return power * lookUp(m_knuckleTable, e);
+        return power * m_knuckleTable(e);
     }
     const double over = e - split;
-    return lookUp(m_crownTable, m_kind == HeadKind::AsmeFd ? std::sqrt(over) : over);
+    return m_crownTable(m_kind == HeadKind::AsmeFd ? std::sqrt(over) : over);
 }
 
 // The liquid as the sum over the rings of radius rho from q to R of the head's depth at rho
@@ -278,69 +371,69 @@ double Head::rings(double e) const {
     return integrate(ring, 0, seam, tolerance) + integrate(ring, seam, halfPi, tolerance);
 }
 
-double Head::lookUp(const std::vector<Piece>& table, double x) const {
-    auto piece = std::lower_bound(table.begin(), table.end(), x,
-                                  [](const Piece& p, double at) { return p.to < at; });
-    if (piece == table.end())
-        --piece;
-    // Clenshaw's recurrence on the piece's Chebyshev series
-    const double t = (2 * x - piece->from - piece->to) / (piece->to - piece->from);
-    const double* c = m_coefficients.data() + piece->first;
-    double b1 = 0, b2 = 0;
-    for (int j = piece->count - 1; j >= 1; --j) {
-        const double b = 2 * t * b1 - b2 + c[j];
-        b2 = b1;
-        b1 = b;
-    }
-    return t * b1 - b2 + c[0];
+double Head::Table::operator()(double x) const {
+    const double at = (x - from) * perWidth;
+    const int piece = std::clamp(static_cast<int>(at), 0, pieces - 1);
+    const double u = 2 * (at - piece) - 1;
+    const double* c = coefficients.data() + static_cast<std::ptrdiff_t>(piece) * kCoefficients;
+    // Estrin's scheme: the powers of u and the pairs of terms are independent of each other
+    const double u2 = u * u, u4 = u2 * u2, u8 = u4 * u4;
+    const double low = (c[0] + c[1] * u) + (c[2] + c[3] * u) * u2 +
+                       ((c[4] + c[5] * u) + (c[6] + c[7] * u) * u2) * u4;
+    return low + ((c[8] + c[9] * u) + (c[10] + c[11] * u) * u2) * u8;
 }
 
-// Fits value() on [from, to] by the Chebyshev series through its values at `nodes` Chebyshev
-// points, kept when its last four coefficients are all within 4e-15 of the largest value: the
-// series then holds the function to a few units in the last place. Trailing coefficients
-// below 1e-17 of it are dropped.
-bool Head::fit(double from, double to, int nodes, double (Head::*value)(double) const,
-               std::vector<Piece>& out) {
-    const std::size_t n = static_cast<std::size_t>(nodes);
-    std::vector<double> x(n), f(n), c(n, 0.0);
-    const double pi = std::acos(-1.0), mid = (from + to) / 2, half = (to - from) / 2;
-    double scale = 0;
-    for (std::size_t j = 0; j < n; ++j) {
-        x[j] = std::cos(pi * (static_cast<double>(j) + 0.5) / static_cast<double>(n));
-        f[j] = (this->*value)(mid + half * x[j]);
-        scale = std::max(scale, std::fabs(f[j]));
-    }
-    for (std::size_t j = 0; j < n; ++j) {
-        double t0 = 1, t1 = x[j];
-        c[0] += f[j];
-        for (std::size_t k = 1; k < n; ++k) {
-            c[k] += f[j] * t1;
-            const double t2 = 2 * x[j] * t1 - t0;
-            t0 = t1;
-            t1 = t2;
-        }
-    }
-    for (std::size_t k = 0; k < n; ++k)
-        c[k] *= (k == 0 ? 1.0 : 2.0) / static_cast<double>(n);
-    for (std::size_t k = n - 4; k < n; ++k) {
-        if (!(std::fabs(c[k]) <= 4e-15 * scale))
-            return false;
-    }
-    while (c.size() > 1 && std::fabs(c.back()) <= 1e-17 * scale)
-        c.pop_back();
-    out.push_back({from, to, static_cast<int>(m_coefficients.size()), static_cast<int>(c.size())});
-    m_coefficients.insert(m_coefficients.end(), c.begin(), c.end());
-    return true;
-}
-
-bool Head::fitRange(double from, double to, double (Head::*value)(double) const,
-                    std::vector<Piece>& out, int depth) {
-    if (fit(from, to, 24, value, out))
-        return true;
-    if (depth >= 6)
+// value() on [0, to] as a table of equal pieces: first a Chebyshev series fitted to value()
+// itself, then on each piece the polynomial through that series' values at 12 Chebyshev
+// points. A piece is kept when its last three Chebyshev coefficients are within 1e-15 of the
+// largest value on it, and the sum of its coefficients' sizes in powers of u is within 4 times
+// that value, so that the rounding in powers of u stays at the last place; else the pieces are
+// halved.
+bool Head::tabulate(double to, double (Head::*value)(double) const, Table& out) const {
+    Series series;
+    if (!series.fit([&](double x) { return (this->*value)(x); }, 0, to, 0))
         return false;
-    const double mid = (from + to) / 2;
-    return fitRange(from, mid, value, out, depth + 1) && fitRange(mid, to, value, out, depth + 1);
+    constexpr int n = Table::kCoefficients;
+    std::array<std::array<double, n>, n> power{};  // T_k(u) in powers of u
+    power[0][0] = 1;
+    power[1][1] = 1;
+    for (int k = 2; k < n; ++k) {
+        for (int j = 0; j < n; ++j)
+            power[k][j] = (j > 0 ? 2 * power[k - 1][j - 1] : 0.0) - power[k - 2][j];
+    }
+    const auto& points = chebyshevPoints<n>();
+    for (int pieces = std::max(4, 1 << series.depth); pieces <= 4096; pieces *= 2) {
+        out.from = 0;
+        out.perWidth = pieces / to;
+        out.pieces = pieces;
+        out.coefficients.assign(static_cast<std::size_t>(pieces * n), 0.0);
+        bool good = true;
+        for (int piece = 0; piece < pieces && good; ++piece) {
+            const double width = to / pieces, mid = width * (piece + 0.5);
+            std::array<double, n> f{}, c{};
+            double scale = 0;
+            for (int j = 0; j < n; ++j) {
+                f[j] = series(mid + width / 2 * points[j]);
+                scale = std::max(scale, std::fabs(f[j]));
+            }
+            chebyshevCoefficients(f, c);
+            for (int k = n - 3; k < n; ++k)
+                good = good && std::fabs(c[k]) <= 1e-15 * scale;
+            double* a = out.coefficients.data() + static_cast<std::ptrdiff_t>(piece) * n;
+            for (int k = 0; k < n; ++k) {
+                for (int j = 0; j <= k; ++j)
+                    a[j] += c[k] * power[k][j];
+            }
+            double size = 0;
+            for (int j = 0; j < n; ++j)
+                size += std::fabs(a[j]);
+            good = good && size <= 4 * scale;
+        }
+        if (good)
+            return true;
+    }
+    out = {};
+    return false;
 }
 
 double Head::bottomValue(double e) const {
@@ -358,18 +451,17 @@ double Head::topValue(double t) const {
 // of the level's rise over the edge. A dished head holds e^2.5 times a smooth function of e
 // near its bottom, and is smooth in e above. If a table fails its check, lower() integrates.
 void Head::tabulate() {
-    if (!m_coefficients.empty() ||
+    if (m_knuckleTable.pieces > 0 ||
         !(m_kind == HeadKind::AsmeFd || (m_kind == HeadKind::Dished && m_offset > 0)))
         return;
     const bool asme = m_kind == HeadKind::AsmeFd;
     const double split = asme ? m_r - m_edge : m_r / 4;
     m_crownWidth = m_r - split;
     const double top = asme ? std::sqrt(m_crownWidth) : m_crownWidth;
-    if (!fitRange(0, split, &Head::bottomValue, m_knuckleTable, 0) ||
-        !fitRange(0, top, &Head::topValue, m_crownTable, 0)) {
-        m_knuckleTable.clear();
-        m_crownTable.clear();
-        m_coefficients.clear();
+    if (!tabulate(split, &Head::bottomValue, m_knuckleTable) ||
+        !tabulate(top, &Head::topValue, m_crownTable)) {
+        m_knuckleTable = {};
+        m_crownTable = {};
     }
 }
 

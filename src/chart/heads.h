@@ -64,9 +64,9 @@ public:
     // The same with the liquid at a level at or below the axis: the form the horizontal tank
     // uses, which keeps the digits of a level near the bottom.
     double lower(const Level& level) const;
-    // Makes lower() of an ASME F&D head a short series: tables of Chebyshev series built
-    // once, each checked at build to stay within a few units in the last place.
-    // Without it each level is integrated afresh. The other kinds have closed forms.
+    // Makes lower() of an ASME F&D or dished head a short polynomial: tables built once, each
+    // checked at build to stay within a few units in the last place. Without them each level
+    // is integrated afresh. The other kinds have closed forms.
     void tabulate();
     // The bottom of a vertical cylinder with the liquid at height h above its lowest point:
     // 0 at or below 0, full() at or above the depth.
@@ -77,19 +77,19 @@ public:
     std::vector<ProfilePiece> profile() const;
 
 private:
-    // A Chebyshev series in x on [from, to]: coefficients m_coefficients[first, first + count).
-    struct Piece {
-        double from = 0, to = 0;
-        int first = 0, count = 0;
+    // A function of x >= from on equal pieces of [from, to]: on each, a polynomial of degree 11
+    // in u from -1 to 1 across the piece, its coefficients from u^0 up.
+    struct Table {
+        static constexpr int kCoefficients = 12;
+        double from = 0, perWidth = 0;  // pieces per unit of x
+        int pieces = 0;
+        std::vector<double> coefficients;
+        double operator()(double x) const;
     };
     double rings(double e) const;
-    double lookUp(const std::vector<Piece>& table, double x) const;
-    bool fit(double from, double to, int nodes, double (Head::*value)(double) const,
-             std::vector<Piece>& out);
-    bool fitRange(double from, double to, double (Head::*value)(double) const,
-                  std::vector<Piece>& out, int depth);
     double bottomValue(double e) const;
     double topValue(double t) const;
+    bool tabulate(double to, double (Head::*value)(double) const, Table& out) const;
 
     HeadKind m_kind;
     double m_d, m_r, m_a;
@@ -101,8 +101,7 @@ private:
     // the tables of lower(): near the bottom the liquid over e^2 (ASME F&D, up to the crown's
     // edge) or e^2.5 (dished, up to R/4) in e; above it the liquid in t = sqrt(e - (R - g))
     // (ASME F&D) or e - R/4 (dished); m_crownWidth is R less where the two meet
-    std::vector<Piece> m_knuckleTable, m_crownTable;
-    std::vector<double> m_coefficients;
+    Table m_knuckleTable, m_crownTable;
     double m_crownWidth = 0;
 };
 
