@@ -32,6 +32,9 @@ constexpr const char* kCreateHistory =
     "CREATE TABLE IF NOT EXISTS ChartHistory(Id INTEGER PRIMARY KEY, Made TEXT, Client TEXT, "
     "Customer TEXT, TankDesc TEXT, SerialNo TEXT, Setup TEXT, Tank TEXT, Full REAL, Unit TEXT, "
     "Rows BLOB)";
+// The ids alone, beside the rows each chart keeps: the search's check of its index counts the
+// history through them without reading a page of rows per chart.
+constexpr const char* kCreateIds = "CREATE INDEX IF NOT EXISTS ChartHistoryIds ON ChartHistory(Id)";
 constexpr const char* kCreateSearch =
     "CREATE VIRTUAL TABLE ChartHistorySearch USING fts5(Words, tokenize='trigram')";
 
@@ -494,6 +497,7 @@ void Database::appendHistory(const ChartSetup& setup, std::span<const chart::Cap
     // A history made before charts kept their rows gains the field; its charts keep none.
     if (!keepsRows(m_db))
         execute(m_db, "ALTER TABLE ChartHistory ADD COLUMN Rows BLOB", doing);
+    execute(m_db, kCreateIds, doing);
     m_searchIndexRebuilt = ensureSearchIndex(m_db) || m_searchIndexRebuilt;
     // The heading of the job record on file (an empty one when the table holds no record).
     Statement insert(m_db,

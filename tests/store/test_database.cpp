@@ -925,6 +925,9 @@ TEST_F(DatabaseTest, HistoryKeepsTheRowsOfEachChart) {
     for (const Chart& rows : charts)
         db.replaceChart(rows, setupOf("48"));
     EXPECT_EQ(raw.value("SELECT hex(Rows) FROM ChartHistory WHERE Id = 2"), "0000803F0000003F");
+    // Counted without reading the rows: through the ids alone.
+    EXPECT_EQ(raw.value("SELECT tbl_name FROM sqlite_master WHERE name = 'ChartHistoryIds'"),
+              "ChartHistory");
     for (std::int64_t id = 2; id <= 5; ++id) {
         const auto kept = db.readHistoryRows(id);
         ASSERT_TRUE(kept.has_value()) << "chart " << id;
