@@ -176,10 +176,11 @@ void FrmHistory::search() {
         found.resize(kListed);
     m_model->setEntries(std::move(found));
     const int count = m_model->rowCount();
-    lblFound->setText(more ? QStringLiteral("The newest %1 shown: type more to narrow the list.")
-                                 .arg(QLocale().toString(count))
-                      : count == 1 ? QStringLiteral("1 chart")
-                                   : QStringLiteral("%1 charts").arg(count));
+    m_found = more ? QStringLiteral("The newest %1 shown: type more to narrow the list.")
+                         .arg(QLocale().toString(count))
+              : count == 1 ? QStringLiteral("1 chart")
+                           : QStringLiteral("%1 charts").arg(count);
+    lblFound->setText(m_found);
     if (count > 0)
         grdHistory->selectRow(0);
     grdHistory->resizeColumnsToContents();
@@ -242,6 +243,7 @@ void FrmHistory::reprint() {
     std::vector<chart::CapacityRow> rows;
     if (kept) {
         rows = *std::move(kept);
+        lblFound->setText(m_found);  // no word left from an older chart's reprint
     } else {
         const chart::ChartRows made = chosen.tank->chart().rows;
         rows.assign(made.begin() + 1, made.end());

@@ -57,6 +57,7 @@ private:
 
     const store::JobDatabase m_database;
     HistoryModel* m_model;
+    QString m_found;  // what the line under the list says of the charts found
 };
 
 }  // namespace dipsheet::app

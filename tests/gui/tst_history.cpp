@@ -305,7 +305,6 @@ void TestHistory::reprintPrintsTheKeptRowsOrSaysItChartsAgain() {
             bool chartedAgain;
         } cases[] = {{0, fresh, true}, {1, kept, false}};
         for (const auto& c : cases) {
-            history->search();
             history->grdHistory->selectRow(c.row);
             printed.reset();
             history->cmdReprint->click();
