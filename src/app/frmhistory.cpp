@@ -13,6 +13,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -175,10 +176,11 @@ void FrmHistory::search() {
         found.resize(kListed);
     m_model->setEntries(std::move(found));
     const int count = m_model->rowCount();
-    lblFound->setText(more ? QStringLiteral("The newest %1 shown: type more to narrow the list.")
-                                 .arg(QLocale().toString(count))
-                      : count == 1 ? QStringLiteral("1 chart")
-                                   : QStringLiteral("%1 charts").arg(count));
+    m_found = more ? QStringLiteral("The newest %1 shown: type more to narrow the list.")
+                         .arg(QLocale().toString(count))
+              : count == 1 ? QStringLiteral("1 chart")
+                           : QStringLiteral("%1 charts").arg(count);
+    lblFound->setText(m_found);
     if (count > 0)
         grdHistory->selectRow(0);
     grdHistory->resizeColumnsToContents();
@@ -216,13 +218,43 @@ void FrmHistory::reprint() {
     const store::HistoryEntry* entry = readableEntry();
     if (!entry)
         return;
-    // The chart is computed again from its tank: the same rows, bit for bit, as when it was made.
+    const store::HistoryEntry chosen = *entry;  // the list may change while the report shows
     const ui::WaitCursor wait;
-    const chart::ChartRows rows = entry->tank->chart().rows;
+    // The rows kept with the chart, bit for bit what was printed when it was made, whatever this
+    // version would chart; a chart made before charts kept their rows is charted again.
+    std::optional<std::vector<chart::CapacityRow>> kept;
+    try {
+        kept = m_database.connect().readHistoryRows(chosen.id);
+    } catch (const store::StoreError& error) {
+        if (error.code() == store::kRowsUnreadable) {
+            ui::messageBox(QStringLiteral(
+                "The rows kept with this chart cannot be read (they were changed by hand, or "
+                "kept by a newer version of Dipsheet): it cannot be reprinted."));
+            return;
+        }
+        // A busy or missing file says why under the list, as a search does; only damage is fatal.
+        if (error.meansDamage())
+            throw;
+        lblFound->setText(QStringLiteral("The chart could not be reprinted: %1. Reprint again "
+                                         "to try again.")
+                              .arg(databaseProblem(error)));
+        return;
+    }
+    std::vector<chart::CapacityRow> rows;
+    if (kept) {
+        rows = *std::move(kept);
+        lblFound->setText(m_found);  // no word left from an older chart's reprint
+    } else {
+        const chart::ChartRows made = chosen.tank->chart().rows;
+        rows.assign(made.begin() + 1, made.end());
+        lblFound->setText(
+            QStringLiteral("This chart was made before charts kept their rows: "
+                           "charted again from its set-up."));
+    }
     report::ReportEngine engine(m_database);
-    engine.setReportFileName(report::definitionFor(entry->tank->inches));
-    engine.load(entry->job, {rows.begin() + 1, rows.end()},
-                {entry->setup, entry->full, entry->tank}, report::madeDate(entry->made));
+    engine.setReportFileName(report::definitionFor(chosen.tank->inches));
+    engine.load(chosen.job, std::move(rows), {chosen.setup, chosen.full, chosen.tank},
+                report::madeDate(chosen.made));
     engine.produce();
 }
 

@@ -3,7 +3,8 @@
 // The history window, "Past Charts": every chart the office has made, newest first, found by
 // a search that filters as it is typed (serial number, customer, description; every word, any
 // order and case). Load puts a chart back on the main window and calculates it; Reprint prints
-// it through its unit's report definition without touching the form; Delete takes it out of
+// the rows kept with it through its unit's report definition without touching the form (a chart
+// made before charts kept their rows is charted again, said under the list); Delete takes it out of
 // the history after asking. Top-level, not modal; it deletes itself once closed.
 
 #include <QWidget>
@@ -56,6 +57,7 @@ private:
 
     const store::JobDatabase m_database;
     HistoryModel* m_model;
+    QString m_found;  // what the line under the list says of the charts found
 };
 
 }  // namespace dipsheet::app

@@ -13,10 +13,70 @@ namespace dipsheet::cli {
 
 namespace {
 
-// A CSV field: quoted, with its quotes doubled, when it holds a comma, a quote or a line break.
-std::string csvField(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos)
-        return std::string(text);
+// Stored text as it may reach a terminal: every control character but the line break (C0,
+// DEL, and C1 written in UTF-8) and every byte that is no UTF-8 escaped as \xHH, a backslash
+// doubled, so that nothing stored can move the cursor, retitle the window or clear the screen,
+// and the text can be read back unambiguously. A line break stays: it is part of a quoted CSV
+// field.
+std::string terminalText(std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(text.size());
+    const auto escape = [&out](unsigned char byte) {
+        out.append("\\x").push_back(kHex[byte >> 4]);
+        out.push_back(kHex[byte & 0xF]);
+    };
+    for (std::size_t at = 0; at < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        const auto next = [&](std::size_t i) {
+            return at + i < text.size() ? static_cast<unsigned char>(text[at + i]) : 0;
+        };
+        if (byte == '\\') {
+            out.append("\\\\");
+            ++at;
+        } else if (byte == '\n' || (byte >= ' ' && byte < 0x7F)) {
+            out.push_back(static_cast<char>(byte));
+            ++at;
+        } else if (byte < 0x80) {
+            escape(byte);  // C0 and DEL
+            ++at;
+        } else {
+            // A well-formed sequence stays, but for the C1 controls (U+0080 to U+009F, which some
+            // terminals obey like ESC [); a stray byte is escaped alone.
+            const std::size_t length = byte >= 0xC2 && byte <= 0xDF   ? 2
+                                       : byte >= 0xE0 && byte <= 0xEF ? 3
+                                       : byte >= 0xF0 && byte <= 0xF4 ? 4
+                                                                      : 0;
+            bool wellFormed = length != 0 && at + length <= text.size();
+            for (std::size_t i = 1; wellFormed && i < length; ++i)
+                wellFormed = (next(i) & 0xC0) == 0x80;
+            // No overlong forms, surrogates or code points past U+10FFFF.
+            if (wellFormed &&
+                ((byte == 0xE0 && next(1) < 0xA0) || (byte == 0xED && next(1) > 0x9F) ||
+                 (byte == 0xF0 && next(1) < 0x90) || (byte == 0xF4 && next(1) > 0x8F)))
+                wellFormed = false;
+            if (!wellFormed) {
+                escape(byte);
+                ++at;
+            } else if (byte == 0xC2 && next(1) <= 0x9F) {
+                out.append("\\u00").push_back(kHex[next(1) >> 4]);
+                out.push_back(kHex[next(1) & 0xF]);
+                at += 2;
+            } else {
+                out.append(text.substr(at, length));
+                at += length;
+            }
+        }
+    }
+    return out;
+}
+
+// A CSV field of stored text, escaped as terminalText does: quoted, with its quotes doubled,
+// when it holds a comma, a quote or a line break.
+std::string csvField(std::string_view stored) {
+    const std::string text = terminalText(stored);
+    if (text.find_first_of(",\"\n") == std::string::npos)
+        return text;
     std::string quoted = "\"";
     for (const char c : text)
         quoted.append(c == '"' ? "\"\"" : std::string(1, c));
@@ -75,28 +135,53 @@ int reprintChart(const std::string& id, bool store, std::ostream& out, std::ostr
             << " cannot be read (changed by hand, or made by a newer version)\n";
         return 2;
     }
-    chart::Tank::Chart made;
+    // The rows kept with the chart, bit for bit what was printed when it was made, whatever
+    // this version would chart; a chart made before charts kept their rows is charted again.
+    std::optional<std::vector<chart::CapacityRow>> kept;
     try {
-        made = entry->tank->chart();
-    } catch (const chart::InputError& e) {
-        err << "dipsheet-chart: chart " << number << ": " << e.what() << '\n';
+        kept = store::JobDatabase().connect().readHistoryRows(number);
+    } catch (const store::StoreError& e) {
+        if (e.code() != store::kRowsUnreadable) {
+            databaseFailed(e, err);
+            return 1;
+        }
+        err << "dipsheet-chart: " << e.what() << " (changed by hand, or kept by a newer version)\n";
         return 2;
+    }
+    std::vector<chart::CapacityRow> rows;
+    double full = entry->full;
+    if (kept) {
+        rows = *std::move(kept);
+    } else {
+        try {
+            chart::Tank::Chart made = entry->tank->chart();
+            rows.assign(made.rows.begin() + 1, made.rows.end());
+            full = made.full;
+        } catch (const chart::InputError& e) {
+            err << "dipsheet-chart: chart " << number << ": " << e.what() << '\n';
+            return 2;
+        }
     }
     if (store) {
         const auto held = holdFolder(err);
         if (!held)
             return 1;
         try {
-            store::JobDatabase().connect().replaceChart(std::span(made.rows).subspan(1),
-                                                        {entry->setup, made.full, entry->tank});
+            // On show again, not made again: the history keeps the one row it has.
+            store::JobDatabase().connect().replaceChart(rows, {entry->setup, full, entry->tank},
+                                                        std::nullopt, false);
         } catch (const store::StoreError& e) {
             databaseFailed(e, err);
             return 1;
         }
     }
-    out << chart::chartCsv(made.rows);
+    out << chart::chartCsv(rows);
     out.flush();
-    err << "chart " << number << " made " << entry->made << '\n';  // the date on its printout
+    if (!kept)
+        err << "Chart " << number
+            << " was made before charts kept their rows: charted again from its set-up.\n";
+    // The date on its printout.
+    err << "chart " << number << " made " << terminalText(entry->made) << '\n';
     return 0;
 }
 

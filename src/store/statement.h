@@ -66,6 +66,16 @@ public:
         }
     }
 
+    // Binds the bytes unchanged as a BLOB; no bytes bind an empty BLOB, never NULL.
+    void bindBlob(int index, std::string_view bytes) {
+        const int rc = bytes.empty() ? sqlite3_bind_zeroblob(m_stmt, index, 0)
+                                     : sqlite3_bind_blob64(m_stmt, index, bytes.data(),
+                                                           bytes.size(), SQLITE_STATIC);
+        if (rc != SQLITE_OK) {
+            fail(m_db, m_doing);
+        }
+    }
+
     // True when a result row is ready, false when the statement has run to its end.
     bool step() {
         const int rc = sqlite3_step(m_stmt);
@@ -100,6 +110,10 @@ public:
         return static_cast<float>(sqlite3_column_double(m_stmt, column));
     }
 
+    // Whether the value is NULL, or a BLOB (rather than a number or a text).
+    bool isNull(int column) const { return sqlite3_column_type(m_stmt, column) == SQLITE_NULL; }
+    bool isBlob(int column) const { return sqlite3_column_type(m_stmt, column) == SQLITE_BLOB; }
+
     int columnCount() const { return sqlite3_column_count(m_stmt); }
     std::string columnName(int column) const {
         const char* name = sqlite3_column_name(m_stmt, column);
@@ -124,6 +138,9 @@ private:
     sqlite3_stmt* m_stmt = nullptr;
     std::string m_doing;
 };
+
+// Registers on a new connection the SQL functions the history's search uses (dipsheet_holds).
+void registerSearchFunctions(sqlite3* db);
 
 // Runs one statement that returns no rows.
 inline void execute(sqlite3* db, const char* sql, const std::string& doing) {

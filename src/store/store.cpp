@@ -77,6 +77,13 @@ Database::Database(const std::string& path, int busyTimeoutMs) {
         throw StoreError(rc, message);
     }
     sqlite3_busy_timeout(m_db, busyTimeoutMs);
+    try {
+        detail::registerSearchFunctions(m_db);
+    } catch (...) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        throw;
+    }
 }
 
 Database::~Database() {
@@ -232,7 +239,7 @@ void Database::replaceChart(std::span<const chart::CapacityRow> rows, const Char
     }
     m_appendedHistoryId = 0;
     if (setup.tank && toHistory)
-        appendHistory(setup);
+        appendHistory(setup, rows);
     transaction.commit();
 }
 

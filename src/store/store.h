@@ -46,6 +46,11 @@ private:
 // SQLITE_TOOBIG (a text or statement past the engine's limits).
 inline constexpr int kSearchRefused = 18;
 
+// The code of a StoreError for the rows kept with a chart of the history that this version
+// cannot read (changed by hand, or kept by a newer version): the file is sound, only that
+// chart cannot be printed as it was made. SQLite's SQLITE_MISMATCH (a value of the wrong kind).
+inline constexpr int kRowsUnreadable = 20;
+
 // The first record of table mrQRT: the client's name and the chart heading.
 struct JobRecord {
     std::string member;    // mrQRTMember
@@ -81,7 +86,8 @@ struct ChartSetup {
 // A chart the office has made, as table ChartHistory keeps it: when (local time,
 // "YYYY-MM-DD HH:MM:SS"), the job record it was made for, its set-up as people read it, the tank
 // (none when the stored line cannot be read: hand-edited, or from a newer version), the full
-// capacity and its unit ("US gal", "L").
+// capacity and its unit ("US gal", "L"). The chart's rows are kept with it (field Rows) and
+// read on their own by readHistoryRows: a list of the history does not carry them.
 struct HistoryEntry {
     std::int64_t id = 0;
     std::string made;
@@ -135,8 +141,10 @@ public:
     // file has that table (field Tank is added to a table made before it); a file made before
     // the table is left without one. `job`, when given, is written first as writeJob writes it,
     // so the chart and its heading are stored together. A set-up with its tank is also appended
-    // to the history, table ChartHistory, with the job record on file, unless `toHistory` is
-    // false (a chart of the history put back); a file made before the history gets it.
+    // to the history, table ChartHistory, with the job record on file and `rows` themselves
+    // (so a reprint prints them whatever a later version would chart), unless `toHistory` is
+    // false (a chart of the history put back); a file made before the history, or before the
+    // history kept rows, gets the table or the field.
     void replaceChart(std::span<const chart::CapacityRow> rows, const ChartSetup& setup,
                       const std::optional<JobRecord>& job = std::nullopt, bool toHistory = true);
     // The set-up of the chart on file; none when the file has no ChartSetup table or no row.
@@ -153,6 +161,11 @@ public:
     std::vector<HistoryEntry> readHistory(std::string_view search = {}, std::size_t limit = 0);
     // The chart `id` of the history; none when there is no such row.
     std::optional<HistoryEntry> readHistoryEntry(std::int64_t id);
+    // The rows chart `id` of the history was made with (rows 1 to N, as replaceChart took
+    // them), bit for bit; none when it was made before the history kept rows, or there is no
+    // such chart. Rows this version cannot read throw StoreError kRowsUnreadable, which is not
+    // damage.
+    std::optional<std::vector<chart::CapacityRow>> readHistoryRows(std::int64_t id);
     // Removes the chart `id` from the history; the chart on show is not touched.
     void deleteHistoryEntry(std::int64_t id);
     // Gives the chart `id` of the history the heading `job` (a blank client name leaves the
@@ -169,8 +182,8 @@ public:
 private:
     // Inside a transaction: the rows with Depth above 0 replaced by `rows`.
     void writeChartRows(std::span<const chart::CapacityRow> rows);
-    // Inside a transaction: the chart of `setup` appended to the history.
-    void appendHistory(const ChartSetup& setup);
+    // Inside a transaction: the chart of `setup` and its `rows` appended to the history.
+    void appendHistory(const ChartSetup& setup, std::span<const chart::CapacityRow> rows);
 
     sqlite3* m_db = nullptr;
     bool m_searchIndexRebuilt = false;

@@ -84,6 +84,7 @@ private slots:
     void chartComesBackAfterARestart();
     void unreadableChartIsListedAndNotLoaded();
     void reprintPrintsTheChartAsMadeAndLeavesTheForm();
+    void reprintPrintsTheKeptRowsOrSaysItChartsAgain();
     void searchTroubleIsNeverFatal();
     void chartPrintedUnderACorrectedHeadingIsKeptUnderIt();
 
@@ -262,6 +263,68 @@ void TestHistory::reprintPrintsTheChartAsMadeAndLeavesTheForm() {
     report::setDateSource({});
     QCOMPARE(fileBytes(QStringLiteral("QRTMembers.mdb")), before);
     QVERIFY(seams.messages.isEmpty());
+}
+
+// Reprint prints the rows kept with the chart, even where the engine now charts other figures;
+// a chart made before charts kept their rows is charted again from its set-up, and the line
+// under the list says so, without a message box. Rows kept in a form this version cannot read
+// are refused in a message box. Nothing is written.
+void TestHistory::reprintPrintsTheKeptRowsOrSaysItChartsAgain() {
+    auto scratch = scratchDatabase();
+    QVERIFY(copyDefinitions());
+    chart::Tank tank;
+    tank.increment = std::string("6");
+    tank.diameter = std::string("48");
+    tank.length = std::string("96");
+    const chart::ChartRows charted = tank.chart().rows;
+    const std::vector<chart::CapacityRow> fresh(charted.begin() + 1, charted.end());
+    std::vector<chart::CapacityRow> kept = fresh;
+    for (auto& row : kept)
+        row.volume *= 1.01f;  // figures no engine gives for this tank
+    {
+        dipsheet::store::Database db;
+        db.writeHeading("Kept Rows", "", "K-1");
+        db.replaceChart(kept, {tank.describe(), 751.5, tank});
+        db.writeHeading("Older Chart", "", "O-2");
+        db.replaceChart(kept, {tank.describe(), 751.5, tank});
+    }
+    QVERIFY(runSql("UPDATE ChartHistory SET Rows = NULL WHERE SerialNo = 'O-2'"));
+    const QByteArray before = fileBytes(QStringLiteral("QRTMembers.mdb"));
+    std::optional<report::Report> printed;
+    report::ReportEngine::setPreviewHandler([&](const report::Report& r) { printed = r; });
+    Seams seams;
+    {
+        Program program;
+        QVERIFY(program.start());
+        program.chart()->cmdHistory->click();
+        FrmHistory* history = program.main->historyWindow();
+        QVERIFY(history);
+        const struct {
+            int row;
+            const std::vector<chart::CapacityRow>& rows;
+            bool chartedAgain;
+        } cases[] = {{0, fresh, true}, {1, kept, false}};
+        for (const auto& c : cases) {
+            history->grdHistory->selectRow(c.row);
+            printed.reset();
+            history->cmdReprint->click();
+            QVERIFY2(printed, qPrintable(seams.messages.join(QLatin1Char('\n'))));
+            QVERIFY(printed->rows == c.rows);
+            QCOMPARE(history->lblFound->text().contains(
+                         QLatin1String("made before charts kept their rows")),
+                     c.chartedAgain);
+        }
+        QVERIFY(seams.messages.isEmpty());
+        QCOMPARE(fileBytes(QStringLiteral("QRTMembers.mdb")), before);
+
+        QVERIFY(runSql("UPDATE ChartHistory SET Rows = x'00' WHERE SerialNo = 'K-1'"));
+        printed.reset();
+        history->cmdReprint->click();
+        QVERIFY(!printed);
+        QCOMPARE(seams.messages.size(), 1);
+        QVERIFY(seams.messages.takeFirst().contains(QLatin1String("cannot be reprinted")));
+    }
+    report::ReportEngine::setPreviewHandler(nullptr);
 }
 
 DIPSHEET_APP_TEST_MAIN(TestHistory)

@@ -5,12 +5,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <bit>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -811,7 +814,7 @@ TEST_F(DatabaseTest, RefusedSearchIsNotDamage) {
     Database db;
     db.writeHeading("Riverside Fuel", "diesel", "SN-1");
     db.replaceChart(ramp(1, 1.0f), setupOf("48"));
-    sqlite3_limit(connections.last(), SQLITE_LIMIT_LIKE_PATTERN_LENGTH, 2);
+    const int arguments = sqlite3_limit(connections.last(), SQLITE_LIMIT_FUNCTION_ARG, 1);
     try {
         db.readHistory("sn");
         ADD_FAILURE() << "the search was run";
@@ -821,6 +824,7 @@ TEST_F(DatabaseTest, RefusedSearchIsNotDamage) {
         EXPECT_NE(std::string(error.what()).find("The search could not be run"), std::string::npos);
     }
     EXPECT_FALSE(db.searchIndexRebuilt());
+    sqlite3_limit(connections.last(), SQLITE_LIMIT_FUNCTION_ARG, arguments);
     EXPECT_EQ(serialsOf(db.readHistory("riverside")), std::vector<std::string>{"SN-1"});
 
     Raw().exec("ALTER TABLE ChartHistory DROP COLUMN Setup");
@@ -874,4 +878,139 @@ TEST_F(DatabaseTest, JobGoesWithItsChartAndABlankNameIsNeverStored) {
     ASSERT_EQ(serialsOf(entries), std::vector<std::string>{"SN-9"});
     EXPECT_EQ(entries[0].job, (JobRecord{"Acme", "Riverside", "Diesel", "SN-9"}));
     EXPECT_EQ(rowsOf(db).size(), 3u);
+}
+
+namespace {
+
+// The bits of each single of `rows`, so that -0, NaN and subnormals compare as stored.
+std::vector<std::uint32_t> bitsOf(const Chart& rows) {
+    std::vector<std::uint32_t> bits;
+    for (const auto& row : rows) {
+        bits.push_back(std::bit_cast<std::uint32_t>(row.depth));
+        bits.push_back(std::bit_cast<std::uint32_t>(row.volume));
+    }
+    return bits;
+}
+
+}  // namespace
+
+// Each chart of the history keeps its rows bit for bit, least significant byte first whatever
+// the machine, in the transaction of its history row. A history made before charts kept their
+// rows gains the field at its next chart; its charts have none, and are still listed. Rows kept
+// in a form this version cannot read are refused as such, not as damage.
+TEST_F(DatabaseTest, HistoryKeepsTheRowsOfEachChart) {
+    createDatabase();
+    Raw raw;
+    // As an older version made the history: without field Rows, one chart in it.
+    raw.exec(
+        "DROP TABLE ChartHistory; CREATE TABLE ChartHistory(Id INTEGER PRIMARY KEY, Made "
+        "TEXT, Client TEXT, Customer TEXT, TankDesc TEXT, SerialNo TEXT, Setup TEXT, Tank "
+        "TEXT, Full REAL, Unit TEXT)");
+    raw.exec(
+        "INSERT INTO ChartHistory VALUES(1, '2019-11-30 16:45:09', 'Acme', 'Old Depot', '', "
+        "'OLD-1', 'set-up', '" +
+        setupOf("48").tank->toText() + "', 751.5, 'US gal')");
+    Database db;
+    EXPECT_FALSE(db.readHistoryRows(1).has_value());
+
+    const float inf = std::numeric_limits<float>::infinity();
+    const Chart charts[] = {
+        {{1.0f, 0.5f}},  // 3F800000 3F000000, each written low byte first
+        ramp(32766, 0.1f),
+        {{0.1f, std::numeric_limits<float>::denorm_min()},
+         {-0.0f, -inf},
+         {std::numeric_limits<float>::max(), std::numeric_limits<float>::quiet_NaN()}},
+        {},
+    };
+    for (const Chart& rows : charts)
+        db.replaceChart(rows, setupOf("48"));
+    EXPECT_EQ(raw.value("SELECT hex(Rows) FROM ChartHistory WHERE Id = 2"), "0000803F0000003F");
+    // Counted without reading the rows: through the ids alone.
+    EXPECT_EQ(raw.value("SELECT tbl_name FROM sqlite_master WHERE name = 'ChartHistoryIds'"),
+              "ChartHistory");
+    for (std::int64_t id = 2; id <= 5; ++id) {
+        const auto kept = db.readHistoryRows(id);
+        ASSERT_TRUE(kept.has_value()) << "chart " << id;
+        EXPECT_EQ(bitsOf(*kept), bitsOf(charts[id - 2])) << "chart " << id;
+    }
+    EXPECT_FALSE(db.readHistoryRows(1).has_value());  // made before: none, and still listed
+    EXPECT_EQ(db.readHistory("old").at(0).id, 1);
+    EXPECT_FALSE(db.readHistoryRows(99).has_value());
+    // Shown again from the history: no new row.
+    db.replaceChart(charts[0], setupOf("48"), std::nullopt, false);
+    EXPECT_EQ(raw.value("SELECT count(*) FROM ChartHistory"), "5");
+
+    for (const char* unreadable : {"x'00112233445566'", "'text'", "42"}) {
+        raw.exec(std::string("UPDATE ChartHistory SET Rows = ") + unreadable + " WHERE Id = 2");
+        try {
+            db.readHistoryRows(2);
+            ADD_FAILURE() << unreadable << " was read";
+        } catch (const StoreError& error) {
+            EXPECT_EQ(error.code(), kRowsUnreadable) << error.what();
+            EXPECT_FALSE(error.meansDamage());
+        }
+    }
+}
+
+// A short word, which the trigrams cannot find, folds case as the trigram index folds a long
+// one: for every letter of Latin with its accents, Greek, Cyrillic and the other scripts of
+// the index's case folding, the store's folding of a word and the index's own agree (the
+// index's terms read through fts5vocab on the store's connection); and a few worked searches.
+TEST_F(DatabaseTest, ShortWordsFoldCaseAsTheIndexDoes) {
+    createDatabase();
+    CatchConnections connections;
+    Database db;
+    sqlite3* store = connections.last();
+    const auto exec = [store](const char* sql) {
+        char* error = nullptr;
+        EXPECT_EQ(sqlite3_exec(store, sql, nullptr, nullptr, &error), SQLITE_OK)
+            << (error != nullptr ? error : "");
+        sqlite3_free(error);
+    };
+    // Every code point of the first plane (but the surrogates and the two that are no
+    // characters) and Deseret, then "qz": one trigram each.
+    exec(
+        "CREATE VIRTUAL TABLE temp.Letters USING fts5(w, tokenize='trigram');"
+        "CREATE VIRTUAL TABLE temp.Terms USING fts5vocab(temp, Letters, instance);"
+        "WITH RECURSIVE n(c) AS (SELECT 128 UNION ALL SELECT c + 1 FROM n WHERE c < 66639) "
+        "INSERT INTO temp.Letters(rowid, w) SELECT c, char(c) || 'qz' FROM n "
+        "WHERE c NOT BETWEEN 55296 AND 57343 AND c NOT BETWEEN 65534 AND 66559");
+    sqlite3_stmt* differ = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(store,
+                                 "SELECT printf('U+%04X', doc), term FROM temp.Terms JOIN "
+                                 "temp.Letters ON doc = Letters.rowid WHERE NOT "
+                                 "dipsheet_holds(w, term)",
+                                 -1, &differ, nullptr),
+              SQLITE_OK);
+    int count = 0;
+    while (sqlite3_step(differ) == SQLITE_ROW)
+        if (++count <= 400)
+            ADD_FAILURE() << sqlite3_column_text(differ, 0) << " folds to "
+                          << sqlite3_column_text(differ, 1);
+    sqlite3_finalize(differ);
+    EXPECT_EQ(count, 0);
+
+    const struct {
+        const char* serial;
+        const char* customer;
+    } charts[] = {{"MÜ-1", "MÜLLER ÖLHANDEL"},
+                  {"ΣΟ-2", "ΣΟΦΙΑ"},
+                  {"ЖУ-3", "ЖУК"},
+                  {"ŁÓ-4", "ŁÓDŹ ŞİŞLİ"},
+                  {"MU-5", "MULLER"}};
+    for (const auto& c : charts) {
+        db.writeHeading(c.customer, "", c.serial);
+        db.replaceChart(ramp(1, 1.0f), setupOf("48"));
+    }
+    const struct {
+        const char* search;
+        std::vector<std::string> found;
+    } cases[] = {
+        {"müller", {"MÜ-1"}}, {"mü", {"MÜ-1"}}, {"ü ö", {"MÜ-1"}}, {"Mü", {"MÜ-1"}},
+        {"u", {"MU-5"}},      {"σο", {"ΣΟ-2"}}, {"φ", {"ΣΟ-2"}},   {"ж", {"ЖУ-3"}},
+        {"жук", {"ЖУ-3"}},    {"łó", {"ŁÓ-4"}}, {"ź", {"ŁÓ-4"}},   {"şl", {"ŁÓ-4"}},
+        {"ó ü", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(serialsOf(db.readHistory(c.search)), c.found) << "search '" << c.search << "'";
 }

@@ -1,0 +1,162 @@
+// dipsheet-chart's history commands: --reprint prints the rows kept with a chart whatever the
+// engine now gives, and says when it charts an older one again; --reprint --store adds no
+// history row; --history writes stored text so that it cannot steer the terminal.
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <span>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "chart.h"
+#include "chart_tool.h"
+#include "store.h"
+
+namespace fs = std::filesystem;
+namespace chart = dipsheet::chart;
+namespace store = dipsheet::store;
+
+namespace {
+
+struct Result {
+    int status;
+    std::string out, err;
+};
+
+Result run(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    const int status = dipsheet::cli::runChartTool(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+// A scratch working folder holding a fresh job database made by the shipped schema.
+class HistoryTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_previous = fs::current_path();
+        m_folder = fs::temp_directory_path() /
+                   ("dipsheet-history-" + std::to_string(::getpid()) + "-" +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_folder);
+        fs::create_directories(m_folder);
+        fs::current_path(m_folder);
+        std::ifstream schema(DIPSHEET_SCHEMA);
+        std::stringstream sql;
+        sql << schema.rdbuf();
+        exec(sql.str());
+    }
+    void TearDown() override {
+        fs::current_path(m_previous);
+        fs::remove_all(m_folder);
+    }
+    static void exec(const std::string& sql) {
+        sqlite3* db = nullptr;
+        sqlite3_open(store::kDatabaseFile, &db);
+        char* error = nullptr;
+        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
+            << sql << ": " << (error != nullptr ? error : "");
+        sqlite3_free(error);
+        sqlite3_close(db);
+    }
+    fs::path m_previous, m_folder;
+};
+
+chart::Tank cylinder(const char* diameter) {
+    chart::Tank tank;
+    tank.increment = std::string("6");
+    tank.diameter = std::string(diameter);
+    tank.length = std::string("96");
+    return tank;
+}
+
+}  // namespace
+
+// Each chart is reprinted from what its history row keeps: rows that differ from what the
+// engine now charts are printed as kept; a chart made before charts kept their rows is charted
+// again, and standard error says so in one line. --reprint --store puts the same rows and the
+// kept full capacity on show and adds no history row. Rows that cannot be read are refused.
+TEST_F(HistoryTool, ReprintPrintsTheKeptRowsOrSaysItChartsAgain) {
+    const chart::Tank tank = cylinder("48");
+    const chart::ChartRows charted = tank.chart().rows;
+    const std::vector<chart::CapacityRow> fresh(charted.begin() + 1, charted.end());
+    std::vector<chart::CapacityRow> kept = fresh;
+    for (auto& row : kept)
+        row.volume = std::nextafter(row.volume * 1.01f, 1e9f);  // figures no engine gives
+    {
+        store::Database db;
+        db.replaceChart(kept, {tank.describe(), 999.0, tank});
+        db.replaceChart(kept, {tank.describe(), 999.0, tank});
+    }
+    exec("UPDATE ChartHistory SET Rows = NULL WHERE Id = 2");  // as an older version kept it
+    const struct {
+        const char* id;
+        const std::vector<chart::CapacityRow>& rows;
+        const char* note;
+    } cases[] = {{"1", kept, ""},
+                 {"2", fresh,
+                  "Chart 2 was made before charts kept their rows: charted again from its "
+                  "set-up.\n"}};
+    for (const auto& c : cases) {
+        const Result printed = run({"--reprint", c.id});
+        ASSERT_EQ(printed.status, 0) << printed.err;
+        EXPECT_EQ(printed.out, chart::chartCsv(c.rows)) << "chart " << c.id;
+        EXPECT_EQ(printed.err.substr(0, printed.err.find("chart ")), c.note);
+        ASSERT_EQ(run({"--reprint", c.id, "--store"}).status, 0);
+        EXPECT_EQ(store::Database().readCapacity(), c.rows) << "chart " << c.id;
+        EXPECT_EQ(store::Database().readHistory().size(), 2u);
+    }
+    EXPECT_EQ(store::Database().readChartSetup()->full, tank.chart().full);
+    ASSERT_EQ(run({"--reprint", "1", "--store"}).status, 0);
+    EXPECT_EQ(store::Database().readChartSetup()->full, 999.0);
+
+    exec("UPDATE ChartHistory SET Rows = x'0102030405' WHERE Id = 1");
+    const Result unreadable = run({"--reprint", "1"});
+    EXPECT_EQ(unreadable.status, 2);
+    EXPECT_TRUE(unreadable.out.empty());
+    EXPECT_NE(unreadable.err.find("cannot be read"), std::string::npos) << unreadable.err;
+}
+
+// --history writes each stored text with its control characters escaped (\xHH; the C1 controls
+// \u0080 to \u009f; bytes that are no UTF-8 \xHH), a backslash doubled, and a line break kept
+// inside a quoted field, so that the CSV reads back and nothing reaches the terminal raw. The
+// date --reprint writes on standard error is stored text too.
+TEST_F(HistoryTool, HistoryWritesControlCharactersEscaped) {
+    const struct {
+        std::string stored;
+        std::string listed;
+    } cases[] = {
+        {"\x1b]0;owned\x07", "\\x1b]0;owned\\x07"},
+        {"Acme\r\x1b[2KTrusted", "Acme\\x0d\\x1b[2KTrusted"},
+        {"C:\\tanks\\x1b", "C:\\\\tanks\\\\x1b"},
+        {"tab\there\x7f", "tab\\x09here\\x7f"},
+        {"csi \xc2\x9b"
+         "2J, nel \xc2\x85",
+         "\"csi \\u009b2J, nel \\u0085\""},
+        {"stray \xff\xc3 end \xe2\x82", "stray \\xff\\xc3 end \\xe2\\x82"},
+        {"M\xc3\xbcller \xce\xa3\xce\xbf\xcf\x86\xce\xb9\xce\xb1 \xe2\x82\xac",
+         "M\xc3\xbcller \xce\xa3\xce\xbf\xcf\x86\xce\xb9\xce\xb1 \xe2\x82\xac"},
+        {"two\nlines \"quoted\"", "\"two\nlines \"\"quoted\"\"\""},
+    };
+    for (const auto& c : cases) {
+        store::Database db;
+        db.writeHeading(c.stored, "d", "s");
+        db.replaceChart(std::vector<chart::CapacityRow>{{1.0f, 2.0f}},
+                        {cylinder("48").describe(), 1.0, cylinder("48")});
+    }
+    const Result listed = run({"--history"});
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    for (const unsigned char byte : listed.out)
+        ASSERT_TRUE(byte == '\n' || (byte >= ' ' && byte != 0x7f)) << int(byte);
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_NE(listed.out.find(",s," + cases[i].listed + ",d,"), std::string::npos)
+            << "chart " << i + 1 << ": " << listed.out;
+
+    exec("UPDATE ChartHistory SET Made = '2019-11-30' || char(27) || '[2J' WHERE Id = 1");
+    EXPECT_EQ(run({"--reprint", "1"}).err, "chart 1 made 2019-11-30\\x1b[2J\n");
+}
