@@ -72,13 +72,16 @@ job database holds charts stepped by depth.
                          (the chart then joins the history of charts made); refused with
                          status 1 while a Dipsheet holds the folder
   --history              list the charts made (the history in QRTMembers.mdb) as CSV, newest
-                         first: Id,Date,Serial,Customer,Description,Setup,Full
+                         first: Id,Date,Serial,Customer,Description,Setup,Full; control
+                         characters in stored text written escaped (\x1b), never raw
   --search TEXT          with --history: only the charts whose serial number, customer or
                          description hold every word of TEXT (any order, any case; every
                          character stands for itself)
-  --reprint ID           print chart ID of the history exactly as the run that made it did,
-                         and on standard error the date and time it was made; with --store,
-                         also put it on show in QRTMembers.mdb
+  --reprint ID           print chart ID of the history: the rows kept with it, exactly as
+                         the run that made it printed them, and on standard error the date
+                         and time it was made (a chart made before charts kept their rows is
+                         charted again from its set-up, and standard error says so); with
+                         --store, also put it on show in QRTMembers.mdb, adding no history row
   --help                 show this text
   --version              show the version
 
