@@ -20,59 +20,11 @@
 #include "chart_tool.h"
 #include "folderlock.h"
 #include "store.h"
+#include "scratch.h"
 
 namespace fs = std::filesystem;
 using dipsheet::cli::runChartTool;
-
-namespace {
-
-struct Run {
-    int status;
-    std::string out, err;
-};
-
-Run run(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int status = runChartTool(args, out, err);
-    return {status, out.str(), err.str()};
-}
-
-// The bytes of a file, to tell that nothing wrote to it.
-std::string fileBytes(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// A scratch working folder holding a fresh job database, left again at the end.
-class InScratchFolder : public ::testing::Test {
-protected:
-    void SetUp() override {
-        m_previous = fs::current_path();
-        m_folder = fs::temp_directory_path() /
-                   ("dipsheet-cli-" + std::to_string(::getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
-        fs::current_path(m_folder);
-    }
-    void TearDown() override {
-        fs::current_path(m_previous);
-        fs::remove_all(m_folder);
-    }
-    static void makeDatabase() {
-        std::ifstream schema(DIPSHEET_SCHEMA);
-        ASSERT_TRUE(schema) << "no schema at " << DIPSHEET_SCHEMA;
-        std::stringstream sql;
-        sql << schema.rdbuf();
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(dipsheet::store::kDatabaseFile, &db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(db, sql.str().c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
-    }
-    fs::path m_previous, m_folder;
-};
-
-}  // namespace
+using namespace cli_testing;
 
 TEST(ChartTool, PrintsEveryRowAsShortestRoundTripText) {
     const auto r = run({"--shape", "rect", "--units", "in", "--increment", "0.1", "--length", "10",

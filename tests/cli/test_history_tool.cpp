@@ -17,54 +17,22 @@
 #include "chart.h"
 #include "chart_tool.h"
 #include "store.h"
+#include "scratch.h"
 
 namespace fs = std::filesystem;
 namespace chart = dipsheet::chart;
 namespace store = dipsheet::store;
+using namespace cli_testing;
 
 namespace {
 
-struct Result {
-    int status;
-    std::string out, err;
-};
-
-Result run(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int status = dipsheet::cli::runChartTool(args, out, err);
-    return {status, out.str(), err.str()};
-}
-
-// A scratch working folder holding a fresh job database made by the shipped schema.
-class HistoryTool : public ::testing::Test {
+// A scratch folder with a fresh job database.
+class HistoryTool : public InScratchFolder {
 protected:
     void SetUp() override {
-        m_previous = fs::current_path();
-        m_folder = fs::temp_directory_path() /
-                   ("dipsheet-history-" + std::to_string(::getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
-        fs::current_path(m_folder);
-        std::ifstream schema(DIPSHEET_SCHEMA);
-        std::stringstream sql;
-        sql << schema.rdbuf();
-        exec(sql.str());
+        InScratchFolder::SetUp();
+        makeDatabase();
     }
-    void TearDown() override {
-        fs::current_path(m_previous);
-        fs::remove_all(m_folder);
-    }
-    static void exec(const std::string& sql) {
-        sqlite3* db = nullptr;
-        sqlite3_open(store::kDatabaseFile, &db);
-        char* error = nullptr;
-        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
-            << sql << ": " << (error != nullptr ? error : "");
-        sqlite3_free(error);
-        sqlite3_close(db);
-    }
-    fs::path m_previous, m_folder;
 };
 
 chart::Tank cylinder(const char* diameter) {
