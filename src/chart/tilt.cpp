@@ -273,7 +273,7 @@ constexpr double kQuadratureTolerance = 1e-15;
 // A Chebyshev piece is kept when half its degree foretells the other nodes to this share of its
 // largest value; rows whose table error is not below kRowTolerance of the whole liquid are
 // reckoned directly.
-constexpr double kTableTolerance = 1e-8;
+constexpr double kTableTolerance = 1e-10;
 constexpr double kRowTolerance = 1e-13;
 constexpr int kDegree = 32;
 
@@ -474,8 +474,8 @@ public:
                     first[i] = kronrod(0, 1, flattened);
                     estimate += span * std::fabs(first[i].kronrod);
                 } else {
-                    sum += span * adaptive(0, 1, flattened, first[i],
-                                           tolerance / span / double(count), 5);
+                    sum += span *
+                           adaptive(0, 1, flattened, first[i], tolerance / span / double(count), 5);
                 }
             }
         }
@@ -571,7 +571,11 @@ private:
             fit(span, (from + to) / 2, to, depth - 1);
             return;
         }
-        p.error = (largest > 0 ? half * half / largest : 0) + 4 * kQuadratureTolerance * largest;
+        // (a piece still short of the tolerance when no more halving is allowed is as good as
+        // its half degree)
+        p.error = half > kTableTolerance * largest ? half
+                                                   : (largest > 0 ? half * half / largest : 0) +
+                                                         4 * kQuadratureTolerance * largest;
         span.pieces.push_back(p);
     }
 
