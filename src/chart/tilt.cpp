@@ -349,6 +349,62 @@ public:
 
     double full() const { return m_full; }
     double low() const { return m_low; }
+
+    // A head that is half an ellipsoid of revolution (2:1, hemispherical, ellipsoidal) has its
+    // liquid in closed form.
+    bool halfEllipsoid() const {
+        return m_arcs.size() == 1 && !m_arcs[0].cone && m_arcs[0].from == 0 && m_arcs[0].zc == 0 &&
+               m_arcs[0].b0 == 0;
+    }
+
+    // The liquid of a half-ellipsoid head at height h, and a bound on its rounding error.
+    // Scaled by R across and a along the axis, the head is the unit half ball Z >= 0 and the
+    // surface the plane R Y = c + m a Z (c = wet depth at the seam less R, m the slope), whose
+    // unit normal n = (R, -m a) / N lies at distance u = c / N. Sliced parallel to that plane,
+    // the half ball at distance t is a disc of radius sqrt(1 - t^2) cut by the seam plane's
+    // trace; below t = -R / N and above t = R / N the trace misses the disc and the slice is
+    // whole or empty. Between, the slices' areas integrate to
+    //   F(t) = (t - t^3/3) acos(g) + k t^2 s / 3 + 2/3 atan(s / k),  k = -m a / R,
+    // with g = -k t / sqrt(1 - t^2) and s = sqrt(1 - (c / R)^2) the half chord at the seam;
+    // F(-R/N) is 0 for k > 0 (the seam's rim lowest) and -pi (R/N - (R/N)^3/3) for k < 0, when
+    // the slices below are whole: the half ball then holds 2 pi / 3 + F(u).
+    double closed(double h, double& error) const {
+        error = 0;
+        if (h <= m_low)
+            return 0;
+        if (h >= m_high)
+            return m_full;
+        const Arc& arc = m_arcs[0];
+        const double a = arc.wz, R = m_R, ma = m_slope * a;
+        const double N = std::hypot(R, ma), k = -ma / R;
+        const double dSeam = (h + m_lift) / m_cosine, c = dSeam - R;
+        const double scale = a * R * R;
+        if (dSeam <= 0 || dSeam >= 2 * R) {
+            // the seam's disc is all dry or all wet: the liquid is a cap of the ball, whole
+            // slices from the bottom t = -1 to u: pi (1 + u)^2 (2 - u) / 3, 1 + u reckoned
+            // without cancellation
+            const bool below = dSeam <= 0;
+            if (below != (k < 0))
+                return below ? 0 : m_full;
+            const double depth =
+                below ? (dSeam + ma * ma / (N + R)) / N : (2 * R - dSeam + ma * ma / (N + R)) / N;
+            if (depth <= 0)
+                return below ? 0 : m_full;
+            const double cap = kPi * depth * depth * (3 - depth) / 3 * scale;
+            return std::clamp(below ? cap : m_full - cap, 0.0, m_full);
+        }
+        const double u = c / N, s = std::sqrt(dSeam * (2 * R - dSeam)) / R;
+        const double t1 = (u - u * u * u / 3) * std::atan2(s, c * ma / (N * R));
+        const double t2 = k * u * u * s / 3, t3 = 2 * std::atan(s / k) / 3;
+        double v = t1 + t2 + t3;
+        double magnitude = std::fabs(t1) + std::fabs(t2) + std::fabs(t3) + std::fabs(u);
+        if (k < 0) {
+            v += 2 * kPi / 3;
+            magnitude += 2 * kPi / 3;
+        }
+        error = 16 * std::numeric_limits<double>::epsilon() * magnitude * scale;
+        return std::clamp(v * scale, 0.0, m_full);
+    }
     double high() const { return m_high; }
 
     // The liquid at height h by the quadrature, to kQuadratureTolerance of itself.
@@ -671,8 +727,10 @@ TankVolume tiltedCylinderVolume(const ChartOptions& options, const CylinderMeasu
         auto made =
             std::make_shared<Heads>(Heads{TiltedHead(arcs, R, sine, cosine, -1, -X * sine),
                                           TiltedHead(arcs, R, sine, cosine, 1, (L - X) * sine)});
-        made->a.tabulate();
-        made->b.tabulate();
+        if (!made->a.halfEllipsoid()) {
+            made->a.tabulate();
+            made->b.tabulate();
+        }
         full += made->a.full() + made->b.full();
         top = std::max({top, made->a.high(), made->b.high()});
         low = std::min({low, made->a.low(), made->b.low()});
@@ -690,7 +748,9 @@ TankVolume tiltedCylinderVolume(const ChartOptions& options, const CylinderMeasu
                               [R](double d) { return circlePrimitive(R, d); });
         if (heads) {
             double errorA = 0, errorB = 0;
-            double a = heads->a.tabulated(h, errorA), b = heads->b.tabulated(h, errorB);
+            const bool closed = heads->a.halfEllipsoid();
+            double a = closed ? heads->a.closed(h, errorA) : heads->a.tabulated(h, errorA);
+            double b = closed ? heads->b.closed(h, errorB) : heads->b.tabulated(h, errorB);
             if (errorA + errorB > kRowTolerance * (held + a + b)) {
                 a = heads->a.direct(h);
                 b = heads->b.direct(h);
