@@ -376,15 +376,15 @@ public:
             return m_full;
         const Arc& arc = m_arcs[0];
         const double a = arc.wz, R = m_R, ma = m_slope * a;
-        const double N = std::hypot(R, ma), k = -ma / R;
-        const double dSeam = (h + m_lift) / m_cosine, c = dSeam - R;
+        const double N = std::hypot(R, ma);
+        const double dSeam = (h + m_lift) / m_cosine;
         const double scale = a * R * R;
         if (dSeam <= 0 || dSeam >= 2 * R) {
             // the seam's disc is all dry or all wet: the liquid is a cap of the ball, whole
             // slices from the bottom t = -1 to u: pi (1 + u)^2 (2 - u) / 3, 1 + u reckoned
             // without cancellation
             const bool below = dSeam <= 0;
-            if (below != (k < 0))
+            if (below != (ma > 0))
                 return below ? 0 : m_full;
             const double depth =
                 below ? (dSeam + ma * ma / (N + R)) / N : (2 * R - dSeam + ma * ma / (N + R)) / N;
@@ -393,17 +393,23 @@ public:
             const double cap = kPi * depth * depth * (3 - depth) / 3 * scale;
             return std::clamp(below ? cap : m_full - cap, 0.0, m_full);
         }
-        const double u = c / N, s = std::sqrt(dSeam * (2 * R - dSeam)) / R;
-        const double t1 = (u - u * u * u / 3) * std::atan2(s, c * ma / (N * R));
-        const double t2 = k * u * u * s / 3, t3 = 2 * std::atan(s / k) / 3;
-        double v = t1 + t2 + t3;
-        double magnitude = std::fabs(t1) + std::fabs(t2) + std::fabs(t3) + std::fabs(u);
+        // F's terms are of the order of 1 where the liquid in the head is small, so they are
+        // reckoned in the widest floating type and the cancellation bounded by its epsilon
+        using Wide = long double;
+        const Wide wc = static_cast<Wide>(dSeam) - R, wN = std::hypot(Wide(R), Wide(ma));
+        const Wide u = wc / wN, k = -Wide(ma) / R;
+        const Wide s = std::sqrt(Wide(dSeam) * (2 * Wide(R) - dSeam)) / R;
+        const Wide t1 = (u - u * u * u / 3) * std::atan2(s, wc * ma / (wN * R));
+        const Wide t2 = k * u * u * s / 3, t3 = 2 * std::atan(s / k) / 3;
+        Wide v = t1 + t2 + t3;
+        Wide magnitude = std::fabs(t1) + std::fabs(t2) + std::fabs(t3) + std::fabs(u);
         if (k < 0) {
-            v += 2 * kPi / 3;
-            magnitude += 2 * kPi / 3;
+            const Wide third = std::numbers::pi_v<Wide> * 2 / 3;
+            v += third;
+            magnitude += third;
         }
-        error = 16 * std::numeric_limits<double>::epsilon() * magnitude * scale;
-        return std::clamp(v * scale, 0.0, m_full);
+        error = static_cast<double>(16 * std::numeric_limits<Wide>::epsilon() * magnitude) * scale;
+        return std::clamp(static_cast<double>(v) * scale, 0.0, m_full);
     }
     double high() const { return m_high; }
 
