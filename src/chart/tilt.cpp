@@ -357,7 +357,8 @@ public:
                m_arcs[0].b0 == 0;
     }
 
-    // The liquid of a half-ellipsoid head at height h, and a bound on its rounding error.
+    // The liquid of a half-ellipsoid head at height h, and a bound on its rounding error,
+    // reckoned to within `budget` where it can be.
     // Scaled by R across and a along the axis, the head is the unit half ball Z >= 0 and the
     // surface the plane R Y = c + m a Z (c = wet depth at the seam less R, m the slope), whose
     // unit normal n = (R, -m a) / N lies at distance u = c / N. Sliced parallel to that plane,
@@ -368,7 +369,7 @@ public:
     // with g = -k t / sqrt(1 - t^2) and s = sqrt(1 - (c / R)^2) the half chord at the seam;
     // F(-R/N) is 0 for k > 0 (the seam's rim lowest) and -pi (R/N - (R/N)^3/3) for k < 0, when
     // the slices below are whole: the half ball then holds 2 pi / 3 + F(u).
-    double closed(double h, double& error) const {
+    double closed(double h, double budget, double& error) const {
         error = 0;
         if (h <= m_low)
             return 0;
@@ -393,24 +394,39 @@ public:
             const double cap = kPi * depth * depth * (3 - depth) / 3 * scale;
             return std::clamp(below ? cap : m_full - cap, 0.0, m_full);
         }
-        // F's terms are of the order of 1 where the liquid in the head is small, so they are
-        // reckoned in the widest floating type and the cancellation bounded by its epsilon
-        using Wide = long double;
-        const Wide wc = static_cast<Wide>(dSeam) - R, wN = std::hypot(Wide(R), Wide(ma));
-        const Wide u = wc / wN, k = -Wide(ma) / R;
-        const Wide s = std::sqrt(Wide(dSeam) * (2 * Wide(R) - dSeam)) / R;
-        const Wide t1 = (u - u * u * u / 3) * std::atan2(s, wc * ma / (wN * R));
-        const Wide t2 = k * u * u * s / 3, t3 = 2 * std::atan(s / k) / 3;
-        Wide v = t1 + t2 + t3;
-        Wide magnitude = std::fabs(t1) + std::fabs(t2) + std::fabs(t3) + std::fabs(u);
+        // F's terms are of the order of 1 where the liquid in the head is small: the double
+        // sum serves when its cancellation is within the budget (and within the row tolerance
+        // of the head's own liquid), else the widest floating type reckons it again
+        const double narrow = seamCut<double>(dSeam, error) * scale;
+        error *= scale;
+        if (error <= budget + kRowTolerance / 2 * narrow)
+            return std::clamp(narrow, 0.0, m_full);
+        const double wide = static_cast<double>(seamCut<long double>(dSeam, error)) * scale;
+        error *= scale;
+        return std::clamp(wide, 0.0, m_full);
+    }
+
+    // The half ball's liquid above the seam plane, 2 pi / 3 + F(u) or F(u), for a wet depth at
+    // the seam between 0 and 2R, and a bound on its rounding error.
+    template <typename Real>
+    Real seamCut(double dSeam, double& error) const {
+        const double R = m_R, ma = m_slope * m_arcs[0].wz;
+        const Real c = static_cast<Real>(dSeam) - R, N = std::hypot(Real(R), Real(ma));
+        const Real u = c / N, k = -Real(ma) / R;
+        const Real s = std::sqrt(Real(dSeam) * (2 * Real(R) - dSeam)) / R;
+        const Real t1 = (u - u * u * u / 3) * std::atan2(s, c * ma / (N * R));
+        const Real t2 = k * u * u * s / 3, t3 = 2 * std::atan(s / k) / 3;
+        Real v = t1 + t2 + t3;
+        Real magnitude = std::fabs(t1) + std::fabs(t2) + std::fabs(t3) + std::fabs(u);
         if (k < 0) {
-            const Wide third = std::numbers::pi_v<Wide> * 2 / 3;
+            const Real third = std::numbers::pi_v<Real> * 2 / 3;
             v += third;
             magnitude += third;
         }
-        error = static_cast<double>(16 * std::numeric_limits<Wide>::epsilon() * magnitude) * scale;
-        return std::clamp(static_cast<double>(v) * scale, 0.0, m_full);
+        error = static_cast<double>(16 * std::numeric_limits<Real>::epsilon() * magnitude);
+        return v;
     }
+
     double high() const { return m_high; }
 
     // The liquid at height h by the quadrature, to kQuadratureTolerance of itself.
@@ -755,8 +771,9 @@ TankVolume tiltedCylinderVolume(const ChartOptions& options, const CylinderMeasu
         if (heads) {
             double errorA = 0, errorB = 0;
             const bool closed = heads->a.halfEllipsoid();
-            double a = closed ? heads->a.closed(h, errorA) : heads->a.tabulated(h, errorA);
-            double b = closed ? heads->b.closed(h, errorB) : heads->b.tabulated(h, errorB);
+            const double budget = kRowTolerance / 2 * held;
+            double a = closed ? heads->a.closed(h, budget, errorA) : heads->a.tabulated(h, errorA);
+            double b = closed ? heads->b.closed(h, budget, errorB) : heads->b.tabulated(h, errorB);
             if (errorA + errorB > kRowTolerance * (held + a + b)) {
                 a = heads->a.direct(h);
                 b = heads->b.direct(h);
