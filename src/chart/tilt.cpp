@@ -292,13 +292,21 @@ using Coefficients = std::array<double, kDegree + 1>;
 // The Chebyshev coefficients of the interpolant through every `step`th of the values at the
 // points cos(pi j / kDegree), of degree kDegree / step.
 Coefficients chebyshev(const Coefficients& value, int step) {
+    // cos(pi m / kDegree) for m below 2 kDegree, once
+    static const std::array<double, 2 * kDegree> cosines = [] {
+        std::array<double, 2 * kDegree> table{};
+        for (int m = 0; m < 2 * kDegree; ++m)
+            table[static_cast<std::size_t>(m)] = std::cos(kPi * m / kDegree);
+        return table;
+    }();
     const int n = kDegree / step;
     Coefficients c{};
     for (int k = 0; k <= n; ++k) {
         double sum = 0;
         for (int j = 0; j <= n; ++j) {
-            const double term =
-                value[static_cast<std::size_t>(j * step)] * std::cos(kPi * j * k / n);
+            // pi j k / n = pi (j k step) / kDegree
+            const double term = value[static_cast<std::size_t>(j * step)] *
+                                cosines[static_cast<std::size_t>(j * k * step % (2 * kDegree))];
             sum += (j == 0 || j == n) ? term / 2 : term;
         }
         c[static_cast<std::size_t>(k)] = sum * 2 / n / ((k == 0 || k == n) ? 2 : 1);
