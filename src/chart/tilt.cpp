@@ -646,7 +646,8 @@ private:
         std::vector<Piece> pieces;
     };
 
-    void fit(Span& span, double from, double to, int depth) {
+    void fit(Span& span, double from, double to, int depth,
+             double parent = std::numeric_limits<double>::infinity()) {
         Coefficients value{};
         double largest = 0;
         for (int j = 0; j <= kDegree; ++j) {
@@ -668,13 +669,17 @@ private:
             half = std::max(half, std::fabs(clenshaw(coarse, kDegree / 2, y) -
                                             value[static_cast<std::size_t>(j)]));
         }
-        if (half > kTableTolerance * largest && depth > 0) {
-            fit(span, from, (from + to) / 2, depth - 1);
-            fit(span, (from + to) / 2, to, depth - 1);
+        // Halving an analytic piece shrinks `half` by orders of magnitude; one that shrinks it
+        // less than 16 times against its parent's is held by the quadrature's noise (a thin film
+        // whose wet depth has lost its digits), which halving cannot cure.
+        const double ratio = largest > 0 ? half / largest : 0;
+        if (ratio > kTableTolerance && depth > 0 && ratio < parent / 16) {
+            fit(span, from, (from + to) / 2, depth - 1, ratio);
+            fit(span, (from + to) / 2, to, depth - 1, ratio);
             return;
         }
-        // (a piece still short of the tolerance when no more halving is allowed is as good as
-        // its half degree)
+        // (a piece still short of the tolerance when no more halving is allowed or helps is as
+        // good as its half degree, and rows it cannot serve are reckoned directly)
         p.error = half > kTableTolerance * largest ? half
                                                    : (largest > 0 ? half * half / largest : 0) +
                                                          4 * kQuadratureTolerance * largest;
