@@ -672,10 +672,9 @@ private:
         // Halving an analytic piece shrinks `half` by orders of magnitude; one that shrinks it
         // less than 16 times against its parent's is held by the quadrature's noise (a thin film
         // whose wet depth has lost its digits), which halving cannot cure.
-        const double ratio = largest > 0 ? half / largest : 0;
-        if (ratio > kTableTolerance && depth > 0 && ratio < parent / 16) {
-            fit(span, from, (from + to) / 2, depth - 1, ratio);
-            fit(span, (from + to) / 2, to, depth - 1, ratio);
+        if (half > kTableTolerance * largest && depth > 0 && half < parent / 16) {
+            fit(span, from, (from + to) / 2, depth - 1, half);
+            fit(span, (from + to) / 2, to, depth - 1, half);
             return;
         }
         // (a piece still short of the tolerance when no more halving is allowed or helps is as
