@@ -256,9 +256,9 @@ Estimate kronrod(double u, double v, const F& f) {
 // rounding the integrand itself carries over the interval (a tolerance halved below that would
 // never be met), the halves (whose error falls by about 2^-23 against the whole's on an
 // analytic integrand) are the integral.
-template <typename F>
+template <typename F, typename Noise>
 double adaptive(double u, double v, const F& f, const Estimate& whole, double tolerance,
-                double noise, int depth) {
+                const Noise& noiseOf, double noise, int depth) {
     const double scale = std::fabs(whole.kronrod),
                  difference = std::fabs(whole.kronrod - whole.gauss);
     const double error =
@@ -266,13 +266,15 @@ double adaptive(double u, double v, const F& f, const Estimate& whole, double to
     if (error <= tolerance || difference <= 50 * std::numeric_limits<double>::epsilon() * scale ||
         depth == 0)
         return whole.kronrod;
+    if (noise < 0)
+        noise = noiseOf();
     const double mid = (u + v) / 2;
     const Estimate left = kronrod(u, mid, f), right = kronrod(mid, v, f);
     const double halves = left.kronrod + right.kronrod;
     if (std::fabs(halves - whole.kronrod) <= std::max(tolerance, noise))
         return halves;
-    return adaptive(u, mid, f, left, tolerance / 2, noise / 2, depth - 1) +
-           adaptive(mid, v, f, right, tolerance / 2, noise / 2, depth - 1);
+    return adaptive(u, mid, f, left, tolerance / 2, noiseOf, noise / 2, depth - 1) +
+           adaptive(mid, v, f, right, tolerance / 2, noiseOf, noise / 2, depth - 1);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -557,27 +559,44 @@ public:
                 // Where the surface meets the wall the area grows as a power 3/2 of the distance;
                 // t = u + (v - u) x^2 (or both ends: 3x^2 - 2x^3) makes the integrand smooth.
                 const double u = part.u, span = part.v - part.u;
-                const auto flattened = [&](double x) {
-                    if (part.atU && part.atV)
-                        return 6 * x * (1 - x) * slice(u + span * x * x * (3 - 2 * x));
-                    if (part.atU)
-                        return 2 * x * slice(u + span * x * x);
-                    if (part.atV)
-                        return 2 * (1 - x) * slice(part.v - span * (1 - x) * (1 - x));
-                    return slice(u + span * x);
+                const auto flatten = [&](const auto& g) {
+                    return [&part, &g, u, span](double x) {
+                        if (part.atU && part.atV)
+                            return 6 * x * (1 - x) * g(u + span * x * x * (3 - 2 * x));
+                        if (part.atU)
+                            return 2 * x * g(u + span * x * x);
+                        if (part.atV)
+                            return 2 * (1 - x) * g(part.v - span * (1 - x) * (1 - x));
+                        return g(u + span * x);
+                    };
                 };
+                const auto flattened = flatten(slice);
                 if (pass == 0) {
                     first[i] = kronrod(0, 1, flattened);
                     estimate += span * std::fabs(first[i].kronrod);
                 } else {
-                    // the wet depth is a difference of terms up to `terms`, each slice's area
-                    // moves by its chord (at most 2R) times the depth's rounding
-                    const double terms =
-                        std::fabs(dSeam) + std::fabs(m_slope * arc.z(part.v)) + 2 * m_R;
-                    const double noise = 4 * std::numeric_limits<double>::epsilon() * terms * 2 *
-                                         m_R * std::fabs(arc.z(part.v) - arc.z(part.u));
+                    // The wet depth is a difference of terms up to `terms`; a slice's area moves
+                    // by its chord times the depth's rounding, so the integral carries about
+                    // epsilon times terms times the integral of the chord, which no tolerance
+                    // can get below.
+                    const auto noiseOf = [&] {
+                        const double terms = std::fabs(dSeam) +
+                                             std::max(std::fabs(m_slope * arc.z(part.u)),
+                                                      std::fabs(m_slope * arc.z(part.v))) +
+                                             m_R;
+                        const auto chord = [&](double t) {
+                            const double w = dSeam + m_slope * arc.z(t) - arc.gap(t);
+                            const double r = arc.r(t, m_R);
+                            return w > 0 && w < 2 * r
+                                       ? 2 * std::sqrt(w * (2 * r - w)) * std::fabs(arc.dz(t))
+                                       : 0.0;
+                        };
+                        const double spread = std::fabs(kronrod(0, 1, flatten(chord)).kronrod);
+                        return 4 * std::numeric_limits<double>::epsilon() *
+                               (terms * spread + std::fabs(first[i].kronrod));
+                    };
                     sum += span * adaptive(0, 1, flattened, first[i],
-                                           tolerance / span / double(count), noise / span, 5);
+                                           tolerance / span / double(count), noiseOf, -1.0, 5);
                 }
             }
         }
@@ -669,10 +688,11 @@ private:
             half = std::max(half, std::fabs(clenshaw(coarse, kDegree / 2, y) -
                                             value[static_cast<std::size_t>(j)]));
         }
-        // Halving an analytic piece shrinks `half` by orders of magnitude; one that shrinks it
-        // less than 16 times against its parent's is held by the quadrature's noise (a thin film
-        // whose wet depth has lost its digits), which halving cannot cure.
-        if (half > kTableTolerance * largest && depth > 0 && half < parent / 16) {
+        // Halving an analytic piece shrinks `half` by orders of magnitude (a piece next to a
+        // change of form not smoothed by the spacing, a few times); one that does not halve it
+        // against its parent's is held by the quadrature's noise (a thin film whose wet depth
+        // has lost its digits), which halving cannot cure.
+        if (half > kTableTolerance * largest && depth > 0 && half < parent / 2) {
             fit(span, from, (from + to) / 2, depth - 1, half);
             fit(span, (from + to) / 2, to, depth - 1, half);
             return;
