@@ -23,10 +23,11 @@ constexpr double kPi = std::numbers::pi;
 double xLessSine(double x) {
     if (x >= 1)
         return x - std::sin(x);
-    // x^3/3! - x^5/5! + ...: at x < 1 the 20th power's term is below 1e-18 of the first
+    // x^3/3! - x^5/5! + ... until a term falls below 1e-18 of the sum (at x < 1 by the 20th power)
     const double x2 = x * x;
-    double term = x * x2 / 6, sum = 0;
-    for (int n = 3; n < 25 && term != 0; n += 2) {
+    double term = x * x2 / 6, sum = term;
+    term *= -x2 / 20;
+    for (int n = 5; n < 25 && std::fabs(term) > 1e-18 * sum; n += 2) {
         sum += term;
         term *= -x2 / ((n + 1) * (n + 2));
     }
@@ -266,12 +267,14 @@ double adaptive(double u, double v, const F& f, const Estimate& whole, double to
     if (error <= tolerance || difference <= 50 * std::numeric_limits<double>::epsilon() * scale ||
         depth == 0)
         return whole.kronrod;
-    if (noise < 0)
-        noise = noiseOf();
     const double mid = (u + v) / 2;
     const Estimate left = kronrod(u, mid, f), right = kronrod(mid, v, f);
     const double halves = left.kronrod + right.kronrod;
-    if (std::fabs(halves - whole.kronrod) <= std::max(tolerance, noise))
+    if (std::fabs(halves - whole.kronrod) <= tolerance)
+        return halves;
+    if (noise < 0)
+        noise = noiseOf();
+    if (std::fabs(halves - whole.kronrod) <= noise)
         return halves;
     return adaptive(u, mid, f, left, tolerance / 2, noiseOf, noise / 2, depth - 1) +
            adaptive(mid, v, f, right, tolerance / 2, noiseOf, noise / 2, depth - 1);
