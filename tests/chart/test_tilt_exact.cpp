@@ -362,3 +362,40 @@ TEST(TiltedTankExactly, TheDipPointRunsToTheTypedLength) {
         }
     }
 }
+
+// A tank with like heads at both ends is symmetric about its centre, which stands R cos(alpha)
+// above a stick in the middle of the shell: the liquid at that height plus d and the room left
+// at that height less d are the same solid turned over, so V(c + d) + V(c - d) is the full tank,
+// for every kind of head, tilt and depth, from a film at the bottom (reckoned one way) meeting
+// a film of room at the top (reckoned another).
+TEST(TiltedTankExactly, LikeEndsMakeTheLiquidAndTheRoomMirrorImages) {
+    struct Case {
+        const char *fall, *degrees;
+    };
+    for (const Case& c : {Case{"600", ""}, Case{"-6", ""}, Case{"", "-45"}, Case{"", "80"}}) {
+        for (const HeadKind kind : kHeadKinds) {
+            Tank tank;
+            tank.striker = false;
+            tank.increment = std::string("1");
+            tank.diameter = std::string("2000");
+            tank.length = std::string("6000");
+            tank.heads = {kind, headDepthIsTyped(kind)
+                                    ? std::string(kind == HeadKind::Dished ? "700" : "6000")
+                                    : std::string()};
+            tank.fall = std::string(c.fall);
+            tank.tiltDegrees = std::string(c.degrees);
+            const double sine = *c.fall ? std::stod(c.fall) / 6000
+                                        : std::sin(std::stod(c.degrees) * std::acos(-1.0) / 180);
+            const double centre = 1000 * std::sqrt(1 - sine * sine);
+            const TankVolume volume = tank.volume();
+            const double full = volume.full(), reach = volume.top() - centre;
+            const std::string what = std::string(headKindName(kind)) + " " + c.fall + c.degrees;
+            EXPECT_NEAR(volume.at(centre), full / 2, 1e-13 * full) << what;
+            for (const double share : {1e-7, 1e-4, 0.01, 0.3, 0.7, 0.99, 0.9999, 0.9999999}) {
+                const double d = share * reach;
+                EXPECT_NEAR(volume.at(centre + d) + volume.at(centre - d), full, 1e-13 * full)
+                    << what << " share " << share;
+            }
+        }
+    }
+}
