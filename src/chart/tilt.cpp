@@ -126,6 +126,10 @@ struct Arc {
     double gap(double t) const {
         if (cone)
             return slope * t;
+        if (t0 == 0) {  // the same product, one sine
+            const double half = std::sin(t / 2);
+            return gap0 + 2 * rad * half * half;
+        }
         return gap0 + 2 * rad * std::sin((t + t0) / 2) * std::sin((t - t0) / 2);
     }
     double dz(double t) const { return cone ? 1 : wz * std::cos(t); }
