@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -614,23 +615,13 @@ public:
     // [a, b], h = a + (b - a) sin^2(pi x / 2) makes the powers 3/2 and 5/2 of the distance to
     // either end smooth in x, and Chebyshev pieces of degree 32 in x are kept where their last
     // coefficients show they reach kTableTolerance of their values; the span from the head's
-    // lowest point is graded toward it, where the liquid vanishes.
+    // lowest point is graded toward it, where the liquid vanishes. Each span is tabulated when
+    // a height first falls in it, so a single volume (or a chart that never reaches a span)
+    // does not pay for the rest; the table is the same whenever it is made.
     void tabulate() {
-        for (std::size_t i = 0; i + 1 < m_breaks.size(); ++i) {
-            Span span{m_breaks[i], m_breaks[i + 1], {}};
-            if (i == 0) {
-                double x = 0;
-                for (int k = 8; k >= 1; --k) {
-                    const double next = std::ldexp(1.0, -k);
-                    fit(span, x, next, 3);
-                    x = next;
-                }
-                fit(span, x, 1, 3);
-            } else {
-                fit(span, 0, 1, 4);
-            }
-            m_spans.push_back(std::move(span));
-        }
+        for (std::size_t i = 0; i + 1 < m_breaks.size(); ++i)
+            m_spans.push_back(Span{m_breaks[i], m_breaks[i + 1], {}});
+        m_made = std::make_unique<std::once_flag[]>(m_spans.size());
     }
 
     // The liquid at h and a bound on the table's error (0 where none is used).
@@ -647,7 +638,20 @@ public:
         const std::size_t i = std::min<std::size_t>(
             static_cast<std::size_t>(std::max<std::ptrdiff_t>(it - m_breaks.begin() - 1, 0)),
             m_spans.size() - 1);
-        const Span& span = m_spans[i];
+        Span& span = m_spans[i];
+        std::call_once(m_made[i], [&] {
+            if (i == 0) {
+                double x = 0;
+                for (int k = 8; k >= 1; --k) {
+                    const double next = std::ldexp(1.0, -k);
+                    fit(span, x, next, 3);
+                    x = next;
+                }
+                fit(span, x, 1, 3);
+            } else {
+                fit(span, 0, 1, 4);
+            }
+        });
         const double x =
             2 / kPi *
             std::atan2(std::sqrt(std::max(0.0, h - span.a)), std::sqrt(std::max(0.0, span.b - h)));
@@ -673,7 +677,7 @@ private:
     };
 
     void fit(Span& span, double from, double to, int depth,
-             double parent = std::numeric_limits<double>::infinity()) {
+             double parent = std::numeric_limits<double>::infinity()) const {
         Coefficients value{};
         double largest = 0;
         for (int j = 0; j <= kDegree; ++j) {
@@ -716,7 +720,8 @@ private:
     double m_R, m_cosine, m_lift, m_slope;
     double m_full = 0, m_low = 0, m_high = 0;
     std::vector<double> m_breaks;
-    std::vector<Span> m_spans;
+    mutable std::vector<Span> m_spans;         // each span's pieces once made
+    std::unique_ptr<std::once_flag[]> m_made;  // whether they are
 };
 
 // ---------------------------------------------------------------------------------------------
