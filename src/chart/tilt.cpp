@@ -135,10 +135,14 @@ struct Arc {
     }
     double dz(double t) const { return cone ? 1 : wz * std::cos(t); }
     // pi times the integral of r^2 over z, the parameter from u to v
-    double solid(double u, double v, double R) const {
+    double solid(double u, double v) const {
+        if (cone) {
+            // r = slope (to - t): the cube of the distances to the apex, factored so that a tip
+            // keeps its digits instead of being the difference of two whole cones
+            const double p = to - u, q = to - v;
+            return kPi * slope * slope * (v - u) * (p * p + p * q + q * q) / 3;
+        }
         const auto primitive = [&](double t) {
-            if (cone)
-                return R * R * t - R * slope * t * t + slope * slope * t * t * t / 3;
             const double s = std::sin(t), c = std::cos(t);
             return wz * (b0 * b0 * s + b0 * rad * (t + s * c) + rad * rad * (s - s * s * s / 3));
         };
@@ -343,7 +347,7 @@ public:
                double lift)
         : m_arcs(arcs), m_R(R), m_cosine(cosine), m_lift(lift), m_slope(end * sine / cosine) {
         for (const Arc& arc : m_arcs)
-            m_full += arc.solid(arc.from, arc.to, R);
+            m_full += arc.solid(arc.from, arc.to);
         // The heights at which the surface's meeting with the head changes its form: the top
         // and bottom of each arc's ends, and where the surface is tangent to its top or bottom
         // line. Between them the liquid is an analytic function of the height.
@@ -555,9 +559,9 @@ public:
                 const Arc& arc = *part.arc;
                 if (part.whole) {
                     if (pass == 0)
-                        estimate += arc.solid(part.u, part.v, m_R);
+                        estimate += arc.solid(part.u, part.v);
                     else
-                        sum += arc.solid(part.u, part.v, m_R);
+                        sum += arc.solid(part.u, part.v);
                     continue;
                 }
                 const auto slice = [&](double t) {

@@ -312,6 +312,39 @@ TEST(TiltedTankExactly, EveryVolumeRoundsAsTheExactOne) {
     std::printf("worst %.3g of full; %d of %d rows rounded wrongly\n", m.worst, m.wrong, m.rows);
 }
 
+// Conical heads steeply tilted, where the lowest liquid is a film in the cone's tip or along
+// its side: the tip is reckoned from the apex, not as the difference of two whole cones.
+TEST(TiltedTankExactly, AConesFilmKeepsItsDigits) {
+    struct Case {
+        const char *diameter, *length, *depth, *fall, *degrees, *dipAt;
+    };
+    Measured m;
+    for (const Case& c : {Case{"994.6239", "4856.6304", "1317.2125", "", "-61.3", "1067.9314"},
+                          Case{"2858.8743", "4837.7769", "7280.7861", "949.2", "", "3875.6093"}}) {
+        Tank tank;
+        tank.inches = false;
+        tank.striker = false;
+        tank.increment = std::string("1");
+        tank.diameter = std::string(c.diameter);
+        tank.length = std::string(c.length);
+        tank.heads = {HeadKind::Conical, std::string(c.depth)};
+        tank.fall = std::string(c.fall);
+        tank.tiltDegrees = std::string(c.degrees);
+        tank.dipAt = std::string(c.dipAt);
+        const Real length = std::stof(c.length);
+        const Real sine =
+            *c.fall ? std::stold(c.fall) / length : std::sin(std::stold(c.degrees) * kPiL / 180);
+        const Solid shape =
+            shapeOf(HeadKind::Conical, std::stof(c.diameter), length, std::stof(c.depth));
+        const TankVolume volume = tank.volume();
+        const Real dip = std::stold(c.dipAt), full = reckoned(shape, sine, dip, 1e9);
+        const double low = static_cast<double>(lowest(shape, sine, dip));
+        for (const double film : {1e-7, 1e-6, 1e-5, 1e-3})
+            compare(volume, shape, sine, dip, full, low + film * (volume.top() - low), m, c.depth);
+    }
+    EXPECT_EQ(m.wrong, 0);
+}
+
 // A rectangle nearly level (a fall of under 1e-4 of its height), dipped at its lower end: the
 // liquid is a wedge W d^2 / (2 tan) with d = h / cos until it reaches end A, and every row of
 // the chart, the thin first ones too, is that wedge rounded once.
