@@ -652,6 +652,10 @@ public:
                     x = next;
                 }
                 fit(span, x, 1, 3);
+            } else if (span.b - span.a > m_R / 2) {
+                // a span over a quarter of the diameter is seldom one piece: halved at once
+                fit(span, 0, 0.5, 3);
+                fit(span, 0.5, 1, 3);
             } else {
                 fit(span, 0, 1, 4);
             }
