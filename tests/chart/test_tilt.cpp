@@ -185,6 +185,26 @@ TEST(TiltedTank, MirrorsRisesAndEndsFull) {
     }
 }
 
+// A volume does not depend on what was asked before it: heights taken from the top down, or
+// one alone, give the same doubles as a chart's rising heights.
+TEST(TiltedTank, EachVolumeIsTheSameWhateverWasAskedBefore) {
+    for (const HeadKind kind : kHeadKinds) {
+        const TankVolume rising = cylinder(kind, "3.5", "20").volume();
+        const TankVolume falling = cylinder(kind, "3.5", "20").volume();
+        std::vector<double> heights;
+        for (double h = -6; h < rising.top() + 1; h += 0.53)
+            heights.push_back(h);
+        std::vector<double> up, down(heights.size());
+        for (const double h : heights)
+            up.push_back(rising.at(h));
+        for (std::size_t i = heights.size(); i-- > 0;)
+            down[i] = falling.at(heights[i]);
+        EXPECT_EQ(up, down) << headKindName(kind);
+        const std::size_t middle = heights.size() / 2;
+        EXPECT_EQ(cylinder(kind, "3.5", "20").volume().at(heights[middle]), up[middle]);
+    }
+}
+
 // A fall of 0 is the level chart bit for bit, whatever the dip point; a rectangular tank tilted
 // holds what its wedge of liquid holds.
 TEST(TiltedTank, LevelWhenNotFallenAndARectangleByHand) {
