@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace dipsheet::chart {
 namespace {
@@ -81,8 +82,9 @@ double coneK(double m, double root, double angle) {
 
 // The integral of f over [from, to]: a 10-node Gauss-Legendre rule on the interval and on its
 // halves; the halves are taken when the two agree within `tolerance` (absolute), else each
-// half is done again, at most twelve times over. The rule's error on a smooth integrand falls as the 20th power of the
-// width, so halves that agree with the whole to 1e-13 of it are good to about 2^-20 of that.
+// half is done again, at most twelve times over. The rule's error on a smooth integrand falls as
+// the 20th power of the width, so halves that agree with the whole to 1e-13 of it are good to about
+// 2^-20 of that.
 template <class F>
 double integrate(const F& f, double from, double to, double whole, double tolerance, int depth) {
     const auto& g = GaussLegendre<10>::rule();
@@ -218,6 +220,39 @@ struct Series {
         return t * b1 - b2 + piece->c[0];
     }
 };
+
+// One dished head of a horizontal cylinder of radius R, the sphere's cap of depth a, with the
+// liquid e above the bottom, e <= R, in closed form: with w = R - e below the axis, y the half
+// chord, r the sphere's radius and z its centre's distance behind the seam, twice the liquid is
+//   2r^3/3 (acos((R^2 - rw) / (R(w - r))) + acos((R^2 + rw) / (R(w + r)))
+//           - z/r (2 + R^2/r^2) atan2(y, w)) - 2 (w r^2 - w^3/3) atan2(y, z) + 4wyz/3.
+// Its terms are far larger than the liquid near the bottom or for a shallow cap, so it is taken
+// in long double, from R and a themselves (r and z rounded apart would not meet at the seam),
+// and only where the terms' rounding, at most 16 units of long double's last place in each,
+// stays within two units in the last place of the double result: no worse than the ring sum's
+// own rounding. Elsewhere it answers false and the rings are summed.
+bool dishedClosed(double radius, double depth, double level, double& out) {
+    using Wide = long double;
+    const Wide R = radius, a = depth, e = level, w = R - e;
+    const Wide r = (R * R + a * a) / (2 * a), z = (R - a) * (R + a) / (2 * a);
+    const Wide excess = (R - a) * (R - a) / (2 * a);  // r - R
+    const Wide y = std::sqrt(e * (R + w));
+    // the arc cosines of ratios near -1 and 1 as 2 atan2(sqrt(1 - x), sqrt(1 + x))
+    const Wide first = 2 * std::atan2(std::sqrt((R + r) * e), std::sqrt(excess * (R + w)));
+    const Wide second = 2 * std::atan2(std::sqrt(excess * e), std::sqrt((R + r) * (R + w)));
+    const Wide cube = 2 * r * r * r / 3;
+    const Wide t1 = cube * first, t2 = cube * second;
+    const Wide t3 = cube * z / r * (2 + (R / r) * (R / r)) * std::atan2(y, w);
+    const Wide t4 = 2 * (w * r * r - w * w * w / 3) * std::atan2(y, z), t5 = 4 * w * y * z / 3;
+    const Wide both = t1 + t2 - t3 - t4 + t5;
+    const Wide terms =
+        std::fabs(t1) + std::fabs(t2) + std::fabs(t3) + std::fabs(t4) + std::fabs(t5);
+    const Wide unit = std::numeric_limits<Wide>::epsilon() / 2;
+    if (!(both > 0) || 16 * unit * terms > 0x1p-52L * both)
+        return false;
+    out = static_cast<double>(both / 2);
+    return true;
+}
 
 }  // namespace
 
@@ -448,7 +483,11 @@ double Head::bottomValue(double e) const {
 
 double Head::topValue(double t) const {
     const double split = m_r - m_crownWidth;
-    return rings(split + (m_kind == HeadKind::AsmeFd ? t * t : t));
+    const double e = split + (m_kind == HeadKind::AsmeFd ? t * t : t);
+    double closed = 0;
+    if (m_kind == HeadKind::Dished && dishedClosed(m_r, m_a, e, closed))
+        return closed;
+    return rings(e);
 }
 
 // An ASME F&D head: the knuckle alone holds e^2 times a smooth function of e up to the crown's
