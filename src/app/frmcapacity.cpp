@@ -155,7 +155,7 @@ void FrmCapacity::showChart(const store::ChartSetup& setup) {
     }
     showHeading(m_job.chartHeading());
     m_setup = setup;
-    m_rows->setDepthWriting(chart::depthWritingOf(m_setup.tank, false));
+    m_rows->setDepthWriting(chart::depthWritingOf(m_setup.tank, false, m_chartRows));
     showSetup();
 }
 

@@ -65,6 +65,12 @@ public:
     // A depth at or below 0 is no row of a chart (the job file's own rows): its default text.
     std::string text(float depth) const;
     bool inSixtyFourths() const { return m_sixtyFourths; }
+    int decimals() const { return m_decimals; }
+    // One decimal more, up to 9 (a known increment's decimals only).
+    void addDecimal() {
+        if (m_decimals >= 0 && m_decimals < 9)
+            ++m_decimals;
+    }
     // Whether the increment is known (else every depth is the single's default text).
     bool known() const { return m_decimals >= 0; }
 

@@ -4,6 +4,7 @@
 #include "chart/tilt.h"
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <utility>
@@ -508,10 +509,27 @@ std::string chartCsv(std::span<const CapacityRow> rows, bool byVolume) {
     return text;
 }
 
-DepthWriting depthWritingOf(const std::optional<Tank>& tank, bool fractions) {
+DepthWriting depthWritingOf(const std::optional<Tank>& tank, bool fractions,
+                            std::span<const CapacityRow> rows) {
     if (!tank || tank->increment.empty())
         return {};
-    return DepthWriting(static_cast<float>(leadingNumber(tank->increment)), fractions);
+    DepthWriting writing(static_cast<float>(leadingNumber(tank->increment)), fractions);
+    // On a long chart the running sum can fall short of a step by more than the increment's
+    // last decimal, and two rows would read alike: a decimal more, as few as tell them apart.
+    const auto twoAlike = [&rows](int decimals) {
+        const double scale = std::pow(10.0, decimals);
+        for (std::size_t i = 1; i < rows.size(); ++i) {
+            if (rows[i - 1].depth > 0 &&
+                std::nearbyint(static_cast<double>(rows[i - 1].depth) * scale) ==
+                    std::nearbyint(static_cast<double>(rows[i].depth) * scale))
+                return true;
+        }
+        return false;
+    };
+    while (writing.known() && !writing.inSixtyFourths() && writing.decimals() < 9 &&
+           twoAlike(writing.decimals()))
+        writing.addDecimal();
+    return writing;
 }
 
 }  // namespace dipsheet::chart

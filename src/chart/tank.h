@@ -105,9 +105,11 @@ private:
 };
 
 // How people read the depths of a chart of `tank`: by its increment (a depth-for-volume table,
-// which has none, and a chart kept without its tank by the single's default text).
-// `fractions`: the page is laid out in fractions of an inch.
-DepthWriting depthWritingOf(const std::optional<Tank>& tank, bool fractions);
+// which has none, and a chart kept without its tank by the single's default text), with as
+// many more decimals as it takes to tell each of `rows` from the next. `fractions`: the page is
+// laid out in fractions of an inch.
+DepthWriting depthWritingOf(const std::optional<Tank>& tank, bool fractions,
+                            std::span<const CapacityRow> rows = {});
 
 // A chart as CSV: "Depth,Capacity", then one line per row, each value the shortest text that
 // reads back to the same single. Rows whose depth is not above 0 are no part of a chart. A

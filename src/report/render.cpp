@@ -31,14 +31,9 @@ QString depthText(float depth, DepthFormat format) {
     return QString::fromStdString(chart::singleDefaultText(depth));
 }
 
-chart::DepthWriting rowDepthWriting(const Report& report) {
-    return chart::depthWritingOf(report.setup ? report.setup->tank : std::nullopt,
-                                 report.definition.depthFormat == DepthFormat::Fraction);
-}
-
-QString rowDepthText(const Report& report, const chart::DepthWriting& writing, float depth) {
-    return writing.known() ? QString::fromStdString(writing.text(depth))
-                           : depthText(depth, report.definition.depthFormat);
+QString rowDepthText(const Report& report, float depth) {
+    return report.depths.known() ? QString::fromStdString(report.depths.text(depth))
+                                 : depthText(depth, report.definition.depthFormat);
 }
 
 namespace {

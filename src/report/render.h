@@ -37,11 +37,9 @@ void writePdf(const Report& report, const QString& path);
 // text ("0.7", "3.299999").
 QString depthText(float depth, DepthFormat format);
 
-// A row's depth as printed: rounded as the increment of the report's tank steps (kept with its
-// set-up; in 64ths on a page laid out in fractions when the increment is a whole number of
-// them); a chart kept without its tank as depthText writes it.
-QString rowDepthText(const Report& report, const chart::DepthWriting& writing, float depth);
-chart::DepthWriting rowDepthWriting(const Report& report);
+// A row's depth as printed: as the report's depth writing gives it (rounded as the increment
+// of its tank steps), and for a chart kept without its tank as depthText writes it.
+QString rowDepthText(const Report& report, float depth);
 
 // A volume as printed: as the grid shows it ("21.64352", "0.7") for kShortestVolume, or with
 // the given number of decimals, rounded from the stored single ("21.64").

@@ -89,6 +89,9 @@ namespace {
 // What every report takes besides its chart: the heads the set-up's tank names, the date, and
 // the office when the definition asks for it.
 void complete(Report& report) {
+    report.depths =
+        chart::depthWritingOf(report.setup ? report.setup->tank : std::nullopt,
+                              report.definition.depthFormat == DepthFormat::Fraction, report.rows);
     if (report.setup && report.setup->tank) {
         const chart::Tank& tank = *report.setup->tank;
         report.heads = QString::fromStdString(tank.headsDescription());

@@ -70,6 +70,9 @@ struct Report {
     // rows print in bold.
     QString marks;
     std::vector<double> markDepths;
+    // How the rows' depths are written: by the increment of the set-up's tank (see
+    // chart::depthWritingOf); unknown for a chart kept without its tank.
+    chart::DepthWriting depths;
 };
 
 // The value of `key` ("Section/Key") in the INI file `path`, as written, blanks trimmed (a

@@ -179,7 +179,6 @@ void paintList(const PageContext& page, QPainter& painter, double top, const Pag
     const double rowsTop = top + page.columnsHeight;
     const double offset = baselineOffset(page, body);
     const std::vector<bool> marked = markedRows(page.report);
-    const chart::DepthWriting depths = rowDepthWriting(page.report);
     for (int i = 0; i < rows.count; ++i) {
         const double x = (i / rows.rowsPerColumn) * page.pairWidth;
         const double baseline = rowsTop + (i % rows.rowsPerColumn) * page.rowHeight + offset;
@@ -188,7 +187,7 @@ void paintList(const PageContext& page, QPainter& painter, double top, const Pag
         painter.setFont(marked[index] ? page.fonts.bold : page.fonts.body);
         const QFontMetricsF& metrics = marked[index] ? bold : body;
         rightAligned(painter, metrics, x + right(0), baseline, room(0),
-                     rowDepthText(page.report, depths, row.depth));
+                     rowDepthText(page.report, row.depth));
         rightAligned(painter, metrics, x + right(1), baseline, room(1),
                      volumeText(row.volume, def.volumeDecimals));
         if (site.extra() == 0)

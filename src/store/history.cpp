@@ -5,6 +5,7 @@
 // from it.
 
 #include <algorithm>
+#include <cmath>
 #include <bit>
 #include <cstdint>
 #include <iterator>
@@ -571,13 +572,23 @@ std::optional<std::vector<chart::CapacityRow>> Database::readHistoryRows(std::in
         return std::nullopt;
     const bool blob = statement.isBlob(0);  // asked before text() converts the value
     const std::string bytes = statement.text(0);
-    if (!blob || bytes.size() % kRowBytes != 0)
-        throw StoreError(kRowsUnreadable, "the rows kept with chart " + std::to_string(id) +
-                                              " cannot be read (" + std::to_string(bytes.size()) +
-                                              " bytes, not rows of 8)");
+    const auto unreadable = [id](const std::string& why) {
+        return StoreError(kRowsUnreadable,
+                          "the rows kept with chart " + std::to_string(id) + " cannot be read (" +
+                              why + ")");
+    };
+    // No chart has no rows or more than the largest chart's: printed, such rows would say
+    // nothing of the tank, and put on show they would wipe the chart there.
+    if (!blob || bytes.empty() || bytes.size() % kRowBytes != 0 ||
+        bytes.size() / kRowBytes > static_cast<std::size_t>(chart::kMaxRows))
+        throw unreadable(std::to_string(bytes.size()) + " bytes, not 1 to " +
+                         std::to_string(chart::kMaxRows) + " rows of 8");
     std::vector<chart::CapacityRow> rows(bytes.size() / kRowBytes);
-    for (std::size_t i = 0; i < rows.size(); ++i)
+    for (std::size_t i = 0; i < rows.size(); ++i) {
         rows[i] = {getSingle(&bytes[i * kRowBytes]), getSingle(&bytes[i * kRowBytes + 4])};
+        if (!std::isfinite(rows[i].depth) || !std::isfinite(rows[i].volume))
+            throw unreadable("row " + std::to_string(i + 1) + " is no number");
+    }
     return rows;
 }
 

@@ -252,3 +252,22 @@ TEST(Tank, BriefSaysHowItLies) {
         EXPECT_EQ(tank.describe().find("tilted") != std::string::npos, lies) << tank.describe();
     }
 }
+
+// A long chart's running sum falls short of its steps by more than the increment's last
+// decimal: people read its depths with a decimal more, so that no two rows read alike; a short
+// chart reads as typed.
+TEST(Tank, NoTwoDepthsReadAlike) {
+    Tank tank = cylinder(Shape::VerticalCylinder, HeadKind::Flat);
+    tank.inches = false;
+    tank.striker = false;
+    tank.diameter = std::string("2000");
+    tank.increment = std::string(".1");
+    for (const auto& [height, decimals] : {std::pair{"1200", 2}, std::pair{"50", 1}}) {
+        tank.length = std::string(height);
+        const ChartRows rows = tank.chart().rows;
+        const DepthWriting writing = depthWritingOf(tank, false, rows);
+        EXPECT_EQ(writing.decimals(), decimals) << height;
+        for (std::size_t i = 2; i < rows.size(); ++i)
+            ASSERT_NE(writing.text(rows[i - 1].depth), writing.text(rows[i].depth)) << i;
+    }
+}

@@ -83,11 +83,19 @@ TEST_F(HistoryTool, ReprintPrintsTheKeptRowsOrSaysItChartsAgain) {
     ASSERT_EQ(run({"--reprint", "1", "--store"}).status, 0);
     EXPECT_EQ(store::Database().readChartSetup()->full, 999.0);
 
-    exec("UPDATE ChartHistory SET Rows = x'0102030405' WHERE Id = 1");
-    const Result unreadable = run({"--reprint", "1"});
-    EXPECT_EQ(unreadable.status, 2);
-    EXPECT_TRUE(unreadable.out.empty());
-    EXPECT_NE(unreadable.err.find("cannot be read"), std::string::npos) << unreadable.err;
+    // rows cut short, none, and a depth that is no number: refused, and nothing put on show
+    const auto shown = store::Database().readCapacity();
+    for (const char* blob : {"x'0102030405'", "x''", "x'0000c07f00000040'"}) {
+        exec(std::string("UPDATE ChartHistory SET Rows = ") + blob + " WHERE Id = 1");
+        for (const bool toStore : {false, true}) {
+            const Result unreadable =
+                toStore ? run({"--reprint", "1", "--store"}) : run({"--reprint", "1"});
+            EXPECT_EQ(unreadable.status, 2) << blob;
+            EXPECT_TRUE(unreadable.out.empty()) << blob;
+            EXPECT_NE(unreadable.err.find("cannot be read"), std::string::npos) << unreadable.err;
+        }
+        EXPECT_EQ(store::Database().readCapacity(), shown) << blob;
+    }
 }
 
 // --history writes each stored text with its control characters escaped (\xHH; the C1 controls

@@ -913,14 +913,13 @@ TEST_F(DatabaseTest, HistoryKeepsTheRowsOfEachChart) {
     Database db;
     EXPECT_FALSE(db.readHistoryRows(1).has_value());
 
-    const float inf = std::numeric_limits<float>::infinity();
     const Chart charts[] = {
         {{1.0f, 0.5f}},  // 3F800000 3F000000, each written low byte first
         ramp(32766, 0.1f),
         {{0.1f, std::numeric_limits<float>::denorm_min()},
-         {-0.0f, -inf},
-         {std::numeric_limits<float>::max(), std::numeric_limits<float>::quiet_NaN()}},
-        {},
+         {-0.0f, -std::numeric_limits<float>::max()},
+         {std::numeric_limits<float>::max(), 0.0f}},
+        {{2.5f, 3.5f}},
     };
     for (const Chart& rows : charts)
         db.replaceChart(rows, setupOf("48"));
@@ -940,7 +939,9 @@ TEST_F(DatabaseTest, HistoryKeepsTheRowsOfEachChart) {
     db.replaceChart(charts[0], setupOf("48"), std::nullopt, false);
     EXPECT_EQ(raw.value("SELECT count(*) FROM ChartHistory"), "5");
 
-    for (const char* unreadable : {"x'00112233445566'", "'text'", "42"}) {
+    // cut short, no bytes, no rows, and a volume that is no number (an infinity)
+    for (const char* unreadable :
+         {"x'00112233445566'", "'text'", "42", "x''", "x'0000803F0000807F'"}) {
         raw.exec(std::string("UPDATE ChartHistory SET Rows = ") + unreadable + " WHERE Id = 2");
         try {
             db.readHistoryRows(2);
