@@ -120,10 +120,7 @@ FrmCapacity::FrmCapacity(document::JobDocument& job) : m_job(job), m_database(jo
 
     // What the world did (a busy file), under the set-up line; it never takes the keyboard.
     noticeBar = new ui::NoticeBar(this);
-    connect(&m_job, &document::JobDocument::noticeChanged, this, [this](const QString& notice) {
-        noticeBar->say(notice);
-        placeBottom();
-    });
+    connect(&m_job, &document::JobDocument::noticeChanged, this, [this] { showNotice(); });
     noticeBar->say(m_job.notice());
 
     cmdPrint =
@@ -155,6 +152,8 @@ void FrmCapacity::showChart(const store::ChartSetup& setup) {
     }
     showHeading(m_job.chartHeading());
     m_setup = setup;
+    m_saved.clear();  // a new chart: nothing of it saved yet
+    showNotice();
     m_rows->setDepthWriting(chart::depthWritingOf(m_setup.tank, false, m_chartRows));
     showSetup();
 }
@@ -309,6 +308,17 @@ QString FrmCapacity::suggestedFileName(const QString& suffix) const {
                                     QLatin1Char('.') + suffix);
 }
 
+// The job's notice first, for it asks for something; else where the last file went.
+void FrmCapacity::showNotice() {
+    noticeBar->say(m_job.notice().isEmpty() ? m_saved : m_job.notice());
+    placeBottom();
+}
+
+void FrmCapacity::sayWhereSaved(const QString& path) {
+    m_saved = QStringLiteral("Saved to %1").arg(QDir::toNativeSeparators(path));
+    showNotice();
+}
+
 void FrmCapacity::saveAsCsv() {
     const QString path = ui::askSaveFileName(this, QStringLiteral("Save the chart as CSV"),
                                              suggestedFileName(QStringLiteral("csv")),
@@ -319,7 +329,8 @@ void FrmCapacity::saveAsCsv() {
     const std::string csv = m_rows->siteColumnsShown()
                                 ? chart::chartCsvWithUllage(m_chartRows, m_setup.full)
                                 : chart::chartCsv(m_chartRows);
-    writeText(path, csv);
+    if (writeText(path, csv))
+        sayWhereSaved(path);
 }
 
 void FrmCapacity::showUllage(bool shown) {
@@ -351,6 +362,7 @@ void FrmCapacity::saveGaugeTable() {
     const chart::GaugeTable table = chart::gaugeTable(m_setup.tank->volume(), *count);
     if (!writeText(path, chart::gaugeCsv(table)))
         return;
+    sayWhereSaved(path);
     ui::messageBox(QStringLiteral("Saved %1 points to %2. The largest interpolation error is "
                                   "%3 %4 at %5 %6.")
                        .arg(table.points.size())
@@ -385,6 +397,7 @@ void FrmCapacity::saveAsPdf() {
     report::ReportEngine engine(m_database);
     loadReport(engine);
     report::writePdf(engine.report(), path);
+    sayWhereSaved(path);
 }
 
 void FrmCapacity::showGridMenu(const QPoint& at) {

@@ -106,6 +106,8 @@ private:
     void loadReport(report::ReportEngine& engine);
     // The notice bar under the set-up line; the window grows to hold both.
     void placeBottom();
+    void showNotice();
+    void sayWhereSaved(const QString& path);
     // Shows a job record's heading in the heading labels.
     void showHeading(const store::JobRecord& record);
     void copyRows();
@@ -129,6 +131,7 @@ private:
     store::ChartSetup m_setup;                    // of the chart on show
     bool m_unloaded = false;
     bool m_unloading = false;  // the unload step is running (its message may be on screen)
+    QString m_saved;  // where the last file of the chart on show went, for the notice bar
     QString m_setupLine;       // the line under the grid: the full capacity and the set-up
 };
 

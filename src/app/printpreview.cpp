@@ -26,7 +26,7 @@ QString chartFileStem(const QString& serialNo, const QString& customer) {
     }
     if (name.isEmpty())
         name = QStringLiteral("chart");
-    return name + QLatin1Char(' ') + QDate::currentDate().toString(Qt::ISODate);
+    return name + QLatin1Char('-') + QDate::currentDate().toString(Qt::ISODate);
 }
 
 void showPreview(const report::Report& report) {

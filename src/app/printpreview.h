@@ -14,7 +14,7 @@ namespace dipsheet::app {
 void showPreview(const report::Report& report);
 
 // The name a saved chart is given: the serial number (else the customer, else "chart") and
-// today's date, in characters every file system takes ("SN-4471-B 2026-12-08").
+// today's date, in characters every file system takes ("SN-4471-B-2026-12-08").
 QString chartFileStem(const QString& serialNo, const QString& customer);
 
 }  // namespace dipsheet::app

@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDate>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -438,8 +439,12 @@ private slots:
         const auto restore = qScopeGuard([] { ui::setSaveFileAsker(nullptr); });
         QTest::keyClick(w->dbgCapacity, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(QFileInfo(suggested).absolutePath(), QDir::current().absolutePath());
-        QVERIFY2(QFileInfo(suggested).fileName().startsWith(QStringLiteral("SN-9 ")),
-                 qPrintable(suggested));
+        QCOMPARE(QFileInfo(suggested).fileName(),
+                 QStringLiteral("SN-9-%1.csv").arg(QDate::currentDate().toString(Qt::ISODate)));
+        // the window says where the file went
+        QVERIFY2(w->noticeBar->text().contains(QFileInfo(QStringLiteral("saved.csv")).fileName()),
+                 qPrintable(w->noticeBar->text()));
+        QVERIFY(w->noticeBar->isVisibleTo(w));
         const QList<QByteArray> csv = fileBytes(answer).split('\n');
         QCOMPARE(csv.value(0), QByteArray("Depth,Capacity"));
         QCOMPARE(csv.value(1), QByteArray("1,6.653365"));
