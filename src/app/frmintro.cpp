@@ -1,6 +1,8 @@
 #include "frmintro.h"
 
 #include <QDir>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QFile>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -113,6 +115,21 @@ void FrmIntro::display() {
     if (QScreen* screen = QGuiApplication::primaryScreen())
         setGeometry(screen->geometry());
     showMaximized();
+    // The keyboard to the splash, which a key skips (the program's only window yet).
+    setFocusPolicy(Qt::StrongFocus);
+    activateWindow();
+    setFocus();
+}
+
+void FrmIntro::keyPressEvent(QKeyEvent* event) {
+    event->accept();
+    tmrTitle_Timer();
+}
+
+// On the release, so that the press and release of one click both land on the splash.
+void FrmIntro::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+    tmrTitle_Timer();
 }
 
 void FrmIntro::tmrTitle_Timer() {

@@ -2,7 +2,7 @@
 
 // The splash window, the program's start-up window. Creating it creates the main window
 // (hidden); 7000 ms later its timer fires once, closes and destroys the splash and shows the
-// main window. The splash waits for the main window: time up while the main window is still
+// main window, or at once on a key or a click. The splash waits for the main window: time up while the main window is still
 // being built (a message box on screen meanwhile) hands over once it is there, and a main window
 // that never comes (the program ends on the fatal-error path) is never shown.
 
@@ -29,6 +29,11 @@ public:
     QLabel* lblCoName;
     QLabel* Label1;
     QLabel* Image1;
+
+protected:
+    // A key or a click on the splash goes straight on to the main window.
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     // The splash's time is up: hands over, or leaves that to the end of the construction.

@@ -304,6 +304,8 @@ void FrmChart::txtIncrement_LostFocus() {
 
 void FrmChart::cmdCalculate_Click() {
     try {
+        // The wait cursor while the chart is made, gone before any message about it.
+        const ui::WaitCursor wait;
         switch (currentShape()) {
             case chart::Shape::HorizontalCylinder:
                 CalcCyl();

@@ -11,6 +11,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -527,9 +528,24 @@ void TestFrmChart::badInputIsRefusedWithAMessage() {
     QFETCH(QStringList, fields);
     QFETCH(QString, named);
 
+    // The wait cursor while a chart is made, gone before a message and after the chart.
+    bool waitedWhileStoring = false, waitAtMessage = false;
+    const auto stored = connect(m_chart, &FrmChart::chartStored, this, [&] {
+        waitedWhileStoring = QApplication::overrideCursor() != nullptr;
+    });
+    ui::setMessageBoxHandler([&](const QString& text) {
+        m_messages << text;
+        waitAtMessage = QApplication::overrideCursor() != nullptr;
+    });
+    const auto restore = qScopeGuard([this, stored] {
+        disconnect(stored);
+        ui::setMessageBoxHandler([this](const QString& text) { m_messages << text; });
+    });
+
     // A chart already in the table stays as it is.
     enterTank(QStringLiteral("cyl"), false, true, true, QStringLiteral("1"), {"48", "120", "", ""});
     QTest::mouseClick(m_chart->cmdCalculate, Qt::LeftButton);
+    QVERIFY(waitedWhileStoring && !QApplication::overrideCursor());
     const chart::ChartRows first = m_chart->chartRows();
     QCOMPARE(int(chart::rowCount(first)), 47);
     m_events.clear();
@@ -539,6 +555,7 @@ void TestFrmChart::badInputIsRefusedWithAMessage() {
     QTest::mouseClick(m_chart->cmdCalculate, Qt::LeftButton);
 
     QCOMPARE(m_messages.size(), 1);
+    QVERIFY(!waitAtMessage && !QApplication::overrideCursor());
     QVERIFY2(m_messages[0].contains(named, Qt::CaseInsensitive), qPrintable(m_messages[0]));
     QVERIFY(m_events.isEmpty());  // no chart stored, the program goes on
     QVERIFY(m_chart->chartRows() == first);

@@ -72,6 +72,29 @@ private slots:
         QVERIFY(seams.ends.isEmpty());
     }
 
+    // A key or a click (pressed and released on it) skips the rest of the splash's time: the
+    // main window at once, the splash gone.
+    void splashSkipsOnAKeyOrAClick_data() {
+        QTest::addColumn<bool>("key");
+        QTest::newRow("key") << true;
+        QTest::newRow("click") << false;
+    }
+    void splashSkipsOnAKeyOrAClick() {
+        QFETCH(bool, key);
+        auto scratch = scratchDatabase();
+        Seams seams;
+        Program program;
+        QPointer<FrmIntro> splash = program.splash;
+        QVERIFY(QTest::qWaitForWindowExposed(splash));
+        if (key)
+            QTest::keyClick(splash, Qt::Key_Space);
+        else
+            QTest::mouseClick(splash, Qt::LeftButton, {}, QPoint(40, 40), 100);
+        QVERIFY(program.main->isVisible());
+        QTRY_VERIFY(splash.isNull());
+        QVERIFY(seams.messages.isEmpty());
+    }
+
     // The distributor label: the office from dipsheet.ini, one item a line, each whole, all
     // inside the box, at the heading size unless they need a smaller one; no file, only empty or
     // commented keys, or a malformed file: the product's own text, wrapped in the box.
