@@ -7,13 +7,17 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QSaveFile>
 #include <QShortcut>
+#include <QScrollBar>
 #include <QTableView>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -37,32 +41,31 @@ namespace dipsheet::app {
 
 namespace {
 
-QLabel* captionLabel(QWidget* window, const QString& name, const QString& caption, int top) {
+QLabel* captionLabel(QWidget* window, const QString& name, const QString& caption) {
     auto* label = new QLabel(caption, window);
     label->setObjectName(name);
-    ui::placeTwips(label, 120, top, 1095, 255);
+    label->setFixedSize(ui::twipsRect(0, 0, 1095, 255).size());
     ui::setBackground(label, ui::colour::blue);
     ui::setTextColour(label, ui::colour::white);
     return label;
 }
 
-QLabel* headingLabel(QWidget* window, const QString& name, int top, int width, int height,
-                     bool twoLines) {
+QLabel* headingLabel(QWidget* window, const QString& name, int width, int height, bool twoLines) {
     auto* label = new QLabel(window);
     label->setObjectName(name);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setWordWrap(twoLines);
-    ui::placeTwips(label, 1320, top, width, height);
+    label->setFixedSize(ui::twipsRect(0, 0, width, height).size());
     ui::setBackground(label, ui::colour::white);
     return label;
 }
 
-QPushButton* button(QWidget* window, const QString& name, const QString& caption, int top,
+QPushButton* button(QWidget* window, const QString& name, const QString& caption,
                     const QColor& face) {
     auto* b = new QPushButton(caption, window);
     b->setObjectName(name);
-    ui::placeTwips(b, 4080, top, 1215, 495);
+    b->setFixedSize(ui::twipsRect(0, 0, 1215, 495).size());
     ui::setBackground(b, face);
     return b;
 }
@@ -75,14 +78,13 @@ FrmCapacity::FrmCapacity(document::JobDocument& job) : m_job(job), m_database(jo
     setAttribute(Qt::WA_DeleteOnClose);  // after its close event has unloaded it
     setFont(ui::defaultFont());
     ui::setBackground(this, ui::colour::cyan);
-    resize(ui::twipsRect(0, 0, 5370, 6255).size());  // the set-up line below the grid
 
-    Label1 = captionLabel(this, QStringLiteral("Label1"), QStringLiteral("Customer:"), 240);
-    lblCustomer = headingLabel(this, QStringLiteral("lblCustomer"), 240, 3855, 495, true);
-    Label2 = captionLabel(this, QStringLiteral("Label2"), QStringLiteral("Description:"), 840);
-    lblTankDesc = headingLabel(this, QStringLiteral("lblTankDesc"), 840, 3855, 495, true);
-    Label3 = captionLabel(this, QStringLiteral("Label3"), QStringLiteral("Serial Number:"), 1440);
-    lblSerialNo = headingLabel(this, QStringLiteral("lblSerialNo"), 1440, 3015, 255, false);
+    Label1 = captionLabel(this, QStringLiteral("Label1"), QStringLiteral("Customer:"));
+    lblCustomer = headingLabel(this, QStringLiteral("lblCustomer"), 3855, 495, true);
+    Label2 = captionLabel(this, QStringLiteral("Label2"), QStringLiteral("Description:"));
+    lblTankDesc = headingLabel(this, QStringLiteral("lblTankDesc"), 3855, 495, true);
+    Label3 = captionLabel(this, QStringLiteral("Label3"), QStringLiteral("Serial Number:"));
+    lblSerialNo = headingLabel(this, QStringLiteral("lblSerialNo"), 3015, 255, false);
 
     m_rows = new CapacityModel(this);
     dbgCapacity = new QTableView(this);
@@ -96,10 +98,12 @@ FrmCapacity::FrmCapacity(document::JobDocument& job) : m_job(job), m_database(jo
     dbgCapacity->setFrameShape(QFrame::Box);
     dbgCapacity->setFrameShadow(QFrame::Sunken);
     dbgCapacity->setCornerButtonEnabled(false);
+    dbgCapacity->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // every column shows
+    dbgCapacity->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     dbgCapacity->verticalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     dbgCapacity->verticalHeader()->setDefaultSectionSize(ui::twips(240));
     dbgCapacity->verticalHeader()->setFixedWidth(ui::twips(180));
-    ui::placeTwips(dbgCapacity, 240, 1800, 3495, 3735);
+    dbgCapacity->setMinimumHeight(ui::twips(3735));
     ui::setBackground(dbgCapacity, ui::colour::blue);
     ui::setTextColour(dbgCapacity, ui::colour::white);
     // Headings keep the system's button colours: white on their grey face would not show.
@@ -108,13 +112,14 @@ FrmCapacity::FrmCapacity(document::JobDocument& job) : m_job(job), m_database(jo
         ui::setTextColour(header, QApplication::palette().color(QPalette::ButtonText));
     }
 
-    // The set-up of the chart on show, two lines below the grid.
+    // The set-up of the chart on show, under the grid.
     lblSetup = new QLabel(this);
     lblSetup->setObjectName(QStringLiteral("lblSetup"));
     lblSetup->setTextFormat(Qt::PlainText);
     lblSetup->setWordWrap(true);
     lblSetup->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    ui::placeTwips(lblSetup, 240, 5640, 5055, 495);
+    lblSetup->setMinimumHeight(ui::twips(495));
+    lblSetup->setAutoFillBackground(true);
     ui::setBackground(lblSetup, ui::colour::blue);
     ui::setTextColour(lblSetup, ui::colour::white);
 
@@ -123,14 +128,14 @@ FrmCapacity::FrmCapacity(document::JobDocument& job) : m_job(job), m_database(jo
     connect(&m_job, &document::JobDocument::noticeChanged, this, [this] { showNotice(); });
     noticeBar->say(m_job.notice());
 
-    cmdPrint =
-        button(this, QStringLiteral("cmdPrint"), QStringLiteral("Print"), 2040, ui::colour::yellow);
-    cmdExit =
-        button(this, QStringLiteral("cmdExit"), QStringLiteral("Exit"), 2760, ui::colour::green);
+    cmdPrint = button(this, QStringLiteral("cmdPrint"), QStringLiteral("Print"), ui::colour::yellow);
+    cmdExit = button(this, QStringLiteral("cmdExit"), QStringLiteral("Exit"), ui::colour::green);
     QWidget::setTabOrder(dbgCapacity, cmdPrint);
     QWidget::setTabOrder(cmdPrint, cmdExit);
     connect(cmdPrint, &QPushButton::clicked, this, ui::guard([this] { cmdPrint_Click(); }));
     connect(cmdExit, &QPushButton::clicked, this, ui::guard([this] { cmdExit_Click(); }));
+
+    layOut();
 
     // Copy and save from the window, by keyboard and from the grid's menu.
     auto* copy = new QShortcut(QKeySequence::Copy, this);
@@ -142,6 +147,89 @@ FrmCapacity::FrmCapacity(document::JobDocument& job) : m_job(job), m_database(jo
             ui::guard([this](const QPoint& at) { showGridMenu(at); }));
 
     dbgCapacity->setFocus();
+}
+
+void FrmCapacity::layOut() {
+    // The heading at the top left as designed: captions, then the three heading labels.
+    auto* heading = new QGridLayout;
+    heading->setHorizontalSpacing(ui::twips(105));
+    heading->setVerticalSpacing(ui::twips(105));
+    const std::pair<QLabel*, QLabel*> lines[] = {
+        {Label1, lblCustomer}, {Label2, lblTankDesc}, {Label3, lblSerialNo}};
+    for (int row = 0; row < 3; ++row) {
+        heading->addWidget(lines[row].first, row, 0, Qt::AlignTop);
+        heading->addWidget(lines[row].second, row, 1, Qt::AlignTop | Qt::AlignLeft);
+    }
+    heading->setColumnStretch(2, 1);
+
+    // Print and Exit beside the grid, at the top of their column.
+    m_buttons = new QVBoxLayout;
+    m_buttons->setSpacing(ui::twips(225));
+    m_buttons->addSpacing(ui::twips(240));
+    m_buttons->addWidget(cmdPrint);
+    m_buttons->addWidget(cmdExit);
+    m_buttons->addStretch(1);
+
+    // The grid and the picture share what the window leaves below the heading.
+    m_body = new QGridLayout;
+    m_body->setSpacing(ui::twips(240));
+
+    auto* whole = new QVBoxLayout(this);
+    whole->setContentsMargins(ui::twips(120), ui::twips(240), ui::twips(120), ui::twips(120));
+    whole->setSpacing(ui::twips(105));
+    whole->addLayout(heading);
+    whole->addLayout(m_body, 1);
+    whole->addWidget(lblSetup);
+    whole->addWidget(noticeBar);
+    placeBody();
+}
+
+void FrmCapacity::placeBody() {
+    // Beside the grid when the window is wider than tall enough for both, else below it.
+    const bool beside = !m_picture || width() >= height() * 6 / 5;
+    if (m_body->count() > 0 && beside == m_pictureBeside)
+        return;
+    m_pictureBeside = beside;
+    while (m_body->count() > 0)
+        m_body->takeAt(0);
+    for (int i = 0; i < 3; ++i) {
+        m_body->setColumnStretch(i, 0);
+        m_body->setRowStretch(i, 0);
+    }
+    m_body->addWidget(dbgCapacity, 0, 0);
+    m_body->addLayout(m_buttons, 0, 1);
+    if (m_picture && beside) {
+        m_body->addWidget(m_picture, 0, 2);
+        m_body->setColumnStretch(2, 1);
+        m_body->setRowStretch(0, 1);
+    } else if (m_picture) {
+        m_body->addWidget(m_picture, 1, 0, 1, 3);
+        m_body->setColumnStretch(2, 1);
+        m_body->setRowStretch(0, 1);
+        m_body->setRowStretch(1, 1);
+    } else {
+        m_body->setColumnStretch(2, 1);
+        m_body->setRowStretch(0, 1);
+    }
+}
+
+void FrmCapacity::fitGridWidth() {
+    // Wide enough for every column at once, so that none hides behind a scroll bar; at least
+    // as wide as designed, the room shared out among the columns.
+    QHeaderView* header = dbgCapacity->horizontalHeader();
+    dbgCapacity->resizeColumnsToContents();
+    const int frame = dbgCapacity->verticalHeader()->width() + 2 * dbgCapacity->frameWidth() +
+                      dbgCapacity->verticalScrollBar()->sizeHint().width();
+    const int columns = header->count();
+    const int spare = ui::twips(3495) - frame - header->length();
+    for (int c = 0; c < columns && spare > 0; ++c)
+        header->resizeSection(c, header->sectionSize(c) + spare / columns);
+    dbgCapacity->setFixedWidth(frame + header->length());
+}
+
+void FrmCapacity::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placeBody();
 }
 
 void FrmCapacity::showChart(const store::ChartSetup& setup) {
@@ -185,6 +273,7 @@ void FrmCapacity::showSetup() {
                   (unit.isEmpty() ? QString() : QLatin1Char(' ') + unit) + QStringLiteral(". ") +
                   QString::fromStdString(m_setup.text) + marksText(depths, unit);
     m_rows->showSiteColumns(m_rows->siteColumnsShown() || ullageShown(), m_setup.full);
+    fitGridWidth();
     showSetupLine(false);
 }
 
@@ -213,24 +302,7 @@ void FrmCapacity::showSetupLine(bool stale) {
               : m_setupLine);
     lblSetup->setToolTip(m_setupLine);
     ui::setBackground(lblSetup, stale ? ui::colour::red : ui::colour::blue);
-    // The label takes the lines its text needs, and the window the room for them.
-    const int needed = std::max(ui::twips(495), lblSetup->heightForWidth(lblSetup->width()));
-    lblSetup->resize(lblSetup->width(), needed);
-    placeBottom();
-}
-
-void FrmCapacity::placeBottom() {
-    int bottom = lblSetup->geometry().bottom();
-    if (noticeBar->isVisibleTo(this)) {
-        const int width = lblSetup->width();
-        noticeBar->setGeometry(lblSetup->x(), bottom + ui::twips(60), width,
-                               noticeBar->heightForWidth(width));
-        bottom = noticeBar->geometry().bottom();
-    }
-    bottom += ui::twips(120);
-    setMinimumHeight(bottom);
-    if (height() < bottom)
-        resize(width(), bottom);
+    layout()->activate();  // the line takes the height its text needs at once
 }
 
 void FrmCapacity::Form_Unload() {
@@ -311,7 +383,7 @@ QString FrmCapacity::suggestedFileName(const QString& suffix) const {
 // The job's notice first, for it asks for something; else where the last file went.
 void FrmCapacity::showNotice() {
     noticeBar->say(m_job.notice().isEmpty() ? m_saved : m_job.notice());
-    placeBottom();
+    layout()->activate();
 }
 
 void FrmCapacity::sayWhereSaved(const QString& path) {
@@ -335,6 +407,7 @@ void FrmCapacity::saveAsCsv() {
 
 void FrmCapacity::showUllage(bool shown) {
     m_rows->showSiteColumns(shown, m_setup.full);
+    fitGridWidth();
     if (!keepUllageShown(shown)) {
         ui::messageBox(QStringLiteral("The choice could not be kept in %1 in %2: it holds for "
                                       "this window only.")
@@ -455,6 +528,7 @@ void FrmCapacity::closeEvent(QCloseEvent* event) {
         // deletes no rows of a chart stored since.
         m_unloaded = true;
     }
+    keepPlace(this, QStringLiteral("Chart"));
     event->accept();
 }
 

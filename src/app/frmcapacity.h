@@ -13,9 +13,11 @@
 #include "report/definition.h"
 #include "store/store.h"
 
+class QGridLayout;
 class QLabel;
 class QPushButton;
 class QTableView;
+class QVBoxLayout;
 
 namespace dipsheet::report {
 class ReportEngine;
@@ -91,6 +93,7 @@ protected:
     // the unload step fails on a condition the user can mend (a busy or read-only file), the
     // message says so and the window stays open with its chart, to be closed again.
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     // Deletes the chart rows: every Capacity row with Depth above 0; the others stay.
@@ -104,8 +107,13 @@ private:
     // The report of the chart on show, under the heading on screen: Print and Save as PDF are
     // save points, and the heading they print is the one the panels show.
     void loadReport(report::ReportEngine& engine);
-    // The notice bar under the set-up line; the window grows to hold both.
-    void placeBottom();
+    // The heading, the grid with Print and Exit beside it, the picture, the set-up line and
+    // the notice bar, in layouts that grow with the window.
+    void layOut();
+    // The picture beside the grid in a wide window, below it in a tall one.
+    void placeBody();
+    // The grid as wide as its columns, so that none hides behind a scroll bar.
+    void fitGridWidth();
     void showNotice();
     void sayWhereSaved(const QString& path);
     // Shows a job record's heading in the heading labels.
@@ -133,6 +141,10 @@ private:
     bool m_unloading = false;  // the unload step is running (its message may be on screen)
     QString m_saved;  // where the last file of the chart on show went, for the notice bar
     QString m_setupLine;       // the line under the grid: the full capacity and the set-up
+    QGridLayout* m_body = nullptr;     // the grid, its buttons and the picture
+    QVBoxLayout* m_buttons = nullptr;  // Print and Exit
+    QWidget* m_picture = nullptr;      // the curve and the tank beside or below the grid
+    bool m_pictureBeside = true;
 };
 
 }  // namespace dipsheet::app

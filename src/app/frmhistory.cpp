@@ -2,8 +2,10 @@
 
 #include "failures.h"
 #include "jobdocument.h"
+#include "program.h"
 
 #include <QAbstractTableModel>
+#include <QCloseEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -276,6 +278,11 @@ void FrmHistory::remove() {
     search();
     if (m_model->rowCount() > 0)
         grdHistory->selectRow(std::min(std::max(row, 0), m_model->rowCount() - 1));
+}
+
+void FrmHistory::closeEvent(QCloseEvent* event) {
+    keepPlace(this, QStringLiteral("PastCharts"));
+    QWidget::closeEvent(event);
 }
 
 bool FrmHistory::eventFilter(QObject* watched, QEvent* event) {

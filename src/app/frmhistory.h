@@ -47,6 +47,8 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Keeps the window's size and place for the next time it opens.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // The current chart when its tank can be read; otherwise says why not and gives nullptr.

@@ -24,6 +24,7 @@
 #include "frmcopyright.h"
 #include "frmcustomer.h"
 #include "frmhistory.h"
+#include "program.h"
 #include "setup/frmchart.h"
 
 namespace dipsheet::app {
@@ -168,6 +169,7 @@ void MdiForm1::showHistory() {
         connect(m_frmHistory, &FrmHistory::loadRequested, this,
                 ui::guard([this](const store::HistoryEntry& entry) { loadFromHistory(entry); }));
         connect(m_frmHistory, &FrmHistory::noticed, m_job, &document::JobDocument::tell);
+        restorePlace(m_frmHistory, QStringLiteral("PastCharts"));
     }
     m_frmHistory->show();
     m_frmHistory->raise();
@@ -199,18 +201,31 @@ void MdiForm1::showChartWindow(const store::ChartSetup& setup) {
     window->showChart(setup);
     if (!open) {
         connect(window, &FrmCapacity::exited, this, ui::guard([this] { chartWindowExited(); }));
-        // Where no window manager maximises it, the chart stands beside the panels rather
-        // than over them: right of the main window, or at the screen's right edge.
-        if (const QScreen* screen = this->screen()) {
-            const QRect room = screen->availableGeometry();
-            const int left =
-                std::min(frameGeometry().right() + 1, room.right() + 1 - window->width());
-            window->move(std::max(left, room.left()), room.top());
+        if (restorePlace(window, QStringLiteral("Chart"))) {
+            window->show();  // where the user left it
+        } else {
+            placeChartWindow(window);
+            window->showMaximized();
         }
+    } else {
+        window->show();
     }
-    window->showMaximized();
     window->raise();
     window->activateWindow();
+}
+
+void MdiForm1::placeChartWindow(QWidget* window) const {
+    // Where no window manager maximises it, the chart stands beside the panels rather than over
+    // them, in the room right of the main window to the screen's edge (the whole screen's width
+    // when that room is too narrow for the grid and its picture).
+    const QScreen* screen = this->screen();
+    if (!screen)
+        return;
+    const QRect room = screen->availableGeometry();
+    int left = frameGeometry().right() + 1;
+    if (room.right() + 1 - left < room.width() / 2)
+        left = room.left();
+    window->setGeometry(left, room.top(), room.right() + 1 - left, room.height());
 }
 
 void MdiForm1::unloadChartWindow() {

@@ -73,6 +73,7 @@ private:
     void showChartWindow(const store::ChartSetup& setup);
     // The program ends: closes the chart window if it is loaded, which runs its unload step.
     void unloadChartWindow();
+    void placeChartWindow(QWidget* window) const;
     // The field the user starts in: the client name while it still holds the new file's
     // placeholder, else the customer name.
     QWidget* firstField() const;

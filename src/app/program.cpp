@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QWidget>
 
 #include "printpreview.h"
 #include "report/report.h"
@@ -47,44 +48,74 @@ QString markPercents() {
     return report::readMarkPercents(settingsPath());
 }
 
-bool keepUllageShown(bool shown) {
-    QStringList lines;
+bool keepSetting(const QString& section, const QString& key, const QString& value) {
+    // The file is kept as bytes: lines the office wrote keep their encoding and their line
+    // ends; only the key's own line is written (ASCII), in the file's line end.
+    QByteArray text;
     QFile in(settingsPath());
     if (in.exists()) {
-        if (!QFileInfo(settingsPath()).isFile() || !in.open(QIODevice::ReadOnly | QIODevice::Text))
+        if (!QFileInfo(settingsPath()).isFile() || !in.open(QIODevice::ReadOnly))
             return false;
-        lines = QString::fromUtf8(in.readAll()).split(QLatin1Char('\n'));
-        if (!lines.isEmpty() && lines.last().isEmpty())
-            lines.removeLast();
+        text = in.readAll();
     }
-    const QString entry = QStringLiteral("Ullage=") + (shown ? "yes" : "no");
-    // The key's line in [Chart], or the end of that section, or a new section at the end.
-    qsizetype section = -1, end = lines.size();
+    const QByteArray lineEnd = text.contains("\r\n") ? QByteArrayLiteral("\r\n") : "\n";
+    QList<QByteArray> lines = text.split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    const bool crlf = lineEnd.size() == 2;
+    if (crlf) {
+        for (QByteArray& line : lines) {
+            if (line.endsWith('\r'))
+                line.chop(1);
+        }
+    }
+    const QByteArray entry = (key + QLatin1Char('=') + value).toUtf8();
+    const QByteArray header = ('[' + section + ']').toUtf8();
+    // The key's line in its section, or the end of that section, or a new section at the end.
+    qsizetype at = -1, end = lines.size();
+    bool replaced = false;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString line = lines[i].trimmed();
-        if (line.startsWith(QLatin1Char('['))) {
-            if (section >= 0) {
+        const QByteArray line = lines[i].trimmed();
+        if (line.startsWith('[')) {
+            if (at >= 0) {
                 end = i;
                 break;
             }
-            if (line.compare(QLatin1String("[Chart]"), Qt::CaseInsensitive) == 0)
-                section = i;
-        } else if (section >= 0 &&
-                   line.section(QLatin1Char('='), 0, 0)
-                           .trimmed()
-                           .compare(QLatin1String("Ullage"), Qt::CaseInsensitive) == 0) {
+            if (line.compare(header, Qt::CaseInsensitive) == 0)
+                at = i;
+        } else if (at >= 0 && line.split('=').first().trimmed().compare(
+                                  key.toUtf8(), Qt::CaseInsensitive) == 0) {
             lines[i] = entry;
-            section = -2;
+            replaced = true;
             break;
         }
     }
-    if (section == -1)
-        lines << QString() << QStringLiteral("[Chart]") << entry;
-    else if (section >= 0)
-        lines.insert(end, entry);
+    if (!replaced) {
+        if (at < 0)
+            lines << QByteArray() << header << entry;
+        else
+            lines.insert(end, entry);
+    }
     QSaveFile out(settingsPath());
-    const QByteArray text = (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
-    return out.open(QIODevice::WriteOnly) && out.write(text) == text.size() && out.commit();
+    const QByteArray written = lines.join(lineEnd) + lineEnd;
+    return out.open(QIODevice::WriteOnly) && out.write(written) == written.size() && out.commit();
+}
+
+bool keepUllageShown(bool shown) {
+    return keepSetting(QStringLiteral("Chart"), QStringLiteral("Ullage"),
+                       shown ? QStringLiteral("yes") : QStringLiteral("no"));
+}
+
+bool restorePlace(QWidget* window, const QString& name) {
+    const QByteArray kept = QByteArray::fromBase64(
+        report::readSetting(settingsPath(), QStringLiteral("Windows/") + name).toLatin1());
+    return !kept.isEmpty() && window->restoreGeometry(kept);
+}
+
+void keepPlace(const QWidget* window, const QString& name) {
+    // A place that cannot be kept is no fault: the window opens as designed next time.
+    keepSetting(QStringLiteral("Windows"), name,
+                QString::fromLatin1(window->saveGeometry().toBase64()));
 }
 
 }  // namespace dipsheet::app

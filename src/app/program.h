@@ -6,6 +6,8 @@
 #include <QPixmap>
 #include <QStringList>
 
+class QWidget;
+
 namespace dipsheet::app {
 
 // Lets the fatal-error path show a database or report failure with its number and message; a
@@ -30,8 +32,17 @@ QStringList companyDetails();
 // never fails.
 bool ullageShown();
 QString markPercents();
-// Keeps the choice in dipsheet.ini, changing only that line (or adding it): the office's own
-// lines and comments stay. False when the file cannot be written.
+// Keeps the choice in dipsheet.ini (keepSetting). False when the file cannot be written.
 bool keepUllageShown(bool shown);
+// Writes `key`=`value` in [`section`] of dipsheet.ini, replacing the key's line or adding it
+// at the end of its section (the section at the end of the file when it has none). Every other
+// byte stays as the office wrote it: its lines, comments, encoding and line ends (CRLF where
+// the file has them). The file is replaced whole or not at all; false when it cannot be.
+bool keepSetting(const QString& section, const QString& key, const QString& value);
+// A window's size and place as the user left it, in [Windows] `name` of dipsheet.ini:
+// restorePlace puts the window there (maximised if it was), before it is shown, and is false
+// when none is kept or it does not read; keepPlace keeps where it is now.
+bool restorePlace(QWidget* window, const QString& name);
+void keepPlace(const QWidget* window, const QString& name);
 
 }  // namespace dipsheet::app
