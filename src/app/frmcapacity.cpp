@@ -343,7 +343,10 @@ void FrmCapacity::cmdPrint_Click() {
     const ui::WaitCursor wait;
     report::ReportEngine engine(m_database);
     loadReport(engine);
-    engine.produce();  // preview, printer or PDF, as the definition says
+    // Preview, printer or PDF, as the definition says; a PDF says where it went.
+    const QString file = engine.produce();
+    if (!file.isEmpty())
+        sayWhereSaved(QFileInfo(file).absoluteFilePath());
 }
 
 QString FrmCapacity::selectedRowsText() const {
@@ -376,7 +379,7 @@ void FrmCapacity::copyRows() {
 }
 
 QString FrmCapacity::suggestedFileName(const QString& suffix) const {
-    return QDir::current().filePath(chartFileStem(lblSerialNo->text(), lblCustomer->text()) +
+    return QDir::current().filePath(report::chartFileStem(lblSerialNo->text(), lblCustomer->text()) +
                                     QLatin1Char('.') + suffix);
 }
 

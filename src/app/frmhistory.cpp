@@ -6,6 +6,8 @@
 
 #include <QAbstractTableModel>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -257,7 +259,12 @@ void FrmHistory::reprint() {
     engine.setReportFileName(report::definitionFor(chosen.tank->inches));
     engine.load(chosen.job, std::move(rows), {chosen.setup, chosen.full, chosen.tank},
                 report::madeDate(chosen.made));
-    engine.produce();
+    const QString file = engine.produce();
+    if (!file.isEmpty()) {
+        lblFound->setText(lblFound->text() + QLatin1Char(' ') +
+                          QStringLiteral("Saved to %1.").arg(QDir::toNativeSeparators(
+                              QFileInfo(file).absoluteFilePath())));
+    }
 }
 
 void FrmHistory::remove() {

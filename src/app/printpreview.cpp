@@ -1,7 +1,10 @@
 #include "printpreview.h"
 
 #include <QApplication>
-#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QScopeGuard>
@@ -14,26 +17,44 @@
 
 namespace dipsheet::app {
 
-QString chartFileStem(const QString& serialNo, const QString& customer) {
-    QString name = serialNo.trimmed();
-    if (name.isEmpty())
-        name = customer.simplified();
-    // Only characters every file system takes; the rest become '-'.
-    for (QChar& c : name) {
-        if (!(c.isLetterOrNumber() || c == QLatin1Char(' ') || c == QLatin1Char('-') ||
-              c == QLatin1Char('_') || c == QLatin1Char('.')))
-            c = QLatin1Char('-');
+namespace {
+
+// While it lives, the print dialog's print-to-file proposes `path`: Qt's own proposal is the
+// home folder whenever the data folder lies outside it.
+class PrintToFileName : public QObject {
+public:
+    explicit PrintToFileName(QString path) : m_path(std::move(path)) {
+        qApp->installEventFilter(this);
     }
-    if (name.isEmpty())
-        name = QStringLiteral("chart");
-    return name + QLatin1Char('-') + QDate::currentDate().toString(Qt::ISODate);
-}
+    ~PrintToFileName() override { qApp->removeEventFilter(this); }
+    PrintToFileName(const PrintToFileName&) = delete;
+    PrintToFileName& operator=(const PrintToFileName&) = delete;
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            if (auto* dialog = qobject_cast<QPrintDialog*>(watched)) {
+                if (auto* file = dialog->findChild<QLineEdit*>(QStringLiteral("filename")))
+                    file->setText(m_path);
+            }
+        }
+        return false;
+    }
+
+private:
+    QString m_path;
+};
+
+}  // namespace
 
 void showPreview(const report::Report& report) {
     QPrinter printer(QPrinter::HighResolution);
-    // The print dialog's print-to-file offers this name, in the data folder.
-    printer.setDocName(chartFileStem(QString::fromStdString(report.job.serialNo),
-                                     QString::fromStdString(report.job.customer)));
+    // Print to file, and the PDF printer where there is no other, offer the chart's own name
+    // in the data folder.
+    const QString proposed = QDir::current().filePath(report::chartFileName(report, "pdf"));
+    printer.setDocName(QFileInfo(proposed).completeBaseName());
+    if (printer.outputFormat() != QPrinter::NativeFormat)
+        printer.setOutputFileName(proposed);
+    const PrintToFileName printToFile(proposed);
     report::applyPageLayout(report.definition, printer);
     report::paginate(report, printer);  // a layout that holds no row fails here, before any window
 

@@ -13,8 +13,4 @@ namespace dipsheet::app {
 // has closed. Needs a QApplication.
 void showPreview(const report::Report& report);
 
-// The name a saved chart is given: the serial number (else the customer, else "chart") and
-// today's date, in characters every file system takes ("SN-4471-B-2026-12-08").
-QString chartFileStem(const QString& serialNo, const QString& customer);
-
 }  // namespace dipsheet::app

@@ -86,7 +86,8 @@ struct Definition {
     bool drawSketch = false;  // the tank drawn beside the curve
     // [Output]
     Destination destination = Destination::Preview;
-    QString file = QStringLiteral("chart.pdf");
+    // The PDF written; empty: named for the chart (chartFileName) in the working directory.
+    QString file;
 
     // The units line of the page heading: `units` or the one made from the columns.
     QString unitsText() const;

@@ -233,12 +233,17 @@ const Report& ReportEngine::report() const {
     return *m_report;
 }
 
-void ReportEngine::produce() {
+QString ReportEngine::produce() {
     const Report& loaded = report();
     switch (loaded.definition.destination) {
-        case Destination::Pdf:
-            writePdf(loaded, loaded.definition.file);
-            break;
+        case Destination::Pdf: {
+            // Each chart its own file, unless the definition names one.
+            const QString file = loaded.definition.file.isEmpty()
+                                     ? chartFileName(loaded, "pdf")
+                                     : loaded.definition.file;
+            writePdf(loaded, file);
+            return file;
+        }
         case Destination::Printer:
             if (printerHandler()) {
                 printerHandler()(loaded);
@@ -257,6 +262,28 @@ void ReportEngine::produce() {
             previewHandler()(loaded);
             break;
     }
+    return {};
+}
+
+QString chartFileStem(const QString& serialNo, const QString& customer) {
+    QString name = serialNo.trimmed();
+    if (name.isEmpty())
+        name = customer.simplified();
+    // Only characters every file system takes; the rest become '-'.
+    for (QChar& c : name) {
+        if (!(c.isLetterOrNumber() || c == QLatin1Char(' ') || c == QLatin1Char('-') ||
+              c == QLatin1Char('_') || c == QLatin1Char('.')))
+            c = QLatin1Char('-');
+    }
+    if (name.isEmpty())
+        name = QStringLiteral("chart");
+    return name + QLatin1Char('-') + reportDate().toString(Qt::ISODate);
+}
+
+QString chartFileName(const Report& report, const char* suffix) {
+    return chartFileStem(QString::fromStdString(report.job.serialNo),
+                         QString::fromStdString(report.job.customer)) +
+           QLatin1Char('.') + QLatin1String(suffix);
 }
 
 void printOnDefaultPrinter(const Report& report) {

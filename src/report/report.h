@@ -105,6 +105,13 @@ DepthFormat depthFormatFor(DepthFormat asked, const std::optional<chart::Tank>& 
 QString fillMarksText(const std::vector<chart::FillMark>& marks, DepthFormat depths, bool inches,
                       const QString& unit);
 
+// The name a saved chart is given: the serial number (else the customer, else "chart") and
+// the report date (today's), in characters every file system takes ("SN-4471-B-2026-12-08").
+QString chartFileStem(const QString& serialNo, const QString& customer);
+// The file a chart of `report` is saved to with extension `suffix` ("pdf", "csv"), bare: the
+// caller puts it in the data folder.
+QString chartFileName(const Report& report, const char* suffix);
+
 // The date a report is dated with, today's unless a test has fixed it. Passing an empty
 // function restores today's date.
 void setDateSource(std::function<QDate()> source);
@@ -154,9 +161,10 @@ public:
     // (chartReport).
     void load(store::JobRecord job, std::vector<chart::CapacityRow> rows, store::ChartSetup setup,
               QDate made = {});
-    // Renders the loaded chart to the definition's destination. Throws std::logic_error when
-    // nothing is loaded, ReportError when the output fails.
-    void produce();
+    // Renders the loaded chart to the definition's destination. Returns the file written for
+    // Destination=pdf (the definition's File, else the chart's own name, chartFileName), else
+    // empty. Throws std::logic_error when nothing is loaded, ReportError when the output fails.
+    QString produce();
 
     bool isLoaded() const { return m_report.has_value(); }
     const Report& report() const;  // the loaded report; std::logic_error when none

@@ -10,6 +10,7 @@
 // with --start-program), so that the end of the program is the real one. Faults during work
 // run in this process with the message box and program end answered by the seams.
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -522,7 +523,7 @@ void TestFaults::faultDuringWork() {
             QTRY_VERIFY(!m_program->main->chartWindow());
             QCOMPARE(scratch->capacity().size(), std::size_t(1));
         } else if (fault == QLatin1String("unwritable pdf")) {
-            QVERIFY(fileBytes(QStringLiteral("chart.pdf")).startsWith("%PDF-"));
+            QVERIFY(QDir().entryList({QStringLiteral("*.pdf")}).size() == 1);
         } else {
             QCOMPARE(previews, 1);
         }
@@ -724,7 +725,7 @@ void TestFaults::applyFault(const QString& fault) {
         QVERIFY(copyDefinitions("pdf"));
         QByteArray text = fileBytes(kInchDefinition);
         QVERIFY(writeBytes(kInchDefinition,
-                           text.replace("File=chart.pdf", "File=no such folder/chart.pdf")));
+                           text.replace("; File=chart.pdf", "File=no such folder/chart.pdf")));
     } else {
         QFAIL(qPrintable(QStringLiteral("unknown fault ") + fault));
     }

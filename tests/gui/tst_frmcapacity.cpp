@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDate>
+#include <QDir>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -304,16 +305,21 @@ private slots:
         QVERIFY(m_seams->ends.isEmpty());
     }
 
-    // A definition with the pdf destination writes the chart without any dialog.
+    // A definition with the pdf destination and no file named writes each chart, without any
+    // dialog, to a file named for its serial number and the day, and the window says where.
     void printToPdfWritesTheFile() {
         QVERIFY(copyDefinitions("pdf"));
         FrmCapacity* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
         QTest::mouseClick(w->cmdPrint, Qt::LeftButton);
         QVERIFY(m_seams->messages.isEmpty());
-        QFile pdf(QStringLiteral("chart.pdf"));
+        const QString path = QDir::current().absoluteFilePath(
+            QStringLiteral("SN-9-%1.pdf").arg(QDate::currentDate().toString(Qt::ISODate)));
+        QFile pdf(path);
         QVERIFY(pdf.open(QIODevice::ReadOnly));
         QVERIFY(pdf.read(5) == "%PDF-");
+        QVERIFY(w->noticeBar->isVisible());
+        QCOMPARE(w->noticeBar->text(), QStringLiteral("Saved to ") + QDir::toNativeSeparators(path));
     }
 
     // Without its definition the report cannot be made: one message with the number and a

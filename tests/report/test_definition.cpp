@@ -50,7 +50,7 @@ TEST(Definition, EmptyFileGivesEveryDefault) {
     EXPECT_EQ(d.title, defaults.title);
     EXPECT_EQ(d.pairs, 3);
     EXPECT_EQ(d.destination, Destination::Preview);
-    EXPECT_EQ(d.file, QStringLiteral("chart.pdf"));
+    EXPECT_TRUE(d.file.isEmpty());  // each chart's PDF named for it
     EXPECT_EQ(d.depthFormat, DepthFormat::Decimal);
     EXPECT_EQ(d.volumeDecimals, kShortestVolume);
     EXPECT_EQ(d.unitsText(), QStringLiteral("Depth, Capacity"));

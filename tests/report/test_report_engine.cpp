@@ -205,14 +205,16 @@ protected:
         std::ofstream(name, std::ios::binary) << content;
     }
 
-    // Loads and produces the definition `name`; returns the engine for its report.
+    // Loads and produces the definition `name`; returns the engine for its report. The file
+    // a PDF went to is `written`.
     static ReportEngine produce(const std::string& name) {
         ReportEngine engine;
         engine.setReportFileName(QString::fromStdString(name));
         engine.load();
-        engine.produce();
+        written = engine.produce();
         return engine;
     }
+    static inline QString written;
 
     // Expects the engine to fail on `name`, in load or produce, with `number`; returns what().
     static std::string failure(const std::string& name, int number) {
@@ -458,8 +460,10 @@ TEST_F(ReportEngineTest, ShippedLayoutsPrintTheirUnits) {
     writeFile("indipsheet.rpt", toPdf(readText(DIPSHEET_DATA "/indipsheet.rpt")));
     writeFile("mmdipsheet.rpt", toPdf(readText(DIPSHEET_DATA "/mmdipsheet.rpt")));
 
+    // The shipped layouts name no file: each chart's PDF is named for it and the day.
     produce("indipsheet.rpt");
-    std::string text = pdfText(QStringLiteral("chart.pdf"));
+    EXPECT_EQ(written, QStringLiteral("SN-0117-2024-03-05.pdf"));
+    std::string text = pdfText(written);
     EXPECT_NE(text.find("(US gal)"), std::string::npos) << text;
     EXPECT_NE(text.find("Depth (in)"), std::string::npos) << text;
     EXPECT_NE(text.find("March 5, 2024"), std::string::npos) << text;
@@ -469,7 +473,7 @@ TEST_F(ReportEngineTest, ShippedLayoutsPrintTheirUnits) {
     EXPECT_EQ(text.find("e+08"), std::string::npos) << text;
 
     produce("mmdipsheet.rpt");
-    text = pdfText(QStringLiteral("chart.pdf"));
+    text = pdfText(written);
     EXPECT_NE(text.find("(L)"), std::string::npos) << text;
     EXPECT_NE(text.find("Depth (mm)"), std::string::npos) << text;
     EXPECT_EQ(text.find("US gal"), std::string::npos) << text;
@@ -698,7 +702,7 @@ TEST_F(ReportEngineTest, EighthsFallBackToTheListAndSayWhy) {
         writeFile("test.rpt", "[Columns]\nLayout=eighths\nVolumeDecimals=2\nDepthUnit=" + unit +
                                   "\n[Output]\nDestination=pdf\n");
         produce("test.rpt");
-        const std::string text = pdfText(QStringLiteral("chart.pdf"));
+        const std::string text = pdfText(written);
         EXPECT_NE(text.find("Printed as a list, not by eighths of an inch: " + says),
                   std::string::npos)
             << text;
