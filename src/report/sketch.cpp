@@ -234,7 +234,7 @@ std::optional<QTransform> placing(const PageContext& page, const Drawing& d, con
     const double marks = marksWidth(d, small);
     const QRectF room = box.adjusted(small.horizontalAdvance(d.left.text) + page.gap,
                                      d.above.text.isEmpty() ? 0.0 : line,
-                                     marks > 0.0 ? -(marks + textGap(page) * 2.0) : 0.0,
+                                     marks > 0.0 ? -(marks + textGap(page) * 3.0) : 0.0,
                                      d.below.text.isEmpty() ? 0.0 : -(line + stickGap(page)));
     const double scale = std::min(room.width() / tank.width(), room.height() / tank.height());
     if (!std::isfinite(scale) || !(scale > 0.0)) {
@@ -342,19 +342,43 @@ SketchLabels placeLabels(const PageContext& page, const Drawing& d, const QTrans
     const double leftY = toPage.map(d.left.at).y() - high / 2.0;
     placer.place(d.left.text,
                  {QRectF(drawn.left() - pad - width(d.left), leftY, width(d.left), high)}, false);
+    // The top of the outline over the span of `r`, where a text above the tank stands on it:
+    // by the lower end of a tilted tank it comes down to the tank, not to its highest point.
+    const QPolygonF outline = toPage.map(d.outline);
+    const auto onTop = [&](QRectF r) {
+        double top = tank.bottom();
+        for (qsizetype i = 0; i < outline.size(); ++i) {
+            const QPointF a = outline[i], b = outline[(i + 1) % outline.size()];
+            const double lo = std::max(r.left(), std::min(a.x(), b.x()));
+            const double hi = std::min(r.right(), std::max(a.x(), b.x()));
+            if (lo > hi) {
+                continue;
+            }
+            const auto yAt = [&](double x) {
+                return a.x() == b.x() ? std::min(a.y(), b.y())
+                                      : a.y() + (b.y() - a.y()) * (x - a.x()) / (b.x() - a.x());
+            };
+            top = std::min({top, yAt(lo), yAt(hi)});
+        }
+        r.moveBottom(top - pad);
+        return r;
+    };
     // Centred on its point, else clear of the stick on its right or its left.
-    const auto across = [&](const Label& label, double top) {
+    const auto across = [&](const Label& label, double top, bool above) {
         const double w = width(label);
         const double x = std::min(stick.p1().x(), stick.p2().x());
         const QRectF centred(toPage.map(label.at).x() - w / 2.0, top, w, high);
-        placer.place(label.text,
-                     {placer.inside(centred),
-                      placer.inside(centred.translated(x + gap - centred.left(), 0.0)),
-                      placer.inside(centred.translated(x - gap - w - centred.left(), 0.0))},
-                     false);
+        std::vector<QRectF> places{
+            placer.inside(centred),
+            placer.inside(centred.translated(x + gap - centred.left(), 0.0)),
+            placer.inside(centred.translated(x - gap - w - centred.left(), 0.0))};
+        if (above) {
+            std::transform(places.begin(), places.end(), places.begin(), onTop);
+        }
+        placer.place(label.text, places, false);
     };
-    across(d.above, tank.top() - small.lineSpacing());
-    across(d.below, drawn.bottom() + gap);
+    across(d.above, tank.top() - small.lineSpacing(), true);
+    across(d.below, drawn.bottom() + gap, false);
 
     std::vector<Mark> marks = d.marks;
     std::sort(marks.begin(), marks.end(), [](const Mark& a, const Mark& b) { return a.y > b.y; });
