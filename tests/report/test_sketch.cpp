@@ -300,36 +300,29 @@ bool isShown(QRgb p) {
 // and of each other, inside the box, wherever the stick stands and however the box is shaped;
 // the width of a rectangular tank is said to run across, not written over its top edge.
 TEST_F(PictureTest, LabelsKeepClearOfTheStickAndOfEachOther) {
-    Tank upright = cylinder(true);
-    upright.inches = false;
-    upright.diameter = "2400";
-    upright.length = "3000";
-    upright.heads = {dipsheet::chart::HeadKind::Conical, "600"};
-    upright.increment = "10";
-    Tank box;
-    box.shape = dipsheet::chart::Shape::Rectangular;
-    box.length = "120";
-    box.width = "48";
-    box.height = "40";
-    box.increment = "1";
-    Tank nearB = cylinder(false);  // the stick by head B, under the head's measure
-    nearB.dipAt = "118";
-    Tank level = cylinder(false);
-    level.fall.clear();
-    level.dipAt.clear();
     const struct {
-        Tank tank;
+        const char* tank;
         std::vector<QString> texts;
     } cases[] = {
-        {upright, {"D 2400 mm", "H 3000 mm", "bottom 600 mm", "90 %", "95 %"}},
-        {box, {"H 40 in", "L 120 in, W 48 in across", "90 %", "95 %"}},
-        {nearB, {"D 48 in", "L 120 in", "head 12 in"}},
-        {level, {"D 48 in", "L 120 in", "head 12 in", "90 %", "95 %"}},
+        {"shape=vert; units=mm; increment=10; diameter=2400; height=3000; bottom=conical; "
+         "bottom-depth=600",
+         {"D 2400 mm", "H 3000 mm", "bottom 600 mm", "90 %", "95 %"}},
+        {"shape=rect; units=in; increment=1; length=120; width=48; height=40",
+         {"H 40 in", "L 120 in, W 48 in across", "90 %", "95 %"}},
+        // The stick by head B, under the head's measure.
+        {"shape=cyl; units=in; increment=1; diameter=48; length=120; heads=2:1; tilt-fall=12; "
+         "dip-at=118",
+         {"D 48 in", "L 120 in", "head 12 in"}},
+        {"shape=cyl; units=in; increment=1; diameter=48; length=120; heads=2:1",
+         {"D 48 in", "L 120 in", "head 12 in", "90 %", "95 %"}},
     };
     QImage device(10, 10, QImage::Format_RGB32);
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.tank.describe());
-        const Report report = reportOf(c.tank);
+        SCOPED_TRACE(c.tank);
+        const auto tank = Tank::fromText(
+            std::string("tank=1; measures=inside; striker=yes; decimal=.; group=,; ") + c.tank);
+        ASSERT_TRUE(tank);
+        const Report report = reportOf(*tank);
         ASSERT_EQ(report.markDepths.size(), 2u) << report.marks.toStdString();
         const PageContext page(report, device, QSizeF(640, 400));
         for (const QRectF area :
