@@ -4,11 +4,35 @@
 #include <QPainter>
 #include <QPen>
 #include <QPolygonF>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace dipsheet::report {
+
+std::vector<MarkLine> markLines(const Report& report) {
+    // The set-up line names every mark, "90 % at 40.23 in (...)" or "5 % below the stick", in
+    // the order its depths were kept; only those the stick reads have one.
+    static const QRegularExpression named(QStringLiteral("(?:^|, )([0-9.]+) % (at|below) "));
+    QStringList percents;
+    for (auto match = named.globalMatch(report.marks); match.hasNext();) {
+        const QRegularExpressionMatch m = match.next();
+        if (m.captured(2) == QLatin1String("at")) {
+            percents << m.captured(1) + QStringLiteral(" %");
+        }
+    }
+    const bool told = percents.size() == static_cast<qsizetype>(report.markDepths.size());
+    std::vector<MarkLine> lines;
+    for (std::size_t i = 0; i < report.markDepths.size(); ++i) {
+        if (std::isfinite(report.markDepths[i])) {
+            lines.push_back(
+                {report.markDepths[i], told ? percents[static_cast<qsizetype>(i)] : QString()});
+        }
+    }
+    return lines;
+}
 
 namespace {
 
@@ -52,14 +76,16 @@ std::vector<QPointF> pointsOf(const std::vector<chart::CapacityRow>& rows) {
 // below it and to its left.
 class Curve {
 public:
-    Curve(const PageContext& page, QPainter& painter, const QRectF& box)
+    Curve(const PageContext& page, QPainter& painter, const QRectF& box,
+          std::optional<chart::CapacityRow> shown)
         : m_page(page),
           m_painter(painter),
           m_box(box),
           m_points(pointsOf(page.report.rows)),
           m_small(page.metrics(page.fonts.small)),
           m_bold(page.metrics(page.fonts.bold)),
-          m_tick(1.2 * page.mm) {
+          m_tick(1.2 * page.mm),
+          m_shown(shown) {
         double minX = 0.0, maxX = 0.0, minY = 0.0, maxY = 0.0;
         for (const QPointF& p : m_points) {
             minX = std::min(minX, p.x());
@@ -85,7 +111,9 @@ public:
             return;
         }
         divisions();
+        marks();
         line();
+        shown();
         titles();
     }
 
@@ -127,6 +155,94 @@ private:
         m_painter.setPen(QPen(Qt::black, 0.25 * mm));
         m_painter.setBrush(Qt::NoBrush);
         m_painter.drawRect(m_area);
+    }
+
+    // The volume at `depth` along the curve, between the points either side of it.
+    double volumeAt(double depth) const {
+        const auto after = std::lower_bound(m_points.begin(), m_points.end(), depth,
+                                            [](const QPointF& p, double d) { return p.x() < d; });
+        if (after == m_points.begin() || after == m_points.end()) {
+            return after == m_points.end() ? m_points.back().y() : after->y();
+        }
+        const QPointF& before = *(after - 1);
+        const double share = (depth - before.x()) / (after->x() - before.x());
+        return before.y() + (after->y() - before.y()) * (std::isfinite(share) ? share : 1.0);
+    }
+
+    // At each fill mark a thin dashed line from the depth axis up to the curve, and its percent
+    // near the axis beside the line, where it meets no other mark's line or label (left out
+    // where there is no such room).
+    void marks() const {
+        const std::vector<MarkLine> lines = markLines(m_page.report);
+        if (lines.empty() || m_points.empty()) {
+            return;
+        }
+        const double mm = m_page.mm;
+        const double pad = 0.8 * mm;
+        std::vector<QRectF> taken;  // the marks' lines with a gap either side, then the labels
+        for (const MarkLine& mark : lines) {
+            const double x = mapX(mark.depth);
+            if (!(x >= m_area.left() && x <= m_area.right())) {
+                continue;
+            }
+            taken.emplace_back(x - pad * 0.5, m_area.top(), pad, m_area.height());
+            m_painter.setPen(QPen(kRule, 0.2 * mm, Qt::DashLine));
+            m_painter.drawLine(QPointF(x, m_area.bottom()),
+                               QPointF(x, std::max(m_area.top(), mapY(volumeAt(mark.depth)))));
+        }
+        const std::size_t lineCount = taken.size();
+        m_painter.setFont(m_page.fonts.small);
+        for (const MarkLine& mark : lines) {
+            const double x = mapX(mark.depth);
+            if (!(x >= m_area.left() && x <= m_area.right()) || mark.label.isEmpty()) {
+                continue;
+            }
+            const double w = m_small.horizontalAdvance(mark.label);
+            const double h = m_small.height();
+            // Beside its own line, near the axis: first where it crosses no other mark's line,
+            // else over one (on white, which breaks the line), never over another label.
+            const auto fits = [&](const QRectF& r, bool overLines) {
+                const auto from = taken.begin() + (overLines ? lineCount : std::size_t{0});
+                return m_area.contains(r) && std::none_of(from, taken.end(), [&](const QRectF& t) {
+                           return t.intersects(r);
+                       });
+            };
+            std::optional<QRectF> place;
+            for (const bool overLines : {false, true}) {
+                for (int level = 0; level < 3 && !place; ++level) {
+                    const double top = m_area.bottom() - pad - h - level * m_small.lineSpacing();
+                    for (const QRectF r :
+                         {QRectF(x - pad - w, top, w, h), QRectF(x + pad, top, w, h)}) {
+                        if (!place && fits(r, overLines)) {
+                            place = r;
+                        }
+                    }
+                }
+            }
+            if (place) {
+                m_painter.fillRect(place->adjusted(-pad * 0.25, 0.0, pad * 0.25, 0.0), Qt::white);
+                m_painter.setPen(kMarkText);
+                m_painter.drawText(QPointF(place->left(), place->top() + m_small.ascent()),
+                                   mark.label);
+                taken.push_back(*place);
+            }
+        }
+    }
+
+    // The row picked on screen: a dot on the curve at its depth and volume.
+    void shown() const {
+        if (!m_shown || !std::isfinite(m_shown->depth) || !std::isfinite(m_shown->volume)) {
+            return;
+        }
+        const QPointF at(mapX(m_shown->depth), mapY(m_shown->volume));
+        if (!m_area.contains(at)) {
+            return;
+        }
+        const double mm = m_page.mm;
+        m_painter.setPen(QPen(Qt::white, 0.3 * mm));
+        m_painter.setBrush(kShown);
+        m_painter.drawEllipse(at, 1.4 * mm, 1.4 * mm);
+        m_painter.setBrush(Qt::NoBrush);
     }
 
     // The curve itself, clipped a little outside the frame.
@@ -175,6 +291,7 @@ private:
     QFontMetricsF m_small;
     QFontMetricsF m_bold;
     double m_tick;
+    std::optional<chart::CapacityRow> m_shown;
     Axis m_x{};
     Axis m_y{};
     QRectF m_area;
@@ -182,8 +299,9 @@ private:
 
 }  // namespace
 
-void paintCurve(const PageContext& page, QPainter& painter, const QRectF& box) {
-    Curve(page, painter, box).paint();
+void paintCurve(const PageContext& page, QPainter& painter, const QRectF& box,
+                std::optional<chart::CapacityRow> shown) {
+    Curve(page, painter, box, shown).paint();
 }
 
 }  // namespace dipsheet::report

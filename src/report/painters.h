@@ -11,11 +11,15 @@
 #include <QColor>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QLineF>
 #include <QRectF>
+#include <QSizeF>
 
+#include <optional>
 #include <vector>
 
 class QPagedPaintDevice;
+class QPaintDevice;
 class QPainter;
 
 namespace dipsheet::report {
@@ -23,6 +27,10 @@ namespace dipsheet::report {
 inline const QColor kRule(150, 150, 150);
 inline const QColor kLightRule(210, 210, 210);
 inline const QColor kCurve(0, 0, 160);
+// The row shown on a screen: its point on the curve.
+inline const QColor kShown(210, 70, 0);
+// The percents written at the fill marks.
+inline const QColor kMarkText(90, 90, 90);
 
 // The fonts of a report, from its definition's family and sizes.
 struct Fonts {
@@ -36,13 +44,16 @@ struct Fonts {
 struct PageContext {
     // Measures the device's current page layout; `eighths`: the rows print as the eighths table.
     PageContext(const Report& report, QPagedPaintDevice& device, bool eighths);
+    // For painting on any device (a window, an image) in an area of `area` device pixels, the
+    // fonts at the device's resolution.
+    PageContext(const Report& report, QPaintDevice& device, QSizeF area);
 
     // Metrics of `font` as it prints on the device.
     QFontMetricsF metrics(const QFont& font) const;
 
     const Report& report;
     const Definition& def;
-    QPagedPaintDevice& device;
+    QPaintDevice& device;
     Fonts fonts;
     double width = 0.0;  // of the printable area
     double height = 0.0;
@@ -52,7 +63,20 @@ struct PageContext {
     double pairWidth = 0.0;      // a depth/capacity column pair of the list
     double columnWidth = 0.0;    // a column of the eighths table
     double columnsHeight = 0.0;  // the column labels over the rows, with the gap under them
+
+private:
+    void measure(double areaWidth, double areaHeight, int dpi, bool eighths);
 };
+
+// A fill mark as the curve and the drawing show it: the depth the stick reads at the mark and
+// its percent as written in the set-up line ("90 %"; empty when it cannot be told).
+struct MarkLine {
+    double depth = 0.0;
+    QString label;
+};
+
+// The report's fill marks that the stick reads, in the order of its set-up line.
+std::vector<MarkLine> markLines(const Report& report);
 
 // The page heading: the office when asked for, title, client name, then the chart heading on
 // the left and the date and units on the right, closed by a rule. Measures it when `painter`
@@ -60,13 +84,33 @@ struct PageContext {
 double paintHeading(const PageContext& page, QPainter* painter);
 
 // Volume against depth in `box`, points in order of depth, framed with divisions and axis
-// titles.
-void paintCurve(const PageContext& page, QPainter& painter, const QRectF& box);
+// titles, with a thin dashed line up to the curve at each fill mark's depth. `shown`: a row
+// picked on screen, marked by a dot on the curve.
+void paintCurve(const PageContext& page, QPainter& painter, const QRectF& box,
+                std::optional<chart::CapacityRow> shown = std::nullopt);
+
+// A text written on the drawing of the tank and the box it takes on the device.
+struct PlacedLabel {
+    QString text;
+    QRectF box;
+    bool mark = false;  // a fill mark's percent, not a measure
+};
+
+// Where the drawing of the tank in `box` writes its texts (measures and fill marks), and the
+// line of its dipstick, on the device; none when there is no tank to draw. No text's box
+// meets another's or comes within a small gap of the stick.
+struct SketchLabels {
+    std::vector<PlacedLabel> labels;
+    QLineF stick;
+};
+std::optional<SketchLabels> sketchLabels(const PageContext& page, const QRectF& box);
 
 // A side view of the report's tank to scale in `box`, lying as it lies, with its dipstick, the
-// liquid surface at 90 % full and its measures written on it. Paints nothing and returns false
-// when the report has no tank that can be drawn (none stored, or measures that do not read).
-bool paintSketch(const PageContext& page, QPainter& painter, const QRectF& box);
+// fill marks as dashed lines, the liquid surface at 90 % full (or at the volume of the row
+// `shown`) and its measures written on it. Paints nothing and returns false when the report
+// has no tank that can be drawn (none stored, or measures that do not read).
+bool paintSketch(const PageContext& page, QPainter& painter, const QRectF& box,
+                 std::optional<chart::CapacityRow> shown = std::nullopt);
 
 // The column labels at `top`, then the rows `rows` of the list under them, down each column
 // then across the column pairs.

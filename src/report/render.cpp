@@ -96,10 +96,19 @@ Fonts::Fonts(const Definition& definition) {
 
 PageContext::PageContext(const Report& report, QPagedPaintDevice& device, bool eighths)
     : report(report), def(report.definition), device(device), fonts(report.definition) {
-    const QPageLayout page = device.pageLayout();
     const int dpi = device.logicalDpiY();
-    width = page.paintRectPixels(dpi).width();
-    height = page.paintRectPixels(dpi).height();
+    const QRect paint = device.pageLayout().paintRectPixels(dpi);
+    measure(paint.width(), paint.height(), dpi, eighths);
+}
+
+PageContext::PageContext(const Report& report, QPaintDevice& device, QSizeF area)
+    : report(report), def(report.definition), device(device), fonts(report.definition) {
+    measure(area.width(), area.height(), device.logicalDpiY(), false);
+}
+
+void PageContext::measure(double areaWidth, double areaHeight, int dpi, bool eighths) {
+    width = areaWidth;
+    height = areaHeight;
     mm = dpi / 25.4;
 
     const QFontMetricsF body = metrics(fonts.body);

@@ -11,3 +11,6 @@ foreach(suite tst_printpreview tst_faults)
   set_property(TEST ${suite} APPEND PROPERTY ENVIRONMENT
     "CUPS_SERVER=/nonexistent/dipsheet-test-cups.sock")
 endforeach()
+# The picture beside the chart window's grid, on its own.
+dipsheet_gui_test(tst_chartpicture
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_chartpicture.cpp LIBS dipsheet_app)

@@ -1,6 +1,7 @@
 // The drawing of the tank beside the curve, looked at as printed: the PDF's first page
 // rasterised by poppler's pdftoppm and compared with the same chart printed without it.
 
+#include "painters.h"
 #include "render.h"
 #include "report.h"
 
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -252,6 +254,172 @@ TEST_F(SketchTest, WithoutATankThatReadsThePageIsAsBefore) {
         const Printout drawn = print(kBase + "[Sketch]\nDraw=yes\n");
         EXPECT_TRUE(drawn.page == plain.page);
         EXPECT_EQ(drawn.layout, plain.layout);
+    }
+}
+
+// The drawing as a window shows it, painted into an image at 96 dpi: a report of `tank` as
+// the shipped definition prints it, with the fill marks of the settings (90 and 95 %).
+class PictureTest : public SketchTest {
+protected:
+    static Report reportOf(const Tank& tank) {
+        QFile::copy(QStringLiteral(DIPSHEET_DATA "/indipsheet.rpt"), QStringLiteral("pic.rpt"));
+        const Tank::Chart chart = tank.chart();
+        return chartReport(QStringLiteral("pic.rpt"), {},
+                           {chart.rows.begin() + 1, chart.rows.end()},
+                           ChartSetup{tank.describe(), chart.full, tank});
+    }
+    // The tank in `box` and the curve left of it on a white image.
+    static QImage paint(const Report& report, const QRectF& box,
+                        std::optional<CapacityRow> shown = std::nullopt) {
+        QImage image(640, 400, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const PageContext page(report, image, image.size());
+        EXPECT_TRUE(paintSketch(page, painter, box, shown));
+        paintCurve(page, painter, QRectF(0, 0, box.left() - 10, image.height()), shown);
+        return image;
+    }
+    // The middle row of the pixels of `area` that `is` picks; -1 for none.
+    static double middleRow(const QImage& image, const QRect& area, bool (*is)(QRgb)) {
+        const auto [count, around] = find(image, area, is);
+        return count == 0 ? -1.0 : around.center().y();
+    }
+};
+
+// A grey line on white, however it falls across the pixels.
+bool isRule(QRgb p) {
+    return qRed(p) >= 110 && qRed(p) <= 235 && std::abs(qRed(p) - qGreen(p)) < 8 &&
+           std::abs(qBlue(p) - qRed(p)) < 8;
+}
+bool isShown(QRgb p) {
+    return qRed(p) > 150 && qGreen(p) < 140 && qBlue(p) < 100;
+}
+
+// The measures and the fill marks' percents stand clear of the stick (a millimetre and more)
+// and of each other, inside the box, wherever the stick stands and however the box is shaped;
+// the width of a rectangular tank is said to run across, not written over its top edge.
+TEST_F(PictureTest, LabelsKeepClearOfTheStickAndOfEachOther) {
+    const struct {
+        const char* tank;
+        std::vector<QString> texts;
+    } cases[] = {
+        {"shape=vert; units=mm; increment=10; diameter=2400; height=3000; bottom=conical; "
+         "bottom-depth=600",
+         {"D 2400 mm", "H 3000 mm", "bottom 600 mm", "90 %", "95 %"}},
+        {"shape=rect; units=in; increment=1; length=120; width=48; height=40",
+         {"H 40 in", "L 120 in, W 48 in across", "90 %", "95 %"}},
+        // The stick by head B, under the head's measure.
+        {"shape=cyl; units=in; increment=1; diameter=48; length=120; heads=2:1; tilt-fall=12; "
+         "dip-at=118",
+         {"D 48 in", "L 120 in", "head 12 in"}},
+        {"shape=cyl; units=in; increment=1; diameter=48; length=120; heads=2:1",
+         {"D 48 in", "L 120 in", "head 12 in", "90 %", "95 %"}},
+    };
+    QImage device(10, 10, QImage::Format_RGB32);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tank);
+        const auto tank = Tank::fromText(
+            std::string("tank=1; measures=inside; striker=yes; decimal=.; group=,; ") + c.tank);
+        ASSERT_TRUE(tank);
+        const Report report = reportOf(*tank);
+        ASSERT_EQ(report.markDepths.size(), 2u) << report.marks.toStdString();
+        const PageContext page(report, device, QSizeF(640, 400));
+        for (const QRectF area :
+             {QRectF(300, 20, 280, 200), QRectF(20, 20, 150, 240), QRectF(0, 0, 420, 120)}) {
+            const auto placed = sketchLabels(page, area);
+            ASSERT_TRUE(placed);
+            const QRectF stick = QRectF(placed->stick.p1(), placed->stick.p2())
+                                     .normalized()
+                                     .adjusted(-page.mm, -page.mm, page.mm, page.mm);
+            QStringList written;
+            for (std::size_t i = 0; i < placed->labels.size(); ++i) {
+                const PlacedLabel& label = placed->labels[i];
+                written << label.text;
+                EXPECT_FALSE(label.box.intersects(stick)) << label.text.toStdString();
+                EXPECT_TRUE(area.contains(label.box)) << label.text.toStdString();
+                EXPECT_FALSE(label.text.startsWith(QLatin1Char('W')));
+                for (std::size_t j = i + 1; j < placed->labels.size(); ++j) {
+                    EXPECT_FALSE(label.box.intersects(placed->labels[j].box))
+                        << label.text.toStdString() << " / "
+                        << placed->labels[j].text.toStdString();
+                }
+            }
+            // Every measure is written; the percents where the box has room for them.
+            for (const QString& text : c.texts) {
+                EXPECT_TRUE(written.contains(text) ||
+                            (text.endsWith(QLatin1Char('%')) && area.height() < 150))
+                    << text.toStdString() << " in " << written.join(" | ").toStdString();
+            }
+        }
+    }
+}
+
+// On an upright tank with a flat bottom, heights are drawn to one scale: the surface of three
+// selected rows lies on one straight line against their depths plus the striker allowance, and
+// the fill marks' dashed lines (and nothing else of them on the tank) stand where that line puts
+// the marks' depths. The curve shows the selected row as a dot, further right and higher for a
+// deeper row, and none without one.
+TEST_F(PictureTest, TheSurfaceAndTheMarksStandAtTheirHeights) {
+    Tank tank = cylinder(true);
+    tank.heads = {dipsheet::chart::HeadKind::Flat, ""};
+    tank.increment = "1";
+    const Report report = reportOf(tank);
+    ASSERT_EQ(report.markDepths.size(), 2u);
+    const double striker = tank.volume().striker();
+    // Two shapes of box, so that the lines fall differently across the pixels.
+    for (const QRectF box : {QRectF(360, 20, 260, 360), QRectF(390, 35, 210, 291)}) {
+        SCOPED_TRACE(box.height());
+        // The columns of the tank's inside, clear of its walls and of the stick in its middle.
+        const QImage plain = paint(report, box);
+        const QRect inside = find(plain, box.toRect(), isLiquid).second;
+        ASSERT_GT(inside.width(), 40);
+        const QRect left(inside.left() + 3, static_cast<int>(box.top()), inside.width() / 2 - 8,
+                         static_cast<int>(box.height()));
+
+        const auto surfaceAt = [&](int depth) {
+            const CapacityRow row = report.rows[static_cast<std::size_t>(depth) - 1];
+            EXPECT_EQ(row.depth, static_cast<float>(depth));
+            return middleRow(paint(report, box, row), left, isSurface);
+        };
+        const double y10 = surfaceAt(10), y40 = surfaceAt(40), y60 = surfaceAt(60);
+        const double perInch = (y10 - y60) / 50.0;
+        ASSERT_GT(perInch, 2.0);
+        EXPECT_NEAR(y40, y10 - 30.0 * perInch, 1.0);
+        const auto yOf = [&](double depth) { return y10 - (depth - 10.0) * perInch; };
+        // Without a selected row, the tank stands 90 % full.
+        EXPECT_NEAR(middleRow(plain, left, isSurface), yOf(0.9 * 72.0 - striker), 1.5);
+
+        // The grey of the marks' dashed lines inside the tank, which stands low: rows of it at the
+        // marks' heights and nowhere else.
+        const QImage lowTank = paint(report, box, report.rows[9]);
+        std::vector<int> dashed;
+        for (int y = static_cast<int>(yOf(72.0 - striker)) + 3; y < yOf(-striker) - 3; ++y) {
+            if (find(lowTank, QRect(left.left(), y, left.width(), 1), isRule).first >
+                left.width() / 4) {
+                dashed.push_back(y);
+            }
+        }
+        ASSERT_FALSE(dashed.empty());
+
+        for (const double depth : report.markDepths) {
+            EXPECT_TRUE(std::any_of(dashed.begin(), dashed.end(),
+                                    [&](int y) { return std::abs(y - yOf(depth)) <= 2.0; }))
+                << "mark at " << depth;
+        }
+        for (const int y : dashed) {
+            EXPECT_TRUE(std::any_of(report.markDepths.begin(), report.markDepths.end(),
+                                    [&](double depth) { return std::abs(y - yOf(depth)) <= 3.0; }))
+                << "a grey line at " << y;
+        }
+
+        const QRect curve(0, 0, static_cast<int>(box.left()), 400);
+        EXPECT_EQ(find(plain, curve, isShown).first, 0);
+        const QRect low = find(lowTank, curve, isShown).second;
+        const QRect high = find(paint(report, box, report.rows[59]), curve, isShown).second;
+        ASSERT_FALSE(low.isEmpty() || high.isEmpty());
+        EXPECT_GT(high.center().x(), low.center().x() + 50);
+        EXPECT_LT(high.center().y(), low.center().y() - 50);
     }
 }
 
