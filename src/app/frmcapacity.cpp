@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -27,6 +28,7 @@
 #include <variant>
 
 #include "capacitymodel.h"
+#include "chartpicture.h"
 #include "chart/numbers.h"
 #include "chart/site.h"
 #include "chart/tank.h"
@@ -134,6 +136,12 @@ FrmCapacity::FrmCapacity(document::JobDocument& job) : m_job(job), m_database(jo
     QWidget::setTabOrder(cmdPrint, cmdExit);
     connect(cmdPrint, &QPushButton::clicked, this, ui::guard([this] { cmdPrint_Click(); }));
     connect(cmdExit, &QPushButton::clicked, this, ui::guard([this] { cmdExit_Click(); }));
+
+    // The curve and the tank beside the grid, the selected row drawn on both.
+    m_picture = new ChartPicture(this);
+    m_picture->setObjectName(QStringLiteral("picChart"));
+    connect(dbgCapacity->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { showSelectedRow(current.row()); });
 
     layOut();
 
@@ -244,6 +252,29 @@ void FrmCapacity::showChart(const store::ChartSetup& setup) {
     showNotice();
     m_rows->setDepthWriting(chart::depthWritingOf(m_setup.tank, false, m_chartRows));
     showSetup();
+    showPicture();
+}
+
+void FrmCapacity::showPicture() {
+    report::Report drawn;
+    try {
+        drawn = report::chartReport(reportFileName(), m_job.chartHeading(), m_chartRows, m_setup);
+    } catch (const report::ReportError&) {
+        // Print says what is wrong with the definition; the picture keeps the defaults.
+        drawn.rows = m_chartRows;
+        drawn.setup = m_setup;
+    }
+    m_picture->setReport(std::move(drawn));
+    showSelectedRow(dbgCapacity->currentIndex().row());
+}
+
+void FrmCapacity::showSelectedRow(int row) {
+    // The grid shows the table's rows, in the order the chart's rows were read.
+    std::optional<chart::CapacityRow> selected;
+    if (row >= 0 && row < m_rows->rowCount() &&
+        m_rows->rowCount() == static_cast<int>(m_chartRows.size()))
+        selected = m_chartRows[static_cast<std::size_t>(row)];
+    m_picture->setSelectedRow(selected);
 }
 
 void FrmCapacity::showHeading(const store::JobRecord& record) {
@@ -272,7 +303,7 @@ void FrmCapacity::showSetup() {
                   report::volumeText(static_cast<float>(m_setup.full), decimals) +
                   (unit.isEmpty() ? QString() : QLatin1Char(' ') + unit) + QStringLiteral(". ") +
                   QString::fromStdString(m_setup.text) + marksText(depths, unit);
-    m_rows->showSiteColumns(m_rows->siteColumnsShown() || ullageShown(), m_setup.full);
+    m_rows->showSiteColumns(siteColumnsChosen(), m_setup.full);
     fitGridWidth();
     showSetupLine(false);
 }
@@ -333,6 +364,9 @@ void FrmCapacity::loadReport(report::ReportEngine& engine) {
     }
     engine.setReportFileName(reportFileName());
     engine.load(heading, m_chartRows, m_setup);  // the definition from the working directory
+    // The page has the columns the grid shows, when the window or the settings chose them.
+    if (m_siteColumns || ullageChoice())
+        engine.showSiteColumns(m_rows->siteColumnsShown());
     showHeading(heading);                        // the window shows the heading the page carries
 }
 
@@ -408,7 +442,22 @@ void FrmCapacity::saveAsCsv() {
         sayWhereSaved(path);
 }
 
+bool FrmCapacity::siteColumnsChosen() const {
+    // The choice made in this window, else the one kept in dipsheet.ini, else the definition's.
+    if (m_siteColumns)
+        return *m_siteColumns;
+    if (const std::optional<bool> kept = ullageChoice())
+        return *kept;
+    try {
+        const report::Definition definition = report::readDefinition(reportFileName());
+        return definition.ullage || definition.percent;
+    } catch (const report::ReportError&) {
+        return false;
+    }
+}
+
 void FrmCapacity::showUllage(bool shown) {
+    m_siteColumns = shown;
     m_rows->showSiteColumns(shown, m_setup.full);
     fitGridWidth();
     if (!keepUllageShown(shown)) {

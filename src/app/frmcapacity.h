@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 #include "jobdocument.h"
 #include "report/definition.h"
@@ -29,6 +30,7 @@ class NoticeBar;
 namespace dipsheet::app {
 
 class CapacityModel;
+class ChartPicture;
 
 class FrmCapacity : public QWidget {
     Q_OBJECT
@@ -116,6 +118,12 @@ private:
     void fitGridWidth();
     void showNotice();
     void sayWhereSaved(const QString& path);
+    // The curve and the tank of the chart on show, and the grid's current row drawn on them.
+    void showPicture();
+    void showSelectedRow(int row);
+    // Whether the grid shows Ullage and % Full: as chosen in this window, else as kept in
+    // dipsheet.ini, else as the unit's definition prints them.
+    bool siteColumnsChosen() const;
     // Shows a job record's heading in the heading labels.
     void showHeading(const store::JobRecord& record);
     void copyRows();
@@ -143,7 +151,8 @@ private:
     QString m_setupLine;       // the line under the grid: the full capacity and the set-up
     QGridLayout* m_body = nullptr;     // the grid, its buttons and the picture
     QVBoxLayout* m_buttons = nullptr;  // Print and Exit
-    QWidget* m_picture = nullptr;      // the curve and the tank beside or below the grid
+    ChartPicture* m_picture = nullptr;  // the curve and the tank beside or below the grid
+    std::optional<bool> m_siteColumns;  // Show Ullage and % Full as chosen in this window
     bool m_pictureBeside = true;
 };
 

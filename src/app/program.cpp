@@ -39,9 +39,13 @@ QString settingsPath() {
 
 }  // namespace
 
-bool ullageShown() {
-    return report::readSetting(settingsPath(), QStringLiteral("Chart/Ullage"))
-               .compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0;
+std::optional<bool> ullageChoice() {
+    const QString value = report::readSetting(settingsPath(), QStringLiteral("Chart/Ullage"));
+    if (value.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (value.compare(QLatin1String("no"), Qt::CaseInsensitive) == 0)
+        return false;
+    return std::nullopt;
 }
 
 QString markPercents() {

@@ -6,6 +6,8 @@
 #include <QPixmap>
 #include <QStringList>
 
+#include <optional>
+
 class QWidget;
 
 namespace dipsheet::app {
@@ -29,8 +31,9 @@ QStringList companyDetails();
 
 // The chart window's choices in dipsheet.ini: [Chart] Ullage=yes shows the ullage and percent
 // columns; [Marks] Percent=90,95 the fill marks (90 and 95 when the key is missing). Reading
-// never fails.
-bool ullageShown();
+// never fails. [Chart] Ullage as written: yes or no; none when the key is missing or says
+// neither, and the definition decides.
+std::optional<bool> ullageChoice();
 QString markPercents();
 // Keeps the choice in dipsheet.ini (keepSetting). False when the file cannot be written.
 bool keepUllageShown(bool shown);

@@ -226,6 +226,13 @@ void ReportEngine::load(store::JobRecord job, std::vector<chart::CapacityRow> ro
     m_report = chartReport(m_fileName, std::move(job), std::move(rows), std::move(setup), made);
 }
 
+void ReportEngine::showSiteColumns(bool shown) {
+    if (!m_report)
+        throw std::logic_error("ReportEngine: no report is loaded");
+    m_report->definition.ullage = shown;
+    m_report->definition.percent = shown;
+}
+
 const Report& ReportEngine::report() const {
     if (!m_report) {
         throw std::logic_error("ReportEngine: no report is loaded");

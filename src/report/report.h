@@ -166,6 +166,10 @@ public:
     // empty. Throws std::logic_error when nothing is loaded, ReportError when the output fails.
     QString produce();
 
+    // The ullage and percent columns as the window showing the chart has them, over the
+    // definition's [Columns] keys; std::logic_error when nothing is loaded.
+    void showSiteColumns(bool shown);
+
     bool isLoaded() const { return m_report.has_value(); }
     const Report& report() const;  // the loaded report; std::logic_error when none
 
