@@ -36,7 +36,24 @@ void CapacityModel::showSiteColumns(bool shown, double full) {
 void CapacityModel::setDepthWriting(chart::DepthWriting depths) {
     m_depths = depths;
     if (m_depth >= 0 && rowCount() > 0)
-        emit dataChanged(index(0, m_depth), index(rowCount() - 1, m_depth), {Qt::DisplayRole});
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::DisplayRole});
+}
+
+void CapacityModel::setVolumeFirst(bool volumeFirst) {
+    beginResetModel();
+    m_volumeFirst = volumeFirst;
+    endResetModel();
+}
+
+std::size_t CapacityModel::fieldOf(int column) const {
+    // Field Capacity takes the place of field Depth, and field Depth the place after it.
+    if (m_volumeFirst && m_depth >= 0 && m_volume > m_depth && column >= m_depth &&
+        column <= m_volume) {
+        if (column == m_depth)
+            return static_cast<std::size_t>(m_volume);
+        return static_cast<std::size_t>(column - 1);
+    }
+    return static_cast<std::size_t>(column);
 }
 
 void CapacityModel::placeSiteColumns() {
@@ -73,9 +90,10 @@ QVariant CapacityModel::data(const QModelIndex& index, int role) const {
             chart::siteColumns({0, static_cast<float>(*volume)}, m_full);
         return numberText(index.column() == m_siteFrom ? site.ullage : site.percent);
     }
-    const store::Value& value = row[static_cast<std::size_t>(index.column())];
+    const std::size_t field = fieldOf(index.column());
+    const store::Value& value = row[field];
     if (const double* number = std::get_if<double>(&value)) {
-        if (index.column() == m_depth)
+        if (static_cast<int>(field) == m_depth)
             return QString::fromStdString(m_depths.text(static_cast<float>(*number)));
         return numberText(static_cast<float>(*number));
     }
@@ -88,7 +106,7 @@ QVariant CapacityModel::headerData(int section, Qt::Orientation orientation, int
     if (role == Qt::DisplayRole && orientation == Qt::Horizontal) {
         if (m_siteFrom >= 0 && section >= m_siteFrom)
             return section == m_siteFrom ? QStringLiteral("Ullage") : QStringLiteral("% Full");
-        const auto column = static_cast<std::size_t>(section);
+        const std::size_t column = fieldOf(section);
         return column < m_table.columns.size() ? QString::fromStdString(m_table.columns[column])
                                                : QString();
     }

@@ -4,7 +4,8 @@
 // headed by its field name; a number as a single's default text (field Depth as people read a
 // depth of the chart, see setDepthWriting), a text as it is, NULL empty.
 // With the site's columns shown, "Ullage" and "% Full" follow, from field Capacity and the
-// full tank.
+// full tank. A chart by volume shows field Capacity before field Depth, as it is read: the
+// depth at each volume.
 
 #include <QAbstractTableModel>
 
@@ -25,6 +26,8 @@ public:
     // How field Depth is written: rounded to the chart's increment (the default: the single's
     // default text).
     void setDepthWriting(chart::DepthWriting depths);
+    // Shows field Capacity first (a chart by volume) or the fields in the table's order.
+    void setVolumeFirst(bool volumeFirst);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -34,6 +37,8 @@ public:
 
 private:
     void placeSiteColumns();
+    // The table's field shown in `column` (a column before the site columns).
+    std::size_t fieldOf(int column) const;
 
     store::Table m_table;
     bool m_siteWanted = false;
@@ -41,6 +46,7 @@ private:
     int m_siteFrom = -1;  // the first site column, or -1
     int m_volume = -1;    // field Capacity
     int m_depth = -1;     // field Depth
+    bool m_volumeFirst = false;
     chart::DepthWriting m_depths;
 };
 

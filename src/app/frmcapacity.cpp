@@ -251,6 +251,7 @@ void FrmCapacity::showChart(const store::ChartSetup& setup) {
     m_saved.clear();  // a new chart: nothing of it saved yet
     showNotice();
     m_rows->setDepthWriting(chart::depthWritingOf(m_setup.tank, false, m_chartRows));
+    m_rows->setVolumeFirst(m_setup.tank && m_setup.tank->byVolume);
     showSetup();
     showPicture();
 }
@@ -435,9 +436,10 @@ void FrmCapacity::saveAsCsv() {
     if (path.isEmpty())
         return;
     // The chart as the chart tool prints it, with the site's columns when they are on show.
-    const std::string csv = m_rows->siteColumnsShown()
-                                ? chart::chartCsvWithUllage(m_chartRows, m_setup.full)
-                                : chart::chartCsv(m_chartRows);
+    const std::string csv =
+        m_rows->siteColumnsShown()
+            ? chart::chartCsvWithUllage(m_chartRows, m_setup.full)
+            : chart::chartCsv(m_chartRows, m_setup.tank && m_setup.tank->byVolume);
     if (writeText(path, csv))
         sayWhereSaved(path);
 }

@@ -130,6 +130,7 @@ void MdiForm1::setKeyboardOrder() {
         frmCustomer->txtSerialNo, chart->optCylindrical,    chart->optRectangular,
         chart->optInches,         chart->optMillimeters,    chart->optOutside,
         chart->optInside,         chart->chkStriker,        chart->txtIncrement};
+    order.push_back(chart->cboStep);  // by depth or by volume, beside the increment
     for (const setup::CylinderPanel* panel :
          {static_cast<const setup::CylinderPanel*>(chart->frmCylindrical()),
           static_cast<const setup::CylinderPanel*>(chart->frmVertical())}) {

@@ -193,6 +193,7 @@ Tank Tank::normalised() const {
     tank.outside = outside;
     tank.striker = striker;
     tank.increment = trimmed(increment);
+    tank.byVolume = byVolume;
     tank.format = format;
     for (const Field& field : readFields(*this))
         tank.*field.text = trimmed(this->*field.text);
@@ -251,7 +252,13 @@ std::string Tank::describe() const {
     }
     if (typedDepth(*this))
         text.append(separator).append(own.depthCaption).append(" ").append(trimmed(heads.depth));
-    text.append("; increment ").append(trimmed(increment));
+    if (byVolume)
+        text.append("; volume step ")
+            .append(trimmed(increment))
+            .append(" ")
+            .append(volumeUnit(inches));
+    else
+        text.append("; increment ").append(trimmed(increment));
     text.append(!striker ? "; no striker plate" : inches ? "; striker 0.25 in" : "; striker 6 mm");
     return text.append(tiltDescription());
 }
@@ -338,6 +345,11 @@ std::string Tank::brief() const {
         if (strictDouble(trimmed(fall).empty() ? tiltDegrees : fall, format) != 0.0)
             text.append(", ").append(how);
     }
+    if (byVolume)
+        text.append(", by volume ")
+            .append(trimmed(increment))
+            .append(" ")
+            .append(volumeUnit(inches));
     return text;
 }
 
@@ -406,7 +418,16 @@ TankVolume Tank::volume() const {
 
 Tank::Chart Tank::chart() const {
     const TankVolume tank = volume();
-    return {chartRows(tank, increment), tank.full()};
+    if (!byVolume)
+        return {chartRows(tank, increment), tank.full()};
+    // Row 0 as every chart has it, then the table. A volume held right at the striker plate
+    // reads depth 0: the job file keeps its own rows there, and a chart's rows are above 0.
+    ChartRows rows(1);
+    for (const CapacityRow& row : depthsByVolume(tank, increment)) {
+        if (row.depth > 0)
+            rows.push_back(row);
+    }
+    return {std::move(rows), tank.full()};
 }
 
 std::string Tank::toText() const {
@@ -417,7 +438,7 @@ std::string Tank::toText() const {
         {"units", lengthUnit(inches)},
         {"measures", outside ? "outside" : "inside"},
         {"striker", striker ? "yes" : "no"},
-        {"increment", increment}};
+        {byVolume ? "by-volume" : "increment", increment}};
     for (const Field& field : readFields(*this))
         pairs.emplace_back(field.key, this->*field.text);
     if (shape != Shape::Rectangular) {
@@ -458,7 +479,14 @@ std::optional<Tank> Tank::fromText(std::string_view text) {
     const auto inches = choice(*pairs, "units", "in", "mm");
     const auto outside = choice(*pairs, "measures", "outside", "inside");
     const auto striker = choice(*pairs, "striker", "yes", "no");
+    // The increment, or the volume step of a chart by volume: one of the two.
     auto increment = take(*pairs, "increment");
+    auto step = take(*pairs, "by-volume");
+    if (increment && step)
+        return std::nullopt;
+    tank.byVolume = step.has_value();
+    if (step)
+        increment = std::move(step);
     auto decimal = take(*pairs, "decimal");
     auto group = take(*pairs, "group");
     if (!own || !inches || !outside || !striker || !increment || !decimal || !group)
@@ -511,7 +539,7 @@ std::string chartCsv(std::span<const CapacityRow> rows, bool byVolume) {
 
 DepthWriting depthWritingOf(const std::optional<Tank>& tank, bool fractions,
                             std::span<const CapacityRow> rows) {
-    if (!tank || tank->increment.empty())
+    if (!tank || tank->byVolume || tank->increment.empty())
         return {};
     DepthWriting writing(static_cast<float>(leadingNumber(tank->increment)), fractions);
     // On a long chart the running sum can fall short of a step by more than the increment's
@@ -530,6 +558,35 @@ DepthWriting depthWritingOf(const std::optional<Tank>& tank, bool fractions,
            twoAlike(writing.decimals()))
         writing.addDecimal();
     return writing;
+}
+
+std::string convertedMeasure(std::string_view text, bool toInches, const NumberFormat& format,
+                             bool volume) {
+    const auto value = strictDouble(text, format);
+    if (!value)
+        return std::string(text);
+    constexpr double kMillimetresPerInch = 25.4, kLitresPerGallon = 3.785411784;
+    const double factor = volume ? kLitresPerGallon : kMillimetresPerInch;
+    // Hundredths of an inch or a gallon, tenths of a millimetre or a litre.
+    const double steps = toInches ? 100.0 : 10.0;
+    const double scaled = (toInches ? *value / factor : *value * factor) * steps;
+    // A figure typed in decimals that falls on a half step (0.25 in is 6.35 mm) rounds away
+    // from zero, whatever the last bit of the product says.
+    const double rounded = std::round(scaled * (1 + 1e-12));
+    if (!std::isfinite(rounded))
+        return std::string(text);
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, toInches ? "%.2f" : "%.1f", rounded / steps);
+    std::string out = buffer;
+    // Trailing zeros and a trailing point go; so does the sign of a zero.
+    out.erase(out.find_last_not_of('0') + 1);
+    if (out.back() == '.')
+        out.pop_back();
+    if (out == "-0")
+        out = "0";
+    if (const auto point = out.find('.'); point != std::string::npos)
+        out.replace(point, 1, format.decimalSeparator);
+    return out;
 }
 
 }  // namespace dipsheet::chart

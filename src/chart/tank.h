@@ -23,7 +23,11 @@ struct Tank {
     bool inches = true;
     bool outside = false;
     bool striker = true;
-    std::string increment;  // empty for a depth-for-volume table, which steps the volume
+    // The increment of the depth, or with `byVolume` the volume step (US gallons or litres):
+    // the chart is then the depth-for-volume table, the depth at which the tank holds the
+    // step, twice the step, ... and the full tank. Either is read with '.' as the decimal point.
+    std::string increment;
+    bool byVolume = false;
     // The dimension texts. A rectangular tank reads length, width, height and thickness; a
     // cylinder diameter, length (the vertical one's height), headThickness (its bottom
     // thickness) and shellThickness. The thicknesses are read only with outside measures.
@@ -54,7 +58,8 @@ struct Tank {
 
     // The set-up as people read it: "Horizontal cylinder, 2:1 Ellipsoidal heads, outside,
     // inches: Diameter 49, Length 96, Head Thickness .25, Shell Thickness .5; increment 1;
-    // striker 0.25 in", and for a tilted tank "; tilted: B 2.5 in lower, dip 30 in from A;
+    // striker 0.25 in" ("; volume step 100 US gal" in place of the increment for a chart by
+    // volume), and for a tilted tank "; tilted: B 2.5 in lower, dip 30 in from A;
     // below the stick 12.41 US gal" (the volume at reading 0, where the chart can be made).
     std::string describe() const;
     // "2:1 Ellipsoidal heads, depth 12" (the depth as typed, or as it follows from the inside
@@ -64,7 +69,8 @@ struct Tank {
 
     // The tank in a few words, for a list: "Horizontal 2:1, 72 × 120 in", "Vertical flat,
     // 2000 × 3000 mm", "Rectangular, 120 × 40 × 30 in" (the dimensions as typed), and how a
-    // tilted tank lies: "Horizontal 2:1, 72 × 120 in, B 3 in lower", "..., 2 degrees, A lower".
+    // tilted tank lies: "Horizontal 2:1, 72 × 120 in, B 3 in lower", "..., 2 degrees, A lower";
+    // a chart by volume ends ", by volume 100 US gal".
     std::string brief() const;
 
     // The tank's inside measures as its chart reads them, for a drawing of it: the diameter
@@ -79,6 +85,8 @@ struct Tank {
     // The volume function, the chart and its full capacity. Throw InputError, in the words of
     // the chart, for a tank the program cannot chart.
     TankVolume volume() const;
+    // A chart by volume has the rows of depthsByVolume as rows 1 to N, less any whose depth is
+    // not above 0 (a volume held right at the striker plate): no such row is part of a chart.
     struct Chart {
         ChartRows rows;  // rows 0 to N
         double full = 0;
@@ -87,6 +95,7 @@ struct Tank {
 
     // The tank in one line of "key=value" pairs, for the job database ("tank=1; shape=cyl;
     // units=in; measures=inside; striker=yes; increment=1; diameter=48; length=96; heads=2:1").
+    // A chart by volume has "by-volume=100" in place of the increment.
     // The keys after "tank=1" are the command line's option names; a value keeps any character,
     // with '%', ';' and control characters written as %XX.
     std::string toText() const;
@@ -105,7 +114,8 @@ private:
 };
 
 // How people read the depths of a chart of `tank`: by its increment (a depth-for-volume table,
-// which has none, and a chart kept without its tank by the single's default text), with as
+// whose depths fall on no step, and a chart kept without its tank by the single's default
+// text), with as
 // many more decimals as it takes to tell each of `rows` from the next. `fractions`: the page is
 // laid out in fractions of an inch.
 DepthWriting depthWritingOf(const std::optional<Tank>& tank, bool fractions,
@@ -115,5 +125,14 @@ DepthWriting depthWritingOf(const std::optional<Tank>& tank, bool fractions,
 // reads back to the same single. Rows whose depth is not above 0 are no part of a chart. A
 // depth-for-volume table (`byVolume`) is "Capacity,Depth", every row, the volume first.
 std::string chartCsv(std::span<const CapacityRow> rows, bool byVolume = false);
+
+// A measure typed in one unit as typed in the other, for a switch of units that keeps the
+// tank: a length from inches to millimetres (`toInches` false) or back, rounded to 0.1 mm or
+// 0.01 in; with `volume`, from US gallons to litres or back (1 US gal = 3.785411784 L), rounded
+// to 0.1 L or 0.01 US gal. The result is written in `format` without group separators and
+// without trailing zeros ("1828.8", "72", "6,4"). A text that is not one number in `format`
+// (blank, "12 ft", "1/8") is returned as it stands.
+std::string convertedMeasure(std::string_view text, bool toInches, const NumberFormat& format,
+                             bool volume = false);
 
 }  // namespace dipsheet::chart

@@ -28,6 +28,11 @@ EighthsTable eighthsOf(const Report& report) {
         table.whyNot = QStringLiteral("Printed as a list, not by eighths of an inch: ") + reason;
         return table;
     };
+    if (report.setup && report.setup->tank && report.setup->tank->byVolume) {
+        return listInstead(
+            QStringLiteral("the chart steps by volume; its depths fall between the "
+                           "eighths."));
+    }
     if (report.definition.ullage || report.definition.percent) {
         return listInstead(QStringLiteral("the ullage and percent columns print in the list."));
     }

@@ -125,6 +125,11 @@ struct SiteColumns {
     int extra() const { return int(ullage) + int(percent); }
 };
 
+// A chart by volume is read from the volume to the depth: the capacity comes first in each group.
+bool volumeFirst(const Report& report) {
+    return report.setup && report.setup->tank && report.setup->tank->byVolume;
+}
+
 SiteColumns siteColumnsOf(const Report& report) {
     if (!report.setup)
         return {};
@@ -156,12 +161,14 @@ void paintList(const PageContext& page, QPainter& painter, double top, const Pag
             return column == 0 ? columns.depthRoom : columns.capacityRoom;
         return page.pairWidth / perGroup - pad * 2.0;
     };
+    // The column of the depth and of the capacity in each group.
+    const int depthColumn = volumeFirst(page.report) ? 1 : 0, volumeColumn = 1 - depthColumn;
     for (int pair = 0; pair < def.pairs; ++pair) {
         const double x = pair * page.pairWidth;
-        columnHeading(painter, bold, x + right(0), lastBaseline, room(0), def.depthHeading,
-                      def.depthUnit);
-        columnHeading(painter, bold, x + right(1), lastBaseline, room(1), def.capacityHeading,
-                      def.capacityUnit);
+        columnHeading(painter, bold, x + right(depthColumn), lastBaseline, room(depthColumn),
+                      def.depthHeading, def.depthUnit);
+        columnHeading(painter, bold, x + right(volumeColumn), lastBaseline, room(volumeColumn),
+                      def.capacityHeading, def.capacityUnit);
         int column = 2;
         if (site.ullage) {
             columnHeading(painter, bold, x + right(column), lastBaseline, room(column),
@@ -186,9 +193,9 @@ void paintList(const PageContext& page, QPainter& painter, double top, const Pag
         const chart::CapacityRow& row = page.report.rows[index];
         painter.setFont(marked[index] ? page.fonts.bold : page.fonts.body);
         const QFontMetricsF& metrics = marked[index] ? bold : body;
-        rightAligned(painter, metrics, x + right(0), baseline, room(0),
+        rightAligned(painter, metrics, x + right(depthColumn), baseline, room(depthColumn),
                      rowDepthText(page.report, row.depth));
-        rightAligned(painter, metrics, x + right(1), baseline, room(1),
+        rightAligned(painter, metrics, x + right(volumeColumn), baseline, room(volumeColumn),
                      volumeText(row.volume, def.volumeDecimals));
         if (site.extra() == 0)
             continue;

@@ -1,6 +1,7 @@
 #include "frmchart.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -60,17 +61,22 @@ FrmChart::FrmChart(QWidget* parentArea, const store::JobDatabase& database)
     onSelected(optInside, &FrmChart::optInside_Click);
     connect(txtIncrement, &QLineEdit::textChanged, this,
             ui::guard([this] { txtIncrement_Change(); }));
-    ui::onTabbedAway(txtIncrement, [this] { txtIncrement_LostFocus(); });
+    // Tab from the increment goes to the step's choice beside it, and from there on to the tank.
+    ui::onTabbedAway(cboStep, [this] { txtIncrement_LostFocus(); });
+    connect(cboStep, &QComboBox::currentIndexChanged, this, ui::guard([this] {
+                showStepCaption();
+                SetCalculateCurrent();
+            }));
     connect(cmdCalculate, &QPushButton::clicked, this, ui::guard([this] { cmdCalculate_Click(); }));
     connect(cmdExit, &QPushButton::clicked, this, ui::guard([this] { cmdExit_Click(); }));
     connect(cmdHistory, &QPushButton::clicked, this,
             ui::guard([this] { emit historyRequested(); }));
     // The unit and the striker plate leave Calculate alone, but they are inputs of the chart.
-    for (QAbstractButton* choice :
-         {static_cast<QAbstractButton*>(optInches), static_cast<QAbstractButton*>(chkStriker)}) {
-        connect(choice, &QAbstractButton::toggled, this,
-                ui::guard([this] { emit inputsChanged(); }));
-    }
+    // A switch of unit with figures typed asks first what becomes of them.
+    connect(optInches, &QAbstractButton::toggled, this,
+            ui::guard([this](bool inches) { unitSwitched(inches); }));
+    connect(chkStriker, &QAbstractButton::toggled, this,
+            ui::guard([this] { emit inputsChanged(); }));
 
     Form_Load();
     SetCalculateCurrent();  // nothing typed yet: disabled, and its tooltip says what to type
@@ -110,7 +116,13 @@ void FrmChart::setTank(const chart::Tank& stored) {
                 ->setChecked(true);
         (tank.outside ? optOutside : optInside)->setChecked(true);
     }
-    (tank.inches ? optInches : optMillimeters)->setChecked(true);
+    {
+        // The tank's own unit: nothing typed is converted.
+        const QSignalBlocker unit1(optInches), unit2(optMillimeters), step(cboStep);
+        (tank.inches ? optInches : optMillimeters)->setChecked(true);
+        cboStep->setCurrentIndex(tank.byVolume ? 1 : 0);
+    }
+    showStepCaption();
     chkStriker->setChecked(tank.striker);
     txtIncrement->setText(QString::fromStdString(tank.increment));
     const auto put = [](QLineEdit* field, const std::string& text) {
@@ -171,6 +183,7 @@ chart::Tank FrmChart::tankOf(chart::Shape shape) const {
     tank.outside = optOutside->isChecked();
     tank.striker = chkStriker->checkState() == Qt::Checked;
     tank.increment = txtIncrement->text().toStdString();
+    tank.byVolume = byVolume();
     const QLocale locale = QLocale::system();
     tank.format.decimalSeparator = locale.decimalPoint().toStdString();
     tank.format.groupSeparator = locale.groupSeparator().toStdString();
@@ -236,11 +249,13 @@ void FrmChart::applyReadiness(const DimensionPanel* dimensions) {
                                  !chart::isNumberText(incrementText, chart::NumberFormat{".", ""});
     const QString missing =
         !incrementTyped && incrementIsText
-            ? QStringLiteral(
-                  "Incremental distance: \"%1\" is not a number. Type the increment "
-                  "as a decimal, e.g. .125")
+            ? (byVolume() ? QStringLiteral("Volume step: \"%1\" is not a number. Type the "
+                                           "step as a decimal, e.g. 50 or 2.5")
+                          : QStringLiteral("Incremental distance: \"%1\" is not a number. Type "
+                                           "the increment as a decimal, e.g. .125"))
                   .arg(txtIncrement->text().trimmed())
-        : !incrementTyped ? QStringLiteral("Type an increment greater than 0")
+        : !incrementTyped ? (byVolume() ? QStringLiteral("Type a volume step greater than 0")
+                                        : QStringLiteral("Type an increment greater than 0"))
         : row.isEmpty()   ? QString()
                           : QStringLiteral("Type the ") + row;
     const bool ready = missing.isEmpty();
@@ -296,8 +311,89 @@ void FrmChart::txtIncrement_Change() {
 }
 
 void FrmChart::txtIncrement_LostFocus() {
-    // Tab from the increment goes on to the first dimension of the tank on screen.
+    // Tab from the increment (through the step's choice) goes on to the first dimension of the
+    // tank on screen.
     ui::focusPanel(currentPanel());
+}
+
+bool FrmChart::byVolume() const {
+    return cboStep->currentIndex() == 1;
+}
+
+void FrmChart::showStepCaption() {
+    if (!byVolume()) {
+        Label2->setText(QStringLiteral("Incremental distance"));
+        txtIncrement->setToolTip(
+            QStringLiteral("Enter fractional increments as decimal (i.e. 1/8 = .125)"));
+        return;
+    }
+    const QString unit = QString::fromLatin1(chart::volumeUnit(optInches->isChecked()));
+    Label2->setText(QStringLiteral("Volume step (%1)").arg(unit));
+    txtIncrement->setToolTip(
+        QStringLiteral("The chart gives the depth at every step of this many %1").arg(unit));
+}
+
+// ---- Units: a switch keeps the tank, converted or as typed, or does not happen.
+
+QList<QLineEdit*> FrmChart::measureFields() const {
+    QList<QLineEdit*> fields{m_frmRectangular->txtLength, m_frmRectangular->txtWidth,
+                             m_frmRectangular->txtHeight, m_frmRectangular->txtThickness,
+                             m_frmHeads->txtHeadDepth,    m_frmTilt->txtFall,
+                             m_frmTilt->txtDipAt,         txtIncrement};
+    for (const CylinderPanel* cylinder : {static_cast<const CylinderPanel*>(m_frmCylindrical),
+                                          static_cast<const CylinderPanel*>(m_frmVertical)}) {
+        fields << cylinder->txtDiameter << cylinder->txtLength << cylinder->txtHeadThickness
+               << cylinder->txtShellThickness;
+    }
+    return fields;
+}
+
+void FrmChart::unitSwitched(bool inches) {
+    const QList<QLineEdit*> fields = measureFields();
+    const bool typed = std::any_of(fields.begin(), fields.end(), [](const QLineEdit* field) {
+        return !field->text().trimmed().isEmpty();
+    });
+    if (typed) {
+        const QString question =
+            inches ? QStringLiteral(
+                         "Convert the figures typed to inches?\n\nYes converts every "
+                         "measure (and a volume step to US gallons), No keeps them "
+                         "as typed, Cancel stays in millimetres.")
+                   : QStringLiteral(
+                         "Convert the figures typed to millimetres?\n\nYes converts "
+                         "every measure (and a volume step to litres), No keeps them "
+                         "as typed, Cancel stays in inches.");
+        switch (ui::askYesNoCancel(this, question)) {
+            case ui::Answer::Cancel: {
+                // The unit as it was; nothing else changed, so nothing else is told.
+                const QSignalBlocker unit1(optInches), unit2(optMillimeters);
+                (inches ? optMillimeters : optInches)->setChecked(true);
+                return;
+            }
+            case ui::Answer::Yes:
+                convertFigures(inches);
+                break;
+            case ui::Answer::No:
+                break;
+        }
+    }
+    showStepCaption();
+    emit inputsChanged();
+}
+
+void FrmChart::convertFigures(bool toInches) {
+    const QLocale locale = QLocale::system();
+    const chart::NumberFormat user{locale.decimalPoint().toStdString(),
+                                   locale.groupSeparator().toStdString()};
+    for (QLineEdit* field : measureFields()) {
+        const bool increment = field == txtIncrement;
+        // The increment (or volume step) is read with '.' whatever the user's format.
+        const std::string converted = chart::convertedMeasure(
+            field->text().toStdString(), toInches, increment ? chart::NumberFormat{".", ""} : user,
+            increment && byVolume());
+        if (converted != field->text().toStdString())
+            field->setText(QString::fromStdString(converted));
+    }
 }
 
 // ---- Commands.

@@ -16,6 +16,7 @@
 #include "store/store.h"
 
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -106,6 +107,9 @@ public:
     QRadioButton* optInside;
     QCheckBox* chkStriker;
     QLineEdit* txtIncrement;
+    // How the chart steps: by depth (the increment) or by volume (the field holds the volume
+    // step, and the chart gives the depth of each step).
+    QComboBox* cboStep;
     QPushButton* cmdCalculate;
     QPushButton* cmdHistory;
     QPushButton* cmdExit;
@@ -133,6 +137,17 @@ private:
     void optInside_Click();
     void txtIncrement_Change();
     void txtIncrement_LostFocus();
+    // Whether the chart steps by volume, as chosen.
+    bool byVolume() const;
+    // The increment's caption and tooltip follow the step and the unit.
+    void showStepCaption();
+    // The unit was switched to inches (`inches`) or millimetres: with figures typed, asks
+    // whether to convert them; Cancel puts the unit back as it was.
+    void unitSwitched(bool inches);
+    // Every figure typed for a measure: the dimension panels, the heads' depth, the tilt and
+    // the increment. Converts each to the unit now chosen.
+    QList<QLineEdit*> measureFields() const;
+    void convertFigures(bool toInches);
     void cmdCalculate_Click();
     void cmdExit_Click();
 

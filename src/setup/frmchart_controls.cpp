@@ -4,6 +4,7 @@
 // increment and the two commands, at their places, in their first state and Tab order.
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -85,6 +86,14 @@ void FrmChart::createControls() {
     ui::setTextColour(txtIncrement, Qt::black);
     ui::selectAllOnEntry(txtIncrement);
 
+    // The step of the chart, above the increment it reads: by depth or by volume.
+    cboStep = new QComboBox(this);
+    cboStep->setObjectName(QStringLiteral("cboStep"));
+    cboStep->addItems({QStringLiteral("by depth"), QStringLiteral("by volume")});
+    cboStep->setToolTip(
+        QStringLiteral("Step the chart by depth, or by volume: the depth at each volume step"));
+    ui::placeTwips(cboStep, 2640, 1410, 1215, 315);
+
     cmdCalculate =
         makeButton(this, QStringLiteral("cmdCalculate"), QStringLiteral("Calculate"), 360);
     // Past Charts stands between the pair, on the face the chart window wears.
@@ -98,7 +107,7 @@ void FrmChart::createControls() {
     Label2 = new QLabel(QStringLiteral("Incremental distance"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    ui::placeTwips(Label2, 720, 1800, 1575, 255);
+    ui::placeTwips(Label2, 720, 1800, 1875, 255);  // room for "Volume step (US gal)"
     ui::setBackground(Label2, ui::colour::blue);
     ui::setTextColour(Label2, ui::colour::white);
 
@@ -117,7 +126,8 @@ void FrmChart::createControls() {
     QWidget::setTabOrder(optOutside, optInside);
     QWidget::setTabOrder(optInside, chkStriker);
     QWidget::setTabOrder(chkStriker, txtIncrement);
-    QWidget::setTabOrder(txtIncrement, cmdCalculate);
+    QWidget::setTabOrder(txtIncrement, cboStep);
+    QWidget::setTabOrder(cboStep, cmdCalculate);
     QWidget::setTabOrder(cmdCalculate, cmdHistory);
     QWidget::setTabOrder(cmdHistory, cmdExit);
     ui::oneTabStopPerGroup({optCylindrical, optRectangular});

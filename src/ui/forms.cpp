@@ -120,4 +120,35 @@ void setYesNoAsker(YesNoAsker asker) {
     yesNoAsker() = std::move(asker);
 }
 
+// ---- Yes/no/cancel question
+
+namespace {
+YesNoCancelAsker& yesNoCancelAsker() {
+    static YesNoCancelAsker asker;
+    return asker;
+}
+}  // namespace
+
+Answer askYesNoCancel(QWidget* parent, const QString& question) {
+    if (auto& asker = yesNoCancelAsker())
+        return asker(question);
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Dipsheet"), question,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    box.setTextFormat(Qt::PlainText);
+    switch (box.exec()) {
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return Answer::Cancel;  // Cancel, Esc or the window closed
+    }
+}
+
+void setYesNoCancelAsker(YesNoCancelAsker asker) {
+    yesNoCancelAsker() = std::move(asker);
+}
+
 }  // namespace dipsheet::ui

@@ -42,4 +42,11 @@ using YesNoAsker = std::function<bool(const QString& question)>;
 bool askYesNo(QWidget* parent, const QString& question);
 void setYesNoAsker(YesNoAsker asker);  // nullptr restores the real box
 
+// ---- Question seam with a way back: `question` with Yes, No and Cancel (Yes the default; Esc
+// or closing the box is Cancel). Tests replace it.
+enum class Answer { Yes, No, Cancel };
+using YesNoCancelAsker = std::function<Answer(const QString& question)>;
+Answer askYesNoCancel(QWidget* parent, const QString& question);
+void setYesNoCancelAsker(YesNoCancelAsker asker);  // nullptr restores the real box
+
 }  // namespace dipsheet::ui

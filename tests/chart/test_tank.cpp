@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "chart/tank.h"
 
@@ -269,5 +270,83 @@ TEST(Tank, NoTwoDepthsReadAlike) {
         EXPECT_EQ(writing.decimals(), decimals) << height;
         for (std::size_t i = 2; i < rows.size(); ++i)
             ASSERT_NE(writing.text(rows[i - 1].depth), writing.text(rows[i].depth)) << i;
+    }
+}
+
+// A chart by volume: the line keeps the choice and the step, the set-up and the list say it,
+// and the chart is the depth-for-volume table under row 0, with no row at or below depth 0.
+TEST(Tank, ByVolumeIsKeptSaidAndCharted) {
+    Tank byVolume = cylinder(Shape::HorizontalCylinder, HeadKind::TwoToOne);
+    byVolume.byVolume = true;
+    byVolume.increment = std::string("100");
+    const std::string line = byVolume.toText();
+    EXPECT_NE(line.find("; by-volume=100;"), std::string::npos) << line;
+    EXPECT_EQ(line.find("increment"), std::string::npos) << line;
+    EXPECT_EQ(Tank::fromText(line), byVolume);
+    // A line of an older version has an increment and charts by depth; a line with both is none.
+    const Tank byDepth = cylinder(Shape::HorizontalCylinder, HeadKind::TwoToOne);
+    EXPECT_EQ(Tank::fromText(byDepth.toText())->byVolume, false);
+    EXPECT_FALSE(Tank::fromText(line + "; increment=1").has_value());
+    Tank sameStepByDepth = byVolume;
+    sameStepByDepth.byVolume = false;
+    EXPECT_NE(byVolume.normalised(), sameStepByDepth.normalised());  // charts otherwise
+
+    EXPECT_NE(byVolume.describe().find("; volume step 100 US gal; striker"), std::string::npos)
+        << byVolume.describe();
+    EXPECT_EQ(byVolume.brief(), "Horizontal 2:1, 48 \u00d7 96 in, by volume 100 US gal");
+    Tank litres = byVolume;
+    litres.inches = false;
+    litres.increment = std::string("2.5");
+    EXPECT_NE(litres.describe().find("; volume step 2.5 L;"), std::string::npos);
+
+    Tank rect;
+    rect.shape = Shape::Rectangular;
+    rect.byVolume = true;
+    rect.inches = false;
+    rect.increment = std::string("6");
+    rect.length = rect.width = std::string("1000");
+    rect.height = std::string("500");
+    Tank tilted = byVolume;
+    tilted.fall = std::string("3");
+    tilted.dipAt = std::string("20");
+    for (const Tank& tank : {byVolume, litres, rect, tilted}) {
+        const Tank::Chart made = tank.chart();
+        std::vector<CapacityRow> expected;
+        for (const CapacityRow& row : depthsByVolume(tank.volume(), tank.increment)) {
+            if (row.depth > 0)
+                expected.push_back(row);
+        }
+        ASSERT_FALSE(made.rows.empty());
+        EXPECT_EQ(made.rows.front(), CapacityRow{});
+        EXPECT_EQ(std::vector<CapacityRow>(made.rows.begin() + 1, made.rows.end()), expected)
+            << tank.describe();
+        EXPECT_EQ(made.full, tank.volume().full());
+        EXPECT_FALSE(depthWritingOf(tank, false, made.rows).known());
+    }
+}
+
+// A measure switched between inches and millimetres, or US gallons and litres, in the user's
+// number format; what is not one number stays as typed.
+TEST(ConvertedMeasure, SwitchesUnitsToTheTypedPrecision) {
+    const NumberFormat point{".", ","}, comma{",", "."};
+    const struct {
+        const char* text;
+        bool toInches, volume;
+        NumberFormat format;
+        const char* converted;
+    } cases[] = {
+        {"72", false, false, point, "1828.8"},   {"1828.8", true, false, point, "72"},
+        {"1,828.8", true, false, point, "72"},   {"1.828,8", true, false, comma, "72"},
+        {".25", false, false, point, "6.4"},     {"0,75", false, false, comma, "19,1"},
+        {"-1.5", false, false, point, "-38.1"},  {" 96 ", false, false, point, "2438.4"},
+        {"6", true, false, point, "0.24"},       {"0", true, false, point, "0"},
+        {"100", false, true, point, "378.5"},    {"378.5", true, true, point, "99.99"},
+        {"1000", true, true, comma, "264,17"},   {"", false, false, point, ""},
+        {"12 ft", false, false, point, "12 ft"}, {"1/8", true, false, point, "1/8"},
+        {"1,5", false, false, point, "1,5"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(convertedMeasure(c.text, c.toInches, c.format, c.volume), c.converted)
+            << '"' << c.text << '"';
     }
 }

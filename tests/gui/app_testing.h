@@ -45,16 +45,23 @@ using gui_testing::ScratchDatabase;
 using gui_testing::settle;
 using gui_testing::typeInto;
 
-// Message boxes and program end are recorded instead of shown and done.
+// Message boxes, questions with a way back (answered No) and program end are recorded instead
+// of shown and done.
 struct Seams {
     QStringList messages;
+    QStringList questions;
     QList<int> ends;
     Seams() {
         ui::setMessageBoxHandler([this](const QString& text) { messages << text; });
+        ui::setYesNoCancelAsker([this](const QString& question) {
+            questions << question;
+            return ui::Answer::No;
+        });
         ui::setEndProgramHandler([this](int status) { ends << status; });
     }
     ~Seams() {
         ui::setMessageBoxHandler(nullptr);
+        ui::setYesNoCancelAsker(nullptr);
         ui::setEndProgramHandler(nullptr);
         ui::setOneShotStarter(nullptr);
     }

@@ -14,6 +14,7 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <limits>
 
@@ -59,6 +60,7 @@ private slots:
     void exitAnnouncesThenEnds();
     void headsFollowTheTankOnScreen();
     void storedTankShowsInTheUsersNumberFormat();
+    void unitSwitchAsksWhatBecomesOfTheFigures();
 
 private:
     // Types a tank into the panel of its kind and sets the options, as the user would.
@@ -73,6 +75,8 @@ private:
     FrmChart* m_chart = nullptr;
     QStringList m_messages;
     QStringList m_events;
+    QStringList m_questions;  // asked with Yes, No and Cancel
+    ui::Answer m_answer = ui::Answer::No;
 };
 
 void TestFrmChart::initTestCase() {
@@ -83,6 +87,12 @@ void TestFrmChart::init() {
     m_messages.clear();
     m_events.clear();
     ui::setMessageBoxHandler([this](const QString& text) { m_messages << text; });
+    m_questions.clear();
+    m_answer = ui::Answer::No;
+    ui::setYesNoCancelAsker([this](const QString& question) {
+        m_questions << question;
+        return m_answer;
+    });
     ui::setEndProgramHandler(
         [this](int status) { m_events << QStringLiteral("end %1").arg(status); });
     m_scratch = std::make_unique<ScratchDatabase>();
@@ -101,6 +111,7 @@ void TestFrmChart::cleanup() {
     m_host.reset();
     m_scratch.reset();
     ui::setMessageBoxHandler(nullptr);
+    ui::setYesNoCancelAsker(nullptr);
     ui::setEndProgramHandler(nullptr);
 }
 
@@ -138,7 +149,7 @@ void TestFrmChart::initialState() {
          "Enter fractional increments as decimal (i.e. 1/8 = .125)"},
         {"cmdCalculate", "Calculate", 360, 2280, 1215, 495, "Type an increment greater than 0"},
         {"cmdExit", "Exit", 3120, 2280, 1215, 495, ""},
-        {"Label2", "Incremental distance", 720, 1800, 1575, 255, ""},
+        {"Label2", "Incremental distance", 720, 1800, 1875, 255, ""},
     };
     for (const Control& k : controls) {
         auto* w = c->findChild<QWidget*>(QLatin1String(k.name));
@@ -311,9 +322,12 @@ void TestFrmChart::leavingTheIncrementGoesToTheFirstDimension() {
     typeInto(c->frmCylindrical()->txtLength, QStringLiteral("120"));
     QVERIFY(c->cmdCalculate->isEnabled());  // Tab would otherwise reach Calculate
 
+    // Through the step's choice beside the increment.
     const auto leaveIncrementByTab = [c] {
         c->txtIncrement->setFocus(Qt::OtherFocusReason);
         QTest::keyClick(c->txtIncrement, Qt::Key_Tab);
+        QTRY_COMPARE(QApplication::focusWidget(), c->cboStep);
+        QTest::keyClick(c->cboStep, Qt::Key_Tab);
     };
     leaveIncrementByTab();
     QTRY_COMPARE(QApplication::focusWidget(), c->frmCylindrical()->txtDiameter);
@@ -642,6 +656,83 @@ void TestFrmChart::storedTankShowsInTheUsersNumberFormat() {
     QCOMPARE(cyl->txtLength->text(), QStringLiteral("1200"));
     QCOMPARE(m_chart->frmHeads()->txtHeadDepth->text(), QStringLiteral("9") + point + "5");
     QCOMPARE(m_chart->tank().chart().full, stored.chart().full);
+}
+
+// Switching the unit with figures typed asks: Esc on the real box leaves everything as it was,
+// Yes converts every figure of every panel (a volume step as a volume), No keeps the texts.
+// With nothing typed there is no question.
+void TestFrmChart::unitSwitchAsksWhatBecomesOfTheFigures() {
+    FrmChart* c = m_chart;
+    auto* cyl = c->frmCylindrical();
+    QVERIFY(m_host->showActive());
+    clickOption(c->optMillimeters);
+    clickOption(c->optInches);
+    QVERIFY(m_questions.isEmpty());
+
+    typeInto(c->txtIncrement, QStringLiteral("1"));
+    typeInto(cyl->txtDiameter, QStringLiteral("72"));
+    typeInto(cyl->txtLength, QStringLiteral("120"));
+    typeInto(c->frmTilt()->txtFall, QStringLiteral("-1.5"));
+    typeInto(c->frmTilt()->txtDipAt, QStringLiteral("hello"));           // not a number: kept
+    typeInto(c->frmRectangular()->txtThickness, QStringLiteral(".25"));  // a hidden panel too
+    const auto texts = [c, cyl] {
+        return QStringList{
+            c->txtIncrement->text(),        cyl->txtDiameter->text(),
+            cyl->txtLength->text(),         c->frmTilt()->txtFall->text(),
+            c->frmTilt()->txtDipAt->text(), c->frmRectangular()->txtThickness->text()};
+    };
+    const QStringList typed = texts();
+    QSignalSpy changes(c, &FrmChart::inputsChanged);
+
+    // Esc on the box as it is shown: still inches, nothing changed, nothing told.
+    ui::setYesNoCancelAsker(nullptr);
+    bool escaped = false;
+    QTimer::singleShot(0, this, [&escaped] {
+        QWidget* box = QApplication::activeModalWidget();
+        QVERIFY(box);
+        QVERIFY(box->findChild<QLabel*>() != nullptr);
+        QTest::keyClick(box, Qt::Key_Escape);
+        escaped = true;
+    });
+    QTest::mouseClick(c->optMillimeters, Qt::LeftButton);
+    QVERIFY(escaped);
+    QVERIFY(c->optInches->isChecked());
+    QVERIFY(!c->optMillimeters->isChecked());
+    QCOMPARE(texts(), typed);
+    QCOMPARE(changes.count(), 0);
+    QVERIFY(c->tank().inches);
+
+    ui::setYesNoCancelAsker([this](const QString& question) {
+        m_questions << question;
+        return m_answer;
+    });
+    m_answer = ui::Answer::Yes;
+    clickOption(c->optMillimeters);
+    QCOMPARE(m_questions.size(), 1);
+    QVERIFY2(m_questions[0].startsWith(QStringLiteral("Convert the figures typed to millimetres?")),
+             qPrintable(m_questions[0]));
+    QVERIFY(c->optMillimeters->isChecked());
+    QCOMPARE(texts(), (QStringList{"25.4", "1828.8", "3048", "-38.1", "hello", "6.4"}));
+    QVERIFY(!c->tank().inches);
+
+    m_answer = ui::Answer::No;
+    clickOption(c->optInches);
+    QCOMPARE(m_questions.size(), 2);
+    QVERIFY(m_questions[1].startsWith(QStringLiteral("Convert the figures typed to inches?")));
+    QVERIFY(c->optInches->isChecked());
+    QCOMPARE(cyl->txtDiameter->text(), QStringLiteral("1828.8"));
+
+    // By volume the field holds US gallons, and litres after the switch.
+    c->cboStep->setCurrentIndex(1);
+    QCOMPARE(c->Label2->text(), QStringLiteral("Volume step (US gal)"));
+    typeInto(c->txtIncrement, QStringLiteral("100"));
+    m_answer = ui::Answer::Yes;
+    clickOption(c->optMillimeters);
+    QCOMPARE(c->txtIncrement->text(), QStringLiteral("378.5"));
+    QCOMPARE(c->Label2->text(), QStringLiteral("Volume step (L)"));
+    QCOMPARE(cyl->txtDiameter->text(), QStringLiteral("46451.5"));
+    QVERIFY(c->tank().byVolume);
+    QVERIFY(m_messages.isEmpty());
 }
 
 QTEST_MAIN(TestFrmChart)

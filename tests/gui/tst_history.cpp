@@ -87,6 +87,7 @@ private slots:
     void reprintPrintsTheKeptRowsOrSaysItChartsAgain();
     void searchTroubleIsNeverFatal();
     void chartPrintedUnderACorrectedHeadingIsKeptUnderIt();
+    void chartByVolumeGoesTheWholeWay();
 
 private:
     // Types `tank` into the panels of the started program, as a user would.
@@ -435,3 +436,70 @@ void TestHistory::chartPrintedUnderACorrectedHeadingIsKeptUnderIt() {
 }
 
 #include "tst_history.moc"
+
+// A chart by volume, chosen beside the increment: Calculate shows it in the chart window with
+// the capacity first (grid, copy and CSV alike), keeps it in the history with its choice, and
+// it comes back from there and reprints as it was made.
+void TestHistory::chartByVolumeGoesTheWholeWay() {
+    auto scratch = scratchDatabase();
+    QVERIFY(copyDefinitions());
+    Seams seams;
+    std::optional<report::Report> printed;
+    report::ReportEngine::setPreviewHandler([&](const report::Report& r) { printed = r; });
+    Program program;
+    QVERIFY(program.start());
+    Typed cyl;
+    cyl.increment = QStringLiteral("100");
+    cyl.fields = {{"txtDiameter", QStringLiteral("48")}, {"txtLength", QStringLiteral("96")}};
+    cyl.heads = 1;  // 2:1
+    type(program, cyl);
+    FrmChart* c = program.chart();
+    c->cboStep->setFocus();
+    QTest::keyClick(c->cboStep, Qt::Key_Down);  // "by volume", as the keyboard chooses it
+    QCOMPARE(c->Label2->text(), QStringLiteral("Volume step (US gal)"));
+    const chart::Tank tank = c->tank();
+    QVERIFY(tank.byVolume);
+    QTest::mouseClick(c->cmdCalculate, Qt::LeftButton);
+    auto* window = program.main->chartWindow();
+    QVERIFY2(window, qPrintable(seams.messages.join(QLatin1Char('\n'))));
+
+    const chart::ChartRows made = tank.chart().rows;
+    const auto table = chart::depthsByVolume(tank.volume(), "100");
+    QCOMPARE(made.size(), table.size() + 1);  // no step at the plate for this tank
+    const auto stored = scratch->capacity();
+    QCOMPARE(stored.size(), table.size());
+    for (std::size_t i = 0; i < table.size(); ++i)
+        QVERIFY(stored[i] == (std::array<float, 2>{table[i].depth, table[i].volume}));
+    const QAbstractItemModel* grid = window->dbgCapacity->model();
+    QCOMPARE(grid->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Capacity"));
+    QCOMPARE(grid->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Depth"));
+    QCOMPARE(grid->index(0, 0).data().toString(), QStringLiteral("100"));
+    QCOMPARE(grid->index(0, 1).data().toString(),
+             QString::fromStdString(chart::singleDefaultText(table[0].depth)));
+    window->dbgCapacity->selectRow(0);  // what Ctrl+C copies
+    QVERIFY2(window->selectedRowsText().startsWith(QStringLiteral("Capacity\tDepth\n100\t")),
+             qPrintable(window->selectedRowsText()));
+    QVERIFY(window->lblSetup->text().contains(QStringLiteral("; volume step 100 US gal")));
+
+    const QString csvPath = QDir::current().filePath(QStringLiteral("by-volume.csv"));
+    ui::setSaveFileAsker([&](const QString&, const QString&, const QString&) { return csvPath; });
+    window->saveAsCsv();
+    ui::setSaveFileAsker(nullptr);
+    QVERIFY(fileBytes(csvPath).startsWith("Capacity,Depth\n100,"));
+
+    // Kept with its choice, listed with it, and reprinted by volume.
+    QCOMPARE(scalar("SELECT count(*) FROM ChartHistory").toInt(), 1);
+    QVERIFY(scalar("SELECT Tank FROM ChartHistory").contains("; by-volume=100;"));
+    QTest::mouseClick(window->cmdExit, Qt::LeftButton);
+    c->cmdHistory->click();
+    FrmHistory* history = program.main->historyWindow();
+    QVERIFY(history);
+    const QString listed = history->grdHistory->model()->index(0, 4).data().toString();
+    QVERIFY2(listed.endsWith(QStringLiteral(", by volume 100 US gal")), qPrintable(listed));
+    history->cmdReprint->click();
+    QVERIFY2(printed, qPrintable(seams.messages.join(QLatin1Char('\n'))));
+    QVERIFY(printed->setup && printed->setup->tank && printed->setup->tank->byVolume);
+    QVERIFY(printed->rows == table);
+    report::ReportEngine::setPreviewHandler(nullptr);
+    QVERIFY2(seams.messages.isEmpty(), qPrintable(seams.messages.join(QLatin1Char('\n'))));
+}

@@ -848,3 +848,32 @@ TEST_F(ReportEngineTest, ReprintIsDatedTheDayTheChartWasMade) {
     EXPECT_EQ(engine.report().date, QDate(2024, 3, 5));
     EXPECT_FALSE(engine.report().reprinted.isValid());
 }
+
+// A chart by volume prints as a list, each group the capacity then the depth, on a page laid
+// out by eighths too (its depths fall between them), and says why.
+TEST_F(ReportEngineTest, ChartByVolumePrintsTheCapacityFirst) {
+    makeDatabase({{0.0f, 0.0f}});
+    dipsheet::chart::Tank tank;
+    tank.shape = dipsheet::chart::Shape::Rectangular;
+    tank.byVolume = true;
+    tank.striker = false;
+    tank.increment = "10";
+    tank.length = tank.width = tank.height = "24";
+    const dipsheet::chart::Tank::Chart chart = tank.chart();
+    const std::vector<dipsheet::chart::CapacityRow> rows(chart.rows.begin() + 1, chart.rows.end());
+    dipsheet::store::Database().replaceChart(rows, {tank.describe(), chart.full, tank});
+    writeFile("test.rpt", kBase + "[Columns]\nLayout=eighths\nVolumeDecimals=2\n");
+    produce("test.rpt");
+    const std::string text = pdfText(QStringLiteral("chart.pdf"));
+    EXPECT_NE(text.find("Printed as a list, not by eighths of an inch: the chart steps by volume"),
+              std::string::npos)
+        << text;
+    const auto lines = linesOf(text);
+    // The list's headings, a pair to a group (not the curve's axes).
+    EXPECT_GE(lineOf(lines, std::regex("Capacity\\s+Depth\\s+Capacity\\s+Depth")), 0) << text;
+    EXPECT_EQ(lineOf(lines, std::regex("^\\s*Depth\\s+Capacity")), -1) << text;
+    // 10 US gal stand a little over 4 in deep in a 24 in square tank.
+    ASSERT_EQ(static_cast<int>(rows[0].depth), 4);
+    EXPECT_TRUE(std::regex_search(text, std::regex("(^|\\s)10\\.00\\s+4[ .0-9/]*\\s"))) << text;
+    EXPECT_EQ(text.find("7/8  "), std::string::npos) << text;  // no eighth labels
+}
