@@ -129,8 +129,8 @@ void MdiForm1::setKeyboardOrder() {
         frmClient->txtClient,     frmCustomer->txtCustomer, frmCustomer->txtTankDesc,
         frmCustomer->txtSerialNo, chart->optCylindrical,    chart->optRectangular,
         chart->optInches,         chart->optMillimeters,    chart->optOutside,
-        chart->optInside,         chart->chkStriker,        chart->txtIncrement};
-    order.push_back(chart->cboStep);  // by depth or by volume, beside the increment
+        chart->optInside,         chart->chkStriker,        chart->cboStep,
+        chart->txtIncrement};
     for (const setup::CylinderPanel* panel :
          {static_cast<const setup::CylinderPanel*>(chart->frmCylindrical()),
           static_cast<const setup::CylinderPanel*>(chart->frmVertical())}) {

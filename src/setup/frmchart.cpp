@@ -61,8 +61,9 @@ FrmChart::FrmChart(QWidget* parentArea, const store::JobDatabase& database)
     onSelected(optInside, &FrmChart::optInside_Click);
     connect(txtIncrement, &QLineEdit::textChanged, this,
             ui::guard([this] { txtIncrement_Change(); }));
-    // Tab from the increment goes to the step's choice beside it, and from there on to the tank.
-    ui::onTabbedAway(cboStep, [this] { txtIncrement_LostFocus(); });
+    // The step's choice comes before the increment it names; Tab from the increment goes on
+    // to the tank.
+    ui::onTabbedAway(txtIncrement, [this] { txtIncrement_LostFocus(); });
     connect(cboStep, &QComboBox::currentIndexChanged, this, ui::guard([this] {
                 showStepCaption();
                 SetCalculateCurrent();

@@ -125,9 +125,9 @@ void FrmChart::createControls() {
     QWidget::setTabOrder(optMillimeters, optOutside);
     QWidget::setTabOrder(optOutside, optInside);
     QWidget::setTabOrder(optInside, chkStriker);
-    QWidget::setTabOrder(chkStriker, txtIncrement);
-    QWidget::setTabOrder(txtIncrement, cboStep);
-    QWidget::setTabOrder(cboStep, cmdCalculate);
+    QWidget::setTabOrder(chkStriker, cboStep);
+    QWidget::setTabOrder(cboStep, txtIncrement);
+    QWidget::setTabOrder(txtIncrement, cmdCalculate);
     QWidget::setTabOrder(cmdCalculate, cmdHistory);
     QWidget::setTabOrder(cmdHistory, cmdExit);
     ui::oneTabStopPerGroup({optCylindrical, optRectangular});

@@ -2,6 +2,7 @@
 // the input length limits, the layout and select-all on entry.
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -413,8 +414,8 @@ void TestDimensionPanels::tabIntoFieldSelectsWholeText() {
     verifyCalculate(false);
 
     // Entering the increment by Tab selects it too.
-    m_chart->chkStriker->setFocus(Qt::OtherFocusReason);
-    QTest::keyClick(m_chart->chkStriker, Qt::Key_Tab);
+    m_chart->cboStep->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(m_chart->cboStep, Qt::Key_Tab);
     QTRY_COMPARE(QApplication::focusWidget(), m_chart->txtIncrement);
     QTRY_COMPARE(m_chart->txtIncrement->selectedText(), QStringLiteral("1"));
 }

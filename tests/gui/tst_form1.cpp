@@ -196,18 +196,18 @@ private slots:
         } cases[] = {
             // At start: Calculate is disabled, thickness rows hidden.
             {"start",
-             {c->optCylindrical, c->optInches, c->optInside, c->chkStriker, c->txtIncrement,
-              c->cboStep, cyl->txtDiameter, cyl->txtLength, c->frmHeads()->cboHeads, tilt->txtFall,
+             {c->optCylindrical, c->optInches, c->optInside, c->chkStriker, c->cboStep,
+              c->txtIncrement, cyl->txtDiameter, cyl->txtLength, c->frmHeads()->cboHeads, tilt->txtFall,
               tilt->txtDipAt, c->cmdHistory, c->cmdExit, main->form1->optHV[0]}},
             // Rectangular, millimetres, outside, ready: every row and Calculate.
             {"rectangular outside",
-             {c->optRectangular, c->optMillimeters, c->optOutside, c->chkStriker, c->txtIncrement,
-              c->cboStep, rect->txtLength, rect->txtWidth, rect->txtHeight, rect->txtThickness,
+             {c->optRectangular, c->optMillimeters, c->optOutside, c->chkStriker, c->cboStep,
+              c->txtIncrement, rect->txtLength, rect->txtWidth, rect->txtHeight, rect->txtThickness,
               tilt->txtFall, tilt->txtDipAt, c->cmdCalculate, c->cmdHistory, c->cmdExit,
               main->form1->optHV[0]}},
             // Vertical: no Configuration frame.
             {"vertical outside",
-             {c->optMillimeters, c->optOutside, c->chkStriker, c->txtIncrement, c->cboStep,
+             {c->optMillimeters, c->optOutside, c->chkStriker, c->cboStep, c->txtIncrement,
               vert->txtDiameter, vert->txtLength, vert->txtHeadThickness, vert->txtShellThickness,
               c->frmHeads()->cboHeads, c->cmdCalculate, c->cmdHistory, c->cmdExit,
               main->form1->optHV[1]}},
