@@ -31,8 +31,9 @@ Form1::Form1(QWidget* parentArea) : QWidget(parentArea) {
     ui::placeTwips(fraHV, 2520, 0, 2895, 855);
     ui::setBackground(fraHV, ui::colour::blue);
 
-    const QString captions[2] = {QStringLiteral("Horizontal Tank with Flat Heads"),
-                                 QStringLiteral("Vertical Tank with Flat Bottom")};
+    // The heads (the bottom) are chosen on the chart panel: the orientation names no kind.
+    const QString captions[2] = {QStringLiteral("Horizontal Tank"),
+                                 QStringLiteral("Vertical Tank")};
     for (int i = 0; i < 2; ++i) {
         optHV[i] = new QRadioButton(captions[i], fraHV);
         optHV[i]->setObjectName(QStringLiteral("optHV(%1)").arg(i));
@@ -48,15 +49,6 @@ Form1::Form1(QWidget* parentArea) : QWidget(parentArea) {
 
 void Form1::setChartPanel(setup::FrmChart* chart) {
     m_chart = chart;
-    connect(chart, &setup::FrmChart::headsChanged, this,
-            ui::guard([this](bool flat) { showHeadsInCaptions(flat); }));
-}
-
-void Form1::showHeadsInCaptions(bool flat) {
-    optHV[0]->setText(flat ? QStringLiteral("Horizontal Tank with Flat Heads")
-                           : QStringLiteral("Horizontal Tank"));
-    optHV[1]->setText(flat ? QStringLiteral("Vertical Tank with Flat Bottom")
-                           : QStringLiteral("Vertical Tank"));
 }
 
 void Form1::showOrientation(bool horizontal) {

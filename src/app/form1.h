@@ -36,10 +36,6 @@ public:
     QRadioButton* optHV[2];
 
 private:
-    // While heads (a bottom) other than flat are chosen the captions leave out "with Flat
-    // Heads" ("with Flat Bottom"), so the screen never contradicts the choice.
-    void showHeadsInCaptions(bool flat);
-
     setup::FrmChart* m_chart = nullptr;
 };
 

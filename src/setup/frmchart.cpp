@@ -33,11 +33,7 @@ FrmChart::FrmChart(QWidget* parentArea, const store::JobDatabase& database)
     m_frmHeads = new FrmHeads(parentArea);
     m_frmTilt = new FrmTilt(parentArea);
     connect(m_frmTilt, &FrmTilt::edited, this, ui::guard([this] { emit inputsChanged(); }));
-    connect(m_frmHeads, &FrmHeads::edited, this, ui::guard([this] {
-                SetCalculateCurrent();
-                emit headsChanged(m_frmHeads->isHidden() ||
-                                  m_frmHeads->kind() == chart::HeadKind::Flat);
-            }));
+    connect(m_frmHeads, &FrmHeads::edited, this, ui::guard([this] { SetCalculateCurrent(); }));
     connect(m_frmRectangular, &DimensionPanel::edited, this,
             ui::guard([this] { SetCalculateRect(); }));
     for (const CylinderPanel* cylinder : {static_cast<const CylinderPanel*>(m_frmCylindrical),
@@ -174,7 +170,6 @@ void FrmChart::showShape(chart::Shape shape) {
     own->setThicknessRowsVisible(optOutside->isChecked());
     refreshHeads();
     applyReadiness(own);
-    emit headsChanged(m_frmHeads->isHidden() || m_frmHeads->kind() == chart::HeadKind::Flat);
 }
 
 chart::Tank FrmChart::tankOf(chart::Shape shape) const {

@@ -122,8 +122,6 @@ signals:
     void historyRequested();
     // Exit was pressed; the program ends right after this signal's receivers return.
     void aboutToExit();
-    // The heads (bottom) of the tank on screen changed kind; `flat` tells whether they are flat.
-    void headsChanged(bool flat);
     // An input of the chart may have changed (an edit, a choice, the unit, the striker plate).
     void inputsChanged();
 

@@ -211,8 +211,8 @@ private slots:
         QVERIFY(!credits->Label1->text().isEmpty() && !credits->Label3->text().isEmpty());
         QCOMPARE(credits->Label3->palette().color(QPalette::WindowText), ui::colour::magenta);
         QCOMPARE(main->form1->Label1->text(), QStringLiteral(" Dipsheet"));
-        QCOMPARE(main->form1->optHV[0]->text(), QStringLiteral("Horizontal Tank with Flat Heads"));
-        QCOMPARE(main->form1->optHV[1]->text(), QStringLiteral("Vertical Tank with Flat Bottom"));
+        QCOMPARE(main->form1->optHV[0]->text(), QStringLiteral("Horizontal Tank"));
+        QCOMPARE(main->form1->optHV[1]->text(), QStringLiteral("Vertical Tank"));
         QCOMPARE(main->form1->optHV[1]->objectName(), QStringLiteral("optHV(1)"));
         QVERIFY(main->form1->optHV[0]->isChecked());
 
