@@ -193,8 +193,10 @@ void FrmCapacity::layOut() {
 }
 
 void FrmCapacity::placeBody() {
-    // Beside the grid when the window is wider than tall enough for both, else below it.
-    const bool beside = !m_picture || width() >= height() * 6 / 5;
+    // Beside the grid and its buttons when the room left there is wide enough for a picture
+    // of the body's height, else below them.
+    const int room = width() - dbgCapacity->width() - cmdPrint->width();
+    const bool beside = !m_picture || room >= height() * 2 / 3;
     if (m_body->count() > 0 && beside == m_pictureBeside)
         return;
     m_pictureBeside = beside;
@@ -213,8 +215,8 @@ void FrmCapacity::placeBody() {
     } else if (m_picture) {
         m_body->addWidget(m_picture, 1, 0, 1, 3);
         m_body->setColumnStretch(2, 1);
-        m_body->setRowStretch(0, 1);
-        m_body->setRowStretch(1, 1);
+        m_body->setRowStretch(0, 2);
+        m_body->setRowStretch(1, 3);
     } else {
         m_body->setColumnStretch(2, 1);
         m_body->setRowStretch(0, 1);
@@ -233,6 +235,7 @@ void FrmCapacity::fitGridWidth() {
     for (int c = 0; c < columns && spare > 0; ++c)
         header->resizeSection(c, header->sectionSize(c) + spare / columns);
     dbgCapacity->setFixedWidth(frame + header->length());
+    placeBody();
 }
 
 void FrmCapacity::resizeEvent(QResizeEvent* event) {

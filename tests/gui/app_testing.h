@@ -44,6 +44,7 @@ using gui_testing::scalar;
 using gui_testing::ScratchDatabase;
 using gui_testing::settle;
 using gui_testing::typeInto;
+using gui_testing::writeBytes;
 
 // Message boxes, questions with a way back (answered No) and program end are recorded instead
 // of shown and done.

@@ -104,6 +104,12 @@ inline QByteArray fileBytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+inline bool writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
 // Runs SQL on QRTMembers.mdb in the working directory behind the program's back.
 inline bool runSql(const char* sql) {
     sqlite3* db = nullptr;

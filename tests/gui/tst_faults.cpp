@@ -49,12 +49,6 @@ const QByteArray kSavedWork =
     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
     "INSERT INTO Capacity SELECT i * 0.5, i * 1.25 FROM n;";
 
-bool writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
-
 // Bytes that are no database, the same every run.
 QByteArray garbage(qsizetype size) {
     QByteArray bytes(size, '\0');

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -469,18 +470,24 @@ private slots:
     }
 
     // At the site: the fill marks of dipsheet.ini under the grid; Show Ullage and % Full adds
-    // two columns to the grid, its copy and its CSV, and is kept in dipsheet.ini (the office's
-    // own lines stay) for the next chart; Save Gauge Table saves the table and says its error.
+    // two columns to the grid, its copy, its CSV and its printout, and is kept in dipsheet.ini
+    // (the office's own lines stay byte for byte, Latin-1 and CRLF) for the next chart; Save
+    // Gauge Table saves the table and says its error.
     void siteColumnsMarksAndGaugeTable() {
-        {
-            QFile ini(QStringLiteral("dipsheet.ini"));
-            QVERIFY(ini.open(QIODevice::WriteOnly));
-            ini.write("; the office's own note\n[Company]\nName=Acme\n[Marks]\nPercent=50,90\n");
-        }
+        const QByteArray office =
+            "; the office's own note\r\n[Company]\r\nName=M\xfcller\r\n[Marks]\r\nPercent=50,90\r\n";
+        QVERIFY(writeBytes(QStringLiteral("dipsheet.ini"), office));
+        QVERIFY(copyDefinitions("preview"));
+        std::optional<bool> printedSite;
+        dipsheet::report::ReportEngine::setPreviewHandler([&](const dipsheet::report::Report& report) {
+            printedSite = report.definition.ullage && report.definition.percent;
+        });
+        const auto noPreview =
+            qScopeGuard([] { dipsheet::report::ReportEngine::setPreviewHandler({}); });
         FrmCapacity* w = calculate(QStringLiteral("12"));
         QVERIFY(w);
         QVERIFY2(
-            w->lblSetup->text().contains(QLatin1String("50 % at 23.75 in (470.0 US gal), 90 % at")),
+            w->lblSetup->text().contains(QLatin1String("50 % at 23 3/4 in (470.0 US gal), 90 % at")),
             qPrintable(w->lblSetup->text()));
         QCOMPARE(w->dbgCapacity->model()->columnCount(), 2);
 
@@ -499,9 +506,10 @@ private slots:
             QVERIFY(qAbs(cells[3].toDouble() - 100 * cells[1].toDouble() / 939.9646) < 1e-3);
         }
         const QByteArray ini = fileBytes(QStringLiteral("dipsheet.ini"));
-        QVERIFY2(ini.startsWith("; the office's own note\n[Company]\nName=Acme\n") &&
-                     ini.contains("[Chart]\nUllage=yes\n"),
+        QVERIFY2(ini.startsWith(office) && ini.endsWith("\r\n[Chart]\r\nUllage=yes\r\n"),
                  ini.constData());
+        QTest::mouseClick(w->cmdPrint, Qt::LeftButton);
+        QCOMPARE(printedSite, std::optional<bool>(true));  // as on screen
 
         QString answer = QStringLiteral("site.csv");
         ui::setSaveFileAsker(
@@ -527,8 +535,47 @@ private slots:
         QCOMPARE(next->dbgCapacity->model()->columnCount(), 4);  // remembered
         next->showUllage(false);
         QCOMPARE(next->dbgCapacity->model()->columnCount(), 2);
-        QVERIFY(fileBytes(QStringLiteral("dipsheet.ini")).contains("[Chart]\nUllage=no\n"));
+        QVERIFY(fileBytes(QStringLiteral("dipsheet.ini")).contains("[Chart]\r\nUllage=no\r\n"));
+        QTest::mouseClick(next->cmdPrint, Qt::LeftButton);
+        QCOMPARE(printedSite, std::optional<bool>(false));
         QVERIFY(m_seams->messages.isEmpty());
+    }
+
+    // The grid and the picture fill the window as it is sized: every column of the grid in
+    // view at once, the picture beside the grid in a wide window and below it in a tall one.
+    // The window opens again at the size it was left.
+    void gridAndPictureFillTheWindow() {
+        FrmCapacity* w = calculate(QStringLiteral("1"));
+        QVERIFY(w);
+        w->showUllage(true);
+        QTableView* grid = w->dbgCapacity;
+        const auto* picture = w->findChild<QWidget*>(QStringLiteral("picChart"));
+        QVERIFY(picture);
+        for (const QSize size : {QSize(1280, 1000), QSize(760, 1000)}) {
+            w->resize(size);
+            QTRY_COMPARE(w->size(), size);
+            w->layout()->activate();
+            const QHeaderView* header = grid->horizontalHeader();
+            QCOMPARE(header->count(), 4);
+            for (int c = 0; c < header->count(); ++c) {
+                QVERIFY(header->sectionViewportPosition(c) >= 0);
+                QVERIFY(header->sectionViewportPosition(c) + header->sectionSize(c) <=
+                        grid->viewport()->width());
+            }
+            const QRect g = grid->geometry(), p = picture->geometry();
+            QVERIFY(picture->isVisible() && !g.intersects(p));
+            QVERIFY2(size.width() > size.height() ? p.left() > g.right() : p.top() > g.bottom(),
+                     "beside in a wide window, below in a tall one");
+            const double covered = g.width() * g.height() + p.width() * p.height();
+            // Most of the window (the heading, the set-up line and the buttons have the rest).
+            QVERIFY2(covered > 0.55 * size.width() * size.height(),
+                     qPrintable(QString::number(covered)));
+        }
+        w->resize(900, 700);
+        QTest::mouseClick(w->cmdExit, Qt::LeftButton);
+        FrmCapacity* again = calculate(QStringLiteral("2"));
+        QVERIFY(again && again != w);
+        QCOMPARE(again->size(), QSize(900, 700));
     }
 
 private:
