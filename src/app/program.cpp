@@ -117,9 +117,12 @@ bool restorePlace(QWidget* window, const QString& name) {
 }
 
 void keepPlace(const QWidget* window, const QString& name) {
-    // A place that cannot be kept is no fault: the window opens as designed next time.
+    // A maximised window opens as it does the first time (maximised where a window manager
+    // does it, beside the main window where none does), so no place is kept for it. A place
+    // that cannot be kept is no fault: the window opens as designed next time.
+    const bool asDesigned = window->isMaximized() || window->isFullScreen();
     keepSetting(QStringLiteral("Windows"), name,
-                QString::fromLatin1(window->saveGeometry().toBase64()));
+                asDesigned ? QString() : QString::fromLatin1(window->saveGeometry().toBase64()));
 }
 
 }  // namespace dipsheet::app

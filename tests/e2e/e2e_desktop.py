@@ -699,6 +699,16 @@ class Session:
     def rectangular(self):
         self.x.click(self.at(OPT_RECTANGULAR, fx=0.3))
         self.x.click(self.at(OPT_MILLIMETERS, fx=0.3))
+        # The figures of the last chart are on screen: asked whether to convert them, the
+        # person keeps them as typed (No) and types the new tank over them.
+        question = self.x.wait_for(
+            "the question whether to convert the figures",
+            lambda: [w for w in self.x.visible_windows(MAIN_TITLE) if w != self.main], 10)[0]
+        self.wait_focus(question, "the question")
+        self.x.key("alt+n")
+        self.x.wait_for("the question to close",
+                        lambda: question not in self.x.visible_windows(MAIN_TITLE), 10)
+        self.wait_focus(self.main, "the main window after the question")
         self.enter_chart("100", ["2000", "1000", "1250"])
         self.calculate_and_check(
             "rectangular", 3,
