@@ -216,17 +216,19 @@ void MdiForm1::showChartWindow(const store::ChartSetup& setup) {
 }
 
 void MdiForm1::placeChartWindow(QWidget* window) const {
-    // Where no window manager maximises it, the chart stands beside the panels rather than over
-    // them, in the room right of the main window to the screen's edge (the whole screen's width
-    // when that room is too narrow for the grid and its picture).
+    // The chart's own size and place, where no window manager maximises it and when the user
+    // gives it its own size: beside the panels rather than over them, from the main window to
+    // the screen's right edge; where that room is too narrow (the main window maximised), the
+    // right half of the screen, clear of the heading fields.
     const QScreen* screen = this->screen();
     if (!screen)
         return;
     const QRect room = screen->availableGeometry();
-    int left = frameGeometry().right() + 1;
-    if (room.right() + 1 - left < room.width() / 2)
-        left = room.left();
-    window->setGeometry(left, room.top(), room.right() + 1 - left, room.height());
+    int width = room.right() - frameGeometry().right();
+    if (width < window->minimumSizeHint().width())
+        width = std::max(window->minimumSizeHint().width(), room.width() / 2);
+    width = std::min(width, room.width());
+    window->setGeometry(room.right() + 1 - width, room.top(), width, room.height());
 }
 
 void MdiForm1::unloadChartWindow() {

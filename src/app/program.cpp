@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QScreen>
 #include <QWidget>
 
 #include "printpreview.h"
@@ -120,7 +121,10 @@ void keepPlace(const QWidget* window, const QString& name) {
     // A maximised window opens as it does the first time (maximised where a window manager
     // does it, beside the main window where none does), so no place is kept for it. A place
     // that cannot be kept is no fault: the window opens as designed next time.
-    const bool asDesigned = window->isMaximized() || window->isFullScreen();
+    const QScreen* screen = window->screen();
+    const bool wholeScreen =
+        screen && window->frameGeometry().contains(screen->availableGeometry());
+    const bool asDesigned = window->isMaximized() || window->isFullScreen() || wholeScreen;
     keepSetting(QStringLiteral("Windows"), name,
                 asDesigned ? QString() : QString::fromLatin1(window->saveGeometry().toBase64()));
 }

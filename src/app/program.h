@@ -45,7 +45,7 @@ bool keepSetting(const QString& section, const QString& key, const QString& valu
 // A window's size and place as the user left it, in [Windows] `name` of dipsheet.ini:
 // restorePlace puts the window there (maximised if it was), before it is shown, and is false
 // when none is kept or it does not read; keepPlace keeps where it is now (nothing for a
-// maximised window, which opens as the first time).
+// maximised window, or one as big as the screen, which opens as the first time).
 bool restorePlace(QWidget* window, const QString& name);
 void keepPlace(const QWidget* window, const QString& name);
 

@@ -106,6 +106,15 @@ YesNoAsker& yesNoAsker() {
 }
 }  // namespace
 
+namespace {
+// The window that asked takes the keyboard again once its question is answered: without a
+// window manager it would otherwise fall to no window when the box closes.
+void takeKeyboardBack(QWidget* asker) {
+    if (asker && asker->window()->isVisible())
+        asker->window()->activateWindow();
+}
+}  // namespace
+
 bool askYesNo(QWidget* parent, const QString& question) {
     if (auto& asker = yesNoAsker())
         return asker(question);
@@ -113,7 +122,9 @@ bool askYesNo(QWidget* parent, const QString& question) {
                     QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::No);
     box.setTextFormat(Qt::PlainText);
-    return box.exec() == QMessageBox::Yes;
+    const bool yes = box.exec() == QMessageBox::Yes;
+    takeKeyboardBack(parent);
+    return yes;
 }
 
 void setYesNoAsker(YesNoAsker asker) {
@@ -137,7 +148,9 @@ Answer askYesNoCancel(QWidget* parent, const QString& question) {
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::Cancel);
     box.setTextFormat(Qt::PlainText);
-    switch (box.exec()) {
+    const int answer = box.exec();
+    takeKeyboardBack(parent);
+    switch (answer) {
         case QMessageBox::Yes:
             return Answer::Yes;
         case QMessageBox::No:

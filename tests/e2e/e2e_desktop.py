@@ -378,6 +378,23 @@ def make_scratch(schema, definitions):
     return scratch, db_path
 
 
+def forget_window_places(scratch):
+    """Removes the [Windows] section the program keeps in the folder's dipsheet.ini."""
+    path = os.path.join(scratch, "dipsheet.ini")
+    if not os.path.exists(path):
+        return
+    with open(path, "rb") as f:
+        lines = f.read().split(b"\n")
+    kept, inside = [], False
+    for line in lines:
+        if line.strip().startswith(b"["):
+            inside = line.strip().lower() == b"[windows]"
+        if not inside:
+            kept.append(line)
+    with open(path, "wb") as f:
+        f.write(b"\n".join(kept))
+
+
 def program_env(display, scratch):
     """The environment the program runs in: the display, no platform or scaling of the
     caller's, the C locale, and a runtime folder in the scratch folder."""
@@ -699,22 +716,29 @@ class Session:
     def rectangular(self):
         self.x.click(self.at(OPT_RECTANGULAR, fx=0.3))
         self.x.click(self.at(OPT_MILLIMETERS, fx=0.3))
-        # The figures of the last chart are on screen: asked whether to convert them, the
-        # person keeps them as typed (No) and types the new tank over them.
-        question = self.x.wait_for(
-            "the question whether to convert the figures",
-            lambda: [w for w in self.x.visible_windows(MAIN_TITLE) if w != self.main], 10)[0]
-        self.wait_focus(question, "the question")
-        self.x.key("alt+n")
-        self.x.wait_for("the question to close",
-                        lambda: question not in self.x.visible_windows(MAIN_TITLE), 10)
-        self.wait_focus(self.main, "the main window after the question")
+        self.keep_figures_as_typed()
         self.enter_chart("100", ["2000", "1000", "1250"])
         self.calculate_and_check(
             "rectangular", 3,
             ["--shape", "rect", "--units", "mm", "--striker", "--increment", "100",
              "--length", "2000", "--width", "1000", "--height", "1250"],
             self.definition("mmdipsheet.rpt"))
+
+    def keep_figures_as_typed(self, timeout=10):
+        """A unit switched with the last chart's figures on screen asks whether to convert
+        them: the person keeps them as typed (No) and types the new tank over them; the main
+        window has the keyboard again. Without a question within `timeout`, nothing to do."""
+        def question():
+            return [w for w in self.x.visible_windows(MAIN_TITLE) if w != self.main]
+        try:
+            box = self.x.wait_for("the question whether to convert the figures", question,
+                                  timeout)[0]
+        except Failure:
+            return
+        self.wait_focus(box, "the question")
+        self.x.key("alt+n")
+        self.x.wait_for("the question to close", lambda: not question(), 10)
+        self.wait_focus(self.main, "the main window after the question")
 
     def vertical(self):
         self.x.click(self.at(OPT_VERTICAL, fx=0.3))
@@ -793,6 +817,8 @@ class Session:
         """Horizontal cylinder, inches, inside measures, 48 by 96: the tank of the click table."""
         for option in (OPT_HORIZONTAL, OPT_CYLINDRICAL, OPT_INCHES, OPT_INSIDE):
             self.x.click(self.at(option, fx=0.3))
+            if option == OPT_INCHES:
+                self.keep_figures_as_typed(timeout=2)
         for field, text in ((TXT_DIAMETER, "48"), (TXT_LENGTH, "96")):
             self.x.click(self.at(field))
             self.settle()
@@ -980,10 +1006,16 @@ class Session:
             raise Failure(f"{saved[0]} holds {lines[:3]}, not the chart of dipsheet-chart")
 
         origin = self.x.window_info(window)[:2]
-        line = point(origin, ((240, 5640, 5055, 495),), 0.98, 0.5)  # right of the text
+        left, top, width, height = self.x.window_info(window)[:4]
+        # The set-up line runs across the foot of the window, over the notice bar when one is
+        # shown: its colour is the first blue or red up from the bottom, right of its text.
+        column = [(left + width * 98 // 100, y) for y in range(top + height - 1, top, -1)]
 
         def line_colour():
-            return self.x.pixels(self.x.screenshot("setup-line"), [line])[0]
+            for rgb in self.x.pixels(self.x.screenshot("setup-line"), column):
+                if rgb in ((0, 0, 255), (255, 0, 0)):
+                    return rgb
+            return None
         if line_colour() != (0, 0, 255):
             raise Failure(f"the set-up line is {line_colour()}, not blue")
         self.x.click(self.at(CHK_STRIKER, fx=0.3))
@@ -1172,8 +1204,11 @@ def main():
         session.correct_customer_then_print("no window manager")
         session.exit_program()
 
-        # Under a window manager, which frames, places and focuses the windows itself.
+        # Under a window manager, which frames, places and focuses the windows itself. The
+        # places the windows were left in without one mean nothing there: an office has one or
+        # the other.
         display.app = None
+        forget_window_places(scratch)
         start_openbox(processes, display, os.path.join(args.artifacts, "openbox.log"))
         session = start_program()
         session.start_up(window_manager=True, calculate="yellow")
