@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <variant>
@@ -439,10 +440,14 @@ void FrmCapacity::saveAsCsv() {
     if (path.isEmpty())
         return;
     // The chart as the chart tool prints it, with the site's columns when they are on show.
-    const std::string csv =
-        m_rows->siteColumnsShown()
-            ? chart::chartCsvWithUllage(m_chartRows, m_setup.full)
-            : chart::chartCsv(m_chartRows, m_setup.tank && m_setup.tank->byVolume);
+    // A row the file keeps at depth 0 or less is no part of the chart, whichever way it runs.
+    const bool byVolume = m_setup.tank && m_setup.tank->byVolume;
+    std::vector<chart::CapacityRow> rows;
+    std::copy_if(m_chartRows.begin(), m_chartRows.end(), std::back_inserter(rows),
+                 [](const chart::CapacityRow& row) { return row.depth > 0; });
+    const std::string csv = m_rows->siteColumnsShown()
+                                ? chart::chartCsvWithUllage(rows, m_setup.full, byVolume)
+                                : chart::chartCsv(rows, byVolume);
     if (writeText(path, csv))
         sayWhereSaved(path);
 }

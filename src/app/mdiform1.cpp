@@ -209,6 +209,8 @@ void MdiForm1::showChartWindow(const store::ChartSetup& setup) {
             window->showMaximized();
         }
     } else {
+        // A minimised chart comes back at the size the user gave it.
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
         window->show();
     }
     window->raise();

@@ -80,13 +80,16 @@ SiteColumns siteColumns(const CapacityRow& row, double full) {
             static_cast<float>(whole > 0 ? 100 * volume / whole : 0)};
 }
 
-std::string chartCsvWithUllage(std::span<const CapacityRow> rows, double full) {
-    std::string text = "Depth,Capacity,Ullage,Percent\n";
+std::string chartCsvWithUllage(std::span<const CapacityRow> rows, double full, bool byVolume) {
+    std::string text =
+        byVolume ? "Capacity,Depth,Ullage,Percent\n" : "Depth,Capacity,Ullage,Percent\n";
     for (const CapacityRow& row : rows) {
         if (!(row.depth > 0))
             continue;  // not part of the chart
         const SiteColumns site = siteColumns(row, full);
-        text.append(singleText(row.depth)).append(",").append(singleText(row.volume));
+        const float first = byVolume ? row.volume : row.depth;
+        const float second = byVolume ? row.depth : row.volume;
+        text.append(singleText(first)).append(",").append(singleText(second));
         text.append(",").append(singleText(site.ullage)).append(",");
         text.append(singleText(site.percent)).append("\n");
     }

@@ -19,7 +19,9 @@ struct SiteColumns {
 };
 SiteColumns siteColumns(const CapacityRow& row, double full);
 // A chart as CSV with them: "Depth,Capacity,Ullage,Percent", the rows as chartCsv takes them.
-std::string chartCsvWithUllage(std::span<const CapacityRow> rows, double full);
+// A depth-for-volume table (`byVolume`) is "Capacity,Depth,Ullage,Percent", the volume first.
+std::string chartCsvWithUllage(std::span<const CapacityRow> rows, double full,
+                               bool byVolume = false);
 
 // A fill mark: where the dipstick stops a filling so that the tank holds at most `percent` of
 // full. The percent is the limit and the depth is where to stop, so the depth is the deepest

@@ -573,7 +573,8 @@ std::string convertedMeasure(std::string_view text, bool toInches, const NumberF
     // A figure typed in decimals that falls on a half step (0.25 in is 6.35 mm) rounds away
     // from zero, whatever the last bit of the product says.
     const double rounded = std::round(scaled * (1 + 1e-12));
-    if (!std::isfinite(rounded))
+    // A figure too large to keep its hundredths is no measure of a tank: kept as typed.
+    if (!(std::abs(rounded) < 1e15))
         return std::string(text);
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, toInches ? "%.2f" : "%.1f", rounded / steps);

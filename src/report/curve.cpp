@@ -4,7 +4,6 @@
 #include <QPainter>
 #include <QPen>
 #include <QPolygonF>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -13,23 +12,14 @@
 namespace dipsheet::report {
 
 std::vector<MarkLine> markLines(const Report& report) {
-    // The set-up line names every mark, "90 % at 40.23 in (...)" or "5 % below the stick", in
-    // the order its depths were kept; only those the stick reads have one.
-    static const QRegularExpression named(QStringLiteral("(?:^|, )([0-9.]+) % (at|below) "));
-    QStringList percents;
-    for (auto match = named.globalMatch(report.marks); match.hasNext();) {
-        const QRegularExpressionMatch m = match.next();
-        if (m.captured(2) == QLatin1String("at")) {
-            percents << m.captured(1) + QStringLiteral(" %");
-        }
-    }
-    const bool told = percents.size() == static_cast<qsizetype>(report.markDepths.size());
     std::vector<MarkLine> lines;
     for (std::size_t i = 0; i < report.markDepths.size(); ++i) {
-        if (std::isfinite(report.markDepths[i])) {
-            lines.push_back(
-                {report.markDepths[i], told ? percents[static_cast<qsizetype>(i)] : QString()});
-        }
+        if (!std::isfinite(report.markDepths[i]))
+            continue;
+        const QString percent = i < report.markPercents.size()
+                                    ? QString::number(report.markPercents[i]) + QStringLiteral(" %")
+                                    : QString();
+        lines.push_back({report.markDepths[i], percent});
     }
     return lines;
 }

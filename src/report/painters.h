@@ -69,7 +69,7 @@ private:
 };
 
 // A fill mark as the curve and the drawing show it: the depth the stick reads at the mark and
-// its percent as written in the set-up line ("90 %"; empty when it cannot be told).
+// its percent ("90 %"; empty when the report does not tell it).
 struct MarkLine {
     double depth = 0.0;
     QString label;

@@ -107,8 +107,10 @@ void complete(Report& report) {
                                      : report.definition.capacityUnit;
             report.marks = fillMarksText(marks, depths, tank.inches, unit);
             for (const chart::FillMark& mark : marks) {
-                if (!mark.belowStick)
+                if (!mark.belowStick) {
                     report.markDepths.push_back(mark.depth);
+                    report.markPercents.push_back(mark.percent);
+                }
             }
         } catch (const chart::InputError&) {
             // marks the settings cannot give are left out; the chart prints as ever
@@ -244,10 +246,16 @@ QString ReportEngine::produce() {
     const Report& loaded = report();
     switch (loaded.definition.destination) {
         case Destination::Pdf: {
-            // Each chart its own file, unless the definition names one.
-            const QString file = loaded.definition.file.isEmpty()
-                                     ? chartFileName(loaded, "pdf")
-                                     : loaded.definition.file;
+            // Each chart its own file, unless the definition names one: a name already taken
+            // (another chart of the serial number that day) gets "-2", "-3", ... so that no
+            // printed chart is overwritten without a word.
+            QString file = loaded.definition.file;
+            if (file.isEmpty()) {
+                const QString stem = QFileInfo(chartFileName(loaded, "pdf")).completeBaseName();
+                file = stem + QStringLiteral(".pdf");
+                for (int n = 2; QFileInfo::exists(file); ++n)
+                    file = QStringLiteral("%1-%2.pdf").arg(stem).arg(n);
+            }
             writePdf(loaded, file);
             return file;
         }
@@ -272,7 +280,7 @@ QString ReportEngine::produce() {
     return {};
 }
 
-QString chartFileStem(const QString& serialNo, const QString& customer) {
+QString chartFileStem(const QString& serialNo, const QString& customer, QDate day) {
     QString name = serialNo.trimmed();
     if (name.isEmpty())
         name = customer.simplified();
@@ -284,12 +292,12 @@ QString chartFileStem(const QString& serialNo, const QString& customer) {
     }
     if (name.isEmpty())
         name = QStringLiteral("chart");
-    return name + QLatin1Char('-') + reportDate().toString(Qt::ISODate);
+    return name + QLatin1Char('-') + (day.isValid() ? day : reportDate()).toString(Qt::ISODate);
 }
 
 QString chartFileName(const Report& report, const char* suffix) {
     return chartFileStem(QString::fromStdString(report.job.serialNo),
-                         QString::fromStdString(report.job.customer)) +
+                         QString::fromStdString(report.job.customer), report.date) +
            QLatin1Char('.') + QLatin1String(suffix);
 }
 

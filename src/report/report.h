@@ -66,10 +66,11 @@ struct Report {
     QString heads;
     Company company;  // printed above the title when the definition asks for it
     // The fill marks of dipsheet.ini's [Marks] for the stored tank, as the set-up line ends
-    // ("90 % at 40.23 in (845.8 US gal), ..."), and the depths of those the stick reads, whose
-    // rows print in bold.
+    // ("90 % at 40.23 in (845.8 US gal), ..."), and the depths and percents of those the stick
+    // reads, whose rows print in bold.
     QString marks;
     std::vector<double> markDepths;
+    std::vector<double> markPercents;  // of each of markDepths
     // How the rows' depths are written: by the increment of the set-up's tank (see
     // chart::depthWritingOf); unknown for a chart kept without its tank.
     chart::DepthWriting depths;
@@ -106,10 +107,12 @@ QString fillMarksText(const std::vector<chart::FillMark>& marks, DepthFormat dep
                       const QString& unit);
 
 // The name a saved chart is given: the serial number (else the customer, else "chart") and
-// the report date (today's), in characters every file system takes ("SN-4471-B-2026-12-08").
-QString chartFileStem(const QString& serialNo, const QString& customer);
+// the day (today's unless given), in characters every file system takes
+// ("SN-4471-B-2026-12-08").
+QString chartFileStem(const QString& serialNo, const QString& customer, QDate day = {});
 // The file a chart of `report` is saved to with extension `suffix` ("pdf", "csv"), bare: the
-// caller puts it in the data folder.
+// caller puts it in the data folder. The day is the one the report is dated with (the day a
+// reprinted chart was made).
 QString chartFileName(const Report& report, const char* suffix);
 
 // The date a report is dated with, today's unless a test has fixed it. Passing an empty

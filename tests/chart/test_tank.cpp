@@ -343,7 +343,7 @@ TEST(ConvertedMeasure, SwitchesUnitsToTheTypedPrecision) {
         {"100", false, true, point, "378.5"},    {"378.5", true, true, point, "99.99"},
         {"1000", true, true, comma, "264,17"},   {"", false, false, point, ""},
         {"12 ft", false, false, point, "12 ft"}, {"1/8", true, false, point, "1/8"},
-        {"1,5", false, false, point, "1,5"},
+        {"1,5", false, false, point, "1,5"},     {"1E70", false, false, point, "1E70"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(convertedMeasure(c.text, c.toInches, c.format, c.volume), c.converted)

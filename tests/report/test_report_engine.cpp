@@ -473,6 +473,7 @@ TEST_F(ReportEngineTest, ShippedLayoutsPrintTheirUnits) {
     EXPECT_EQ(text.find("e+08"), std::string::npos) << text;
 
     produce("mmdipsheet.rpt");
+    EXPECT_EQ(written, QStringLiteral("SN-0117-2024-03-05-2.pdf"));  // the first one kept
     text = pdfText(written);
     EXPECT_NE(text.find("(L)"), std::string::npos) << text;
     EXPECT_NE(text.find("Depth (mm)"), std::string::npos) << text;
