@@ -54,8 +54,8 @@ QString markPercents() {
 }
 
 bool keepSetting(const QString& section, const QString& key, const QString& value) {
-    // The file is kept as bytes: lines the office wrote keep their encoding and their line
-    // ends; only the key's own line is written (ASCII), in the file's line end.
+    // The file is kept as bytes: lines the office wrote keep their encoding and each its own
+    // line end; only the key's own line is written (ASCII), ending as the file's lines do.
     QByteArray text;
     QFile in(settingsPath());
     if (in.exists()) {
@@ -63,24 +63,24 @@ bool keepSetting(const QString& section, const QString& key, const QString& valu
             return false;
         text = in.readAll();
     }
-    const QByteArray lineEnd = text.contains("\r\n") ? QByteArrayLiteral("\r\n") : "\n";
+    const QByteArray cr = text.contains("\r\n") ? QByteArrayLiteral("\r") : QByteArray();
+    // Lines end at '\n'; a line keeps its '\r'. A last line without a line end gets one.
     QList<QByteArray> lines = text.split('\n');
-    if (!lines.isEmpty() && lines.last().isEmpty())
+    if (lines.last().isEmpty())
         lines.removeLast();
-    const bool crlf = lineEnd.size() == 2;
-    if (crlf) {
-        for (QByteArray& line : lines) {
-            if (line.endsWith('\r'))
-                line.chop(1);
-        }
-    }
-    const QByteArray entry = (key + QLatin1Char('=') + value).toUtf8();
+    const QByteArray entry = (key + QLatin1Char('=') + value).toUtf8() + cr;
     const QByteArray header = ('[' + section + ']').toUtf8();
+    const auto content = [&lines](qsizetype i) {
+        QByteArray line = lines[i].trimmed();
+        if (i == 0 && line.startsWith("\xEF\xBB\xBF"))  // a UTF-8 byte order mark
+            line = line.mid(3).trimmed();
+        return line;
+    };
     // The key's line in its section, or the end of that section, or a new section at the end.
     qsizetype at = -1, end = lines.size();
     bool replaced = false;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QByteArray line = lines[i].trimmed();
+        const QByteArray line = content(i);
         if (line.startsWith('[')) {
             if (at >= 0) {
                 end = i;
@@ -97,12 +97,12 @@ bool keepSetting(const QString& section, const QString& key, const QString& valu
     }
     if (!replaced) {
         if (at < 0)
-            lines << QByteArray() << header << entry;
+            lines << cr << header + cr << entry;
         else
             lines.insert(end, entry);
     }
     QSaveFile out(settingsPath());
-    const QByteArray written = lines.join(lineEnd) + lineEnd;
+    const QByteArray written = lines.join('\n') + '\n';
     return out.open(QIODevice::WriteOnly) && out.write(written) == written.size() && out.commit();
 }
 

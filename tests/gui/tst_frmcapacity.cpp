@@ -471,11 +471,11 @@ private slots:
 
     // At the site: the fill marks of dipsheet.ini under the grid; Show Ullage and % Full adds
     // two columns to the grid, its copy, its CSV and its printout, and is kept in dipsheet.ini
-    // (the office's own lines stay byte for byte, Latin-1 and CRLF) for the next chart; Save
-    // Gauge Table saves the table and says its error.
+    // (the office's own lines stay byte for byte, Latin-1 and their line ends) for the next
+    // chart; Save Gauge Table saves the table and says its error.
     void siteColumnsMarksAndGaugeTable() {
         const QByteArray office =
-            "; the office's own note\r\n[Company]\r\nName=M\xfcller\r\n[Marks]\r\nPercent=50,90\r\n";
+            "; the office's own note\r\n[Company]\nName=M\xfcller\r\n[Marks]\r\nPercent=50,90\r\n";
         QVERIFY(writeBytes(QStringLiteral("dipsheet.ini"), office));
         QVERIFY(copyDefinitions("preview"));
         std::optional<bool> printedSite;
