@@ -3,6 +3,8 @@
 // first painting comes back as the report's error once the dialog has closed, and a later one
 // is said in a message box while the dialog stays open.
 
+#include <QDate>
+#include <QFileInfo>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -108,11 +110,14 @@ private slots:
     void previewOpensWithEveryPage() {
         QVERIFY(m_scratch->exec(chart(600)));
         int shownPages = -1;
-        QString title;
+        QString title, printsTo;
         const QObject scope;  // fires in the dialog's own event loop, once its pages are painted
         QTimer::singleShot(0, &scope, [&] {
             closePreviews([&](QPrintPreviewDialog& dialog) {
                 title = dialog.windowTitle();
+                printsTo = dialog.printer()->outputFormat() == QPrinter::NativeFormat
+                               ? dialog.printer()->docName() + QStringLiteral(".pdf")
+                               : dialog.printer()->outputFileName();
                 if (auto* preview = dialog.findChild<QPrintPreviewWidget*>())
                     shownPages = preview->pageCount();
             });
@@ -128,6 +133,9 @@ private slots:
         QVERIFY2(pages >= 3, qPrintable(QString::number(pages)));
         QCOMPARE(shownPages, pages);
         QCOMPARE(title, QStringLiteral("Test Chart - Print Preview"));
+        // Printing to a file proposes the chart's own name in the data folder.
+        QCOMPARE(QFileInfo(printsTo).fileName(),
+                 QStringLiteral("SN-0117-%1.pdf").arg(QDate::currentDate().toString(Qt::ISODate)));
         QVERIFY(!QFile::exists(QStringLiteral("chart.pdf")));
     }
 
