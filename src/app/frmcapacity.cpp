@@ -11,12 +11,11 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
-#include <QMenu>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QSaveFile>
-#include <QShortcut>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -135,8 +134,6 @@ FrmCapacity::FrmCapacity(document::JobDocument& job) : m_job(job), m_database(jo
     cmdExit = button(this, QStringLiteral("cmdExit"), QStringLiteral("Exit"), ui::colour::green);
     QWidget::setTabOrder(dbgCapacity, cmdPrint);
     QWidget::setTabOrder(cmdPrint, cmdExit);
-    connect(cmdPrint, &QPushButton::clicked, this, ui::guard([this] { cmdPrint_Click(); }));
-    connect(cmdExit, &QPushButton::clicked, this, ui::guard([this] { cmdExit_Click(); }));
 
     // The curve and the tank beside the grid, the selected row drawn on both.
     m_picture = new ChartPicture(this);
@@ -146,14 +143,7 @@ FrmCapacity::FrmCapacity(document::JobDocument& job) : m_job(job), m_database(jo
 
     layOut();
 
-    // Copy and save from the window, by keyboard and from the grid's menu.
-    auto* copy = new QShortcut(QKeySequence::Copy, this);
-    connect(copy, &QShortcut::activated, this, ui::guard([this] { copyRows(); }));
-    auto* save = new QShortcut(QKeySequence::Save, this);
-    connect(save, &QShortcut::activated, this, ui::guard([this] { saveAsCsv(); }));
-    dbgCapacity->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(dbgCapacity, &QWidget::customContextMenuRequested, this,
-            ui::guard([this](const QPoint& at) { showGridMenu(at); }));
+    makeCommands();
 
     dbgCapacity->setFocus();
 }
@@ -309,6 +299,8 @@ void FrmCapacity::showSetup() {
                   (unit.isEmpty() ? QString() : QLatin1Char(' ') + unit) + QStringLiteral(". ") +
                   QString::fromStdString(m_setup.text) + marksText(depths, unit);
     m_rows->showSiteColumns(siteColumnsChosen(), m_setup.full);
+    const QSignalBlocker quiet(m_showSite);
+    m_showSite->setChecked(m_rows->siteColumnsShown());
     fitGridWidth();
     showSetupLine(false);
 }
@@ -469,6 +461,8 @@ bool FrmCapacity::siteColumnsChosen() const {
 void FrmCapacity::showUllage(bool shown) {
     m_siteColumns = shown;
     m_rows->showSiteColumns(shown, m_setup.full);
+    const QSignalBlocker quiet(m_showSite);
+    m_showSite->setChecked(shown);
     fitGridWidth();
     if (!keepUllageShown(shown)) {
         ui::messageBox(QStringLiteral("The choice could not be kept in %1 in %2: it holds for "
@@ -535,24 +529,43 @@ void FrmCapacity::saveAsPdf() {
     sayWhereSaved(path);
 }
 
-void FrmCapacity::showGridMenu(const QPoint& at) {
-    QMenu menu(this);
-    menu.addAction(QStringLiteral("Copy"), QKeySequence::Copy, this,
-                   ui::guard([this] { copyRows(); }));
-    menu.addAction(QStringLiteral("Select All"), QKeySequence::SelectAll, dbgCapacity,
-                   ui::guard([this] { dbgCapacity->selectAll(); }));
-    menu.addSeparator();
-    menu.addAction(QStringLiteral("Save as CSV..."), QKeySequence::Save, this,
-                   ui::guard([this] { saveAsCsv(); }));
-    menu.addAction(QStringLiteral("Save as PDF..."), this, ui::guard([this] { saveAsPdf(); }));
-    menu.addAction(QStringLiteral("Save Gauge Table..."), this,
-                   ui::guard([this] { saveGaugeTable(); }));
-    menu.addSeparator();
-    QAction* site = menu.addAction(QStringLiteral("Show Ullage and % Full"), this,
-                                   ui::guard([this](bool on) { showUllage(on); }));
-    site->setCheckable(true);
-    site->setChecked(m_rows->siteColumnsShown());
-    menu.exec(dbgCapacity->viewport()->mapToGlobal(at));
+void FrmCapacity::makeCommands() {
+    // One action per command, owned by the window: its shortcut works anywhere in the window,
+    // and the grid's menu and the buttons trigger the same action.
+    const auto command = [this](const QString& text, const QKeySequence& keys, auto run) {
+        auto* action = new QAction(text, this);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, ui::guard(std::move(run)));
+        addAction(action);
+        return action;
+    };
+    const auto separator = [this] {
+        auto* line = new QAction(this);
+        line->setSeparator(true);
+        return line;
+    };
+    QAction* print = command(QStringLiteral("Print"), QKeySequence::Print,
+                             [this] { cmdPrint_Click(); });
+    QAction* exit = command(QStringLiteral("Exit"), {}, [this] { cmdExit_Click(); });
+    connect(cmdPrint, &QPushButton::clicked, print, &QAction::trigger);
+    connect(cmdExit, &QPushButton::clicked, exit, &QAction::trigger);
+    m_showSite = command(QStringLiteral("Show Ullage and % Full"), {},
+                         [this](bool on) { showUllage(on); });
+    m_showSite->setCheckable(true);
+    // The grid's menu: copying, saving and the site's columns.
+    dbgCapacity->setContextMenuPolicy(Qt::ActionsContextMenu);
+    dbgCapacity->addActions({
+        command(QStringLiteral("Copy"), QKeySequence::Copy, [this] { copyRows(); }),
+        command(QStringLiteral("Select All"), QKeySequence::SelectAll,
+                [this] { dbgCapacity->selectAll(); }),
+        separator(),
+        command(QStringLiteral("Save as CSV..."), QKeySequence::Save, [this] { saveAsCsv(); }),
+        command(QStringLiteral("Save as PDF..."), {}, [this] { saveAsPdf(); }),
+        command(QStringLiteral("Save Gauge Table..."), {}, [this] { saveGaugeTable(); }),
+        separator(),
+        m_showSite,
+    });
 }
 
 void FrmCapacity::cmdExit_Click() {

@@ -14,6 +14,7 @@
 #include "report/definition.h"
 #include "store/store.h"
 
+class QAction;
 class QGridLayout;
 class QLabel;
 class QPushButton;
@@ -127,7 +128,9 @@ private:
     // Shows a job record's heading in the heading labels.
     void showHeading(const store::JobRecord& record);
     void copyRows();
-    void showGridMenu(const QPoint& at);
+    // Print, Exit, copy, the saves and the site's columns as actions of the window, shared by
+    // the buttons, the grid's menu and the keyboard.
+    void makeCommands();
     // A file name in the data folder for a chart saved with extension `suffix`.
     QString suggestedFileName(const QString& suffix) const;
     // The unit of the chart on show, as its tank has it: Print picks the report definition by
@@ -152,6 +155,7 @@ private:
     QGridLayout* m_body = nullptr;     // the grid, its buttons and the picture
     QVBoxLayout* m_buttons = nullptr;  // Print and Exit
     ChartPicture* m_picture = nullptr;  // the curve and the tank beside or below the grid
+    QAction* m_showSite = nullptr;      // Show Ullage and % Full, ticked as the grid shows them
     std::optional<bool> m_siteColumns;  // Show Ullage and % Full as chosen in this window
     bool m_pictureBeside = true;
 };
