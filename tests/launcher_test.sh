@@ -47,7 +47,7 @@ chmod +x "$shims/attack"
 for c in mktemp mkdir rm mv cp cat sqlite3 chmod; do ln -s attack "$shims/$c"; done
 shared="$scratch/shared"
 mkdir "$shared"
-REAL_PATH="$PATH" ATTACK_DIR="$shared" SEEN="$scratch/seen" VICTIM="$victim" \
+env REAL_PATH="$PATH" ATTACK_DIR="$shared" SEEN="$scratch/seen" VICTIM="$victim" \
   PATH="$shims:$PATH" bash "$launch" "$shared" || fail "the launcher failed with the other user at work"
 [ ! -s "$victim" ] || fail "written through a planted name: $(head -c 60 "$victim" | tr -c '[:print:]' .)"
 prepared "$shared"
@@ -62,7 +62,7 @@ echo "the office's own" > "$scratch/own"
 ln -s "$scratch/own" "$planted/dipsheet.ini"
 ln -s "$scratch/own" "$planted/QRTMembers.mdb"
 ln -s "$scratch/nothing" "$planted/indipsheet.rpt"
-bash "$launch" "$planted"
+bash "$launch" "$planted" || fail "the launcher failed beside links at the finished names"
 [ "$(cat "$scratch/own")" = "the office's own" ] && [ ! -e "$scratch/nothing" ] ||
   fail "written through a link at a finished name"
 [ "$(readlink "$planted/indipsheet.rpt")" = "$scratch/nothing" ] || fail "a link was replaced"
