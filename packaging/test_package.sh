@@ -52,6 +52,10 @@ for dep in sqlite3 libc6 libstdc++6 libsqlite3-0 libqt6core6 libqt6gui6 libqt6wi
            libqt6printsupport6; do
   grep -q -x -F "$dep" <<<"$names" || fail "Depends lacks $dep"
 done
+# The history's search needs the trigram tokenizer, in the SQLite library from 3.34.0 on.
+sqlite_min="$(tr ',' '\n' <<<"$depends" | sed -n -E 's/^ *libsqlite3-0 \(>= ([^)]+)\)$/\1/p' | sort -V | tail -n 1)"
+dpkg --compare-versions "${sqlite_min:-0}" ge 3.34.0 ||
+  fail "Depends lets in a SQLite library older than 3.34.0 (${sqlite_min:-any})"
 dpkg-deb -c "$deb" | awk '{print $6}' | grep -v -E '^\./(usr/.*)?$' && fail "files outside /usr"
 tree="$scratch/tree"
 dpkg-deb -x "$deb" "$tree"
