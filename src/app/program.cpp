@@ -1,13 +1,11 @@
 #include "program.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QScreen>
 #include <QWidget>
 
 #include "printpreview.h"
 #include "report/report.h"
+#include "report/settings.h"
 
 namespace dipsheet::app {
 
@@ -53,62 +51,9 @@ QString markPercents() {
     return report::readMarkPercents(settingsPath());
 }
 
-bool keepSetting(const QString& section, const QString& key, const QString& value) {
-    // The file is kept as bytes: lines the office wrote keep their encoding and each its own
-    // line end; only the key's own line is written (ASCII), ending as the file's lines do.
-    QByteArray text;
-    QFile in(settingsPath());
-    if (in.exists()) {
-        if (!QFileInfo(settingsPath()).isFile() || !in.open(QIODevice::ReadOnly))
-            return false;
-        text = in.readAll();
-    }
-    const QByteArray cr = text.contains("\r\n") ? QByteArrayLiteral("\r") : QByteArray();
-    // Lines end at '\n'; a line keeps its '\r'. A last line without a line end gets one.
-    QList<QByteArray> lines = text.split('\n');
-    if (lines.last().isEmpty())
-        lines.removeLast();
-    const QByteArray entry = (key + QLatin1Char('=') + value).toUtf8() + cr;
-    const QByteArray header = ('[' + section + ']').toUtf8();
-    const auto content = [&lines](qsizetype i) {
-        QByteArray line = lines[i].trimmed();
-        if (i == 0 && line.startsWith("\xEF\xBB\xBF"))  // a UTF-8 byte order mark
-            line = line.mid(3).trimmed();
-        return line;
-    };
-    // The key's line in its section, or the end of that section, or a new section at the end.
-    qsizetype at = -1, end = lines.size();
-    bool replaced = false;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QByteArray line = content(i);
-        if (line.startsWith('[')) {
-            if (at >= 0) {
-                end = i;
-                break;
-            }
-            if (line.compare(header, Qt::CaseInsensitive) == 0)
-                at = i;
-        } else if (at >= 0 && line.split('=').first().trimmed().compare(
-                                  key.toUtf8(), Qt::CaseInsensitive) == 0) {
-            lines[i] = entry;
-            replaced = true;
-            break;
-        }
-    }
-    if (!replaced) {
-        if (at < 0)
-            lines << cr << header + cr << entry;
-        else
-            lines.insert(end, entry);
-    }
-    QSaveFile out(settingsPath());
-    const QByteArray written = lines.join('\n') + '\n';
-    return out.open(QIODevice::WriteOnly) && out.write(written) == written.size() && out.commit();
-}
-
 bool keepUllageShown(bool shown) {
-    return keepSetting(QStringLiteral("Chart"), QStringLiteral("Ullage"),
-                       shown ? QStringLiteral("yes") : QStringLiteral("no"));
+    return report::writeSetting(settingsPath(), QStringLiteral("Chart"), QStringLiteral("Ullage"),
+                                shown ? QStringLiteral("yes") : QStringLiteral("no"));
 }
 
 bool restorePlace(QWidget* window, const QString& name) {
@@ -125,8 +70,9 @@ void keepPlace(const QWidget* window, const QString& name) {
     const bool wholeScreen =
         screen && window->frameGeometry().contains(screen->availableGeometry());
     const bool asDesigned = window->isMaximized() || window->isFullScreen() || wholeScreen;
-    keepSetting(QStringLiteral("Windows"), name,
-                asDesigned ? QString() : QString::fromLatin1(window->saveGeometry().toBase64()));
+    report::writeSetting(
+        settingsPath(), QStringLiteral("Windows"), name,
+        asDesigned ? QString() : QString::fromLatin1(window->saveGeometry().toBase64()));
 }
 
 }  // namespace dipsheet::app

@@ -35,13 +35,9 @@ QStringList companyDetails();
 // neither, and the definition decides.
 std::optional<bool> ullageChoice();
 QString markPercents();
-// Keeps the choice in dipsheet.ini (keepSetting). False when the file cannot be written.
+// Keeps the choice in dipsheet.ini (report::writeSetting, every other byte as it was). False
+// when the file cannot be written.
 bool keepUllageShown(bool shown);
-// Writes `key`=`value` in [`section`] of dipsheet.ini, replacing the key's line or adding it
-// at the end of its section (the section at the end of the file when it has none). Every other
-// byte stays as the office wrote it: its lines, comments, encoding and line ends (CRLF where
-// the file has them). The file is replaced whole or not at all; false when it cannot be.
-bool keepSetting(const QString& section, const QString& key, const QString& value);
 // A window's size and place as the user left it, in [Windows] `name` of dipsheet.ini:
 // restorePlace puts the window there (maximised if it was), before it is shown, and is false
 // when none is kept or it does not read; keepPlace keeps where it is now (nothing for a

@@ -1,4 +1,5 @@
 #include "definition.h"
+#include "settings.h"
 
 #include <QDir>
 #include <QFile>
@@ -297,41 +298,6 @@ const Key* findKey(const Section& section, const QString& name) {
     return nullptr;
 }
 
-bool isBlank(QChar c) {
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
-}
-
-// What follows a value or a section header: nothing, blanks, or a comment.
-bool onlyComment(QStringView rest) {
-    const QStringView trimmed = rest.trimmed();
-    return trimmed.isEmpty() || trimmed.front() == QLatin1Char(';');
-}
-
-// The value of a key=value line, from just after the '='. A value in double quotes is taken
-// as it stands between them; otherwise it ends at a ';' that follows a blank (or stands
-// first), and blanks around it are dropped. No value when a quote is not closed.
-std::optional<QString> valueOf(QStringView raw) {
-    qsizetype start = 0;
-    while (start < raw.size() && isBlank(raw[start])) {
-        ++start;
-    }
-    if (start < raw.size() && raw[start] == QLatin1Char('"')) {
-        const qsizetype close = raw.indexOf(QLatin1Char('"'), start + 1);
-        if (close < 0 || !onlyComment(raw.mid(close + 1))) {
-            return std::nullopt;
-        }
-        return raw.mid(start + 1, close - start - 1).toString();
-    }
-    qsizetype end = start;
-    while (end < raw.size()) {
-        if (raw[end] == QLatin1Char(';') && (end == start || isBlank(raw[end - 1]))) {
-            break;
-        }
-        ++end;
-    }
-    return raw.mid(start, end - start).trimmed().toString();
-}
-
 }  // namespace
 
 Definition parseDefinition(const QByteArray& content, const QString& fileName) {
@@ -367,7 +333,7 @@ Definition parseDefinition(const QByteArray& content, const QString& fileName) {
 
         if (trimmed.startsWith(QLatin1Char('['))) {
             const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
-            if (close < 0 || !onlyComment(QStringView(trimmed).mid(close + 1))) {
+            if (close < 0 || !iniOnlyComment(QStringView(trimmed).mid(close + 1))) {
                 throw fail(
                     kMalformedLine,
                     QStringLiteral("a section header must be [Name], found \"%1\"").arg(trimmed));
@@ -399,7 +365,7 @@ Definition parseDefinition(const QByteArray& content, const QString& fileName) {
             throw fail(kMalformedLine,
                        QStringLiteral("key \"%1\" stands before the first [Section]").arg(keyName));
         }
-        const std::optional<QString> value = valueOf(QStringView(trimmed).mid(equals + 1));
+        const std::optional<QString> value = iniValue(QStringView(trimmed).mid(equals + 1));
         if (!value) {
             throw fail(kMalformedLine,
                        QStringLiteral("the quoted value of %1 has no closing quote, or text "

@@ -3,13 +3,12 @@
 #include "chart/numbers.h"
 #include "chart/tank.h"
 #include "report/render.h"
+#include "report/settings.h"
 
 #include <QFileInfo>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSettings>
 #include <QStringList>
-#include <QVariant>
 
 #include <cmath>
 #include <stdexcept>
@@ -44,38 +43,16 @@ QDate reportDate() {
     return dateSource() ? dateSource()() : QDate::currentDate();
 }
 
-namespace {
-
-// A value as written, blanks trimmed: an unquoted value with commas ("12 Dock Road,
-// Springfield") comes back from QSettings as a list and is joined again with ", ".
-QString iniValue(const QSettings& settings, const QString& key) {
-    const QVariant v = settings.value(key);
-    const QString text = v.typeId() == QMetaType::QStringList
-                             ? v.toStringList().join(QStringLiteral(", "))
-                             : v.toString();
-    return text.trimmed();
-}
-
-}  // namespace
-
 QString readSetting(const QString& path, const QString& key) {
-    // Only a regular file: QSettings would wait for ever on a pipe.
-    if (!QFileInfo(path).isFile())
-        return {};
-    return iniValue(QSettings(path, QSettings::IniFormat), key);
+    return readSettings(path).value(key);
 }
 
 Company readCompany(const QString& path) {
+    const Settings settings = readSettings(path);
     Company company;
-    // Only a regular file: QSettings would wait for ever on a pipe.
-    if (!QFileInfo(path).isFile()) {
-        return company;
-    }
-    const QSettings settings(path, QSettings::IniFormat);
-    // Asked before any value: the status is set by the file's first parse.
-    company.readCleanly = settings.status() == QSettings::NoError;
+    company.readCleanly = settings.readCleanly;
     const auto value = [&settings](const char* key) {
-        return iniValue(settings, QStringLiteral("Company/") + QLatin1String(key)).simplified();
+        return settings.value(QStringLiteral("Company/") + QLatin1String(key)).simplified();
     };
     company.name = value("Name");
     company.address = value("Address");

@@ -115,6 +115,9 @@ private slots:
              "Kingston upon Thames, Surrey|+44 (0)20 8546 0000 extension 1234",
              true},
             {"[Company]\nName=\n;Town=Springfield\n", {}, false},
+            // ';' inside a value is no comment; a Latin-1 file reads as Latin-1
+            {"[Company]\r\nName=Hill;Sons Tanks\r\nTown=K\xf6ln ; the office\r\n",
+             "Hill;Sons Tanks|K\u00f6ln", false},
             {"[Company\nName=Broken\n", {}, false},
         };
         const qreal headingPt = ui::headingFont().pointSizeF();
