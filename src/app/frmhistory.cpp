@@ -13,7 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShortcut>
+#include <QAction>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -148,9 +148,13 @@ FrmHistory::FrmHistory(const store::JobDatabase& database) : m_database(database
     connect(cmdLoad, &QPushButton::clicked, this, ui::guard([this] { load(); }));
     connect(cmdReprint, &QPushButton::clicked, this, ui::guard([this] { reprint(); }));
     connect(cmdDelete, &QPushButton::clicked, this, ui::guard([this] { remove(); }));
-    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, &QWidget::close);
+    // Close: one action of the window, for its button and Esc.
+    auto* closing = new QAction(QStringLiteral("Close"), this);
+    closing->setShortcut(QKeySequence(Qt::Key_Escape));
+    closing->setShortcutContext(Qt::WindowShortcut);
+    addAction(closing);
+    connect(closing, &QAction::triggered, this, &QWidget::close);
+    connect(cmdClose, &QPushButton::clicked, closing, &QAction::trigger);
     txtSearch->installEventFilter(this);
     grdHistory->installEventFilter(this);
 

@@ -5,7 +5,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QScreen>
-#include <QShortcut>
+#include <QAction>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -101,10 +101,13 @@ MdiForm1::MdiForm1(store::JobDatabase database)
             }));
     connect(frmChart, &setup::FrmChart::aboutToExit, this,
             ui::guard([this] { unloadChartWindow(); }));
-    connect(frmChart, &setup::FrmChart::historyRequested, this,
-            ui::guard([this] { showHistory(); }));
-    auto* history = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
-    connect(history, &QShortcut::activated, this, ui::guard([this] { showHistory(); }));
+    // Past Charts: one action of the window, for its button and Ctrl+H anywhere in it.
+    auto* history = new QAction(QStringLiteral("Past Charts..."), this);
+    history->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    history->setShortcutContext(Qt::WindowShortcut);
+    addAction(history);
+    connect(history, &QAction::triggered, this, ui::guard([this] { showHistory(); }));
+    connect(frmChart, &setup::FrmChart::historyRequested, history, &QAction::trigger);
 
     ui::fatalOnFailure([this] { restoreLastTank(); });
 
