@@ -13,13 +13,8 @@
 namespace dipsheet::chart {
 namespace {
 
-constexpr float kGallonsPerCubicInch = 0.004328704f;
-constexpr double kGallonsPerCubicInchD = 0.004328704;
-constexpr float kLitresPerCubicMillimetre = 1e-6f;
-constexpr double kLitresPerCubicMillimetreD = 1e-6;
 constexpr float kStrikerInches = 0.25f;
 constexpr float kStrikerMillimetres = 6.0f;
-constexpr double kPi = kChartPi;
 
 // The text as typed, in quotes; a very long one is cut so the message stays readable. Built by
 // appending: GCC 12 at -O3 falsely reports `"'" + std::string(...)` as an overlapping copy.
@@ -380,10 +375,6 @@ float strikerAllowance(const ChartOptions& o) {
     return strikerOf(o);
 }
 
-double volumeFactor(bool inches) {
-    return inches ? kGallonsPerCubicInchD : kLitresPerCubicMillimetreD;
-}
-
 namespace {
 
 // What a horizontal cylinder and a vertical one call their parts: the length (height), the
@@ -432,8 +423,7 @@ RectangleMeasures readRectangle(const ChartOptions& o, const RectTexts& t) {
 
 TankVolume rectVolume(const ChartOptions& o, const RectTexts& t) {
     const auto [length, width, height] = readRectangle(o, t);
-    const auto factor =
-        static_cast<double>(o.inches ? kGallonsPerCubicInch : kLitresPerCubicMillimetre);
+    const double factor = singleVolumeFactor(o.inches);
     const double floorArea = static_cast<double>(length) * static_cast<double>(width);
     return TankVolume(
         [floorArea, factor](double level) {
@@ -450,8 +440,8 @@ TankVolume flatCylVolume(const ChartOptions& o, const CylTexts& t) {
     const float diameter = m.diameter, length = m.length;
     const float radius = static_cast<float>(static_cast<double>(diameter) / 2);
     const double d = diameter;
-    const float area = toSingle(d * d * kPi / 4, "The cross-section of the tank");
-    const double factor = o.inches ? kGallonsPerCubicInchD : kLitresPerCubicMillimetreD;
+    const float area = toSingle(d * d * kChartPi / 4, "The cross-section of the tank");
+    const double factor = volumeFactor(o.inches);
     const double r = radius;
     const double r2 = r * r;
     const auto volume = [=](double height) {
@@ -474,7 +464,7 @@ TankVolume flatCylVolume(const ChartOptions& o, const CylTexts& t) {
             const double x2 = static_cast<double>(x) * x;
             const float c = static_cast<float>(std::sqrt(r2 - x2));
             if (x == 0.0f) {
-                segment = static_cast<float>(r2 * kPi / 2);
+                segment = static_cast<float>(r2 * kChartPi / 2);
             } else {
                 const float angle = static_cast<float>(2 * std::atan(static_cast<double>(c) / x));
                 segment = static_cast<float>(r2 * angle / 2 - static_cast<double>(x) * c);
@@ -488,10 +478,9 @@ TankVolume flatCylVolume(const ChartOptions& o, const CylTexts& t) {
 TankVolume flatVertVolume(const ChartOptions& o, const CylTexts& t) {
     const CylinderMeasures m = readVertical(o, t, {});
     const float diameter = m.diameter, height = m.length;
-    const auto factor =
-        static_cast<double>(o.inches ? kGallonsPerCubicInch : kLitresPerCubicMillimetre);
+    const double factor = singleVolumeFactor(o.inches);
     const double half = static_cast<double>(diameter) / 2;  // not rounded before squaring
-    const double floorArea = half * half * kPi;
+    const double floorArea = half * half * kChartPi;
     return TankVolume([floorArea, factor](double level) { return floorArea * level * factor; },
                       height, strikerOf(o), "Height");
 }
@@ -505,9 +494,9 @@ TankVolume cylVolume(const ChartOptions& o, const CylTexts& t, const HeadTexts& 
     const float diameter = m.diameter, length = m.length;
     Head head = m.head;
     head.tabulate();
-    const double factor = o.inches ? kGallonsPerCubicInchD : kLitresPerCubicMillimetreD;
+    const double factor = volumeFactor(o.inches);
     const double d = diameter, r = d / 2, shell = length;
-    const double full = kPi * r * r * shell + 2 * head.full();
+    const double full = kChartPi * r * r * shell + 2 * head.full();
     const auto volume = [=](double height) {
         // the shell's segment and both heads with the liquid e above the bottom, in double and
         // rounded once by the chart
@@ -538,9 +527,9 @@ TankVolume vertVolume(const ChartOptions& o, const CylTexts& t, const HeadTexts&
     const double a = head.depth();
     const double top = a + static_cast<double>(height);
     toSingle(top, "The Bottom Depth and the Height");
-    const double factor = o.inches ? kGallonsPerCubicInchD : kLitresPerCubicMillimetreD;
+    const double factor = volumeFactor(o.inches);
     const double r = static_cast<double>(diameter) / 2;
-    const double area = kPi * r * r;
+    const double area = kChartPi * r * r;
     const auto volume = [=](double height) {
         // the running depth sum can pass the top in the last rows: the tank is then full
         const double level = std::min(height, top);

@@ -88,15 +88,8 @@ double coneK(double m, double root, double angle) {
 template <class F>
 double integrate(const F& f, double from, double to, double whole, double tolerance, int depth) {
     const auto& g = GaussLegendre<10>::rule();
-    const auto rule = [&](double a, double b) {
-        const double mid = (a + b) / 2, half = (b - a) / 2;
-        double sum = 0;
-        for (std::size_t j = 0; j < 10; ++j)
-            sum += g.w[j] * f(mid + half * g.x[j]);
-        return sum * half;
-    };
     const double mid = (from + to) / 2;
-    const double left = rule(from, mid), right = rule(mid, to);
+    const double left = g.integral(f, from, mid), right = g.integral(f, mid, to);
     // Halves that differ from the whole by no more than their own rounding are as good as the
     // rule gets; and twelve halvings leave at most 4096 pieces, so an integrand noisier than
     // the tolerance costs time, never a program that stops answering.
@@ -110,12 +103,7 @@ double integrate(const F& f, double from, double to, double whole, double tolera
 
 template <class F>
 double integrate(const F& f, double from, double to, double relative) {
-    const auto& g = GaussLegendre<10>::rule();
-    const double mid = (from + to) / 2, half = (to - from) / 2;
-    double whole = 0;
-    for (std::size_t j = 0; j < 10; ++j)
-        whole += g.w[j] * f(mid + half * g.x[j]);
-    whole *= half;
+    const double whole = GaussLegendre<10>::rule().integral(f, from, to);
     return integrate(f, from, to, whole, relative * std::fabs(whole), 0);
 }
 
@@ -142,9 +130,8 @@ template <int n>
 const std::array<double, n>& chebyshevPoints() {
     static const std::array<double, n> x = [] {
         std::array<double, n> p{};
-        const double pi = std::acos(-1.0);
         for (int j = 0; j < n; ++j)
-            p[static_cast<std::size_t>(j)] = std::cos(pi * (j + 0.5) / n);
+            p[static_cast<std::size_t>(j)] = std::cos(kPi * (j + 0.5) / n);
         return p;
     }();
     return x;
@@ -404,7 +391,7 @@ double Head::rings(double e) const {
         const double arc = 2 * rho * std::atan2(std::sqrt(below * (rho + q)), q);
         return depth * arc * 2 * e * sn * cs;
     };
-    const double halfPi = std::acos(-1.0) / 2, tolerance = 1e-13;
+    const double halfPi = kPi / 2, tolerance = 1e-13;
     if (!asme || q >= g)
         return integrate(ring, 0, halfPi, tolerance);
     const double seam = std::asin(std::sqrt((g - q) / e));

@@ -5,11 +5,9 @@
 #include <vector>
 
 #include "chart/chart.h"
+#include "chart/numeric.h"
 
 namespace dipsheet::chart {
-
-// The chart's circle constant, not the full-precision pi: whole circles and whole heads use it.
-inline constexpr double kChartPi = 3.141592654;
 
 // A level at or below the axis of a horizontal cylinder of radius R: e above the shell's lowest
 // point, q = R - e below the axis, the half chord s = sqrt(e (2R - e)) and the half angle

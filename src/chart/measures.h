@@ -30,8 +30,7 @@ RectangleMeasures readRectangle(const ChartOptions& options, const RectTexts& te
 CylinderMeasures readVertical(const ChartOptions& options, const CylTexts& texts,
                               const HeadTexts& bottom);
 
-// The striker allowance S of the options, and US gallons (litres) per cubic inch (millimetre).
+// The striker allowance S of the options. The unit factors are in chart/numeric.h.
 float strikerAllowance(const ChartOptions& options);
-double volumeFactor(bool inches);
 
 }  // namespace dipsheet::chart

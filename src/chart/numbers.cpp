@@ -84,6 +84,15 @@ bool isBlank(char c) {
 
 }  // namespace
 
+std::string trimmed(std::string_view text) {
+    std::size_t b = 0, e = text.size();
+    while (b < e && isBlank(text[b]))
+        ++b;
+    while (e > b && isBlank(text[e - 1]))
+        --e;
+    return std::string(text.substr(b, e - b));
+}
+
 double leadingNumber(std::string_view raw) {
     // Blanks, tabs and line feeds count nowhere in the text.
     std::string text;

@@ -14,6 +14,10 @@ namespace dipsheet::chart {
 // number format. An exponent too large for a double gives an infinity of the right sign.
 double leadingNumber(std::string_view text);
 
+// The text without the blanks, tabs, carriage returns and line feeds around it: the blanks a
+// number may have around it, which every field of a tank sheds before it is read or stored.
+std::string trimmed(std::string_view text);
+
 // The decimal and group separators of the user's number format, as UTF-8 texts.
 struct NumberFormat {
     std::string decimalSeparator = ".";

@@ -16,13 +16,6 @@ namespace {
 // Depths of the gauge search: the tank's height is cut into this many equal steps.
 constexpr int kGrid = 16384;
 
-std::string trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
-}
-
 // The depths a gauge table may use, with the volumes there, and the largest interpolation error
 // of a chord between two of them over the depths between.
 struct Grid {

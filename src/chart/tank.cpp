@@ -1,6 +1,8 @@
 #include "chart/tank.h"
 
 #include "chart/measures.h"
+#include "chart/numbers.h"
+#include "chart/numeric.h"
 #include "chart/tilt.h"
 
 #include <array>
@@ -13,14 +15,6 @@
 namespace dipsheet::chart {
 
 namespace {
-
-std::string trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return std::string(text.substr(first, last - first + 1));
-}
 
 // A field of the tank under its caption on screen and its key in the stored line, which is
 // the command line's option name.
@@ -565,7 +559,6 @@ std::string convertedMeasure(std::string_view text, bool toInches, const NumberF
     const auto value = strictDouble(text, format);
     if (!value)
         return std::string(text);
-    constexpr double kMillimetresPerInch = 25.4, kLitresPerGallon = 3.785411784;
     const double factor = volume ? kLitresPerGallon : kMillimetresPerInch;
     // Hundredths of an inch or a gallon, tenths of a millimetre or a litre.
     const double steps = toInches ? 100.0 : 10.0;

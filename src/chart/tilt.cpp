@@ -1,5 +1,8 @@
 #include "chart/tilt.h"
 
+#include "chart/gauss.h"
+#include "chart/numeric.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -13,8 +16,6 @@
 namespace dipsheet::chart {
 
 namespace {
-
-constexpr double kPi = std::numbers::pi;
 
 // ---------------------------------------------------------------------------------------------
 // Cross-sections, reckoned by the wet depth from their lowest point so that a thin film keeps
@@ -76,14 +77,6 @@ double circlePrimitive(double R, double d) {
     return R * R * R * sum;
 }
 
-// Gauss-Legendre nodes and weights on [0, 1] for the mean over a narrow depth interval.
-constexpr std::array<double, 8> kGaussX{
-    0.019855071751231856, 0.10166676129318664, 0.2372337950418355, 0.4082826787521751,
-    0.5917173212478249,   0.7627662049581645,  0.8983332387068134, 0.9801449282487681};
-constexpr std::array<double, 8> kGaussW{
-    0.05061426814518813, 0.11119051722668724, 0.15685332293894363, 0.18134189168918100,
-    0.18134189168918100, 0.15685332293894363, 0.11119051722668724, 0.05061426814518813};
-
 // The mean over the wet depths d0 ... d1 (d0 <= d1, clamped to 0 ... top) of a cross-section's
 // wet area `area`, whose integral from 0 is `primitive` and whose full area is `whole`. The
 // upper half is taken as the whole less the mirrored dry part, so a nearly full section does
@@ -104,8 +97,8 @@ double meanWet(double d0, double d1, double top, double whole, const Area& area,
         return whole - meanWet(top - d1, top - d0, top, whole, area, primitive);
     if (d0 > 0 && d1 - d0 <= d0 / 64) {
         double sum = 0;
-        for (std::size_t i = 0; i < kGaussX.size(); ++i)
-            sum += kGaussW[i] * area(d0 + (d1 - d0) * kGaussX[i]);
+        for (std::size_t i = 0; i < kGauss8UnitX.size(); ++i)
+            sum += kGauss8UnitW[i] * area(d0 + (d1 - d0) * kGauss8UnitX[i]);
         return sum;
     }
     return (primitive(d1) - primitive(std::max(d0, 0.0))) / (d1 - d0);
@@ -223,21 +216,7 @@ HeadKind kindOf(const Head& head) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Adaptive Gauss-Kronrod (7, 15) quadrature.
-
-constexpr std::array<double, 8> kKronrodX{
-    0.991455371120812639206854697526329, 0.949107912342758524526189684047851,
-    0.864864423359769072789712788640926, 0.741531185599394439863864773280788,
-    0.586087235467691130294144845693013, 0.405845151377397166906606412076961,
-    0.207784955007898467600689403773245, 0.0};
-constexpr std::array<double, 8> kKronrodW{
-    0.022935322010529224963732008058970, 0.063092092629978553290700663189204,
-    0.104790010322250183839876322541518, 0.140653259715525918745189590510238,
-    0.169004726639267902826583426598550, 0.190350578064785409913256402421014,
-    0.204432940075298892414161999234649, 0.209482141084727828012999174891714};
-constexpr std::array<double, 4> kGauss7W{
-    0.129484966168869693270611432679082, 0.279705391489276667901467771423780,
-    0.381830050505118944950369775488975, 0.417959183673469387755102040816327};
+// Adaptive Gauss-Kronrod (7, 15) quadrature, the rules' tables in chart/gauss.h.
 
 struct Estimate {
     double kronrod, gauss;
