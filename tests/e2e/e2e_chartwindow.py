@@ -19,13 +19,8 @@ e2e_desktop.py and e2e_job.py.
 Python 3 standard library only, and the tools e2e_desktop.py needs.
 """
 
-import argparse
 import datetime
 import os
-import shutil
-import signal
-import sqlite3
-import subprocess
 import sys
 import time
 
@@ -304,60 +299,10 @@ class ChartWindow(e2e_job.Job):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    for name in ("dipsheet", "chart", "schema", "artifacts"):
-        parser.add_argument(f"--{name}", required=True)
-    parser.add_argument("--definitions", nargs="+", required=True)
-    args = parser.parse_args()
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit("terminated by SIGTERM"))
-    shutil.rmtree(args.artifacts, ignore_errors=True)
-    os.makedirs(args.artifacts)
-    processes = e2e.Processes()
-    job = None
-    failed = []
-    try:
-        e2e.check_tools()
-        number = e2e.start_xvfb(processes, os.path.join(args.artifacts, "xvfb.log"))
-        job = ChartWindow(args, processes, e2e.Display(number, args.artifacts, None))
-        log(f"Xvfb on :{number}")
-        # The chart window as people have it: maximised by a window manager.
-        for scenario in (job.splash_skips, None, job.splash_skips, job.grid_and_picture,
-                         job.save_names_the_file, job.unit_switch_asks):
-            if scenario is None:
-                e2e.start_openbox(processes, job.x, os.path.join(args.artifacts, "openbox.log"))
-                job.wm = True
-                continue
-            started = time.monotonic()
-            name = f"{scenario.__name__}{'-openbox' if job.wm else ''}"
-            try:
-                scenario()
-                log(f"{name} passed in {time.monotonic() - started:.1f} s")
-            except (Failure, subprocess.SubprocessError, OSError, sqlite3.Error) as error:
-                failed.append(name)
-                print(f"FAILED {name}: {error}", flush=True)
-                print(f"screenshot at failure: {job.x.screenshot(name + '-failure')}", flush=True)
-                if job.scratches:
-                    kept = os.path.join(args.artifacts, name + ".mdb")
-                    shutil.copy(os.path.join(job.scratches[-1], "QRTMembers.mdb"), kept)
-                    print(f"database kept at {kept}", flush=True)
-            finally:
-                job.stop_programs()
-    except (Failure, subprocess.SubprocessError, OSError, sqlite3.Error) as error:
-        failed.append(f"the set-up: {error}")
-        print(f"FAILED: {error}", flush=True)
-    finally:
-        processes.stop_all()
-        for scratch in job.scratches if job else []:
-            shutil.rmtree(scratch, ignore_errors=True)
-    if failed:
-        log_path = os.path.join(args.artifacts, "dipsheet.log")
-        if os.path.exists(log_path):
-            with open(log_path, errors="replace") as f:
-                print(f"dipsheet output:\n{f.read().strip() or '(none)'}", flush=True)
-        print(f"FAILED: {', '.join(failed)}", flush=True)
-        return 1
-    log(f"passed in {time.monotonic() - e2e.T0:.1f} s; screenshots in {args.artifacts}")
-    return 0
+    # The chart window as people have it: maximised by a window manager.
+    return e2e_job.run(ChartWindow, lambda job: (job.splash_skips, None, job.splash_skips,
+                                                 job.grid_and_picture, job.save_names_the_file,
+                                                 job.unit_switch_asks), __doc__)
 
 
 if __name__ == "__main__":

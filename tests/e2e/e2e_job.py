@@ -384,8 +384,11 @@ class Job:
         log("OK on the fatal message ended the program with status 1, the file as it was")
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+def run(job_class, scenarios_of, description):
+    """Parses the arguments, starts Xvfb and runs the scenarios `scenarios_of(job)` gives in
+    order, each with the programs it started stopped after it; a None among them starts openbox
+    for the ones after it. Returns the exit status."""
+    parser = argparse.ArgumentParser(description=description.splitlines()[0])
     for name in ("dipsheet", "chart", "schema", "artifacts"):
         parser.add_argument(f"--{name}", required=True)
     parser.add_argument("--definitions", nargs="+", required=True)
@@ -399,19 +402,19 @@ def main():
     try:
         e2e.check_tools()
         number = e2e.start_xvfb(processes, os.path.join(args.artifacts, "xvfb.log"))
-        job = Job(args, processes, e2e.Display(number, args.artifacts, None))
+        job = job_class(args, processes, e2e.Display(number, args.artifacts, None))
         log(f"Xvfb on :{number}")
-        for scenario in (job.two_copies, job.typed_through_busy_spell, job.busy_then_calculate,
-                         job.load_adds_no_row, job.fatal_message_left_open, None, job.two_copies,
-                         job.fatal_message_left_open):
+        for scenario in scenarios_of(job):
             if scenario is None:  # the rest under a window manager
                 e2e.start_openbox(processes, job.x, os.path.join(args.artifacts, "openbox.log"))
                 job.wm = True
                 continue
+            started = time.monotonic()
+            name = f"{scenario.__name__}{'-openbox' if job.wm else ''}"
             try:
                 scenario()
+                log(f"{name} passed in {time.monotonic() - started:.1f} s")
             except (Failure, subprocess.SubprocessError, OSError, sqlite3.Error) as error:
-                name = f"{scenario.__name__}{'-openbox' if job.wm else ''}"
                 failed.append(name)
                 print(f"FAILED {name}: {error}", flush=True)
                 print(f"screenshot at failure: {job.x.screenshot(name + '-failure')}", flush=True)
@@ -437,6 +440,13 @@ def main():
         return 1
     log(f"passed in {time.monotonic() - e2e.T0:.1f} s; screenshots in {args.artifacts}")
     return 0
+
+
+def main():
+    return run(Job, lambda job: (job.two_copies, job.typed_through_busy_spell,
+                                 job.busy_then_calculate, job.load_adds_no_row,
+                                 job.fatal_message_left_open, None, job.two_copies,
+                                 job.fatal_message_left_open), __doc__)
 
 
 if __name__ == "__main__":
