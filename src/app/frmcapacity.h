@@ -136,8 +136,6 @@ private:
     // The unit of the chart on show, as its tank has it: Print picks the report definition by
     // it, so a chart is printed in the unit it was calculated in, whatever the option says later.
     bool inches() const { return !m_setup.tank || m_setup.tank->inches; }
-    // Writes a whole text file, or says why not.
-    bool writeText(const QString& path, const std::string& text);
     // ". 90 % at <depth> in (<volume> US gal), 95 % at ..." for the set-up line: the fill marks
     // of dipsheet.ini's [Marks], each depth rounded down to the step it is shown to (none when
     // the file holds no list of percents).
