@@ -1,4 +1,7 @@
 -- A fresh job database:  sqlite3 QRTMembers.mdb < data/QRTMembers.sql
+-- or, without the sqlite3 program:  dipsheet-chart --new-database  (in the folder), which makes
+-- the same tables and first record (a test holds the two together) and marks the file with the
+-- version of its shape; a file made here is marked by its first write.
 -- mrQRT holds the job record (the program uses the record with the lowest rowid);
 -- Capacity holds the rows of the current chart, ChartSetup (one row) the set-up it was made
 -- from (as people read it), the tank's full capacity, and the tank in one line of

@@ -29,6 +29,7 @@ constexpr const char* kUsage =
        dipsheet-chart ... <tank> --points N | --marks [--percent LIST]
        dipsheet-chart --history [--search TEXT]
        dipsheet-chart --reprint ID [--store]
+       dipsheet-chart --new-database
 
 Prints the tank chart of one tank as CSV: a line "Depth,Capacity", then one line per row,
 each value the shortest text that reads back to the same single-precision number. The CSV
@@ -82,6 +83,8 @@ job database holds charts stepped by depth.
                          and time it was made (a chart made before charts kept their rows is
                          charted again from its set-up, and standard error says so); with
                          --store, also put it on show in QRTMembers.mdb, adding no history row
+  --new-database         make a fresh QRTMembers.mdb in the current folder (the tables and
+                         the first job record); refused when one is there already
   --help                 show this text
   --version              show the version
 
@@ -121,14 +124,15 @@ Each run does one thing, and takes only the options that apply to it:
   --marks        the tank, --marks, [--percent LIST]
   --history      [--search TEXT]
   --reprint      --reprint ID, [--store]
-  --help, --version   alone
+  --help, --version, --new-database   alone
 where the tank is --shape, --units, [--outside], [--striker], the dimensions, the heads and
 the tilt. An option that does not apply, an option given twice, or an empty or blank value
 ("--dip-at ''") is refused: exit status 2, a line on standard error, nothing printed or
 stored.
 
-Exit status: 0 the chart was printed; 1 the database could not be read or written, or
-another program (a Dipsheet) holds the folder for --store;
+Exit status: 0 the chart was printed; 1 the database could not be read or written (or made,
+or is there already, for --new-database), or another program (a Dipsheet) holds the folder
+for --store;
 2 bad input, an option that does not apply or is given twice, an empty value, an increment
 that leaves no row to chart, or an ID that is no chart of the history (a message on
 standard error, nothing printed, nothing stored).
@@ -150,10 +154,12 @@ enum Mode : unsigned {
     kPoints = 1u << 5,
     kMarks = 1u << 6,
     kChart = 1u << 7,
+    kNewDatabase = 1u << 8,
 };
 constexpr std::pair<Mode, const char*> kModeOptions[]{
-    {kHelp, "help"},          {kVersion, "version"}, {kHistory, "history"}, {kReprint, "reprint"},
-    {kByVolume, "by-volume"}, {kPoints, "points"},   {kMarks, "marks"},
+    {kHelp, "help"},       {kVersion, "version"},          {kHistory, "history"},
+    {kReprint, "reprint"}, {kByVolume, "by-volume"},       {kPoints, "points"},
+    {kMarks, "marks"},     {kNewDatabase, "new-database"},
 };
 // The runs that describe a tank.
 constexpr unsigned kTankRuns = kChart | kByVolume | kPoints | kMarks;
@@ -169,6 +175,7 @@ constexpr Option kOptions[]{
     {"help", false, kHelp},
     {"version", false, kVersion},
     {"history", false, kHistory},
+    {"new-database", false, kNewDatabase},
     {"search", true, kHistory},
     {"reprint", true, kReprint},
     {"store", false, kChart | kReprint},
@@ -489,6 +496,14 @@ int runChartTool(const std::vector<std::string>& args, std::ostream& out, std::o
             case kHistory:
                 return listHistory(arguments.has("search") ? arguments.values.at("search") : "",
                                    out, err);
+            case kNewDatabase:
+                try {
+                    store::createDatabase(store::kDatabaseFile);
+                } catch (const store::StoreError& e) {
+                    err << "dipsheet-chart: " << e.what() << '\n';
+                    return 1;
+                }
+                return 0;
             case kReprint:
                 return reprintChart(arguments.values.at("reprint"), arguments.on("store"), out,
                                     err);

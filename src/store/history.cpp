@@ -5,8 +5,8 @@
 // from it.
 
 #include <algorithm>
-#include <cmath>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <iterator>
 #include <limits>
@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "store/schema.h"
 #include "store/statement.h"
 #include "store/store.h"
 
@@ -26,18 +27,6 @@ using detail::Statement;
 static_assert(kSearchRefused == SQLITE_TOOBIG);
 
 namespace {
-
-// As data/QRTMembers.sql makes them; a file made before them gets them at its next chart (the
-// index as one found missing).
-constexpr const char* kCreateHistory =
-    "CREATE TABLE IF NOT EXISTS ChartHistory(Id INTEGER PRIMARY KEY, Made TEXT, Client TEXT, "
-    "Customer TEXT, TankDesc TEXT, SerialNo TEXT, Setup TEXT, Tank TEXT, Full REAL, Unit TEXT, "
-    "Rows BLOB)";
-// The ids alone, beside the rows each chart keeps: the search's check of its index counts the
-// history through them without reading a page of rows per chart.
-constexpr const char* kCreateIds = "CREATE INDEX IF NOT EXISTS ChartHistoryIds ON ChartHistory(Id)";
-constexpr const char* kCreateSearch =
-    "CREATE VIRTUAL TABLE ChartHistorySearch USING fts5(Words, tokenize='trigram')";
 
 constexpr const char* kColumns =
     "h.Id, h.Made, h.Client, h.Customer, h.TankDesc, h.SerialNo, h.Setup, h.Tank, h.Full, h.Unit";
@@ -415,7 +404,7 @@ void rebuildSearchIndex(sqlite3* db) {
     }
     for (const char* sql : kDropSearchTables)
         execute(db, sql, doing);
-    execute(db, kCreateSearch, doing);
+    execute(db, schema::kCreateSearch, doing);
     execute(db,
             "INSERT INTO ChartHistorySearch(rowid, Words) SELECT Id, SerialNo || char(10) || "
             "Customer || char(10) || TankDesc FROM ChartHistory",
@@ -494,11 +483,10 @@ void detail::registerSearchFunctions(sqlite3* db) {
 
 void Database::appendHistory(const ChartSetup& setup, std::span<const chart::CapacityRow> rows) {
     const std::string doing = "appending the chart to table ChartHistory";
-    execute(m_db, kCreateHistory, doing);
-    // A history made before charts kept their rows gains the field; its charts keep none.
-    if (!keepsRows(m_db))
-        execute(m_db, "ALTER TABLE ChartHistory ADD COLUMN Rows BLOB", doing);
-    execute(m_db, kCreateIds, doing);
+    // The caller's write has brought the file up to date; a history dropped by hand since is
+    // made again, and its search index with it below.
+    execute(m_db, schema::kCreateHistory, doing);
+    execute(m_db, schema::kCreateHistoryIds, doing);
     m_searchIndexRebuilt = ensureSearchIndex(m_db) || m_searchIndexRebuilt;
     // The heading of the job record on file (an empty one when the table holds no record).
     Statement insert(m_db,
@@ -573,9 +561,8 @@ std::optional<std::vector<chart::CapacityRow>> Database::readHistoryRows(std::in
     const bool blob = statement.isBlob(0);  // asked before text() converts the value
     const std::string bytes = statement.text(0);
     const auto unreadable = [id](const std::string& why) {
-        return StoreError(kRowsUnreadable,
-                          "the rows kept with chart " + std::to_string(id) + " cannot be read (" +
-                              why + ")");
+        return StoreError(kRowsUnreadable, "the rows kept with chart " + std::to_string(id) +
+                                               " cannot be read (" + why + ")");
     };
     // No chart has no rows or more than the largest chart's: printed, such rows would say
     // nothing of the tank, and put on show they would wipe the chart there.
@@ -595,6 +582,7 @@ std::optional<std::vector<chart::CapacityRow>> Database::readHistoryRows(std::in
 void Database::retitleHistoryEntry(std::int64_t id, const JobRecord& job) {
     const std::string doing = "writing the heading of a chart to table ChartHistory";
     detail::Transaction transaction(m_db, doing);
+    schema::upgrade(m_db);
     Statement update(m_db,
                      "UPDATE ChartHistory SET Client = CASE WHEN trim(?2, ' ') = '' THEN Client "
                      "ELSE ?2 END, Customer = ?3, TankDesc = ?4, SerialNo = ?5 WHERE Id = ?1",
@@ -619,6 +607,7 @@ void Database::retitleHistoryEntry(std::int64_t id, const JobRecord& job) {
 void Database::deleteHistoryEntry(std::int64_t id) {
     const std::string doing = "deleting a chart from table ChartHistory";
     detail::Transaction transaction(m_db, doing);
+    schema::upgrade(m_db);
     for (const char* sql : {"DELETE FROM ChartHistory WHERE Id = ?1",
                             "DELETE FROM ChartHistorySearch WHERE rowid = ?1"}) {
         Statement statement(m_db, sql, doing);

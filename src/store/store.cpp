@@ -1,4 +1,5 @@
 #include "store/store.h"
+#include "store/schema.h"
 #include "store/statement.h"
 
 #include <sqlite3.h>
@@ -45,6 +46,7 @@ void writeFirstRecord(sqlite3* db, const char* updateSql, const char* insertSql,
         ((++index <= count ? statement.bindText(index, texts) : void()), ...);
     };
     Transaction transaction(db, doing);
+    schema::upgrade(db);
     Statement update(db, updateSql, doing);
     bindAll(update);
     update.step();
@@ -194,6 +196,7 @@ bool hasTankColumn(sqlite3* db) {
 void Database::deleteChartRows() {
     const std::string doing = "deleting the chart rows from table Capacity";
     Transaction transaction(m_db, doing);
+    schema::upgrade(m_db);
     execute(m_db, "DELETE FROM Capacity WHERE Depth > 0", doing);
     if (hasChartSetupTable(m_db))
         execute(m_db, "DELETE FROM ChartSetup", "deleting the chart's set-up");
@@ -219,14 +222,13 @@ void Database::replaceChart(std::span<const chart::CapacityRow> rows, const Char
                             const std::optional<JobRecord>& job, bool toHistory) {
     execute(m_db, "SELECT 1 FROM mrQRT LIMIT 1", "opening table mrQRT");
     Transaction transaction(m_db, "writing the chart to table Capacity");
+    schema::upgrade(m_db);
     if (job)
         writeJob(*job);  // part of this transaction
     writeChartRows(rows);
     if (hasChartSetupTable(m_db)) {
+        // A table made before field Tank has gained it above.
         const std::string doing = "writing the chart's set-up to table ChartSetup";
-        // The tank's own field joins a table made before it, in the same transaction.
-        if (!hasTankColumn(m_db))
-            execute(m_db, "ALTER TABLE ChartSetup ADD COLUMN Tank TEXT", doing);
         execute(m_db, "DELETE FROM ChartSetup", doing);
         Statement insert(m_db, "INSERT INTO ChartSetup(Setup, Full, Tank) VALUES(?1, ?2, ?3)",
                          doing);
@@ -249,6 +251,7 @@ void Database::replaceChartRows(std::span<const chart::CapacityRow> rows) {
     execute(m_db, "SELECT 1 FROM mrQRT LIMIT 1", "opening table mrQRT");
 
     Transaction transaction(m_db, "writing the chart to table Capacity");
+    schema::upgrade(m_db);
     writeChartRows(rows);
     transaction.commit();
 }

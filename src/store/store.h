@@ -98,9 +98,17 @@ struct HistoryEntry {
     std::string unit;
 };
 
+// Makes a fresh job database at `path`: its tables and the first job record (the placeholder
+// name), at the shape this version writes. An existing file of that name (a database or anything
+// else) is never touched: that throws StoreError, as does a folder that cannot be written; a
+// failure part-way removes the file made.
+void createDatabase(const std::string& path);
+
 // One connection to the job database, opened read-write for one action and closed when the
 // object goes. The file must exist: it is never created. A busy timeout (milliseconds) lets a
-// short lock by another connection pass.
+// short lock by another connection pass. A file of an older shape (made before the history, or
+// before a field this version keeps) is brought up to date by the connection's first write, in
+// that write's transaction; reading it changes nothing.
 class Database {
 public:
     explicit Database(const std::string& path = kDatabaseFile, int busyTimeoutMs = kBusyTimeoutMs);

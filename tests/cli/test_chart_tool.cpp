@@ -220,6 +220,22 @@ TEST_F(InScratchFolder, StoreWithoutADatabaseFailsAndCreatesNoFile) {
     EXPECT_FALSE(fs::exists(dipsheet::store::kDatabaseFile));
 }
 
+// --new-database makes the job database in the working folder, once: a second run leaves the
+// file as it is, with one line on standard error.
+TEST_F(InScratchFolder, NewDatabaseIsMadeOnceAndNeverOver) {
+    const auto made = run({"--new-database"});
+    EXPECT_EQ(made.status, 0) << made.err;
+    EXPECT_EQ(made.out + made.err, "");
+    EXPECT_EQ(dipsheet::store::Database().readJobRecord().member, "Client Name");
+    const std::string bytes = fileBytes(dipsheet::store::kDatabaseFile);
+    const auto again = run({"--new-database"});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_EQ(std::count(again.err.begin(), again.err.end(), '\n'), 1) << again.err;
+    EXPECT_NE(again.err.find("there already"), std::string::npos) << again.err;
+    EXPECT_EQ(fileBytes(dipsheet::store::kDatabaseFile), bytes);
+    EXPECT_EQ(run({"--new-database", "--store"}).status, 2);
+}
+
 // Refused before the store, the chart on file stays as it was, byte for byte.
 TEST_F(InScratchFolder, BadInputWritesNothingToTheDatabase) {
     makeDatabase();

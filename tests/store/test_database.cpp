@@ -1,3 +1,4 @@
+#include "schema.h"
 #include "store.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include <functional>
 #include <iterator>
 #include <limits>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -1014,4 +1016,119 @@ TEST_F(DatabaseTest, ShortWordsFoldCaseAsTheIndexDoes) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(serialsOf(db.readHistory(c.search)), c.found) << "search '" << c.search << "'";
+}
+
+namespace {
+// The tables of `schema` (main, or a file attached), each as type|name|table|SQL, whitespace
+// runs as one space.
+std::string tablesOf(Raw& raw, const std::string& schema) {
+    return std::regex_replace(raw.value("SELECT group_concat(type || '|' || name || '|' || "
+                                        "tbl_name || '|' || coalesce(sql, ''), '; ') FROM "
+                                        "(SELECT * FROM " +
+                                        schema + ".sqlite_master ORDER BY name)"),
+                              std::regex("\\s+"), " ");
+}
+}  // namespace
+
+// The program and the shipped script make the same tables, index, search table and first
+// record, so neither can change without the other; the program's file carries its version. It
+// never makes a file over one of that name, a database or not, nor through a link planted there.
+TEST_F(DatabaseTest, FreshFileIsTheOneTheScriptMakes) {
+    createDatabase();
+    dipsheet::store::createDatabase("program.mdb");
+    Raw raw;
+    raw.exec("ATTACH 'program.mdb' AS program");
+    EXPECT_EQ(tablesOf(raw, "program"), tablesOf(raw, "main"));
+    EXPECT_NE(tablesOf(raw, "main").find("ChartHistorySearch USING fts5"), std::string::npos);
+    const std::string record =
+        "SELECT group_concat(quote(mrQRTMember) || ',' || quote(mrCustomer) || ',' || "
+        "quote(mrTankDesc) || ',' || quote(mrSerialNo), ';') FROM ";
+    EXPECT_EQ(raw.value(record + "program.mrQRT"), "'Client Name','','',''");
+    EXPECT_EQ(raw.value(record + "main.mrQRT"), raw.value(record + "program.mrQRT"));
+    EXPECT_EQ(raw.value("PRAGMA program.user_version"), std::to_string(kSchemaVersion));
+
+    std::ofstream("other") << "not a database";
+    fs::create_symlink("nowhere", "planted");
+    for (const char* name : {"program.mdb", "other", "planted"}) {
+        const std::string before = readFile(name);
+        EXPECT_TRUE(failsWith([name] { dipsheet::store::createDatabase(name); }, SQLITE_CANTOPEN,
+                              "there already"))
+            << name;
+        EXPECT_EQ(readFile(name), before) << name;
+    }
+    EXPECT_FALSE(fs::exists("nowhere"));
+    EXPECT_THROW(dipsheet::store::createDatabase("no-folder/x.mdb"), StoreError);
+}
+
+// Each older shape of the file: a read leaves it byte for byte and a failed write leaves its
+// shape; the first write brings it to the current version, its rows kept, and a chart then goes
+// to the history with its rows beside the charts it held.
+TEST_F(DatabaseTest, OlderFilesAreBroughtUpToDateByTheirFirstWrite) {
+    const struct {
+        const char* name;
+        const char* shape;        // done to the script's file
+        const char* setupFields;  // ChartSetup's after the first write
+        std::size_t oldCharts;
+    } shapes[] = {
+        {"as the script makes it", "", "Setup,Full,Tank", 0},
+        {"before the history", "DROP TABLE ChartHistory; DROP TABLE ChartHistorySearch",
+         "Setup,Full,Tank", 0},
+        {"before field ChartSetup.Tank",
+         "DROP TABLE ChartSetup; CREATE TABLE ChartSetup(Setup TEXT, Full REAL);"
+         "INSERT INTO ChartSetup VALUES('kept', 1.5)",
+         "Setup,Full,Tank", 0},
+        {"before field ChartHistory.Rows",
+         "DROP TABLE ChartHistory; CREATE TABLE ChartHistory(Id INTEGER PRIMARY KEY, Made TEXT, "
+         "Client TEXT, Customer TEXT, TankDesc TEXT, SerialNo TEXT, Setup TEXT, Tank TEXT, "
+         "Full REAL, Unit TEXT); INSERT INTO ChartHistory(Id, SerialNo, Customer, TankDesc) "
+         "VALUES(1, 'OLD-1', '', '')",
+         "Setup,Full,Tank", 1},
+        {"before table ChartSetup", "DROP TABLE ChartSetup", "<null>", 0},
+    };
+    const std::string fields = "SELECT group_concat(name) FROM pragma_table_info";
+    for (const auto& shape : shapes) {
+        SCOPED_TRACE(shape.name);
+        fs::remove(kDatabaseFile);
+        createDatabase();
+        Raw raw;
+        raw.exec(shape.shape);
+        raw.exec("UPDATE mrQRT SET mrSerialNo = 'S-9'; INSERT INTO Capacity VALUES(1, 2.5)");
+        const std::string before = readFile(kDatabaseFile);
+        {
+            Database db;  // what the command line's --history and --reprint read
+            db.readJobRecord();
+            db.readChartSetup();
+            db.readHistory();
+            db.readHistoryRows(1);
+        }
+        EXPECT_EQ(readFile(kDatabaseFile), before);
+        raw.exec("ALTER TABLE Capacity RENAME TO Held");
+        EXPECT_THROW(Database().replaceChartRows(ramp(1, 1.0f)), StoreError);
+        EXPECT_EQ(raw.value("PRAGMA user_version"), "0");
+        raw.exec("ALTER TABLE Held RENAME TO Capacity");
+
+        Database db;
+        db.writeMember("Acme");
+        EXPECT_EQ(raw.value("PRAGMA user_version"), std::to_string(kSchemaVersion));
+        EXPECT_EQ(raw.value(fields + "('ChartSetup')"), shape.setupFields);
+        EXPECT_EQ(raw.value(fields + "('ChartHistory')"),
+                  "Id,Made,Client,Customer,TankDesc,SerialNo,Setup,Tank,Full,Unit,Rows");
+        EXPECT_EQ(raw.value("SELECT tbl_name FROM sqlite_master WHERE name = 'ChartHistoryIds'"),
+                  "ChartHistory");
+        EXPECT_EQ(raw.value("SELECT mrQRTMember || mrSerialNo || (SELECT group_concat(Capacity) "
+                            "FROM Capacity) FROM mrQRT"),
+                  "AcmeS-92.5");
+        if (std::string(shape.shape).find("'kept'") != std::string::npos) {
+            EXPECT_EQ(raw.value("SELECT Setup || Full FROM ChartSetup"), "kept1.5");
+        }
+
+        db.replaceChart(ramp(2, 1.0f), setupOf("48"));
+        EXPECT_EQ(db.readHistoryRows(db.appendedHistoryId())->size(), 2u);
+        EXPECT_EQ(db.readHistory().size(), shape.oldCharts + 1);
+        EXPECT_EQ(db.readHistory("old-1").size(), shape.oldCharts);
+    }
+    // A file of a newer version is left at it.
+    Raw().exec("PRAGMA user_version = 7");
+    Database().writeMember("Acme");
+    EXPECT_EQ(Raw().value("PRAGMA user_version"), "7");
 }
