@@ -174,8 +174,11 @@ void FrmCapacity::placeBody() {
     if (m_body->count() > 0 && beside == m_pictureBeside)
         return;
     m_pictureBeside = beside;
-    while (m_body->count() > 0)
-        m_body->takeAt(0);
+    // A widget's item goes with the taking; the buttons' layout is put back below.
+    while (QLayoutItem* item = m_body->takeAt(0)) {
+        if (!item->layout())
+            delete item;
+    }
     for (int i = 0; i < 3; ++i) {
         m_body->setColumnStretch(i, 0);
         m_body->setRowStretch(i, 0);
