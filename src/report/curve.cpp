@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <optional>
 
 namespace dipsheet::report {
@@ -192,7 +193,8 @@ private:
             // Beside its own line, near the axis: first where it crosses no other mark's line,
             // else over one (on white, which breaks the line), never over another label.
             const auto fits = [&](const QRectF& r, bool overLines) {
-                const auto from = taken.begin() + (overLines ? lineCount : std::size_t{0});
+                const auto from =
+                    taken.begin() + static_cast<std::ptrdiff_t>(overLines ? lineCount : 0);
                 return m_area.contains(r) && std::none_of(from, taken.end(), [&](const QRectF& t) {
                            return t.intersects(r);
                        });

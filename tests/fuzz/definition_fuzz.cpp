@@ -31,8 +31,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (!(margin >= 0) || !std::isfinite(margin))
                 std::abort();
         }
-        if (d.destination == Destination::Pdf && d.file.isEmpty())
-            std::abort();
     } catch (const ReportError& e) {
         if (!QString::fromUtf8(e.what()).startsWith(QStringLiteral("fuzz.rpt")))
             std::abort();
