@@ -141,7 +141,10 @@ int main(int argc, char** argv) {
     dipsheet::ui::Application app(argc, argv);
     dipsheet::app::registerErrorTranslators();
     // A failure is a result here, not a reason to stop: report it and go on.
-    dipsheet::ui::setEndProgramHandler([](int) {});
+    struct GoOn : dipsheet::app::Outside {
+        void endProgram(int) override {}
+    } outside;
+    const dipsheet::app::UseOutside handed(outside);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -18,7 +18,9 @@ int main(int argc, char** argv) {
     }
     dipsheet::ui::Application app(argc, argv);
     dipsheet::app::registerErrorTranslators();
-    dipsheet::app::registerPrintPreview();
+    // The real world: a person at the boxes, Qt's timers and print preview, the default printer.
+    dipsheet::app::Outside outside;
+    const dipsheet::app::UseOutside handed(outside);
     // One program on a data folder: a second start brings the first forward and ends.
     if (!dipsheet::app::holdDataFolder())
         return 1;

@@ -1,7 +1,7 @@
 #pragma once
 
 // The report engine's preview destination: Qt's print preview dialog, a window the engine
-// itself does not have. registerPrintPreview() (program.h) makes it the engine's preview.
+// itself does not have. The program's Outside (program.h) makes it the reports' preview.
 
 #include "report/report.h"
 

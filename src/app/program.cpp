@@ -9,8 +9,8 @@
 
 namespace dipsheet::app {
 
-void registerPrintPreview() {
-    report::ReportEngine::setPreviewHandler(showPreview);
+void Outside::preview(const report::Report& report) {
+    showPreview(report);
 }
 
 QPixmap logo() {

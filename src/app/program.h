@@ -8,6 +8,9 @@
 
 #include <optional>
 
+#include "outside.h"
+#include "report/report.h"
+
 class QWidget;
 
 namespace dipsheet::app {
@@ -16,8 +19,24 @@ namespace dipsheet::app {
 // missing job database also gets the way to start with one.
 void registerErrorTranslators();
 
-// Makes Qt's print preview dialog (showPreview) the report engine's preview destination.
-void registerPrintPreview();
+// What the desktop program is handed at start-up: the boxes, dialogs, clock and end of the
+// windows (ui::Outside), and the day, preview and printer of the reports
+// (report::Surroundings), the preview being Qt's print preview dialog (showPreview). A test
+// derives its own, overriding what it answers itself, and hands it with UseOutside.
+class Outside : public ui::Outside, public report::Surroundings {
+public:
+    void preview(const report::Report& report) override;
+};
+
+// Hands `handed` to the windows and the reports for as long as this lives.
+class UseOutside {
+public:
+    explicit UseOutside(Outside& handed) : m_windows(handed), m_reports(handed) {}
+
+private:
+    ui::UseOutside m_windows;
+    report::UseSurroundings m_reports;
+};
 
 // The program's logo (a tank with a dipstick), 261 x 262 pixels.
 QPixmap logo();

@@ -16,31 +16,45 @@
 
 namespace dipsheet::report {
 
+// ---- Surroundings
+
 namespace {
-
-std::function<QDate()>& dateSource() {
-    static std::function<QDate()> source;
-    return source;
+Surroundings*& handedSurroundings() {
+    static Surroundings real;
+    static Surroundings* handed = &real;
+    return handed;
 }
-
-ReportEngine::OutputHandler& previewHandler() {
-    static ReportEngine::OutputHandler handler;
-    return handler;
-}
-
-ReportEngine::OutputHandler& printerHandler() {
-    static ReportEngine::OutputHandler handler;
-    return handler;
-}
-
 }  // namespace
 
-void setDateSource(std::function<QDate()> source) {
-    dateSource() = std::move(source);
+QDate Surroundings::today() const {
+    return QDate::currentDate();
+}
+
+void Surroundings::preview(const Report& report) {
+    throw ReportError(kOutputUnwritable,
+                      QStringLiteral("%1: the report goes to the print preview but no preview is "
+                                     "available; set Destination to printer or pdf in [Output]")
+                          .arg(report.definitionName));
+}
+
+void Surroundings::print(const Report& report) {
+    printOnDefaultPrinter(report);
+}
+
+Surroundings& surroundings() {
+    return *handedSurroundings();
+}
+
+UseSurroundings::UseSurroundings(Surroundings& handed) : m_before(handedSurroundings()) {
+    handedSurroundings() = &handed;
+}
+
+UseSurroundings::~UseSurroundings() {
+    handedSurroundings() = m_before;
 }
 
 QDate reportDate() {
-    return dateSource() ? dateSource()() : QDate::currentDate();
+    return surroundings().today();
 }
 
 QString readSetting(const QString& path, const QString& key) {
@@ -181,14 +195,6 @@ QDate madeDate(std::string_view made) {
     return QDate::fromString(QString::fromUtf8(made.substr(0, 10)), Qt::ISODate);
 }
 
-void ReportEngine::setPreviewHandler(OutputHandler handler) {
-    previewHandler() = std::move(handler);
-}
-
-void ReportEngine::setPrinterHandler(OutputHandler handler) {
-    printerHandler() = std::move(handler);
-}
-
 void ReportEngine::setReportFileName(const QString& bareName) {
     m_fileName = bareName;
     m_report.reset();
@@ -237,21 +243,10 @@ QString ReportEngine::produce() {
             return file;
         }
         case Destination::Printer:
-            if (printerHandler()) {
-                printerHandler()(loaded);
-            } else {
-                printOnDefaultPrinter(loaded);
-            }
+            surroundings().print(loaded);
             break;
         case Destination::Preview:
-            if (!previewHandler()) {
-                throw ReportError(kOutputUnwritable,
-                                  QStringLiteral("%1: the report goes to the print preview but "
-                                                 "no preview is available; set Destination to "
-                                                 "printer or pdf in [Output]")
-                                      .arg(loaded.definitionName));
-            }
-            previewHandler()(loaded);
+            surroundings().preview(loaded);
             break;
     }
     return {};

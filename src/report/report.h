@@ -115,9 +115,35 @@ QString chartFileStem(const QString& serialNo, const QString& customer, QDate da
 // reprinted chart was made).
 QString chartFileName(const Report& report, const char* suffix);
 
-// The date a report is dated with, today's unless a test has fixed it. Passing an empty
-// function restores today's date.
-void setDateSource(std::function<QDate()> source);
+// What a report needs from around it: the day it is dated with, and the preview and the
+// printer its Destination sends it to. The base class is what the engine has of its own: today's
+// date, no preview window (Destination=preview fails with ReportError kOutputUnwritable) and
+// the system's default printer (printOnDefaultPrinter). The desktop program hands one with its
+// own preview window at start-up; a test hands one that fixes the day and keeps what was
+// printed, for as long as a UseSurroundings lives.
+class Surroundings {
+public:
+    Surroundings() = default;
+    Surroundings(const Surroundings&) = delete;
+    Surroundings& operator=(const Surroundings&) = delete;
+    virtual ~Surroundings() = default;
+    virtual QDate today() const;
+    virtual void preview(const Report& report);
+    virtual void print(const Report& report);
+};
+Surroundings& surroundings();
+class UseSurroundings {
+public:
+    explicit UseSurroundings(Surroundings& handed);
+    ~UseSurroundings();
+    UseSurroundings(const UseSurroundings&) = delete;
+    UseSurroundings& operator=(const UseSurroundings&) = delete;
+
+private:
+    Surroundings* m_before;
+};
+
+// The date a report is dated with: the handed Surroundings' today.
 QDate reportDate();
 
 // Reads the definition `definitionFile` (in the working directory) and the chart from the job
@@ -141,15 +167,7 @@ QDate madeDate(std::string_view made);
 
 class ReportEngine {
 public:
-    // Where preview and printer output go. The preview is a window, which the engine does not
-    // have: the desktop program registers its own at start-up. With none registered (an empty
-    // function), Destination=preview fails with ReportError kOutputUnwritable. The printer's
-    // default is printOnDefaultPrinter; an empty function restores it. A test replaces both so
-    // that nothing waits for a person or wastes paper.
-    using OutputHandler = std::function<void(const Report&)>;
-    static void setPreviewHandler(OutputHandler handler);
-    static void setPrinterHandler(OutputHandler handler);
-
+    // Preview and printer output go to the handed Surroundings.
     // The chart comes from `database` (QRTMembers.mdb in the working directory by default).
     explicit ReportEngine(store::JobDatabase database = store::JobDatabase())
         : m_database(std::move(database)) {}

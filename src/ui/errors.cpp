@@ -20,14 +20,6 @@ namespace dipsheet::ui {
 // ---- Message box
 
 namespace {
-std::function<void(const QString&)>& messageBoxHandler() {
-    static std::function<void(const QString&)> handler;
-    return handler;
-}
-std::function<void(int)>& endProgramHandler() {
-    static std::function<void(int)> handler;
-    return handler;
-}
 // The status the program first asked to end with, none while it has not asked.
 std::optional<int>& requestedEnd() {
     static std::optional<int> status;
@@ -36,10 +28,10 @@ std::optional<int>& requestedEnd() {
 }  // namespace
 
 void messageBox(const QString& text) {
-    if (auto& handler = messageBoxHandler()) {
-        handler(text);
-        return;
-    }
+    outside().showMessage(text);
+}
+
+void Outside::showMessage(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Dipsheet"), text, QMessageBox::Ok,
                     QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
@@ -48,17 +40,13 @@ void messageBox(const QString& text) {
     box.exec();
 }
 
-void setMessageBoxHandler(std::function<void(const QString&)> handler) {
-    messageBoxHandler() = std::move(handler);
-}
-
 // ---- Program end
 
 void endProgram(int status) {
-    if (auto& handler = endProgramHandler()) {
-        handler(status);
-        return;
-    }
+    outside().endProgram(status);
+}
+
+void Outside::endProgram(int status) {
     // Inside the event loop the program ends once control is back in the loop, so the caller
     // may still finish its work and ask again (an Exit whose clean-up failed, and asked for 1 on
     // the fatal-error path, goes on to ask for 0): the first request decides how it ends.
@@ -77,10 +65,6 @@ void endProgram(int status) {
 
 bool endRequested() {
     return requestedEnd().has_value();
-}
-
-void setEndProgramHandler(std::function<void(int status)> handler) {
-    endProgramHandler() = std::move(handler);
 }
 
 // ---- Fatal-error path

@@ -14,22 +14,21 @@
 #include <type_traits>
 #include <utility>
 
+#include "outside.h"
+
 namespace dipsheet::ui {
 
 // ---- Message box: modal, the text as plain text (a stored name's tags shown as typed), OK
 // only, no icon, title "Dipsheet". Returns when closed.
 void messageBox(const QString& text);
-// Test seam: a handler that receives the text instead of the modal box (nullptr restores).
-void setMessageBoxHandler(std::function<void(const QString&)> handler);
 
 // ---- Program end: ends the program at once (no unload handlers run). The first request
 // decides the exit status: a failure that asked for 1 is not turned into success by a later
 // ordinary end.
 void endProgram(int status = 0);
-// Whether the program has asked to end (a test's handler asks nothing of the program).
+// Whether the program has asked to end (a test's Outside that answers the end asks nothing of
+// the program).
 bool endRequested();
-// Test seam: a handler that is told instead of ending (nullptr restores).
-void setEndProgramHandler(std::function<void(int status)> handler);
 
 // ---- Failures. One rule for the whole program: only a job database that cannot be opened or
 // read at start-up, or is found damaged, takes the fatal-error path (one message box with the

@@ -14,18 +14,11 @@ namespace dipsheet::ui {
 
 // ---- One-shot timer
 
-namespace {
-OneShotStarter& oneShotStarter() {
-    static OneShotStarter starter;
-    return starter;
-}
-}  // namespace
-
 void startOneShot(QObject* owner, int ms, std::function<void()> handler) {
-    if (auto& starter = oneShotStarter()) {
-        starter(owner, ms, std::move(handler));
-        return;
-    }
+    outside().startOneShot(owner, ms, std::move(handler));
+}
+
+void Outside::startOneShot(QObject* owner, int ms, std::function<void()> handler) {
     auto* timer = new QTimer(owner);
     timer->setSingleShot(true);
     timer->setTimerType(Qt::PreciseTimer);  // a coarse timer may fire up to 5% early
@@ -37,29 +30,17 @@ void startOneShot(QObject* owner, int ms, std::function<void()> handler) {
     timer->start();
 }
 
-void setOneShotStarter(OneShotStarter starter) {
-    oneShotStarter() = std::move(starter);
-}
-
 // ---- Save dialog
-
-namespace {
-SaveFileAsker& saveFileAsker() {
-    static SaveFileAsker asker;
-    return asker;
-}
-}  // namespace
 
 QString askSaveFileName(QWidget* parent, const QString& caption, const QString& suggested,
                         const QString& filter) {
-    if (auto& asker = saveFileAsker())
-        return asker(caption, suggested, filter);
-    // Qt's own dialog asks before an existing file is overwritten.
-    return QFileDialog::getSaveFileName(parent, caption, suggested, filter);
+    return outside().askSaveFileName(parent, caption, suggested, filter);
 }
 
-void setSaveFileAsker(SaveFileAsker asker) {
-    saveFileAsker() = std::move(asker);
+QString Outside::askSaveFileName(QWidget* parent, const QString& caption, const QString& suggested,
+                                 const QString& filter) {
+    // Qt's own dialog asks before an existing file is overwritten.
+    return QFileDialog::getSaveFileName(parent, caption, suggested, filter);
 }
 
 // ---- Whole number
@@ -70,17 +51,15 @@ void showAsPlainText(QWidget& box) {
     for (QLabel* label : box.findChildren<QLabel*>())
         label->setTextFormat(Qt::PlainText);
 }
-
-IntegerAsker& integerAsker() {
-    static IntegerAsker asker;
-    return asker;
-}
 }  // namespace
 
 std::optional<int> askInteger(QWidget* parent, const QString& question, int suggested, int low,
                               int high) {
-    if (auto& asker = integerAsker())
-        return asker(question, suggested);
+    return outside().askInteger(parent, question, suggested, low, high);
+}
+
+std::optional<int> Outside::askInteger(QWidget* parent, const QString& question, int suggested,
+                                       int low, int high) {
     QInputDialog box(parent);
     box.setWindowTitle(QStringLiteral("Dipsheet"));
     box.setInputMode(QInputDialog::IntInput);
@@ -93,18 +72,7 @@ std::optional<int> askInteger(QWidget* parent, const QString& question, int sugg
     return box.intValue();
 }
 
-void setIntegerAsker(IntegerAsker asker) {
-    integerAsker() = std::move(asker);
-}
-
 // ---- Yes/no question
-
-namespace {
-YesNoAsker& yesNoAsker() {
-    static YesNoAsker asker;
-    return asker;
-}
-}  // namespace
 
 namespace {
 // The window that asked takes the keyboard again once its question is answered: without a
@@ -116,8 +84,10 @@ void takeKeyboardBack(QWidget* asker) {
 }  // namespace
 
 bool askYesNo(QWidget* parent, const QString& question) {
-    if (auto& asker = yesNoAsker())
-        return asker(question);
+    return outside().askYesNo(parent, question);
+}
+
+bool Outside::askYesNo(QWidget* parent, const QString& question) {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Dipsheet"), question,
                     QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::No);
@@ -127,22 +97,13 @@ bool askYesNo(QWidget* parent, const QString& question) {
     return yes;
 }
 
-void setYesNoAsker(YesNoAsker asker) {
-    yesNoAsker() = std::move(asker);
-}
-
 // ---- Yes/no/cancel question
 
-namespace {
-YesNoCancelAsker& yesNoCancelAsker() {
-    static YesNoCancelAsker asker;
-    return asker;
-}
-}  // namespace
-
 Answer askYesNoCancel(QWidget* parent, const QString& question) {
-    if (auto& asker = yesNoCancelAsker())
-        return asker(question);
+    return outside().askYesNoCancel(parent, question);
+}
+
+Answer Outside::askYesNoCancel(QWidget* parent, const QString& question) {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Dipsheet"), question,
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
     box.setDefaultButton(QMessageBox::Yes);
@@ -158,10 +119,6 @@ Answer askYesNoCancel(QWidget* parent, const QString& question) {
         default:
             return Answer::Cancel;  // Cancel, Esc or the window closed
     }
-}
-
-void setYesNoCancelAsker(YesNoCancelAsker asker) {
-    yesNoCancelAsker() = std::move(asker);
 }
 
 }  // namespace dipsheet::ui

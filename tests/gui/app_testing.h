@@ -26,6 +26,7 @@
 #include "frmcustomer.h"
 #include "frmintro.h"
 #include "mdiform1.h"
+#include "played_outside.h"
 #include "program.h"
 #include "scratch_database.h"
 #include "ui.h"
@@ -46,26 +47,34 @@ using gui_testing::settle;
 using gui_testing::typeInto;
 using gui_testing::writeBytes;
 
-// Message boxes, questions with a way back (answered No) and program end are recorded instead
-// of shown and done.
-struct Seams {
-    QStringList messages;
-    QStringList questions;
-    QList<int> ends;
-    Seams() {
-        ui::setMessageBoxHandler([this](const QString& text) { messages << text; });
-        ui::setYesNoCancelAsker([this](const QString& question) {
-            questions << question;
-            return ui::Answer::No;
-        });
-        ui::setEndProgramHandler([this](int status) { ends << status; });
+// The program's world as a test plays it, handed for the Seams' lifetime: the windows' boxes,
+// questions and end kept (PlayedOutside), the report's day fixed when `day` is set, and the
+// preview and the printer handed to the test when it says so (else the report engine's own:
+// no preview, the default printer).
+struct Seams : gui_testing::PlayedOutside<dipsheet::app::Outside> {
+    QDate day;
+    std::function<void(const dipsheet::report::Report&)> onPreview;
+    std::function<void(const dipsheet::report::Report&)> onPrint;
+    bool realPreview = false;  // Qt's print preview dialog, as the program shows it
+
+    QDate today() const override { return day.isValid() ? day : Outside::today(); }
+    void preview(const dipsheet::report::Report& report) override {
+        if (onPreview)
+            onPreview(report);
+        else if (realPreview)
+            Outside::preview(report);
+        else
+            dipsheet::report::Surroundings::preview(report);
     }
-    ~Seams() {
-        ui::setMessageBoxHandler(nullptr);
-        ui::setYesNoCancelAsker(nullptr);
-        ui::setEndProgramHandler(nullptr);
-        ui::setOneShotStarter(nullptr);
+    void print(const dipsheet::report::Report& report) override {
+        if (onPrint)
+            onPrint(report);
+        else
+            dipsheet::report::Surroundings::print(report);
     }
+
+private:
+    dipsheet::app::UseOutside m_handed{*this};
 };
 
 // The program as main() starts it, with the splash timer held by the test.
@@ -76,15 +85,15 @@ struct Program {
     int timerMs = 0;
     bool mainBuiltBeforeTimer = false;  // the seven seconds must count from the splash
 
-    Program() {
-        ui::setOneShotStarter([this](QObject*, int ms, std::function<void()> handler) {
+    explicit Program(Seams& seams) {
+        seams.oneShot = [this](QObject*, int ms, std::function<void()> handler) {
             timerMs = ms;
             timer = std::move(handler);
             const auto windows = QApplication::topLevelWidgets();
             mainBuiltBeforeTimer = std::any_of(windows.begin(), windows.end(), [](QWidget* w) {
                 return w->objectName() == QLatin1String("MDIForm1");
             });
-        });
+        };
         splash = new FrmIntro();
         main = splash->mainWindow();
         splash->display();

@@ -22,6 +22,7 @@
 #include <memory>
 
 #include "frmchart.h"
+#include "played_outside.h"
 #include "scratch_database.h"
 #include "ui.h"
 

@@ -50,6 +50,7 @@ private:
     std::unique_ptr<Host> m_host;
     FrmChart* m_chart = nullptr;
     QStringList m_messages;
+    std::unique_ptr<gui_testing::HandedOutside> m_outside;
 };
 
 void TestDimensionPanels::initTestCase() {
@@ -58,14 +59,15 @@ void TestDimensionPanels::initTestCase() {
 
 void TestDimensionPanels::init() {
     m_messages.clear();
-    ui::setMessageBoxHandler([this](const QString& text) { m_messages << text; });
+    m_outside = std::make_unique<gui_testing::HandedOutside>();
+    m_outside->onMessage = [this](const QString& text) { m_messages << text; };
     m_host = std::make_unique<Host>();
     m_chart = m_host->chart;
 }
 
 void TestDimensionPanels::cleanup() {
     m_host.reset();
-    ui::setMessageBoxHandler(nullptr);
+    m_outside.reset();
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(QLatin1Char('\n'))));
 }
 

@@ -159,18 +159,28 @@ void runScenario(MdiForm1* main, const QString& scenario) {
 int startProgramChild(int argc, char** argv, bool asOrdinaryUser, const QString& scenario) {
     ui::Application app(argc, argv);
     dipsheet::app::registerErrorTranslators();
-    ui::setMessageBoxHandler([](const QString& text) { tellParent("message: ", text); });
-    static QPointer<MdiForm1> main;
-    ui::setOneShotStarter([scenario](QObject* owner, int, std::function<void()> handler) {
-        QTimer::singleShot(0, owner, [handler, scenario] {
-            ui::guarded(handler);
-            runScenario(main, scenario);
-        });
-    });
+    // The program's own end, and its own questions: only the boxes and the timer are played.
+    struct ChildOutside : dipsheet::app::Outside {
+        QString scenario;
+        void showMessage(const QString& text) override { tellParent("message: ", text); }
+        void startOneShot(QObject* owner, int, std::function<void()> handler) override {
+            QTimer::singleShot(0, owner, [handler, scenario = scenario] {
+                ui::guarded(handler);
+                runScenario(main(), scenario);
+            });
+        }
+        static QPointer<MdiForm1>& main() {
+            static QPointer<MdiForm1> window;
+            return window;
+        }
+    } outside;
+    outside.scenario = scenario;
+    const dipsheet::app::UseOutside handed(outside);
+    QPointer<MdiForm1>& main = ChildOutside::main();
     std::unique_ptr<AsOrdinaryUser> user;
     if (asOrdinaryUser)
         user = std::make_unique<AsOrdinaryUser>();
-    ui::guarded([] {
+    ui::guarded([&main] {
         auto* splash = new FrmIntro();
         main = splash->mainWindow();
         splash->display();
@@ -416,13 +426,9 @@ void TestFaults::faultDuringWork() {
     QVERIFY(AsOrdinaryUser::openFolder(QDir::currentPath()));
     QVERIFY(copyDefinitions());
     int previews = 0;
-    dipsheet::report::ReportEngine::setPreviewHandler(
-        [&](const dipsheet::report::Report&) { ++previews; });
-    auto restorePreview =
-        qScopeGuard([] { dipsheet::report::ReportEngine::setPreviewHandler({}); });
-
     Seams seams;
-    m_program = std::make_unique<Program>();
+    seams.onPreview = [&](const dipsheet::report::Report&) { ++previews; };
+    m_program = std::make_unique<Program>(seams);
     auto endProgram = qScopeGuard([this] {
         m_program.reset();
         m_user.reset();
@@ -560,7 +566,7 @@ void TestFaults::failureOnTheWayOutEndsWithStatus1() {
 void TestFaults::jobTableWithoutARecordGetsOneAtTheFirstSave() {
     auto scratch = scratchDatabase("DELETE FROM mrQRT;");
     Seams seams;
-    m_program = std::make_unique<Program>();
+    m_program = std::make_unique<Program>(seams);
     auto endProgram = qScopeGuard([this] { m_program.reset(); });
     QVERIFY(m_program->start());
     QLineEdit* client = m_program->main->frmClient->txtClient;
@@ -585,7 +591,7 @@ void TestFaults::jobTableWithoutARecordGetsOneAtTheFirstSave() {
 void TestFaults::headingTypedWhileBusyGoesWithTheNextChart() {
     auto scratch = scratchDatabase(kSavedWork);
     Seams seams;
-    m_program = std::make_unique<Program>();
+    m_program = std::make_unique<Program>(seams);
     auto endProgram = qScopeGuard([this] {
         m_program.reset();
         m_lock.reset();

@@ -53,7 +53,7 @@ private slots:
     void init() {
         m_scratch = scratchDatabase();
         m_seams = std::make_unique<Seams>();
-        m_program = std::make_unique<Program>();
+        m_program = std::make_unique<Program>(*m_seams);
         QVERIFY(m_program->start());
     }
     void cleanup() {
@@ -193,8 +193,8 @@ private slots:
             // At start: Calculate is disabled, thickness rows hidden.
             {"start",
              {c->optCylindrical, c->optInches, c->optInside, c->chkStriker, c->cboStep,
-              c->txtIncrement, cyl->txtDiameter, cyl->txtLength, c->frmHeads()->cboHeads, tilt->txtFall,
-              tilt->txtDipAt, c->cmdHistory, c->cmdExit, main->form1->optHV[0]}},
+              c->txtIncrement, cyl->txtDiameter, cyl->txtLength, c->frmHeads()->cboHeads,
+              tilt->txtFall, tilt->txtDipAt, c->cmdHistory, c->cmdExit, main->form1->optHV[0]}},
             // Rectangular, millimetres, outside, ready: every row and Calculate.
             {"rectangular outside",
              {c->optRectangular, c->optMillimeters, c->optOutside, c->chkStriker, c->cboStep,

@@ -3,9 +3,9 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDate>
 #include <QDir>
-#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
@@ -35,7 +35,7 @@ private slots:
             "mrTankDesc = 'Diesel', mrSerialNo = 'SN-9';"
             "INSERT INTO Capacity VALUES(0, 1.00000011920928955078125);");
         m_seams = std::make_unique<Seams>();
-        m_program = std::make_unique<Program>();
+        m_program = std::make_unique<Program>(*m_seams);
         QVERIFY(m_program->start());
     }
     void cleanup() {
@@ -277,15 +277,13 @@ private slots:
         QStringList printed;
         QList<Qt::CursorShape> cursors;
         std::size_t rowsPrinted = 0;
-        dipsheet::report::ReportEngine::setPreviewHandler(
-            [&](const dipsheet::report::Report& report) {
-                printed << report.definitionName;
-                cursors << (QApplication::overrideCursor() ? QApplication::overrideCursor()->shape()
-                                                           : Qt::ArrowCursor);
-                rowsPrinted = report.rows.size();
-            });
-        const auto restore =
-            qScopeGuard([] { dipsheet::report::ReportEngine::setPreviewHandler({}); });
+        m_seams->onPreview = [&](const dipsheet::report::Report& report) {
+            printed << report.definitionName;
+            cursors << (QApplication::overrideCursor() ? QApplication::overrideCursor()->shape()
+                                                       : Qt::ArrowCursor);
+            rowsPrinted = report.rows.size();
+        };
+        const auto restore = qScopeGuard([this] { m_seams->onPreview = nullptr; });
         FrmChart* c = m_program->chart();
         FrmCapacity* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
@@ -320,7 +318,8 @@ private slots:
         QVERIFY(pdf.open(QIODevice::ReadOnly));
         QVERIFY(pdf.read(5) == "%PDF-");
         QVERIFY(w->noticeBar->isVisible());
-        QCOMPARE(w->noticeBar->text(), QStringLiteral("Saved to ") + QDir::toNativeSeparators(path));
+        QCOMPARE(w->noticeBar->text(),
+                 QStringLiteral("Saved to ") + QDir::toNativeSeparators(path));
     }
 
     // Without its definition the report cannot be made: one message with the number and a
@@ -348,12 +347,10 @@ private slots:
     void printCarriesTheHeadingBeingEdited() {
         QVERIFY(copyDefinitions("preview"));
         QStringList customers;
-        dipsheet::report::ReportEngine::setPreviewHandler(
-            [&](const dipsheet::report::Report& report) {
-                customers << QString::fromStdString(report.job.customer);
-            });
-        const auto restore =
-            qScopeGuard([] { dipsheet::report::ReportEngine::setPreviewHandler({}); });
+        m_seams->onPreview = [&](const dipsheet::report::Report& report) {
+            customers << QString::fromStdString(report.job.customer);
+        };
+        const auto restore = qScopeGuard([this] { m_seams->onPreview = nullptr; });
         FrmCapacity* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
         MdiForm1* main = m_program->main;
@@ -439,11 +436,11 @@ private slots:
 
         QString suggested;
         QString answer = QStringLiteral("saved.csv");
-        ui::setSaveFileAsker([&](const QString&, const QString& at, const QString&) {
+        m_seams->saveAs = [&](const QString&, const QString& at, const QString&) {
             suggested = at;
             return answer;
-        });
-        const auto restore = qScopeGuard([] { ui::setSaveFileAsker(nullptr); });
+        };
+        const auto restore = qScopeGuard([this] { m_seams->saveAs = nullptr; });
         QTest::keyClick(w->dbgCapacity, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(QFileInfo(suggested).absolutePath(), QDir::current().absolutePath());
         QCOMPARE(QFileInfo(suggested).fileName(),
@@ -479,16 +476,15 @@ private slots:
         QVERIFY(writeBytes(QStringLiteral("dipsheet.ini"), office));
         QVERIFY(copyDefinitions("preview"));
         std::optional<bool> printedSite;
-        dipsheet::report::ReportEngine::setPreviewHandler([&](const dipsheet::report::Report& report) {
+        m_seams->onPreview = [&](const dipsheet::report::Report& report) {
             printedSite = report.definition.ullage && report.definition.percent;
-        });
-        const auto noPreview =
-            qScopeGuard([] { dipsheet::report::ReportEngine::setPreviewHandler({}); });
+        };
+        const auto noPreview = qScopeGuard([this] { m_seams->onPreview = nullptr; });
         FrmCapacity* w = calculate(QStringLiteral("12"));
         QVERIFY(w);
-        QVERIFY2(
-            w->lblSetup->text().contains(QLatin1String("50 % at 23 3/4 in (470.0 US gal), 90 % at")),
-            qPrintable(w->lblSetup->text()));
+        QVERIFY2(w->lblSetup->text().contains(
+                     QLatin1String("50 % at 23 3/4 in (470.0 US gal), 90 % at")),
+                 qPrintable(w->lblSetup->text()));
         QCOMPARE(w->dbgCapacity->model()->columnCount(), 2);
 
         w->showUllage(true);
@@ -512,12 +508,11 @@ private slots:
         QCOMPARE(printedSite, std::optional<bool>(true));  // as on screen
 
         QString answer = QStringLiteral("site.csv");
-        ui::setSaveFileAsker(
-            [&](const QString&, const QString&, const QString&) { return answer; });
-        ui::setIntegerAsker([](const QString&, int suggested) { return suggested; });
-        const auto restore = qScopeGuard([] {
-            ui::setSaveFileAsker(nullptr);
-            ui::setIntegerAsker(nullptr);
+        m_seams->saveAs = [&](const QString&, const QString&, const QString&) { return answer; };
+        m_seams->askedNumber = [](const QString&, int suggested) { return suggested; };
+        const auto restore = qScopeGuard([this] {
+            m_seams->saveAs = nullptr;
+            m_seams->askedNumber = nullptr;
         });
         w->saveAsCsv();
         QVERIFY(fileBytes(answer).startsWith("Depth,Capacity,Ullage,Percent\n12,"));

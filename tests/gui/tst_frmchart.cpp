@@ -73,6 +73,7 @@ private:
     std::unique_ptr<ScratchDatabase> m_scratch;
     std::unique_ptr<Host> m_host;
     FrmChart* m_chart = nullptr;
+    std::unique_ptr<gui_testing::HandedOutside> m_outside;
     QStringList m_messages;
     QStringList m_events;
     QStringList m_questions;  // asked with Yes, No and Cancel
@@ -86,15 +87,15 @@ void TestFrmChart::initTestCase() {
 void TestFrmChart::init() {
     m_messages.clear();
     m_events.clear();
-    ui::setMessageBoxHandler([this](const QString& text) { m_messages << text; });
     m_questions.clear();
     m_answer = ui::Answer::No;
-    ui::setYesNoCancelAsker([this](const QString& question) {
+    m_outside = std::make_unique<gui_testing::HandedOutside>();
+    m_outside->onMessage = [this](const QString& text) { m_messages << text; };
+    m_outside->answerYesNoCancel = [this](const QString& question) {
         m_questions << question;
         return m_answer;
-    });
-    ui::setEndProgramHandler(
-        [this](int status) { m_events << QStringLiteral("end %1").arg(status); });
+    };
+    m_outside->onEnd = [this](int status) { m_events << QStringLiteral("end %1").arg(status); };
     m_scratch = std::make_unique<ScratchDatabase>();
     QString error;
     QVERIFY2(m_scratch->create(&error), qPrintable(error));
@@ -110,9 +111,7 @@ void TestFrmChart::init() {
 void TestFrmChart::cleanup() {
     m_host.reset();
     m_scratch.reset();
-    ui::setMessageBoxHandler(nullptr);
-    ui::setYesNoCancelAsker(nullptr);
-    ui::setEndProgramHandler(nullptr);
+    m_outside.reset();
 }
 
 void TestFrmChart::initialState() {
@@ -545,13 +544,13 @@ void TestFrmChart::badInputIsRefusedWithAMessage() {
     const auto stored = connect(m_chart, &FrmChart::chartStored, this, [&] {
         waitedWhileStoring = QApplication::overrideCursor() != nullptr;
     });
-    ui::setMessageBoxHandler([&](const QString& text) {
+    m_outside->onMessage = [&](const QString& text) {
         m_messages << text;
         waitAtMessage = QApplication::overrideCursor() != nullptr;
-    });
+    };
     const auto restore = qScopeGuard([this, stored] {
         disconnect(stored);
-        ui::setMessageBoxHandler([this](const QString& text) { m_messages << text; });
+        m_outside->onMessage = [this](const QString& text) { m_messages << text; };
     });
 
     // A chart already in the table stays as it is.
@@ -683,7 +682,7 @@ void TestFrmChart::unitSwitchAsksWhatBecomesOfTheFigures() {
     QSignalSpy changes(c, &FrmChart::inputsChanged);
 
     // Esc on the box as it is shown: still inches, nothing changed, nothing told.
-    ui::setYesNoCancelAsker(nullptr);
+    m_outside->askAPerson = true;
     bool escaped = false;
     QTimer::singleShot(0, this, [&escaped] {
         QWidget* box = QApplication::activeModalWidget();
@@ -700,10 +699,7 @@ void TestFrmChart::unitSwitchAsksWhatBecomesOfTheFigures() {
     QCOMPARE(changes.count(), 0);
     QVERIFY(c->tank().inches);
 
-    ui::setYesNoCancelAsker([this](const QString& question) {
-        m_questions << question;
-        return m_answer;
-    });
+    m_outside->askAPerson = false;
     m_answer = ui::Answer::Yes;
     clickOption(c->optMillimeters);
     QCOMPARE(m_questions.size(), 1);

@@ -17,7 +17,7 @@ private slots:
     void init() {
         m_scratch = scratchDatabase("UPDATE mrQRT SET mrQRTMember = 'Tank Works'");
         m_seams = std::make_unique<Seams>();
-        m_program = std::make_unique<Program>();
+        m_program = std::make_unique<Program>(*m_seams);
         QVERIFY(m_program->start());
         m_client = m_program->main->frmClient;
     }

@@ -25,7 +25,7 @@ private slots:
             "mrCustomer = 'Acme' || char(10) || 'Depot', "
             "mrTankDesc = 'Diesel tank', mrSerialNo = 'SN-7'");
         m_seams = std::make_unique<Seams>();
-        m_program = std::make_unique<Program>();
+        m_program = std::make_unique<Program>(*m_seams);
         QVERIFY(m_program->start());
         m_customer = m_program->customer();
     }
@@ -39,7 +39,7 @@ private slots:
     void longerStoredSerialNumberIsNotCut() {
         const QString longSerial(40, QLatin1Char('9'));
         QVERIFY(m_scratch->exec("UPDATE mrQRT SET mrSerialNo = '" + longSerial.toUtf8() + "'"));
-        m_program = std::make_unique<Program>();
+        m_program = std::make_unique<Program>(*m_seams);
         QVERIFY(m_program->start());
         m_customer = m_program->customer();
         QCOMPARE(m_customer->txtSerialNo->text(), longSerial);
@@ -102,7 +102,7 @@ private slots:
         QCOMPARE(m_scratch->jobRecord().at(0), stored);
         QVERIFY(m_seams->messages.isEmpty());  // no refusal on the way out
 
-        m_program = std::make_unique<Program>();
+        m_program = std::make_unique<Program>(*m_seams);
         QVERIFY(m_program->start());
         client = m_program->main->frmClient->txtClient;
         QTest::mouseClick(client, Qt::LeftButton);

@@ -135,7 +135,7 @@ void TestHistory::chartComesBackAfterARestart() {
         std::vector<std::array<float, 2>> rows;
         QString setupLine;
         {
-            Program program;
+            Program program(seams);
             QVERIFY(program.start());
             type(program, tanks[i]);
             made = program.chart()->tank();
@@ -147,7 +147,7 @@ void TestHistory::chartComesBackAfterARestart() {
             QTest::mouseClick(window->cmdExit, Qt::LeftButton);
             QVERIFY(scratch->capacity().empty());
         }
-        Program again;
+        Program again(seams);
         QVERIFY(again.start());
         QVERIFY2(again.chart()->tank() == made, made.describe().c_str());
         QTest::keyClick(again.main, Qt::Key_H, Qt::ControlModifier);
@@ -184,7 +184,7 @@ void TestHistory::unreadableChartIsListedAndNotLoaded() {
                "Tank, Full, Unit) VALUES('2031-01-01 10:00:00', 'c', 'Future Oils', 'd', "
                "'F-1', 'a set-up', 'tank=2; shape=cyl; tilt-fall=3', 10, 'L')"));
     Seams seams;
-    Program program;
+    Program program(seams);
     QVERIFY(program.start());
     QVERIFY(program.chart()->txtIncrement->text().isEmpty());  // nothing restored
     program.chart()->cmdHistory->click();
@@ -226,13 +226,13 @@ void TestHistory::reprintPrintsTheChartAsMadeAndLeavesTheForm() {
         db.writeHeading("Someone Else", "other", "X-1");
     }
     QVERIFY(runSql("UPDATE ChartHistory SET Made = '2019-11-30 16:45:09'"));
-    report::setDateSource([] { return QDate(2024, 3, 5); });
     const QByteArray before = fileBytes(QStringLiteral("QRTMembers.mdb"));
     std::optional<report::Report> printed;
-    report::ReportEngine::setPreviewHandler([&](const report::Report& r) { printed = r; });
     Seams seams;
+    seams.day = QDate(2024, 3, 5);
+    seams.onPreview = [&](const report::Report& r) { printed = r; };
     {
-        Program program;
+        Program program(seams);
         QVERIFY(program.start());
         program.chart()->cmdHistory->click();
         FrmHistory* history = program.main->historyWindow();
@@ -253,15 +253,12 @@ void TestHistory::reprintPrintsTheChartAsMadeAndLeavesTheForm() {
         QCOMPARE(printed->heads, QStringLiteral("Hemispherical heads, depth 900"));
         QCOMPARE(program.customer()->txtSerialNo->text(), QStringLiteral("X-1"));
 
-        ui::setYesNoAsker([](const QString& question) {
+        seams.answerYesNo = [](const QString& question) {
             return !question.contains(QLatin1String("H-9"));  // No for this chart
-        });
+        };
         history->cmdDelete->click();
         QCOMPARE(history->grdHistory->model()->rowCount(), 1);
-        ui::setYesNoAsker(nullptr);
     }
-    report::ReportEngine::setPreviewHandler(nullptr);
-    report::setDateSource({});
     QCOMPARE(fileBytes(QStringLiteral("QRTMembers.mdb")), before);
     QVERIFY(seams.messages.isEmpty());
 }
@@ -292,10 +289,10 @@ void TestHistory::reprintPrintsTheKeptRowsOrSaysItChartsAgain() {
     QVERIFY(runSql("UPDATE ChartHistory SET Rows = NULL WHERE SerialNo = 'O-2'"));
     const QByteArray before = fileBytes(QStringLiteral("QRTMembers.mdb"));
     std::optional<report::Report> printed;
-    report::ReportEngine::setPreviewHandler([&](const report::Report& r) { printed = r; });
     Seams seams;
+    seams.onPreview = [&](const report::Report& r) { printed = r; };
     {
-        Program program;
+        Program program(seams);
         QVERIFY(program.start());
         program.chart()->cmdHistory->click();
         FrmHistory* history = program.main->historyWindow();
@@ -325,7 +322,6 @@ void TestHistory::reprintPrintsTheKeptRowsOrSaysItChartsAgain() {
         QCOMPARE(seams.messages.size(), 1);
         QVERIFY(seams.messages.takeFirst().contains(QLatin1String("cannot be reprinted")));
     }
-    report::ReportEngine::setPreviewHandler(nullptr);
 }
 
 DIPSHEET_APP_TEST_MAIN(TestHistory)
@@ -347,7 +343,7 @@ void TestHistory::searchTroubleIsNeverFatal() {
         }
     }
     Seams seams;
-    Program program;
+    Program program(seams);
     QVERIFY(program.start());
     program.chart()->cmdHistory->click();
     FrmHistory* history = program.main->historyWindow();
@@ -402,10 +398,9 @@ void TestHistory::chartPrintedUnderACorrectedHeadingIsKeptUnderIt() {
     auto scratch = scratchDatabase();
     QVERIFY(copyDefinitions());
     std::optional<report::Report> printed;
-    report::ReportEngine::setPreviewHandler([&](const report::Report& r) { printed = r; });
-    auto restore = qScopeGuard([] { report::ReportEngine::setPreviewHandler({}); });
     Seams seams;
-    Program program;
+    seams.onPreview = [&](const report::Report& r) { printed = r; };
+    Program program(seams);
     QVERIFY(program.start());
     const auto typeCustomer = [&](const QString& text) {
         QPlainTextEdit* field = program.customer()->txtCustomer;
@@ -445,8 +440,8 @@ void TestHistory::chartByVolumeGoesTheWholeWay() {
     QVERIFY(copyDefinitions());
     Seams seams;
     std::optional<report::Report> printed;
-    report::ReportEngine::setPreviewHandler([&](const report::Report& r) { printed = r; });
-    Program program;
+    seams.onPreview = [&](const report::Report& r) { printed = r; };
+    Program program(seams);
     QVERIFY(program.start());
     Typed cyl;
     cyl.increment = QStringLiteral("100");
@@ -482,9 +477,8 @@ void TestHistory::chartByVolumeGoesTheWholeWay() {
     QVERIFY(window->lblSetup->text().contains(QStringLiteral("; volume step 100 US gal")));
 
     const QString csvPath = QDir::current().filePath(QStringLiteral("by-volume.csv"));
-    ui::setSaveFileAsker([&](const QString&, const QString&, const QString&) { return csvPath; });
+    seams.saveAs = [&](const QString&, const QString&, const QString&) { return csvPath; };
     window->saveAsCsv();
-    ui::setSaveFileAsker(nullptr);
     QVERIFY(fileBytes(csvPath).startsWith("Capacity,Depth\n100,"));
 
     // Kept with its choice, listed with it, and reprinted by volume.
@@ -500,6 +494,5 @@ void TestHistory::chartByVolumeGoesTheWholeWay() {
     QVERIFY2(printed, qPrintable(seams.messages.join(QLatin1Char('\n'))));
     QVERIFY(printed->setup && printed->setup->tank && printed->setup->tank->byVolume);
     QVERIFY(printed->rows == table);
-    report::ReportEngine::setPreviewHandler(nullptr);
     QVERIFY2(seams.messages.isEmpty(), qPrintable(seams.messages.join(QLatin1Char('\n'))));
 }

@@ -165,7 +165,7 @@ private:
 void TestHostile::init() {
     m_scratch = scratchDatabase();
     m_seams = std::make_unique<Seams>();
-    m_program = std::make_unique<Program>();
+    m_program = std::make_unique<Program>(*m_seams);
     QVERIFY(m_program->start());
 }
 
@@ -177,7 +177,7 @@ void TestHostile::cleanup() {
 
 void TestHostile::restart() {
     m_program.reset();
-    m_program = std::make_unique<Program>();
+    m_program = std::make_unique<Program>(*m_seams);
     QVERIFY(m_program->start());
 }
 

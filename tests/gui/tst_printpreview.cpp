@@ -9,6 +9,7 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QTimer>
+#include <optional>
 
 #include "app_testing.h"
 #include "render.h"
@@ -92,7 +93,7 @@ class TestPrintPreview : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { dipsheet::app::registerPrintPreview(); }
+    void initTestCase() { m_handed.emplace(m_outside); }
 
     void init() {
         m_scratch = scratchDatabase();
@@ -172,7 +173,8 @@ private slots:
     void laterFailedPaintIsSaidAndTheDialogStays() {
         QVERIFY(m_scratch->exec(chart(10)));
         const ShrinkPreviewPage shrink(2);
-        const Seams seams;
+        Seams seams;
+        seams.realPreview = true;
         bool openAfterFailure = false;
         const QObject scope;
         QTimer::singleShot(0, &scope, [&] {
@@ -193,6 +195,9 @@ private slots:
     }
 
 private:
+    dipsheet::app::Outside m_outside;  // the program's own preview
+    std::optional<dipsheet::app::UseOutside> m_handed;
+
     static void produce() {
         report::ReportEngine engine;
         engine.setReportFileName(QStringLiteral("preview.rpt"));

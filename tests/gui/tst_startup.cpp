@@ -30,7 +30,7 @@ private slots:
             "UPDATE mrQRT SET mrQRTMember = 'Acme Tanks', mrCustomer = 'Acme Depot', "
             "mrTankDesc = 'Diesel', mrSerialNo = 'SN-1'");
         Seams seams;
-        Program program;
+        Program program(seams);
         FrmIntro* splash = program.splash;
         QCOMPARE(program.timerMs, 7000);
         QVERIFY(!program.mainBuiltBeforeTimer);
@@ -83,7 +83,7 @@ private slots:
         QFETCH(bool, key);
         auto scratch = scratchDatabase();
         Seams seams;
-        Program program;
+        Program program(seams);
         QPointer<FrmIntro> splash = program.splash;
         QVERIFY(QTest::qWaitForWindowExposed(splash));
         if (key)
@@ -127,7 +127,7 @@ private slots:
             QVERIFY(ini.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(ini) > 0));
             file.close();
             Seams seams;
-            Program program;
+            Program program(seams);
             const QLabel* label = program.splash->Label1;
             if (text.isEmpty()) {
                 QCOMPARE(label->text(), product);
@@ -171,7 +171,7 @@ private slots:
     void panelsAtTheirPlaces() {
         auto scratch = scratchDatabase();
         Seams seams;
-        Program program;
+        Program program(seams);
         MdiForm1* main = program.main;
         QCOMPARE(main->objectName(), QStringLiteral("MDIForm1"));
         QCOMPARE(main->windowTitle(), QStringLiteral("Dipsheet"));
@@ -232,7 +232,7 @@ private slots:
         QDir::setCurrent(empty.path());
         Seams seams;
         {
-            Program program;
+            Program program(seams);
             QVERIFY(!seams.messages.isEmpty());
             const QString message = seams.messages.first();
             QVERIFY2(message.startsWith(QStringLiteral("Error 14: ")), qPrintable(message));
@@ -258,7 +258,7 @@ private slots:
         auto scratch = scratchDatabase();
         Seams seams;
         {
-            Program program;
+            Program program(seams);
             QVERIFY(program.start());
             QLineEdit* client = program.main->frmClient->txtClient;
             QTRY_COMPARE(QApplication::focusWidget(), client);
@@ -267,7 +267,7 @@ private slots:
             QTest::keyClick(client, Qt::Key_Tab);
             QTRY_COMPARE(scratch->jobRecord().first(), QStringLiteral("Acme Tanks"));
         }
-        Program again;
+        Program again(seams);
         QVERIFY(again.start());
         QTRY_COMPARE(QApplication::focusWidget(), again.customer()->txtCustomer);
         QVERIFY(seams.messages.isEmpty());
@@ -279,7 +279,7 @@ static int splashOnlyChild(char** argv) {
     int argc = 1;
     ui::Application app(argc, argv);
     Seams seams;
-    Program program;
+    Program program(seams);
     std::printf("%s\n", qPrintable(program.splash->Label1->text()));
     return 0;
 }

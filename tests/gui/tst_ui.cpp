@@ -21,6 +21,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "played_outside.h"
 #include "ui.h"
 
 namespace ui = dipsheet::ui;
@@ -82,14 +83,11 @@ private slots:
     void init() {
         m_messages.clear();
         m_ends.clear();
-        ui::setMessageBoxHandler([this](const QString& text) { m_messages << text; });
-        ui::setEndProgramHandler([this](int status) { m_ends << status; });
+        m_outside = std::make_unique<gui_testing::HandedOutside>();
+        m_outside->onMessage = [this](const QString& text) { m_messages << text; };
+        m_outside->onEnd = [this](int status) { m_ends << status; };
     }
-    void cleanup() {
-        ui::setMessageBoxHandler(nullptr);
-        ui::setEndProgramHandler(nullptr);
-        ui::setOneShotStarter(nullptr);
-    }
+    void cleanup() { m_outside.reset(); }
 
     void twipsToPixels() {
         QCOMPARE(ui::twips(15), 1);
@@ -277,12 +275,12 @@ private slots:
         QVERIFY(m_ends.isEmpty());
 
         m_messages.clear();
-        ui::setMessageBoxHandler([this](const QString& text) {
+        m_outside->onMessage = [this](const QString& text) {
             m_messages << text;
             ui::messageWhenBack(text);  // the same failure again while it is on screen
             ui::messageWhenBack(QStringLiteral("another"));
             settle();
-        });
+        };
         ui::messageWhenBack(QStringLiteral("busy"));
         ui::messageWhenBack(QStringLiteral("busy"));
         settle();
@@ -328,15 +326,28 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), field);
     }
 
+    // The Outside handed last answers, and the one before answers again once it is gone, so
+    // a test that fails half-way leaves nothing of its own to the next.
     void messageBoxSeam() {
         ui::messageBox(QStringLiteral("Client Name cannot be blank. Please reenter."));
         QCOMPARE(m_messages,
                  QStringList{QStringLiteral("Client Name cannot be blank. Please reenter.")});
+        {
+            gui_testing::HandedOutside inner;
+            ui::messageBox(QStringLiteral("inner"));
+            ui::endProgram(2);
+            QCOMPARE(inner.messages, QStringList{QStringLiteral("inner")});
+            QCOMPARE(inner.ends, QList<int>{2});
+        }
+        ui::messageBox(QStringLiteral("outer"));
+        QCOMPARE(m_messages.last(), QStringLiteral("outer"));
+        QVERIFY(m_ends.isEmpty());
+        QVERIFY(!ui::endRequested());
     }
 
     // The real box: titled Dipsheet, no icon, OK only.
     void realMessageBox() {
-        ui::setMessageBoxHandler(nullptr);
+        m_outside.reset();  // the real boxes
         // Desktop themes put a check mark on OK; offscreen does not, so ask for it here.
         struct IconsOnButtons : QProxyStyle {
             using QProxyStyle::QProxyStyle;
@@ -383,7 +394,7 @@ private slots:
     }
     void boxesShowTextAsPlainText() {
         QFETCH(QString, box);
-        ui::setMessageBoxHandler(nullptr);
+        m_outside.reset();  // the real boxes
         const QString text = QStringLiteral(
             "Delete the chart for <b>Acme</b> <img src=\"logo.png\"> "
             "<a href=\"https://example.com\">here</a>?");
@@ -450,10 +461,10 @@ private slots:
         QObject owner;
         int seamMs = 0;
         std::function<void()> pending;
-        ui::setOneShotStarter([&](QObject*, int ms, std::function<void()> handler) {
+        m_outside->oneShot = [&](QObject*, int ms, std::function<void()> handler) {
             seamMs = ms;
             pending = std::move(handler);
-        });
+        };
         int fired = 0;
         ui::startOneShot(&owner, 7000, [&] { ++fired; });
         QCOMPARE(seamMs, 7000);
@@ -461,7 +472,7 @@ private slots:
         pending();
         QCOMPARE(fired, 1);
 
-        ui::setOneShotStarter(nullptr);  // the real timer from here on
+        m_outside->oneShot = nullptr;  // the real timer from here on
         ui::startOneShot(&owner, 5, [&] { ++fired; });
         QTRY_COMPARE(fired, 2);
         QTest::qWait(30);
@@ -485,7 +496,7 @@ private slots:
 
     // Kept last: leaving the event loop leaves the application's loops for good.
     void endProgramLeavesEventLoop() {
-        ui::setEndProgramHandler(nullptr);
+        m_outside.reset();  // the real end
         QEventLoop loop;
         QTimer::singleShot(0, [] { ui::endProgram(3); });
         QTimer::singleShot(2000, &loop, [&] { loop.exit(-7); });
@@ -496,6 +507,7 @@ private slots:
     }
 
 private:
+    std::unique_ptr<gui_testing::HandedOutside> m_outside;
     QStringList m_messages;
     QList<int> m_ends;
 };

@@ -15,8 +15,10 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <regex>
 #include <span>
 #include <sstream>
@@ -146,20 +148,32 @@ Rows eighths(int count) {
     return rows;
 }
 
+// The report's surroundings as a test plays them: the day fixed, the preview and the printer
+// the test's own when it gives them (else the engine's: no preview, the default printer).
+struct PlayedSurroundings : Surroundings {
+    std::function<void(const Report&)> onPreview;
+    std::function<void(const Report&)> onPrint;
+    QDate today() const override { return QDate(2024, 3, 5); }
+    void preview(const Report& report) override {
+        onPreview ? onPreview(report) : Surroundings::preview(report);
+    }
+    void print(const Report& report) override {
+        onPrint ? onPrint(report) : Surroundings::print(report);
+    }
+};
+
 class ReportEngineTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_dir.isValid());
         m_previous = QDir::currentPath();
         ASSERT_TRUE(QDir::setCurrent(m_dir.path()));
-        setDateSource([] { return QDate(2024, 3, 5); });
+        m_handed.emplace(m_surroundings);
     }
 
     void TearDown() override {
         QDir::setCurrent(m_previous);
-        setDateSource({});
-        ReportEngine::setPreviewHandler({});
-        ReportEngine::setPrinterHandler({});
+        m_handed.reset();
     }
 
     // QRTMembers.mdb in the working folder, made from the shipped schema, holding the job
@@ -238,6 +252,8 @@ protected:
     }
 
     QTemporaryDir m_dir;
+    PlayedSurroundings m_surroundings;
+    std::optional<UseSurroundings> m_handed;
     QString m_previous;
 };
 
@@ -486,13 +502,13 @@ TEST_F(ReportEngineTest, PreviewAndPrinterGoThroughTheirHandlers) {
     makeDatabase(eighths(10));
     int previews = 0;
     int prints = 0;
-    ReportEngine::setPreviewHandler([&](const Report& report) {
+    m_surroundings.onPreview = [&](const Report& report) {
         ++previews;
         EXPECT_EQ(report.rows.size(), 10u);
         EXPECT_EQ(report.job.serialNo, "SN-0117");
         EXPECT_EQ(report.date, QDate(2024, 3, 5));
-    });
-    ReportEngine::setPrinterHandler([&](const Report&) { ++prints; });
+    };
+    m_surroundings.onPrint = [&](const Report&) { ++prints; };
 
     writeFile("preview.rpt", "[Output]\nDestination=preview\n");
     writeFile("printer.rpt", "[Output]\nDestination=printer\n");

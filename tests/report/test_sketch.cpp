@@ -102,12 +102,16 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         m_previous = QDir::currentPath();
         ASSERT_TRUE(QDir::setCurrent(m_dir.path()));
-        setDateSource([] { return QDate(2024, 3, 5); });
+        m_handed.emplace(m_day);
     }
     void TearDown() override {
         QDir::setCurrent(m_previous);
-        setDateSource({});
+        m_handed.reset();
     }
+    // Every page dated the same day.
+    struct FixedDay : Surroundings {
+        QDate today() const override { return QDate(2024, 3, 5); }
+    };
 
     // A fresh job file with `rows` and, unless none, the set-up.
     static void store(const std::vector<CapacityRow>& rows,
@@ -152,6 +156,8 @@ protected:
     }
 
     QTemporaryDir m_dir;
+    FixedDay m_day;
+    std::optional<UseSurroundings> m_handed;
     QString m_previous;
 };
 
