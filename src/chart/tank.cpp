@@ -48,7 +48,7 @@ const std::array<ShapeFields, 3>& shapeTable() {
          "vert",
          "Vertical cylinder",
          {{&Tank::diameter, "Diameter", "diameter"},
-          {&Tank::length, "Height", "height"},
+          {&Tank::length, "Height", "height"},  // verticalHeight()
           {&Tank::headThickness, "Bottom Thickness", "bottom-thickness"},
           {&Tank::shellThickness, "Shell Thickness", "shell-thickness"}},
          2,
@@ -234,7 +234,7 @@ std::string Tank::brief() const {
         text = shape == Shape::VerticalCylinder ? "Vertical " : "Horizontal ";
         std::string kind(headKindName(heads.kind));
         text += kind == "asme-fd" ? "ASME F&D" : kind;
-        sizes = {diameter, length};
+        sizes = {diameter, horizontal() ? length : verticalHeight()};
     }
     const char* separator = ", ";
     for (const std::string& size : sizes) {
@@ -266,11 +266,12 @@ std::optional<Tank::Measures> Tank::measures() const {
             m.width = r.width;
             m.height = r.height;
         } else {
-            const CylinderMeasures c = shape == Shape::VerticalCylinder
-                                           ? readVertical(o, cyl, heads)
-                                           : readCylinder(o, cyl, heads);
+            const CylinderMeasures c =
+                horizontal() ? readCylinder(o, cyl, heads) : readVertical(o, cyl, heads);
             m.diameter = c.diameter;
             m.length = c.length;
+            if (!horizontal())
+                m.height = c.length;  // the shell standing above the bottom's seam
             m.headDepth = c.head.depth();
         }
         m.dipAt = m.length / 2;

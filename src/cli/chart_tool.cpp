@@ -177,7 +177,10 @@ Table compute(const Arguments& a) {
     } else {
         const bool vertical = tank.shape == chart::Shape::VerticalCylinder;
         tank.diameter = take(a, "diameter");
-        tank.length = take(a, vertical ? "height" : "length");
+        if (vertical)
+            tank.verticalHeight() = take(a, "height");
+        else
+            tank.length = take(a, "length");
         tank.headThickness =
             takeIf(a, vertical ? "bottom-thickness" : "head-thickness", a.on("outside"));
         tank.shellThickness = takeIf(a, "shell-thickness", a.on("outside"));
