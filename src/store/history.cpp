@@ -10,6 +10,7 @@
 #include <limits>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -28,22 +29,26 @@ static_assert(kSearchRefused == SQLITE_TOOBIG);
 
 namespace {
 
+// The statement that puts the words of the charts into the search index: each chart's serial
+// number, customer and description, a line each; every chart, or those of the condition `where`.
+std::string indexWords(std::string_view where = {}) {
+    return std::string(
+               "INSERT INTO ChartHistorySearch(rowid, Words) SELECT Id, SerialNo || char(10) || "
+               "Customer || char(10) || TankDesc FROM ChartHistory")
+        .append(where);
+}
+
 constexpr const char* kColumns =
     "h.Id, h.Made, h.Client, h.Customer, h.TankDesc, h.SerialNo, h.Setup, h.Tank, h.Full, h.Unit";
 
+// Whether the file has a history; a file made before charts were kept has none.
 bool hasHistory(sqlite3* db) {
-    Statement statement(db,
-                        "SELECT 1 FROM sqlite_master WHERE type = 'table' AND "
-                        "name = 'ChartHistory'",
-                        "reading the file's tables");
-    return statement.step();
+    return detail::hasTable(db, "ChartHistory");
 }
 
 // Whether ChartHistory has field Rows: a history made before charts kept their rows has not.
 bool keepsRows(sqlite3* db) {
-    Statement statement(db, "SELECT 1 FROM pragma_table_info('ChartHistory') WHERE name = 'Rows'",
-                        "reading the fields of table ChartHistory");
-    return statement.step();
+    return detail::hasField(db, "ChartHistory", "Rows");
 }
 
 // The rows of a chart as field Rows keeps them: each row its depth then its volume, each an
@@ -226,10 +231,7 @@ void rebuildSearchIndex(sqlite3* db) {
     for (const char* sql : kDropSearchTables)
         execute(db, sql, doing);
     execute(db, schema::kCreateSearch, doing);
-    execute(db,
-            "INSERT INTO ChartHistorySearch(rowid, Words) SELECT Id, SerialNo || char(10) || "
-            "Customer || char(10) || TankDesc FROM ChartHistory",
-            doing);
+    execute(db, indexWords().c_str(), doing);
     transaction.commit();
 }
 
@@ -258,9 +260,7 @@ bool ensureSearchIndex(sqlite3* db) {
 // chart's id already is rebuilt, the new chart with it, and the result is true.
 bool indexNewChart(sqlite3* db) {
     try {
-        execute(db,
-                "INSERT INTO ChartHistorySearch(rowid, Words) SELECT Id, SerialNo || char(10) || "
-                "Customer || char(10) || TankDesc FROM ChartHistory WHERE Id = last_insert_rowid()",
+        execute(db, indexWords(" WHERE Id = last_insert_rowid()").c_str(),
                 "appending the chart to table ChartHistory");
         return false;
     } catch (const StoreError& error) {
@@ -414,11 +414,9 @@ void Database::retitleHistoryEntry(std::int64_t id, const JobRecord& job) {
     update.bindText(4, job.tankDesc);
     update.bindText(5, job.serialNo);
     update.step();
-    for (const char* sql : {"DELETE FROM ChartHistorySearch WHERE rowid = ?1",
-                            "INSERT INTO ChartHistorySearch(rowid, Words) SELECT Id, SerialNo || "
-                            "char(10) || Customer || char(10) || TankDesc FROM ChartHistory "
-                            "WHERE Id = ?1"}) {
-        Statement statement(m_db, sql, doing);
+    for (const std::string& sql : {std::string("DELETE FROM ChartHistorySearch WHERE rowid = ?1"),
+                                   indexWords(" WHERE Id = ?1")}) {
+        Statement statement(m_db, sql.c_str(), doing);
         statement.bindInteger(1, id);
         statement.step();
     }
