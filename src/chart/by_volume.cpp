@@ -13,10 +13,8 @@
 namespace dipsheet::chart {
 
 using detail::fitsSingle;
-using detail::quoted;
 using detail::refuseRowCount;
 using detail::spanAboveStriker;
-using detail::toSingle;
 
 double TankVolume::heightFor(double volume, double tolerance) const {
     if (!(volume > 0))
@@ -82,17 +80,9 @@ double TankVolume::heightIn(Point& lo, Point& hi, double volume, double toleranc
 }
 
 std::vector<CapacityRow> depthsByVolume(const TankVolume& tank, std::string_view step) {
-    if (!isNumberText(step, NumberFormat{".", ""})) {
-        throw InputError("Volume step: " + quoted(step) +
-                         " is not a number. Type the step as a decimal, e.g. 50 or 2.5.");
-    }
-    const double lead = leadingNumber(step);
-    if (!(lead > 0)) {
-        throw InputError("Volume step: " + quoted(step) +
-                         " is not above 0. Type a step greater than 0, e.g. 50.");
-    }
-    if (!(toSingle(lead, "Volume step " + quoted(step)) > 0))
-        throw InputError("Volume step: " + quoted(step) + " is too small to step the table.");
+    const double lead =
+        detail::readStep(step, {"Volume step", "Type the step as a decimal, e.g. 50 or 2.5.",
+                                "Type a step greater than 0, e.g. 50.", "table"});
     spanAboveStriker(tank);
     const double striker = tank.striker(), top = tank.top(), full = tank.full();
     if (!fitsSingle(full)) {

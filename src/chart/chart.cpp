@@ -44,7 +44,6 @@ void refuseRowCount(double count, const char* table, const char* step) {
 
 using detail::fitsSingle;
 using detail::numberText;
-using detail::quoted;
 using detail::refuseRowCount;
 using detail::spanAboveStriker;
 using detail::toSingle;
@@ -62,22 +61,9 @@ Steps steps(std::string_view increment, const TankVolume& tank) {
     Steps s;
     s.striker = tank.striker();
 
-    // The text must be one number as a whole before its value is looked at: read as a leading
-    // number, '1/8' would chart silently at a step of 1, and 'abc' or 'NaN' would read 0.
-    if (!isNumberText(increment, NumberFormat{".", ""})) {
-        throw InputError("Incremental distance: " + quoted(increment) +
-                         " is not a number. Type the increment as a decimal, e.g. .125 for 1/8.");
-    }
-    const double lead = leadingNumber(increment);
-    if (!(lead > 0)) {
-        throw InputError("Incremental distance: " + quoted(increment) +
-                         " is not above 0. Type an increment greater than 0, e.g. .125.");
-    }
-    s.increment = toSingle(lead, "Incremental distance " + quoted(increment));
-    if (!(s.increment > 0)) {
-        throw InputError("Incremental distance: " + quoted(increment) +
-                         " is too small to step the chart.");
-    }
+    s.increment = static_cast<float>(detail::readStep(
+        increment, {"Incremental distance", "Type the increment as a decimal, e.g. .125 for 1/8.",
+                    "Type an increment greater than 0, e.g. .125.", "chart"}));
 
     const double span = spanAboveStriker(tank);
     if (tank.chartsToFull()) {

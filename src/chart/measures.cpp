@@ -47,6 +47,23 @@ float toSingle(double value, const std::string& what) {
     return static_cast<float>(value);
 }
 
+double readStep(std::string_view text, const StepWords& words) {
+    const std::string caption = words.caption;
+    // The text must be one number as a whole before its value is looked at: read as a leading
+    // number, '1/8' would chart silently at a step of 1, and 'abc' or 'NaN' would read 0.
+    if (!isNumberText(text, NumberFormat{".", ""}))
+        throw InputError(caption + ": " + quoted(text) + " is not a number. " + words.notANumber);
+    const double lead = leadingNumber(text);
+    if (!(lead > 0)) {
+        throw InputError(caption + ": " + quoted(text) + " is not above 0. " + words.notAboveZero);
+    }
+    if (!(toSingle(lead, caption + " " + quoted(text)) > 0)) {
+        throw InputError(caption + ": " + quoted(text) + " is too small to step the " +
+                         words.stepped + ".");
+    }
+    return lead;
+}
+
 }  // namespace detail
 
 using detail::numberText;

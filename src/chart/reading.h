@@ -20,6 +20,17 @@ bool fitsSingle(double value);
 // Rounds a double intermediate to single precision, refusing what a single cannot hold.
 float toSingle(double value, const std::string& what);
 
+// How a step is named in its messages: "Incremental distance" stepping the "chart", "Volume
+// step" stepping the "table", and the advice for a text that is no number and for one not
+// above 0.
+struct StepWords {
+    const char *caption, *notANumber, *notAboveZero, *stepped;
+};
+// A step typed as one number with '.' as the decimal point (the whole text: '1/8' is no step
+// of 1), above 0 and still above 0 in single precision: its value. Throws InputError in the
+// step's words otherwise.
+double readStep(std::string_view text, const StepWords& words);
+
 // The dipstick's span, the top less S, refused below 0.
 double spanAboveStriker(const TankVolume& tank);
 // Refuses a chart (`table`) of more than kMaxRows rows, naming the `step` to make larger.
