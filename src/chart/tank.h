@@ -29,8 +29,9 @@ struct Tank {
     std::string increment;
     bool byVolume = false;
     // The dimension texts. A rectangular tank reads length, width, height and thickness; a
-    // cylinder diameter, length (the vertical one's height), headThickness (its bottom
-    // thickness) and shellThickness. The thicknesses are read only with outside measures.
+    // horizontal cylinder diameter, length, headThickness and shellThickness; a vertical
+    // cylinder diameter, verticalHeight(), headThickness (its bottom thickness) and
+    // shellThickness. The thicknesses are read only with outside measures.
     std::string length, width, height, thickness;
     std::string diameter, headThickness, shellThickness;
     HeadTexts heads;  // of a cylinder; the depth only for the kinds whose depth is typed
@@ -52,6 +53,12 @@ struct Tank {
     Tank inFormat(const NumberFormat& to) const;
 
     bool horizontal() const { return shape != Shape::VerticalCylinder; }
+    // A vertical cylinder's height, the straight shell standing above its bottom's seam (its
+    // key in the stored line and on the command line is "height"). A cylinder keeps its shell
+    // along the axis in one text, `length`, whether it lies or stands: a tank turned from one
+    // to the other keeps the figure typed.
+    std::string& verticalHeight() { return length; }
+    const std::string& verticalHeight() const { return length; }
     // Whether a fall or degrees of tilt is typed (a fall of 0 still charts as a level tank).
     bool tilted() const { return !fall.empty() || !tiltDegrees.empty(); }
     ChartOptions options() const;
@@ -74,10 +81,14 @@ struct Tank {
     std::string brief() const;
 
     // The tank's inside measures as its chart reads them, for a drawing of it: the diameter
-    // (or width and height), the shell's length (a vertical tank's height), the heads' depth,
-    // and how a horizontal tank lies (fall 0: level). None when a text cannot be read.
+    // (or width and height), the height of a rectangular or a vertical tank (a vertical one's
+    // shell above its bottom's seam), the length of a lying one, the heads' depth, and how a
+    // horizontal tank lies (fall 0: level). None when a text cannot be read.
     struct Measures {
-        double diameter = 0, width = 0, height = 0, length = 0, headDepth = 0;
+        double diameter = 0, width = 0, height = 0, headDepth = 0;
+        // A horizontal tank's length. A vertical tank has its height here too, for drawings
+        // that read it from here; they read `height` from now on.
+        double length = 0;
         double fall = 0, dipAt = 0;
     };
     std::optional<Measures> measures() const;

@@ -28,11 +28,6 @@ constexpr const char* kFreshTables[] = {
     schema::kCreateSearch,
 };
 
-bool exists(sqlite3* db, const char* sql, const char* doing) {
-    Statement statement(db, sql, doing);
-    return statement.step();
-}
-
 void setVersion(sqlite3* db, int version, const std::string& doing) {
     // PRAGMA takes no bound value; the version is a number of this program's own.
     execute(db, ("PRAGMA user_version = " + std::to_string(version)).c_str(), doing);
@@ -51,14 +46,10 @@ void schema::upgrade(sqlite3* db) {
     const std::string doing = "bringing the file's tables up to date";
     // Version 0 to 1: each step looks for what it adds, since a file of version 0 may have been
     // made by data/QRTMembers.sql (everything there) or by any older version of the program.
-    if (exists(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'ChartSetup'",
-               "reading the file's tables") &&
-        !exists(db, "SELECT 1 FROM pragma_table_info('ChartSetup') WHERE name = 'Tank'",
-                "reading the fields of table ChartSetup"))
+    if (detail::hasTable(db, "ChartSetup") && !detail::hasField(db, "ChartSetup", "Tank"))
         execute(db, "ALTER TABLE ChartSetup ADD COLUMN Tank TEXT", doing);
     execute(db, kCreateHistory, doing);
-    if (!exists(db, "SELECT 1 FROM pragma_table_info('ChartHistory') WHERE name = 'Rows'",
-                "reading the fields of table ChartHistory"))
+    if (!detail::hasField(db, "ChartHistory", "Rows"))
         execute(db, "ALTER TABLE ChartHistory ADD COLUMN Rows BLOB", doing);
     execute(db, kCreateHistoryIds, doing);
     setVersion(db, kSchemaVersion, doing);

@@ -139,6 +139,23 @@ private:
     std::string m_doing;
 };
 
+// Whether the file has table `table`.
+inline bool hasTable(sqlite3* db, std::string_view table) {
+    Statement statement(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1",
+                        "reading the file's tables");
+    statement.bindText(1, table);
+    return statement.step();
+}
+
+// Whether table `table` has field `field` (none has, when the table is missing).
+inline bool hasField(sqlite3* db, std::string_view table, std::string_view field) {
+    Statement statement(db, "SELECT 1 FROM pragma_table_info(?1) WHERE name = ?2",
+                        "reading the fields of table " + std::string(table));
+    statement.bindText(1, table);
+    statement.bindText(2, field);
+    return statement.step();
+}
+
 // Registers on a new connection the SQL functions the history's search uses (dipsheet_holds).
 void registerSearchFunctions(sqlite3* db);
 

@@ -180,16 +180,11 @@ Table Database::readCapacityTable() {
 
 namespace {
 bool hasChartSetupTable(sqlite3* db) {
-    Statement statement(db,
-                        "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'ChartSetup'",
-                        "reading the file's tables");
-    return statement.step();
+    return detail::hasTable(db, "ChartSetup");
 }
 
 bool hasTankColumn(sqlite3* db) {
-    Statement statement(db, "SELECT 1 FROM pragma_table_info('ChartSetup') WHERE name = 'Tank'",
-                        "reading the fields of table ChartSetup");
-    return statement.step();
+    return detail::hasField(db, "ChartSetup", "Tank");
 }
 }  // namespace
 

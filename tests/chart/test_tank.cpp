@@ -136,6 +136,46 @@ TEST(Tank, StoredLineReadsBackOrNotAtAll) {
     EXPECT_FALSE(Tank::fromText(badEscape).has_value());
 }
 
+// A vertical tank's height is a height wherever it is read: typed as its height, stored and read
+// back under "height", and measured as the shell above the bottom's seam (an outside height
+// loses the bottom plate once), as a rectangle's height is; a lying tank measures a length.
+TEST(Tank, VerticalTankSaysHeight) {
+    Tank upright = cylinder(Shape::VerticalCylinder, HeadKind::Flat);
+    upright.outside = true;
+    upright.verticalHeight() = std::string("96");
+    upright.headThickness = std::string(".3");
+    upright.shellThickness = std::string(".5");
+    const std::string line = upright.toText();
+    EXPECT_NE(line.find("; height=96;"), std::string::npos) << line;
+    EXPECT_EQ(line.find("length"), std::string::npos) << line;
+    const auto back = Tank::fromText(line);
+    ASSERT_TRUE(back.has_value()) << line;
+    EXPECT_EQ(back->verticalHeight(), "96");
+    EXPECT_EQ(back->brief(), "Vertical flat, 48 \u00d7 96 in");
+
+    Tank lying = upright;
+    lying.shape = Shape::HorizontalCylinder;
+    Tank box = upright;
+    box.shape = Shape::Rectangular;
+    box.width = box.height = std::string("30");
+    box.thickness = std::string(".25");
+    const struct {
+        const Tank& tank;
+        double diameter, height, length;
+    } cases[] = {
+        {upright, 47.0f, 95.7f, 95.7f},  // the length too, for drawings that read it there
+        {lying, 47.0f, 0, 95.4f},
+        {box, 0, 29.5f, 95.5f},
+    };
+    for (const auto& c : cases) {
+        const auto measured = c.tank.measures();
+        ASSERT_TRUE(measured.has_value()) << c.tank.describe();
+        EXPECT_EQ(measured->diameter, c.diameter) << c.tank.describe();
+        EXPECT_EQ(measured->height, c.height) << c.tank.describe();
+        EXPECT_EQ(measured->length, c.length) << c.tank.describe();
+    }
+}
+
 // The tank's chart is the chart of its shape's algorithm, bit for bit, with its full capacity.
 TEST(Tank, ChartsAsItsShapeDoes) {
     for (const HeadKind kind : kHeadKinds) {
@@ -264,7 +304,7 @@ TEST(Tank, NoTwoDepthsReadAlike) {
     tank.diameter = std::string("2000");
     tank.increment = std::string(".1");
     for (const auto& [height, decimals] : {std::pair{"1200", 2}, std::pair{"50", 1}}) {
-        tank.length = std::string(height);
+        tank.verticalHeight() = std::string(height);
         const ChartRows rows = tank.chart().rows;
         const DepthWriting writing = depthWritingOf(tank, false, rows);
         EXPECT_EQ(writing.decimals(), decimals) << height;
