@@ -18,12 +18,15 @@
 
 #include <memory>
 
+#include "../tests/gui/named.h"
 #include "chart.h"
 #include "frmchart.h"
 #include "frmcustomer.h"
 #include "mdiform1.h"
 #include "program.h"
 #include "ui.h"
+
+using gui_testing::findNamed;
 
 namespace {
 
@@ -62,19 +65,23 @@ struct Fixture {
         }
         main = std::make_unique<MdiForm1>(dipsheet::store::JobDatabase());
         main->display();
-        auto* chart = main->frmChart;
-        if (chart->chkStriker->isChecked())
-            chart->chkStriker->click();
-        chart->txtIncrement->setText(QString::fromLatin1(kIncrement));
-        chart->frmCylindrical()->txtDiameter->setText(QString::fromLatin1(kDiameter));
-        chart->frmCylindrical()->txtLength->setText(QString::fromLatin1(kLength));
-        if (!chart->cmdCalculate->isEnabled())
+        auto* chart = findNamed<dipsheet::setup::FrmChart>(main.get(), "frmChart");
+        if (findNamed<QCheckBox>(chart, "chkStriker")->isChecked())
+            findNamed<QCheckBox>(chart, "chkStriker")->click();
+        findNamed<QLineEdit>(chart, "txtIncrement")->setText(QString::fromLatin1(kIncrement));
+        findNamed<QLineEdit>(chart->frmCylindrical(), "txtDiameter")
+            ->setText(QString::fromLatin1(kDiameter));
+        findNamed<QLineEdit>(chart->frmCylindrical(), "txtLength")
+            ->setText(QString::fromLatin1(kLength));
+        if (!findNamed<QPushButton>(chart, "cmdCalculate")->isEnabled())
             error = "Calculate is not enabled";
     }
 
     // Presses Calculate and returns once the chart window is on screen and painted.
     FrmCapacity* calculate() {
-        main->frmChart->cmdCalculate->click();
+        findNamed<QPushButton>(findNamed<dipsheet::setup::FrmChart>(main.get(), "frmChart"),
+                               "cmdCalculate")
+            ->click();
         FrmCapacity* window = main->chartWindow();
         if (!window)
             return nullptr;
@@ -87,10 +94,12 @@ struct Fixture {
 
 // The chart is the largest one, and the window showed every row of it.
 void checkRows(benchmark::State& state, FrmCapacity* window, Fixture& f) {
-    if (dipsheet::chart::rowCount(f.main->frmChart->chartRows()) != dipsheet::chart::kMaxRows)
+    if (dipsheet::chart::rowCount(
+            findNamed<dipsheet::setup::FrmChart>(f.main.get(), "frmChart")->chartRows()) !=
+        dipsheet::chart::kMaxRows)
         state.SkipWithError("the tank does not give the largest chart");
     if (window)
-        state.counters["rows"] = window->dbgCapacity->model()->rowCount();
+        state.counters["rows"] = findNamed<QTableView>(window, "dbgCapacity")->model()->rowCount();
 }
 
 // A fresh chart window each time (Exit between two charts).
@@ -109,7 +118,7 @@ void BM_CalculateToChartWindow(benchmark::State& state) {
             state.SkipWithError("no chart window");
             break;
         }
-        shown = window->dbgCapacity->model()->rowCount();
+        shown = findNamed<QTableView>(window, "dbgCapacity")->model()->rowCount();
         window->close();
         QCoreApplication::processEvents();
         state.ResumeTiming();

@@ -26,6 +26,7 @@
 #include "frmcustomer.h"
 #include "frmintro.h"
 #include "mdiform1.h"
+#include "named.h"
 #include "played_outside.h"
 #include "program.h"
 #include "scratch_database.h"
@@ -40,6 +41,7 @@ using dipsheet::app::MdiForm1;
 using gui_testing::clickOption;
 using gui_testing::copyDefinitions;
 using gui_testing::fileBytes;
+using gui_testing::findNamed;
 using gui_testing::runSql;
 using gui_testing::scalar;
 using gui_testing::ScratchDatabase;
@@ -109,8 +111,12 @@ struct Program {
         return QTest::qWaitForWindowActive(main.data());
     }
 
-    dipsheet::setup::FrmChart* chart() const { return main->frmChart; }
-    dipsheet::app::FrmCustomer* customer() const { return main->frmCustomer; }
+    dipsheet::setup::FrmChart* chart() const {
+        return findNamed<dipsheet::setup::FrmChart>(main, "frmChart");
+    }
+    dipsheet::app::FrmCustomer* customer() const {
+        return findNamed<dipsheet::app::FrmCustomer>(main, "frmCustomer");
+    }
 };
 
 // Moves the focus as a click there would (the field left runs its lost-focus handler), and lets

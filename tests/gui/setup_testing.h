@@ -22,6 +22,7 @@
 #include <memory>
 
 #include "frmchart.h"
+#include "named.h"
 #include "played_outside.h"
 #include "scratch_database.h"
 #include "ui.h"
@@ -68,6 +69,7 @@ inline QStringList panelsInView(FrmChart* chart) {
 }
 
 using gui_testing::clickOption;
+using gui_testing::findNamed;
 using gui_testing::ScratchDatabase;
 using gui_testing::settle;
 using gui_testing::typeInto;

@@ -72,8 +72,8 @@ void TestDimensionPanels::cleanup() {
 }
 
 void TestDimensionPanels::verifyCalculate(bool ready) {
-    QCOMPARE(m_chart->cmdCalculate->isEnabled(), ready);
-    QCOMPARE(ui::background(m_chart->cmdCalculate),
+    QCOMPARE(findNamed<QPushButton>(m_chart, "cmdCalculate")->isEnabled(), ready);
+    QCOMPARE(ui::background(findNamed<QPushButton>(m_chart, "cmdCalculate")),
              ready ? ui::colour::yellow : ui::colour::lightGrey);
 }
 
@@ -139,14 +139,16 @@ void TestDimensionPanels::layoutOfThePanels() {
         }
     }
     // Thickness rows start hidden.
-    QVERIFY(m_chart->frmRectangular()->txtThickness->isHidden());
-    QVERIFY(m_chart->frmRectangular()->Label4->isHidden());
-    QVERIFY(!m_chart->frmRectangular()->txtHeight->isHidden());
+    QVERIFY(findNamed<QLineEdit>(m_chart->frmRectangular(), "txtThickness")->isHidden());
+    QVERIFY(findNamed<QLabel>(m_chart->frmRectangular(), "Label4")->isHidden());
+    QVERIFY(!findNamed<QLineEdit>(m_chart->frmRectangular(), "txtHeight")->isHidden());
     for (CylinderPanel* p : {static_cast<CylinderPanel*>(m_chart->frmCylindrical()),
                              static_cast<CylinderPanel*>(m_chart->frmVertical())}) {
-        QVERIFY(p->Label3->isHidden() && p->Label4->isHidden());
-        QVERIFY(p->txtHeadThickness->isHidden() && p->txtShellThickness->isHidden());
-        QVERIFY(!p->txtLength->isHidden());
+        QVERIFY(findNamed<QLabel>(p, "Label3")->isHidden() &&
+                findNamed<QLabel>(p, "Label4")->isHidden());
+        QVERIFY(findNamed<QLineEdit>(p, "txtHeadThickness")->isHidden() &&
+                findNamed<QLineEdit>(p, "txtShellThickness")->isHidden());
+        QVERIFY(!findNamed<QLineEdit>(p, "txtLength")->isHidden());
     }
 }
 
@@ -217,19 +219,22 @@ void TestDimensionPanels::readinessRule() {
     QFETCH(bool, ready);
 
     if (outside)
-        clickOption(m_chart->optOutside);
+        clickOption(findNamed<QRadioButton>(m_chart, "optOutside"));
     QList<QLineEdit*> edits;
     if (tank == QLatin1String("rect")) {
-        clickOption(m_chart->optRectangular);
+        clickOption(findNamed<QRadioButton>(m_chart, "optRectangular"));
         auto* p = m_chart->frmRectangular();
-        edits = {p->txtLength, p->txtWidth, p->txtHeight, p->txtThickness};
+        edits = {findNamed<QLineEdit>(p, "txtLength"), findNamed<QLineEdit>(p, "txtWidth"),
+                 findNamed<QLineEdit>(p, "txtHeight"), findNamed<QLineEdit>(p, "txtThickness")};
     } else {
         if (tank == QLatin1String("vert"))
             m_chart->applyOrientation(false);
         CylinderPanel* p = tank == QLatin1String("vert")
                                ? static_cast<CylinderPanel*>(m_chart->frmVertical())
                                : static_cast<CylinderPanel*>(m_chart->frmCylindrical());
-        edits = {p->txtDiameter, p->txtLength, p->txtHeadThickness, p->txtShellThickness};
+        edits = {findNamed<QLineEdit>(p, "txtDiameter"), findNamed<QLineEdit>(p, "txtLength"),
+                 findNamed<QLineEdit>(p, "txtHeadThickness"),
+                 findNamed<QLineEdit>(p, "txtShellThickness")};
     }
     QCOMPARE(panelsInView(m_chart).size(), 1);
 
@@ -237,17 +242,17 @@ void TestDimensionPanels::readinessRule() {
     // same whichever field was edited last.
     for (int i = 0; i < 4; ++i)
         typeInto(edits[i], fields[i]);
-    typeInto(m_chart->txtIncrement, increment);
+    typeInto(findNamed<QLineEdit>(m_chart, "txtIncrement"), increment);
     verifyCalculate(ready);
 
-    m_chart->txtIncrement->clear();
-    typeInto(m_chart->txtIncrement, increment);
+    findNamed<QLineEdit>(m_chart, "txtIncrement")->clear();
+    typeInto(findNamed<QLineEdit>(m_chart, "txtIncrement"), increment);
     for (int i = 3; i >= 0; --i)
         typeInto(edits[i], fields[i]);
     verifyCalculate(ready);
     // Disabled, Calculate says what is missing first, or that the increment typed is no
     // number, as Calculate would say of a dimension; enabled, it says nothing.
-    const QString tip = m_chart->cmdCalculate->toolTip();
+    const QString tip = findNamed<QPushButton>(m_chart, "cmdCalculate")->toolTip();
     const bool incrementIsText = increment == QLatin1String("abc");
     QVERIFY2(ready ? tip.isEmpty()
              : incrementIsText
@@ -258,38 +263,40 @@ void TestDimensionPanels::readinessRule() {
 
 void TestDimensionPanels::calculateSaysWhatIsMissing() {
     auto* cyl = m_chart->frmCylindrical();
-    const auto tip = [this] { return m_chart->cmdCalculate->toolTip(); };
+    const auto tip = [this] { return findNamed<QPushButton>(m_chart, "cmdCalculate")->toolTip(); };
     QCOMPARE(tip(), QStringLiteral("Type an increment greater than 0"));
-    typeInto(m_chart->txtIncrement, QStringLiteral("1/8"));  // reads 1: counts as typed
+    typeInto(findNamed<QLineEdit>(m_chart, "txtIncrement"),
+             QStringLiteral("1/8"));  // reads 1: counts as typed
     QCOMPARE(tip(), QStringLiteral("Type the Diameter"));
-    typeInto(cyl->txtDiameter, QStringLiteral("48"));
-    typeInto(cyl->txtLength, QStringLiteral("0"));
+    typeInto(findNamed<QLineEdit>(cyl, "txtDiameter"), QStringLiteral("48"));
+    typeInto(findNamed<QLineEdit>(cyl, "txtLength"), QStringLiteral("0"));
     QCOMPARE(tip(), QStringLiteral("Type the Length"));
-    typeInto(cyl->txtLength, QStringLiteral("96"));
+    typeInto(findNamed<QLineEdit>(cyl, "txtLength"), QStringLiteral("96"));
     QCOMPARE(tip(), QString());
-    clickOption(m_chart->optOutside);
-    typeInto(cyl->txtHeadThickness, QStringLiteral(".25"));
+    clickOption(findNamed<QRadioButton>(m_chart, "optOutside"));
+    typeInto(findNamed<QLineEdit>(cyl, "txtHeadThickness"), QStringLiteral(".25"));
     QCOMPARE(tip(), QStringLiteral("Type the Shell Thickness"));
     m_chart->applyOrientation(false);
     QCOMPARE(tip(), QStringLiteral("Type the Diameter"));
-    typeInto(m_chart->frmVertical()->txtDiameter, QStringLiteral("60"));
+    typeInto(findNamed<QLineEdit>(m_chart->frmVertical(), "txtDiameter"), QStringLiteral("60"));
     QCOMPARE(tip(), QStringLiteral("Type the Height"));
-    typeInto(m_chart->txtIncrement, QString());
+    typeInto(findNamed<QLineEdit>(m_chart, "txtIncrement"), QString());
     QCOMPARE(tip(), QStringLiteral("Type an increment greater than 0"));
 }
 
 void TestDimensionPanels::clearingAThicknessDisablesAtOnce() {
     auto* cyl = m_chart->frmCylindrical();
-    clickOption(m_chart->optOutside);
-    typeInto(m_chart->txtIncrement, QStringLiteral("1"));
-    typeInto(cyl->txtDiameter, QStringLiteral("48"));
-    typeInto(cyl->txtLength, QStringLiteral("120"));
-    typeInto(cyl->txtHeadThickness, QStringLiteral(".25"));
+    clickOption(findNamed<QRadioButton>(m_chart, "optOutside"));
+    typeInto(findNamed<QLineEdit>(m_chart, "txtIncrement"), QStringLiteral("1"));
+    typeInto(findNamed<QLineEdit>(cyl, "txtDiameter"), QStringLiteral("48"));
+    typeInto(findNamed<QLineEdit>(cyl, "txtLength"), QStringLiteral("120"));
+    typeInto(findNamed<QLineEdit>(cyl, "txtHeadThickness"), QStringLiteral(".25"));
     verifyCalculate(false);
-    typeInto(cyl->txtShellThickness, QStringLiteral(".25"));
+    typeInto(findNamed<QLineEdit>(cyl, "txtShellThickness"), QStringLiteral(".25"));
     verifyCalculate(true);
 
-    for (QLineEdit* thickness : {cyl->txtHeadThickness, cyl->txtShellThickness}) {
+    for (QLineEdit* thickness : {findNamed<QLineEdit>(cyl, "txtHeadThickness"),
+                                 findNamed<QLineEdit>(cyl, "txtShellThickness")}) {
         thickness->selectAll();
         QTest::keyClick(thickness, Qt::Key_Delete);
         verifyCalculate(false);
@@ -297,33 +304,34 @@ void TestDimensionPanels::clearingAThicknessDisablesAtOnce() {
         verifyCalculate(true);
     }
     // Inside again: the rows go, their texts stay, and they no longer count.
-    typeInto(cyl->txtHeadThickness, QStringLiteral("0"));
+    typeInto(findNamed<QLineEdit>(cyl, "txtHeadThickness"), QStringLiteral("0"));
     verifyCalculate(false);
-    clickOption(m_chart->optInside);
-    QVERIFY(cyl->txtHeadThickness->isHidden() && cyl->Label3->isHidden());
-    QCOMPARE(cyl->txtHeadThickness->text(), QStringLiteral("0"));
+    clickOption(findNamed<QRadioButton>(m_chart, "optInside"));
+    QVERIFY(findNamed<QLineEdit>(cyl, "txtHeadThickness")->isHidden() &&
+            findNamed<QLabel>(cyl, "Label3")->isHidden());
+    QCOMPARE(findNamed<QLineEdit>(cyl, "txtHeadThickness")->text(), QStringLiteral("0"));
     verifyCalculate(true);
 }
 
 void TestDimensionPanels::eachIncrementKeystrokeReevaluates() {
     auto* cyl = m_chart->frmCylindrical();
-    typeInto(cyl->txtDiameter, QStringLiteral("48"));
-    typeInto(cyl->txtLength, QStringLiteral("120"));
+    typeInto(findNamed<QLineEdit>(cyl, "txtDiameter"), QStringLiteral("48"));
+    typeInto(findNamed<QLineEdit>(cyl, "txtLength"), QStringLiteral("120"));
     verifyCalculate(false);
 
-    QTest::keyClick(m_chart->txtIncrement, Qt::Key_Period);
+    QTest::keyClick(findNamed<QLineEdit>(m_chart, "txtIncrement"), Qt::Key_Period);
     verifyCalculate(false);  // '.' alone reads 0
-    QTest::keyClick(m_chart->txtIncrement, Qt::Key_0);
+    QTest::keyClick(findNamed<QLineEdit>(m_chart, "txtIncrement"), Qt::Key_0);
     verifyCalculate(false);  // '.0'
-    QTest::keyClick(m_chart->txtIncrement, Qt::Key_5);
+    QTest::keyClick(findNamed<QLineEdit>(m_chart, "txtIncrement"), Qt::Key_5);
     verifyCalculate(true);  // '.05'
-    QTest::keyClick(m_chart->txtIncrement, Qt::Key_Backspace);
+    QTest::keyClick(findNamed<QLineEdit>(m_chart, "txtIncrement"), Qt::Key_Backspace);
     verifyCalculate(false);
-    QTest::keyClicks(m_chart->txtIncrement, QStringLiteral("25"));
+    QTest::keyClicks(findNamed<QLineEdit>(m_chart, "txtIncrement"), QStringLiteral("25"));
     verifyCalculate(true);
-    m_chart->txtIncrement->selectAll();
-    QTest::keyClick(m_chart->txtIncrement, Qt::Key_Delete);
-    QVERIFY(m_chart->txtIncrement->text().isEmpty());
+    findNamed<QLineEdit>(m_chart, "txtIncrement")->selectAll();
+    QTest::keyClick(findNamed<QLineEdit>(m_chart, "txtIncrement"), Qt::Key_Delete);
+    QVERIFY(findNamed<QLineEdit>(m_chart, "txtIncrement")->text().isEmpty());
     verifyCalculate(false);
 }
 
@@ -331,39 +339,41 @@ void TestDimensionPanels::otherTankKindShowsItsRowsAndOwnReadiness() {
     auto* cyl = m_chart->frmCylindrical();
     auto* rect = m_chart->frmRectangular();
     auto* vert = m_chart->frmVertical();
-    clickOption(m_chart->optOutside);
-    typeInto(m_chart->txtIncrement, QStringLiteral("1"));
-    typeInto(cyl->txtDiameter, QStringLiteral("48"));
-    typeInto(cyl->txtLength, QStringLiteral("120"));
-    typeInto(cyl->txtHeadThickness, QStringLiteral(".25"));
-    typeInto(cyl->txtShellThickness, QStringLiteral(".25"));
+    clickOption(findNamed<QRadioButton>(m_chart, "optOutside"));
+    typeInto(findNamed<QLineEdit>(m_chart, "txtIncrement"), QStringLiteral("1"));
+    typeInto(findNamed<QLineEdit>(cyl, "txtDiameter"), QStringLiteral("48"));
+    typeInto(findNamed<QLineEdit>(cyl, "txtLength"), QStringLiteral("120"));
+    typeInto(findNamed<QLineEdit>(cyl, "txtHeadThickness"), QStringLiteral(".25"));
+    typeInto(findNamed<QLineEdit>(cyl, "txtShellThickness"), QStringLiteral(".25"));
     verifyCalculate(true);
 
     // The rectangular panel comes up with its thickness row and its own (empty) fields.
-    clickOption(m_chart->optRectangular);
+    clickOption(findNamed<QRadioButton>(m_chart, "optRectangular"));
     QCOMPARE(panelsInView(m_chart), QStringList{QStringLiteral("frmRectangular")});
-    QVERIFY(!rect->txtThickness->isHidden() && !rect->Label4->isHidden());
+    QVERIFY(!findNamed<QLineEdit>(rect, "txtThickness")->isHidden() &&
+            !findNamed<QLabel>(rect, "Label4")->isHidden());
     verifyCalculate(false);
-    typeInto(rect->txtLength, QStringLiteral("10"));
-    typeInto(rect->txtWidth, QStringLiteral("20"));
-    typeInto(rect->txtHeight, QStringLiteral("30"));
+    typeInto(findNamed<QLineEdit>(rect, "txtLength"), QStringLiteral("10"));
+    typeInto(findNamed<QLineEdit>(rect, "txtWidth"), QStringLiteral("20"));
+    typeInto(findNamed<QLineEdit>(rect, "txtHeight"), QStringLiteral("30"));
     verifyCalculate(false);
-    typeInto(rect->txtThickness, QStringLiteral(".5"));
+    typeInto(findNamed<QLineEdit>(rect, "txtThickness"), QStringLiteral(".5"));
     verifyCalculate(true);
 
     // The vertical panel: its thickness rows appear, its empty fields disable Calculate.
     m_chart->applyOrientation(false);
     QCOMPARE(panelsInView(m_chart), QStringList{QStringLiteral("frmVertical")});
-    QVERIFY(!vert->txtHeadThickness->isHidden() && !vert->txtShellThickness->isHidden());
+    QVERIFY(!findNamed<QLineEdit>(vert, "txtHeadThickness")->isHidden() &&
+            !findNamed<QLineEdit>(vert, "txtShellThickness")->isHidden());
     verifyCalculate(false);
 
     // Back to the horizontal rectangular tank: its values are still there and enable Calculate.
     m_chart->applyOrientation(true);
     QCOMPARE(panelsInView(m_chart), QStringList{QStringLiteral("frmRectangular")});
     verifyCalculate(true);
-    clickOption(m_chart->optCylindrical);
-    QCOMPARE(cyl->txtDiameter->text(), QStringLiteral("48"));
-    QCOMPARE(cyl->txtShellThickness->text(), QStringLiteral(".25"));
+    clickOption(findNamed<QRadioButton>(m_chart, "optCylindrical"));
+    QCOMPARE(findNamed<QLineEdit>(cyl, "txtDiameter")->text(), QStringLiteral("48"));
+    QCOMPARE(findNamed<QLineEdit>(cyl, "txtShellThickness")->text(), QStringLiteral(".25"));
     verifyCalculate(true);
 }
 
@@ -372,15 +382,19 @@ void TestDimensionPanels::lengthLimits() {
     for (CylinderPanel* p : {static_cast<CylinderPanel*>(m_chart->frmCylindrical()),
                              static_cast<CylinderPanel*>(m_chart->frmVertical())}) {
         for (QLineEdit* field :
-             {p->txtDiameter, p->txtLength, p->txtHeadThickness, p->txtShellThickness}) {
+             {findNamed<QLineEdit>(p, "txtDiameter"), findNamed<QLineEdit>(p, "txtLength"),
+              findNamed<QLineEdit>(p, "txtHeadThickness"),
+              findNamed<QLineEdit>(p, "txtShellThickness")}) {
             typeInto(field, ten);
             QCOMPARE(field->text(), QStringLiteral("123456789"));
         }
     }
     const QString long40 = ten.repeated(4);
     auto* rect = m_chart->frmRectangular();
-    for (QLineEdit* field : {rect->txtLength, rect->txtWidth, rect->txtHeight, rect->txtThickness,
-                             m_chart->txtIncrement}) {
+    for (QLineEdit* field :
+         {findNamed<QLineEdit>(rect, "txtLength"), findNamed<QLineEdit>(rect, "txtWidth"),
+          findNamed<QLineEdit>(rect, "txtHeight"), findNamed<QLineEdit>(rect, "txtThickness"),
+          findNamed<QLineEdit>(m_chart, "txtIncrement")}) {
         typeInto(field, long40);
         QCOMPARE(field->text(), long40);
         // Well past a line edit's default limit of 32,767 characters: nothing is cut.
@@ -391,19 +405,21 @@ void TestDimensionPanels::lengthLimits() {
 }
 
 void TestDimensionPanels::tabIntoFieldSelectsWholeText() {
-    clickOption(m_chart->optOutside);
+    clickOption(findNamed<QRadioButton>(m_chart, "optOutside"));
     auto* cyl = m_chart->frmCylindrical();
-    const QList<QLineEdit*> order = {cyl->txtDiameter, cyl->txtLength, cyl->txtHeadThickness,
-                                     cyl->txtShellThickness};
+    const QList<QLineEdit*> order = {findNamed<QLineEdit>(cyl, "txtDiameter"),
+                                     findNamed<QLineEdit>(cyl, "txtLength"),
+                                     findNamed<QLineEdit>(cyl, "txtHeadThickness"),
+                                     findNamed<QLineEdit>(cyl, "txtShellThickness")};
     const QStringList texts = {"48", "120", ".25", ".375"};
     for (int i = 0; i < 4; ++i)
         order[i]->setText(texts[i]);
-    typeInto(m_chart->txtIncrement, QStringLiteral("1"));
+    typeInto(findNamed<QLineEdit>(m_chart, "txtIncrement"), QStringLiteral("1"));
     QVERIFY(m_host->showActive());
 
     // Row by row: each Tab lands on the next field with its whole text selected.
-    cyl->txtDiameter->setFocus(Qt::OtherFocusReason);
-    QTRY_VERIFY(cyl->txtDiameter->hasFocus());
+    findNamed<QLineEdit>(cyl, "txtDiameter")->setFocus(Qt::OtherFocusReason);
+    QTRY_VERIFY(findNamed<QLineEdit>(cyl, "txtDiameter")->hasFocus());
     for (int i = 1; i < 4; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QTRY_COMPARE(QApplication::focusWidget(), order[i]);
@@ -411,43 +427,46 @@ void TestDimensionPanels::tabIntoFieldSelectsWholeText() {
     }
     // The next key replaces the old value, and the readiness rule follows it.
     verifyCalculate(true);
-    QTest::keyClick(cyl->txtShellThickness, Qt::Key_0);
-    QCOMPARE(cyl->txtShellThickness->text(), QStringLiteral("0"));
+    QTest::keyClick(findNamed<QLineEdit>(cyl, "txtShellThickness"), Qt::Key_0);
+    QCOMPARE(findNamed<QLineEdit>(cyl, "txtShellThickness")->text(), QStringLiteral("0"));
     verifyCalculate(false);
 
     // Entering the increment by Tab selects it too.
-    m_chart->cboStep->setFocus(Qt::OtherFocusReason);
-    QTest::keyClick(m_chart->cboStep, Qt::Key_Tab);
-    QTRY_COMPARE(QApplication::focusWidget(), m_chart->txtIncrement);
-    QTRY_COMPARE(m_chart->txtIncrement->selectedText(), QStringLiteral("1"));
+    findNamed<QComboBox>(m_chart, "cboStep")->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(findNamed<QComboBox>(m_chart, "cboStep"), Qt::Key_Tab);
+    QTRY_COMPARE(QApplication::focusWidget(), findNamed<QLineEdit>(m_chart, "txtIncrement"));
+    QTRY_COMPARE(findNamed<QLineEdit>(m_chart, "txtIncrement")->selectedText(),
+                 QStringLiteral("1"));
 }
 
 void TestDimensionPanels::mouseIntoFieldSelectsWholeText() {
-    clickOption(m_chart->optRectangular);
+    clickOption(findNamed<QRadioButton>(m_chart, "optRectangular"));
     auto* rect = m_chart->frmRectangular();
-    rect->txtLength->setText(QStringLiteral("10"));
-    rect->txtWidth->setText(QStringLiteral("20"));
-    rect->txtHeight->setText(QStringLiteral("123456789012"));
-    m_chart->txtIncrement->setText(QStringLiteral("1"));
+    findNamed<QLineEdit>(rect, "txtLength")->setText(QStringLiteral("10"));
+    findNamed<QLineEdit>(rect, "txtWidth")->setText(QStringLiteral("20"));
+    findNamed<QLineEdit>(rect, "txtHeight")->setText(QStringLiteral("123456789012"));
+    findNamed<QLineEdit>(m_chart, "txtIncrement")->setText(QStringLiteral("1"));
     QVERIFY(m_host->showActive());
-    rect->txtLength->setFocus(Qt::OtherFocusReason);
-    QTRY_VERIFY(rect->txtLength->hasFocus());
+    findNamed<QLineEdit>(rect, "txtLength")->setFocus(Qt::OtherFocusReason);
+    QTRY_VERIFY(findNamed<QLineEdit>(rect, "txtLength")->hasFocus());
 
     // The press places the cursor; the whole text is still selected once it is handled.
-    QTest::mouseClick(rect->txtHeight, Qt::LeftButton, {},
-                      QPoint(8, rect->txtHeight->height() / 2));
-    QTRY_VERIFY(rect->txtHeight->hasFocus());
-    QTRY_COMPARE(rect->txtHeight->selectedText(), QStringLiteral("123456789012"));
-    QTest::keyClicks(rect->txtHeight, QStringLiteral("30"));
-    QCOMPARE(rect->txtHeight->text(), QStringLiteral("30"));
+    QTest::mouseClick(findNamed<QLineEdit>(rect, "txtHeight"), Qt::LeftButton, {},
+                      QPoint(8, findNamed<QLineEdit>(rect, "txtHeight")->height() / 2));
+    QTRY_VERIFY(findNamed<QLineEdit>(rect, "txtHeight")->hasFocus());
+    QTRY_COMPARE(findNamed<QLineEdit>(rect, "txtHeight")->selectedText(),
+                 QStringLiteral("123456789012"));
+    QTest::keyClicks(findNamed<QLineEdit>(rect, "txtHeight"), QStringLiteral("30"));
+    QCOMPARE(findNamed<QLineEdit>(rect, "txtHeight")->text(), QStringLiteral("30"));
     verifyCalculate(true);
 
     // Clicking into the increment selects it as well.
-    QTest::mouseClick(
-        m_chart->txtIncrement, Qt::LeftButton, {},
-        QPoint(m_chart->txtIncrement->width() - 5, m_chart->txtIncrement->height() / 2));
-    QTRY_VERIFY(m_chart->txtIncrement->hasFocus());
-    QTRY_COMPARE(m_chart->txtIncrement->selectedText(), QStringLiteral("1"));
+    QTest::mouseClick(findNamed<QLineEdit>(m_chart, "txtIncrement"), Qt::LeftButton, {},
+                      QPoint(findNamed<QLineEdit>(m_chart, "txtIncrement")->width() - 5,
+                             findNamed<QLineEdit>(m_chart, "txtIncrement")->height() / 2));
+    QTRY_VERIFY(findNamed<QLineEdit>(m_chart, "txtIncrement")->hasFocus());
+    QTRY_COMPARE(findNamed<QLineEdit>(m_chart, "txtIncrement")->selectedText(),
+                 QStringLiteral("1"));
 }
 
 QTEST_MAIN(TestDimensionPanels)

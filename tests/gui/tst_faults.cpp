@@ -135,18 +135,18 @@ void runScenario(MdiForm1* main, const QString& scenario) {
         QCoreApplication::exit(0);
         return;
     }
-    dipsheet::setup::FrmChart* chart = main->frmChart;
-    chart->txtIncrement->setText(QStringLiteral("1"));
-    chart->frmCylindrical()->txtDiameter->setText(QStringLiteral("48"));
-    chart->frmCylindrical()->txtLength->setText(QStringLiteral("120"));
-    chart->cmdCalculate->click();
+    dipsheet::setup::FrmChart* chart = findNamed<dipsheet::setup::FrmChart>(main, "frmChart");
+    findNamed<QLineEdit>(chart, "txtIncrement")->setText(QStringLiteral("1"));
+    findNamed<QLineEdit>(chart->frmCylindrical(), "txtDiameter")->setText(QStringLiteral("48"));
+    findNamed<QLineEdit>(chart->frmCylindrical(), "txtLength")->setText(QStringLiteral("120"));
+    findNamed<QPushButton>(chart, "cmdCalculate")->click();
     if (!main->chartWindow()) {
         tellParent("no chart window");
         return;
     }
     QFile::remove(kDatabase);
     if (scenario == QLatin1String("exit")) {
-        chart->cmdExit->click();
+        findNamed<QPushButton>(chart, "cmdExit")->click();
     } else {
         main->close();
     }
@@ -491,11 +491,16 @@ void TestFaults::faultDuringWork() {
 
     // The program runs on with every field as typed and the chart on show as it was.
     if (!jobSave)
-        QCOMPARE(m_program->chart()->frmCylindrical()->txtDiameter->text(), QStringLiteral("48"));
+        QCOMPARE(findNamed<QLineEdit>(m_program->chart()->frmCylindrical(), "txtDiameter")->text(),
+                 QStringLiteral("48"));
     if (action == QLatin1String("client name"))
-        QCOMPARE(m_program->main->frmClient->txtClient->text(), QStringLiteral("Beta Tanks"));
+        QCOMPARE(findNamed<QLineEdit>(
+                     findNamed<dipsheet::app::FrmClient>(m_program->main, "frmClient"), "txtClient")
+                     ->text(),
+                 QStringLiteral("Beta Tanks"));
     if (action == QLatin1String("customer"))
-        QCOMPARE(m_program->customer()->txtCustomer->toPlainText(), QStringLiteral("Customer B"));
+        QCOMPARE(findNamed<QPlainTextEdit>(m_program->customer(), "txtCustomer")->toPlainText(),
+                 QStringLiteral("Customer B"));
     const bool chartWindowBefore =
         action == QLatin1String("Print") || action == QLatin1String("chart Exit");
     QCOMPARE(m_program->main->chartWindow() != nullptr, chartWindowBefore);
@@ -569,16 +574,19 @@ void TestFaults::jobTableWithoutARecordGetsOneAtTheFirstSave() {
     m_program = std::make_unique<Program>(seams);
     auto endProgram = qScopeGuard([this] { m_program.reset(); });
     QVERIFY(m_program->start());
-    QLineEdit* client = m_program->main->frmClient->txtClient;
+    QLineEdit* client = findNamed<QLineEdit>(
+        findNamed<dipsheet::app::FrmClient>(m_program->main, "frmClient"), "txtClient");
     QVERIFY(client->text().isEmpty());
-    QVERIFY(m_program->customer()->txtCustomer->toPlainText().isEmpty());
+    QVERIFY(
+        findNamed<QPlainTextEdit>(m_program->customer(), "txtCustomer")->toPlainText().isEmpty());
 
     clickInto(client);
     settle();
     QTest::keyClicks(client, QStringLiteral("Beta Tanks"));
-    clickInto(m_program->customer()->txtTankDesc);
-    QTest::keyClicks(m_program->customer()->txtTankDesc, QStringLiteral("Diesel"));
-    QTest::keyClick(m_program->customer()->txtTankDesc, Qt::Key_Tab);
+    clickInto(findNamed<QPlainTextEdit>(m_program->customer(), "txtTankDesc"));
+    QTest::keyClicks(findNamed<QPlainTextEdit>(m_program->customer(), "txtTankDesc"),
+                     QStringLiteral("Diesel"));
+    QTest::keyClick(findNamed<QPlainTextEdit>(m_program->customer(), "txtTankDesc"), Qt::Key_Tab);
     settle();
     QVERIFY2(seams.messages.isEmpty(), qPrintable(seams.messages.join(QLatin1Char('\n'))));
     QCOMPARE(scratch->jobRecord(), (QStringList{"Beta Tanks", " ", "Diesel", ""}));
@@ -599,7 +607,7 @@ void TestFaults::headingTypedWhileBusyGoesWithTheNextChart() {
     QVERIFY(m_program->start());
     enterTank();
     auto* customer = m_program->customer();
-    clickInto(customer->txtTankDesc);
+    clickInto(findNamed<QPlainTextEdit>(customer, "txtTankDesc"));
     applyFault(QStringLiteral("locked"));
     QElapsedTimer typing;
     typing.start();
@@ -611,17 +619,18 @@ void TestFaults::headingTypedWhileBusyGoesWithTheNextChart() {
     // Two fields left on a busy file hold the keyboard no longer than a short wait each.
     QVERIFY2(typing.elapsed() < 2000, qPrintable(QString::number(typing.elapsed())));
     QVERIFY2(seams.messages.isEmpty(), qPrintable(seams.messages.join(QLatin1Char('\n'))));
-    QCOMPARE(customer->txtTankDesc->toPlainText(), QStringLiteral("Diesel, 48 x 120"));
-    QCOMPARE(customer->txtSerialNo->text(), QStringLiteral("SN-77"));
+    QCOMPARE(findNamed<QPlainTextEdit>(customer, "txtTankDesc")->toPlainText(),
+             QStringLiteral("Diesel, 48 x 120"));
+    QCOMPARE(findNamed<QLineEdit>(customer, "txtSerialNo")->text(), QStringLiteral("SN-77"));
     QVERIFY(m_program->main->noticeBar()->isVisible());
     QVERIFY(m_program->chart()->isAncestorOf(QApplication::focusWidget()));
 
     QVERIFY(m_lock->release());
-    QTest::mouseClick(m_program->chart()->cmdCalculate, Qt::LeftButton);
+    QTest::mouseClick(findNamed<QPushButton>(m_program->chart(), "cmdCalculate"), Qt::LeftButton);
     FrmCapacity* window = m_program->main->chartWindow();
     QVERIFY(window);
-    QCOMPARE(window->lblTankDesc->text(), QStringLiteral("Diesel, 48 x 120"));
-    QCOMPARE(window->lblSerialNo->text(), QStringLiteral("SN-77"));
+    QCOMPARE(findNamed<QLabel>(window, "lblTankDesc")->text(), QStringLiteral("Diesel, 48 x 120"));
+    QCOMPARE(findNamed<QLabel>(window, "lblSerialNo")->text(), QStringLiteral("SN-77"));
     QCOMPARE(scratch->jobRecord(),
              (QStringList{"Acme Tanks", "Customer A", "Diesel, 48 x 120", "SN-77"}));
     QCOMPARE(scalar("SELECT TankDesc || '|' || SerialNo FROM ChartHistory ORDER BY Id DESC"),
@@ -632,24 +641,26 @@ void TestFaults::headingTypedWhileBusyGoesWithTheNextChart() {
 
 void TestFaults::enterTank() {
     auto* chart = m_program->chart();
-    typeInto(chart->txtIncrement, QStringLiteral("1"));
-    typeInto(chart->frmCylindrical()->txtDiameter, QStringLiteral("48"));
-    typeInto(chart->frmCylindrical()->txtLength, QStringLiteral("120"));
+    typeInto(findNamed<QLineEdit>(chart, "txtIncrement"), QStringLiteral("1"));
+    typeInto(findNamed<QLineEdit>(chart->frmCylindrical(), "txtDiameter"), QStringLiteral("48"));
+    typeInto(findNamed<QLineEdit>(chart->frmCylindrical(), "txtLength"), QStringLiteral("120"));
 }
 
 void TestFaults::prepare(const QString& action) {
     auto* customer = m_program->customer();
     if (action == QLatin1String("client name")) {
         // The user is in the client name when the fault happens.
-        clickInto(m_program->main->frmClient->txtClient);
+        clickInto(findNamed<QLineEdit>(
+            findNamed<dipsheet::app::FrmClient>(m_program->main, "frmClient"), "txtClient"));
         settle();
     } else if (action == QLatin1String("customer")) {
-        QTRY_VERIFY(customer->txtCustomer->hasFocus());
+        QTRY_VERIFY(findNamed<QPlainTextEdit>(customer, "txtCustomer")->hasFocus());
     } else {
         enterTank();
-        QVERIFY(m_program->chart()->cmdCalculate->isEnabled());
+        QVERIFY(findNamed<QPushButton>(m_program->chart(), "cmdCalculate")->isEnabled());
         if (action != QLatin1String("Calculate")) {
-            QTest::mouseClick(m_program->chart()->cmdCalculate, Qt::LeftButton);
+            QTest::mouseClick(findNamed<QPushButton>(m_program->chart(), "cmdCalculate"),
+                              Qt::LeftButton);
             QVERIFY(m_program->main->chartWindow());
             QVERIFY(QTest::qWaitForWindowExposed(m_program->main->chartWindow()));
         }
@@ -659,19 +670,24 @@ void TestFaults::prepare(const QString& action) {
 void TestFaults::act(const QString& action) {
     auto* customer = m_program->customer();
     if (action == QLatin1String("client name")) {
-        QLineEdit* field = m_program->main->frmClient->txtClient;
+        QLineEdit* field = findNamed<QLineEdit>(
+            findNamed<dipsheet::app::FrmClient>(m_program->main, "frmClient"), "txtClient");
         QVERIFY(field->hasFocus());
         QTest::keyClicks(field, QStringLiteral("Beta Tanks"));
-        clickInto(customer->txtTankDesc);
+        clickInto(findNamed<QPlainTextEdit>(customer, "txtTankDesc"));
     } else if (action == QLatin1String("customer")) {
-        QTest::keyClicks(customer->txtCustomer, QStringLiteral("Customer B"));
-        QTest::keyClick(customer->txtCustomer, Qt::Key_Tab);
+        QTest::keyClicks(findNamed<QPlainTextEdit>(customer, "txtCustomer"),
+                         QStringLiteral("Customer B"));
+        QTest::keyClick(findNamed<QPlainTextEdit>(customer, "txtCustomer"), Qt::Key_Tab);
     } else if (action == QLatin1String("Calculate")) {
-        QTest::mouseClick(m_program->chart()->cmdCalculate, Qt::LeftButton);
+        QTest::mouseClick(findNamed<QPushButton>(m_program->chart(), "cmdCalculate"),
+                          Qt::LeftButton);
     } else {
         FrmCapacity* window = m_program->main->chartWindow();
         QVERIFY(window);
-        QTest::mouseClick(action == QLatin1String("Print") ? window->cmdPrint : window->cmdExit,
+        QTest::mouseClick(action == QLatin1String("Print")
+                              ? findNamed<QPushButton>(window, "cmdPrint")
+                              : findNamed<QPushButton>(window, "cmdExit"),
                           Qt::LeftButton);
     }
 }

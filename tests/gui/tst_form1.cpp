@@ -36,9 +36,11 @@ QString checkOnePanelInView(FrmChart* c) {
         if (p->isVisible())
             inView << p->objectName();
     }
-    const QString expected = c->frmConfiguration->isHidden()  ? QStringLiteral("frmVertical")
-                             : c->optCylindrical->isChecked() ? QStringLiteral("frmCylindrical")
-                                                              : QStringLiteral("frmRectangular");
+    const QString expected = findNamed<QGroupBox>(c, "frmConfiguration")->isHidden()
+                                 ? QStringLiteral("frmVertical")
+                             : findNamed<QRadioButton>(c, "optCylindrical")->isChecked()
+                                 ? QStringLiteral("frmCylindrical")
+                                 : QStringLiteral("frmRectangular");
     if (inView != QStringList{expected})
         return QStringLiteral("in view: %1, expected %2").arg(inView.join(u','), expected);
     return {};
@@ -64,28 +66,31 @@ private slots:
 
     void orientationSwitchesPanels() {
         FrmChart* c = m_program->chart();
-        Form1* f = m_program->main->form1;
+        Form1* f = findNamed<dipsheet::app::Form1>(m_program->main, "Form1");
         QCOMPARE(checkOnePanelInView(c), QString());
         QVERIFY(c->frmCylindrical()->isVisible());
 
         // Vertical: Configuration goes, the vertical panel comes, without thickness rows.
-        clickOption(f->optHV[1]);
-        QVERIFY(f->optHV[1]->isChecked() && !f->optHV[0]->isChecked());
-        QVERIFY(c->frmConfiguration->isHidden());
+        clickOption(findNamed<QRadioButton>(f, QStringLiteral("optHV(%1)").arg(1)));
+        QVERIFY(findNamed<QRadioButton>(f, QStringLiteral("optHV(%1)").arg(1))->isChecked() &&
+                !findNamed<QRadioButton>(f, QStringLiteral("optHV(%1)").arg(0))->isChecked());
+        QVERIFY(findNamed<QGroupBox>(c, "frmConfiguration")->isHidden());
         QCOMPARE(checkOnePanelInView(c), QString());
-        QVERIFY(c->frmVertical()->txtHeadThickness->isHidden());
+        QVERIFY(findNamed<QLineEdit>(c->frmVertical(), "txtHeadThickness")->isHidden());
 
         // Rectangular chosen while vertical is ignored until horizontal comes back.
-        clickOption(f->optHV[0]);
-        clickOption(c->optRectangular);
+        clickOption(findNamed<QRadioButton>(f, QStringLiteral("optHV(%1)").arg(0)));
+        clickOption(findNamed<QRadioButton>(c, "optRectangular"));
         QCOMPARE(checkOnePanelInView(c), QString());
-        clickOption(f->optHV[1]);
+        clickOption(findNamed<QRadioButton>(f, QStringLiteral("optHV(%1)").arg(1)));
         QCOMPARE(checkOnePanelInView(c), QString());
-        clickOption(f->optHV[0]);
-        QVERIFY(!c->frmConfiguration->isHidden());
+        clickOption(findNamed<QRadioButton>(f, QStringLiteral("optHV(%1)").arg(0)));
+        QVERIFY(!findNamed<QGroupBox>(c, "frmConfiguration")->isHidden());
         QVERIFY(c->frmRectangular()->isVisible());
         QCOMPARE(checkOnePanelInView(c), QString());
-        clickOption(f->optHV[0]);  // clicking the selected option again changes nothing
+        clickOption(findNamed<QRadioButton>(
+            f, QStringLiteral("optHV(%1)")
+                   .arg(0)));  // clicking the selected option again changes nothing
         QCOMPARE(checkOnePanelInView(c), QString());
     }
 
@@ -93,64 +98,72 @@ private slots:
     // were before.
     void thicknessRowsFollowOutside() {
         FrmChart* c = m_program->chart();
-        Form1* f = m_program->main->form1;
+        Form1* f = findNamed<dipsheet::app::Form1>(m_program->main, "Form1");
         auto* vert = c->frmVertical();
         auto* cyl = c->frmCylindrical();
 
-        clickOption(c->optOutside);
-        QVERIFY(!cyl->txtHeadThickness->isHidden());
-        clickOption(f->optHV[1]);
-        QVERIFY(!vert->txtHeadThickness->isHidden() && !vert->txtShellThickness->isHidden());
-        QCOMPARE(vert->Label3->text(), QStringLiteral("Bottom Thickness"));
-        QVERIFY(!vert->Label3->isHidden());
+        clickOption(findNamed<QRadioButton>(c, "optOutside"));
+        QVERIFY(!findNamed<QLineEdit>(cyl, "txtHeadThickness")->isHidden());
+        clickOption(findNamed<QRadioButton>(f, QStringLiteral("optHV(%1)").arg(1)));
+        QVERIFY(!findNamed<QLineEdit>(vert, "txtHeadThickness")->isHidden() &&
+                !findNamed<QLineEdit>(vert, "txtShellThickness")->isHidden());
+        QCOMPARE(findNamed<QLabel>(vert, "Label3")->text(), QStringLiteral("Bottom Thickness"));
+        QVERIFY(!findNamed<QLabel>(vert, "Label3")->isHidden());
 
-        clickOption(f->optHV[0]);
-        clickOption(c->optInside);  // hides the cylinder's rows only
-        QVERIFY(cyl->txtHeadThickness->isHidden());
-        QVERIFY(!vert->txtHeadThickness->isHidden());
-        clickOption(f->optHV[1]);  // vertical again: its rows go, as Inside says
-        QVERIFY(vert->txtHeadThickness->isHidden() && vert->Label4->isHidden());
+        clickOption(findNamed<QRadioButton>(f, QStringLiteral("optHV(%1)").arg(0)));
+        clickOption(findNamed<QRadioButton>(c, "optInside"));  // hides the cylinder's rows only
+        QVERIFY(findNamed<QLineEdit>(cyl, "txtHeadThickness")->isHidden());
+        QVERIFY(!findNamed<QLineEdit>(vert, "txtHeadThickness")->isHidden());
+        clickOption(findNamed<QRadioButton>(
+            f, QStringLiteral("optHV(%1)").arg(1)));  // vertical again: its rows go, as Inside says
+        QVERIFY(findNamed<QLineEdit>(vert, "txtHeadThickness")->isHidden() &&
+                findNamed<QLabel>(vert, "Label4")->isHidden());
         QCOMPARE(checkOnePanelInView(c), QString());
     }
 
     // After every change of orientation Calculate reflects the panel now in view.
     void calculateFollowsPanelInView() {
         FrmChart* c = m_program->chart();
-        Form1* f = m_program->main->form1;
-        typeInto(c->txtIncrement, QStringLiteral("1"));
-        typeInto(c->frmCylindrical()->txtDiameter, QStringLiteral("48"));
-        typeInto(c->frmCylindrical()->txtLength, QStringLiteral("120"));
-        QVERIFY(c->cmdCalculate->isEnabled());
-        QCOMPARE(ui::background(c->cmdCalculate), ui::colour::yellow);
+        Form1* f = findNamed<dipsheet::app::Form1>(m_program->main, "Form1");
+        typeInto(findNamed<QLineEdit>(c, "txtIncrement"), QStringLiteral("1"));
+        typeInto(findNamed<QLineEdit>(c->frmCylindrical(), "txtDiameter"), QStringLiteral("48"));
+        typeInto(findNamed<QLineEdit>(c->frmCylindrical(), "txtLength"), QStringLiteral("120"));
+        QVERIFY(findNamed<QPushButton>(c, "cmdCalculate")->isEnabled());
+        QCOMPARE(ui::background(findNamed<QPushButton>(c, "cmdCalculate")), ui::colour::yellow);
 
-        clickOption(f->optHV[1]);  // the vertical panel is empty
-        QVERIFY(!c->cmdCalculate->isEnabled());
-        QCOMPARE(ui::background(c->cmdCalculate), ui::colour::lightGrey);
+        clickOption(findNamed<QRadioButton>(
+            f, QStringLiteral("optHV(%1)").arg(1)));  // the vertical panel is empty
+        QVERIFY(!findNamed<QPushButton>(c, "cmdCalculate")->isEnabled());
+        QCOMPARE(ui::background(findNamed<QPushButton>(c, "cmdCalculate")), ui::colour::lightGrey);
 
-        typeInto(c->frmVertical()->txtDiameter, QStringLiteral("30"));
-        typeInto(c->frmVertical()->txtLength, QStringLiteral("60"));
-        QVERIFY(c->cmdCalculate->isEnabled());
-        clickOption(c->optOutside);  // the vertical panel now needs its thicknesses
-        QVERIFY(!c->cmdCalculate->isEnabled());
+        typeInto(findNamed<QLineEdit>(c->frmVertical(), "txtDiameter"), QStringLiteral("30"));
+        typeInto(findNamed<QLineEdit>(c->frmVertical(), "txtLength"), QStringLiteral("60"));
+        QVERIFY(findNamed<QPushButton>(c, "cmdCalculate")->isEnabled());
+        clickOption(findNamed<QRadioButton>(
+            c, "optOutside"));  // the vertical panel now needs its thicknesses
+        QVERIFY(!findNamed<QPushButton>(c, "cmdCalculate")->isEnabled());
 
-        clickOption(f->optHV[0]);  // horizontal cylinder with Outside: thicknesses missing
-        QVERIFY(!c->cmdCalculate->isEnabled());
-        clickOption(c->optInside);
-        QVERIFY(c->cmdCalculate->isEnabled());
-        QCOMPARE(c->frmCylindrical()->txtDiameter->text(), QStringLiteral("48"));  // kept
+        clickOption(findNamed<QRadioButton>(
+            f, QStringLiteral("optHV(%1)")
+                   .arg(0)));  // horizontal cylinder with Outside: thicknesses missing
+        QVERIFY(!findNamed<QPushButton>(c, "cmdCalculate")->isEnabled());
+        clickOption(findNamed<QRadioButton>(c, "optInside"));
+        QVERIFY(findNamed<QPushButton>(c, "cmdCalculate")->isEnabled());
+        QCOMPARE(findNamed<QLineEdit>(c->frmCylindrical(), "txtDiameter")->text(),
+                 QStringLiteral("48"));  // kept
     }
 
     // Calculate on a vertical tank charts the vertical panel's tank, whatever the shape says.
     void verticalTankCalculated() {
         FrmChart* c = m_program->chart();
-        Form1* f = m_program->main->form1;
-        clickOption(c->optRectangular);
-        clickOption(f->optHV[1]);
-        typeInto(c->txtIncrement, QStringLiteral("10"));
-        typeInto(c->frmVertical()->txtDiameter, QStringLiteral("30"));
-        typeInto(c->frmVertical()->txtLength, QStringLiteral("60"));
-        QVERIFY(c->cmdCalculate->isEnabled());
-        QTest::mouseClick(c->cmdCalculate, Qt::LeftButton);
+        Form1* f = findNamed<dipsheet::app::Form1>(m_program->main, "Form1");
+        clickOption(findNamed<QRadioButton>(c, "optRectangular"));
+        clickOption(findNamed<QRadioButton>(f, QStringLiteral("optHV(%1)").arg(1)));
+        typeInto(findNamed<QLineEdit>(c, "txtIncrement"), QStringLiteral("10"));
+        typeInto(findNamed<QLineEdit>(c->frmVertical(), "txtDiameter"), QStringLiteral("30"));
+        typeInto(findNamed<QLineEdit>(c->frmVertical(), "txtLength"), QStringLiteral("60"));
+        QVERIFY(findNamed<QPushButton>(c, "cmdCalculate")->isEnabled());
+        QTest::mouseClick(findNamed<QPushButton>(c, "cmdCalculate"), Qt::LeftButton);
         QTRY_VERIFY(m_program->main->chartWindow());
         const auto rows = m_scratch->capacity();
         QVERIFY(!rows.empty());
@@ -162,13 +175,15 @@ private slots:
     // The orientation captions name no kind of heads, whichever are chosen.
     void captionsNeverContradictTheHeads() {
         FrmChart* c = m_program->chart();
-        Form1* f = m_program->main->form1;
+        Form1* f = findNamed<dipsheet::app::Form1>(m_program->main, "Form1");
         for (int kind : {2, 0}) {  // hemispherical, flat
-            c->frmHeads()->cboHeads->setCurrentIndex(kind);
+            findNamed<QComboBox>(c->frmHeads(), "cboHeads")->setCurrentIndex(kind);
             for (int side : {1, 0}) {
-                f->optHV[side]->click();
-                QCOMPARE(f->optHV[0]->text(), QStringLiteral("Horizontal Tank"));
-                QCOMPARE(f->optHV[1]->text(), QStringLiteral("Vertical Tank"));
+                findNamed<QRadioButton>(f, QStringLiteral("optHV(%1)").arg(side))->click();
+                QCOMPARE(findNamed<QRadioButton>(f, QStringLiteral("optHV(%1)").arg(0))->text(),
+                         QStringLiteral("Horizontal Tank"));
+                QCOMPARE(findNamed<QRadioButton>(f, QStringLiteral("optHV(%1)").arg(1))->text(),
+                         QStringLiteral("Vertical Tank"));
             }
         }
     }
@@ -178,49 +193,82 @@ private slots:
     void tabRunsInTheOrderAJobIsFilled() {
         FrmChart* c = m_program->chart();
         auto* main = m_program->main.data();
-        QLineEdit* client = main->frmClient->txtClient;
+        QLineEdit* client = findNamed<QLineEdit>(
+            findNamed<dipsheet::app::FrmClient>(main, "frmClient"), "txtClient");
         const auto* cyl = c->frmCylindrical();
         const auto* rect = c->frmRectangular();
         const auto* vert = c->frmVertical();
         const auto* tilt = c->frmTilt();
-        const QList<QWidget*> common = {client, main->frmCustomer->txtCustomer,
-                                        main->frmCustomer->txtTankDesc,
-                                        main->frmCustomer->txtSerialNo};
+        const QList<QWidget*> common = {
+            client,
+            findNamed<QPlainTextEdit>(findNamed<dipsheet::app::FrmCustomer>(main, "frmCustomer"),
+                                      "txtCustomer"),
+            findNamed<QPlainTextEdit>(findNamed<dipsheet::app::FrmCustomer>(main, "frmCustomer"),
+                                      "txtTankDesc"),
+            findNamed<QLineEdit>(findNamed<dipsheet::app::FrmCustomer>(main, "frmCustomer"),
+                                 "txtSerialNo")};
         const struct {
             const char* setUp;
             QList<QWidget*> then;  // after the heading, round to the client name
         } cases[] = {
             // At start: Calculate is disabled, thickness rows hidden.
             {"start",
-             {c->optCylindrical, c->optInches, c->optInside, c->chkStriker, c->cboStep,
-              c->txtIncrement, cyl->txtDiameter, cyl->txtLength, c->frmHeads()->cboHeads,
-              tilt->txtFall, tilt->txtDipAt, c->cmdHistory, c->cmdExit, main->form1->optHV[0]}},
+             {findNamed<QRadioButton>(c, "optCylindrical"), findNamed<QRadioButton>(c, "optInches"),
+              findNamed<QRadioButton>(c, "optInside"), findNamed<QCheckBox>(c, "chkStriker"),
+              findNamed<QComboBox>(c, "cboStep"), findNamed<QLineEdit>(c, "txtIncrement"),
+              findNamed<QLineEdit>(cyl, "txtDiameter"), findNamed<QLineEdit>(cyl, "txtLength"),
+              findNamed<QComboBox>(c->frmHeads(), "cboHeads"),
+              findNamed<QLineEdit>(tilt, "txtFall"), findNamed<QLineEdit>(tilt, "txtDipAt"),
+              findNamed<QPushButton>(c, "cmdHistory"), findNamed<QPushButton>(c, "cmdExit"),
+              findNamed<QRadioButton>(findNamed<dipsheet::app::Form1>(main, "Form1"),
+                                      QStringLiteral("optHV(%1)").arg(0))}},
             // Rectangular, millimetres, outside, ready: every row and Calculate.
             {"rectangular outside",
-             {c->optRectangular, c->optMillimeters, c->optOutside, c->chkStriker, c->cboStep,
-              c->txtIncrement, rect->txtLength, rect->txtWidth, rect->txtHeight, rect->txtThickness,
-              tilt->txtFall, tilt->txtDipAt, c->cmdCalculate, c->cmdHistory, c->cmdExit,
-              main->form1->optHV[0]}},
+             {findNamed<QRadioButton>(c, "optRectangular"),
+              findNamed<QRadioButton>(c, "optMillimeters"),
+              findNamed<QRadioButton>(c, "optOutside"), findNamed<QCheckBox>(c, "chkStriker"),
+              findNamed<QComboBox>(c, "cboStep"), findNamed<QLineEdit>(c, "txtIncrement"),
+              findNamed<QLineEdit>(rect, "txtLength"), findNamed<QLineEdit>(rect, "txtWidth"),
+              findNamed<QLineEdit>(rect, "txtHeight"), findNamed<QLineEdit>(rect, "txtThickness"),
+              findNamed<QLineEdit>(tilt, "txtFall"), findNamed<QLineEdit>(tilt, "txtDipAt"),
+              findNamed<QPushButton>(c, "cmdCalculate"), findNamed<QPushButton>(c, "cmdHistory"),
+              findNamed<QPushButton>(c, "cmdExit"),
+              findNamed<QRadioButton>(findNamed<dipsheet::app::Form1>(main, "Form1"),
+                                      QStringLiteral("optHV(%1)").arg(0))}},
             // Vertical: no Configuration frame.
             {"vertical outside",
-             {c->optMillimeters, c->optOutside, c->chkStriker, c->cboStep, c->txtIncrement,
-              vert->txtDiameter, vert->txtLength, vert->txtHeadThickness, vert->txtShellThickness,
-              c->frmHeads()->cboHeads, c->cmdCalculate, c->cmdHistory, c->cmdExit,
-              main->form1->optHV[1]}},
+             {findNamed<QRadioButton>(c, "optMillimeters"),
+              findNamed<QRadioButton>(c, "optOutside"), findNamed<QCheckBox>(c, "chkStriker"),
+              findNamed<QComboBox>(c, "cboStep"), findNamed<QLineEdit>(c, "txtIncrement"),
+              findNamed<QLineEdit>(vert, "txtDiameter"), findNamed<QLineEdit>(vert, "txtLength"),
+              findNamed<QLineEdit>(vert, "txtHeadThickness"),
+              findNamed<QLineEdit>(vert, "txtShellThickness"),
+              findNamed<QComboBox>(c->frmHeads(), "cboHeads"),
+              findNamed<QPushButton>(c, "cmdCalculate"), findNamed<QPushButton>(c, "cmdHistory"),
+              findNamed<QPushButton>(c, "cmdExit"),
+              findNamed<QRadioButton>(findNamed<dipsheet::app::Form1>(main, "Form1"),
+                                      QStringLiteral("optHV(%1)").arg(1))}},
         };
         for (const auto& test : cases) {
             const QString setUp = QString::fromLatin1(test.setUp);
             if (setUp == QLatin1String("rectangular outside")) {
-                c->optRectangular->setChecked(true);
-                c->optMillimeters->setChecked(true);
-                c->optOutside->setChecked(true);
-                for (QLineEdit* f : {c->txtIncrement, rect->txtLength, rect->txtWidth,
-                                     rect->txtHeight, rect->txtThickness})
+                findNamed<QRadioButton>(c, "optRectangular")->setChecked(true);
+                findNamed<QRadioButton>(c, "optMillimeters")->setChecked(true);
+                findNamed<QRadioButton>(c, "optOutside")->setChecked(true);
+                for (QLineEdit* f : {findNamed<QLineEdit>(c, "txtIncrement"),
+                                     findNamed<QLineEdit>(rect, "txtLength"),
+                                     findNamed<QLineEdit>(rect, "txtWidth"),
+                                     findNamed<QLineEdit>(rect, "txtHeight"),
+                                     findNamed<QLineEdit>(rect, "txtThickness")})
                     f->setText(QStringLiteral("9"));
             } else if (setUp == QLatin1String("vertical outside")) {
-                main->form1->optHV[1]->click();
-                for (QLineEdit* f : {vert->txtDiameter, vert->txtLength, vert->txtHeadThickness,
-                                     vert->txtShellThickness})
+                findNamed<QRadioButton>(findNamed<dipsheet::app::Form1>(main, "Form1"),
+                                        QStringLiteral("optHV(%1)").arg(1))
+                    ->click();
+                for (QLineEdit* f : {findNamed<QLineEdit>(vert, "txtDiameter"),
+                                     findNamed<QLineEdit>(vert, "txtLength"),
+                                     findNamed<QLineEdit>(vert, "txtHeadThickness"),
+                                     findNamed<QLineEdit>(vert, "txtShellThickness")})
                     f->setText(QStringLiteral("9"));
             }
             const QList<QWidget*> order = common + test.then + QList<QWidget*>{client};

@@ -52,14 +52,15 @@ private slots:
         QVERIFY(w->isWindow() && w->isVisible() && !w->isModal());
         QCOMPARE(ui::background(w), ui::colour::cyan);
         QVERIFY(w->size().width() >= ui::twips(5370) && w->size().height() >= ui::twips(5595));
-        QCOMPARE(w->lblCustomer->text(), QStringLiteral("Acme\nDepot"));  // two lines
-        QCOMPARE(w->lblTankDesc->text(), QStringLiteral("Diesel"));
-        QCOMPARE(w->lblSerialNo->text(), QStringLiteral("SN-9"));
-        QCOMPARE(ui::background(w->cmdPrint), ui::colour::yellow);
-        QCOMPARE(ui::background(w->cmdExit), ui::colour::green);
+        QCOMPARE(findNamed<QLabel>(w, "lblCustomer")->text(),
+                 QStringLiteral("Acme\nDepot"));  // two lines
+        QCOMPARE(findNamed<QLabel>(w, "lblTankDesc")->text(), QStringLiteral("Diesel"));
+        QCOMPARE(findNamed<QLabel>(w, "lblSerialNo")->text(), QStringLiteral("SN-9"));
+        QCOMPARE(ui::background(findNamed<QPushButton>(w, "cmdPrint")), ui::colour::yellow);
+        QCOMPARE(ui::background(findNamed<QPushButton>(w, "cmdExit")), ui::colour::green);
 
         // The grid: every row in table order, headed Depth and Capacity, as people read them.
-        QTableView* grid = w->dbgCapacity;
+        QTableView* grid = findNamed<QTableView>(w, "dbgCapacity");
         QAbstractItemModel* model = grid->model();
         QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Depth"));
         QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Capacity"));
@@ -95,7 +96,7 @@ private slots:
             "(21.64352, 'x', -1e7, 0);"));
         FrmCapacity* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
-        const QAbstractItemModel* model = w->dbgCapacity->model();
+        const QAbstractItemModel* model = findNamed<QTableView>(w, "dbgCapacity")->model();
         QStringList headings;
         for (int c = 0; c < model->columnCount(); ++c)
             headings << model->headerData(c, Qt::Horizontal).toString();
@@ -126,7 +127,7 @@ private slots:
     void gridRefusesEdits() {
         FrmCapacity* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
-        QTableView* grid = w->dbgCapacity;
+        QTableView* grid = findNamed<QTableView>(w, "dbgCapacity");
         const QModelIndex cell = grid->model()->index(1, 1);
         const QString before = cell.data().toString();
         QVERIFY(!(cell.flags() & Qt::ItemIsEditable));
@@ -151,20 +152,21 @@ private slots:
         QVERIFY(w);
         QVERIFY(m_scratch->capacity().size() > 1);
         QPointer<FrmCapacity> watch = w;
-        QTest::mouseClick(w->cmdExit, Qt::LeftButton);
+        QTest::mouseClick(findNamed<QPushButton>(w, "cmdExit"), Qt::LeftButton);
         const auto left = m_scratch->capacity();
         QCOMPARE(left.size(), std::size_t(1));
         QCOMPARE(left[0][0], 0.0f);
         QVERIFY(!m_program->main->chartWindow());
         QTRY_VERIFY(watch.isNull());
-        auto* customer = m_program->customer()->txtCustomer;
+        auto* customer = findNamed<QPlainTextEdit>(m_program->customer(), "txtCustomer");
         QTRY_COMPARE(QApplication::focusWidget(), customer);
         QTRY_COMPARE(customer->textCursor().selectedText(), QStringLiteral("Acme\u2029Depot"));
 
         // The next chart opens a fresh window that reads the table again.
         FrmCapacity* next = calculate(QStringLiteral("2"));
         QVERIFY(next);
-        QCOMPARE(next->dbgCapacity->model()->rowCount(), int(m_scratch->capacity().size()));
+        QCOMPARE(findNamed<QTableView>(next, "dbgCapacity")->model()->rowCount(),
+                 int(m_scratch->capacity().size()));
         QVERIFY(m_seams->messages.isEmpty());
     }
 
@@ -182,8 +184,8 @@ private slots:
     void secondChartRefreshesOpenWindow() {
         FrmCapacity* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
-        const int first = w->dbgCapacity->model()->rowCount();
-        auto* serial = m_program->customer()->txtSerialNo;
+        const int first = findNamed<QTableView>(w, "dbgCapacity")->model()->rowCount();
+        auto* serial = findNamed<QLineEdit>(m_program->customer(), "txtSerialNo");
         m_program->main->activateWindow();  // back to the panels while the chart is open
         QVERIFY(QTest::qWaitForWindowActive(m_program->main.data()));
         typeInto(serial, QStringLiteral("SN-10"));
@@ -193,9 +195,10 @@ private slots:
 
         FrmCapacity* again = calculate(QStringLiteral("2"));
         QCOMPARE(again, w);
-        QCOMPARE(w->lblSerialNo->text(), QStringLiteral("SN-10"));
-        QCOMPARE(w->dbgCapacity->model()->rowCount(), int(m_scratch->capacity().size()));
-        QVERIFY(w->dbgCapacity->model()->rowCount() < first);
+        QCOMPARE(findNamed<QLabel>(w, "lblSerialNo")->text(), QStringLiteral("SN-10"));
+        QCOMPARE(findNamed<QTableView>(w, "dbgCapacity")->model()->rowCount(),
+                 int(m_scratch->capacity().size()));
+        QVERIFY(findNamed<QTableView>(w, "dbgCapacity")->model()->rowCount() < first);
         QTRY_VERIFY(w->isActiveWindow());
     }
 
@@ -203,7 +206,7 @@ private slots:
     // chart rows behind.
     void programEndUnloadsChartWindow() {
         QVERIFY(calculate(QStringLiteral("1")));
-        QTest::mouseClick(m_program->chart()->cmdExit, Qt::LeftButton);
+        QTest::mouseClick(findNamed<QPushButton>(m_program->chart(), "cmdExit"), Qt::LeftButton);
         QCOMPARE(m_scratch->capacity().size(), std::size_t(1));
         QCOMPARE(m_seams->ends, QList<int>{0});
 
@@ -226,11 +229,12 @@ private slots:
         QVERIFY(w);
         QPointer<FrmCapacity> watch = w;
         if (first == QLatin1String("Exit"))
-            QTest::mouseClick(w->cmdExit, Qt::LeftButton);
+            QTest::mouseClick(findNamed<QPushButton>(w, "cmdExit"), Qt::LeftButton);
         else if (first == QLatin1String("title bar"))
             QVERIFY(w->close());
         else if (first == QLatin1String("chart options Exit"))
-            QTest::mouseClick(m_program->chart()->cmdExit, Qt::LeftButton);
+            QTest::mouseClick(findNamed<QPushButton>(m_program->chart(), "cmdExit"),
+                              Qt::LeftButton);
         else
             QVERIFY(m_program->main->close());
         QCOMPARE(m_scratch->capacity().size(), std::size_t(1));
@@ -239,10 +243,10 @@ private slots:
         QVERIFY(m_scratch->exec("INSERT INTO Capacity VALUES(5, 50);"));
         if (watch) {
             watch->close();
-            watch->cmdExit->click();
+            findNamed<QPushButton>(watch, "cmdExit")->click();
         }
         if (m_program->main) {
-            m_program->chart()->cmdExit->click();
+            findNamed<QPushButton>(m_program->chart(), "cmdExit")->click();
             m_program->main->close();
         }
         QTRY_VERIFY(watch.isNull());  // the window deletes itself
@@ -255,9 +259,9 @@ private slots:
     void deleteFailureIsSaidAndTheWindowStays() {
         FrmCapacity* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
-        const int shown = w->dbgCapacity->model()->rowCount();
+        const int shown = findNamed<QTableView>(w, "dbgCapacity")->model()->rowCount();
         QVERIFY(m_scratch->removeFile());
-        QTest::mouseClick(w->cmdExit, Qt::LeftButton);
+        QTest::mouseClick(findNamed<QPushButton>(w, "cmdExit"), Qt::LeftButton);
         QCOMPARE(m_seams->messages.size(), 1);
         QVERIFY2(m_seams->messages.first().startsWith(QStringLiteral("Error 14: ")),
                  qPrintable(m_seams->messages.first()));
@@ -266,7 +270,7 @@ private slots:
         QVERIFY(m_seams->ends.isEmpty());
         QCOMPARE(m_program->main->chartWindow(), w);
         QVERIFY(w->isVisible());
-        QCOMPARE(w->dbgCapacity->model()->rowCount(), shown);
+        QCOMPARE(findNamed<QTableView>(w, "dbgCapacity")->model()->rowCount(), shown);
     }
 
     // Print follows the chart on show: an inch chart prints with the inch definition even after
@@ -287,15 +291,15 @@ private slots:
         FrmChart* c = m_program->chart();
         FrmCapacity* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
-        QTest::mouseClick(c->optMillimeters, Qt::LeftButton);
-        QTest::mouseClick(w->cmdPrint, Qt::LeftButton);
+        QTest::mouseClick(findNamed<QRadioButton>(c, "optMillimeters"), Qt::LeftButton);
+        QTest::mouseClick(findNamed<QPushButton>(w, "cmdPrint"), Qt::LeftButton);
         QCOMPARE(printed, QStringList{QStringLiteral("indipsheet.rpt")});
         QCOMPARE(rowsPrinted, m_scratch->capacity().size());  // Depth 0 row included
 
         // A millimetre chart replaces it in the open window; the option goes back to inches.
         QVERIFY(calculate(QStringLiteral("10")) == w);
-        QTest::mouseClick(c->optInches, Qt::LeftButton);
-        QTest::mouseClick(w->cmdPrint, Qt::LeftButton);
+        QTest::mouseClick(findNamed<QRadioButton>(c, "optInches"), Qt::LeftButton);
+        QTest::mouseClick(findNamed<QPushButton>(w, "cmdPrint"), Qt::LeftButton);
         QCOMPARE(printed.size(), 2);
         QCOMPARE(printed.at(1), QStringLiteral("mmdipsheet.rpt"));
         QCOMPARE(cursors, (QList<Qt::CursorShape>{Qt::WaitCursor, Qt::WaitCursor}));
@@ -310,15 +314,15 @@ private slots:
         QVERIFY(copyDefinitions("pdf"));
         FrmCapacity* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
-        QTest::mouseClick(w->cmdPrint, Qt::LeftButton);
+        QTest::mouseClick(findNamed<QPushButton>(w, "cmdPrint"), Qt::LeftButton);
         QVERIFY(m_seams->messages.isEmpty());
         const QString path = QDir::current().absoluteFilePath(
             QStringLiteral("SN-9-%1.pdf").arg(QDate::currentDate().toString(Qt::ISODate)));
         QFile pdf(path);
         QVERIFY(pdf.open(QIODevice::ReadOnly));
         QVERIFY(pdf.read(5) == "%PDF-");
-        QVERIFY(w->noticeBar->isVisible());
-        QCOMPARE(w->noticeBar->text(),
+        QVERIFY(findNamed<dipsheet::ui::NoticeBar>(w, "noticeBar")->isVisible());
+        QCOMPARE(findNamed<dipsheet::ui::NoticeBar>(w, "noticeBar")->text(),
                  QStringLiteral("Saved to ") + QDir::toNativeSeparators(path));
     }
 
@@ -329,7 +333,7 @@ private slots:
         FrmCapacity* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
         const auto rows = m_scratch->capacity();
-        QTest::mouseClick(w->cmdPrint, Qt::LeftButton);
+        QTest::mouseClick(findNamed<QPushButton>(w, "cmdPrint"), Qt::LeftButton);
         QCOMPARE(m_seams->messages.size(), 1);
         const QString message = m_seams->messages.first();
         QVERIFY2(message.startsWith(QStringLiteral("Error 501: ")), qPrintable(message));
@@ -372,22 +376,29 @@ private slots:
             settle();
         };
 
-        editInMain(customer->txtCustomer, QStringLiteral("Corrected Fuel"));
+        editInMain(findNamed<QPlainTextEdit>(customer, "txtCustomer"),
+                   QStringLiteral("Corrected Fuel"));
         toChartWindow();
         QCOMPARE(m_scratch->jobRecord().at(1), QStringLiteral("Corrected Fuel"));
-        QTest::mouseClick(w->cmdPrint, Qt::LeftButton);
+        QTest::mouseClick(findNamed<QPushButton>(w, "cmdPrint"), Qt::LeftButton);
         QCOMPARE(customers, QStringList{QStringLiteral("Corrected Fuel")});
-        QCOMPARE(w->lblCustomer->text(), QStringLiteral("Corrected Fuel"));  // as printed
+        QCOMPARE(findNamed<QLabel>(w, "lblCustomer")->text(),
+                 QStringLiteral("Corrected Fuel"));  // as printed
 
         // Print with the main window still the active one: the field being edited is kept first.
-        editInMain(customer->txtCustomer, QStringLiteral("Second Fuel"));
-        QTest::mouseClick(w->cmdPrint, Qt::LeftButton);
+        editInMain(findNamed<QPlainTextEdit>(customer, "txtCustomer"),
+                   QStringLiteral("Second Fuel"));
+        QTest::mouseClick(findNamed<QPushButton>(w, "cmdPrint"), Qt::LeftButton);
         QCOMPARE(customers.last(), QStringLiteral("Second Fuel"));
 
-        editInMain(customer->txtTankDesc, QString());  // emptied: padded as a Tab would
+        editInMain(findNamed<QPlainTextEdit>(customer, "txtTankDesc"),
+                   QString());  // emptied: padded as a Tab would
         toChartWindow();
-        QCOMPARE(customer->txtTankDesc->toPlainText(), QStringLiteral(" "));
-        editInMain(main->frmClient->txtClient, QString());
+        QCOMPARE(findNamed<QPlainTextEdit>(customer, "txtTankDesc")->toPlainText(),
+                 QStringLiteral(" "));
+        editInMain(findNamed<QLineEdit>(findNamed<dipsheet::app::FrmClient>(main, "frmClient"),
+                                        "txtClient"),
+                   QString());
         toChartWindow();
         QCOMPARE(m_scratch->jobRecord(), (QStringList{"Client Name", "Second Fuel", " ", "SN-9"}));
         QVERIFY(m_seams->messages.isEmpty());
@@ -397,25 +408,31 @@ private slots:
     // capacity first, in blue and while red, inside the window.
     void longSetupLineIsShownWhole() {
         FrmChart* c = m_program->chart();
-        clickOption(c->optOutside);
+        clickOption(findNamed<QRadioButton>(c, "optOutside"));
         auto* heads = c->frmHeads();
-        heads->cboHeads->setCurrentIndex(heads->cboHeads->findText(QStringLiteral("Dished")));
-        typeInto(heads->txtHeadDepth, QStringLiteral("10.125"));
-        typeInto(c->frmCylindrical()->txtHeadThickness, QStringLiteral("0.3125"));
-        typeInto(c->frmCylindrical()->txtShellThickness, QStringLiteral("0.3125"));
+        findNamed<QComboBox>(heads, "cboHeads")
+            ->setCurrentIndex(
+                findNamed<QComboBox>(heads, "cboHeads")->findText(QStringLiteral("Dished")));
+        typeInto(findNamed<QLineEdit>(heads, "txtHeadDepth"), QStringLiteral("10.125"));
+        typeInto(findNamed<QLineEdit>(c->frmCylindrical(), "txtHeadThickness"),
+                 QStringLiteral("0.3125"));
+        typeInto(findNamed<QLineEdit>(c->frmCylindrical(), "txtShellThickness"),
+                 QStringLiteral("0.3125"));
         FrmCapacity* w = calculate(QStringLiteral("0.125"));
         QVERIFY2(w, qPrintable(m_seams->messages.join(QLatin1Char('\n'))));
         for (bool stale : {false, true}) {
             if (stale)
-                clickOption(c->chkStriker);
-            const QString text = w->lblSetup->text();
+                clickOption(findNamed<QCheckBox>(c, "chkStriker"));
+            const QString text = findNamed<QLabel>(w, "lblSetup")->text();
             QVERIFY2(text.startsWith(stale ? QStringLiteral("The inputs have changed")
                                            : QStringLiteral("Full ")),
                      qPrintable(text));
             QVERIFY2(text.contains(QStringLiteral("Head Depth 10.125; increment 0.125")),
                      qPrintable(text));
-            QVERIFY(w->lblSetup->heightForWidth(w->lblSetup->width()) <= w->lblSetup->height());
-            QVERIFY(w->rect().contains(w->lblSetup->geometry()));
+            QVERIFY(findNamed<QLabel>(w, "lblSetup")
+                        ->heightForWidth(findNamed<QLabel>(w, "lblSetup")->width()) <=
+                    findNamed<QLabel>(w, "lblSetup")->height());
+            QVERIFY(w->rect().contains(findNamed<QLabel>(w, "lblSetup")->geometry()));
         }
     }
 
@@ -426,13 +443,14 @@ private slots:
     void copyAndSaveTheChart() {
         FrmCapacity* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
-        QTest::keyClick(w->dbgCapacity, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(w->dbgCapacity, Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(findNamed<QTableView>(w, "dbgCapacity"), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(findNamed<QTableView>(w, "dbgCapacity"), Qt::Key_C, Qt::ControlModifier);
         const QStringList copied = QApplication::clipboard()->text().split(QLatin1Char('\n'));
         QCOMPARE(copied.value(0), QStringLiteral("Depth\tCapacity"));
         QCOMPARE(copied.value(1), QStringLiteral("0\t1"));  // the file's own row, 1.0000001
         QCOMPARE(copied.value(2), QStringLiteral("1\t6.653365"));
-        QCOMPARE(copied.size(), w->dbgCapacity->model()->rowCount() + 2);  // and a last newline
+        QCOMPARE(copied.size(), findNamed<QTableView>(w, "dbgCapacity")->model()->rowCount() +
+                                    2);  // and a last newline
 
         QString suggested;
         QString answer = QStringLiteral("saved.csv");
@@ -441,14 +459,16 @@ private slots:
             return answer;
         };
         const auto restore = qScopeGuard([this] { m_seams->saveAs = nullptr; });
-        QTest::keyClick(w->dbgCapacity, Qt::Key_S, Qt::ControlModifier);
+        QTest::keyClick(findNamed<QTableView>(w, "dbgCapacity"), Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(QFileInfo(suggested).absolutePath(), QDir::current().absolutePath());
         QCOMPARE(QFileInfo(suggested).fileName(),
                  QStringLiteral("SN-9-%1.csv").arg(QDate::currentDate().toString(Qt::ISODate)));
         // the window says where the file went
-        QVERIFY2(w->noticeBar->text().contains(QFileInfo(QStringLiteral("saved.csv")).fileName()),
-                 qPrintable(w->noticeBar->text()));
-        QVERIFY(w->noticeBar->isVisibleTo(w));
+        QVERIFY2(findNamed<dipsheet::ui::NoticeBar>(w, "noticeBar")
+                     ->text()
+                     .contains(QFileInfo(QStringLiteral("saved.csv")).fileName()),
+                 qPrintable(findNamed<dipsheet::ui::NoticeBar>(w, "noticeBar")->text()));
+        QVERIFY(findNamed<dipsheet::ui::NoticeBar>(w, "noticeBar")->isVisibleTo(w));
         const QList<QByteArray> csv = fileBytes(answer).split('\n');
         QCOMPARE(csv.value(0), QByteArray("Depth,Capacity"));
         QCOMPARE(csv.value(1), QByteArray("1,6.653365"));
@@ -461,7 +481,7 @@ private slots:
         QVERIFY(fileBytes(answer).startsWith("%PDF-"));
         answer.clear();  // cancelled
         QVERIFY(QFile::remove(QStringLiteral("saved.csv")));
-        QTest::keyClick(w->dbgCapacity, Qt::Key_S, Qt::ControlModifier);
+        QTest::keyClick(findNamed<QTableView>(w, "dbgCapacity"), Qt::Key_S, Qt::ControlModifier);
         QVERIFY(!QFile::exists(QStringLiteral("saved.csv")));
         QVERIFY(m_seams->messages.isEmpty());
     }
@@ -482,16 +502,17 @@ private slots:
         const auto noPreview = qScopeGuard([this] { m_seams->onPreview = nullptr; });
         FrmCapacity* w = calculate(QStringLiteral("12"));
         QVERIFY(w);
-        QVERIFY2(w->lblSetup->text().contains(
-                     QLatin1String("50 % at 23 3/4 in (470.0 US gal), 90 % at")),
-                 qPrintable(w->lblSetup->text()));
-        QCOMPARE(w->dbgCapacity->model()->columnCount(), 2);
+        QVERIFY2(findNamed<QLabel>(w, "lblSetup")
+                     ->text()
+                     .contains(QLatin1String("50 % at 23 3/4 in (470.0 US gal), 90 % at")),
+                 qPrintable(findNamed<QLabel>(w, "lblSetup")->text()));
+        QCOMPARE(findNamed<QTableView>(w, "dbgCapacity")->model()->columnCount(), 2);
 
         w->showUllage(true);
-        const QAbstractItemModel* grid = w->dbgCapacity->model();
+        const QAbstractItemModel* grid = findNamed<QTableView>(w, "dbgCapacity")->model();
         QCOMPARE(grid->columnCount(), 4);
         QCOMPARE(grid->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Ullage"));
-        w->dbgCapacity->selectAll();
+        findNamed<QTableView>(w, "dbgCapacity")->selectAll();
         QVERIFY(
             w->selectedRowsText().startsWith(QLatin1String("Depth\tCapacity\tUllage\t% Full\n")));
         // each row's ullage and volume make the full tank
@@ -504,7 +525,7 @@ private slots:
         const QByteArray ini = fileBytes(QStringLiteral("dipsheet.ini"));
         QVERIFY2(ini.startsWith(office) && ini.endsWith("\r\n[Chart]\r\nUllage=yes\r\n"),
                  ini.constData());
-        QTest::mouseClick(w->cmdPrint, Qt::LeftButton);
+        QTest::mouseClick(findNamed<QPushButton>(w, "cmdPrint"), Qt::LeftButton);
         QCOMPARE(printedSite, std::optional<bool>(true));  // as on screen
 
         QString answer = QStringLiteral("site.csv");
@@ -524,14 +545,15 @@ private slots:
                      QLatin1String("largest interpolation error is 0.5")),
                  "");
 
-        QTest::mouseClick(w->cmdExit, Qt::LeftButton);
+        QTest::mouseClick(findNamed<QPushButton>(w, "cmdExit"), Qt::LeftButton);
         FrmCapacity* next = calculate(QStringLiteral("24"));
         QVERIFY(next);
-        QCOMPARE(next->dbgCapacity->model()->columnCount(), 4);  // remembered
+        QCOMPARE(findNamed<QTableView>(next, "dbgCapacity")->model()->columnCount(),
+                 4);  // remembered
         next->showUllage(false);
-        QCOMPARE(next->dbgCapacity->model()->columnCount(), 2);
+        QCOMPARE(findNamed<QTableView>(next, "dbgCapacity")->model()->columnCount(), 2);
         QVERIFY(fileBytes(QStringLiteral("dipsheet.ini")).contains("[Chart]\r\nUllage=no\r\n"));
-        QTest::mouseClick(next->cmdPrint, Qt::LeftButton);
+        QTest::mouseClick(findNamed<QPushButton>(next, "cmdPrint"), Qt::LeftButton);
         QCOMPARE(printedSite, std::optional<bool>(false));
         QVERIFY(m_seams->messages.isEmpty());
     }
@@ -543,7 +565,7 @@ private slots:
         FrmCapacity* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
         w->showUllage(true);
-        QTableView* grid = w->dbgCapacity;
+        QTableView* grid = findNamed<QTableView>(w, "dbgCapacity");
         const auto* picture = w->findChild<QWidget*>(QStringLiteral("picChart"));
         QVERIFY(picture);
         for (const QSize size : {QSize(1280, 1000), QSize(760, 1000)}) {
@@ -567,7 +589,7 @@ private slots:
                      qPrintable(QString::number(covered)));
         }
         w->resize(900, 700);
-        QTest::mouseClick(w->cmdExit, Qt::LeftButton);
+        QTest::mouseClick(findNamed<QPushButton>(w, "cmdExit"), Qt::LeftButton);
         FrmCapacity* again = calculate(QStringLiteral("2"));
         QVERIFY(again && again != w);
         QCOMPARE(again->size(), QSize(900, 700));
@@ -579,12 +601,12 @@ private:
     // chart window it opens.
     FrmCapacity* calculate(const QString& increment) {
         FrmChart* c = m_program->chart();
-        typeInto(c->txtIncrement, increment);
-        typeInto(c->frmCylindrical()->txtDiameter, QStringLiteral("48"));
-        typeInto(c->frmCylindrical()->txtLength, QStringLiteral("120"));
-        if (!c->cmdCalculate->isEnabled())
+        typeInto(findNamed<QLineEdit>(c, "txtIncrement"), increment);
+        typeInto(findNamed<QLineEdit>(c->frmCylindrical(), "txtDiameter"), QStringLiteral("48"));
+        typeInto(findNamed<QLineEdit>(c->frmCylindrical(), "txtLength"), QStringLiteral("120"));
+        if (!findNamed<QPushButton>(c, "cmdCalculate")->isEnabled())
             return nullptr;
-        QTest::mouseClick(c->cmdCalculate, Qt::LeftButton);
+        QTest::mouseClick(findNamed<QPushButton>(c, "cmdCalculate"), Qt::LeftButton);
         FrmCapacity* w = m_program->main->chartWindow();
         if (w && !QTest::qWaitForWindowExposed(w))
             return nullptr;

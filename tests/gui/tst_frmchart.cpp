@@ -166,29 +166,37 @@ void TestFrmChart::initialState() {
         QCOMPARE(w->geometry(), ui::twipsRect(k.left, k.top, k.width, k.height));
         QCOMPARE(w->toolTip(), QString::fromLatin1(k.tip));
     }
-    QCOMPARE(c->optCylindrical->parentWidget(), c->frmConfiguration);
-    QCOMPARE(c->optMillimeters->parentWidget(), c->frmUnits);
-    QCOMPARE(c->optInside->parentWidget(), c->frmDimension);
+    QCOMPARE(findNamed<QRadioButton>(c, "optCylindrical")->parentWidget(),
+             findNamed<QGroupBox>(c, "frmConfiguration"));
+    QCOMPARE(findNamed<QRadioButton>(c, "optMillimeters")->parentWidget(),
+             findNamed<QGroupBox>(c, "frmUnits"));
+    QCOMPARE(findNamed<QRadioButton>(c, "optInside")->parentWidget(),
+             findNamed<QGroupBox>(c, "frmDimension"));
 
     // Cylindrical, Inches, Inside, striker plate, no increment, Calculate disabled and grey.
-    QVERIFY(c->optCylindrical->isChecked() && !c->optRectangular->isChecked());
-    QVERIFY(c->optInches->isChecked() && !c->optMillimeters->isChecked());
-    QVERIFY(c->optInside->isChecked() && !c->optOutside->isChecked());
-    QCOMPARE(c->chkStriker->checkState(), Qt::Checked);
-    QVERIFY(c->txtIncrement->text().isEmpty());
-    QCOMPARE(c->txtIncrement->maxLength(), std::numeric_limits<int>::max());  // no limit
-    QVERIFY(!c->cmdCalculate->isEnabled());
-    QCOMPARE(ui::background(c->cmdCalculate), ui::colour::lightGrey);
-    QVERIFY(c->cmdExit->isEnabled());
-    QCOMPARE(ui::background(c->cmdExit), ui::colour::green);
+    QVERIFY(findNamed<QRadioButton>(c, "optCylindrical")->isChecked() &&
+            !findNamed<QRadioButton>(c, "optRectangular")->isChecked());
+    QVERIFY(findNamed<QRadioButton>(c, "optInches")->isChecked() &&
+            !findNamed<QRadioButton>(c, "optMillimeters")->isChecked());
+    QVERIFY(findNamed<QRadioButton>(c, "optInside")->isChecked() &&
+            !findNamed<QRadioButton>(c, "optOutside")->isChecked());
+    QCOMPARE(findNamed<QCheckBox>(c, "chkStriker")->checkState(), Qt::Checked);
+    QVERIFY(findNamed<QLineEdit>(c, "txtIncrement")->text().isEmpty());
+    QCOMPARE(findNamed<QLineEdit>(c, "txtIncrement")->maxLength(),
+             std::numeric_limits<int>::max());  // no limit
+    QVERIFY(!findNamed<QPushButton>(c, "cmdCalculate")->isEnabled());
+    QCOMPARE(ui::background(findNamed<QPushButton>(c, "cmdCalculate")), ui::colour::lightGrey);
+    QVERIFY(findNamed<QPushButton>(c, "cmdExit")->isEnabled());
+    QCOMPARE(ui::background(findNamed<QPushButton>(c, "cmdExit")), ui::colour::green);
     QCOMPARE(ui::background(c), ui::colour::blue);
-    QCOMPARE(ui::background(c->txtIncrement), ui::colour::white);
-    QCOMPARE(c->optInches->palette().color(QPalette::WindowText), ui::colour::white);
+    QCOMPARE(ui::background(findNamed<QLineEdit>(c, "txtIncrement")), ui::colour::white);
+    QCOMPARE(findNamed<QRadioButton>(c, "optInches")->palette().color(QPalette::WindowText),
+             ui::colour::white);
 
     // The horizontal cylinder panel is the one in view, without its thickness rows.
     QCOMPARE(panelsInView(c), QStringList{QStringLiteral("frmCylindrical")});
-    QVERIFY(c->frmCylindrical()->txtHeadThickness->isHidden());
-    QVERIFY(c->frmCylindrical()->Label4->isHidden());
+    QVERIFY(findNamed<QLineEdit>(c->frmCylindrical(), "txtHeadThickness")->isHidden());
+    QVERIFY(findNamed<QLabel>(c->frmCylindrical(), "Label4")->isHidden());
     QVERIFY(m_host->showActive());
     QVERIFY(c->isVisible() && c->frmCylindrical()->isVisible());
     QVERIFY(!c->frmRectangular()->isVisible() && !c->frmVertical()->isVisible());
@@ -200,28 +208,33 @@ void TestFrmChart::shapeChoiceKeepsOnePanelInView() {
     auto* cyl = c->frmCylindrical();
     auto* rect = c->frmRectangular();
     QVERIFY(m_host->showActive());
-    typeInto(cyl->txtDiameter, QStringLiteral("48"));
+    typeInto(findNamed<QLineEdit>(cyl, "txtDiameter"), QStringLiteral("48"));
 
-    clickOption(c->optOutside);
-    QVERIFY(!cyl->Label3->isHidden() && !cyl->txtHeadThickness->isHidden());
-    QVERIFY(!cyl->Label4->isHidden() && !cyl->txtShellThickness->isHidden());
+    clickOption(findNamed<QRadioButton>(c, "optOutside"));
+    QVERIFY(!findNamed<QLabel>(cyl, "Label3")->isHidden() &&
+            !findNamed<QLineEdit>(cyl, "txtHeadThickness")->isHidden());
+    QVERIFY(!findNamed<QLabel>(cyl, "Label4")->isHidden() &&
+            !findNamed<QLineEdit>(cyl, "txtShellThickness")->isHidden());
 
     // Rectangular comes up with its thickness row already shown; focus stays on the panel.
-    clickOption(c->optRectangular);
-    QVERIFY(c->optRectangular->isChecked() && !c->optCylindrical->isChecked());
+    clickOption(findNamed<QRadioButton>(c, "optRectangular"));
+    QVERIFY(findNamed<QRadioButton>(c, "optRectangular")->isChecked() &&
+            !findNamed<QRadioButton>(c, "optCylindrical")->isChecked());
     QCOMPARE(panelsInView(c), QStringList{QStringLiteral("frmRectangular")});
-    QVERIFY(!rect->Label4->isHidden() && !rect->txtThickness->isHidden());
+    QVERIFY(!findNamed<QLabel>(rect, "Label4")->isHidden() &&
+            !findNamed<QLineEdit>(rect, "txtThickness")->isHidden());
     QVERIFY(c->isAncestorOf(QApplication::focusWidget()));
-    typeInto(rect->txtLength, QStringLiteral("10"));
+    typeInto(findNamed<QLineEdit>(rect, "txtLength"), QStringLiteral("10"));
 
-    clickOption(c->optInside);
-    QVERIFY(rect->txtThickness->isHidden());
-    clickOption(c->optCylindrical);
+    clickOption(findNamed<QRadioButton>(c, "optInside"));
+    QVERIFY(findNamed<QLineEdit>(rect, "txtThickness")->isHidden());
+    clickOption(findNamed<QRadioButton>(c, "optCylindrical"));
     QCOMPARE(panelsInView(c), QStringList{QStringLiteral("frmCylindrical")});
-    QVERIFY(cyl->txtHeadThickness->isHidden() && cyl->txtShellThickness->isHidden());
-    QCOMPARE(cyl->txtDiameter->text(), QStringLiteral("48"));
-    clickOption(c->optRectangular);
-    QCOMPARE(rect->txtLength->text(), QStringLiteral("10"));
+    QVERIFY(findNamed<QLineEdit>(cyl, "txtHeadThickness")->isHidden() &&
+            findNamed<QLineEdit>(cyl, "txtShellThickness")->isHidden());
+    QCOMPARE(findNamed<QLineEdit>(cyl, "txtDiameter")->text(), QStringLiteral("48"));
+    clickOption(findNamed<QRadioButton>(c, "optRectangular"));
+    QCOMPARE(findNamed<QLineEdit>(rect, "txtLength")->text(), QStringLiteral("10"));
     QCOMPARE(panelsInView(c), QStringList{QStringLiteral("frmRectangular")});
 
     // Orientation round trip: vertical, then horizontal brings back the chosen shape only.
@@ -237,50 +250,57 @@ void TestFrmChart::insideAndOutsideOnlyChangeThePanelInView() {
     auto* cyl = c->frmCylindrical();
     auto* rect = c->frmRectangular();
     auto* vert = c->frmVertical();
-    clickOption(c->optOutside);
-    cyl->txtHeadThickness->setText(QStringLiteral(".25"));
-    cyl->txtShellThickness->setText(QStringLiteral(".375"));
+    clickOption(findNamed<QRadioButton>(c, "optOutside"));
+    findNamed<QLineEdit>(cyl, "txtHeadThickness")->setText(QStringLiteral(".25"));
+    findNamed<QLineEdit>(cyl, "txtShellThickness")->setText(QStringLiteral(".375"));
 
     // Inside hides the rows and keeps their texts; Outside shows the same texts again.
-    clickOption(c->optInside);
-    QVERIFY(cyl->txtHeadThickness->isHidden() && cyl->Label3->isHidden());
-    QVERIFY(cyl->txtShellThickness->isHidden() && cyl->Label4->isHidden());
-    clickOption(c->optOutside);
-    QVERIFY(!cyl->txtHeadThickness->isHidden() && !cyl->txtShellThickness->isHidden());
-    QCOMPARE(cyl->txtHeadThickness->text(), QStringLiteral(".25"));
-    QCOMPARE(cyl->txtShellThickness->text(), QStringLiteral(".375"));
+    clickOption(findNamed<QRadioButton>(c, "optInside"));
+    QVERIFY(findNamed<QLineEdit>(cyl, "txtHeadThickness")->isHidden() &&
+            findNamed<QLabel>(cyl, "Label3")->isHidden());
+    QVERIFY(findNamed<QLineEdit>(cyl, "txtShellThickness")->isHidden() &&
+            findNamed<QLabel>(cyl, "Label4")->isHidden());
+    clickOption(findNamed<QRadioButton>(c, "optOutside"));
+    QVERIFY(!findNamed<QLineEdit>(cyl, "txtHeadThickness")->isHidden() &&
+            !findNamed<QLineEdit>(cyl, "txtShellThickness")->isHidden());
+    QCOMPARE(findNamed<QLineEdit>(cyl, "txtHeadThickness")->text(), QStringLiteral(".25"));
+    QCOMPARE(findNamed<QLineEdit>(cyl, "txtShellThickness")->text(), QStringLiteral(".375"));
 
     // The hidden panels are not touched until they are next shown.
-    QVERIFY(rect->txtThickness->isHidden());
-    QVERIFY(vert->txtHeadThickness->isHidden());
+    QVERIFY(findNamed<QLineEdit>(rect, "txtThickness")->isHidden());
+    QVERIFY(findNamed<QLineEdit>(vert, "txtHeadThickness")->isHidden());
 
     // With the tank vertical, the choice applies to the vertical panel.
     c->applyOrientation(false);
-    QVERIFY(!vert->txtHeadThickness->isHidden() && !vert->Label3->isHidden());
-    clickOption(c->optInside);
-    QVERIFY(vert->txtHeadThickness->isHidden() && vert->txtShellThickness->isHidden());
-    QVERIFY(!cyl->txtHeadThickness->isHidden());  // hidden panel keeps its rows as they were
+    QVERIFY(!findNamed<QLineEdit>(vert, "txtHeadThickness")->isHidden() &&
+            !findNamed<QLabel>(vert, "Label3")->isHidden());
+    clickOption(findNamed<QRadioButton>(c, "optInside"));
+    QVERIFY(findNamed<QLineEdit>(vert, "txtHeadThickness")->isHidden() &&
+            findNamed<QLineEdit>(vert, "txtShellThickness")->isHidden());
+    QVERIFY(!findNamed<QLineEdit>(cyl, "txtHeadThickness")
+                 ->isHidden());  // hidden panel keeps its rows as they were
 }
 
 void TestFrmChart::unitAndStrikerLeaveCalculateAlone() {
     FrmChart* c = m_chart;
     auto* cyl = c->frmCylindrical();
     for (const bool complete : {false, true}) {
-        typeInto(c->txtIncrement, QStringLiteral("1"));
-        typeInto(cyl->txtDiameter, complete ? QStringLiteral("48") : QString());
-        typeInto(cyl->txtLength, QStringLiteral("120"));
-        QCOMPARE(c->cmdCalculate->isEnabled(), complete);
-        const QColor face = ui::background(c->cmdCalculate);
-        clickOption(c->optMillimeters);
-        clickOption(c->chkStriker);
-        QVERIFY(c->optMillimeters->isChecked());
-        QCOMPARE(c->chkStriker->checkState(), Qt::Unchecked);
-        QCOMPARE(c->cmdCalculate->isEnabled(), complete);
-        QCOMPARE(ui::background(c->cmdCalculate), face);
-        clickOption(c->optInches);
-        clickOption(c->chkStriker);
-        QCOMPARE(c->cmdCalculate->isEnabled(), complete);
-        QCOMPARE(ui::background(c->cmdCalculate), face);
+        typeInto(findNamed<QLineEdit>(c, "txtIncrement"), QStringLiteral("1"));
+        typeInto(findNamed<QLineEdit>(cyl, "txtDiameter"),
+                 complete ? QStringLiteral("48") : QString());
+        typeInto(findNamed<QLineEdit>(cyl, "txtLength"), QStringLiteral("120"));
+        QCOMPARE(findNamed<QPushButton>(c, "cmdCalculate")->isEnabled(), complete);
+        const QColor face = ui::background(findNamed<QPushButton>(c, "cmdCalculate"));
+        clickOption(findNamed<QRadioButton>(c, "optMillimeters"));
+        clickOption(findNamed<QCheckBox>(c, "chkStriker"));
+        QVERIFY(findNamed<QRadioButton>(c, "optMillimeters")->isChecked());
+        QCOMPARE(findNamed<QCheckBox>(c, "chkStriker")->checkState(), Qt::Unchecked);
+        QCOMPARE(findNamed<QPushButton>(c, "cmdCalculate")->isEnabled(), complete);
+        QCOMPARE(ui::background(findNamed<QPushButton>(c, "cmdCalculate")), face);
+        clickOption(findNamed<QRadioButton>(c, "optInches"));
+        clickOption(findNamed<QCheckBox>(c, "chkStriker"));
+        QCOMPARE(findNamed<QPushButton>(c, "cmdCalculate")->isEnabled(), complete);
+        QCOMPARE(ui::background(findNamed<QPushButton>(c, "cmdCalculate")), face);
     }
 }
 
@@ -289,88 +309,102 @@ void TestFrmChart::unitAndStrikerLeaveCalculateAlone() {
 void TestFrmChart::tabReachesOnlyTheChosenOptionOfEachGroup() {
     FrmChart* c = m_chart;
     QVERIFY(m_host->showActive());
-    c->optCylindrical->setFocus(Qt::TabFocusReason);
-    QTRY_COMPARE(QApplication::focusWidget(), c->optCylindrical);
-    const QList<QWidget*> forward = {c->optInches, c->optInside, c->chkStriker, c->cboStep,
-                                     c->txtIncrement};
+    findNamed<QRadioButton>(c, "optCylindrical")->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), findNamed<QRadioButton>(c, "optCylindrical"));
+    const QList<QWidget*> forward = {
+        findNamed<QRadioButton>(c, "optInches"), findNamed<QRadioButton>(c, "optInside"),
+        findNamed<QCheckBox>(c, "chkStriker"), findNamed<QComboBox>(c, "cboStep"),
+        findNamed<QLineEdit>(c, "txtIncrement")};
     for (QWidget* next : forward) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QTRY_COMPARE(QApplication::focusWidget(), next);
     }
-    c->chkStriker->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(c->chkStriker, Qt::Key_Backtab);
-    QTRY_COMPARE(QApplication::focusWidget(), c->optInside);
+    findNamed<QCheckBox>(c, "chkStriker")->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(findNamed<QCheckBox>(c, "chkStriker"), Qt::Key_Backtab);
+    QTRY_COMPARE(QApplication::focusWidget(), findNamed<QRadioButton>(c, "optInside"));
 
     // Up chooses Outside, which shows the thickness rows as a click would.
-    QTest::keyClick(c->optInside, Qt::Key_Up);
-    QTRY_COMPARE(QApplication::focusWidget(), c->optOutside);
-    QVERIFY(c->optOutside->isChecked());
-    QVERIFY(!c->frmCylindrical()->txtHeadThickness->isHidden());
-    c->optInches->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(c->optInches, Qt::Key_Tab);
-    QTRY_COMPARE(QApplication::focusWidget(), c->optOutside);
+    QTest::keyClick(findNamed<QRadioButton>(c, "optInside"), Qt::Key_Up);
+    QTRY_COMPARE(QApplication::focusWidget(), findNamed<QRadioButton>(c, "optOutside"));
+    QVERIFY(findNamed<QRadioButton>(c, "optOutside")->isChecked());
+    QVERIFY(!findNamed<QLineEdit>(c->frmCylindrical(), "txtHeadThickness")->isHidden());
+    findNamed<QRadioButton>(c, "optInches")->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(findNamed<QRadioButton>(c, "optInches"), Qt::Key_Tab);
+    QTRY_COMPARE(QApplication::focusWidget(), findNamed<QRadioButton>(c, "optOutside"));
     // A click still puts the focus on an option that is not chosen.
-    clickOption(c->optMillimeters);
-    QTRY_COMPARE(QApplication::focusWidget(), c->optMillimeters);
+    clickOption(findNamed<QRadioButton>(c, "optMillimeters"));
+    QTRY_COMPARE(QApplication::focusWidget(), findNamed<QRadioButton>(c, "optMillimeters"));
 }
 
 void TestFrmChart::leavingTheIncrementGoesToTheFirstDimension() {
     FrmChart* c = m_chart;
     QVERIFY(m_host->showActive());
-    typeInto(c->txtIncrement, QStringLiteral("1"));
-    typeInto(c->frmCylindrical()->txtDiameter, QStringLiteral("48"));
-    typeInto(c->frmCylindrical()->txtLength, QStringLiteral("120"));
-    QVERIFY(c->cmdCalculate->isEnabled());  // Tab would otherwise reach Calculate
+    typeInto(findNamed<QLineEdit>(c, "txtIncrement"), QStringLiteral("1"));
+    typeInto(findNamed<QLineEdit>(c->frmCylindrical(), "txtDiameter"), QStringLiteral("48"));
+    typeInto(findNamed<QLineEdit>(c->frmCylindrical(), "txtLength"), QStringLiteral("120"));
+    QVERIFY(findNamed<QPushButton>(c, "cmdCalculate")
+                ->isEnabled());  // Tab would otherwise reach Calculate
 
     const auto leaveIncrementByTab = [c] {
-        c->txtIncrement->setFocus(Qt::OtherFocusReason);
-        QTest::keyClick(c->txtIncrement, Qt::Key_Tab);
+        findNamed<QLineEdit>(c, "txtIncrement")->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(findNamed<QLineEdit>(c, "txtIncrement"), Qt::Key_Tab);
     };
     leaveIncrementByTab();
-    QTRY_COMPARE(QApplication::focusWidget(), c->frmCylindrical()->txtDiameter);
+    QTRY_COMPARE(QApplication::focusWidget(),
+                 findNamed<QLineEdit>(c->frmCylindrical(), "txtDiameter"));
     // The first field is entered like any other: its whole text is selected.
-    QTRY_COMPARE(c->frmCylindrical()->txtDiameter->selectedText(), QStringLiteral("48"));
+    QTRY_COMPARE(findNamed<QLineEdit>(c->frmCylindrical(), "txtDiameter")->selectedText(),
+                 QStringLiteral("48"));
 
-    clickOption(c->optRectangular);
+    clickOption(findNamed<QRadioButton>(c, "optRectangular"));
     leaveIncrementByTab();
-    QTRY_COMPARE(QApplication::focusWidget(), c->frmRectangular()->txtLength);
+    QTRY_COMPARE(QApplication::focusWidget(),
+                 findNamed<QLineEdit>(c->frmRectangular(), "txtLength"));
 
     c->applyOrientation(false);
     leaveIncrementByTab();
-    QTRY_COMPARE(QApplication::focusWidget(), c->frmVertical()->txtDiameter);
+    QTRY_COMPARE(QApplication::focusWidget(),
+                 findNamed<QLineEdit>(c->frmVertical(), "txtDiameter"));
 
     // Shift+Tab goes back to the step's choice, where the user aimed; nothing is reported.
-    c->txtIncrement->setFocus(Qt::OtherFocusReason);
-    QTest::keyClick(c->txtIncrement, Qt::Key_Backtab, Qt::ShiftModifier);
+    findNamed<QLineEdit>(c, "txtIncrement")->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(findNamed<QLineEdit>(c, "txtIncrement"), Qt::Key_Backtab, Qt::ShiftModifier);
     QTest::qWait(20);
-    QCOMPARE(QApplication::focusWidget(), c->cboStep);
+    QCOMPARE(QApplication::focusWidget(), findNamed<QComboBox>(c, "cboStep"));
     QVERIFY(m_messages.isEmpty());
 }
 
 void TestFrmChart::enterTank(const QString& tank, bool outside, bool inches, bool striker,
                              const QString& increment, const QStringList& fields) {
     FrmChart* c = m_chart;
-    clickOption(outside ? c->optOutside : c->optInside);
-    clickOption(inches ? c->optInches : c->optMillimeters);
-    if (c->chkStriker->isChecked() != striker)
-        clickOption(c->chkStriker);
+    clickOption(outside ? findNamed<QRadioButton>(c, "optOutside")
+                        : findNamed<QRadioButton>(c, "optInside"));
+    clickOption(inches ? findNamed<QRadioButton>(c, "optInches")
+                       : findNamed<QRadioButton>(c, "optMillimeters"));
+    if (findNamed<QCheckBox>(c, "chkStriker")->isChecked() != striker)
+        clickOption(findNamed<QCheckBox>(c, "chkStriker"));
     QList<QLineEdit*> edits;
     if (tank == QLatin1String("rect")) {
-        clickOption(c->optRectangular);
+        clickOption(findNamed<QRadioButton>(c, "optRectangular"));
         auto* p = c->frmRectangular();
-        edits = {p->txtLength, p->txtWidth, p->txtHeight, p->txtThickness};
+        edits = {findNamed<QLineEdit>(p, "txtLength"), findNamed<QLineEdit>(p, "txtWidth"),
+                 findNamed<QLineEdit>(p, "txtHeight"), findNamed<QLineEdit>(p, "txtThickness")};
     } else if (tank == QLatin1String("cyl")) {
-        clickOption(c->optCylindrical);
+        clickOption(findNamed<QRadioButton>(c, "optCylindrical"));
         auto* p = c->frmCylindrical();
-        edits = {p->txtDiameter, p->txtLength, p->txtHeadThickness, p->txtShellThickness};
+        edits = {findNamed<QLineEdit>(p, "txtDiameter"), findNamed<QLineEdit>(p, "txtLength"),
+                 findNamed<QLineEdit>(p, "txtHeadThickness"),
+                 findNamed<QLineEdit>(p, "txtShellThickness")};
     } else {
         c->applyOrientation(false);
         auto* p = c->frmVertical();
-        edits = {p->txtDiameter, p->txtLength, p->txtHeadThickness, p->txtShellThickness};
+        edits = {findNamed<QLineEdit>(p, "txtDiameter"), findNamed<QLineEdit>(p, "txtLength"),
+                 findNamed<QLineEdit>(p, "txtHeadThickness"),
+                 findNamed<QLineEdit>(p, "txtShellThickness")};
     }
     for (int i = 0; i < 4; ++i)
         typeInto(edits[i], fields.value(i));
-    typeInto(c->txtIncrement, increment);
+    typeInto(findNamed<QLineEdit>(c, "txtIncrement"), increment);
 }
 
 // The last row of a chart as the chart tool prints it: depth,volume in shortest texts.
@@ -445,8 +479,8 @@ void TestFrmChart::calculateStoresTheChart() {
     QFETCH(QString, lastRow);
 
     enterTank(tank, outside, inches, striker, increment, fields);
-    QVERIFY(m_chart->cmdCalculate->isEnabled());
-    QTest::mouseClick(m_chart->cmdCalculate, Qt::LeftButton);
+    QVERIFY(findNamed<QPushButton>(m_chart, "cmdCalculate")->isEnabled());
+    QTest::mouseClick(findNamed<QPushButton>(m_chart, "cmdCalculate"), Qt::LeftButton);
 
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(QLatin1Char('\n'))));
     QCOMPARE(m_events, QStringList{QStringLiteral("stored %1").arg(inches ? "in" : "mm")});
@@ -455,27 +489,28 @@ void TestFrmChart::calculateStoresTheChart() {
     QCOMPARE(rowCount > 0 ? lastRowText(rows) : QString(), lastRow);
     verifyStored(rows);
     // Calculate stays enabled after the run.
-    QVERIFY(m_chart->cmdCalculate->isEnabled());
+    QVERIFY(findNamed<QPushButton>(m_chart, "cmdCalculate")->isEnabled());
 }
 
 void TestFrmChart::verticalTankIgnoresTheShapeChoice() {
     // With the Configuration frame hidden the vertical chart is made, whether Cylindrical or
     // Rectangular was chosen for a horizontal tank.
     // Both horizontal panels hold a tank of their own, so a wrong dispatch would show.
-    m_chart->frmRectangular()->txtLength->setText(QStringLiteral("10"));
-    m_chart->frmRectangular()->txtWidth->setText(QStringLiteral("20"));
-    m_chart->frmRectangular()->txtHeight->setText(QStringLiteral("30"));
-    m_chart->frmCylindrical()->txtDiameter->setText(QStringLiteral("48"));
-    m_chart->frmCylindrical()->txtLength->setText(QStringLiteral("120"));
-    for (QRadioButton* shape : {m_chart->optRectangular, m_chart->optCylindrical}) {
+    findNamed<QLineEdit>(m_chart->frmRectangular(), "txtLength")->setText(QStringLiteral("10"));
+    findNamed<QLineEdit>(m_chart->frmRectangular(), "txtWidth")->setText(QStringLiteral("20"));
+    findNamed<QLineEdit>(m_chart->frmRectangular(), "txtHeight")->setText(QStringLiteral("30"));
+    findNamed<QLineEdit>(m_chart->frmCylindrical(), "txtDiameter")->setText(QStringLiteral("48"));
+    findNamed<QLineEdit>(m_chart->frmCylindrical(), "txtLength")->setText(QStringLiteral("120"));
+    for (QRadioButton* shape : {findNamed<QRadioButton>(m_chart, "optRectangular"),
+                                findNamed<QRadioButton>(m_chart, "optCylindrical")}) {
         m_events.clear();
         m_chart->applyOrientation(true);
         clickOption(shape);
         enterTank(QStringLiteral("vert"), false, true, false, QStringLiteral("1"),
                   {"60", "96", "", ""});
-        QVERIFY(m_chart->frmConfiguration->isHidden());
+        QVERIFY(findNamed<QGroupBox>(m_chart, "frmConfiguration")->isHidden());
         QVERIFY(shape->isChecked());
-        QTest::mouseClick(m_chart->cmdCalculate, Qt::LeftButton);
+        QTest::mouseClick(findNamed<QPushButton>(m_chart, "cmdCalculate"), Qt::LeftButton);
         QCOMPARE(m_events, QStringList{QStringLiteral("stored in")});
         QCOMPARE(int(chart::rowCount(m_chart->chartRows())), 96);
         QCOMPARE(lastRowText(m_chart->chartRows()), QStringLiteral("96,1174.9557"));
@@ -488,10 +523,10 @@ void TestFrmChart::secondCalculateReplacesTheChart() {
     QVERIFY(m_scratch->exec("INSERT INTO Capacity VALUES(0, 0)"));
     enterTank(QStringLiteral("cyl"), false, true, true, QStringLiteral(".5"),
               {"48", "120", "", ""});
-    QTest::mouseClick(m_chart->cmdCalculate, Qt::LeftButton);
-    typeInto(m_chart->frmCylindrical()->txtDiameter, QStringLiteral("24"));
-    clickOption(m_chart->optMillimeters);
-    QTest::mouseClick(m_chart->cmdCalculate, Qt::LeftButton);
+    QTest::mouseClick(findNamed<QPushButton>(m_chart, "cmdCalculate"), Qt::LeftButton);
+    typeInto(findNamed<QLineEdit>(m_chart->frmCylindrical(), "txtDiameter"), QStringLiteral("24"));
+    clickOption(findNamed<QRadioButton>(m_chart, "optMillimeters"));
+    QTest::mouseClick(findNamed<QPushButton>(m_chart, "cmdCalculate"), Qt::LeftButton);
 
     QCOMPARE(m_events, (QStringList{QStringLiteral("stored in"), QStringLiteral("stored mm")}));
     const chart::ChartRows second = m_chart->chartRows();
@@ -555,15 +590,16 @@ void TestFrmChart::badInputIsRefusedWithAMessage() {
 
     // A chart already in the table stays as it is.
     enterTank(QStringLiteral("cyl"), false, true, true, QStringLiteral("1"), {"48", "120", "", ""});
-    QTest::mouseClick(m_chart->cmdCalculate, Qt::LeftButton);
+    QTest::mouseClick(findNamed<QPushButton>(m_chart, "cmdCalculate"), Qt::LeftButton);
     QVERIFY(waitedWhileStoring && !QApplication::overrideCursor());
     const chart::ChartRows first = m_chart->chartRows();
     QCOMPARE(int(chart::rowCount(first)), 47);
     m_events.clear();
 
     enterTank(tank, outside, true, true, increment, fields);
-    QVERIFY2(m_chart->cmdCalculate->isEnabled(), "the readiness rule lets this text through");
-    QTest::mouseClick(m_chart->cmdCalculate, Qt::LeftButton);
+    QVERIFY2(findNamed<QPushButton>(m_chart, "cmdCalculate")->isEnabled(),
+             "the readiness rule lets this text through");
+    QTest::mouseClick(findNamed<QPushButton>(m_chart, "cmdCalculate"), Qt::LeftButton);
 
     QCOMPARE(m_messages.size(), 1);
     QVERIFY(!waitAtMessage && !QApplication::overrideCursor());
@@ -571,13 +607,13 @@ void TestFrmChart::badInputIsRefusedWithAMessage() {
     QVERIFY(m_events.isEmpty());  // no chart stored, the program goes on
     QVERIFY(m_chart->chartRows() == first);
     verifyStored(first);
-    QVERIFY(m_chart->cmdCalculate->isEnabled());
+    QVERIFY(findNamed<QPushButton>(m_chart, "cmdCalculate")->isEnabled());
 }
 
 void TestFrmChart::missingDatabaseReachesTheFatalPath() {
     QVERIFY(QFile::remove(QStringLiteral("QRTMembers.mdb")));
     enterTank(QStringLiteral("cyl"), false, true, true, QStringLiteral("1"), {"48", "120", "", ""});
-    QTest::mouseClick(m_chart->cmdCalculate, Qt::LeftButton);
+    QTest::mouseClick(findNamed<QPushButton>(m_chart, "cmdCalculate"), Qt::LeftButton);
 
     // One message with the engine's number and description, then the program ends.
     QCOMPARE(m_messages.size(), 1);
@@ -587,8 +623,8 @@ void TestFrmChart::missingDatabaseReachesTheFatalPath() {
 }
 
 void TestFrmChart::exitAnnouncesThenEnds() {
-    QVERIFY(m_chart->cmdExit->isEnabled());
-    QTest::mouseClick(m_chart->cmdExit, Qt::LeftButton);
+    QVERIFY(findNamed<QPushButton>(m_chart, "cmdExit")->isEnabled());
+    QTest::mouseClick(findNamed<QPushButton>(m_chart, "cmdExit"), Qt::LeftButton);
     QCOMPARE(m_events, (QStringList{QStringLiteral("aboutToExit"), QStringLiteral("end 0")}));
     QVERIFY(m_messages.isEmpty());
 }
@@ -600,34 +636,37 @@ void TestFrmChart::headsFollowTheTankOnScreen() {
     FrmChart* c = m_chart;
     dipsheet::setup::FrmHeads* h = c->frmHeads();
     QVERIFY(!h->isHidden());
-    QCOMPARE(h->Label1->text(), QStringLiteral("Heads"));
-    QCOMPARE(h->cboHeads->currentText(), QStringLiteral("Flat"));
-    QVERIFY(h->txtHeadDepth->isHidden());
+    QCOMPARE(findNamed<QLabel>(h, "Label1")->text(), QStringLiteral("Heads"));
+    QCOMPARE(findNamed<QComboBox>(h, "cboHeads")->currentText(), QStringLiteral("Flat"));
+    QVERIFY(findNamed<QLineEdit>(h, "txtHeadDepth")->isHidden());
 
     enterTank(QStringLiteral("cyl"), true, true, false, QStringLiteral("1"),
               {"49", "96", ".25", ".5"});
-    h->cboHeads->setCurrentIndex(1);  // 2:1: a quarter of the inside diameter, 48
-    QVERIFY(!h->txtHeadDepth->isHidden() && h->txtHeadDepth->isReadOnly());
-    QCOMPARE(h->txtHeadDepth->text(), QStringLiteral("12"));
-    QVERIFY(c->cmdCalculate->isEnabled());
-    h->cboHeads->setCurrentIndex(5);  // conical: the depth is typed
-    QVERIFY(!h->txtHeadDepth->isReadOnly());
-    QCOMPARE(c->cmdCalculate->toolTip(), QStringLiteral("Type the Head Depth"));
-    typeInto(h->txtHeadDepth, QStringLiteral("10"));
-    QVERIFY(c->cmdCalculate->isEnabled());
+    findNamed<QComboBox>(h, "cboHeads")
+        ->setCurrentIndex(1);  // 2:1: a quarter of the inside diameter, 48
+    QVERIFY(!findNamed<QLineEdit>(h, "txtHeadDepth")->isHidden() &&
+            findNamed<QLineEdit>(h, "txtHeadDepth")->isReadOnly());
+    QCOMPARE(findNamed<QLineEdit>(h, "txtHeadDepth")->text(), QStringLiteral("12"));
+    QVERIFY(findNamed<QPushButton>(c, "cmdCalculate")->isEnabled());
+    findNamed<QComboBox>(h, "cboHeads")->setCurrentIndex(5);  // conical: the depth is typed
+    QVERIFY(!findNamed<QLineEdit>(h, "txtHeadDepth")->isReadOnly());
+    QCOMPARE(findNamed<QPushButton>(c, "cmdCalculate")->toolTip(),
+             QStringLiteral("Type the Head Depth"));
+    typeInto(findNamed<QLineEdit>(h, "txtHeadDepth"), QStringLiteral("10"));
+    QVERIFY(findNamed<QPushButton>(c, "cmdCalculate")->isEnabled());
 
-    clickOption(c->optRectangular);
+    clickOption(findNamed<QRadioButton>(c, "optRectangular"));
     QVERIFY(h->isHidden());
-    clickOption(c->optCylindrical);
+    clickOption(findNamed<QRadioButton>(c, "optCylindrical"));
     c->applyOrientation(false);  // the vertical tank keeps a flat bottom of its own
-    QCOMPARE(h->Label1->text(), QStringLiteral("Bottom"));
-    QCOMPARE(h->cboHeads->currentText(), QStringLiteral("Flat"));
+    QCOMPARE(findNamed<QLabel>(h, "Label1")->text(), QStringLiteral("Bottom"));
+    QCOMPARE(findNamed<QComboBox>(h, "cboHeads")->currentText(), QStringLiteral("Flat"));
     c->applyOrientation(true);
-    QCOMPARE(h->cboHeads->currentText(), QStringLiteral("Conical"));
-    QCOMPARE(h->txtHeadDepth->text(), QStringLiteral("10"));
+    QCOMPARE(findNamed<QComboBox>(h, "cboHeads")->currentText(), QStringLiteral("Conical"));
+    QCOMPARE(findNamed<QLineEdit>(h, "txtHeadDepth")->text(), QStringLiteral("10"));
 
     // Conical heads 10 deep less the 0.25 head plate, on a 48 x 96 inside shell: full at 48.
-    QTest::mouseClick(c->cmdCalculate, Qt::LeftButton);
+    QTest::mouseClick(findNamed<QPushButton>(c, "cmdCalculate"), Qt::LeftButton);
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(QLatin1Char('\n'))));
     QCOMPARE(int(chart::rowCount(c->chartRows())), 48);
     QCOMPARE(c->tank().headsDescription(), "Conical heads, depth 10");
@@ -649,9 +688,11 @@ void TestFrmChart::storedTankShowsInTheUsersNumberFormat() {
     stored.heads = {chart::HeadKind::Dished, "9" + stored.format.decimalSeparator + "5"};
     m_chart->setTank(stored);
     const auto* cyl = m_chart->frmCylindrical();
-    QCOMPARE(cyl->txtDiameter->text(), QStringLiteral("48") + point + QStringLiteral("125"));
-    QCOMPARE(cyl->txtLength->text(), QStringLiteral("1200"));
-    QCOMPARE(m_chart->frmHeads()->txtHeadDepth->text(), QStringLiteral("9") + point + "5");
+    QCOMPARE(findNamed<QLineEdit>(cyl, "txtDiameter")->text(),
+             QStringLiteral("48") + point + QStringLiteral("125"));
+    QCOMPARE(findNamed<QLineEdit>(cyl, "txtLength")->text(), QStringLiteral("1200"));
+    QCOMPARE(findNamed<QLineEdit>(m_chart->frmHeads(), "txtHeadDepth")->text(),
+             QStringLiteral("9") + point + "5");
     QCOMPARE(m_chart->tank().chart().full, stored.chart().full);
 }
 
@@ -662,21 +703,25 @@ void TestFrmChart::unitSwitchAsksWhatBecomesOfTheFigures() {
     FrmChart* c = m_chart;
     auto* cyl = c->frmCylindrical();
     QVERIFY(m_host->showActive());
-    clickOption(c->optMillimeters);
-    clickOption(c->optInches);
+    clickOption(findNamed<QRadioButton>(c, "optMillimeters"));
+    clickOption(findNamed<QRadioButton>(c, "optInches"));
     QVERIFY(m_questions.isEmpty());
 
-    typeInto(c->txtIncrement, QStringLiteral("1"));
-    typeInto(cyl->txtDiameter, QStringLiteral("72"));
-    typeInto(cyl->txtLength, QStringLiteral("120"));
-    typeInto(c->frmTilt()->txtFall, QStringLiteral("-1.5"));
-    typeInto(c->frmTilt()->txtDipAt, QStringLiteral("hello"));           // not a number: kept
-    typeInto(c->frmRectangular()->txtThickness, QStringLiteral(".25"));  // a hidden panel too
+    typeInto(findNamed<QLineEdit>(c, "txtIncrement"), QStringLiteral("1"));
+    typeInto(findNamed<QLineEdit>(cyl, "txtDiameter"), QStringLiteral("72"));
+    typeInto(findNamed<QLineEdit>(cyl, "txtLength"), QStringLiteral("120"));
+    typeInto(findNamed<QLineEdit>(c->frmTilt(), "txtFall"), QStringLiteral("-1.5"));
+    typeInto(findNamed<QLineEdit>(c->frmTilt(), "txtDipAt"),
+             QStringLiteral("hello"));  // not a number: kept
+    typeInto(findNamed<QLineEdit>(c->frmRectangular(), "txtThickness"),
+             QStringLiteral(".25"));  // a hidden panel too
     const auto texts = [c, cyl] {
-        return QStringList{
-            c->txtIncrement->text(),        cyl->txtDiameter->text(),
-            cyl->txtLength->text(),         c->frmTilt()->txtFall->text(),
-            c->frmTilt()->txtDipAt->text(), c->frmRectangular()->txtThickness->text()};
+        return QStringList{findNamed<QLineEdit>(c, "txtIncrement")->text(),
+                           findNamed<QLineEdit>(cyl, "txtDiameter")->text(),
+                           findNamed<QLineEdit>(cyl, "txtLength")->text(),
+                           findNamed<QLineEdit>(c->frmTilt(), "txtFall")->text(),
+                           findNamed<QLineEdit>(c->frmTilt(), "txtDipAt")->text(),
+                           findNamed<QLineEdit>(c->frmRectangular(), "txtThickness")->text()};
     };
     const QStringList typed = texts();
     QSignalSpy changes(c, &FrmChart::inputsChanged);
@@ -691,40 +736,40 @@ void TestFrmChart::unitSwitchAsksWhatBecomesOfTheFigures() {
         QTest::keyClick(box, Qt::Key_Escape);
         escaped = true;
     });
-    QTest::mouseClick(c->optMillimeters, Qt::LeftButton);
+    QTest::mouseClick(findNamed<QRadioButton>(c, "optMillimeters"), Qt::LeftButton);
     QVERIFY(escaped);
-    QVERIFY(c->optInches->isChecked());
-    QVERIFY(!c->optMillimeters->isChecked());
+    QVERIFY(findNamed<QRadioButton>(c, "optInches")->isChecked());
+    QVERIFY(!findNamed<QRadioButton>(c, "optMillimeters")->isChecked());
     QCOMPARE(texts(), typed);
     QCOMPARE(changes.count(), 0);
     QVERIFY(c->tank().inches);
 
     m_outside->askAPerson = false;
     m_answer = ui::Answer::Yes;
-    clickOption(c->optMillimeters);
+    clickOption(findNamed<QRadioButton>(c, "optMillimeters"));
     QCOMPARE(m_questions.size(), 1);
     QVERIFY2(m_questions[0].startsWith(QStringLiteral("Convert the figures typed to millimetres?")),
              qPrintable(m_questions[0]));
-    QVERIFY(c->optMillimeters->isChecked());
+    QVERIFY(findNamed<QRadioButton>(c, "optMillimeters")->isChecked());
     QCOMPARE(texts(), (QStringList{"25.4", "1828.8", "3048", "-38.1", "hello", "6.4"}));
     QVERIFY(!c->tank().inches);
 
     m_answer = ui::Answer::No;
-    clickOption(c->optInches);
+    clickOption(findNamed<QRadioButton>(c, "optInches"));
     QCOMPARE(m_questions.size(), 2);
     QVERIFY(m_questions[1].startsWith(QStringLiteral("Convert the figures typed to inches?")));
-    QVERIFY(c->optInches->isChecked());
-    QCOMPARE(cyl->txtDiameter->text(), QStringLiteral("1828.8"));
+    QVERIFY(findNamed<QRadioButton>(c, "optInches")->isChecked());
+    QCOMPARE(findNamed<QLineEdit>(cyl, "txtDiameter")->text(), QStringLiteral("1828.8"));
 
     // By volume the field holds US gallons, and litres after the switch.
-    c->cboStep->setCurrentIndex(1);
-    QCOMPARE(c->Label2->text(), QStringLiteral("Volume step (US gal)"));
-    typeInto(c->txtIncrement, QStringLiteral("100"));
+    findNamed<QComboBox>(c, "cboStep")->setCurrentIndex(1);
+    QCOMPARE(findNamed<QLabel>(c, "Label2")->text(), QStringLiteral("Volume step (US gal)"));
+    typeInto(findNamed<QLineEdit>(c, "txtIncrement"), QStringLiteral("100"));
     m_answer = ui::Answer::Yes;
-    clickOption(c->optMillimeters);
-    QCOMPARE(c->txtIncrement->text(), QStringLiteral("378.5"));
-    QCOMPARE(c->Label2->text(), QStringLiteral("Volume step (L)"));
-    QCOMPARE(cyl->txtDiameter->text(), QStringLiteral("46451.5"));
+    clickOption(findNamed<QRadioButton>(c, "optMillimeters"));
+    QCOMPARE(findNamed<QLineEdit>(c, "txtIncrement")->text(), QStringLiteral("378.5"));
+    QCOMPARE(findNamed<QLabel>(c, "Label2")->text(), QStringLiteral("Volume step (L)"));
+    QCOMPARE(findNamed<QLineEdit>(cyl, "txtDiameter")->text(), QStringLiteral("46451.5"));
     QVERIFY(c->tank().byVolume);
     QVERIFY(m_messages.isEmpty());
 }

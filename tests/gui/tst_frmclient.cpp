@@ -19,7 +19,7 @@ private slots:
         m_seams = std::make_unique<Seams>();
         m_program = std::make_unique<Program>(*m_seams);
         QVERIFY(m_program->start());
-        m_client = m_program->main->frmClient;
+        m_client = findNamed<dipsheet::app::FrmClient>(m_program->main, "frmClient");
     }
     void cleanup() {
         m_program.reset();
@@ -29,13 +29,16 @@ private slots:
 
     void storedNameShown() {
         QCOMPARE(m_client->objectName(), QStringLiteral("frmClient"));
-        QCOMPARE(m_client->txtClient->objectName(), QStringLiteral("txtClient"));
-        QCOMPARE(m_client->txtClient->text(), QStringLiteral("Tank Works"));
-        QCOMPARE(m_client->txtClient->toolTip(),
+        QCOMPARE(findNamed<QLineEdit>(m_client, "txtClient")->objectName(),
+                 QStringLiteral("txtClient"));
+        QCOMPARE(findNamed<QLineEdit>(m_client, "txtClient")->text(), QStringLiteral("Tank Works"));
+        QCOMPARE(findNamed<QLineEdit>(m_client, "txtClient")->toolTip(),
                  QStringLiteral("To change Client Name, Click in Here and Type Over"));
-        QCOMPARE(m_client->txtClient->font().pointSizeF(), 9.75);
-        QCOMPARE(m_client->txtClient->palette().color(QPalette::Base), ui::colour::blue);
-        QCOMPARE(m_client->txtClient->palette().color(QPalette::Text), ui::colour::white);
+        QCOMPARE(findNamed<QLineEdit>(m_client, "txtClient")->font().pointSizeF(), 9.75);
+        QCOMPARE(findNamed<QLineEdit>(m_client, "txtClient")->palette().color(QPalette::Base),
+                 ui::colour::blue);
+        QCOMPARE(findNamed<QLineEdit>(m_client, "txtClient")->palette().color(QPalette::Text),
+                 ui::colour::white);
     }
 
     void blankNameRefused_data() {
@@ -48,10 +51,10 @@ private slots:
     void blankNameRefused() {
         QFETCH(QString, name);
         QFETCH(bool, byMouse);
-        QLineEdit* field = m_client->txtClient;
+        QLineEdit* field = findNamed<QLineEdit>(m_client, "txtClient");
         typeInto(field, name);
         QCOMPARE(field->text(), name);
-        auto* elsewhere = m_program->customer()->txtSerialNo;
+        auto* elsewhere = findNamed<QLineEdit>(m_program->customer(), "txtSerialNo");
         if (byMouse) {
             QTest::mouseClick(elsewhere, Qt::LeftButton);
         } else {
@@ -77,7 +80,7 @@ private slots:
 
     // Saved exactly as typed, leading spaces kept; leaving without a change writes again.
     void nameSavedAsTyped() {
-        QLineEdit* field = m_client->txtClient;
+        QLineEdit* field = findNamed<QLineEdit>(m_client, "txtClient");
         typeInto(field, QStringLiteral("  Acme Tanks "));
         QTest::keyClick(field, Qt::Key_Tab);
         QTRY_COMPARE(m_scratch->jobRecord().at(0), QStringLiteral("  Acme Tanks "));
@@ -85,7 +88,7 @@ private slots:
 
         QVERIFY(m_scratch->exec("UPDATE mrQRT SET mrQRTMember = 'changed elsewhere'"));
         clickInto(field);
-        clickInto(m_program->customer()->txtCustomer);
+        clickInto(findNamed<QPlainTextEdit>(m_program->customer(), "txtCustomer"));
         QTRY_COMPARE(m_scratch->jobRecord().at(0), QStringLiteral("  Acme Tanks "));
         // Tab went on to the customer name, which is padded as it is left: only that.
         QCOMPARE(m_scratch->jobRecord().at(1), QStringLiteral(" "));
@@ -93,7 +96,7 @@ private slots:
     }
 
     void entrySelectsWholeName() {
-        QLineEdit* field = m_client->txtClient;
+        QLineEdit* field = findNamed<QLineEdit>(m_client, "txtClient");
         QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(4, field->height() / 2));
         QTRY_COMPARE(field->selectedText(), QStringLiteral("Tank Works"));
         QTest::keyClicks(field, QStringLiteral("X"));

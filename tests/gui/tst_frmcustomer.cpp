@@ -42,19 +42,20 @@ private slots:
         m_program = std::make_unique<Program>(*m_seams);
         QVERIFY(m_program->start());
         m_customer = m_program->customer();
-        QCOMPARE(m_customer->txtSerialNo->text(), longSerial);
-        QTest::keyClick(m_customer->txtCustomer, Qt::Key_Tab);  // leave: all three are saved
+        QCOMPARE(findNamed<QLineEdit>(m_customer, "txtSerialNo")->text(), longSerial);
+        QTest::keyClick(findNamed<QPlainTextEdit>(m_customer, "txtCustomer"),
+                        Qt::Key_Tab);  // leave: all three are saved
         QCOMPARE(m_scratch->jobRecord().at(3), longSerial);
     }
 
     // A click whose press and release arrive together (a touchpad tap) still finds the field
     // it took the focus from saved: Exit keeps the customer name just typed ...
     void quickClickOnExitKeepsTheFieldJustLeft() {
-        QPlainTextEdit* name = m_customer->txtCustomer;
+        QPlainTextEdit* name = findNamed<QPlainTextEdit>(m_customer, "txtCustomer");
         QTRY_VERIFY(name->hasFocus());
         name->selectAll();
         QTest::keyClicks(name, QStringLiteral("Quick Fuel"));
-        QTest::mouseClick(m_program->chart()->cmdExit, Qt::LeftButton);
+        QTest::mouseClick(findNamed<QPushButton>(m_program->chart(), "cmdExit"), Qt::LeftButton);
         QCOMPARE(m_seams->ends, QList<int>{0});
         QCOMPARE(m_scratch->jobRecord().at(1), QStringLiteral("Quick Fuel"));
     }
@@ -62,18 +63,19 @@ private slots:
     // ... and Calculate shows the serial number just typed, and its window stays in front.
     void quickClickOnCalculateShowsTheHeadingJustTyped() {
         dipsheet::setup::FrmChart* chart = m_program->chart();
-        typeInto(chart->txtIncrement, QStringLiteral("1"));
-        typeInto(chart->frmCylindrical()->txtDiameter, QStringLiteral("48"));
-        typeInto(chart->frmCylindrical()->txtLength, QStringLiteral("96"));
-        QLineEdit* serial = m_customer->txtSerialNo;
+        typeInto(findNamed<QLineEdit>(chart, "txtIncrement"), QStringLiteral("1"));
+        typeInto(findNamed<QLineEdit>(chart->frmCylindrical(), "txtDiameter"),
+                 QStringLiteral("48"));
+        typeInto(findNamed<QLineEdit>(chart->frmCylindrical(), "txtLength"), QStringLiteral("96"));
+        QLineEdit* serial = findNamed<QLineEdit>(m_customer, "txtSerialNo");
         clickInto(serial);
         settle();
         serial->selectAll();
         QTest::keyClicks(serial, QStringLiteral("SN-QUICK"));
-        QTest::mouseClick(chart->cmdCalculate, Qt::LeftButton);
+        QTest::mouseClick(findNamed<QPushButton>(chart, "cmdCalculate"), Qt::LeftButton);
         dipsheet::app::FrmCapacity* window = m_program->main->chartWindow();
         QVERIFY(window);
-        QCOMPARE(window->lblSerialNo->text(), QStringLiteral("SN-QUICK"));
+        QCOMPARE(findNamed<QLabel>(window, "lblSerialNo")->text(), QStringLiteral("SN-QUICK"));
         settle();
         QTRY_VERIFY(window->isActiveWindow());
     }
@@ -81,7 +83,7 @@ private slots:
     // Closing the main window while a field is being edited keeps what was typed, as leaving
     // the field would; the client name too, unless it is blank.
     void closingKeepsTheFieldBeingEdited() {
-        QPlainTextEdit* desc = m_customer->txtTankDesc;
+        QPlainTextEdit* desc = findNamed<QPlainTextEdit>(m_customer, "txtTankDesc");
         QTest::mouseClick(desc->viewport(), Qt::LeftButton);
         QTRY_VERIFY(desc->hasFocus());
         desc->selectAll();
@@ -93,7 +95,8 @@ private slots:
     }
 
     void closingKeepsAClientNameButNotABlankOne() {
-        QLineEdit* client = m_program->main->frmClient->txtClient;
+        QLineEdit* client = findNamed<QLineEdit>(
+            findNamed<dipsheet::app::FrmClient>(m_program->main, "frmClient"), "txtClient");
         const QString stored = m_scratch->jobRecord().at(0);
         QTest::mouseClick(client, Qt::LeftButton);
         QTRY_VERIFY(client->hasFocus());
@@ -104,7 +107,8 @@ private slots:
 
         m_program = std::make_unique<Program>(*m_seams);
         QVERIFY(m_program->start());
-        client = m_program->main->frmClient->txtClient;
+        client = findNamed<QLineEdit>(
+            findNamed<dipsheet::app::FrmClient>(m_program->main, "frmClient"), "txtClient");
         QTest::mouseClick(client, Qt::LeftButton);
         QTRY_VERIFY(client->hasFocus());
         client->setText(QStringLiteral("Zed Tanks"));
@@ -115,33 +119,37 @@ private slots:
     void storedHeadingShown() {
         FrmCustomer* c = m_customer;
         QCOMPARE(c->objectName(), QStringLiteral("frmCustomer"));
-        QCOMPARE(c->txtCustomer->toPlainText(), QStringLiteral("Acme\nDepot"));
-        QCOMPARE(c->txtTankDesc->toPlainText(), QStringLiteral("Diesel tank"));
-        QCOMPARE(c->txtSerialNo->text(), QStringLiteral("SN-7"));
-        QCOMPARE(c->Label1->text(), QStringLiteral("Customer Name"));
-        QCOMPARE(c->lblTankDesc->text(), QStringLiteral("Tank Description"));
-        QCOMPARE(c->Label2->text(), QStringLiteral("Serial Number"));
-        QCOMPARE(ui::background(c->lblTankDesc), ui::colour::cyan);
-        QCOMPARE(c->txtSerialNo->geometry(), ui::twipsRect(1560, 2280, 3000, 300));
+        QCOMPARE(findNamed<QPlainTextEdit>(c, "txtCustomer")->toPlainText(),
+                 QStringLiteral("Acme\nDepot"));
+        QCOMPARE(findNamed<QPlainTextEdit>(c, "txtTankDesc")->toPlainText(),
+                 QStringLiteral("Diesel tank"));
+        QCOMPARE(findNamed<QLineEdit>(c, "txtSerialNo")->text(), QStringLiteral("SN-7"));
+        QCOMPARE(findNamed<QLabel>(c, "Label1")->text(), QStringLiteral("Customer Name"));
+        QCOMPARE(findNamed<QLabel>(c, "lblTankDesc")->text(), QStringLiteral("Tank Description"));
+        QCOMPARE(findNamed<QLabel>(c, "Label2")->text(), QStringLiteral("Serial Number"));
+        QCOMPARE(ui::background(findNamed<QLabel>(c, "lblTankDesc")), ui::colour::cyan);
+        QCOMPARE(findNamed<QLineEdit>(c, "txtSerialNo")->geometry(),
+                 ui::twipsRect(1560, 2280, 3000, 300));
     }
 
     // Only the field being left is padded; all three are written as the fields show them.
     void emptyFieldPaddedAndAllSaved() {
         FrmCustomer* c = m_customer;
-        c->txtCustomer->clear();
-        c->txtTankDesc->clear();
-        QTest::keyClick(c->txtCustomer, Qt::Key_Tab);  // into the tank description
+        findNamed<QPlainTextEdit>(c, "txtCustomer")->clear();
+        findNamed<QPlainTextEdit>(c, "txtTankDesc")->clear();
+        QTest::keyClick(findNamed<QPlainTextEdit>(c, "txtCustomer"),
+                        Qt::Key_Tab);  // into the tank description
         QTRY_COMPARE(m_scratch->jobRecord().at(1), QStringLiteral(" "));
-        QCOMPARE(c->txtCustomer->toPlainText(), QStringLiteral(" "));
+        QCOMPARE(findNamed<QPlainTextEdit>(c, "txtCustomer")->toPlainText(), QStringLiteral(" "));
         QCOMPARE(m_scratch->jobRecord(),
                  (QStringList{"Acme Tanks", " ", "", "SN-7"}));  // description not padded
-        QVERIFY(c->txtTankDesc->hasFocus());
+        QVERIFY(findNamed<QPlainTextEdit>(c, "txtTankDesc")->hasFocus());
 
         // A field of spaces stays as it is.
-        c->txtTankDesc->setPlainText(QStringLiteral("   "));
-        QTest::keyClick(c->txtTankDesc, Qt::Key_Tab);
+        findNamed<QPlainTextEdit>(c, "txtTankDesc")->setPlainText(QStringLiteral("   "));
+        QTest::keyClick(findNamed<QPlainTextEdit>(c, "txtTankDesc"), Qt::Key_Tab);
         QTRY_COMPARE(m_scratch->jobRecord().at(2), QStringLiteral("   "));
-        QCOMPARE(c->txtTankDesc->toPlainText(), QStringLiteral("   "));
+        QCOMPARE(findNamed<QPlainTextEdit>(c, "txtTankDesc")->toPlainText(), QStringLiteral("   "));
         QVERIFY(m_seams->messages.isEmpty());
     }
 
@@ -149,15 +157,15 @@ private slots:
     void everySaveWritesAllThree() {
         FrmCustomer* c = m_customer;
         QVERIFY(m_scratch->exec("UPDATE mrQRT SET mrCustomer = 'x', mrSerialNo = 'y'"));
-        clickInto(c->txtTankDesc);
-        QTest::keyClicks(c->txtTankDesc, QStringLiteral("Petrol"));
-        clickInto(c->txtCustomer);
+        clickInto(findNamed<QPlainTextEdit>(c, "txtTankDesc"));
+        QTest::keyClicks(findNamed<QPlainTextEdit>(c, "txtTankDesc"), QStringLiteral("Petrol"));
+        clickInto(findNamed<QPlainTextEdit>(c, "txtCustomer"));
         QTRY_COMPARE(m_scratch->jobRecord(),
                      (QStringList{"Acme Tanks", "Acme\nDepot", "Petrol", "SN-7"}));
     }
 
     void serialNumberAtMost30() {
-        QLineEdit* serial = m_customer->txtSerialNo;
+        QLineEdit* serial = findNamed<QLineEdit>(m_customer, "txtSerialNo");
         QCOMPARE(serial->maxLength(), 30);
         typeInto(serial, QString(35, QLatin1Char('7')));
         QCOMPARE(serial->text(), QString(30, QLatin1Char('7')));
@@ -169,31 +177,34 @@ private slots:
     // leaves the focus where the user put it, and the field is saved either way.
     void serialNumberLeadsToChartPanel() {
         FrmCustomer* c = m_customer;
-        QRadioButton* first = m_program->chart()->optCylindrical;
-        clickInto(c->txtSerialNo);
-        QTest::keyClick(c->txtSerialNo, Qt::Key_Tab);
+        QRadioButton* first = findNamed<QRadioButton>(m_program->chart(), "optCylindrical");
+        clickInto(findNamed<QLineEdit>(c, "txtSerialNo"));
+        QTest::keyClick(findNamed<QLineEdit>(c, "txtSerialNo"), Qt::Key_Tab);
         settle();  // the move-on has run
         QCOMPARE(QApplication::focusWidget(), first);
 
-        clickInto(c->txtSerialNo);
-        c->txtSerialNo->clear();
-        QTest::mouseClick(c->txtTankDesc->viewport(), Qt::LeftButton);  // a click back
+        clickInto(findNamed<QLineEdit>(c, "txtSerialNo"));
+        findNamed<QLineEdit>(c, "txtSerialNo")->clear();
+        QTest::mouseClick(findNamed<QPlainTextEdit>(c, "txtTankDesc")->viewport(),
+                          Qt::LeftButton);  // a click back
         QTRY_COMPARE(m_scratch->jobRecord().at(3), QStringLiteral(" "));
-        QTRY_COMPARE(c->txtTankDesc->textCursor().selectedText(), QStringLiteral("Diesel tank"));
+        QTRY_COMPARE(findNamed<QPlainTextEdit>(c, "txtTankDesc")->textCursor().selectedText(),
+                     QStringLiteral("Diesel tank"));
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Petrol"));
-        QCOMPARE(QApplication::focusWidget(), c->txtTankDesc);
-        QCOMPARE(c->txtTankDesc->toPlainText(), QStringLiteral("Petrol"));
+        QCOMPARE(QApplication::focusWidget(), findNamed<QPlainTextEdit>(c, "txtTankDesc"));
+        QCOMPARE(findNamed<QPlainTextEdit>(c, "txtTankDesc")->toPlainText(),
+                 QStringLiteral("Petrol"));
 
-        clickInto(c->txtSerialNo);
-        QTest::keyClick(c->txtSerialNo, Qt::Key_Backtab, Qt::ShiftModifier);
+        clickInto(findNamed<QLineEdit>(c, "txtSerialNo"));
+        QTest::keyClick(findNamed<QLineEdit>(c, "txtSerialNo"), Qt::Key_Backtab, Qt::ShiftModifier);
         settle();
-        QCOMPARE(QApplication::focusWidget(), c->txtTankDesc);
+        QCOMPARE(QApplication::focusWidget(), findNamed<QPlainTextEdit>(c, "txtTankDesc"));
 
         // With Rectangular chosen the chart panel is entered at its selected option.
-        QRadioButton* rectangular = m_program->chart()->optRectangular;
+        QRadioButton* rectangular = findNamed<QRadioButton>(m_program->chart(), "optRectangular");
         clickOption(rectangular);
-        clickInto(c->txtSerialNo);
-        QTest::keyClick(c->txtSerialNo, Qt::Key_Tab);
+        clickInto(findNamed<QLineEdit>(c, "txtSerialNo"));
+        QTest::keyClick(findNamed<QLineEdit>(c, "txtSerialNo"), Qt::Key_Tab);
         settle();
         QCOMPARE(QApplication::focusWidget(), rectangular);
     }
@@ -201,25 +212,29 @@ private slots:
     void entrySelectsWholeText() {
         FrmCustomer* c = m_customer;
         // By Tab, into each field in turn.
-        clickInto(c->txtCustomer);
-        QTest::keyClick(c->txtCustomer, Qt::Key_Tab);
-        QTRY_COMPARE(c->txtTankDesc->textCursor().selectedText(), QStringLiteral("Diesel tank"));
-        QTest::keyClick(c->txtTankDesc, Qt::Key_Tab);
-        QTRY_COMPARE(c->txtSerialNo->selectedText(), QStringLiteral("SN-7"));
+        clickInto(findNamed<QPlainTextEdit>(c, "txtCustomer"));
+        QTest::keyClick(findNamed<QPlainTextEdit>(c, "txtCustomer"), Qt::Key_Tab);
+        QTRY_COMPARE(findNamed<QPlainTextEdit>(c, "txtTankDesc")->textCursor().selectedText(),
+                     QStringLiteral("Diesel tank"));
+        QTest::keyClick(findNamed<QPlainTextEdit>(c, "txtTankDesc"), Qt::Key_Tab);
+        QTRY_COMPARE(findNamed<QLineEdit>(c, "txtSerialNo")->selectedText(),
+                     QStringLiteral("SN-7"));
         // By mouse, in the middle of the text.
-        QTest::mouseClick(c->txtCustomer->viewport(), Qt::LeftButton, {}, QPoint(12, 6));
-        QTRY_VERIFY(c->txtCustomer->hasFocus());
-        QTRY_COMPARE(c->txtCustomer->textCursor().selectedText(),
+        QTest::mouseClick(findNamed<QPlainTextEdit>(c, "txtCustomer")->viewport(), Qt::LeftButton,
+                          {}, QPoint(12, 6));
+        QTRY_VERIFY(findNamed<QPlainTextEdit>(c, "txtCustomer")->hasFocus());
+        QTRY_COMPARE(findNamed<QPlainTextEdit>(c, "txtCustomer")->textCursor().selectedText(),
                      QStringLiteral("Acme\u2029Depot"));
-        QTest::keyClicks(c->txtCustomer, QStringLiteral("Z"));
-        QCOMPARE(c->txtCustomer->toPlainText(), QStringLiteral("Z"));
+        QTest::keyClicks(findNamed<QPlainTextEdit>(c, "txtCustomer"), QStringLiteral("Z"));
+        QCOMPARE(findNamed<QPlainTextEdit>(c, "txtCustomer")->toPlainText(), QStringLiteral("Z"));
         // By a click held as a hand holds it: the release must not drop the selection.
-        QWidget* area = c->txtTankDesc->viewport();
+        QWidget* area = findNamed<QPlainTextEdit>(c, "txtTankDesc")->viewport();
         QTest::mousePress(area, Qt::LeftButton, {}, QPoint(12, 6));
         QTest::qWait(100);
         QTest::mouseRelease(area, Qt::LeftButton, {}, QPoint(12, 6));
         settle();
-        QCOMPARE(c->txtTankDesc->textCursor().selectedText(), QStringLiteral("Diesel tank"));
+        QCOMPARE(findNamed<QPlainTextEdit>(c, "txtTankDesc")->textCursor().selectedText(),
+                 QStringLiteral("Diesel tank"));
     }
 
 private:

@@ -97,14 +97,18 @@ private:
 void TestHistory::type(Program& program, const Typed& tank) {
     MdiForm1* main = program.main;
     FrmChart* c = program.chart();
-    clickOption(main->form1->optHV[tank.vertical ? 1 : 0]);
+    clickOption(findNamed<QRadioButton>(findNamed<dipsheet::app::Form1>(main, "Form1"),
+                                        QStringLiteral("optHV(%1)").arg(tank.vertical ? 1 : 0)));
     if (!tank.vertical)
-        clickOption(tank.rectangular ? c->optRectangular : c->optCylindrical);
-    clickOption(tank.millimetres ? c->optMillimeters : c->optInches);
-    clickOption(tank.outside ? c->optOutside : c->optInside);
-    if (c->chkStriker->isChecked() != tank.striker)
-        clickOption(c->chkStriker);
-    typeInto(c->txtIncrement, tank.increment);
+        clickOption(tank.rectangular ? findNamed<QRadioButton>(c, "optRectangular")
+                                     : findNamed<QRadioButton>(c, "optCylindrical"));
+    clickOption(tank.millimetres ? findNamed<QRadioButton>(c, "optMillimeters")
+                                 : findNamed<QRadioButton>(c, "optInches"));
+    clickOption(tank.outside ? findNamed<QRadioButton>(c, "optOutside")
+                             : findNamed<QRadioButton>(c, "optInside"));
+    if (findNamed<QCheckBox>(c, "chkStriker")->isChecked() != tank.striker)
+        clickOption(findNamed<QCheckBox>(c, "chkStriker"));
+    typeInto(findNamed<QLineEdit>(c, "txtIncrement"), tank.increment);
     for (const auto& [name, text] : tank.fields)
         typeInto(c->currentPanel()->findChild<QLineEdit*>(QLatin1String(name)), text);
     if (!tank.vertical) {
@@ -139,12 +143,13 @@ void TestHistory::chartComesBackAfterARestart() {
             QVERIFY(program.start());
             type(program, tanks[i]);
             made = program.chart()->tank();
-            QTest::mouseClick(program.chart()->cmdCalculate, Qt::LeftButton);
+            QTest::mouseClick(findNamed<QPushButton>(program.chart(), "cmdCalculate"),
+                              Qt::LeftButton);
             auto* window = program.main->chartWindow();
             QVERIFY2(window, qPrintable(seams.messages.join(QLatin1Char('\n'))));
             rows = scratch->capacity();
-            setupLine = window->lblSetup->text();
-            QTest::mouseClick(window->cmdExit, Qt::LeftButton);
+            setupLine = findNamed<QLabel>(window, "lblSetup")->text();
+            QTest::mouseClick(findNamed<QPushButton>(window, "cmdExit"), Qt::LeftButton);
             QVERIFY(scratch->capacity().empty());
         }
         Program again(seams);
@@ -153,21 +158,22 @@ void TestHistory::chartComesBackAfterARestart() {
         QTest::keyClick(again.main, Qt::Key_H, Qt::ControlModifier);
         FrmHistory* history = again.main->historyWindow();
         QVERIFY(history);
-        QTest::keyClicks(history->txtSearch, serial.toLower());
-        QCOMPARE(history->grdHistory->model()->rowCount(), 1);
-        QTest::keyClick(history->txtSearch, Qt::Key_Return);
+        QTest::keyClicks(findNamed<QLineEdit>(history, "txtSearch"), serial.toLower());
+        QCOMPARE(findNamed<QTableView>(history, "grdHistory")->model()->rowCount(), 1);
+        QTest::keyClick(findNamed<QLineEdit>(history, "txtSearch"), Qt::Key_Return);
         QVERIFY(again.main->chartWindow());
         QCOMPARE(scratch->capacity(), rows);
-        QCOMPARE(again.main->chartWindow()->lblSetup->text(), setupLine);
-        QCOMPARE(again.customer()->txtSerialNo->text(), serial);
+        QCOMPARE(findNamed<QLabel>(again.main->chartWindow(), "lblSetup")->text(), setupLine);
+        QCOMPARE(findNamed<QLineEdit>(again.customer(), "txtSerialNo")->text(), serial);
         // A chart shown again is not a new chart, however often it is calculated; changed, it is.
         const auto charts = [] { return scalar("SELECT count(*) FROM ChartHistory").toInt(); };
         QCOMPARE(charts(), int(i + 1) + historyAdded);
-        QTest::mouseClick(again.chart()->cmdCalculate, Qt::LeftButton);
+        QTest::mouseClick(findNamed<QPushButton>(again.chart(), "cmdCalculate"), Qt::LeftButton);
         QCOMPARE(charts(), int(i + 1) + historyAdded);
         if (i == 0) {
-            typeInto(again.chart()->txtIncrement, QStringLiteral("2"));
-            QTest::mouseClick(again.chart()->cmdCalculate, Qt::LeftButton);
+            typeInto(findNamed<QLineEdit>(again.chart(), "txtIncrement"), QStringLiteral("2"));
+            QTest::mouseClick(findNamed<QPushButton>(again.chart(), "cmdCalculate"),
+                              Qt::LeftButton);
             QCOMPARE(charts(), int(i + 2));
             ++historyAdded;
         }
@@ -186,15 +192,18 @@ void TestHistory::unreadableChartIsListedAndNotLoaded() {
     Seams seams;
     Program program(seams);
     QVERIFY(program.start());
-    QVERIFY(program.chart()->txtIncrement->text().isEmpty());  // nothing restored
-    program.chart()->cmdHistory->click();
+    QVERIFY(findNamed<QLineEdit>(program.chart(), "txtIncrement")
+                ->text()
+                .isEmpty());  // nothing restored
+    findNamed<QPushButton>(program.chart(), "cmdHistory")->click();
     FrmHistory* history = program.main->historyWindow();
     QVERIFY(history);
-    const QAbstractItemModel* list = history->grdHistory->model();
+    const QAbstractItemModel* list = findNamed<QTableView>(history, "grdHistory")->model();
     QCOMPARE(list->rowCount(), 1);
     QCOMPARE(list->index(0, 4).data().toString(), QStringLiteral("cannot be read"));
     const QByteArray before = fileBytes(QStringLiteral("QRTMembers.mdb"));
-    for (QPushButton* button : {history->cmdLoad, history->cmdReprint}) {
+    for (QPushButton* button : {findNamed<QPushButton>(history, "cmdLoad"),
+                                findNamed<QPushButton>(history, "cmdReprint")}) {
         button->click();
         QCOMPARE(seams.messages.size(), 1);
         QVERIFY(seams.messages.takeFirst().contains(QLatin1String("cannot be read")));
@@ -234,13 +243,16 @@ void TestHistory::reprintPrintsTheChartAsMadeAndLeavesTheForm() {
     {
         Program program(seams);
         QVERIFY(program.start());
-        program.chart()->cmdHistory->click();
+        findNamed<QPushButton>(program.chart(), "cmdHistory")->click();
         FrmHistory* history = program.main->historyWindow();
         QVERIFY(history);
-        const QString lies =
-            history->grdHistory->model()->index(0, 4).data().toString();  // the Tank column
+        const QString lies = findNamed<QTableView>(history, "grdHistory")
+                                 ->model()
+                                 ->index(0, 4)
+                                 .data()
+                                 .toString();  // the Tank column
         QVERIFY2(lies.endsWith(QStringLiteral(" \u00d7 2400 mm, B 30 mm lower")), qPrintable(lies));
-        history->cmdReprint->click();
+        findNamed<QPushButton>(history, "cmdReprint")->click();
         QVERIFY2(printed, qPrintable(seams.messages.join(QLatin1Char('\n'))));
         QCOMPARE(printed->date, QDate(2019, 11, 30));
         QCOMPARE(printed->reprinted, QDate(2024, 3, 5));
@@ -251,13 +263,14 @@ void TestHistory::reprintPrintsTheChartAsMadeAndLeavesTheForm() {
                 std::vector<chart::CapacityRow>(made.rows.begin() + 1, made.rows.end()));
         QCOMPARE(printed->setup->text, tank.describe());
         QCOMPARE(printed->heads, QStringLiteral("Hemispherical heads, depth 900"));
-        QCOMPARE(program.customer()->txtSerialNo->text(), QStringLiteral("X-1"));
+        QCOMPARE(findNamed<QLineEdit>(program.customer(), "txtSerialNo")->text(),
+                 QStringLiteral("X-1"));
 
         seams.answerYesNo = [](const QString& question) {
             return !question.contains(QLatin1String("H-9"));  // No for this chart
         };
-        history->cmdDelete->click();
-        QCOMPARE(history->grdHistory->model()->rowCount(), 1);
+        findNamed<QPushButton>(history, "cmdDelete")->click();
+        QCOMPARE(findNamed<QTableView>(history, "grdHistory")->model()->rowCount(), 1);
     }
     QCOMPARE(fileBytes(QStringLiteral("QRTMembers.mdb")), before);
     QVERIFY(seams.messages.isEmpty());
@@ -294,7 +307,7 @@ void TestHistory::reprintPrintsTheKeptRowsOrSaysItChartsAgain() {
     {
         Program program(seams);
         QVERIFY(program.start());
-        program.chart()->cmdHistory->click();
+        findNamed<QPushButton>(program.chart(), "cmdHistory")->click();
         FrmHistory* history = program.main->historyWindow();
         QVERIFY(history);
         const struct {
@@ -303,13 +316,14 @@ void TestHistory::reprintPrintsTheKeptRowsOrSaysItChartsAgain() {
             bool chartedAgain;
         } cases[] = {{0, fresh, true}, {1, kept, false}};
         for (const auto& c : cases) {
-            history->grdHistory->selectRow(c.row);
+            findNamed<QTableView>(history, "grdHistory")->selectRow(c.row);
             printed.reset();
-            history->cmdReprint->click();
+            findNamed<QPushButton>(history, "cmdReprint")->click();
             QVERIFY2(printed, qPrintable(seams.messages.join(QLatin1Char('\n'))));
             QVERIFY(printed->rows == c.rows);
-            QCOMPARE(history->lblFound->text().contains(
-                         QLatin1String("made before charts kept their rows")),
+            QCOMPARE(findNamed<QLabel>(history, "lblFound")
+                         ->text()
+                         .contains(QLatin1String("made before charts kept their rows")),
                      c.chartedAgain);
         }
         QVERIFY(seams.messages.isEmpty());
@@ -317,7 +331,7 @@ void TestHistory::reprintPrintsTheKeptRowsOrSaysItChartsAgain() {
 
         QVERIFY(runSql("UPDATE ChartHistory SET Rows = x'00' WHERE SerialNo = 'K-1'"));
         printed.reset();
-        history->cmdReprint->click();
+        findNamed<QPushButton>(history, "cmdReprint")->click();
         QVERIFY(!printed);
         QCOMPARE(seams.messages.size(), 1);
         QVERIFY(seams.messages.takeFirst().contains(QLatin1String("cannot be reprinted")));
@@ -345,10 +359,10 @@ void TestHistory::searchTroubleIsNeverFatal() {
     Seams seams;
     Program program(seams);
     QVERIFY(program.start());
-    program.chart()->cmdHistory->click();
+    findNamed<QPushButton>(program.chart(), "cmdHistory")->click();
     FrmHistory* history = program.main->historyWindow();
     QVERIFY(history);
-    QCOMPARE(history->grdHistory->model()->rowCount(), 2);
+    QCOMPARE(findNamed<QTableView>(history, "grdHistory")->model()->rowCount(), 2);
 
     struct Trouble {
         const char* name;
@@ -378,12 +392,15 @@ void TestHistory::searchTroubleIsNeverFatal() {
                                   nullptr),
                      SQLITE_OK);
         }
-        const int before = history->grdHistory->model()->rowCount();
-        history->txtSearch->clear();
-        QTest::keyClicks(history->txtSearch, QString::fromLatin1(t.search));
-        QCOMPARE(history->grdHistory->model()->rowCount(), t.found < 0 ? before : t.found);
-        QVERIFY2(history->lblFound->text().contains(QLatin1String(t.saidUnder)),
-                 qPrintable(QStringLiteral("%1: %2").arg(t.name, history->lblFound->text())));
+        const int before = findNamed<QTableView>(history, "grdHistory")->model()->rowCount();
+        findNamed<QLineEdit>(history, "txtSearch")->clear();
+        QTest::keyClicks(findNamed<QLineEdit>(history, "txtSearch"), QString::fromLatin1(t.search));
+        QCOMPARE(findNamed<QTableView>(history, "grdHistory")->model()->rowCount(),
+                 t.found < 0 ? before : t.found);
+        QVERIFY2(
+            findNamed<QLabel>(history, "lblFound")->text().contains(QLatin1String(t.saidUnder)),
+            qPrintable(QStringLiteral("%1: %2").arg(
+                t.name, findNamed<QLabel>(history, "lblFound")->text())));
         QCOMPARE(program.main->noticeBar()->isVisible(), t.notice);
         QCOMPARE(program.main->job().notice() == dipsheet::document::indexRebuiltNotice(),
                  t.notice);
@@ -403,30 +420,34 @@ void TestHistory::chartPrintedUnderACorrectedHeadingIsKeptUnderIt() {
     Program program(seams);
     QVERIFY(program.start());
     const auto typeCustomer = [&](const QString& text) {
-        QPlainTextEdit* field = program.customer()->txtCustomer;
+        QPlainTextEdit* field = findNamed<QPlainTextEdit>(program.customer(), "txtCustomer");
         clickInto(field);
         field->selectAll();
         QTest::keyClicks(field, text);
     };
     typeCustomer(QStringLiteral("Harbour Oils"));
-    typeInto(program.chart()->txtIncrement, QStringLiteral("1"));
-    typeInto(program.chart()->frmCylindrical()->txtDiameter, QStringLiteral("48"));
-    typeInto(program.chart()->frmCylindrical()->txtLength, QStringLiteral("96"));
-    QTest::mouseClick(program.chart()->cmdCalculate, Qt::LeftButton);
+    typeInto(findNamed<QLineEdit>(program.chart(), "txtIncrement"), QStringLiteral("1"));
+    typeInto(findNamed<QLineEdit>(program.chart()->frmCylindrical(), "txtDiameter"),
+             QStringLiteral("48"));
+    typeInto(findNamed<QLineEdit>(program.chart()->frmCylindrical(), "txtLength"),
+             QStringLiteral("96"));
+    QTest::mouseClick(findNamed<QPushButton>(program.chart(), "cmdCalculate"), Qt::LeftButton);
     auto* window = program.main->chartWindow();
     QVERIFY2(window, qPrintable(seams.messages.join(QLatin1Char('\n'))));
     QCOMPARE(scalar("SELECT Customer FROM ChartHistory"), QByteArray("Harbour Oils"));
 
     typeCustomer(QStringLiteral("Harbour Oils Ltd"));
-    QTest::mouseClick(window->cmdPrint, Qt::LeftButton);
+    QTest::mouseClick(findNamed<QPushButton>(window, "cmdPrint"), Qt::LeftButton);
     QVERIFY(printed);
     QCOMPARE(QString::fromStdString(printed->job.customer), QStringLiteral("Harbour Oils Ltd"));
-    QCOMPARE(window->lblCustomer->text(), QStringLiteral("Harbour Oils Ltd"));
+    QCOMPARE(findNamed<QLabel>(window, "lblCustomer")->text(), QStringLiteral("Harbour Oils Ltd"));
     QCOMPARE(scalar("SELECT count(*) || '|' || Customer FROM ChartHistory"),
              QByteArray("1|Harbour Oils Ltd"));
     program.main->showHistory();
-    QTest::keyClicks(program.main->historyWindow()->txtSearch, QStringLiteral("oils ltd"));
-    QCOMPARE(program.main->historyWindow()->grdHistory->model()->rowCount(), 1);
+    QTest::keyClicks(findNamed<QLineEdit>(program.main->historyWindow(), "txtSearch"),
+                     QStringLiteral("oils ltd"));
+    QCOMPARE(
+        findNamed<QTableView>(program.main->historyWindow(), "grdHistory")->model()->rowCount(), 1);
     QVERIFY2(seams.messages.isEmpty(), qPrintable(seams.messages.join(QLatin1Char('\n'))));
 }
 
@@ -449,12 +470,13 @@ void TestHistory::chartByVolumeGoesTheWholeWay() {
     cyl.heads = 1;  // 2:1
     type(program, cyl);
     FrmChart* c = program.chart();
-    c->cboStep->setFocus();
-    QTest::keyClick(c->cboStep, Qt::Key_Down);  // "by volume", as the keyboard chooses it
-    QCOMPARE(c->Label2->text(), QStringLiteral("Volume step (US gal)"));
+    findNamed<QComboBox>(c, "cboStep")->setFocus();
+    QTest::keyClick(findNamed<QComboBox>(c, "cboStep"),
+                    Qt::Key_Down);  // "by volume", as the keyboard chooses it
+    QCOMPARE(findNamed<QLabel>(c, "Label2")->text(), QStringLiteral("Volume step (US gal)"));
     const chart::Tank tank = c->tank();
     QVERIFY(tank.byVolume);
-    QTest::mouseClick(c->cmdCalculate, Qt::LeftButton);
+    QTest::mouseClick(findNamed<QPushButton>(c, "cmdCalculate"), Qt::LeftButton);
     auto* window = program.main->chartWindow();
     QVERIFY2(window, qPrintable(seams.messages.join(QLatin1Char('\n'))));
 
@@ -465,16 +487,18 @@ void TestHistory::chartByVolumeGoesTheWholeWay() {
     QCOMPARE(stored.size(), table.size());
     for (std::size_t i = 0; i < table.size(); ++i)
         QVERIFY(stored[i] == (std::array<float, 2>{table[i].depth, table[i].volume}));
-    const QAbstractItemModel* grid = window->dbgCapacity->model();
+    const QAbstractItemModel* grid = findNamed<QTableView>(window, "dbgCapacity")->model();
     QCOMPARE(grid->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Capacity"));
     QCOMPARE(grid->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Depth"));
     QCOMPARE(grid->index(0, 0).data().toString(), QStringLiteral("100"));
     QCOMPARE(grid->index(0, 1).data().toString(),
              QString::fromStdString(chart::singleDefaultText(table[0].depth)));
-    window->dbgCapacity->selectRow(0);  // what Ctrl+C copies
+    findNamed<QTableView>(window, "dbgCapacity")->selectRow(0);  // what Ctrl+C copies
     QVERIFY2(window->selectedRowsText().startsWith(QStringLiteral("Capacity\tDepth\n100\t")),
              qPrintable(window->selectedRowsText()));
-    QVERIFY(window->lblSetup->text().contains(QStringLiteral("; volume step 100 US gal")));
+    QVERIFY(findNamed<QLabel>(window, "lblSetup")
+                ->text()
+                .contains(QStringLiteral("; volume step 100 US gal")));
 
     const QString csvPath = QDir::current().filePath(QStringLiteral("by-volume.csv"));
     seams.saveAs = [&](const QString&, const QString&, const QString&) { return csvPath; };
@@ -484,13 +508,14 @@ void TestHistory::chartByVolumeGoesTheWholeWay() {
     // Kept with its choice, listed with it, and reprinted by volume.
     QCOMPARE(scalar("SELECT count(*) FROM ChartHistory").toInt(), 1);
     QVERIFY(scalar("SELECT Tank FROM ChartHistory").contains("; by-volume=100;"));
-    QTest::mouseClick(window->cmdExit, Qt::LeftButton);
-    c->cmdHistory->click();
+    QTest::mouseClick(findNamed<QPushButton>(window, "cmdExit"), Qt::LeftButton);
+    findNamed<QPushButton>(c, "cmdHistory")->click();
     FrmHistory* history = program.main->historyWindow();
     QVERIFY(history);
-    const QString listed = history->grdHistory->model()->index(0, 4).data().toString();
+    const QString listed =
+        findNamed<QTableView>(history, "grdHistory")->model()->index(0, 4).data().toString();
     QVERIFY2(listed.endsWith(QStringLiteral(", by volume 100 US gal")), qPrintable(listed));
-    history->cmdReprint->click();
+    findNamed<QPushButton>(history, "cmdReprint")->click();
     QVERIFY2(printed, qPrintable(seams.messages.join(QLatin1Char('\n'))));
     QVERIFY(printed->setup && printed->setup->tank && printed->setup->tank->byVolume);
     QVERIFY(printed->rows == table);

@@ -198,10 +198,12 @@ void TestHostile::textsStoredAndShownExactly_data() {
 
 void TestHostile::textsStoredAndShownExactly() {
     QFETCH(QString, text);
-    auto* client = m_program->main->frmClient->txtClient;
+    auto* client = findNamed<QLineEdit>(
+        findNamed<dipsheet::app::FrmClient>(m_program->main, "frmClient"), "txtClient");
     auto* customer = m_program->customer();
-    QWidget* fields[] = {client, customer->txtCustomer, customer->txtTankDesc,
-                         customer->txtSerialNo};
+    QWidget* fields[] = {client, findNamed<QPlainTextEdit>(customer, "txtCustomer"),
+                         findNamed<QPlainTextEdit>(customer, "txtTankDesc"),
+                         findNamed<QLineEdit>(customer, "txtSerialNo")};
 
     // Each field entered by a click, given the text, and left by a click on the next one (the
     // serial number by Tab, on to the chart options).
@@ -235,34 +237,38 @@ void TestHostile::textsStoredAndShownExactly() {
 
     // The chart window's heading shows them exactly.
     FrmChart* c = m_program->chart();
-    typeInto(c->txtIncrement, QStringLiteral("1"));
-    typeInto(c->frmCylindrical()->txtDiameter, QStringLiteral("48"));
-    typeInto(c->frmCylindrical()->txtLength, QStringLiteral("120"));
-    QTest::mouseClick(c->cmdCalculate, Qt::LeftButton);
+    typeInto(findNamed<QLineEdit>(c, "txtIncrement"), QStringLiteral("1"));
+    typeInto(findNamed<QLineEdit>(c->frmCylindrical(), "txtDiameter"), QStringLiteral("48"));
+    typeInto(findNamed<QLineEdit>(c->frmCylindrical(), "txtLength"), QStringLiteral("120"));
+    QTest::mouseClick(findNamed<QPushButton>(c, "cmdCalculate"), Qt::LeftButton);
     FrmCapacity* window = m_program->main->chartWindow();
     QVERIFY(window);
     QVERIFY(QTest::qWaitForWindowExposed(window));
-    QCOMPARE(window->lblCustomer->text(), text);
-    QCOMPARE(window->lblTankDesc->text(), text);
-    QCOMPARE(window->lblSerialNo->text(), serial);
+    QCOMPARE(findNamed<QLabel>(window, "lblCustomer")->text(), text);
+    QCOMPARE(findNamed<QLabel>(window, "lblTankDesc")->text(), text);
+    QCOMPARE(findNamed<QLabel>(window, "lblSerialNo")->text(), serial);
 
     // They print: the report reads them from the file and lays them out without a failure.
     QVERIFY(copyDefinitions("pdf"));
-    QTest::mouseClick(window->cmdPrint, Qt::LeftButton);
+    QTest::mouseClick(findNamed<QPushButton>(window, "cmdPrint"), Qt::LeftButton);
     QVERIFY2(m_seams->messages.isEmpty(), qPrintable(m_seams->messages.value(0).left(300)));
-    const QString saved = window->noticeBar->text();  // "Saved to <the file>"
+    const QString saved =
+        findNamed<dipsheet::ui::NoticeBar>(window, "noticeBar")->text();  // "Saved to <the file>"
     QVERIFY2(saved.startsWith(QStringLiteral("Saved to ")), qPrintable(saved));
     QVERIFY(fileBytes(saved.mid(9)).startsWith("%PDF-"));
-    QTest::mouseClick(window->cmdExit, Qt::LeftButton);
+    QTest::mouseClick(findNamed<QPushButton>(window, "cmdExit"), Qt::LeftButton);
     settle();
 
     // After a restart the panels show what was stored.
     restart();
     auto* again = m_program->customer();
-    QCOMPARE(m_program->main->frmClient->txtClient->text(), text);
-    QCOMPARE(again->txtCustomer->toPlainText(), text);
-    QCOMPARE(again->txtTankDesc->toPlainText(), text);
-    QCOMPARE(again->txtSerialNo->text(), serial);
+    QCOMPARE(findNamed<QLineEdit>(findNamed<dipsheet::app::FrmClient>(m_program->main, "frmClient"),
+                                  "txtClient")
+                 ->text(),
+             text);
+    QCOMPARE(findNamed<QPlainTextEdit>(again, "txtCustomer")->toPlainText(), text);
+    QCOMPARE(findNamed<QPlainTextEdit>(again, "txtTankDesc")->toPlainText(), text);
+    QCOMPARE(findNamed<QLineEdit>(again, "txtSerialNo")->text(), serial);
     QVERIFY2(m_seams->messages.isEmpty(), qPrintable(m_seams->messages.join(QLatin1Char('\n'))));
     QCOMPARE(storedJob(), stored);
 }
@@ -270,7 +276,7 @@ void TestHostile::textsStoredAndShownExactly() {
 // A character that does not fit whole in the last place of the serial number is refused, as
 // any further typing is: the field never holds half a character.
 void TestHostile::serialNumberKeepsWholeCharacters() {
-    QLineEdit* serial = m_program->customer()->txtSerialNo;
+    QLineEdit* serial = findNamed<QLineEdit>(m_program->customer(), "txtSerialNo");
     clickInto(serial);
     settle();
     const QString start(29, QLatin1Char('7'));
@@ -322,32 +328,38 @@ const QList<Field>& allFields() {
 
 QList<QLineEdit*> TestHostile::chooseTank(const QString& tank, bool outside) {
     FrmChart* c = m_program->chart();
-    auto* form1 = m_program->main->form1;
-    clickOption(outside ? c->optOutside : c->optInside);
+    auto* form1 = findNamed<dipsheet::app::Form1>(m_program->main, "Form1");
+    clickOption(outside ? findNamed<QRadioButton>(c, "optOutside")
+                        : findNamed<QRadioButton>(c, "optInside"));
     QList<QLineEdit*> edits;
     QStringList values;
     if (tank == QLatin1String("vert")) {
-        clickOption(form1->optHV[1]);
+        clickOption(findNamed<QRadioButton>(form1, QStringLiteral("optHV(%1)").arg(1)));
         auto* p = c->frmVertical();
-        edits = {p->txtDiameter, p->txtLength, p->txtHeadThickness, p->txtShellThickness};
+        edits = {findNamed<QLineEdit>(p, "txtDiameter"), findNamed<QLineEdit>(p, "txtLength"),
+                 findNamed<QLineEdit>(p, "txtHeadThickness"),
+                 findNamed<QLineEdit>(p, "txtShellThickness")};
         values = {"60", "96", ".25", ".25"};
     } else {
-        clickOption(form1->optHV[0]);
+        clickOption(findNamed<QRadioButton>(form1, QStringLiteral("optHV(%1)").arg(0)));
         if (tank == QLatin1String("rect")) {
-            clickOption(c->optRectangular);
+            clickOption(findNamed<QRadioButton>(c, "optRectangular"));
             auto* p = c->frmRectangular();
-            edits = {p->txtLength, p->txtWidth, p->txtHeight, p->txtThickness};
+            edits = {findNamed<QLineEdit>(p, "txtLength"), findNamed<QLineEdit>(p, "txtWidth"),
+                     findNamed<QLineEdit>(p, "txtHeight"), findNamed<QLineEdit>(p, "txtThickness")};
             values = {"10", "20", "30", ".25"};
         } else {
-            clickOption(c->optCylindrical);
+            clickOption(findNamed<QRadioButton>(c, "optCylindrical"));
             auto* p = c->frmCylindrical();
-            edits = {p->txtDiameter, p->txtLength, p->txtHeadThickness, p->txtShellThickness};
+            edits = {findNamed<QLineEdit>(p, "txtDiameter"), findNamed<QLineEdit>(p, "txtLength"),
+                     findNamed<QLineEdit>(p, "txtHeadThickness"),
+                     findNamed<QLineEdit>(p, "txtShellThickness")};
             values = {"48", "120", ".25", ".25"};
         }
     }
     for (int i = 0; i < 4; ++i)
         edits[i]->setText(values[i]);
-    c->txtIncrement->setText(QStringLiteral("1"));
+    findNamed<QLineEdit>(c, "txtIncrement")->setText(QStringLiteral("1"));
     return edits;
 }
 
@@ -403,7 +415,8 @@ void TestHostile::oddDimensionTexts() {
         const QString tank = field.tank.isEmpty() ? QStringLiteral("cyl") : field.tank;
         const QString where = QStringLiteral("%1 %2").arg(tank, field.caption);
         QList<QLineEdit*> edits = chooseTank(tank, field.outside);
-        QLineEdit* target = field.tank.isEmpty() ? c->txtIncrement : edits[field.index];
+        QLineEdit* target =
+            field.tank.isEmpty() ? findNamed<QLineEdit>(c, "txtIncrement") : edits[field.index];
 
         // Typed when short, pasted when long; the field keeps what its length allows.
         target->setFocus(Qt::OtherFocusReason);
@@ -412,8 +425,8 @@ void TestHostile::oddDimensionTexts() {
 
         const auto before = m_scratch->capacity();
         m_seams->messages.clear();
-        const bool ready = c->cmdCalculate->isEnabled();
-        QTest::mouseClick(c->cmdCalculate, Qt::LeftButton);
+        const bool ready = findNamed<QPushButton>(c, "cmdCalculate")->isEnabled();
+        QTest::mouseClick(findNamed<QPushButton>(c, "cmdCalculate"), Qt::LeftButton);
         QVERIFY2(m_seams->ends.isEmpty(), qPrintable(where));
         if (!ready) {
             QVERIFY2(m_seams->messages.isEmpty(), qPrintable(where));
@@ -426,7 +439,7 @@ void TestHostile::oddDimensionTexts() {
         options.outside = field.outside;
         options.inches = true;
         options.striker = true;
-        options.increment = utf8(c->txtIncrement->text());
+        options.increment = utf8(findNamed<QLineEdit>(c, "txtIncrement")->text());
         options.format.decimalSeparator = utf8(QLocale::system().decimalPoint());
         options.format.groupSeparator = utf8(QLocale::system().groupSeparator());
         std::optional<chart::ChartRows> expected;

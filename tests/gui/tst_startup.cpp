@@ -40,15 +40,16 @@ private slots:
         QCOMPARE(splash->objectName(), QStringLiteral("frmIntro"));
         QVERIFY(splash->windowFlags() & Qt::FramelessWindowHint);
         QCOMPARE(ui::background(splash), ui::colour::blue);
-        QCOMPARE(splash->lblCoName->text(),
+        QCOMPARE(findNamed<QLabel>(splash, "lblCoName")->text(),
                  QStringLiteral("      This  program is            provided to you by:"));
-        QVERIFY(splash->lblCoName->wordWrap());
-        QCOMPARE(ui::background(splash->lblCoName), ui::colour::red);
-        QCOMPARE(ui::background(splash->Label1), ui::colour::magenta);
-        QVERIFY(splash->Label1->text().contains(QStringLiteral("Dipsheet")));
-        QVERIFY(splash->Label1->font().bold());
-        QCOMPARE(splash->Image1->pixmap().size(), QSize(261, 262));
-        QCOMPARE(splash->Image1->geometry(), ui::twipsRect(1680, 2640, 2055, 2175));
+        QVERIFY(findNamed<QLabel>(splash, "lblCoName")->wordWrap());
+        QCOMPARE(ui::background(findNamed<QLabel>(splash, "lblCoName")), ui::colour::red);
+        QCOMPARE(ui::background(findNamed<QLabel>(splash, "Label1")), ui::colour::magenta);
+        QVERIFY(findNamed<QLabel>(splash, "Label1")->text().contains(QStringLiteral("Dipsheet")));
+        QVERIFY(findNamed<QLabel>(splash, "Label1")->font().bold());
+        QCOMPARE(findNamed<QLabel>(splash, "Image1")->pixmap().size(), QSize(261, 262));
+        QCOMPARE(findNamed<QLabel>(splash, "Image1")->geometry(),
+                 ui::twipsRect(1680, 2640, 2055, 2175));
 
         // Behind it the main window exists, laid out, and stays hidden until the timer fires.
         MdiForm1* main = program.main;
@@ -64,10 +65,12 @@ private slots:
         QTRY_VERIFY(watch.isNull());  // closed and destroyed
 
         // The customer name has the focus with its whole text selected.
-        FrmCustomer* customer = main->frmCustomer;
-        QTRY_COMPARE(QApplication::focusWidget(), customer->txtCustomer);
-        QTRY_COMPARE(customer->txtCustomer->textCursor().selectedText(),
-                     QStringLiteral("Acme Depot"));
+        FrmCustomer* customer = findNamed<dipsheet::app::FrmCustomer>(main, "frmCustomer");
+        QTRY_COMPARE(QApplication::focusWidget(),
+                     findNamed<QPlainTextEdit>(customer, "txtCustomer"));
+        QTRY_COMPARE(
+            findNamed<QPlainTextEdit>(customer, "txtCustomer")->textCursor().selectedText(),
+            QStringLiteral("Acme Depot"));
         QVERIFY(seams.messages.isEmpty());
         QVERIFY(seams.ends.isEmpty());
     }
@@ -128,7 +131,7 @@ private slots:
             file.close();
             Seams seams;
             Program program(seams);
-            const QLabel* label = program.splash->Label1;
+            const QLabel* label = findNamed<QLabel>(program.splash, "Label1");
             if (text.isEmpty()) {
                 QCOMPARE(label->text(), product);
                 QVERIFY(label->heightForWidth(label->width()) <= label->height());
@@ -207,20 +210,38 @@ private slots:
         QCOMPARE(order, expected);  // later panels lie over earlier ones
 
         // The credits: the logo and texts in magenta on blue; the orientation heading.
-        auto* credits = main->frmCopyright;
+        auto* credits = findNamed<dipsheet::app::FrmCopyright>(main, "frmCopyright");
         QCOMPARE(main->findChild<dipsheet::app::FrmCopyright*>(), credits);
-        QCOMPARE(credits->Image1->pixmap().size(), QSize(261, 262));
-        QCOMPARE(credits->Label2->text(), QStringLiteral("by"));
-        QVERIFY(!credits->Label1->text().isEmpty() && !credits->Label3->text().isEmpty());
-        QCOMPARE(credits->Label3->palette().color(QPalette::WindowText), ui::colour::magenta);
-        QCOMPARE(main->form1->Label1->text(), QStringLiteral(" Dipsheet"));
-        QCOMPARE(main->form1->optHV[0]->text(), QStringLiteral("Horizontal Tank"));
-        QCOMPARE(main->form1->optHV[1]->text(), QStringLiteral("Vertical Tank"));
-        QCOMPARE(main->form1->optHV[1]->objectName(), QStringLiteral("optHV(1)"));
-        QVERIFY(main->form1->optHV[0]->isChecked());
+        QCOMPARE(findNamed<QLabel>(credits, "Image1")->pixmap().size(), QSize(261, 262));
+        QCOMPARE(findNamed<QLabel>(credits, "Label2")->text(), QStringLiteral("by"));
+        QVERIFY(!findNamed<QLabel>(credits, "Label1")->text().isEmpty() &&
+                !findNamed<QLabel>(credits, "Label3")->text().isEmpty());
+        QCOMPARE(findNamed<QLabel>(credits, "Label3")->palette().color(QPalette::WindowText),
+                 ui::colour::magenta);
+        QCOMPARE(
+            findNamed<QLabel>(findNamed<dipsheet::app::Form1>(main, "Form1"), "Label1")->text(),
+            QStringLiteral(" Dipsheet"));
+        QCOMPARE(findNamed<QRadioButton>(findNamed<dipsheet::app::Form1>(main, "Form1"),
+                                         QStringLiteral("optHV(%1)").arg(0))
+                     ->text(),
+                 QStringLiteral("Horizontal Tank"));
+        QCOMPARE(findNamed<QRadioButton>(findNamed<dipsheet::app::Form1>(main, "Form1"),
+                                         QStringLiteral("optHV(%1)").arg(1))
+                     ->text(),
+                 QStringLiteral("Vertical Tank"));
+        QCOMPARE(findNamed<QRadioButton>(findNamed<dipsheet::app::Form1>(main, "Form1"),
+                                         QStringLiteral("optHV(%1)").arg(1))
+                     ->objectName(),
+                 QStringLiteral("optHV(1)"));
+        QVERIFY(findNamed<QRadioButton>(findNamed<dipsheet::app::Form1>(main, "Form1"),
+                                        QStringLiteral("optHV(%1)").arg(0))
+                    ->isChecked());
 
         // The client name as stored, in its field.
-        QCOMPARE(main->frmClient->txtClient->text(), QStringLiteral("Client Name"));
+        QCOMPARE(findNamed<QLineEdit>(findNamed<dipsheet::app::FrmClient>(main, "frmClient"),
+                                      "txtClient")
+                     ->text(),
+                 QStringLiteral("Client Name"));
         QVERIFY(seams.messages.isEmpty());
     }
 
@@ -260,7 +281,8 @@ private slots:
         {
             Program program(seams);
             QVERIFY(program.start());
-            QLineEdit* client = program.main->frmClient->txtClient;
+            QLineEdit* client = findNamed<QLineEdit>(
+                findNamed<dipsheet::app::FrmClient>(program.main, "frmClient"), "txtClient");
             QTRY_COMPARE(QApplication::focusWidget(), client);
             QTRY_COMPARE(client->selectedText(), QStringLiteral("Client Name"));
             QTest::keyClicks(client, QStringLiteral("Acme Tanks"));
@@ -269,7 +291,8 @@ private slots:
         }
         Program again(seams);
         QVERIFY(again.start());
-        QTRY_COMPARE(QApplication::focusWidget(), again.customer()->txtCustomer);
+        QTRY_COMPARE(QApplication::focusWidget(),
+                     findNamed<QPlainTextEdit>(again.customer(), "txtCustomer"));
         QVERIFY(seams.messages.isEmpty());
     }
 };
@@ -280,7 +303,7 @@ static int splashOnlyChild(char** argv) {
     ui::Application app(argc, argv);
     Seams seams;
     Program program(seams);
-    std::printf("%s\n", qPrintable(program.splash->Label1->text()));
+    std::printf("%s\n", qPrintable(findNamed<QLabel>(program.splash, "Label1")->text()));
     return 0;
 }
 
