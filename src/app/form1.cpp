@@ -60,4 +60,8 @@ void Form1::optHV_Click(int /*index*/) {
         m_chart->applyOrientation(optHV[0]->isChecked());
 }
 
+QList<QWidget*> Form1::keyboardOrder() const {
+    return {optHV[0], optHV[1]};
+}
+
 }  // namespace dipsheet::app

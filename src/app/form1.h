@@ -4,6 +4,7 @@
 // bottom. The choice shows or hides the chart panel's Configuration frame (visible means
 // horizontal) and brings the dimension panel of the tank into view.
 
+#include <QList>
 #include <QWidget>
 
 class QGroupBox;
@@ -30,7 +31,10 @@ public:
 
     // Applies the orientation now selected; `index` is the clicked option, not used.
     void optHV_Click(int index);
+    // Horizontal, then vertical.
+    QList<QWidget*> keyboardOrder() const;
 
+private:
     QLabel* Label1;
     QGroupBox* fraHV;
     QRadioButton* optHV[2];

@@ -70,6 +70,7 @@ public:
     // choice is kept in dipsheet.ini for the next chart.
     void showUllage(bool shown);
 
+private:
     QLabel* Label1;
     QLabel* lblCustomer;
     QLabel* Label2;
@@ -82,6 +83,7 @@ public:
     QLabel* lblSetup;
     ui::NoticeBar* noticeBar;
 
+public:
     // The tank the inputs now describe: the line under the grid says in red when it is not the
     // tank of the chart on show.
     void compareWithInputs(const chart::Tank& inputs);
@@ -148,10 +150,10 @@ private:
     store::ChartSetup m_setup;                    // of the chart on show
     bool m_unloaded = false;
     bool m_unloading = false;  // the unload step is running (its message may be on screen)
-    QString m_saved;  // where the last file of the chart on show went, for the notice bar
+    QString m_saved;           // where the last file of the chart on show went, for the notice bar
     QString m_setupLine;       // the line under the grid: the full capacity and the set-up
-    QGridLayout* m_body = nullptr;     // the grid, its buttons and the picture
-    QVBoxLayout* m_buttons = nullptr;  // Print and Exit
+    QGridLayout* m_body = nullptr;      // the grid, its buttons and the picture
+    QVBoxLayout* m_buttons = nullptr;   // Print and Exit
     ChartPicture* m_picture = nullptr;  // the curve and the tank beside or below the grid
     QAction* m_showSite = nullptr;      // Show Ullage and % Full, ticked as the grid shows them
     std::optional<bool> m_siteColumns;  // Show Ullage and % Full as chosen in this window

@@ -53,4 +53,12 @@ void FrmClient::refuseBlankName() {
     }
 }
 
+QList<QWidget*> FrmClient::keyboardOrder() const {
+    return {txtClient};
+}
+
+bool FrmClient::holdsPlaceholder() const {
+    return txtClient->text() == QLatin1String(store::kClientPlaceholder);
+}
+
 }  // namespace dipsheet::app

@@ -4,6 +4,7 @@
 // field selects the name; leaving it saves the job unless the name is blank, which is refused.
 // The panel is a view on the job document: what is typed goes to the document at once.
 
+#include <QList>
 #include <QWidget>
 
 #include "jobdocument.h"
@@ -19,6 +20,12 @@ public:
     // Form_Load: shows the client name of the job record `job` (loaded).
     FrmClient(QWidget* parentArea, document::JobDocument& job);
 
+    // The name field, the first stop of the keyboard; and whether it holds the new file's
+    // placeholder ("Client Name", which would be printed as the client).
+    QList<QWidget*> keyboardOrder() const;
+    bool holdsPlaceholder() const;
+
+private:
     QLineEdit* txtClient;
 
 private:

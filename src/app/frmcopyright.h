@@ -14,6 +14,7 @@ class FrmCopyright : public QWidget {
 public:
     explicit FrmCopyright(QWidget* parentArea);
 
+private:
     QLabel* Image1;
     QLabel* Label1;
     QLabel* Label2;

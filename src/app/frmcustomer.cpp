@@ -116,4 +116,8 @@ void FrmCustomer::moveOnToChartOptions() {
         ui::focusPanel(m_chart);
 }
 
+QList<QWidget*> FrmCustomer::keyboardOrder() const {
+    return {txtCustomer, txtTankDesc, txtSerialNo};
+}
+
 }  // namespace dipsheet::app

@@ -6,6 +6,7 @@
 // a view on the job document: what is typed goes to the document at once, and a heading the
 // program puts in (a chart of the history) comes back from it.
 
+#include <QList>
 #include <QWidget>
 
 #include "jobdocument.h"
@@ -25,7 +26,10 @@ public:
 
     // The panel that takes the focus after the serial number (the chart options panel).
     void setChartPanel(QWidget* chart) { m_chart = chart; }
+    // The customer, the description and the serial number, in the keyboard's order.
+    QList<QWidget*> keyboardOrder() const;
 
+private:
     QLabel* Label1;
     QPlainTextEdit* txtCustomer;
     QLabel* lblTankDesc;

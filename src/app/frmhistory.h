@@ -31,6 +31,7 @@ public:
     // The chart of the current row; nullptr when the list is empty.
     const store::HistoryEntry* currentEntry() const;
 
+private:
     QLineEdit* txtSearch;
     QTableView* grdHistory;
     QLabel* lblFound;

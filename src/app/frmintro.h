@@ -2,9 +2,10 @@
 
 // The splash window, the program's start-up window. Creating it creates the main window
 // (hidden); 7000 ms later its timer fires once, closes and destroys the splash and shows the
-// main window, or at once on a key or a click. The splash waits for the main window: time up while the main window is still
-// being built (a message box on screen meanwhile) hands over once it is there, and a main window
-// that never comes (the program ends on the fatal-error path) is never shown.
+// main window, or at once on a key or a click. The splash waits for the main window: time up while
+// the main window is still being built (a message box on screen meanwhile) hands over once it is
+// there, and a main window that never comes (the program ends on the fatal-error path) is never
+// shown.
 
 #include <QWidget>
 
@@ -26,6 +27,7 @@ public:
 
     MdiForm1* mainWindow() const { return m_mainWindow; }
 
+private:
     QLabel* lblCoName;
     QLabel* Label1;
     QLabel* Image1;

@@ -1,11 +1,11 @@
 #include "mdiform1.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QScreen>
-#include <QAction>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -117,9 +117,9 @@ MdiForm1::MdiForm1(store::JobDatabase database)
 QWidget* MdiForm1::firstField() const {
     // A new file names no client: "Client Name" is the schema's placeholder, which would be
     // printed as the client.
-    if (frmClient->txtClient->text() == QLatin1String(store::kClientPlaceholder))
-        return frmClient->txtClient;
-    return frmCustomer->txtCustomer;
+    if (frmClient->holdsPlaceholder())
+        return frmClient->keyboardOrder().first();
+    return frmCustomer->keyboardOrder().first();
 }
 
 void MdiForm1::setKeyboardOrder() {
@@ -127,26 +127,9 @@ void MdiForm1::setKeyboardOrder() {
     // dimensions of the panel on screen, its heads, Calculate, Exit, the orientation, and round
     // again.
     // Qt skips hidden and disabled controls; the options of a group are one stop each.
-    const setup::FrmChart* chart = frmChart;
-    std::vector<QWidget*> order = {
-        frmClient->txtClient,     frmCustomer->txtCustomer, frmCustomer->txtTankDesc,
-        frmCustomer->txtSerialNo, chart->optCylindrical,    chart->optRectangular,
-        chart->optInches,         chart->optMillimeters,    chart->optOutside,
-        chart->optInside,         chart->chkStriker,        chart->cboStep,
-        chart->txtIncrement};
-    for (const setup::CylinderPanel* panel :
-         {static_cast<const setup::CylinderPanel*>(chart->frmCylindrical()),
-          static_cast<const setup::CylinderPanel*>(chart->frmVertical())}) {
-        order.insert(order.end(), {panel->txtDiameter, panel->txtLength, panel->txtHeadThickness,
-                                   panel->txtShellThickness});
-    }
-    const setup::FrmRectangular* rect = chart->frmRectangular();
-    order.insert(order.end(),
-                 {rect->txtLength, rect->txtWidth, rect->txtHeight, rect->txtThickness,
-                  chart->frmHeads()->cboHeads, chart->frmHeads()->txtHeadDepth,
-                  chart->frmTilt()->txtFall, chart->frmTilt()->txtDipAt, chart->cmdCalculate,
-                  chart->cmdHistory, chart->cmdExit, form1->optHV[0], form1->optHV[1]});
-    for (std::size_t i = 1; i < order.size(); ++i)
+    const QList<QWidget*> order = frmClient->keyboardOrder() + frmCustomer->keyboardOrder() +
+                                  frmChart->keyboardOrder() + form1->keyboardOrder();
+    for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
@@ -242,7 +225,7 @@ void MdiForm1::unloadChartWindow() {
 }
 
 void MdiForm1::chartWindowExited() {
-    ui::giveFocus(frmCustomer->txtCustomer);
+    ui::giveFocus(frmCustomer->keyboardOrder().first());
 }
 
 void MdiForm1::closeEvent(QCloseEvent* event) {

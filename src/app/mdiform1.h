@@ -56,6 +56,7 @@ public:
     // Past Charts (Ctrl+H): opens the history window, or brings the open one to the front.
     void showHistory();
 
+private:
     FrmClient* frmClient;
     Form1* form1;
     FrmCopyright* frmCopyright;

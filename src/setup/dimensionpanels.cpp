@@ -30,6 +30,10 @@ const QString kHeadThicknessTip =
     QStringLiteral("If Thickness is not know, choose INSIDE Dimensions");
 const QString kThicknessTip = QStringLiteral("If Thickness is not known, choose INSIDE Dimensions");
 
+void put(QLineEdit* field, const std::string& text) {
+    field->setText(QString::fromStdString(text));
+}
+
 std::string utf8(const QLineEdit* field) {
     return field->text().toUtf8().toStdString();
 }
@@ -138,6 +142,17 @@ chart::RectTexts FrmRectangular::texts() const {
     return {utf8(txtLength), utf8(txtWidth), utf8(txtHeight), utf8(txtThickness)};
 }
 
+void FrmRectangular::setTexts(const chart::RectTexts& texts) {
+    put(txtLength, texts.length);
+    put(txtWidth, texts.width);
+    put(txtHeight, texts.height);
+    put(txtThickness, texts.thickness);
+}
+
+QList<QLineEdit*> FrmRectangular::fields() const {
+    return {txtLength, txtWidth, txtHeight, txtThickness};
+}
+
 // ---- Cylinder panels.
 
 CylinderPanel::CylinderPanel(QWidget* parentArea, const QString& name, const QString& lengthCaption,
@@ -191,6 +206,24 @@ QString CylinderPanel::missingRow(bool outside) const {
 
 chart::CylTexts CylinderPanel::texts() const {
     return {utf8(txtDiameter), utf8(txtLength), utf8(txtHeadThickness), utf8(txtShellThickness)};
+}
+
+void CylinderPanel::setTexts(const chart::CylTexts& texts) {
+    put(txtDiameter, texts.diameter);
+    put(txtLength, texts.length);
+    put(txtHeadThickness, texts.headThickness);
+    put(txtShellThickness, texts.shellThickness);
+}
+
+QList<QLineEdit*> CylinderPanel::fields() const {
+    return {txtDiameter, txtLength, txtHeadThickness, txtShellThickness};
+}
+
+double CylinderPanel::insideDiameter(bool outside) const {
+    double inside = leading(txtDiameter);
+    if (outside)
+        inside -= 2 * leading(txtShellThickness);
+    return inside;
 }
 
 FrmCylindrical::FrmCylindrical(QWidget* parentArea)

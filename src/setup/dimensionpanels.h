@@ -6,6 +6,7 @@
 // A panel is a view: it tells whether its rows are filled and what they hold, and signals every
 // edit and focus entry; the chart options panel runs the readiness rule on that signal.
 
+#include <QList>
 #include <QString>
 #include <QWidget>
 
@@ -30,6 +31,9 @@ public:
     // only with Outside dimensions.
     virtual QString missingRow(bool outside) const = 0;
     bool isComplete(bool outside) const { return missingRow(outside).isEmpty(); }
+    // The panel's fields from the top row down: the keyboard's order, and the measures a unit
+    // switch converts.
+    virtual QList<QLineEdit*> fields() const = 0;
 
 signals:
     // A field changed or took the focus: the set-up may have become ready or not.
@@ -58,7 +62,10 @@ public:
     void setThicknessRowsVisible(bool visible) override;
     QString missingRow(bool outside) const override;
     chart::RectTexts texts() const;
+    void setTexts(const chart::RectTexts& texts);
+    QList<QLineEdit*> fields() const override;
 
+private:
     QLabel* Label1;
     QLabel* Label2;
     QLabel* Label3;
@@ -90,7 +97,13 @@ public:
     QString missingRow(bool outside) const override;
     // On the vertical panel `length` holds the height and `headThickness` the bottom thickness.
     chart::CylTexts texts() const;
+    void setTexts(const chart::CylTexts& texts);
+    QList<QLineEdit*> fields() const override;
+    // The diameter inside the shell as it reads (its leading number), the shell's thickness
+    // taken off twice with `outside` measures.
+    double insideDiameter(bool outside) const;
 
+private:
     QLabel* Label1;
     QLabel* Label2;
     QLabel* Label3;

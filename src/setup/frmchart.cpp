@@ -122,25 +122,14 @@ void FrmChart::setTank(const chart::Tank& stored) {
     showStepCaption();
     chkStriker->setChecked(tank.striker);
     txtIncrement->setText(QString::fromStdString(tank.increment));
-    const auto put = [](QLineEdit* field, const std::string& text) {
-        field->setText(QString::fromStdString(text));
-    };
     if (tank.shape == chart::Shape::Rectangular) {
-        put(m_frmRectangular->txtLength, tank.length);
-        put(m_frmRectangular->txtWidth, tank.width);
-        put(m_frmRectangular->txtHeight, tank.height);
-        put(m_frmRectangular->txtThickness, tank.thickness);
+        m_frmRectangular->setTexts({tank.length, tank.width, tank.height, tank.thickness});
     } else {
-        auto* cylinder = static_cast<CylinderPanel*>(panel(tank.shape));
-        put(cylinder->txtDiameter, tank.diameter);
-        put(cylinder->txtLength, tank.length);
-        put(cylinder->txtHeadThickness, tank.headThickness);
-        put(cylinder->txtShellThickness, tank.shellThickness);
+        static_cast<CylinderPanel*>(panel(tank.shape))
+            ->setTexts({tank.diameter, tank.length, tank.headThickness, tank.shellThickness});
     }
-    if (tank.horizontal()) {
-        put(m_frmTilt->txtFall, tank.fall);
-        put(m_frmTilt->txtDipAt, tank.dipAt);
-    }
+    if (tank.horizontal())
+        m_frmTilt->setTexts(tank.fall, tank.dipAt);
     showShape(tank.shape);
     if (tank.shape != chart::Shape::Rectangular)
         m_frmHeads->setHeads(tank.heads);
@@ -199,8 +188,8 @@ chart::Tank FrmChart::tankOf(chart::Shape shape) const {
         tank.heads = m_frmHeads->texts();
     }
     if (shape != chart::Shape::VerticalCylinder) {
-        tank.fall = m_frmTilt->txtFall->text().toStdString();
-        tank.dipAt = m_frmTilt->txtDipAt->text().toStdString();
+        tank.fall = m_frmTilt->fall();
+        tank.dipAt = m_frmTilt->dipAt();
     }
     return tank.normalised();
 }
@@ -214,14 +203,7 @@ void FrmChart::refreshHeads() {
     m_frmHeads->setVertical(shape == chart::Shape::VerticalCylinder);
     // The depths that follow from the diameter follow the inside diameter typed.
     const auto* cylinder = static_cast<const CylinderPanel*>(panel(shape));
-    const auto number = [](const QLineEdit* field) {
-        const QByteArray text = field->text().toUtf8();
-        return chart::leadingNumber(std::string_view(text.constData(), size_t(text.size())));
-    };
-    double inside = number(cylinder->txtDiameter);
-    if (optOutside->isChecked())
-        inside -= 2 * number(cylinder->txtShellThickness);
-    m_frmHeads->showDiameter(inside);
+    m_frmHeads->showDiameter(cylinder->insideDiameter(optOutside->isChecked()));
 }
 
 void FrmChart::applyOrientation(bool horizontal) {
@@ -329,19 +311,27 @@ void FrmChart::showStepCaption() {
         QStringLiteral("The chart gives the depth at every step of this many %1").arg(unit));
 }
 
+QList<QWidget*> FrmChart::keyboardOrder() const {
+    QList<QWidget*> order{optCylindrical, optRectangular, optInches, optMillimeters, optOutside,
+                          optInside,      chkStriker,     cboStep,   txtIncrement};
+    for (const DimensionPanel* panel : {static_cast<const DimensionPanel*>(m_frmCylindrical),
+                                        static_cast<const DimensionPanel*>(m_frmVertical),
+                                        static_cast<const DimensionPanel*>(m_frmRectangular)}) {
+        for (QLineEdit* field : panel->fields())
+            order << field;
+    }
+    order << m_frmHeads->keyboardOrder();
+    for (QLineEdit* field : m_frmTilt->fields())
+        order << field;
+    order << cmdCalculate << cmdHistory << cmdExit;
+    return order;
+}
+
 // ---- Units: a switch keeps the tank, converted or as typed, or does not happen.
 
 QList<QLineEdit*> FrmChart::measureFields() const {
-    QList<QLineEdit*> fields{m_frmRectangular->txtLength, m_frmRectangular->txtWidth,
-                             m_frmRectangular->txtHeight, m_frmRectangular->txtThickness,
-                             m_frmHeads->txtHeadDepth,    m_frmTilt->txtFall,
-                             m_frmTilt->txtDipAt,         txtIncrement};
-    for (const CylinderPanel* cylinder : {static_cast<const CylinderPanel*>(m_frmCylindrical),
-                                          static_cast<const CylinderPanel*>(m_frmVertical)}) {
-        fields << cylinder->txtDiameter << cylinder->txtLength << cylinder->txtHeadThickness
-               << cylinder->txtShellThickness;
-    }
-    return fields;
+    return m_frmRectangular->fields() + m_frmHeads->fields() + m_frmTilt->fields() +
+           QList<QLineEdit*>{txtIncrement} + m_frmCylindrical->fields() + m_frmVertical->fields();
 }
 
 void FrmChart::unitSwitched(bool inches) {

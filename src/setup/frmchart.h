@@ -95,7 +95,12 @@ public:
 
     // The last chart computed: rows 0 to N (row 0 zero). Empty before the first calculation.
     const chart::ChartRows& chartRows() const { return m_chartRows; }
+    // The panel's controls in the order a job is filled: the options up to the increment, the
+    // fields of the two cylinder panels and of the rectangle, the heads, the tilt, Calculate,
+    // Past Charts and Exit. Qt skips the hidden ones.
+    QList<QWidget*> keyboardOrder() const;
 
+private:
     QGroupBox* frmConfiguration;
     QRadioButton* optCylindrical;
     QRadioButton* optRectangular;

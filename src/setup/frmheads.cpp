@@ -149,4 +149,8 @@ void FrmHeads::showDepthRow() {
     }
 }
 
+QList<QWidget*> FrmHeads::keyboardOrder() const {
+    return {cboHeads, txtHeadDepth};
+}
+
 }  // namespace dipsheet::setup

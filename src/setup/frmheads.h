@@ -6,6 +6,7 @@
 // own choice. The depth field is hidden for flat heads; for the kinds whose depth follows from
 // the diameter it shows that depth and cannot be edited; for the others it is typed.
 
+#include <QList>
 #include <QString>
 #include <QWidget>
 
@@ -37,7 +38,11 @@ public:
     QString missingRow() const;
     // The inside diameter the fixed depths follow from (0 or less: none shown).
     void showDiameter(double insideDiameter);
+    // The choice and the depth field, in the keyboard's order; the depth is the one measure.
+    QList<QWidget*> keyboardOrder() const;
+    QList<QLineEdit*> fields() const { return {txtHeadDepth}; }
 
+private:
     QLabel* Label1;
     QComboBox* cboHeads;
     QLabel* Label2;

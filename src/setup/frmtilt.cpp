@@ -48,4 +48,17 @@ FrmTilt::FrmTilt(QWidget* parentArea) : QWidget(parentArea) {
     QWidget::setTabOrder(txtFall, txtDipAt);
 }
 
+std::string FrmTilt::fall() const {
+    return txtFall->text().toStdString();
+}
+
+std::string FrmTilt::dipAt() const {
+    return txtDipAt->text().toStdString();
+}
+
+void FrmTilt::setTexts(const std::string& fall, const std::string& dipAt) {
+    txtFall->setText(QString::fromStdString(fall));
+    txtDipAt->setText(QString::fromStdString(dipAt));
+}
+
 }  // namespace dipsheet::setup

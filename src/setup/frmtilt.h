@@ -5,7 +5,10 @@
 // stands on the shell's bottom, from seam A. Blank means level and the middle. It stands below
 // the heads panel, shown for both horizontal shapes.
 
+#include <QList>
 #include <QWidget>
+
+#include <string>
 
 class QLabel;
 class QLineEdit;
@@ -18,6 +21,14 @@ class FrmTilt : public QWidget {
 public:
     explicit FrmTilt(QWidget* parentArea);
 
+    // The fall and the dip point as typed, and put back.
+    std::string fall() const;
+    std::string dipAt() const;
+    void setTexts(const std::string& fall, const std::string& dipAt);
+    // The two fields, the fall first.
+    QList<QLineEdit*> fields() const { return {txtFall, txtDipAt}; }
+
+private:
     QLabel* Label1;
     QLineEdit* txtFall;
     QLabel* Label2;
