@@ -18,11 +18,11 @@
 #include <variant>
 
 #include "capacitymodel.h"
-#include "chartexport.h"
-#include "chartpicture.h"
 #include "chart/numbers.h"
 #include "chart/site.h"
 #include "chart/tank.h"
+#include "chartexport.h"
+#include "chartpicture.h"
 #include "printpreview.h"
 #include "program.h"
 #include "report/definition.h"
@@ -131,7 +131,7 @@ void FrmCapacity::showSetupLine(bool stale) {
     layout()->activate();  // the line takes the height its text needs at once
 }
 
-void FrmCapacity::Form_Unload() {
+void FrmCapacity::deleteChartRows() {
     m_database.connect().deleteChartRows();
 }
 
@@ -162,7 +162,7 @@ void FrmCapacity::loadReport(report::ReportEngine& engine) {
     // The page has the columns the grid shows, when the window or the settings chose them.
     if (m_siteColumns || ullageChoice())
         engine.showSiteColumns(m_rows->siteColumnsShown());
-    showHeading(heading);                        // the window shows the heading the page carries
+    showHeading(heading);  // the window shows the heading the page carries
 }
 
 void FrmCapacity::cmdPrint_Click() {
@@ -208,8 +208,9 @@ void FrmCapacity::copyRows() {
 }
 
 QString FrmCapacity::suggestedFileName(const QString& suffix) const {
-    return QDir::current().filePath(report::chartFileStem(lblSerialNo->text(), lblCustomer->text()) +
-                                    QLatin1Char('.') + suffix);
+    return QDir::current().filePath(
+        report::chartFileStem(lblSerialNo->text(), lblCustomer->text()) + QLatin1Char('.') +
+        suffix);
 }
 
 // The job's notice first, for it asks for something; else where the last file went.
@@ -290,7 +291,7 @@ void FrmCapacity::cmdExit_Click() {
 void FrmCapacity::unloadAsProgramEnds() {
     if (!m_unloaded && !m_unloading) {
         m_unloaded = true;
-        ui::fatalOnFailure([this] { Form_Unload(); });
+        ui::fatalOnFailure([this] { deleteChartRows(); });
     }
     close();
 }
@@ -305,7 +306,7 @@ void FrmCapacity::closeEvent(QCloseEvent* event) {
         m_unloading = true;
         bool done = false;
         ui::guarded([this, &done] {
-            Form_Unload();
+            deleteChartRows();
             done = true;
         });
         m_unloading = false;

@@ -102,7 +102,7 @@ protected:
 
 private:
     // Deletes the chart rows: every Capacity row with Depth above 0; the others stay.
-    void Form_Unload();
+    void deleteChartRows();
     void cmdPrint_Click();
     void cmdExit_Click();
     // The set-up of the chart on show in the line under the grid.

@@ -1,10 +1,11 @@
 #include "frmhistory.h"
 
 #include "failures.h"
+#include "historymodel.h"
 #include "jobdocument.h"
 #include "program.h"
 
-#include <QAbstractTableModel>
+#include <QAction>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -13,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QAction>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -32,64 +32,7 @@ namespace {
 // The list shows at most this many charts; a search narrows the rest.
 constexpr std::size_t kListed = 1000;
 
-const QString kCannotBeRead = QStringLiteral("cannot be read");
-
 }  // namespace
-
-// The charts found, a row each: date, serial number, customer, description, the tank in a few
-// words, the full capacity.
-class HistoryModel : public QAbstractTableModel {
-public:
-    using QAbstractTableModel::QAbstractTableModel;
-
-    void setEntries(std::vector<store::HistoryEntry> entries) {
-        beginResetModel();
-        m_entries = std::move(entries);
-        endResetModel();
-    }
-    const std::vector<store::HistoryEntry>& entries() const { return m_entries; }
-
-    int rowCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : static_cast<int>(m_entries.size());
-    }
-    int columnCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : 6;
-    }
-    QVariant data(const QModelIndex& index, int role) const override {
-        if (role != Qt::DisplayRole || !index.isValid())
-            return {};
-        const store::HistoryEntry& e = m_entries[static_cast<std::size_t>(index.row())];
-        // A heading may hold line breaks: the list shows it on one line.
-        const auto line = [](const std::string& text) {
-            return QString::fromStdString(text).simplified();
-        };
-        switch (index.column()) {
-            case 0:
-                return QString::fromStdString(e.made.substr(0, 16));  // to the minute
-            case 1:
-                return line(e.job.serialNo);
-            case 2:
-                return line(e.job.customer);
-            case 3:
-                return line(e.job.tankDesc);
-            case 4:
-                return e.tank ? QString::fromStdString(e.tank->brief()) : kCannotBeRead;
-            default:
-                return report::volumeText(static_cast<float>(e.full), 2) + QLatin1Char(' ') +
-                       QString::fromStdString(e.unit);
-        }
-    }
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        static const char* const titles[] = {"Date",        "Serial Number", "Customer",
-                                             "Description", "Tank",          "Full"};
-        if (role == Qt::DisplayRole && orientation == Qt::Horizontal && section >= 0 && section < 6)
-            return QString::fromLatin1(titles[section]);
-        return QAbstractTableModel::headerData(section, orientation, role);
-    }
-
-private:
-    std::vector<store::HistoryEntry> m_entries;
-};
 
 FrmHistory::FrmHistory(const store::JobDatabase& database) : m_database(database) {
     setObjectName(QStringLiteral("frmHistory"));
@@ -266,8 +209,8 @@ void FrmHistory::reprint() {
     const QString file = engine.produce();
     if (!file.isEmpty()) {
         lblFound->setText(lblFound->text() + QLatin1Char(' ') +
-                          QStringLiteral("Saved to %1.").arg(QDir::toNativeSeparators(
-                              QFileInfo(file).absoluteFilePath())));
+                          QStringLiteral("Saved to %1.")
+                              .arg(QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath())));
     }
 }
 

@@ -33,14 +33,14 @@ FrmChart::FrmChart(QWidget* parentArea, const store::JobDatabase& database)
     m_frmHeads = new FrmHeads(parentArea);
     m_frmTilt = new FrmTilt(parentArea);
     connect(m_frmTilt, &FrmTilt::edited, this, ui::guard([this] { emit inputsChanged(); }));
-    connect(m_frmHeads, &FrmHeads::edited, this, ui::guard([this] { SetCalculateCurrent(); }));
+    connect(m_frmHeads, &FrmHeads::edited, this, ui::guard([this] { applyReadinessOnScreen(); }));
     connect(m_frmRectangular, &DimensionPanel::edited, this,
-            ui::guard([this] { SetCalculateRect(); }));
+            ui::guard([this] { applyReadiness(m_frmRectangular); }));
     for (const CylinderPanel* cylinder : {static_cast<const CylinderPanel*>(m_frmCylindrical),
                                           static_cast<const CylinderPanel*>(m_frmVertical)}) {
         connect(cylinder, &DimensionPanel::edited, this, ui::guard([this, cylinder] {
                     refreshHeads();
-                    SetCalculateCyl(cylinder);
+                    applyReadiness(cylinder);
                 }));
     }
 
@@ -62,7 +62,7 @@ FrmChart::FrmChart(QWidget* parentArea, const store::JobDatabase& database)
     ui::onTabbedAway(txtIncrement, [this] { txtIncrement_LostFocus(); });
     connect(cboStep, &QComboBox::currentIndexChanged, this, ui::guard([this] {
                 showStepCaption();
-                SetCalculateCurrent();
+                applyReadinessOnScreen();
             }));
     connect(cmdCalculate, &QPushButton::clicked, this, ui::guard([this] { cmdCalculate_Click(); }));
     connect(cmdExit, &QPushButton::clicked, this, ui::guard([this] { cmdExit_Click(); }));
@@ -75,11 +75,11 @@ FrmChart::FrmChart(QWidget* parentArea, const store::JobDatabase& database)
     connect(chkStriker, &QAbstractButton::toggled, this,
             ui::guard([this] { emit inputsChanged(); }));
 
-    Form_Load();
-    SetCalculateCurrent();  // nothing typed yet: disabled, and its tooltip says what to type
+    showStartingPanel();
+    applyReadinessOnScreen();  // nothing typed yet: disabled, and its tooltip says what to type
 }
 
-void FrmChart::Form_Load() {
+void FrmChart::showStartingPanel() {
     show();
     m_frmCylindrical->show();
     m_frmRectangular->hide();
@@ -243,15 +243,7 @@ void FrmChart::applyReadiness(const DimensionPanel* dimensions) {
     emit inputsChanged();
 }
 
-void FrmChart::SetCalculateRect() {
-    applyReadiness(m_frmRectangular);
-}
-
-void FrmChart::SetCalculateCyl(const CylinderPanel* cylinder) {
-    applyReadiness(cylinder);
-}
-
-void FrmChart::SetCalculateCurrent() {
+void FrmChart::applyReadinessOnScreen() {
     applyReadiness(currentPanel());
 }
 
@@ -273,19 +265,19 @@ void FrmChart::optRectangular_Click() {
 void FrmChart::optOutside_Click() {
     currentPanel()->setThicknessRowsVisible(true);
     refreshHeads();
-    SetCalculateCurrent();
+    applyReadinessOnScreen();
 }
 
 void FrmChart::optInside_Click() {
     currentPanel()->setThicknessRowsVisible(false);
     refreshHeads();
-    SetCalculateCurrent();
+    applyReadinessOnScreen();
 }
 
 // ---- Increment.
 
 void FrmChart::txtIncrement_Change() {
-    SetCalculateCurrent();
+    applyReadinessOnScreen();
 }
 
 void FrmChart::txtIncrement_LostFocus() {
@@ -325,155 +317,6 @@ QList<QWidget*> FrmChart::keyboardOrder() const {
         order << field;
     order << cmdCalculate << cmdHistory << cmdExit;
     return order;
-}
-
-// ---- Units: a switch keeps the tank, converted or as typed, or does not happen.
-
-QList<QLineEdit*> FrmChart::measureFields() const {
-    return m_frmRectangular->fields() + m_frmHeads->fields() + m_frmTilt->fields() +
-           QList<QLineEdit*>{txtIncrement} + m_frmCylindrical->fields() + m_frmVertical->fields();
-}
-
-void FrmChart::unitSwitched(bool inches) {
-    const QList<QLineEdit*> fields = measureFields();
-    const bool typed = std::any_of(fields.begin(), fields.end(), [](const QLineEdit* field) {
-        return !field->text().trimmed().isEmpty();
-    });
-    if (typed) {
-        const QString question =
-            inches ? QStringLiteral(
-                         "Convert the figures typed to inches?\n\nYes converts every "
-                         "measure (and a volume step to US gallons), No keeps them "
-                         "as typed, Cancel stays in millimetres.")
-                   : QStringLiteral(
-                         "Convert the figures typed to millimetres?\n\nYes converts "
-                         "every measure (and a volume step to litres), No keeps them "
-                         "as typed, Cancel stays in inches.");
-        switch (ui::askYesNoCancel(this, question)) {
-            case ui::Answer::Cancel: {
-                // The unit as it was; nothing else changed, so nothing else is told.
-                const QSignalBlocker unit1(optInches), unit2(optMillimeters);
-                (inches ? optMillimeters : optInches)->setChecked(true);
-                return;
-            }
-            case ui::Answer::Yes:
-                convertFigures(inches);
-                break;
-            case ui::Answer::No:
-                break;
-        }
-    }
-    showStepCaption();
-    emit inputsChanged();
-}
-
-void FrmChart::convertFigures(bool toInches) {
-    const QLocale locale = QLocale::system();
-    const chart::NumberFormat user{locale.decimalPoint().toStdString(),
-                                   locale.groupSeparator().toStdString()};
-    for (QLineEdit* field : measureFields()) {
-        const bool increment = field == txtIncrement;
-        // The increment (or volume step) is read with '.' whatever the user's format.
-        const std::string converted = chart::convertedMeasure(
-            field->text().toStdString(), toInches, increment ? chart::NumberFormat{".", ""} : user,
-            increment && byVolume());
-        if (converted != field->text().toStdString())
-            field->setText(QString::fromStdString(converted));
-    }
-}
-
-// ---- Commands.
-
-void FrmChart::cmdCalculate_Click() {
-    try {
-        // The wait cursor while the chart is made, gone before any message about it.
-        const ui::WaitCursor wait;
-        switch (currentShape()) {
-            case chart::Shape::HorizontalCylinder:
-                CalcCyl();
-                break;
-            case chart::Shape::Rectangular:
-                CalcRect();
-                break;
-            case chart::Shape::VerticalCylinder:
-                CalcVert();
-                break;
-        }
-    } catch (const chart::InputError& e) {
-        // Input the user can mend: say what is wrong; nothing was kept or written.
-        ui::messageBox(QString::fromUtf8(e.what()));
-    }
-}
-
-void FrmChart::cmdExit_Click() {
-    emit aboutToExit();
-    ui::endProgram();
-}
-
-// ---- The chart algorithms and the row writer.
-
-void FrmChart::CalcRect() {
-    keepChart(tankOf(chart::Shape::Rectangular));
-}
-
-void FrmChart::CalcCyl() {
-    keepChart(tankOf(chart::Shape::HorizontalCylinder));
-}
-
-void FrmChart::CalcVert() {
-    keepChart(tankOf(chart::Shape::VerticalCylinder));
-}
-
-void FrmChart::keepChart(const chart::Tank& tank) {
-    chart::Tank::Chart made = tank.chart();
-    // The chart in memory is replaced only once it is in the file: a write that fails leaves
-    // the chart on show, in memory and in the file, as it was.
-    store::ChartSetup setup{tank.describe(), made.full, tank};
-    std::swap(m_chartRows, made.rows);
-    std::swap(m_chartSetup, setup);
-    try {
-        CapFile(chart::rowCount(m_chartRows));
-    } catch (...) {
-        m_chartRows = std::move(made.rows);
-        m_chartSetup = std::move(setup);
-        throw;
-    }
-}
-
-void FrmChart::calculateFromHistory(std::int64_t historyId) {
-    m_fromHistory = FromHistory{historyId, tank(), m_job ? m_job->record() : store::JobRecord{}};
-    cmdCalculate_Click();
-}
-
-void FrmChart::CapFile(std::int16_t n) {
-    // Rows 1 to n; row 0 is never stored. n never reaches past the chart in memory.
-    const std::size_t available = m_chartRows.empty() ? 0 : m_chartRows.size() - 1;
-    const std::size_t count = n > 0 ? std::min(std::size_t(n), available) : 0;
-    std::span<const chart::CapacityRow> rows;
-    if (count > 0)
-        rows = std::span<const chart::CapacityRow>(m_chartRows).subspan(1, count);
-    // The heading on screen goes with the chart: stored with it, carried by its history row.
-    std::optional<store::JobRecord> job;
-    if (m_job)
-        job = m_job->record();
-    // A chart of the history shown again is not a new chart; one whose tank or heading was
-    // changed since is.
-    const bool again = m_fromHistory && m_chartSetup.tank &&
-                       m_fromHistory->tank == *m_chartSetup.tank &&
-                       m_fromHistory->heading == job.value_or(store::JobRecord{});
-    // The set-up goes with the rows, in the same transaction: a busy or read-only file changes
-    // nothing.
-    store::Database db = m_database.connect();
-    db.replaceChart(rows, m_chartSetup, job, !again);
-    if (m_job) {
-        m_job->saved(*job);
-        m_job->setChart(*job, again ? m_fromHistory->id : db.appendedHistoryId());
-        if (db.searchIndexRebuilt())
-            m_job->tell(document::indexRebuiltNotice());
-    }
-    if (!again)
-        m_fromHistory.reset();
-    emit chartStored(m_chartSetup);
 }
 
 }  // namespace dipsheet::setup

@@ -74,24 +74,14 @@ public:
 
     // The readiness rule: the increment and the rows of a dimension panel read above 0 (the
     // thicknesses only with Outside chosen). Enables Calculate (yellow) or disables it (light
-    // grey, its tooltip saying what is missing). SetCalculateRect runs it on the rectangular
-    // panel, SetCalculateCyl on a cylinder panel (horizontal or vertical), SetCalculateCurrent
-    // on the panel on screen; the last runs after a change of orientation, a Dimensions choice
-    // and every change of the increment.
-    void SetCalculateRect();
-    void SetCalculateCyl(const CylinderPanel* panel);
-    void SetCalculateCurrent();
+    // grey, its tooltip saying what is missing). applyReadinessOnScreen runs it on the panel on
+    // screen, after a change of orientation, a Dimensions choice and every change of the
+    // increment; an edit of a panel runs it on that panel.
+    void applyReadinessOnScreen();
 
-    // The chart algorithms. Each reads the options of this panel and the texts of its own
-    // dimension panel into a tank, computes its chart into chartRows() and hands it to CapFile.
-    // A text the chart cannot use throws chart::InputError before anything is kept or written
-    // (Calculate turns it into a message); a database failure throws store::StoreError.
-    void CalcRect();
-    void CalcCyl();
-    void CalcVert();
     // Writes rows 1 to n of the chart into table Capacity of the job database, with its set-up,
     // replacing the previous chart in one transaction, then emits chartStored.
-    void CapFile(std::int16_t n);
+    void storeChart(std::int16_t n);
 
     // The last chart computed: rows 0 to N (row 0 zero). Empty before the first calculation.
     const chart::ChartRows& chartRows() const { return m_chartRows; }
@@ -133,7 +123,8 @@ signals:
 private:
     // The panel's own controls, at their places, in their first state and Tab order.
     void createControls();
-    void Form_Load();
+    // The horizontal cylinder panel on screen, the others hidden, as the program starts.
+    void showStartingPanel();
     void optCylindrical_Click();
     void optRectangular_Click();
     void optOutside_Click();
@@ -161,7 +152,7 @@ private:
     void applyReadiness(const DimensionPanel* panel);
     // The heads panel follows the tank on screen and the diameter typed for it.
     void refreshHeads();
-    // Makes the chart of `tank` the chart in memory and hands it to CapFile; when that fails,
+    // Makes the chart of `tank` the chart in memory and hands it to storeChart; when that fails,
     // the previous chart stays in memory as it does in the file.
     void keepChart(const chart::Tank& tank);
 
