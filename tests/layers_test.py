@@ -96,7 +96,7 @@ def preprocess(command, directory, path):
                          stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
     if run.returncode == 0:
         return []
-    found = [line for line in run.stderr.splitlines() if "error" in line]
+    found = [line for line in run.stderr.splitlines() if re.search(r"\berror:", line)]
     return found or [f"{path}: the compiler failed ({run.returncode})"]
 
 
@@ -153,7 +153,8 @@ def build_check(src, build, folders):
         with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:
             results = pool.map(lambda job: (job[0], preprocess(*job[1:])), jobs)
             for folder, errors in results:
-                failures += [f"{folder}: {line}" for line in errors]
+                failures += [f"{folder}: {line}" for line in errors
+                             if f"{folder}: {line}" not in failures]
     for line in failures:
         print(line)
     print(f"{len(jobs)} files of {len(folders)} folders preprocessed with their own include path: "
