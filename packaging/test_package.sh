@@ -150,8 +150,8 @@ done
 echo "main window $main after the splash, $((SECONDS - shown)) s"
 kill -0 "$program" 2>/dev/null || fail "the program ended"
 data="$home/Dipsheet"
-[ "$(python3 -c 'import sqlite3, sys; print(sqlite3.connect(sys.argv[1]).execute("SELECT count(*) FROM mrQRT").fetchone()[0])' "$data/QRTMembers.mdb" 2>&1)" = 1 ] ||
-  fail "no job database"
+count='import sqlite3, sys; print(sqlite3.connect(sys.argv[1]).execute("SELECT count(*) FROM mrQRT").fetchone()[0])'
+[ "$(python3 -c "$count" "$data/QRTMembers.mdb" 2>&1)" = 1 ] || fail "no job database"
 for f in indipsheet.rpt mmdipsheet.rpt; do
   cmp "$data/$f" "/usr/share/dipsheet/$f" || fail "$f not copied"
 done
