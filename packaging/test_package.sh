@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the Debian package that scripts/package made, as an office's machine would meet it:
 #   1. lintian finds no error and no warning;
-#   2. it holds everything in /usr, with the dependencies dpkg-shlibdeps found and sqlite3, and
+#   2. it holds everything in /usr, with the dependencies dpkg-shlibdeps found, and
 #      its menu entry, metadata and manual pages pass their validators and render;
 #   3. as root: apt installs it; the programs in /usr/bin answer and chart; dipsheet-launch,
 #      in a new home under Xvfb, makes the data folder and the main window follows the splash;
@@ -48,7 +48,7 @@ step "contents"
 depends="$(dpkg-deb -f "$deb" Depends)"
 echo "Depends: $depends"
 names="$(tr ',|' '\n\n' <<<"$depends" | sed -E 's/^ +//; s/[ (].*//')"
-for dep in sqlite3 libc6 libstdc++6 libsqlite3-0 libqt6core6 libqt6gui6 libqt6widgets6 \
+for dep in libc6 libstdc++6 libsqlite3-0 libqt6core6 libqt6gui6 libqt6widgets6 \
            libqt6printsupport6; do
   grep -q -x -F "$dep" <<<"$names" || fail "Depends lacks $dep"
 done
@@ -150,7 +150,8 @@ done
 echo "main window $main after the splash, $((SECONDS - shown)) s"
 kill -0 "$program" 2>/dev/null || fail "the program ended"
 data="$home/Dipsheet"
-[ "$(sqlite3 "$data/QRTMembers.mdb" 'SELECT count(*) FROM mrQRT')" = 1 ] || fail "no job database"
+count='import sqlite3, sys; print(sqlite3.connect(sys.argv[1]).execute("SELECT count(*) FROM mrQRT").fetchone()[0])'
+[ "$(python3 -c "$count" "$data/QRTMembers.mdb" 2>&1)" = 1 ] || fail "no job database"
 for f in indipsheet.rpt mmdipsheet.rpt; do
   cmp "$data/$f" "/usr/share/dipsheet/$f" || fail "$f not copied"
 done

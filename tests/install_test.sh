@@ -9,6 +9,13 @@ gui="$2"
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 prefix="$scratch/prefix"
+query() {  # query FILE SQL: runs the SQL on an existing database, prints the first value read
+  python3 -c 'import sqlite3, sys, urllib.parse, os
+db = sqlite3.connect("file:" + urllib.parse.quote(os.path.abspath(sys.argv[1])) + "?mode=rw", uri=True)
+row = db.execute(sys.argv[2]).fetchone()
+db.commit()
+print(row[0] if row else "")' "$1" "$2"
+}
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
@@ -31,21 +38,22 @@ grep -q "^Icon=$id\$" "$prefix/share/applications/$id.desktop"
 out="$("$prefix/bin/dipsheet-chart" --shape vert --units in --increment 30 --diameter 48 --height 60)"
 [ "$out" = $'Depth,Capacity\n30,234.99115\n60,469.9823' ] || { echo "chart tool said: $out"; exit 1; }
 
-# The launcher, with the program replaced by `true`, prepares a new data folder ...
+# The launcher, with the program replaced by `true`, prepares a new data folder (the database
+# made by the installed chart tool beside it) ...
 data="$scratch/data"
 DIPSHEET_PROGRAM=true "$prefix/bin/dipsheet-launch" "$data"
-[ "$(sqlite3 "$data/QRTMembers.mdb" 'SELECT count(*) FROM mrQRT')" = 1 ]
+[ "$(query "$data/QRTMembers.mdb" 'SELECT count(*) FROM mrQRT')" = 1 ]
 cmp "$data/indipsheet.rpt" "$prefix/share/dipsheet/indipsheet.rpt"
 cmp "$data/mmdipsheet.rpt" "$prefix/share/dipsheet/mmdipsheet.rpt"
 # The settings template: its four company keys commented out (today's texts until filled in).
 [ "$(grep -c -E '^;(Name|Address|Town|Phone)=' "$data/dipsheet.ini")" = 4 ]
 [ -z "$(grep -E '^[[:space:]]*(Name|Address|Town|Phone)[[:space:]]*=' "$data/dipsheet.ini")" ]
 # ... and leaves what a folder already holds as it is.
-sqlite3 "$data/QRTMembers.mdb" "UPDATE mrQRT SET mrCustomer = 'kept'"
+query "$data/QRTMembers.mdb" "UPDATE mrQRT SET mrCustomer = 'kept'" >/dev/null
 echo "; edited" >> "$data/indipsheet.rpt"
 printf '[Company]\nName=Kept Fuels\n' > "$data/dipsheet.ini"
 DIPSHEET_PROGRAM=true "$prefix/bin/dipsheet-launch" "$data"
-[ "$(sqlite3 "$data/QRTMembers.mdb" 'SELECT mrCustomer FROM mrQRT')" = kept ]
+[ "$(query "$data/QRTMembers.mdb" 'SELECT mrCustomer FROM mrQRT')" = kept ]
 tail -n 1 "$data/indipsheet.rpt" | grep -q '; edited'
 [ "$(cat "$data/dipsheet.ini")" = $'[Company]\nName=Kept Fuels' ]
 [ -z "$(ls "$data" | grep -v -E '^(QRTMembers.mdb|indipsheet.rpt|mmdipsheet.rpt|dipsheet.ini)$')" ]

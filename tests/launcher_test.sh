@@ -2,23 +2,30 @@
 # The launcher in a data folder another user can write in, and with folder names that look like
 # options: it prepares the folder, starts the program there, and writes nothing through a name
 # planted by someone else.
-#   launcher_test.sh SOURCE_DIR [LAUNCHER]
+#   launcher_test.sh SOURCE_DIR CHART_TOOL [LAUNCHER]
 set -euo pipefail
 src="$1"
-launch="${2:-$src/scripts/dipsheet-launch}"
+chart_tool="$2"
+launch="${3:-$src/scripts/dipsheet-launch}"
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 fail() { echo "launcher test: $*" >&2; exit 1; }
 export DIPSHEET_SHARE="$src/data"
+export DIPSHEET_CHART_TOOL="$chart_tool"
 # The program stands in for Dipsheet: it records the folder it was started in.
 export DIPSHEET_PROGRAM="$scratch/program"
 printf '#!/bin/sh\npwd > "%s/started"\n' "$scratch" > "$DIPSHEET_PROGRAM"
 chmod +x "$DIPSHEET_PROGRAM"
+query() {  # query FILE SQL: the first value the SQL reads from an existing database
+  python3 -c 'import sqlite3, sys, urllib.parse, os
+uri = "file:" + urllib.parse.quote(os.path.abspath(sys.argv[1])) + "?mode=rw"
+print(sqlite3.connect(uri, uri=True).execute(sys.argv[2]).fetchone()[0])' "$1" "$2"
+}
 prepared() {  # prepared FOLDER: the four files are there, as regular files, and the database opens
   for f in QRTMembers.mdb indipsheet.rpt mmdipsheet.rpt dipsheet.ini; do
     [ -f "$1/$f" ] && [ ! -L "$1/$f" ] || fail "$1/$f is not a file of its own"
   done
-  [ "$(sqlite3 "$1/QRTMembers.mdb" 'SELECT count(*) FROM mrQRT')" = 1 ] || fail "$1: no job database"
+  [ "$(query "$1/QRTMembers.mdb" 'SELECT count(*) FROM mrQRT')" = 1 ] || fail "$1: no job database"
   [ "$(cat "$scratch/started")" = "$(cd "$1" && pwd)" ] || fail "started in $(cat "$scratch/started"), not $1"
 }
 
@@ -44,13 +51,21 @@ fi
 exit $status
 SH
 chmod +x "$shims/attack"
-for c in mktemp mkdir rm mv cp cat sqlite3 chmod; do ln -s attack "$shims/$c"; done
+for c in mktemp mkdir rm mv cp cat chmod dipsheet-chart; do ln -s attack "$shims/$c"; done
+# The database is the chart tool's work: the sqlite3 program, if the machine has it, is not used.
+printf '#!/bin/sh\necho "$0 $*" >> "%s/sqlite3-used"\nexit 1\n' "$scratch" > "$shims/sqlite3"
+chmod +x "$shims/sqlite3"
+tools="$scratch/tools"
+mkdir "$tools"
+ln -s "$chart_tool" "$tools/dipsheet-chart"
 shared="$scratch/shared"
 mkdir "$shared"
-env REAL_PATH="$PATH" ATTACK_DIR="$shared" SEEN="$scratch/seen" VICTIM="$victim" \
-  PATH="$shims:$PATH" bash "$launch" "$shared" || fail "the launcher failed with the other user at work"
+env REAL_PATH="$tools:$PATH" ATTACK_DIR="$shared" SEEN="$scratch/seen" VICTIM="$victim" \
+  DIPSHEET_CHART_TOOL=dipsheet-chart PATH="$shims:$PATH" bash "$launch" "$shared" ||
+  fail "the launcher failed with the other user at work"
 [ ! -s "$victim" ] || fail "written through a planted name: $(head -c 60 "$victim" | tr -c '[:print:]' .)"
 prepared "$shared"
+[ ! -e "$scratch/sqlite3-used" ] || fail "the sqlite3 program was used: $(cat "$scratch/sqlite3-used")"
 [ "$(grep -c -v -x -E '\.|\.\.|QRTMembers.mdb|indipsheet.rpt|mmdipsheet.rpt|dipsheet.ini' "$scratch/seen")" -gt 0 ] ||
   fail "the other user saw no name to plant at"
 
@@ -76,4 +91,13 @@ for name in - -old --help; do
   prepared "$scratch/here/$name"
 done
 [ -z "$(ls -A "$scratch/before")" ] || fail "the previous folder was written to"
+# A database the chart tool could not make stops the launch: nothing is started, and neither
+# a half-made file nor the private folder is left behind.
+failing="$scratch/failing"
+rm -f "$scratch/started"
+if DIPSHEET_CHART_TOOL=false bash "$launch" "$failing" 2>/dev/null; then
+  fail "the launcher said nothing of a database it could not make"
+fi
+[ ! -e "$scratch/started" ] || fail "started without a job database"
+[ -z "$(ls -A "$failing")" ] || fail "left behind: $(ls -A "$failing" | tr '\n' ' ')"
 echo "launcher ok"

@@ -46,11 +46,11 @@ QString wayOut(int databaseCode) {
             "again.");
     if (code == SQLITE_CANTOPEN && !QFileInfo::exists(kFile)) {
         // A missing file: the launcher makes one in the program's data folder, or the shipped
-        // schema by hand. A file that is there but cannot be opened (a folder of that name, no
+        // chart tool by hand. A file that is there but cannot be opened (a folder of that name, no
         // permission) gets no such advice, since a fresh database would not mend it.
         return QStringLiteral(
                    "If it was moved, put it back in %1. Otherwise start Dipsheet with "
-                   "dipsheet-launch, or make a fresh database: sqlite3 %2 < QRTMembers.sql")
+                   "dipsheet-launch, or make a fresh %2 there: dipsheet-chart --new-database")
             .arg(QDir::toNativeSeparators(QDir::currentPath()), kFile);
     }
     return {};

@@ -123,13 +123,13 @@ void FrmIntro::display() {
 
 void FrmIntro::keyPressEvent(QKeyEvent* event) {
     event->accept();
-    tmrTitle_Timer();
+    ui::guarded([this] { tmrTitle_Timer(); });
 }
 
 // On the release, so that the press and release of one click both land on the splash.
 void FrmIntro::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
-    tmrTitle_Timer();
+    ui::guarded([this] { tmrTitle_Timer(); });
 }
 
 void FrmIntro::tmrTitle_Timer() {

@@ -197,13 +197,4 @@ int Application::exec() {
     return QApplication::exec();
 }
 
-bool Application::notify(QObject* receiver, QEvent* event) {
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (...) {
-        reportFailure(std::current_exception());
-        return true;
-    }
-}
-
 }  // namespace dipsheet::ui

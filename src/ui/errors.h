@@ -1,8 +1,8 @@
 #pragma once
 
 // What the user is told and how the program ends: the message box, program end, the
-// fatal-error path with its error translators, handler guards, and the application object
-// that keeps exceptions out of Qt. The message box and program end are seams a test can
+// fatal-error path with its error translators, the handler guards that keep exceptions out of
+// Qt, and the application object. The message box and program end are seams a test can
 // replace.
 
 #include <QApplication>
@@ -59,7 +59,10 @@ void messageWhenBack(const QString& text);
 // messageWhenBack.
 void reportFailureWhenBack(std::exception_ptr error);
 
-// Runs a handler body; any exception is reported by the rule above instead of reaching Qt.
+// Runs a handler body; any exception is reported by the rule above instead of reaching Qt. Qt
+// does not carry an exception through its event delivery, so every place where Qt calls the
+// program and the program can fail (a slot, an event handler such as keyPressEvent or
+// closeEvent, an event filter) runs its body through this or guard() below.
 template <typename F>
 void guarded(F&& body) {
     try {
@@ -103,12 +106,11 @@ auto guard(F body) {
     };
 }
 
-// The application object: catches any exception that reaches the top of event delivery and
-// reports it by the rule above. Sets the program's style.
+// The application object: sets the program's style. It leaves event delivery to Qt: a failure is
+// caught in the handler that met it (guarded), never after it has unwound through Qt.
 class Application : public QApplication {
 public:
     Application(int& argc, char** argv);
-    bool notify(QObject* receiver, QEvent* event) override;
     // The event loop of the program, until it ends. A program that asked to end before the loop
     // runs (the fatal-error path of a box's own loop at start-up) ends at once with the status
     // it asked for: QApplication::exec would forget the request and run on without a window.

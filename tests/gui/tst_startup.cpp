@@ -263,7 +263,7 @@ private slots:
                      qPrintable(message));
             QVERIFY2(message.endsWith(
                          QStringLiteral("start Dipsheet with dipsheet-launch, or make a fresh "
-                                        "database: sqlite3 QRTMembers.mdb < QRTMembers.sql")),
+                                        "QRTMembers.mdb there: dipsheet-chart --new-database")),
                      qPrintable(message));
             QVERIFY(!seams.ends.isEmpty());
             QCOMPARE(seams.ends.first(), 1);

@@ -18,8 +18,11 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
+#include <type_traits>
+#include <utility>
 
 #include "played_outside.h"
 #include "ui.h"
@@ -38,14 +41,30 @@ private:
     int m_number;
 };
 
-// An object whose event handler fails, as a handler with a database fault would.
-class FailingObject : public QObject {
+// What the user can mend, with a number of its own.
+class MendableError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// An object whose event handler runs `body` guarded, as every handler of the program that can
+// fail does (a database fault, say): the failure is said by the rule and never reaches Qt.
+class GuardedObject : public QObject {
+public:
+    explicit GuardedObject(std::function<void()> body) : m_body(std::move(body)) {}
+    int handled = 0;
+
 protected:
     bool event(QEvent* e) override {
-        if (e->type() == QEvent::User)
-            throw NumberedError(3044, "file not found");
-        return QObject::event(e);
+        if (e->type() != QEvent::User)
+            return QObject::event(e);
+        ++handled;
+        ui::guarded(m_body);
+        return true;
     }
+
+private:
+    std::function<void()> m_body;
 };
 
 // A window with two single-line fields and a multi-line field, in this tab order.
@@ -449,12 +468,37 @@ private slots:
         button.click();
         QCOMPARE(m_messages, QStringList{QStringLiteral("Error 3024: could not find file")});
 
-        FailingObject failing;
+        GuardedObject failing([] { throw NumberedError(3044, "file not found"); });
         QEvent event(QEvent::User);
         QCoreApplication::sendEvent(&failing, &event);
         QCOMPARE(m_messages.size(), 2);
         QCOMPARE(m_messages.last(), QStringLiteral("Error 3044: file not found"));
         QCOMPARE(m_ends, (QList<int>{1, 1}));
+    }
+
+    // Qt's own event delivery, with no notify of the program's to catch what unwinds through it:
+    // a failing handler says its failure from its guard, and the events queued after it are
+    // handled as usual.
+    void handlerFailuresStayInTheHandler() {
+        static_assert(std::is_same_v<decltype(&ui::Application::notify),
+                                     bool (QApplication::*)(QObject*, QEvent*)>,
+                      "the application object leaves notify to Qt");
+        ui::addErrorTranslator([](const std::exception& e) -> std::optional<ui::ErrorInfo> {
+            if (dynamic_cast<const MendableError*>(&e))
+                return ui::ErrorInfo{482, QString::fromUtf8(e.what()), false};
+            return std::nullopt;
+        });
+        int calls = 0;
+        GuardedObject object([&calls] {
+            if (++calls == 1)
+                throw MendableError("the printer is not ready");
+        });
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::postEvent(&object, new QEvent(QEvent::User));
+        QTRY_COMPARE(object.handled, 3);
+        QCOMPARE(calls, 3);
+        QCOMPARE(m_messages, QStringList{QStringLiteral("Error 482: the printer is not ready")});
+        QVERIFY(m_ends.isEmpty());
     }
 
     void oneShotSeamAndRealTimer() {
