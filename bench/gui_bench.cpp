@@ -20,9 +20,9 @@
 
 #include "../tests/gui/named.h"
 #include "chart.h"
-#include "frmchart.h"
-#include "frmcustomer.h"
-#include "mdiform1.h"
+#include "chartoptionspanel.h"
+#include "headingpanel.h"
+#include "mainwindow.h"
 #include "program.h"
 #include "ui.h"
 
@@ -30,8 +30,8 @@ using gui_testing::findNamed;
 
 namespace {
 
-using dipsheet::app::FrmCapacity;
-using dipsheet::app::MdiForm1;
+using dipsheet::app::ChartWindow;
+using dipsheet::app::MainWindow;
 
 // A horizontal cylinder charted in 1-inch steps, 32,766 inches across: the row-count limit.
 const char* const kDiameter = "32766";
@@ -54,7 +54,7 @@ bool makeDatabase() {
 // The main window with the tank typed in, in a scratch folder with a fresh database.
 struct Fixture {
     QTemporaryDir dir;
-    std::unique_ptr<MdiForm1> main;
+    std::unique_ptr<MainWindow> main;
     std::string error;
 
     Fixture() {
@@ -63,26 +63,26 @@ struct Fixture {
             error = "cannot make the scratch database";
             return;
         }
-        main = std::make_unique<MdiForm1>(dipsheet::store::JobDatabase());
+        main = std::make_unique<MainWindow>(dipsheet::store::JobDatabase());
         main->display();
-        auto* chart = findNamed<dipsheet::setup::FrmChart>(main.get(), "frmChart");
+        auto* chart = findNamed<dipsheet::setup::ChartOptionsPanel>(main.get(), "frmChart");
         if (findNamed<QCheckBox>(chart, "chkStriker")->isChecked())
             findNamed<QCheckBox>(chart, "chkStriker")->click();
         findNamed<QLineEdit>(chart, "txtIncrement")->setText(QString::fromLatin1(kIncrement));
-        findNamed<QLineEdit>(chart->frmCylindrical(), "txtDiameter")
+        findNamed<QLineEdit>(chart->horizontalPanel(), "txtDiameter")
             ->setText(QString::fromLatin1(kDiameter));
-        findNamed<QLineEdit>(chart->frmCylindrical(), "txtLength")
+        findNamed<QLineEdit>(chart->horizontalPanel(), "txtLength")
             ->setText(QString::fromLatin1(kLength));
         if (!findNamed<QPushButton>(chart, "cmdCalculate")->isEnabled())
             error = "Calculate is not enabled";
     }
 
     // Presses Calculate and returns once the chart window is on screen and painted.
-    FrmCapacity* calculate() {
-        findNamed<QPushButton>(findNamed<dipsheet::setup::FrmChart>(main.get(), "frmChart"),
-                               "cmdCalculate")
+    ChartWindow* calculate() {
+        findNamed<QPushButton>(
+            findNamed<dipsheet::setup::ChartOptionsPanel>(main.get(), "frmChart"), "cmdCalculate")
             ->click();
-        FrmCapacity* window = main->chartWindow();
+        ChartWindow* window = main->chartWindow();
         if (!window)
             return nullptr;
         while (!window->windowHandle() || !window->windowHandle()->isExposed())
@@ -93,9 +93,9 @@ struct Fixture {
 };
 
 // The chart is the largest one, and the window showed every row of it.
-void checkRows(benchmark::State& state, FrmCapacity* window, Fixture& f) {
+void checkRows(benchmark::State& state, ChartWindow* window, Fixture& f) {
     if (dipsheet::chart::rowCount(
-            findNamed<dipsheet::setup::FrmChart>(f.main.get(), "frmChart")->chartRows()) !=
+            findNamed<dipsheet::setup::ChartOptionsPanel>(f.main.get(), "frmChart")->chartRows()) !=
         dipsheet::chart::kMaxRows)
         state.SkipWithError("the tank does not give the largest chart");
     if (window)
@@ -111,7 +111,7 @@ void BM_CalculateToChartWindow(benchmark::State& state) {
     }
     int shown = 0;
     for (auto _ : state) {
-        FrmCapacity* window = f.calculate();
+        ChartWindow* window = f.calculate();
         benchmark::DoNotOptimize(window);
         state.PauseTiming();
         if (!window) {
@@ -135,7 +135,7 @@ void BM_CalculateRefreshesOpenWindow(benchmark::State& state) {
         state.SkipWithError("no chart window");
         return;
     }
-    FrmCapacity* window = nullptr;
+    ChartWindow* window = nullptr;
     for (auto _ : state)
         benchmark::DoNotOptimize(window = f.calculate());
     checkRows(state, window, f);

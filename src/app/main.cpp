@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "folderholder.h"
-#include "frmintro.h"
 #include "program.h"
+#include "splash.h"
 #include "ui.h"
 
 int main(int argc, char** argv) {
@@ -25,6 +25,6 @@ int main(int argc, char** argv) {
     if (!dipsheet::app::holdDataFolder())
         return 1;
     // A job database that cannot be read at start-up ends the program.
-    dipsheet::ui::fatalOnFailure([] { (new dipsheet::app::FrmIntro())->display(); });
+    dipsheet::ui::fatalOnFailure([] { (new dipsheet::app::Splash())->display(); });
     return app.exec();
 }

@@ -101,7 +101,7 @@ QString DimensionPanel::firstMissing(
 
 // ---- Rectangular panel.
 
-FrmRectangular::FrmRectangular(QWidget* parentArea) : DimensionPanel(parentArea) {
+RectangularPanel::RectangularPanel(QWidget* parentArea) : DimensionPanel(parentArea) {
     setUpPanel(QStringLiteral("frmRectangular"));
     constexpr int labelWidth = 1215;
     Label1 = makeLabel(QStringLiteral("Label1"), QStringLiteral("Length"), 0, labelWidth);
@@ -118,19 +118,21 @@ FrmRectangular::FrmRectangular(QWidget* parentArea) : DimensionPanel(parentArea)
     QWidget::setTabOrder(txtWidth, txtHeight);
     QWidget::setTabOrder(txtHeight, txtThickness);
 
-    hook(this, txtLength, &FrmRectangular::txtLength_Change, &FrmRectangular::txtLength_GotFocus);
-    hook(this, txtWidth, &FrmRectangular::txtWidth_Change, &FrmRectangular::txtWidth_GotFocus);
-    hook(this, txtHeight, &FrmRectangular::txtHeight_Change, &FrmRectangular::txtHeight_GotFocus);
-    hook(this, txtThickness, &FrmRectangular::txtThickness_Change,
-         &FrmRectangular::txtThickness_GotFocus);
+    hook(this, txtLength, &RectangularPanel::txtLength_Change,
+         &RectangularPanel::txtLength_GotFocus);
+    hook(this, txtWidth, &RectangularPanel::txtWidth_Change, &RectangularPanel::txtWidth_GotFocus);
+    hook(this, txtHeight, &RectangularPanel::txtHeight_Change,
+         &RectangularPanel::txtHeight_GotFocus);
+    hook(this, txtThickness, &RectangularPanel::txtThickness_Change,
+         &RectangularPanel::txtThickness_GotFocus);
 }
 
-void FrmRectangular::setThicknessRowsVisible(bool visible) {
+void RectangularPanel::setThicknessRowsVisible(bool visible) {
     Label4->setVisible(visible);
     txtThickness->setVisible(visible);
 }
 
-QString FrmRectangular::missingRow(bool outside) const {
+QString RectangularPanel::missingRow(bool outside) const {
     if (outside) {
         return firstMissing(
             {{txtLength, Label1}, {txtWidth, Label2}, {txtHeight, Label3}, {txtThickness, Label4}});
@@ -138,18 +140,18 @@ QString FrmRectangular::missingRow(bool outside) const {
     return firstMissing({{txtLength, Label1}, {txtWidth, Label2}, {txtHeight, Label3}});
 }
 
-chart::RectTexts FrmRectangular::texts() const {
+chart::RectTexts RectangularPanel::texts() const {
     return {utf8(txtLength), utf8(txtWidth), utf8(txtHeight), utf8(txtThickness)};
 }
 
-void FrmRectangular::setTexts(const chart::RectTexts& texts) {
+void RectangularPanel::setTexts(const chart::RectTexts& texts) {
     put(txtLength, texts.length);
     put(txtWidth, texts.width);
     put(txtHeight, texts.height);
     put(txtThickness, texts.thickness);
 }
 
-QList<QLineEdit*> FrmRectangular::fields() const {
+QList<QLineEdit*> RectangularPanel::fields() const {
     return {txtLength, txtWidth, txtHeight, txtThickness};
 }
 
@@ -226,11 +228,11 @@ double CylinderPanel::insideDiameter(bool outside) const {
     return inside;
 }
 
-FrmCylindrical::FrmCylindrical(QWidget* parentArea)
+HorizontalCylinderPanel::HorizontalCylinderPanel(QWidget* parentArea)
     : CylinderPanel(parentArea, QStringLiteral("frmCylindrical"), QStringLiteral("Length"),
                     QStringLiteral("Head Thickness"), 1215) {}
 
-FrmVertical::FrmVertical(QWidget* parentArea)
+VerticalCylinderPanel::VerticalCylinderPanel(QWidget* parentArea)
     : CylinderPanel(parentArea, QStringLiteral("frmVertical"), QStringLiteral("Height"),
                     QStringLiteral("Bottom Thickness"), 1335) {}
 

@@ -53,11 +53,11 @@ protected:
 };
 
 // Rectangular tank: length, width, height and wall thickness. No input length limit.
-class FrmRectangular : public DimensionPanel {
+class RectangularPanel : public DimensionPanel {
     Q_OBJECT
 
 public:
-    explicit FrmRectangular(QWidget* parentArea);
+    explicit RectangularPanel(QWidget* parentArea);
 
     void setThicknessRowsVisible(bool visible) override;
     QString missingRow(bool outside) const override;
@@ -129,20 +129,20 @@ private:
 };
 
 // Horizontal cylindrical tank with flat heads.
-class FrmCylindrical : public CylinderPanel {
+class HorizontalCylinderPanel : public CylinderPanel {
     Q_OBJECT
 
 public:
-    explicit FrmCylindrical(QWidget* parentArea);
+    explicit HorizontalCylinderPanel(QWidget* parentArea);
 };
 
 // Vertical cylindrical tank with flat bottom: txtLength holds the height, txtHeadThickness the
 // bottom thickness.
-class FrmVertical : public CylinderPanel {
+class VerticalCylinderPanel : public CylinderPanel {
     Q_OBJECT
 
 public:
-    explicit FrmVertical(QWidget* parentArea);
+    explicit VerticalCylinderPanel(QWidget* parentArea);
 };
 
 }  // namespace dipsheet::setup

@@ -1,5 +1,5 @@
 # The desktop program: start-up, main window and its panels, the chart window, the print preview.
-foreach(suite tst_startup tst_form1 tst_frmclient tst_frmcustomer tst_frmcapacity tst_faults tst_hostile
+foreach(suite tst_startup tst_orientationpanel tst_clientpanel tst_headingpanel tst_chartwindow tst_faults tst_hostile
         tst_printpreview tst_history)
   dipsheet_gui_test(${suite}
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/${suite}.cpp ${CMAKE_CURRENT_LIST_DIR}/app_testing.h

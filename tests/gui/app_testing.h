@@ -22,21 +22,21 @@
 #include <memory>
 #include <vector>
 
-#include "frmchart.h"
-#include "frmcustomer.h"
-#include "frmintro.h"
-#include "mdiform1.h"
+#include "chartoptionspanel.h"
+#include "headingpanel.h"
+#include "mainwindow.h"
 #include "named.h"
 #include "played_outside.h"
 #include "program.h"
 #include "scratch_database.h"
+#include "splash.h"
 #include "ui.h"
 
 namespace app_testing {
 
 namespace ui = dipsheet::ui;
-using dipsheet::app::FrmIntro;
-using dipsheet::app::MdiForm1;
+using dipsheet::app::MainWindow;
+using dipsheet::app::Splash;
 
 using gui_testing::clickOption;
 using gui_testing::copyDefinitions;
@@ -81,8 +81,8 @@ private:
 
 // The program as main() starts it, with the splash timer held by the test.
 struct Program {
-    QPointer<FrmIntro> splash;
-    QPointer<MdiForm1> main;
+    QPointer<Splash> splash;
+    QPointer<MainWindow> main;
     std::function<void()> timer;
     int timerMs = 0;
     bool mainBuiltBeforeTimer = false;  // the seven seconds must count from the splash
@@ -96,7 +96,7 @@ struct Program {
                 return w->objectName() == QLatin1String("MDIForm1");
             });
         };
-        splash = new FrmIntro();
+        splash = new Splash();
         main = splash->mainWindow();
         splash->display();
     }
@@ -111,11 +111,11 @@ struct Program {
         return QTest::qWaitForWindowActive(main.data());
     }
 
-    dipsheet::setup::FrmChart* chart() const {
-        return findNamed<dipsheet::setup::FrmChart>(main, "frmChart");
+    dipsheet::setup::ChartOptionsPanel* chart() const {
+        return findNamed<dipsheet::setup::ChartOptionsPanel>(main, "frmChart");
     }
-    dipsheet::app::FrmCustomer* customer() const {
-        return findNamed<dipsheet::app::FrmCustomer>(main, "frmCustomer");
+    dipsheet::app::HeadingPanel* customer() const {
+        return findNamed<dipsheet::app::HeadingPanel>(main, "frmCustomer");
     }
 };
 

@@ -21,7 +21,7 @@
 
 #include <memory>
 
-#include "frmchart.h"
+#include "chartoptionspanel.h"
 #include "named.h"
 #include "played_outside.h"
 #include "scratch_database.h"
@@ -29,23 +29,23 @@
 
 namespace setup_testing {
 
-using dipsheet::setup::FrmChart;
+using dipsheet::setup::ChartOptionsPanel;
 
 // The main window's client area as far as the chart set-up needs it.
 struct Host {
     dipsheet::store::JobDatabase database;  // QRTMembers.mdb in the working directory
     QWidget window;
-    FrmChart* chart;
+    ChartOptionsPanel* chart;
 
     Host() {
         window.setObjectName(QStringLiteral("host"));
         window.resize(dipsheet::ui::twipsRect(0, 0, 10000, 6500).size());
-        chart = new FrmChart(&window, database);
+        chart = new ChartOptionsPanel(&window, database);
         chart->move(dipsheet::ui::twipsRect(4800, 950, 0, 0).topLeft());
         const QPoint panelAt = dipsheet::ui::twipsRect(5550, 3845, 0, 0).topLeft();
-        chart->frmRectangular()->move(panelAt);
-        chart->frmVertical()->move(panelAt);
-        chart->frmCylindrical()->move(panelAt);
+        chart->rectangularPanel()->move(panelAt);
+        chart->verticalPanel()->move(panelAt);
+        chart->horizontalPanel()->move(panelAt);
     }
 
     // Shows the window and waits until it has the keyboard, as focus checks need.
@@ -57,11 +57,11 @@ struct Host {
 };
 
 // The dimension panels that are not hidden, by object name.
-inline QStringList panelsInView(FrmChart* chart) {
+inline QStringList panelsInView(ChartOptionsPanel* chart) {
     QStringList names;
-    for (QWidget* panel : {static_cast<QWidget*>(chart->frmRectangular()),
-                           static_cast<QWidget*>(chart->frmCylindrical()),
-                           static_cast<QWidget*>(chart->frmVertical())}) {
+    for (QWidget* panel : {static_cast<QWidget*>(chart->rectangularPanel()),
+                           static_cast<QWidget*>(chart->horizontalPanel()),
+                           static_cast<QWidget*>(chart->verticalPanel())}) {
         if (!panel->isHidden())
             names << panel->objectName();
     }

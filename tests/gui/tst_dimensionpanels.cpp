@@ -13,14 +13,14 @@
 
 #include <memory>
 
+#include "chartoptionspanel.h"
 #include "dimensionpanels.h"
-#include "frmchart.h"
 #include "setup_testing.h"
 #include "ui.h"
 
+using dipsheet::setup::ChartOptionsPanel;
 using dipsheet::setup::CylinderPanel;
-using dipsheet::setup::FrmChart;
-using dipsheet::setup::FrmRectangular;
+using dipsheet::setup::RectangularPanel;
 using namespace setup_testing;
 namespace ui = dipsheet::ui;
 
@@ -48,7 +48,7 @@ private:
     void verifyCalculate(bool ready);
 
     std::unique_ptr<Host> m_host;
-    FrmChart* m_chart = nullptr;
+    ChartOptionsPanel* m_chart = nullptr;
     QStringList m_messages;
     std::unique_ptr<gui_testing::HandedOutside> m_outside;
 };
@@ -94,7 +94,7 @@ void TestDimensionPanels::layoutOfThePanels() {
         int maxLength;
         Row rows[4];
     } panels[] = {
-        {m_chart->frmRectangular(),
+        {m_chart->rectangularPanel(),
          "frmRectangular",
          1215,
          std::numeric_limits<int>::max(),
@@ -102,7 +102,7 @@ void TestDimensionPanels::layoutOfThePanels() {
           {"Label2", "Width", "txtWidth", ""},
           {"Label3", "Height", "txtHeight", ""},
           {"Label4", "Thickness", "txtThickness", thick}}},
-        {m_chart->frmCylindrical(),
+        {m_chart->horizontalPanel(),
          "frmCylindrical",
          1215,
          9,
@@ -110,7 +110,7 @@ void TestDimensionPanels::layoutOfThePanels() {
           {"Label2", "Length", "txtLength", "Enter tank length"},
           {"Label3", "Head Thickness", "txtHeadThickness", head},
           {"Label4", "Shell Thickness", "txtShellThickness", thick}}},
-        {m_chart->frmVertical(),
+        {m_chart->verticalPanel(),
          "frmVertical",
          1335,
          9,
@@ -139,11 +139,11 @@ void TestDimensionPanels::layoutOfThePanels() {
         }
     }
     // Thickness rows start hidden.
-    QVERIFY(findNamed<QLineEdit>(m_chart->frmRectangular(), "txtThickness")->isHidden());
-    QVERIFY(findNamed<QLabel>(m_chart->frmRectangular(), "Label4")->isHidden());
-    QVERIFY(!findNamed<QLineEdit>(m_chart->frmRectangular(), "txtHeight")->isHidden());
-    for (CylinderPanel* p : {static_cast<CylinderPanel*>(m_chart->frmCylindrical()),
-                             static_cast<CylinderPanel*>(m_chart->frmVertical())}) {
+    QVERIFY(findNamed<QLineEdit>(m_chart->rectangularPanel(), "txtThickness")->isHidden());
+    QVERIFY(findNamed<QLabel>(m_chart->rectangularPanel(), "Label4")->isHidden());
+    QVERIFY(!findNamed<QLineEdit>(m_chart->rectangularPanel(), "txtHeight")->isHidden());
+    for (CylinderPanel* p : {static_cast<CylinderPanel*>(m_chart->horizontalPanel()),
+                             static_cast<CylinderPanel*>(m_chart->verticalPanel())}) {
         QVERIFY(findNamed<QLabel>(p, "Label3")->isHidden() &&
                 findNamed<QLabel>(p, "Label4")->isHidden());
         QVERIFY(findNamed<QLineEdit>(p, "txtHeadThickness")->isHidden() &&
@@ -223,15 +223,15 @@ void TestDimensionPanels::readinessRule() {
     QList<QLineEdit*> edits;
     if (tank == QLatin1String("rect")) {
         clickOption(findNamed<QRadioButton>(m_chart, "optRectangular"));
-        auto* p = m_chart->frmRectangular();
+        auto* p = m_chart->rectangularPanel();
         edits = {findNamed<QLineEdit>(p, "txtLength"), findNamed<QLineEdit>(p, "txtWidth"),
                  findNamed<QLineEdit>(p, "txtHeight"), findNamed<QLineEdit>(p, "txtThickness")};
     } else {
         if (tank == QLatin1String("vert"))
             m_chart->applyOrientation(false);
         CylinderPanel* p = tank == QLatin1String("vert")
-                               ? static_cast<CylinderPanel*>(m_chart->frmVertical())
-                               : static_cast<CylinderPanel*>(m_chart->frmCylindrical());
+                               ? static_cast<CylinderPanel*>(m_chart->verticalPanel())
+                               : static_cast<CylinderPanel*>(m_chart->horizontalPanel());
         edits = {findNamed<QLineEdit>(p, "txtDiameter"), findNamed<QLineEdit>(p, "txtLength"),
                  findNamed<QLineEdit>(p, "txtHeadThickness"),
                  findNamed<QLineEdit>(p, "txtShellThickness")};
@@ -262,7 +262,7 @@ void TestDimensionPanels::readinessRule() {
 }
 
 void TestDimensionPanels::calculateSaysWhatIsMissing() {
-    auto* cyl = m_chart->frmCylindrical();
+    auto* cyl = m_chart->horizontalPanel();
     const auto tip = [this] { return findNamed<QPushButton>(m_chart, "cmdCalculate")->toolTip(); };
     QCOMPARE(tip(), QStringLiteral("Type an increment greater than 0"));
     typeInto(findNamed<QLineEdit>(m_chart, "txtIncrement"),
@@ -278,14 +278,14 @@ void TestDimensionPanels::calculateSaysWhatIsMissing() {
     QCOMPARE(tip(), QStringLiteral("Type the Shell Thickness"));
     m_chart->applyOrientation(false);
     QCOMPARE(tip(), QStringLiteral("Type the Diameter"));
-    typeInto(findNamed<QLineEdit>(m_chart->frmVertical(), "txtDiameter"), QStringLiteral("60"));
+    typeInto(findNamed<QLineEdit>(m_chart->verticalPanel(), "txtDiameter"), QStringLiteral("60"));
     QCOMPARE(tip(), QStringLiteral("Type the Height"));
     typeInto(findNamed<QLineEdit>(m_chart, "txtIncrement"), QString());
     QCOMPARE(tip(), QStringLiteral("Type an increment greater than 0"));
 }
 
 void TestDimensionPanels::clearingAThicknessDisablesAtOnce() {
-    auto* cyl = m_chart->frmCylindrical();
+    auto* cyl = m_chart->horizontalPanel();
     clickOption(findNamed<QRadioButton>(m_chart, "optOutside"));
     typeInto(findNamed<QLineEdit>(m_chart, "txtIncrement"), QStringLiteral("1"));
     typeInto(findNamed<QLineEdit>(cyl, "txtDiameter"), QStringLiteral("48"));
@@ -314,7 +314,7 @@ void TestDimensionPanels::clearingAThicknessDisablesAtOnce() {
 }
 
 void TestDimensionPanels::eachIncrementKeystrokeReevaluates() {
-    auto* cyl = m_chart->frmCylindrical();
+    auto* cyl = m_chart->horizontalPanel();
     typeInto(findNamed<QLineEdit>(cyl, "txtDiameter"), QStringLiteral("48"));
     typeInto(findNamed<QLineEdit>(cyl, "txtLength"), QStringLiteral("120"));
     verifyCalculate(false);
@@ -336,9 +336,9 @@ void TestDimensionPanels::eachIncrementKeystrokeReevaluates() {
 }
 
 void TestDimensionPanels::otherTankKindShowsItsRowsAndOwnReadiness() {
-    auto* cyl = m_chart->frmCylindrical();
-    auto* rect = m_chart->frmRectangular();
-    auto* vert = m_chart->frmVertical();
+    auto* cyl = m_chart->horizontalPanel();
+    auto* rect = m_chart->rectangularPanel();
+    auto* vert = m_chart->verticalPanel();
     clickOption(findNamed<QRadioButton>(m_chart, "optOutside"));
     typeInto(findNamed<QLineEdit>(m_chart, "txtIncrement"), QStringLiteral("1"));
     typeInto(findNamed<QLineEdit>(cyl, "txtDiameter"), QStringLiteral("48"));
@@ -379,8 +379,8 @@ void TestDimensionPanels::otherTankKindShowsItsRowsAndOwnReadiness() {
 
 void TestDimensionPanels::lengthLimits() {
     const QString ten = QStringLiteral("1234567890");
-    for (CylinderPanel* p : {static_cast<CylinderPanel*>(m_chart->frmCylindrical()),
-                             static_cast<CylinderPanel*>(m_chart->frmVertical())}) {
+    for (CylinderPanel* p : {static_cast<CylinderPanel*>(m_chart->horizontalPanel()),
+                             static_cast<CylinderPanel*>(m_chart->verticalPanel())}) {
         for (QLineEdit* field :
              {findNamed<QLineEdit>(p, "txtDiameter"), findNamed<QLineEdit>(p, "txtLength"),
               findNamed<QLineEdit>(p, "txtHeadThickness"),
@@ -390,7 +390,7 @@ void TestDimensionPanels::lengthLimits() {
         }
     }
     const QString long40 = ten.repeated(4);
-    auto* rect = m_chart->frmRectangular();
+    auto* rect = m_chart->rectangularPanel();
     for (QLineEdit* field :
          {findNamed<QLineEdit>(rect, "txtLength"), findNamed<QLineEdit>(rect, "txtWidth"),
           findNamed<QLineEdit>(rect, "txtHeight"), findNamed<QLineEdit>(rect, "txtThickness"),
@@ -406,7 +406,7 @@ void TestDimensionPanels::lengthLimits() {
 
 void TestDimensionPanels::tabIntoFieldSelectsWholeText() {
     clickOption(findNamed<QRadioButton>(m_chart, "optOutside"));
-    auto* cyl = m_chart->frmCylindrical();
+    auto* cyl = m_chart->horizontalPanel();
     const QList<QLineEdit*> order = {findNamed<QLineEdit>(cyl, "txtDiameter"),
                                      findNamed<QLineEdit>(cyl, "txtLength"),
                                      findNamed<QLineEdit>(cyl, "txtHeadThickness"),
@@ -441,7 +441,7 @@ void TestDimensionPanels::tabIntoFieldSelectsWholeText() {
 
 void TestDimensionPanels::mouseIntoFieldSelectsWholeText() {
     clickOption(findNamed<QRadioButton>(m_chart, "optRectangular"));
-    auto* rect = m_chart->frmRectangular();
+    auto* rect = m_chart->rectangularPanel();
     findNamed<QLineEdit>(rect, "txtLength")->setText(QStringLiteral("10"));
     findNamed<QLineEdit>(rect, "txtWidth")->setText(QStringLiteral("20"));
     findNamed<QLineEdit>(rect, "txtHeight")->setText(QStringLiteral("123456789012"));

@@ -28,12 +28,12 @@
 #include <cstring>
 
 #include "app_testing.h"
-#include "frmcapacity.h"
-#include "frmclient.h"
+#include "chartwindow.h"
+#include "clientpanel.h"
 #include "report.h"
 
 using namespace app_testing;
-using dipsheet::app::FrmCapacity;
+using dipsheet::app::ChartWindow;
 
 namespace {
 
@@ -129,16 +129,17 @@ void tellParent(const QByteArray& prefix, const QString& text = {}) {
 // 0; "exit" and "close" store a chart (the chart window opens), remove the database file, and
 // end the program by Exit on the chart options or by closing the main window, so that the
 // chart window's unload meets the missing file on the way out.
-void runScenario(MdiForm1* main, const QString& scenario) {
+void runScenario(MainWindow* main, const QString& scenario) {
     if (scenario.isEmpty()) {
         tellParent("started");
         QCoreApplication::exit(0);
         return;
     }
-    dipsheet::setup::FrmChart* chart = findNamed<dipsheet::setup::FrmChart>(main, "frmChart");
+    dipsheet::setup::ChartOptionsPanel* chart =
+        findNamed<dipsheet::setup::ChartOptionsPanel>(main, "frmChart");
     findNamed<QLineEdit>(chart, "txtIncrement")->setText(QStringLiteral("1"));
-    findNamed<QLineEdit>(chart->frmCylindrical(), "txtDiameter")->setText(QStringLiteral("48"));
-    findNamed<QLineEdit>(chart->frmCylindrical(), "txtLength")->setText(QStringLiteral("120"));
+    findNamed<QLineEdit>(chart->horizontalPanel(), "txtDiameter")->setText(QStringLiteral("48"));
+    findNamed<QLineEdit>(chart->horizontalPanel(), "txtLength")->setText(QStringLiteral("120"));
     findNamed<QPushButton>(chart, "cmdCalculate")->click();
     if (!main->chartWindow()) {
         tellParent("no chart window");
@@ -169,19 +170,19 @@ int startProgramChild(int argc, char** argv, bool asOrdinaryUser, const QString&
                 runScenario(main(), scenario);
             });
         }
-        static QPointer<MdiForm1>& main() {
-            static QPointer<MdiForm1> window;
+        static QPointer<MainWindow>& main() {
+            static QPointer<MainWindow> window;
             return window;
         }
     } outside;
     outside.scenario = scenario;
     const dipsheet::app::UseOutside handed(outside);
-    QPointer<MdiForm1>& main = ChildOutside::main();
+    QPointer<MainWindow>& main = ChildOutside::main();
     std::unique_ptr<AsOrdinaryUser> user;
     if (asOrdinaryUser)
         user = std::make_unique<AsOrdinaryUser>();
     ui::guarded([&main] {
-        auto* splash = new FrmIntro();
+        auto* splash = new Splash();
         main = splash->mainWindow();
         splash->display();
     });
@@ -491,13 +492,14 @@ void TestFaults::faultDuringWork() {
 
     // The program runs on with every field as typed and the chart on show as it was.
     if (!jobSave)
-        QCOMPARE(findNamed<QLineEdit>(m_program->chart()->frmCylindrical(), "txtDiameter")->text(),
+        QCOMPARE(findNamed<QLineEdit>(m_program->chart()->horizontalPanel(), "txtDiameter")->text(),
                  QStringLiteral("48"));
     if (action == QLatin1String("client name"))
-        QCOMPARE(findNamed<QLineEdit>(
-                     findNamed<dipsheet::app::FrmClient>(m_program->main, "frmClient"), "txtClient")
-                     ->text(),
-                 QStringLiteral("Beta Tanks"));
+        QCOMPARE(
+            findNamed<QLineEdit>(
+                findNamed<dipsheet::app::ClientPanel>(m_program->main, "frmClient"), "txtClient")
+                ->text(),
+            QStringLiteral("Beta Tanks"));
     if (action == QLatin1String("customer"))
         QCOMPARE(findNamed<QPlainTextEdit>(m_program->customer(), "txtCustomer")->toPlainText(),
                  QStringLiteral("Customer B"));
@@ -575,7 +577,7 @@ void TestFaults::jobTableWithoutARecordGetsOneAtTheFirstSave() {
     auto endProgram = qScopeGuard([this] { m_program.reset(); });
     QVERIFY(m_program->start());
     QLineEdit* client = findNamed<QLineEdit>(
-        findNamed<dipsheet::app::FrmClient>(m_program->main, "frmClient"), "txtClient");
+        findNamed<dipsheet::app::ClientPanel>(m_program->main, "frmClient"), "txtClient");
     QVERIFY(client->text().isEmpty());
     QVERIFY(
         findNamed<QPlainTextEdit>(m_program->customer(), "txtCustomer")->toPlainText().isEmpty());
@@ -627,7 +629,7 @@ void TestFaults::headingTypedWhileBusyGoesWithTheNextChart() {
 
     QVERIFY(m_lock->release());
     QTest::mouseClick(findNamed<QPushButton>(m_program->chart(), "cmdCalculate"), Qt::LeftButton);
-    FrmCapacity* window = m_program->main->chartWindow();
+    ChartWindow* window = m_program->main->chartWindow();
     QVERIFY(window);
     QCOMPARE(findNamed<QLabel>(window, "lblTankDesc")->text(), QStringLiteral("Diesel, 48 x 120"));
     QCOMPARE(findNamed<QLabel>(window, "lblSerialNo")->text(), QStringLiteral("SN-77"));
@@ -642,8 +644,8 @@ void TestFaults::headingTypedWhileBusyGoesWithTheNextChart() {
 void TestFaults::enterTank() {
     auto* chart = m_program->chart();
     typeInto(findNamed<QLineEdit>(chart, "txtIncrement"), QStringLiteral("1"));
-    typeInto(findNamed<QLineEdit>(chart->frmCylindrical(), "txtDiameter"), QStringLiteral("48"));
-    typeInto(findNamed<QLineEdit>(chart->frmCylindrical(), "txtLength"), QStringLiteral("120"));
+    typeInto(findNamed<QLineEdit>(chart->horizontalPanel(), "txtDiameter"), QStringLiteral("48"));
+    typeInto(findNamed<QLineEdit>(chart->horizontalPanel(), "txtLength"), QStringLiteral("120"));
 }
 
 void TestFaults::prepare(const QString& action) {
@@ -651,7 +653,7 @@ void TestFaults::prepare(const QString& action) {
     if (action == QLatin1String("client name")) {
         // The user is in the client name when the fault happens.
         clickInto(findNamed<QLineEdit>(
-            findNamed<dipsheet::app::FrmClient>(m_program->main, "frmClient"), "txtClient"));
+            findNamed<dipsheet::app::ClientPanel>(m_program->main, "frmClient"), "txtClient"));
         settle();
     } else if (action == QLatin1String("customer")) {
         QTRY_VERIFY(findNamed<QPlainTextEdit>(customer, "txtCustomer")->hasFocus());
@@ -671,7 +673,7 @@ void TestFaults::act(const QString& action) {
     auto* customer = m_program->customer();
     if (action == QLatin1String("client name")) {
         QLineEdit* field = findNamed<QLineEdit>(
-            findNamed<dipsheet::app::FrmClient>(m_program->main, "frmClient"), "txtClient");
+            findNamed<dipsheet::app::ClientPanel>(m_program->main, "frmClient"), "txtClient");
         QVERIFY(field->hasFocus());
         QTest::keyClicks(field, QStringLiteral("Beta Tanks"));
         clickInto(findNamed<QPlainTextEdit>(customer, "txtTankDesc"));
@@ -683,7 +685,7 @@ void TestFaults::act(const QString& action) {
         QTest::mouseClick(findNamed<QPushButton>(m_program->chart(), "cmdCalculate"),
                           Qt::LeftButton);
     } else {
-        FrmCapacity* window = m_program->main->chartWindow();
+        ChartWindow* window = m_program->main->chartWindow();
         QVERIFY(window);
         QTest::mouseClick(action == QLatin1String("Print")
                               ? findNamed<QPushButton>(window, "cmdPrint")

@@ -13,14 +13,14 @@
 #include <span>
 
 #include "app_testing.h"
-#include "form1.h"
-#include "frmcapacity.h"
-#include "frmhistory.h"
+#include "chartwindow.h"
+#include "orientationpanel.h"
+#include "pastchartswindow.h"
 #include "report/report.h"
 
 using namespace app_testing;
-using dipsheet::app::FrmHistory;
-using dipsheet::setup::FrmChart;
+using dipsheet::app::PastChartsWindow;
+using dipsheet::setup::ChartOptionsPanel;
 namespace chart = dipsheet::chart;
 namespace report = dipsheet::report;
 
@@ -95,9 +95,9 @@ private:
 };
 
 void TestHistory::type(Program& program, const Typed& tank) {
-    MdiForm1* main = program.main;
-    FrmChart* c = program.chart();
-    clickOption(findNamed<QRadioButton>(findNamed<dipsheet::app::Form1>(main, "Form1"),
+    MainWindow* main = program.main;
+    ChartOptionsPanel* c = program.chart();
+    clickOption(findNamed<QRadioButton>(findNamed<dipsheet::app::OrientationPanel>(main, "Form1"),
                                         QStringLiteral("optHV(%1)").arg(tank.vertical ? 1 : 0)));
     if (!tank.vertical)
         clickOption(tank.rectangular ? findNamed<QRadioButton>(c, "optRectangular")
@@ -112,15 +112,15 @@ void TestHistory::type(Program& program, const Typed& tank) {
     for (const auto& [name, text] : tank.fields)
         typeInto(c->currentPanel()->findChild<QLineEdit*>(QLatin1String(name)), text);
     if (!tank.vertical) {
-        typeInto(c->frmTilt()->findChild<QLineEdit*>(QStringLiteral("txtFall")), tank.fall);
-        typeInto(c->frmTilt()->findChild<QLineEdit*>(QStringLiteral("txtDipAt")), tank.dipAt);
+        typeInto(c->tiltPanel()->findChild<QLineEdit*>(QStringLiteral("txtFall")), tank.fall);
+        typeInto(c->tiltPanel()->findChild<QLineEdit*>(QStringLiteral("txtDipAt")), tank.dipAt);
     }
     if (!tank.rectangular) {
-        c->frmHeads()
+        c->headsPanel()
             ->findChild<QComboBox*>(QStringLiteral("cboHeads"))
             ->setCurrentIndex(tank.heads);
         if (!tank.headDepth.isEmpty())
-            typeInto(c->frmHeads()->findChild<QLineEdit*>(QStringLiteral("txtHeadDepth")),
+            typeInto(c->headsPanel()->findChild<QLineEdit*>(QStringLiteral("txtHeadDepth")),
                      tank.headDepth);
     }
 }
@@ -156,7 +156,7 @@ void TestHistory::chartComesBackAfterARestart() {
         QVERIFY(again.start());
         QVERIFY2(again.chart()->tank() == made, made.describe().c_str());
         QTest::keyClick(again.main, Qt::Key_H, Qt::ControlModifier);
-        FrmHistory* history = again.main->historyWindow();
+        PastChartsWindow* history = again.main->historyWindow();
         QVERIFY(history);
         QTest::keyClicks(findNamed<QLineEdit>(history, "txtSearch"), serial.toLower());
         QCOMPARE(findNamed<QTableView>(history, "grdHistory")->model()->rowCount(), 1);
@@ -196,7 +196,7 @@ void TestHistory::unreadableChartIsListedAndNotLoaded() {
                 ->text()
                 .isEmpty());  // nothing restored
     findNamed<QPushButton>(program.chart(), "cmdHistory")->click();
-    FrmHistory* history = program.main->historyWindow();
+    PastChartsWindow* history = program.main->historyWindow();
     QVERIFY(history);
     const QAbstractItemModel* list = findNamed<QTableView>(history, "grdHistory")->model();
     QCOMPARE(list->rowCount(), 1);
@@ -244,7 +244,7 @@ void TestHistory::reprintPrintsTheChartAsMadeAndLeavesTheForm() {
         Program program(seams);
         QVERIFY(program.start());
         findNamed<QPushButton>(program.chart(), "cmdHistory")->click();
-        FrmHistory* history = program.main->historyWindow();
+        PastChartsWindow* history = program.main->historyWindow();
         QVERIFY(history);
         const QString lies = findNamed<QTableView>(history, "grdHistory")
                                  ->model()
@@ -308,7 +308,7 @@ void TestHistory::reprintPrintsTheKeptRowsOrSaysItChartsAgain() {
         Program program(seams);
         QVERIFY(program.start());
         findNamed<QPushButton>(program.chart(), "cmdHistory")->click();
-        FrmHistory* history = program.main->historyWindow();
+        PastChartsWindow* history = program.main->historyWindow();
         QVERIFY(history);
         const struct {
             int row;
@@ -360,7 +360,7 @@ void TestHistory::searchTroubleIsNeverFatal() {
     Program program(seams);
     QVERIFY(program.start());
     findNamed<QPushButton>(program.chart(), "cmdHistory")->click();
-    FrmHistory* history = program.main->historyWindow();
+    PastChartsWindow* history = program.main->historyWindow();
     QVERIFY(history);
     QCOMPARE(findNamed<QTableView>(history, "grdHistory")->model()->rowCount(), 2);
 
@@ -427,9 +427,9 @@ void TestHistory::chartPrintedUnderACorrectedHeadingIsKeptUnderIt() {
     };
     typeCustomer(QStringLiteral("Harbour Oils"));
     typeInto(findNamed<QLineEdit>(program.chart(), "txtIncrement"), QStringLiteral("1"));
-    typeInto(findNamed<QLineEdit>(program.chart()->frmCylindrical(), "txtDiameter"),
+    typeInto(findNamed<QLineEdit>(program.chart()->horizontalPanel(), "txtDiameter"),
              QStringLiteral("48"));
-    typeInto(findNamed<QLineEdit>(program.chart()->frmCylindrical(), "txtLength"),
+    typeInto(findNamed<QLineEdit>(program.chart()->horizontalPanel(), "txtLength"),
              QStringLiteral("96"));
     QTest::mouseClick(findNamed<QPushButton>(program.chart(), "cmdCalculate"), Qt::LeftButton);
     auto* window = program.main->chartWindow();
@@ -469,7 +469,7 @@ void TestHistory::chartByVolumeGoesTheWholeWay() {
     cyl.fields = {{"txtDiameter", QStringLiteral("48")}, {"txtLength", QStringLiteral("96")}};
     cyl.heads = 1;  // 2:1
     type(program, cyl);
-    FrmChart* c = program.chart();
+    ChartOptionsPanel* c = program.chart();
     findNamed<QComboBox>(c, "cboStep")->setFocus();
     QTest::keyClick(findNamed<QComboBox>(c, "cboStep"),
                     Qt::Key_Down);  // "by volume", as the keyboard chooses it
@@ -510,7 +510,7 @@ void TestHistory::chartByVolumeGoesTheWholeWay() {
     QVERIFY(scalar("SELECT Tank FROM ChartHistory").contains("; by-volume=100;"));
     QTest::mouseClick(findNamed<QPushButton>(window, "cmdExit"), Qt::LeftButton);
     findNamed<QPushButton>(c, "cmdHistory")->click();
-    FrmHistory* history = program.main->historyWindow();
+    PastChartsWindow* history = program.main->historyWindow();
     QVERIFY(history);
     const QString listed =
         findNamed<QTableView>(history, "grdHistory")->model()->index(0, 4).data().toString();

@@ -22,14 +22,14 @@
 
 #include "app_testing.h"
 #include "chart.h"
-#include "form1.h"
-#include "frmcapacity.h"
-#include "frmclient.h"
+#include "chartwindow.h"
+#include "clientpanel.h"
+#include "orientationpanel.h"
 
 using namespace app_testing;
-using dipsheet::app::FrmCapacity;
+using dipsheet::app::ChartWindow;
+using dipsheet::setup::ChartOptionsPanel;
 using dipsheet::setup::CylinderPanel;
-using dipsheet::setup::FrmChart;
 namespace chart = dipsheet::chart;
 
 namespace {
@@ -199,7 +199,7 @@ void TestHostile::textsStoredAndShownExactly_data() {
 void TestHostile::textsStoredAndShownExactly() {
     QFETCH(QString, text);
     auto* client = findNamed<QLineEdit>(
-        findNamed<dipsheet::app::FrmClient>(m_program->main, "frmClient"), "txtClient");
+        findNamed<dipsheet::app::ClientPanel>(m_program->main, "frmClient"), "txtClient");
     auto* customer = m_program->customer();
     QWidget* fields[] = {client, findNamed<QPlainTextEdit>(customer, "txtCustomer"),
                          findNamed<QPlainTextEdit>(customer, "txtTankDesc"),
@@ -236,12 +236,12 @@ void TestHostile::textsStoredAndShownExactly() {
     QCOMPARE(scalar("SELECT count(*) FROM mrQRT"), QByteArray("1"));
 
     // The chart window's heading shows them exactly.
-    FrmChart* c = m_program->chart();
+    ChartOptionsPanel* c = m_program->chart();
     typeInto(findNamed<QLineEdit>(c, "txtIncrement"), QStringLiteral("1"));
-    typeInto(findNamed<QLineEdit>(c->frmCylindrical(), "txtDiameter"), QStringLiteral("48"));
-    typeInto(findNamed<QLineEdit>(c->frmCylindrical(), "txtLength"), QStringLiteral("120"));
+    typeInto(findNamed<QLineEdit>(c->horizontalPanel(), "txtDiameter"), QStringLiteral("48"));
+    typeInto(findNamed<QLineEdit>(c->horizontalPanel(), "txtLength"), QStringLiteral("120"));
     QTest::mouseClick(findNamed<QPushButton>(c, "cmdCalculate"), Qt::LeftButton);
-    FrmCapacity* window = m_program->main->chartWindow();
+    ChartWindow* window = m_program->main->chartWindow();
     QVERIFY(window);
     QVERIFY(QTest::qWaitForWindowExposed(window));
     QCOMPARE(findNamed<QLabel>(window, "lblCustomer")->text(), text);
@@ -262,8 +262,8 @@ void TestHostile::textsStoredAndShownExactly() {
     // After a restart the panels show what was stored.
     restart();
     auto* again = m_program->customer();
-    QCOMPARE(findNamed<QLineEdit>(findNamed<dipsheet::app::FrmClient>(m_program->main, "frmClient"),
-                                  "txtClient")
+    QCOMPARE(findNamed<QLineEdit>(
+                 findNamed<dipsheet::app::ClientPanel>(m_program->main, "frmClient"), "txtClient")
                  ->text(),
              text);
     QCOMPARE(findNamed<QPlainTextEdit>(again, "txtCustomer")->toPlainText(), text);
@@ -327,30 +327,32 @@ const QList<Field>& allFields() {
 }  // namespace
 
 QList<QLineEdit*> TestHostile::chooseTank(const QString& tank, bool outside) {
-    FrmChart* c = m_program->chart();
-    auto* form1 = findNamed<dipsheet::app::Form1>(m_program->main, "Form1");
+    ChartOptionsPanel* c = m_program->chart();
+    auto* m_orientationPanel = findNamed<dipsheet::app::OrientationPanel>(m_program->main, "Form1");
     clickOption(outside ? findNamed<QRadioButton>(c, "optOutside")
                         : findNamed<QRadioButton>(c, "optInside"));
     QList<QLineEdit*> edits;
     QStringList values;
     if (tank == QLatin1String("vert")) {
-        clickOption(findNamed<QRadioButton>(form1, QStringLiteral("optHV(%1)").arg(1)));
-        auto* p = c->frmVertical();
+        clickOption(
+            findNamed<QRadioButton>(m_orientationPanel, QStringLiteral("optHV(%1)").arg(1)));
+        auto* p = c->verticalPanel();
         edits = {findNamed<QLineEdit>(p, "txtDiameter"), findNamed<QLineEdit>(p, "txtLength"),
                  findNamed<QLineEdit>(p, "txtHeadThickness"),
                  findNamed<QLineEdit>(p, "txtShellThickness")};
         values = {"60", "96", ".25", ".25"};
     } else {
-        clickOption(findNamed<QRadioButton>(form1, QStringLiteral("optHV(%1)").arg(0)));
+        clickOption(
+            findNamed<QRadioButton>(m_orientationPanel, QStringLiteral("optHV(%1)").arg(0)));
         if (tank == QLatin1String("rect")) {
             clickOption(findNamed<QRadioButton>(c, "optRectangular"));
-            auto* p = c->frmRectangular();
+            auto* p = c->rectangularPanel();
             edits = {findNamed<QLineEdit>(p, "txtLength"), findNamed<QLineEdit>(p, "txtWidth"),
                      findNamed<QLineEdit>(p, "txtHeight"), findNamed<QLineEdit>(p, "txtThickness")};
             values = {"10", "20", "30", ".25"};
         } else {
             clickOption(findNamed<QRadioButton>(c, "optCylindrical"));
-            auto* p = c->frmCylindrical();
+            auto* p = c->horizontalPanel();
             edits = {findNamed<QLineEdit>(p, "txtDiameter"), findNamed<QLineEdit>(p, "txtLength"),
                      findNamed<QLineEdit>(p, "txtHeadThickness"),
                      findNamed<QLineEdit>(p, "txtShellThickness")};
@@ -410,7 +412,7 @@ void TestHostile::oddDimensionTexts_data() {
 
 void TestHostile::oddDimensionTexts() {
     QFETCH(QString, text);
-    FrmChart* c = m_program->chart();
+    ChartOptionsPanel* c = m_program->chart();
     for (const Field& field : allFields()) {
         const QString tank = field.tank.isEmpty() ? QStringLiteral("cyl") : field.tank;
         const QString where = QStringLiteral("%1 %2").arg(tank, field.caption);

@@ -14,12 +14,12 @@
 #include <cstring>
 
 #include "app_testing.h"
-#include "form1.h"
-#include "frmclient.h"
-#include "frmcopyright.h"
+#include "clientpanel.h"
+#include "copyrightpanel.h"
+#include "orientationpanel.h"
 
 using namespace app_testing;
-using dipsheet::app::FrmCustomer;
+using dipsheet::app::HeadingPanel;
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -31,7 +31,7 @@ private slots:
             "mrTankDesc = 'Diesel', mrSerialNo = 'SN-1'");
         Seams seams;
         Program program(seams);
-        FrmIntro* splash = program.splash;
+        Splash* splash = program.splash;
         QCOMPARE(program.timerMs, 7000);
         QVERIFY(!program.mainBuiltBeforeTimer);
         QVERIFY(QTest::qWaitForWindowExposed(splash));
@@ -52,20 +52,20 @@ private slots:
                  ui::twipsRect(1680, 2640, 2055, 2175));
 
         // Behind it the main window exists, laid out, and stays hidden until the timer fires.
-        MdiForm1* main = program.main;
+        MainWindow* main = program.main;
         QVERIFY(main);
         QTest::qWait(50);
         QVERIFY(!main->isVisible());
         QVERIFY(splash->isVisible());
 
-        QPointer<FrmIntro> watch = splash;
+        QPointer<Splash> watch = splash;
         QVERIFY(program.start());
         QVERIFY(main->isVisible());
         QVERIFY(!watch || !watch->isVisible());
         QTRY_VERIFY(watch.isNull());  // closed and destroyed
 
         // The customer name has the focus with its whole text selected.
-        FrmCustomer* customer = findNamed<dipsheet::app::FrmCustomer>(main, "frmCustomer");
+        HeadingPanel* customer = findNamed<dipsheet::app::HeadingPanel>(main, "frmCustomer");
         QTRY_COMPARE(QApplication::focusWidget(),
                      findNamed<QPlainTextEdit>(customer, "txtCustomer"));
         QTRY_COMPARE(
@@ -87,7 +87,7 @@ private slots:
         auto scratch = scratchDatabase();
         Seams seams;
         Program program(seams);
-        QPointer<FrmIntro> splash = program.splash;
+        QPointer<Splash> splash = program.splash;
         QVERIFY(QTest::qWaitForWindowExposed(splash));
         if (key)
             QTest::keyClick(splash, Qt::Key_Space);
@@ -175,7 +175,7 @@ private slots:
         auto scratch = scratchDatabase();
         Seams seams;
         Program program(seams);
-        MdiForm1* main = program.main;
+        MainWindow* main = program.main;
         QCOMPARE(main->objectName(), QStringLiteral("MDIForm1"));
         QCOMPARE(main->windowTitle(), QStringLiteral("Dipsheet"));
         QCOMPARE(ui::background(main->clientArea()), ui::colour::blue);
@@ -210,8 +210,8 @@ private slots:
         QCOMPARE(order, expected);  // later panels lie over earlier ones
 
         // The credits: the logo and texts in magenta on blue; the orientation heading.
-        auto* credits = findNamed<dipsheet::app::FrmCopyright>(main, "frmCopyright");
-        QCOMPARE(main->findChild<dipsheet::app::FrmCopyright*>(), credits);
+        auto* credits = findNamed<dipsheet::app::CopyrightPanel>(main, "frmCopyright");
+        QCOMPARE(main->findChild<dipsheet::app::CopyrightPanel*>(), credits);
         QCOMPARE(findNamed<QLabel>(credits, "Image1")->pixmap().size(), QSize(261, 262));
         QCOMPARE(findNamed<QLabel>(credits, "Label2")->text(), QStringLiteral("by"));
         QVERIFY(!findNamed<QLabel>(credits, "Label1")->text().isEmpty() &&
@@ -219,26 +219,27 @@ private slots:
         QCOMPARE(findNamed<QLabel>(credits, "Label3")->palette().color(QPalette::WindowText),
                  ui::colour::magenta);
         QCOMPARE(
-            findNamed<QLabel>(findNamed<dipsheet::app::Form1>(main, "Form1"), "Label1")->text(),
+            findNamed<QLabel>(findNamed<dipsheet::app::OrientationPanel>(main, "Form1"), "Label1")
+                ->text(),
             QStringLiteral(" Dipsheet"));
-        QCOMPARE(findNamed<QRadioButton>(findNamed<dipsheet::app::Form1>(main, "Form1"),
+        QCOMPARE(findNamed<QRadioButton>(findNamed<dipsheet::app::OrientationPanel>(main, "Form1"),
                                          QStringLiteral("optHV(%1)").arg(0))
                      ->text(),
                  QStringLiteral("Horizontal Tank"));
-        QCOMPARE(findNamed<QRadioButton>(findNamed<dipsheet::app::Form1>(main, "Form1"),
+        QCOMPARE(findNamed<QRadioButton>(findNamed<dipsheet::app::OrientationPanel>(main, "Form1"),
                                          QStringLiteral("optHV(%1)").arg(1))
                      ->text(),
                  QStringLiteral("Vertical Tank"));
-        QCOMPARE(findNamed<QRadioButton>(findNamed<dipsheet::app::Form1>(main, "Form1"),
+        QCOMPARE(findNamed<QRadioButton>(findNamed<dipsheet::app::OrientationPanel>(main, "Form1"),
                                          QStringLiteral("optHV(%1)").arg(1))
                      ->objectName(),
                  QStringLiteral("optHV(1)"));
-        QVERIFY(findNamed<QRadioButton>(findNamed<dipsheet::app::Form1>(main, "Form1"),
+        QVERIFY(findNamed<QRadioButton>(findNamed<dipsheet::app::OrientationPanel>(main, "Form1"),
                                         QStringLiteral("optHV(%1)").arg(0))
                     ->isChecked());
 
         // The client name as stored, in its field.
-        QCOMPARE(findNamed<QLineEdit>(findNamed<dipsheet::app::FrmClient>(main, "frmClient"),
+        QCOMPARE(findNamed<QLineEdit>(findNamed<dipsheet::app::ClientPanel>(main, "frmClient"),
                                       "txtClient")
                      ->text(),
                  QStringLiteral("Client Name"));
@@ -282,7 +283,7 @@ private slots:
             Program program(seams);
             QVERIFY(program.start());
             QLineEdit* client = findNamed<QLineEdit>(
-                findNamed<dipsheet::app::FrmClient>(program.main, "frmClient"), "txtClient");
+                findNamed<dipsheet::app::ClientPanel>(program.main, "frmClient"), "txtClient");
             QTRY_COMPARE(QApplication::focusWidget(), client);
             QTRY_COMPARE(client->selectedText(), QStringLiteral("Client Name"));
             QTest::keyClicks(client, QStringLiteral("Acme Tanks"));

@@ -23,20 +23,20 @@
 #include <string>
 
 #include "chart.h"
-#include "frmchart.h"
-#include "frmheads.h"
+#include "chartoptionspanel.h"
+#include "headspanel.h"
 #include "setup_testing.h"
 #include "store.h"
 #include "ui.h"
 
+using dipsheet::setup::ChartOptionsPanel;
 using dipsheet::setup::CylinderPanel;
-using dipsheet::setup::FrmChart;
 using namespace setup_testing;
 namespace ui = dipsheet::ui;
 namespace chart = dipsheet::chart;
 namespace store = dipsheet::store;
 
-class TestFrmChart : public QObject {
+class TestChartOptionsPanel : public QObject {
     Q_OBJECT
 
 private slots:
@@ -72,7 +72,7 @@ private:
 
     std::unique_ptr<ScratchDatabase> m_scratch;
     std::unique_ptr<Host> m_host;
-    FrmChart* m_chart = nullptr;
+    ChartOptionsPanel* m_chart = nullptr;
     std::unique_ptr<gui_testing::HandedOutside> m_outside;
     QStringList m_messages;
     QStringList m_events;
@@ -80,11 +80,11 @@ private:
     ui::Answer m_answer = ui::Answer::No;
 };
 
-void TestFrmChart::initTestCase() {
+void TestChartOptionsPanel::initTestCase() {
     QApplication::setStyle(ui::programStyle());
 }
 
-void TestFrmChart::init() {
+void TestChartOptionsPanel::init() {
     m_messages.clear();
     m_events.clear();
     m_questions.clear();
@@ -101,27 +101,27 @@ void TestFrmChart::init() {
     QVERIFY2(m_scratch->create(&error), qPrintable(error));
     m_host = std::make_unique<Host>();
     m_chart = m_host->chart;
-    connect(m_chart, &FrmChart::chartStored, this, [this](const store::ChartSetup& setup) {
+    connect(m_chart, &ChartOptionsPanel::chartStored, this, [this](const store::ChartSetup& setup) {
         m_events << QStringLiteral("stored %1").arg(setup.tank->inches ? "in" : "mm");
     });
-    connect(m_chart, &FrmChart::aboutToExit, this,
+    connect(m_chart, &ChartOptionsPanel::aboutToExit, this,
             [this] { m_events << QStringLiteral("aboutToExit"); });
 }
 
-void TestFrmChart::cleanup() {
+void TestChartOptionsPanel::cleanup() {
     m_host.reset();
     m_scratch.reset();
     m_outside.reset();
 }
 
-void TestFrmChart::initialState() {
-    FrmChart* c = m_chart;
+void TestChartOptionsPanel::initialState() {
+    ChartOptionsPanel* c = m_chart;
     QCOMPARE(c->objectName(), QStringLiteral("frmChart"));
     QCOMPARE(c->size(), ui::twipsRect(0, 0, 4680, 2925).size());
     QCOMPARE(c->parentWidget(), &m_host->window);
     for (QWidget* panel :
-         {static_cast<QWidget*>(c->frmRectangular()), static_cast<QWidget*>(c->frmCylindrical()),
-          static_cast<QWidget*>(c->frmVertical())}) {
+         {static_cast<QWidget*>(c->rectangularPanel()), static_cast<QWidget*>(c->horizontalPanel()),
+          static_cast<QWidget*>(c->verticalPanel())}) {
         QCOMPARE(panel->parentWidget(), &m_host->window);
     }
 
@@ -195,18 +195,18 @@ void TestFrmChart::initialState() {
 
     // The horizontal cylinder panel is the one in view, without its thickness rows.
     QCOMPARE(panelsInView(c), QStringList{QStringLiteral("frmCylindrical")});
-    QVERIFY(findNamed<QLineEdit>(c->frmCylindrical(), "txtHeadThickness")->isHidden());
-    QVERIFY(findNamed<QLabel>(c->frmCylindrical(), "Label4")->isHidden());
+    QVERIFY(findNamed<QLineEdit>(c->horizontalPanel(), "txtHeadThickness")->isHidden());
+    QVERIFY(findNamed<QLabel>(c->horizontalPanel(), "Label4")->isHidden());
     QVERIFY(m_host->showActive());
-    QVERIFY(c->isVisible() && c->frmCylindrical()->isVisible());
-    QVERIFY(!c->frmRectangular()->isVisible() && !c->frmVertical()->isVisible());
+    QVERIFY(c->isVisible() && c->horizontalPanel()->isVisible());
+    QVERIFY(!c->rectangularPanel()->isVisible() && !c->verticalPanel()->isVisible());
     QVERIFY(m_messages.isEmpty());
 }
 
-void TestFrmChart::shapeChoiceKeepsOnePanelInView() {
-    FrmChart* c = m_chart;
-    auto* cyl = c->frmCylindrical();
-    auto* rect = c->frmRectangular();
+void TestChartOptionsPanel::shapeChoiceKeepsOnePanelInView() {
+    ChartOptionsPanel* c = m_chart;
+    auto* cyl = c->horizontalPanel();
+    auto* rect = c->rectangularPanel();
     QVERIFY(m_host->showActive());
     typeInto(findNamed<QLineEdit>(cyl, "txtDiameter"), QStringLiteral("48"));
 
@@ -245,11 +245,11 @@ void TestFrmChart::shapeChoiceKeepsOnePanelInView() {
     QVERIFY(m_messages.isEmpty());
 }
 
-void TestFrmChart::insideAndOutsideOnlyChangeThePanelInView() {
-    FrmChart* c = m_chart;
-    auto* cyl = c->frmCylindrical();
-    auto* rect = c->frmRectangular();
-    auto* vert = c->frmVertical();
+void TestChartOptionsPanel::insideAndOutsideOnlyChangeThePanelInView() {
+    ChartOptionsPanel* c = m_chart;
+    auto* cyl = c->horizontalPanel();
+    auto* rect = c->rectangularPanel();
+    auto* vert = c->verticalPanel();
     clickOption(findNamed<QRadioButton>(c, "optOutside"));
     findNamed<QLineEdit>(cyl, "txtHeadThickness")->setText(QStringLiteral(".25"));
     findNamed<QLineEdit>(cyl, "txtShellThickness")->setText(QStringLiteral(".375"));
@@ -281,9 +281,9 @@ void TestFrmChart::insideAndOutsideOnlyChangeThePanelInView() {
                  ->isHidden());  // hidden panel keeps its rows as they were
 }
 
-void TestFrmChart::unitAndStrikerLeaveCalculateAlone() {
-    FrmChart* c = m_chart;
-    auto* cyl = c->frmCylindrical();
+void TestChartOptionsPanel::unitAndStrikerLeaveCalculateAlone() {
+    ChartOptionsPanel* c = m_chart;
+    auto* cyl = c->horizontalPanel();
     for (const bool complete : {false, true}) {
         typeInto(findNamed<QLineEdit>(c, "txtIncrement"), QStringLiteral("1"));
         typeInto(findNamed<QLineEdit>(cyl, "txtDiameter"),
@@ -306,8 +306,8 @@ void TestFrmChart::unitAndStrikerLeaveCalculateAlone() {
 
 // The keyboard order: one stop per group of options, on the chosen one; arrows change the
 // choice within a group, and the stop moves with it.
-void TestFrmChart::tabReachesOnlyTheChosenOptionOfEachGroup() {
-    FrmChart* c = m_chart;
+void TestChartOptionsPanel::tabReachesOnlyTheChosenOptionOfEachGroup() {
+    ChartOptionsPanel* c = m_chart;
     QVERIFY(m_host->showActive());
     findNamed<QRadioButton>(c, "optCylindrical")->setFocus(Qt::TabFocusReason);
     QTRY_COMPARE(QApplication::focusWidget(), findNamed<QRadioButton>(c, "optCylindrical"));
@@ -327,7 +327,7 @@ void TestFrmChart::tabReachesOnlyTheChosenOptionOfEachGroup() {
     QTest::keyClick(findNamed<QRadioButton>(c, "optInside"), Qt::Key_Up);
     QTRY_COMPARE(QApplication::focusWidget(), findNamed<QRadioButton>(c, "optOutside"));
     QVERIFY(findNamed<QRadioButton>(c, "optOutside")->isChecked());
-    QVERIFY(!findNamed<QLineEdit>(c->frmCylindrical(), "txtHeadThickness")->isHidden());
+    QVERIFY(!findNamed<QLineEdit>(c->horizontalPanel(), "txtHeadThickness")->isHidden());
     findNamed<QRadioButton>(c, "optInches")->setFocus(Qt::TabFocusReason);
     QTest::keyClick(findNamed<QRadioButton>(c, "optInches"), Qt::Key_Tab);
     QTRY_COMPARE(QApplication::focusWidget(), findNamed<QRadioButton>(c, "optOutside"));
@@ -336,12 +336,12 @@ void TestFrmChart::tabReachesOnlyTheChosenOptionOfEachGroup() {
     QTRY_COMPARE(QApplication::focusWidget(), findNamed<QRadioButton>(c, "optMillimeters"));
 }
 
-void TestFrmChart::leavingTheIncrementGoesToTheFirstDimension() {
-    FrmChart* c = m_chart;
+void TestChartOptionsPanel::leavingTheIncrementGoesToTheFirstDimension() {
+    ChartOptionsPanel* c = m_chart;
     QVERIFY(m_host->showActive());
     typeInto(findNamed<QLineEdit>(c, "txtIncrement"), QStringLiteral("1"));
-    typeInto(findNamed<QLineEdit>(c->frmCylindrical(), "txtDiameter"), QStringLiteral("48"));
-    typeInto(findNamed<QLineEdit>(c->frmCylindrical(), "txtLength"), QStringLiteral("120"));
+    typeInto(findNamed<QLineEdit>(c->horizontalPanel(), "txtDiameter"), QStringLiteral("48"));
+    typeInto(findNamed<QLineEdit>(c->horizontalPanel(), "txtLength"), QStringLiteral("120"));
     QVERIFY(findNamed<QPushButton>(c, "cmdCalculate")
                 ->isEnabled());  // Tab would otherwise reach Calculate
 
@@ -351,20 +351,20 @@ void TestFrmChart::leavingTheIncrementGoesToTheFirstDimension() {
     };
     leaveIncrementByTab();
     QTRY_COMPARE(QApplication::focusWidget(),
-                 findNamed<QLineEdit>(c->frmCylindrical(), "txtDiameter"));
+                 findNamed<QLineEdit>(c->horizontalPanel(), "txtDiameter"));
     // The first field is entered like any other: its whole text is selected.
-    QTRY_COMPARE(findNamed<QLineEdit>(c->frmCylindrical(), "txtDiameter")->selectedText(),
+    QTRY_COMPARE(findNamed<QLineEdit>(c->horizontalPanel(), "txtDiameter")->selectedText(),
                  QStringLiteral("48"));
 
     clickOption(findNamed<QRadioButton>(c, "optRectangular"));
     leaveIncrementByTab();
     QTRY_COMPARE(QApplication::focusWidget(),
-                 findNamed<QLineEdit>(c->frmRectangular(), "txtLength"));
+                 findNamed<QLineEdit>(c->rectangularPanel(), "txtLength"));
 
     c->applyOrientation(false);
     leaveIncrementByTab();
     QTRY_COMPARE(QApplication::focusWidget(),
-                 findNamed<QLineEdit>(c->frmVertical(), "txtDiameter"));
+                 findNamed<QLineEdit>(c->verticalPanel(), "txtDiameter"));
 
     // Shift+Tab goes back to the step's choice, where the user aimed; nothing is reported.
     findNamed<QLineEdit>(c, "txtIncrement")->setFocus(Qt::OtherFocusReason);
@@ -374,9 +374,9 @@ void TestFrmChart::leavingTheIncrementGoesToTheFirstDimension() {
     QVERIFY(m_messages.isEmpty());
 }
 
-void TestFrmChart::enterTank(const QString& tank, bool outside, bool inches, bool striker,
-                             const QString& increment, const QStringList& fields) {
-    FrmChart* c = m_chart;
+void TestChartOptionsPanel::enterTank(const QString& tank, bool outside, bool inches, bool striker,
+                                      const QString& increment, const QStringList& fields) {
+    ChartOptionsPanel* c = m_chart;
     clickOption(outside ? findNamed<QRadioButton>(c, "optOutside")
                         : findNamed<QRadioButton>(c, "optInside"));
     clickOption(inches ? findNamed<QRadioButton>(c, "optInches")
@@ -386,18 +386,18 @@ void TestFrmChart::enterTank(const QString& tank, bool outside, bool inches, boo
     QList<QLineEdit*> edits;
     if (tank == QLatin1String("rect")) {
         clickOption(findNamed<QRadioButton>(c, "optRectangular"));
-        auto* p = c->frmRectangular();
+        auto* p = c->rectangularPanel();
         edits = {findNamed<QLineEdit>(p, "txtLength"), findNamed<QLineEdit>(p, "txtWidth"),
                  findNamed<QLineEdit>(p, "txtHeight"), findNamed<QLineEdit>(p, "txtThickness")};
     } else if (tank == QLatin1String("cyl")) {
         clickOption(findNamed<QRadioButton>(c, "optCylindrical"));
-        auto* p = c->frmCylindrical();
+        auto* p = c->horizontalPanel();
         edits = {findNamed<QLineEdit>(p, "txtDiameter"), findNamed<QLineEdit>(p, "txtLength"),
                  findNamed<QLineEdit>(p, "txtHeadThickness"),
                  findNamed<QLineEdit>(p, "txtShellThickness")};
     } else {
         c->applyOrientation(false);
-        auto* p = c->frmVertical();
+        auto* p = c->verticalPanel();
         edits = {findNamed<QLineEdit>(p, "txtDiameter"), findNamed<QLineEdit>(p, "txtLength"),
                  findNamed<QLineEdit>(p, "txtHeadThickness"),
                  findNamed<QLineEdit>(p, "txtShellThickness")};
@@ -408,12 +408,12 @@ void TestFrmChart::enterTank(const QString& tank, bool outside, bool inches, boo
 }
 
 // The last row of a chart as the chart tool prints it: depth,volume in shortest texts.
-QString TestFrmChart::lastRowText(const chart::ChartRows& rows) {
+QString TestChartOptionsPanel::lastRowText(const chart::ChartRows& rows) {
     return QString::fromStdString(chart::singleText(rows.back().depth)) + QLatin1Char(',') +
            QString::fromStdString(chart::singleText(rows.back().volume));
 }
 
-void TestFrmChart::verifyStored(const chart::ChartRows& rows) {
+void TestChartOptionsPanel::verifyStored(const chart::ChartRows& rows) {
     const std::vector<chart::CapacityRow> stored = store::Database().readCapacity();
     QCOMPARE(stored.size(), rows.size() - 1);
     for (std::size_t i = 0; i < stored.size(); ++i) {
@@ -429,7 +429,7 @@ void TestFrmChart::verifyStored(const chart::ChartRows& rows) {
     }
 }
 
-void TestFrmChart::calculateStoresTheChart_data() {
+void TestChartOptionsPanel::calculateStoresTheChart_data() {
     QTest::addColumn<QString>("tank");
     QTest::addColumn<bool>("outside");
     QTest::addColumn<bool>("inches");
@@ -468,7 +468,7 @@ void TestFrmChart::calculateStoresTheChart_data() {
         << 32766 << "32766,327.66";
 }
 
-void TestFrmChart::calculateStoresTheChart() {
+void TestChartOptionsPanel::calculateStoresTheChart() {
     QFETCH(QString, tank);
     QFETCH(bool, outside);
     QFETCH(bool, inches);
@@ -492,15 +492,15 @@ void TestFrmChart::calculateStoresTheChart() {
     QVERIFY(findNamed<QPushButton>(m_chart, "cmdCalculate")->isEnabled());
 }
 
-void TestFrmChart::verticalTankIgnoresTheShapeChoice() {
+void TestChartOptionsPanel::verticalTankIgnoresTheShapeChoice() {
     // With the Configuration frame hidden the vertical chart is made, whether Cylindrical or
     // Rectangular was chosen for a horizontal tank.
     // Both horizontal panels hold a tank of their own, so a wrong dispatch would show.
-    findNamed<QLineEdit>(m_chart->frmRectangular(), "txtLength")->setText(QStringLiteral("10"));
-    findNamed<QLineEdit>(m_chart->frmRectangular(), "txtWidth")->setText(QStringLiteral("20"));
-    findNamed<QLineEdit>(m_chart->frmRectangular(), "txtHeight")->setText(QStringLiteral("30"));
-    findNamed<QLineEdit>(m_chart->frmCylindrical(), "txtDiameter")->setText(QStringLiteral("48"));
-    findNamed<QLineEdit>(m_chart->frmCylindrical(), "txtLength")->setText(QStringLiteral("120"));
+    findNamed<QLineEdit>(m_chart->rectangularPanel(), "txtLength")->setText(QStringLiteral("10"));
+    findNamed<QLineEdit>(m_chart->rectangularPanel(), "txtWidth")->setText(QStringLiteral("20"));
+    findNamed<QLineEdit>(m_chart->rectangularPanel(), "txtHeight")->setText(QStringLiteral("30"));
+    findNamed<QLineEdit>(m_chart->horizontalPanel(), "txtDiameter")->setText(QStringLiteral("48"));
+    findNamed<QLineEdit>(m_chart->horizontalPanel(), "txtLength")->setText(QStringLiteral("120"));
     for (QRadioButton* shape : {findNamed<QRadioButton>(m_chart, "optRectangular"),
                                 findNamed<QRadioButton>(m_chart, "optCylindrical")}) {
         m_events.clear();
@@ -518,13 +518,13 @@ void TestFrmChart::verticalTankIgnoresTheShapeChoice() {
     }
 }
 
-void TestFrmChart::secondCalculateReplacesTheChart() {
+void TestChartOptionsPanel::secondCalculateReplacesTheChart() {
     // A row of depth 0 left in the table is not part of any chart and stays.
     QVERIFY(m_scratch->exec("INSERT INTO Capacity VALUES(0, 0)"));
     enterTank(QStringLiteral("cyl"), false, true, true, QStringLiteral(".5"),
               {"48", "120", "", ""});
     QTest::mouseClick(findNamed<QPushButton>(m_chart, "cmdCalculate"), Qt::LeftButton);
-    typeInto(findNamed<QLineEdit>(m_chart->frmCylindrical(), "txtDiameter"), QStringLiteral("24"));
+    typeInto(findNamed<QLineEdit>(m_chart->horizontalPanel(), "txtDiameter"), QStringLiteral("24"));
     clickOption(findNamed<QRadioButton>(m_chart, "optMillimeters"));
     QTest::mouseClick(findNamed<QPushButton>(m_chart, "cmdCalculate"), Qt::LeftButton);
 
@@ -540,7 +540,7 @@ void TestFrmChart::secondCalculateReplacesTheChart() {
     }
 }
 
-void TestFrmChart::badInputIsRefusedWithAMessage_data() {
+void TestChartOptionsPanel::badInputIsRefusedWithAMessage_data() {
     QTest::addColumn<QString>("tank");
     QTest::addColumn<bool>("outside");
     QTest::addColumn<QString>("increment");
@@ -567,7 +567,7 @@ void TestFrmChart::badInputIsRefusedWithAMessage_data() {
         << "cyl" << false << ".001" << QStringList{"48", "120", "", ""} << "32766";
 }
 
-void TestFrmChart::badInputIsRefusedWithAMessage() {
+void TestChartOptionsPanel::badInputIsRefusedWithAMessage() {
     QFETCH(QString, tank);
     QFETCH(bool, outside);
     QFETCH(QString, increment);
@@ -576,7 +576,7 @@ void TestFrmChart::badInputIsRefusedWithAMessage() {
 
     // The wait cursor while a chart is made, gone before a message and after the chart.
     bool waitedWhileStoring = false, waitAtMessage = false;
-    const auto stored = connect(m_chart, &FrmChart::chartStored, this, [&] {
+    const auto stored = connect(m_chart, &ChartOptionsPanel::chartStored, this, [&] {
         waitedWhileStoring = QApplication::overrideCursor() != nullptr;
     });
     m_outside->onMessage = [&](const QString& text) {
@@ -610,7 +610,7 @@ void TestFrmChart::badInputIsRefusedWithAMessage() {
     QVERIFY(findNamed<QPushButton>(m_chart, "cmdCalculate")->isEnabled());
 }
 
-void TestFrmChart::missingDatabaseReachesTheFatalPath() {
+void TestChartOptionsPanel::missingDatabaseReachesTheFatalPath() {
     QVERIFY(QFile::remove(QStringLiteral("QRTMembers.mdb")));
     enterTank(QStringLiteral("cyl"), false, true, true, QStringLiteral("1"), {"48", "120", "", ""});
     QTest::mouseClick(findNamed<QPushButton>(m_chart, "cmdCalculate"), Qt::LeftButton);
@@ -622,7 +622,7 @@ void TestFrmChart::missingDatabaseReachesTheFatalPath() {
     QVERIFY(!QFile::exists(QStringLiteral("QRTMembers.mdb")));  // never created
 }
 
-void TestFrmChart::exitAnnouncesThenEnds() {
+void TestChartOptionsPanel::exitAnnouncesThenEnds() {
     QVERIFY(findNamed<QPushButton>(m_chart, "cmdExit")->isEnabled());
     QTest::mouseClick(findNamed<QPushButton>(m_chart, "cmdExit"), Qt::LeftButton);
     QCOMPARE(m_events, (QStringList{QStringLiteral("aboutToExit"), QStringLiteral("end 0")}));
@@ -632,9 +632,9 @@ void TestFrmChart::exitAnnouncesThenEnds() {
 // The heads panel: shown with the cylinders, hidden with the rectangular tank; each tank keeps
 // its own choice; the depth row is hidden for flat heads, shows the depth that follows from the
 // inside diameter, or asks for a typed one; Calculate charts the heads chosen.
-void TestFrmChart::headsFollowTheTankOnScreen() {
-    FrmChart* c = m_chart;
-    dipsheet::setup::FrmHeads* h = c->frmHeads();
+void TestChartOptionsPanel::headsFollowTheTankOnScreen() {
+    ChartOptionsPanel* c = m_chart;
+    dipsheet::setup::HeadsPanel* h = c->headsPanel();
     QVERIFY(!h->isHidden());
     QCOMPARE(findNamed<QLabel>(h, "Label1")->text(), QStringLiteral("Heads"));
     QCOMPARE(findNamed<QComboBox>(h, "cboHeads")->currentText(), QStringLiteral("Flat"));
@@ -676,7 +676,7 @@ void TestFrmChart::headsFollowTheTankOnScreen() {
 
 // A tank stored under another number format than the user's (restored at start-up, or loaded
 // from Past Charts) is shown in the user's format and charts as the same tank.
-void TestFrmChart::storedTankShowsInTheUsersNumberFormat() {
+void TestChartOptionsPanel::storedTankShowsInTheUsersNumberFormat() {
     const QLocale locale = QLocale::system();
     const QString point = locale.decimalPoint();
     const bool pointIsDot = point == QStringLiteral(".");
@@ -687,11 +687,11 @@ void TestFrmChart::storedTankShowsInTheUsersNumberFormat() {
     stored.length = "1" + stored.format.groupSeparator + "200";
     stored.heads = {chart::HeadKind::Dished, "9" + stored.format.decimalSeparator + "5"};
     m_chart->setTank(stored);
-    const auto* cyl = m_chart->frmCylindrical();
+    const auto* cyl = m_chart->horizontalPanel();
     QCOMPARE(findNamed<QLineEdit>(cyl, "txtDiameter")->text(),
              QStringLiteral("48") + point + QStringLiteral("125"));
     QCOMPARE(findNamed<QLineEdit>(cyl, "txtLength")->text(), QStringLiteral("1200"));
-    QCOMPARE(findNamed<QLineEdit>(m_chart->frmHeads(), "txtHeadDepth")->text(),
+    QCOMPARE(findNamed<QLineEdit>(m_chart->headsPanel(), "txtHeadDepth")->text(),
              QStringLiteral("9") + point + "5");
     QCOMPARE(m_chart->tank().chart().full, stored.chart().full);
 }
@@ -699,9 +699,9 @@ void TestFrmChart::storedTankShowsInTheUsersNumberFormat() {
 // Switching the unit with figures typed asks: Esc on the real box leaves everything as it was,
 // Yes converts every figure of every panel (a volume step as a volume), No keeps the texts.
 // With nothing typed there is no question.
-void TestFrmChart::unitSwitchAsksWhatBecomesOfTheFigures() {
-    FrmChart* c = m_chart;
-    auto* cyl = c->frmCylindrical();
+void TestChartOptionsPanel::unitSwitchAsksWhatBecomesOfTheFigures() {
+    ChartOptionsPanel* c = m_chart;
+    auto* cyl = c->horizontalPanel();
     QVERIFY(m_host->showActive());
     clickOption(findNamed<QRadioButton>(c, "optMillimeters"));
     clickOption(findNamed<QRadioButton>(c, "optInches"));
@@ -710,21 +710,21 @@ void TestFrmChart::unitSwitchAsksWhatBecomesOfTheFigures() {
     typeInto(findNamed<QLineEdit>(c, "txtIncrement"), QStringLiteral("1"));
     typeInto(findNamed<QLineEdit>(cyl, "txtDiameter"), QStringLiteral("72"));
     typeInto(findNamed<QLineEdit>(cyl, "txtLength"), QStringLiteral("120"));
-    typeInto(findNamed<QLineEdit>(c->frmTilt(), "txtFall"), QStringLiteral("-1.5"));
-    typeInto(findNamed<QLineEdit>(c->frmTilt(), "txtDipAt"),
+    typeInto(findNamed<QLineEdit>(c->tiltPanel(), "txtFall"), QStringLiteral("-1.5"));
+    typeInto(findNamed<QLineEdit>(c->tiltPanel(), "txtDipAt"),
              QStringLiteral("hello"));  // not a number: kept
-    typeInto(findNamed<QLineEdit>(c->frmRectangular(), "txtThickness"),
+    typeInto(findNamed<QLineEdit>(c->rectangularPanel(), "txtThickness"),
              QStringLiteral(".25"));  // a hidden panel too
     const auto texts = [c, cyl] {
         return QStringList{findNamed<QLineEdit>(c, "txtIncrement")->text(),
                            findNamed<QLineEdit>(cyl, "txtDiameter")->text(),
                            findNamed<QLineEdit>(cyl, "txtLength")->text(),
-                           findNamed<QLineEdit>(c->frmTilt(), "txtFall")->text(),
-                           findNamed<QLineEdit>(c->frmTilt(), "txtDipAt")->text(),
-                           findNamed<QLineEdit>(c->frmRectangular(), "txtThickness")->text()};
+                           findNamed<QLineEdit>(c->tiltPanel(), "txtFall")->text(),
+                           findNamed<QLineEdit>(c->tiltPanel(), "txtDipAt")->text(),
+                           findNamed<QLineEdit>(c->rectangularPanel(), "txtThickness")->text()};
     };
     const QStringList typed = texts();
-    QSignalSpy changes(c, &FrmChart::inputsChanged);
+    QSignalSpy changes(c, &ChartOptionsPanel::inputsChanged);
 
     // Esc on the box as it is shown: still inches, nothing changed, nothing told.
     m_outside->askAPerson = true;
@@ -774,5 +774,5 @@ void TestFrmChart::unitSwitchAsksWhatBecomesOfTheFigures() {
     QVERIFY(m_messages.isEmpty());
 }
 
-QTEST_MAIN(TestFrmChart)
-#include "tst_frmchart.moc"
+QTEST_MAIN(TestChartOptionsPanel)
+#include "tst_chartoptionspanel.moc"

@@ -1,4 +1,4 @@
-#include "frmcustomer.h"
+#include "headingpanel.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -46,7 +46,7 @@ void padIfEmpty(Field* field) {
 
 }  // namespace
 
-FrmCustomer::FrmCustomer(QWidget* parentArea, document::JobDocument& job)
+HeadingPanel::HeadingPanel(QWidget* parentArea, document::JobDocument& job)
     : QWidget(parentArea), m_job(job) {
     setObjectName(QStringLiteral("frmCustomer"));
     setFont(ui::defaultFont());
@@ -88,7 +88,7 @@ FrmCustomer::FrmCustomer(QWidget* parentArea, document::JobDocument& job)
     ui::onTabbedAway(txtSerialNo, [this] { moveOnToChartOptions(); });
 }
 
-void FrmCustomer::showHeading() {
+void HeadingPanel::showHeading() {
     const store::JobRecord& record = m_job.record();
     txtCustomer->setPlainText(QString::fromStdString(record.customer));
     txtTankDesc->setPlainText(QString::fromStdString(record.tankDesc));
@@ -99,7 +99,7 @@ void FrmCustomer::showHeading() {
     txtSerialNo->setText(serial);
 }
 
-void FrmCustomer::fieldLeft(QWidget* field) {
+void HeadingPanel::fieldLeft(QWidget* field) {
     if (field == txtCustomer)
         padIfEmpty(txtCustomer);
     else if (field == txtTankDesc)
@@ -110,13 +110,13 @@ void FrmCustomer::fieldLeft(QWidget* field) {
     m_job.save(true);
 }
 
-void FrmCustomer::moveOnToChartOptions() {
+void HeadingPanel::moveOnToChartOptions() {
     // Tab usually lands in the chart options already; then there is nothing to move.
     if (m_chart && !m_chart->isAncestorOf(QApplication::focusWidget()))
         ui::focusPanel(m_chart);
 }
 
-QList<QWidget*> FrmCustomer::keyboardOrder() const {
+QList<QWidget*> HeadingPanel::keyboardOrder() const {
     return {txtCustomer, txtTankDesc, txtSerialNo};
 }
 

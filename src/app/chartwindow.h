@@ -33,13 +33,13 @@ namespace dipsheet::app {
 class CapacityModel;
 class ChartPicture;
 
-class FrmCapacity : public QWidget {
+class ChartWindow : public QWidget {
     Q_OBJECT
 
 public:
     // The window for the charts of the job `job`. It is top-level and not modal, and deletes
     // itself once closed.
-    explicit FrmCapacity(document::JobDocument& job);
+    explicit ChartWindow(document::JobDocument& job);
 
     // Form_Load, and again for each new chart while the window is open: the heading the chart
     // was stored with, the rows as the file holds them now, and the set-up.

@@ -1,4 +1,4 @@
-#include "frmhistory.h"
+#include "pastchartswindow.h"
 
 #include "failures.h"
 #include "historymodel.h"
@@ -34,7 +34,7 @@ constexpr std::size_t kListed = 1000;
 
 }  // namespace
 
-FrmHistory::FrmHistory(const store::JobDatabase& database) : m_database(database) {
+PastChartsWindow::PastChartsWindow(const store::JobDatabase& database) : m_database(database) {
     setObjectName(QStringLiteral("frmHistory"));
     setWindowTitle(QStringLiteral("Past Charts"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -105,7 +105,7 @@ FrmHistory::FrmHistory(const store::JobDatabase& database) : m_database(database
     txtSearch->setFocus();
 }
 
-void FrmHistory::search() {
+void PastChartsWindow::search() {
     std::vector<store::HistoryEntry> found;
     try {
         store::Database db = m_database.connect();
@@ -139,7 +139,7 @@ void FrmHistory::search() {
         b->setEnabled(count > 0);
 }
 
-const store::HistoryEntry* FrmHistory::currentEntry() const {
+const store::HistoryEntry* PastChartsWindow::currentEntry() const {
     const int row = grdHistory->currentIndex().row();
     const auto& entries = m_model->entries();
     if (row < 0 || row >= static_cast<int>(entries.size()))
@@ -147,7 +147,7 @@ const store::HistoryEntry* FrmHistory::currentEntry() const {
     return &entries[static_cast<std::size_t>(row)];
 }
 
-const store::HistoryEntry* FrmHistory::readableEntry() {
+const store::HistoryEntry* PastChartsWindow::readableEntry() {
     const store::HistoryEntry* entry = currentEntry();
     if (entry && !entry->tank) {
         ui::messageBox(QStringLiteral(
@@ -158,14 +158,14 @@ const store::HistoryEntry* FrmHistory::readableEntry() {
     return entry;
 }
 
-void FrmHistory::load() {
+void PastChartsWindow::load() {
     if (const store::HistoryEntry* entry = readableEntry()) {
         const store::HistoryEntry chosen = *entry;  // the list may change under the receivers
         emit loadRequested(chosen);
     }
 }
 
-void FrmHistory::reprint() {
+void PastChartsWindow::reprint() {
     const store::HistoryEntry* entry = readableEntry();
     if (!entry)
         return;
@@ -214,7 +214,7 @@ void FrmHistory::reprint() {
     }
 }
 
-void FrmHistory::remove() {
+void PastChartsWindow::remove() {
     const store::HistoryEntry* entry = currentEntry();
     if (!entry)
         return;
@@ -234,12 +234,12 @@ void FrmHistory::remove() {
         grdHistory->selectRow(std::min(std::max(row, 0), m_model->rowCount() - 1));
 }
 
-void FrmHistory::closeEvent(QCloseEvent* event) {
+void PastChartsWindow::closeEvent(QCloseEvent* event) {
     keepPlace(this, QStringLiteral("PastCharts"));
     QWidget::closeEvent(event);
 }
 
-bool FrmHistory::eventFilter(QObject* watched, QEvent* event) {
+bool PastChartsWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);

@@ -1,4 +1,4 @@
-#include "frmchart.h"
+#include "chartoptionspanel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,24 +20,25 @@
 
 namespace dipsheet::setup {
 
-FrmChart::FrmChart(QWidget* parentArea, const store::JobDatabase& database)
+ChartOptionsPanel::ChartOptionsPanel(QWidget* parentArea, const store::JobDatabase& database)
     : QWidget(parentArea), m_database(database) {
     createControls();
 
     // The dimension panels share the main window's client area with this panel, created in
     // the order of the main window's layout. Every edit or focus entry in a panel runs the
     // readiness rule on that panel.
-    m_frmRectangular = new FrmRectangular(parentArea);
-    m_frmVertical = new FrmVertical(parentArea);
-    m_frmCylindrical = new FrmCylindrical(parentArea);
-    m_frmHeads = new FrmHeads(parentArea);
-    m_frmTilt = new FrmTilt(parentArea);
-    connect(m_frmTilt, &FrmTilt::edited, this, ui::guard([this] { emit inputsChanged(); }));
-    connect(m_frmHeads, &FrmHeads::edited, this, ui::guard([this] { applyReadinessOnScreen(); }));
-    connect(m_frmRectangular, &DimensionPanel::edited, this,
-            ui::guard([this] { applyReadiness(m_frmRectangular); }));
-    for (const CylinderPanel* cylinder : {static_cast<const CylinderPanel*>(m_frmCylindrical),
-                                          static_cast<const CylinderPanel*>(m_frmVertical)}) {
+    m_rectangularPanel = new RectangularPanel(parentArea);
+    m_verticalPanel = new VerticalCylinderPanel(parentArea);
+    m_horizontalPanel = new HorizontalCylinderPanel(parentArea);
+    m_headsPanel = new HeadsPanel(parentArea);
+    m_tiltPanel = new TiltPanel(parentArea);
+    connect(m_tiltPanel, &TiltPanel::edited, this, ui::guard([this] { emit inputsChanged(); }));
+    connect(m_headsPanel, &HeadsPanel::edited, this,
+            ui::guard([this] { applyReadinessOnScreen(); }));
+    connect(m_rectangularPanel, &DimensionPanel::edited, this,
+            ui::guard([this] { applyReadiness(m_rectangularPanel); }));
+    for (const CylinderPanel* cylinder : {static_cast<const CylinderPanel*>(m_horizontalPanel),
+                                          static_cast<const CylinderPanel*>(m_verticalPanel)}) {
         connect(cylinder, &DimensionPanel::edited, this, ui::guard([this, cylinder] {
                     refreshHeads();
                     applyReadiness(cylinder);
@@ -45,16 +46,16 @@ FrmChart::FrmChart(QWidget* parentArea, const store::JobDatabase& database)
     }
 
     // An option's Click runs when it becomes the selected one of its frame.
-    const auto onSelected = [this](QRadioButton* option, void (FrmChart::*click)()) {
+    const auto onSelected = [this](QRadioButton* option, void (ChartOptionsPanel::*click)()) {
         connect(option, &QRadioButton::toggled, this, ui::guard([this, click](bool on) {
                     if (on)
                         (this->*click)();
                 }));
     };
-    onSelected(optCylindrical, &FrmChart::optCylindrical_Click);
-    onSelected(optRectangular, &FrmChart::optRectangular_Click);
-    onSelected(optOutside, &FrmChart::optOutside_Click);
-    onSelected(optInside, &FrmChart::optInside_Click);
+    onSelected(optCylindrical, &ChartOptionsPanel::optCylindrical_Click);
+    onSelected(optRectangular, &ChartOptionsPanel::optRectangular_Click);
+    onSelected(optOutside, &ChartOptionsPanel::optOutside_Click);
+    onSelected(optInside, &ChartOptionsPanel::optInside_Click);
     connect(txtIncrement, &QLineEdit::textChanged, this,
             ui::guard([this] { txtIncrement_Change(); }));
     // The step's choice comes before the increment it names; Tab from the increment goes on
@@ -79,23 +80,23 @@ FrmChart::FrmChart(QWidget* parentArea, const store::JobDatabase& database)
     applyReadinessOnScreen();  // nothing typed yet: disabled, and its tooltip says what to type
 }
 
-void FrmChart::showStartingPanel() {
+void ChartOptionsPanel::showStartingPanel() {
     show();
-    m_frmCylindrical->show();
-    m_frmRectangular->hide();
-    m_frmVertical->hide();
+    m_horizontalPanel->show();
+    m_rectangularPanel->hide();
+    m_verticalPanel->hide();
 }
 
 // ---- The tank on screen.
 
-chart::Shape FrmChart::currentShape() const {
+chart::Shape ChartOptionsPanel::currentShape() const {
     if (!m_horizontal)
         return chart::Shape::VerticalCylinder;
     return optCylindrical->isChecked() ? chart::Shape::HorizontalCylinder
                                        : chart::Shape::Rectangular;
 }
 
-void FrmChart::setTank(const chart::Tank& stored) {
+void ChartOptionsPanel::setTank(const chart::Tank& stored) {
     // The numbers in the user's format, as tankOf reads them back: a tank stored under another
     // format is shown, and charted, as the same tank.
     const QLocale locale = QLocale::system();
@@ -123,32 +124,32 @@ void FrmChart::setTank(const chart::Tank& stored) {
     chkStriker->setChecked(tank.striker);
     txtIncrement->setText(QString::fromStdString(tank.increment));
     if (tank.shape == chart::Shape::Rectangular) {
-        m_frmRectangular->setTexts({tank.length, tank.width, tank.height, tank.thickness});
+        m_rectangularPanel->setTexts({tank.length, tank.width, tank.height, tank.thickness});
     } else {
         static_cast<CylinderPanel*>(panel(tank.shape))
             ->setTexts({tank.diameter, tank.length, tank.headThickness, tank.shellThickness});
     }
     if (tank.horizontal())
-        m_frmTilt->setTexts(tank.fall, tank.dipAt);
+        m_tiltPanel->setTexts(tank.fall, tank.dipAt);
     showShape(tank.shape);
     if (tank.shape != chart::Shape::Rectangular)
-        m_frmHeads->setHeads(tank.heads);
+        m_headsPanel->setHeads(tank.heads);
     emit inputsChanged();
 }
 
-DimensionPanel* FrmChart::panel(chart::Shape shape) const {
+DimensionPanel* ChartOptionsPanel::panel(chart::Shape shape) const {
     switch (shape) {
         case chart::Shape::HorizontalCylinder:
-            return m_frmCylindrical;
+            return m_horizontalPanel;
         case chart::Shape::Rectangular:
-            return m_frmRectangular;
+            return m_rectangularPanel;
         case chart::Shape::VerticalCylinder:
             break;
     }
-    return m_frmVertical;
+    return m_verticalPanel;
 }
 
-void FrmChart::showShape(chart::Shape shape) {
+void ChartOptionsPanel::showShape(chart::Shape shape) {
     DimensionPanel* own = panel(shape);
     own->show();
     for (chart::Shape other : {chart::Shape::HorizontalCylinder, chart::Shape::Rectangular,
@@ -161,7 +162,7 @@ void FrmChart::showShape(chart::Shape shape) {
     applyReadiness(own);
 }
 
-chart::Tank FrmChart::tankOf(chart::Shape shape) const {
+chart::Tank ChartOptionsPanel::tankOf(chart::Shape shape) const {
     chart::Tank tank;
     tank.shape = shape;
     tank.inches = optInches->isChecked();
@@ -173,7 +174,7 @@ chart::Tank FrmChart::tankOf(chart::Shape shape) const {
     tank.format.decimalSeparator = locale.decimalPoint().toStdString();
     tank.format.groupSeparator = locale.groupSeparator().toStdString();
     if (shape == chart::Shape::Rectangular) {
-        const chart::RectTexts texts = m_frmRectangular->texts();
+        const chart::RectTexts texts = m_rectangularPanel->texts();
         tank.length = texts.length;
         tank.width = texts.width;
         tank.height = texts.height;
@@ -185,28 +186,28 @@ chart::Tank FrmChart::tankOf(chart::Shape shape) const {
         tank.length = texts.length;
         tank.headThickness = texts.headThickness;
         tank.shellThickness = texts.shellThickness;
-        tank.heads = m_frmHeads->texts();
+        tank.heads = m_headsPanel->texts();
     }
     if (shape != chart::Shape::VerticalCylinder) {
-        tank.fall = m_frmTilt->fall();
-        tank.dipAt = m_frmTilt->dipAt();
+        tank.fall = m_tiltPanel->fall();
+        tank.dipAt = m_tiltPanel->dipAt();
     }
     return tank.normalised();
 }
 
-void FrmChart::refreshHeads() {
+void ChartOptionsPanel::refreshHeads() {
     const chart::Shape shape = currentShape();
-    m_frmTilt->setVisible(shape != chart::Shape::VerticalCylinder);
-    m_frmHeads->setVisible(shape != chart::Shape::Rectangular);
+    m_tiltPanel->setVisible(shape != chart::Shape::VerticalCylinder);
+    m_headsPanel->setVisible(shape != chart::Shape::Rectangular);
     if (shape == chart::Shape::Rectangular)
         return;
-    m_frmHeads->setVertical(shape == chart::Shape::VerticalCylinder);
+    m_headsPanel->setVertical(shape == chart::Shape::VerticalCylinder);
     // The depths that follow from the diameter follow the inside diameter typed.
     const auto* cylinder = static_cast<const CylinderPanel*>(panel(shape));
-    m_frmHeads->showDiameter(cylinder->insideDiameter(optOutside->isChecked()));
+    m_headsPanel->showDiameter(cylinder->insideDiameter(optOutside->isChecked()));
 }
 
-void FrmChart::applyOrientation(bool horizontal) {
+void ChartOptionsPanel::applyOrientation(bool horizontal) {
     m_horizontal = horizontal;
     frmConfiguration->setVisible(horizontal);
     showShape(currentShape());
@@ -214,14 +215,14 @@ void FrmChart::applyOrientation(bool horizontal) {
 
 // ---- The readiness rule.
 
-void FrmChart::applyReadiness(const DimensionPanel* dimensions) {
+void ChartOptionsPanel::applyReadiness(const DimensionPanel* dimensions) {
     // Every test is strictly above 0; units and the striker plate play no part.
     const QByteArray increment = txtIncrement->text().toUtf8();
     const std::string_view incrementText(increment.constData(), size_t(increment.size()));
     const bool incrementTyped = chart::leadingNumber(incrementText) > 0;
     QString row = dimensions->missingRow(optOutside->isChecked());
-    if (row.isEmpty() && dimensions != m_frmRectangular)
-        row = m_frmHeads->missingRow();  // a head depth the kind needs typed
+    if (row.isEmpty() && dimensions != m_rectangularPanel)
+        row = m_headsPanel->missingRow();  // a head depth the kind needs typed
     // Something typed that is no number is called that, as Calculate calls a dimension.
     const bool incrementIsText = !txtIncrement->text().trimmed().isEmpty() &&
                                  !chart::isNumberText(incrementText, chart::NumberFormat{".", ""});
@@ -243,18 +244,18 @@ void FrmChart::applyReadiness(const DimensionPanel* dimensions) {
     emit inputsChanged();
 }
 
-void FrmChart::applyReadinessOnScreen() {
+void ChartOptionsPanel::applyReadinessOnScreen() {
     applyReadiness(currentPanel());
 }
 
 // ---- Configuration: the shape of a horizontal tank; the chart options keep the focus.
 
-void FrmChart::optCylindrical_Click() {
+void ChartOptionsPanel::optCylindrical_Click() {
     showShape(chart::Shape::HorizontalCylinder);
     optCylindrical->setFocus();
 }
 
-void FrmChart::optRectangular_Click() {
+void ChartOptionsPanel::optRectangular_Click() {
     showShape(chart::Shape::Rectangular);
     optRectangular->setFocus();
 }
@@ -262,13 +263,13 @@ void FrmChart::optRectangular_Click() {
 // ---- Dimensions: inside or outside measures. Only the panel on screen changes; a hidden
 // panel gets its thickness rows when it is next shown.
 
-void FrmChart::optOutside_Click() {
+void ChartOptionsPanel::optOutside_Click() {
     currentPanel()->setThicknessRowsVisible(true);
     refreshHeads();
     applyReadinessOnScreen();
 }
 
-void FrmChart::optInside_Click() {
+void ChartOptionsPanel::optInside_Click() {
     currentPanel()->setThicknessRowsVisible(false);
     refreshHeads();
     applyReadinessOnScreen();
@@ -276,21 +277,21 @@ void FrmChart::optInside_Click() {
 
 // ---- Increment.
 
-void FrmChart::txtIncrement_Change() {
+void ChartOptionsPanel::txtIncrement_Change() {
     applyReadinessOnScreen();
 }
 
-void FrmChart::txtIncrement_LostFocus() {
+void ChartOptionsPanel::txtIncrement_LostFocus() {
     // Tab from the increment (through the step's choice) goes on to the first dimension of the
     // tank on screen.
     ui::focusPanel(currentPanel());
 }
 
-bool FrmChart::byVolume() const {
+bool ChartOptionsPanel::byVolume() const {
     return cboStep->currentIndex() == 1;
 }
 
-void FrmChart::showStepCaption() {
+void ChartOptionsPanel::showStepCaption() {
     if (!byVolume()) {
         Label2->setText(QStringLiteral("Incremental distance"));
         txtIncrement->setToolTip(
@@ -303,17 +304,17 @@ void FrmChart::showStepCaption() {
         QStringLiteral("The chart gives the depth at every step of this many %1").arg(unit));
 }
 
-QList<QWidget*> FrmChart::keyboardOrder() const {
+QList<QWidget*> ChartOptionsPanel::keyboardOrder() const {
     QList<QWidget*> order{optCylindrical, optRectangular, optInches, optMillimeters, optOutside,
                           optInside,      chkStriker,     cboStep,   txtIncrement};
-    for (const DimensionPanel* panel : {static_cast<const DimensionPanel*>(m_frmCylindrical),
-                                        static_cast<const DimensionPanel*>(m_frmVertical),
-                                        static_cast<const DimensionPanel*>(m_frmRectangular)}) {
+    for (const DimensionPanel* panel : {static_cast<const DimensionPanel*>(m_horizontalPanel),
+                                        static_cast<const DimensionPanel*>(m_verticalPanel),
+                                        static_cast<const DimensionPanel*>(m_rectangularPanel)}) {
         for (QLineEdit* field : panel->fields())
             order << field;
     }
-    order << m_frmHeads->keyboardOrder();
-    for (QLineEdit* field : m_frmTilt->fields())
+    order << m_headsPanel->keyboardOrder();
+    for (QLineEdit* field : m_tiltPanel->fields())
         order << field;
     order << cmdCalculate << cmdHistory << cmdExit;
     return order;

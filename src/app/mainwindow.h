@@ -9,23 +9,23 @@
 
 #include <optional>
 
-#include "frmcapacity.h"
-#include "frmhistory.h"
+#include "chartwindow.h"
 #include "jobdocument.h"
+#include "pastchartswindow.h"
 #include "ui.h"
 
 namespace dipsheet::setup {
-class FrmChart;
+class ChartOptionsPanel;
 }
 
 namespace dipsheet::app {
 
-class Form1;
-class FrmClient;
-class FrmCopyright;
-class FrmCustomer;
+class OrientationPanel;
+class ClientPanel;
+class CopyrightPanel;
+class HeadingPanel;
 
-class MdiForm1 : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
@@ -34,17 +34,17 @@ public:
     // run: the window makes the job document on it and hands both to every window that reads
     // or writes the job. Its connections never wait on another program's lock longer than
     // kBusyMs: a busy file is retried, never waited on with the keyboard held.
-    explicit MdiForm1(store::JobDatabase database);
+    explicit MainWindow(store::JobDatabase database);
     static constexpr int kBusyMs = 100;
     // Destroys the chart window, if there is one, without its unload step.
-    ~MdiForm1() override;
+    ~MainWindow() override;
 
     // Shows the window maximised with the focus in the customer name, its text selected.
     void display();
 
     // The chart window while it is loaded (open and not yet unloaded), else nullptr.
-    FrmCapacity* chartWindow() const {
-        return m_frmCapacity && !m_frmCapacity->isUnloaded() ? m_frmCapacity.data() : nullptr;
+    ChartWindow* chartWindow() const {
+        return m_chartWindow && !m_chartWindow->isUnloaded() ? m_chartWindow.data() : nullptr;
     }
     QWidget* clientArea() const { return m_clientArea; }
     // The job of the run: the record as typed, what is saved, the chart on show.
@@ -52,16 +52,16 @@ public:
     // The line across the bottom that says what the world did (a busy or read-only file).
     ui::NoticeBar* noticeBar() const { return m_noticeBar; }
     // The history window while it is open, else nullptr.
-    FrmHistory* historyWindow() const { return m_frmHistory.data(); }
+    PastChartsWindow* historyWindow() const { return m_pastChartsWindow.data(); }
     // Past Charts (Ctrl+H): opens the history window, or brings the open one to the front.
     void showHistory();
 
 private:
-    FrmClient* frmClient;
-    Form1* form1;
-    FrmCopyright* frmCopyright;
-    FrmCustomer* frmCustomer;
-    setup::FrmChart* frmChart;
+    ClientPanel* m_clientPanel;
+    OrientationPanel* m_orientationPanel;
+    CopyrightPanel* m_copyrightPanel;
+    HeadingPanel* m_headingPanel;
+    setup::ChartOptionsPanel* m_chartOptions;
 
 protected:
     // Closing the main window unloads the chart window, then ends the program.
@@ -93,8 +93,8 @@ private:
     QWidget* m_clientArea;
     ui::NoticeBar* m_noticeBar;
     // The chart window: at most one at a time; it deletes itself once closed.
-    QPointer<FrmCapacity> m_frmCapacity;
-    QPointer<FrmHistory> m_frmHistory;
+    QPointer<ChartWindow> m_chartWindow;
+    QPointer<PastChartsWindow> m_pastChartsWindow;
     // A close was refused because the job could not be saved: the next close goes through.
     bool m_closeAnyway = false;
 };

@@ -11,8 +11,8 @@
 #include "chart/tank.h"
 #include "jobdocument.h"
 #include "setup/dimensionpanels.h"
-#include "setup/frmheads.h"
-#include "setup/frmtilt.h"
+#include "setup/headspanel.h"
+#include "setup/tiltpanel.h"
 #include "store/store.h"
 
 class QCheckBox;
@@ -25,7 +25,7 @@ class QRadioButton;
 
 namespace dipsheet::setup {
 
-class FrmChart : public QWidget {
+class ChartOptionsPanel : public QWidget {
     Q_OBJECT
 
 public:
@@ -33,15 +33,15 @@ public:
     // window's client area), then runs Form_Load: the horizontal cylinder panel is shown, the
     // rectangular and vertical panels hidden. Positions are left to the caller; sizes are the
     // panels' own. Charts are stored in `database`.
-    FrmChart(QWidget* parentArea, const store::JobDatabase& database);
+    ChartOptionsPanel(QWidget* parentArea, const store::JobDatabase& database);
 
-    FrmRectangular* frmRectangular() const { return m_frmRectangular; }
-    FrmCylindrical* frmCylindrical() const { return m_frmCylindrical; }
-    FrmVertical* frmVertical() const { return m_frmVertical; }
+    RectangularPanel* rectangularPanel() const { return m_rectangularPanel; }
+    HorizontalCylinderPanel* horizontalPanel() const { return m_horizontalPanel; }
+    VerticalCylinderPanel* verticalPanel() const { return m_verticalPanel; }
     // The heads of the horizontal cylinder and the bottom of the vertical tank.
-    FrmHeads* frmHeads() const { return m_frmHeads; }
+    HeadsPanel* headsPanel() const { return m_headsPanel; }
     // How a horizontal tank lies: its fall and the dip point.
-    FrmTilt* frmTilt() const { return m_frmTilt; }
+    TiltPanel* tiltPanel() const { return m_tiltPanel; }
 
     // The shape on screen: the orientation this panel was given, and for a horizontal tank the
     // shape chosen in the Configuration frame.
@@ -156,11 +156,11 @@ private:
     // the previous chart stays in memory as it does in the file.
     void keepChart(const chart::Tank& tank);
 
-    FrmRectangular* m_frmRectangular;
-    FrmVertical* m_frmVertical;
-    FrmCylindrical* m_frmCylindrical;
-    FrmHeads* m_frmHeads;
-    FrmTilt* m_frmTilt;
+    RectangularPanel* m_rectangularPanel;
+    VerticalCylinderPanel* m_verticalPanel;
+    HorizontalCylinderPanel* m_horizontalPanel;
+    HeadsPanel* m_headsPanel;
+    TiltPanel* m_tiltPanel;
     const store::JobDatabase m_database;
     bool m_horizontal = true;  // the orientation chosen in the main window
     chart::ChartRows m_chartRows;

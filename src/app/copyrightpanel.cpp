@@ -1,4 +1,4 @@
-#include "frmcopyright.h"
+#include "copyrightpanel.h"
 
 #include <QLabel>
 
@@ -20,7 +20,7 @@ QLabel* creditLabel(QWidget* panel, const QString& name, const QString& text, in
 }
 }  // namespace
 
-FrmCopyright::FrmCopyright(QWidget* parentArea) : QWidget(parentArea) {
+CopyrightPanel::CopyrightPanel(QWidget* parentArea) : QWidget(parentArea) {
     setObjectName(QStringLiteral("frmCopyright"));
     setFont(ui::defaultFont());
     resize(ui::twipsRect(0, 0, 4035, 2310).size());

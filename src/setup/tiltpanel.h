@@ -15,11 +15,11 @@ class QLineEdit;
 
 namespace dipsheet::setup {
 
-class FrmTilt : public QWidget {
+class TiltPanel : public QWidget {
     Q_OBJECT
 
 public:
-    explicit FrmTilt(QWidget* parentArea);
+    explicit TiltPanel(QWidget* parentArea);
 
     // The fall and the dip point as typed, and put back.
     std::string fall() const;

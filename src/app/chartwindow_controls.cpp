@@ -1,7 +1,7 @@
 // The chart window's controls: the heading, the grid, Print and Exit, the picture, the set-up
 // line and the notice bar, their layouts, and the window's commands.
 
-#include "frmcapacity.h"
+#include "chartwindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -57,7 +57,7 @@ QPushButton* button(QWidget* window, const QString& name, const QString& caption
 
 }  // namespace
 
-FrmCapacity::FrmCapacity(document::JobDocument& job) : m_job(job), m_database(job.database()) {
+ChartWindow::ChartWindow(document::JobDocument& job) : m_job(job), m_database(job.database()) {
     setObjectName(QStringLiteral("frmCapacity"));
     setWindowTitle(QStringLiteral("Calculated Capacity"));
     setAttribute(Qt::WA_DeleteOnClose);  // after its close event has unloaded it
@@ -113,7 +113,8 @@ FrmCapacity::FrmCapacity(document::JobDocument& job) : m_job(job), m_database(jo
     connect(&m_job, &document::JobDocument::noticeChanged, this, [this] { showNotice(); });
     noticeBar->say(m_job.notice());
 
-    cmdPrint = button(this, QStringLiteral("cmdPrint"), QStringLiteral("Print"), ui::colour::yellow);
+    cmdPrint =
+        button(this, QStringLiteral("cmdPrint"), QStringLiteral("Print"), ui::colour::yellow);
     cmdExit = button(this, QStringLiteral("cmdExit"), QStringLiteral("Exit"), ui::colour::green);
     QWidget::setTabOrder(dbgCapacity, cmdPrint);
     QWidget::setTabOrder(cmdPrint, cmdExit);
@@ -131,7 +132,7 @@ FrmCapacity::FrmCapacity(document::JobDocument& job) : m_job(job), m_database(jo
     dbgCapacity->setFocus();
 }
 
-void FrmCapacity::layOut() {
+void ChartWindow::layOut() {
     // The heading at the top left as designed: captions, then the three heading labels.
     auto* heading = new QGridLayout;
     heading->setHorizontalSpacing(ui::twips(105));
@@ -166,7 +167,7 @@ void FrmCapacity::layOut() {
     placeBody();
 }
 
-void FrmCapacity::placeBody() {
+void ChartWindow::placeBody() {
     // Beside the grid and its buttons when the room left there is wide enough for a picture
     // of the body's height, else below them.
     const int room = width() - dbgCapacity->width() - cmdPrint->width();
@@ -200,7 +201,7 @@ void FrmCapacity::placeBody() {
     }
 }
 
-void FrmCapacity::fitGridWidth() {
+void ChartWindow::fitGridWidth() {
     // Wide enough for every column at once, so that none hides behind a scroll bar; at least
     // as wide as designed, the room shared out among the columns.
     QHeaderView* header = dbgCapacity->horizontalHeader();
@@ -215,12 +216,12 @@ void FrmCapacity::fitGridWidth() {
     placeBody();
 }
 
-void FrmCapacity::resizeEvent(QResizeEvent* event) {
+void ChartWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     placeBody();
 }
 
-void FrmCapacity::makeCommands() {
+void ChartWindow::makeCommands() {
     // One action per command, owned by the window: its shortcut works anywhere in the window,
     // and the grid's menu and the buttons trigger the same action.
     const auto command = [this](const QString& text, const QKeySequence& keys, auto run) {
@@ -236,13 +237,13 @@ void FrmCapacity::makeCommands() {
         line->setSeparator(true);
         return line;
     };
-    QAction* print = command(QStringLiteral("Print"), QKeySequence::Print,
-                             [this] { cmdPrint_Click(); });
+    QAction* print =
+        command(QStringLiteral("Print"), QKeySequence::Print, [this] { cmdPrint_Click(); });
     QAction* exit = command(QStringLiteral("Exit"), {}, [this] { cmdExit_Click(); });
     connect(cmdPrint, &QPushButton::clicked, print, &QAction::trigger);
     connect(cmdExit, &QPushButton::clicked, exit, &QAction::trigger);
-    m_showSite = command(QStringLiteral("Show Ullage and % Full"), {},
-                         [this](bool on) { showUllage(on); });
+    m_showSite =
+        command(QStringLiteral("Show Ullage and % Full"), {}, [this](bool on) { showUllage(on); });
     m_showSite->setCheckable(true);
     // The grid's menu: copying, saving and the site's columns.
     dbgCapacity->setContextMenuPolicy(Qt::ActionsContextMenu);

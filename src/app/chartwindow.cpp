@@ -1,4 +1,4 @@
-#include "frmcapacity.h"
+#include "chartwindow.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -32,7 +32,7 @@
 
 namespace dipsheet::app {
 
-void FrmCapacity::showChart(const store::ChartSetup& setup) {
+void ChartWindow::showChart(const store::ChartSetup& setup) {
     {
         store::Database db = m_database.connect();
         m_rows->setTable(db.readCapacityTable());
@@ -48,7 +48,7 @@ void FrmCapacity::showChart(const store::ChartSetup& setup) {
     showPicture();
 }
 
-void FrmCapacity::showPicture() {
+void ChartWindow::showPicture() {
     report::Report drawn;
     try {
         drawn = report::chartReport(reportFileName(), m_job.chartHeading(), m_chartRows, m_setup);
@@ -61,7 +61,7 @@ void FrmCapacity::showPicture() {
     showSelectedRow(dbgCapacity->currentIndex().row());
 }
 
-void FrmCapacity::showSelectedRow(int row) {
+void ChartWindow::showSelectedRow(int row) {
     // The grid shows the table's rows, in the order the chart's rows were read.
     std::optional<chart::CapacityRow> selected;
     if (row >= 0 && row < m_rows->rowCount() &&
@@ -70,13 +70,13 @@ void FrmCapacity::showSelectedRow(int row) {
     m_picture->setSelectedRow(selected);
 }
 
-void FrmCapacity::showHeading(const store::JobRecord& record) {
+void ChartWindow::showHeading(const store::JobRecord& record) {
     lblCustomer->setText(QString::fromStdString(record.customer));
     lblTankDesc->setText(QString::fromStdString(record.tankDesc));
     lblSerialNo->setText(QString::fromStdString(record.serialNo));
 }
 
-void FrmCapacity::showSetup() {
+void ChartWindow::showSetup() {
     // The full capacity as the unit's definition prints volumes ("full 751.97 US gal").
     int decimals = 2;
     QString unit = QString::fromLatin1(chart::volumeUnit(inches()));
@@ -103,7 +103,7 @@ void FrmCapacity::showSetup() {
     showSetupLine(false);
 }
 
-QString FrmCapacity::marksText(report::DepthFormat depths, const QString& unit) const {
+QString ChartWindow::marksText(report::DepthFormat depths, const QString& unit) const {
     if (!m_setup.tank)
         return {};
     try {
@@ -116,11 +116,11 @@ QString FrmCapacity::marksText(report::DepthFormat depths, const QString& unit) 
     }
 }
 
-void FrmCapacity::compareWithInputs(const chart::Tank& inputs) {
+void ChartWindow::compareWithInputs(const chart::Tank& inputs) {
     showSetupLine(m_setup.tank && inputs.normalised() != *m_setup.tank);
 }
 
-void FrmCapacity::showSetupLine(bool stale) {
+void ChartWindow::showSetupLine(bool stale) {
     // While red, the line still says what the chart on show was made from.
     lblSetup->setText(
         stale ? QStringLiteral("The inputs have changed since this chart: Calculate again.\n") +
@@ -131,15 +131,15 @@ void FrmCapacity::showSetupLine(bool stale) {
     layout()->activate();  // the line takes the height its text needs at once
 }
 
-void FrmCapacity::deleteChartRows() {
+void ChartWindow::deleteChartRows() {
     m_database.connect().deleteChartRows();
 }
 
-QString FrmCapacity::reportFileName() const {
+QString ChartWindow::reportFileName() const {
     return report::definitionFor(inches());
 }
 
-void FrmCapacity::loadReport(report::ReportEngine& engine) {
+void ChartWindow::loadReport(report::ReportEngine& engine) {
     // A save that fails leaves the typing in the job and says so in the notice bar; the page
     // carries the heading on screen all the same.
     m_job.save();
@@ -165,7 +165,7 @@ void FrmCapacity::loadReport(report::ReportEngine& engine) {
     showHeading(heading);  // the window shows the heading the page carries
 }
 
-void FrmCapacity::cmdPrint_Click() {
+void ChartWindow::cmdPrint_Click() {
     // The hourglass shows while the engine works. A failure (no printer, a faulty definition)
     // is said by the caller's guard; the window stays, and Print can be tried again once it
     // is mended.
@@ -178,7 +178,7 @@ void FrmCapacity::cmdPrint_Click() {
         sayWhereSaved(QFileInfo(file).absoluteFilePath());
 }
 
-QString FrmCapacity::selectedRowsText() const {
+QString ChartWindow::selectedRowsText() const {
     const QAbstractItemModel* model = dbgCapacity->model();
     QList<int> rows;
     for (const QModelIndex& index : dbgCapacity->selectionModel()->selectedRows())
@@ -203,28 +203,28 @@ QString FrmCapacity::selectedRowsText() const {
     return text;
 }
 
-void FrmCapacity::copyRows() {
+void ChartWindow::copyRows() {
     QApplication::clipboard()->setText(selectedRowsText());
 }
 
-QString FrmCapacity::suggestedFileName(const QString& suffix) const {
+QString ChartWindow::suggestedFileName(const QString& suffix) const {
     return QDir::current().filePath(
         report::chartFileStem(lblSerialNo->text(), lblCustomer->text()) + QLatin1Char('.') +
         suffix);
 }
 
 // The job's notice first, for it asks for something; else where the last file went.
-void FrmCapacity::showNotice() {
+void ChartWindow::showNotice() {
     noticeBar->say(m_job.notice().isEmpty() ? m_saved : m_job.notice());
     layout()->activate();
 }
 
-void FrmCapacity::sayWhereSaved(const QString& path) {
+void ChartWindow::sayWhereSaved(const QString& path) {
     m_saved = QStringLiteral("Saved to %1").arg(QDir::toNativeSeparators(path));
     showNotice();
 }
 
-void FrmCapacity::saveAsCsv() {
+void ChartWindow::saveAsCsv() {
     // The chart as the chart tool prints it, with the site's columns when they are on show.
     const QString path = chartexport::saveCsv(
         this, suggestedFileName(QStringLiteral("csv")), m_chartRows, m_setup.full,
@@ -233,7 +233,7 @@ void FrmCapacity::saveAsCsv() {
         sayWhereSaved(path);
 }
 
-bool FrmCapacity::siteColumnsChosen() const {
+bool ChartWindow::siteColumnsChosen() const {
     // The choice made in this window, else the one kept in dipsheet.ini, else the definition's.
     if (m_siteColumns)
         return *m_siteColumns;
@@ -247,7 +247,7 @@ bool FrmCapacity::siteColumnsChosen() const {
     }
 }
 
-void FrmCapacity::showUllage(bool shown) {
+void ChartWindow::showUllage(bool shown) {
     m_siteColumns = shown;
     m_rows->showSiteColumns(shown, m_setup.full);
     const QSignalBlocker quiet(m_showSite);
@@ -261,7 +261,7 @@ void FrmCapacity::showUllage(bool shown) {
     }
 }
 
-void FrmCapacity::saveGaugeTable() {
+void ChartWindow::saveGaugeTable() {
     if (!m_setup.tank)
         return;
     const QString path = chartexport::saveGaugeTable(
@@ -270,7 +270,7 @@ void FrmCapacity::saveGaugeTable() {
         sayWhereSaved(path);
 }
 
-void FrmCapacity::saveAsPdf() {
+void ChartWindow::saveAsPdf() {
     // Any failure (a file that cannot be written, a faulty definition) is said by the caller's
     // guard; nothing else changes.
     const QString path =
@@ -283,12 +283,12 @@ void FrmCapacity::saveAsPdf() {
         sayWhereSaved(path);
 }
 
-void FrmCapacity::cmdExit_Click() {
+void ChartWindow::cmdExit_Click() {
     if (close())  // the close event unloads the window
         emit exited();
 }
 
-void FrmCapacity::unloadAsProgramEnds() {
+void ChartWindow::unloadAsProgramEnds() {
     if (!m_unloaded && !m_unloading) {
         m_unloaded = true;
         ui::fatalOnFailure([this] { deleteChartRows(); });
@@ -296,7 +296,7 @@ void FrmCapacity::unloadAsProgramEnds() {
     close();
 }
 
-void FrmCapacity::closeEvent(QCloseEvent* event) {
+void ChartWindow::closeEvent(QCloseEvent* event) {
     // A close that arrives while the unload's message is on screen waits for its outcome.
     if (m_unloading) {
         event->ignore();

@@ -1,6 +1,6 @@
 // The chart options panel's unit switch and its commands: Calculate, which makes the chart and
 // stores it with its set-up, and Exit.
-#include "frmchart.h"
+#include "chartoptionspanel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,12 +24,13 @@ namespace dipsheet::setup {
 
 // ---- Units: a switch keeps the tank, converted or as typed, or does not happen.
 
-QList<QLineEdit*> FrmChart::measureFields() const {
-    return m_frmRectangular->fields() + m_frmHeads->fields() + m_frmTilt->fields() +
-           QList<QLineEdit*>{txtIncrement} + m_frmCylindrical->fields() + m_frmVertical->fields();
+QList<QLineEdit*> ChartOptionsPanel::measureFields() const {
+    return m_rectangularPanel->fields() + m_headsPanel->fields() + m_tiltPanel->fields() +
+           QList<QLineEdit*>{txtIncrement} + m_horizontalPanel->fields() +
+           m_verticalPanel->fields();
 }
 
-void FrmChart::unitSwitched(bool inches) {
+void ChartOptionsPanel::unitSwitched(bool inches) {
     const QList<QLineEdit*> fields = measureFields();
     const bool typed = std::any_of(fields.begin(), fields.end(), [](const QLineEdit* field) {
         return !field->text().trimmed().isEmpty();
@@ -62,7 +63,7 @@ void FrmChart::unitSwitched(bool inches) {
     emit inputsChanged();
 }
 
-void FrmChart::convertFigures(bool toInches) {
+void ChartOptionsPanel::convertFigures(bool toInches) {
     const QLocale locale = QLocale::system();
     const chart::NumberFormat user{locale.decimalPoint().toStdString(),
                                    locale.groupSeparator().toStdString()};
@@ -79,7 +80,7 @@ void FrmChart::convertFigures(bool toInches) {
 
 // ---- Commands.
 
-void FrmChart::cmdCalculate_Click() {
+void ChartOptionsPanel::cmdCalculate_Click() {
     try {
         // The wait cursor while the chart is made, gone before any message about it.
         const ui::WaitCursor wait;
@@ -92,14 +93,14 @@ void FrmChart::cmdCalculate_Click() {
     }
 }
 
-void FrmChart::cmdExit_Click() {
+void ChartOptionsPanel::cmdExit_Click() {
     emit aboutToExit();
     ui::endProgram();
 }
 
 // ---- The chart and the row writer.
 
-void FrmChart::keepChart(const chart::Tank& tank) {
+void ChartOptionsPanel::keepChart(const chart::Tank& tank) {
     chart::Tank::Chart made = tank.chart();
     // The chart in memory is replaced only once it is in the file: a write that fails leaves
     // the chart on show, in memory and in the file, as it was.
@@ -115,12 +116,12 @@ void FrmChart::keepChart(const chart::Tank& tank) {
     }
 }
 
-void FrmChart::calculateFromHistory(std::int64_t historyId) {
+void ChartOptionsPanel::calculateFromHistory(std::int64_t historyId) {
     m_fromHistory = FromHistory{historyId, tank(), m_job ? m_job->record() : store::JobRecord{}};
     cmdCalculate_Click();
 }
 
-void FrmChart::storeChart(std::int16_t n) {
+void ChartOptionsPanel::storeChart(std::int16_t n) {
     // Rows 1 to n; row 0 is never stored. n never reaches past the chart in memory.
     const std::size_t available = m_chartRows.empty() ? 0 : m_chartRows.size() - 1;
     const std::size_t count = n > 0 ? std::min(std::size_t(n), available) : 0;

@@ -1,4 +1,4 @@
-#include "frmclient.h"
+#include "clientpanel.h"
 
 #include <algorithm>
 
@@ -8,7 +8,7 @@
 
 namespace dipsheet::app {
 
-FrmClient::FrmClient(QWidget* parentArea, document::JobDocument& job)
+ClientPanel::ClientPanel(QWidget* parentArea, document::JobDocument& job)
     : QWidget(parentArea), m_job(job) {
     setObjectName(QStringLiteral("frmClient"));
     setFont(ui::defaultFont());
@@ -41,23 +41,23 @@ bool isBlank(const QString& name) {
 }
 }  // namespace
 
-void FrmClient::saveName() {
+void ClientPanel::saveName() {
     // Leaving the field rewrites the job even when nothing changed; a blank name is left out.
     m_job.save(!isBlank(txtClient->text()));
 }
 
-void FrmClient::refuseBlankName() {
+void ClientPanel::refuseBlankName() {
     if (isBlank(txtClient->text())) {
         ui::messageBox(QStringLiteral("Client Name cannot be blank. Please reenter."));
         ui::giveFocus(txtClient);
     }
 }
 
-QList<QWidget*> FrmClient::keyboardOrder() const {
+QList<QWidget*> ClientPanel::keyboardOrder() const {
     return {txtClient};
 }
 
-bool FrmClient::holdsPlaceholder() const {
+bool ClientPanel::holdsPlaceholder() const {
     return txtClient->text() == QLatin1String(store::kClientPlaceholder);
 }
 

@@ -12,27 +12,27 @@
 #include <QtTest>
 
 #include "app_testing.h"
+#include "chartoptionspanel.h"
+#include "clientpanel.h"
 #include "dimensionpanels.h"
-#include "form1.h"
-#include "frmchart.h"
-#include "frmclient.h"
-#include "frmcustomer.h"
-#include "frmheads.h"
-#include "mdiform1.h"
+#include "headingpanel.h"
+#include "headspanel.h"
+#include "mainwindow.h"
+#include "orientationpanel.h"
 
 using namespace app_testing;
-using dipsheet::app::Form1;
-using dipsheet::setup::FrmChart;
+using dipsheet::app::OrientationPanel;
+using dipsheet::setup::ChartOptionsPanel;
 
 namespace {
 
 // Exactly one dimension panel is in view, and it is the one the orientation and the shape
 // choice name.
-QString checkOnePanelInView(FrmChart* c) {
+QString checkOnePanelInView(ChartOptionsPanel* c) {
     QStringList inView;
     for (QWidget* p :
-         {static_cast<QWidget*>(c->frmRectangular()), static_cast<QWidget*>(c->frmCylindrical()),
-          static_cast<QWidget*>(c->frmVertical())}) {
+         {static_cast<QWidget*>(c->rectangularPanel()), static_cast<QWidget*>(c->horizontalPanel()),
+          static_cast<QWidget*>(c->verticalPanel())}) {
         if (p->isVisible())
             inView << p->objectName();
     }
@@ -48,7 +48,7 @@ QString checkOnePanelInView(FrmChart* c) {
 
 }  // namespace
 
-class TestForm1 : public QObject {
+class TestOrientationPanel : public QObject {
     Q_OBJECT
 
 private slots:
@@ -65,10 +65,10 @@ private slots:
     }
 
     void orientationSwitchesPanels() {
-        FrmChart* c = m_program->chart();
-        Form1* f = findNamed<dipsheet::app::Form1>(m_program->main, "Form1");
+        ChartOptionsPanel* c = m_program->chart();
+        OrientationPanel* f = findNamed<dipsheet::app::OrientationPanel>(m_program->main, "Form1");
         QCOMPARE(checkOnePanelInView(c), QString());
-        QVERIFY(c->frmCylindrical()->isVisible());
+        QVERIFY(c->horizontalPanel()->isVisible());
 
         // Vertical: Configuration goes, the vertical panel comes, without thickness rows.
         clickOption(findNamed<QRadioButton>(f, QStringLiteral("optHV(%1)").arg(1)));
@@ -76,7 +76,7 @@ private slots:
                 !findNamed<QRadioButton>(f, QStringLiteral("optHV(%1)").arg(0))->isChecked());
         QVERIFY(findNamed<QGroupBox>(c, "frmConfiguration")->isHidden());
         QCOMPARE(checkOnePanelInView(c), QString());
-        QVERIFY(findNamed<QLineEdit>(c->frmVertical(), "txtHeadThickness")->isHidden());
+        QVERIFY(findNamed<QLineEdit>(c->verticalPanel(), "txtHeadThickness")->isHidden());
 
         // Rectangular chosen while vertical is ignored until horizontal comes back.
         clickOption(findNamed<QRadioButton>(f, QStringLiteral("optHV(%1)").arg(0)));
@@ -86,7 +86,7 @@ private slots:
         QCOMPARE(checkOnePanelInView(c), QString());
         clickOption(findNamed<QRadioButton>(f, QStringLiteral("optHV(%1)").arg(0)));
         QVERIFY(!findNamed<QGroupBox>(c, "frmConfiguration")->isHidden());
-        QVERIFY(c->frmRectangular()->isVisible());
+        QVERIFY(c->rectangularPanel()->isVisible());
         QCOMPARE(checkOnePanelInView(c), QString());
         clickOption(findNamed<QRadioButton>(
             f, QStringLiteral("optHV(%1)")
@@ -97,10 +97,10 @@ private slots:
     // The thickness rows of the panel brought into view follow Inside/Outside, whatever they
     // were before.
     void thicknessRowsFollowOutside() {
-        FrmChart* c = m_program->chart();
-        Form1* f = findNamed<dipsheet::app::Form1>(m_program->main, "Form1");
-        auto* vert = c->frmVertical();
-        auto* cyl = c->frmCylindrical();
+        ChartOptionsPanel* c = m_program->chart();
+        OrientationPanel* f = findNamed<dipsheet::app::OrientationPanel>(m_program->main, "Form1");
+        auto* vert = c->verticalPanel();
+        auto* cyl = c->horizontalPanel();
 
         clickOption(findNamed<QRadioButton>(c, "optOutside"));
         QVERIFY(!findNamed<QLineEdit>(cyl, "txtHeadThickness")->isHidden());
@@ -123,11 +123,11 @@ private slots:
 
     // After every change of orientation Calculate reflects the panel now in view.
     void calculateFollowsPanelInView() {
-        FrmChart* c = m_program->chart();
-        Form1* f = findNamed<dipsheet::app::Form1>(m_program->main, "Form1");
+        ChartOptionsPanel* c = m_program->chart();
+        OrientationPanel* f = findNamed<dipsheet::app::OrientationPanel>(m_program->main, "Form1");
         typeInto(findNamed<QLineEdit>(c, "txtIncrement"), QStringLiteral("1"));
-        typeInto(findNamed<QLineEdit>(c->frmCylindrical(), "txtDiameter"), QStringLiteral("48"));
-        typeInto(findNamed<QLineEdit>(c->frmCylindrical(), "txtLength"), QStringLiteral("120"));
+        typeInto(findNamed<QLineEdit>(c->horizontalPanel(), "txtDiameter"), QStringLiteral("48"));
+        typeInto(findNamed<QLineEdit>(c->horizontalPanel(), "txtLength"), QStringLiteral("120"));
         QVERIFY(findNamed<QPushButton>(c, "cmdCalculate")->isEnabled());
         QCOMPARE(ui::background(findNamed<QPushButton>(c, "cmdCalculate")), ui::colour::yellow);
 
@@ -136,8 +136,8 @@ private slots:
         QVERIFY(!findNamed<QPushButton>(c, "cmdCalculate")->isEnabled());
         QCOMPARE(ui::background(findNamed<QPushButton>(c, "cmdCalculate")), ui::colour::lightGrey);
 
-        typeInto(findNamed<QLineEdit>(c->frmVertical(), "txtDiameter"), QStringLiteral("30"));
-        typeInto(findNamed<QLineEdit>(c->frmVertical(), "txtLength"), QStringLiteral("60"));
+        typeInto(findNamed<QLineEdit>(c->verticalPanel(), "txtDiameter"), QStringLiteral("30"));
+        typeInto(findNamed<QLineEdit>(c->verticalPanel(), "txtLength"), QStringLiteral("60"));
         QVERIFY(findNamed<QPushButton>(c, "cmdCalculate")->isEnabled());
         clickOption(findNamed<QRadioButton>(
             c, "optOutside"));  // the vertical panel now needs its thicknesses
@@ -149,19 +149,19 @@ private slots:
         QVERIFY(!findNamed<QPushButton>(c, "cmdCalculate")->isEnabled());
         clickOption(findNamed<QRadioButton>(c, "optInside"));
         QVERIFY(findNamed<QPushButton>(c, "cmdCalculate")->isEnabled());
-        QCOMPARE(findNamed<QLineEdit>(c->frmCylindrical(), "txtDiameter")->text(),
+        QCOMPARE(findNamed<QLineEdit>(c->horizontalPanel(), "txtDiameter")->text(),
                  QStringLiteral("48"));  // kept
     }
 
     // Calculate on a vertical tank charts the vertical panel's tank, whatever the shape says.
     void verticalTankCalculated() {
-        FrmChart* c = m_program->chart();
-        Form1* f = findNamed<dipsheet::app::Form1>(m_program->main, "Form1");
+        ChartOptionsPanel* c = m_program->chart();
+        OrientationPanel* f = findNamed<dipsheet::app::OrientationPanel>(m_program->main, "Form1");
         clickOption(findNamed<QRadioButton>(c, "optRectangular"));
         clickOption(findNamed<QRadioButton>(f, QStringLiteral("optHV(%1)").arg(1)));
         typeInto(findNamed<QLineEdit>(c, "txtIncrement"), QStringLiteral("10"));
-        typeInto(findNamed<QLineEdit>(c->frmVertical(), "txtDiameter"), QStringLiteral("30"));
-        typeInto(findNamed<QLineEdit>(c->frmVertical(), "txtLength"), QStringLiteral("60"));
+        typeInto(findNamed<QLineEdit>(c->verticalPanel(), "txtDiameter"), QStringLiteral("30"));
+        typeInto(findNamed<QLineEdit>(c->verticalPanel(), "txtLength"), QStringLiteral("60"));
         QVERIFY(findNamed<QPushButton>(c, "cmdCalculate")->isEnabled());
         QTest::mouseClick(findNamed<QPushButton>(c, "cmdCalculate"), Qt::LeftButton);
         QTRY_VERIFY(m_program->main->chartWindow());
@@ -174,10 +174,10 @@ private slots:
 
     // The orientation captions name no kind of heads, whichever are chosen.
     void captionsNeverContradictTheHeads() {
-        FrmChart* c = m_program->chart();
-        Form1* f = findNamed<dipsheet::app::Form1>(m_program->main, "Form1");
+        ChartOptionsPanel* c = m_program->chart();
+        OrientationPanel* f = findNamed<dipsheet::app::OrientationPanel>(m_program->main, "Form1");
         for (int kind : {2, 0}) {  // hemispherical, flat
-            findNamed<QComboBox>(c->frmHeads(), "cboHeads")->setCurrentIndex(kind);
+            findNamed<QComboBox>(c->headsPanel(), "cboHeads")->setCurrentIndex(kind);
             for (int side : {1, 0}) {
                 findNamed<QRadioButton>(f, QStringLiteral("optHV(%1)").arg(side))->click();
                 QCOMPARE(findNamed<QRadioButton>(f, QStringLiteral("optHV(%1)").arg(0))->text(),
@@ -191,21 +191,21 @@ private slots:
     // Tab runs across the whole main window in the order a job is filled, and Shift+Tab back;
     // hidden and disabled controls are skipped, a group of options is one stop.
     void tabRunsInTheOrderAJobIsFilled() {
-        FrmChart* c = m_program->chart();
+        ChartOptionsPanel* c = m_program->chart();
         auto* main = m_program->main.data();
         QLineEdit* client = findNamed<QLineEdit>(
-            findNamed<dipsheet::app::FrmClient>(main, "frmClient"), "txtClient");
-        const auto* cyl = c->frmCylindrical();
-        const auto* rect = c->frmRectangular();
-        const auto* vert = c->frmVertical();
-        const auto* tilt = c->frmTilt();
+            findNamed<dipsheet::app::ClientPanel>(main, "frmClient"), "txtClient");
+        const auto* cyl = c->horizontalPanel();
+        const auto* rect = c->rectangularPanel();
+        const auto* vert = c->verticalPanel();
+        const auto* tilt = c->tiltPanel();
         const QList<QWidget*> common = {
             client,
-            findNamed<QPlainTextEdit>(findNamed<dipsheet::app::FrmCustomer>(main, "frmCustomer"),
+            findNamed<QPlainTextEdit>(findNamed<dipsheet::app::HeadingPanel>(main, "frmCustomer"),
                                       "txtCustomer"),
-            findNamed<QPlainTextEdit>(findNamed<dipsheet::app::FrmCustomer>(main, "frmCustomer"),
+            findNamed<QPlainTextEdit>(findNamed<dipsheet::app::HeadingPanel>(main, "frmCustomer"),
                                       "txtTankDesc"),
-            findNamed<QLineEdit>(findNamed<dipsheet::app::FrmCustomer>(main, "frmCustomer"),
+            findNamed<QLineEdit>(findNamed<dipsheet::app::HeadingPanel>(main, "frmCustomer"),
                                  "txtSerialNo")};
         const struct {
             const char* setUp;
@@ -217,10 +217,10 @@ private slots:
               findNamed<QRadioButton>(c, "optInside"), findNamed<QCheckBox>(c, "chkStriker"),
               findNamed<QComboBox>(c, "cboStep"), findNamed<QLineEdit>(c, "txtIncrement"),
               findNamed<QLineEdit>(cyl, "txtDiameter"), findNamed<QLineEdit>(cyl, "txtLength"),
-              findNamed<QComboBox>(c->frmHeads(), "cboHeads"),
+              findNamed<QComboBox>(c->headsPanel(), "cboHeads"),
               findNamed<QLineEdit>(tilt, "txtFall"), findNamed<QLineEdit>(tilt, "txtDipAt"),
               findNamed<QPushButton>(c, "cmdHistory"), findNamed<QPushButton>(c, "cmdExit"),
-              findNamed<QRadioButton>(findNamed<dipsheet::app::Form1>(main, "Form1"),
+              findNamed<QRadioButton>(findNamed<dipsheet::app::OrientationPanel>(main, "Form1"),
                                       QStringLiteral("optHV(%1)").arg(0))}},
             // Rectangular, millimetres, outside, ready: every row and Calculate.
             {"rectangular outside",
@@ -233,7 +233,7 @@ private slots:
               findNamed<QLineEdit>(tilt, "txtFall"), findNamed<QLineEdit>(tilt, "txtDipAt"),
               findNamed<QPushButton>(c, "cmdCalculate"), findNamed<QPushButton>(c, "cmdHistory"),
               findNamed<QPushButton>(c, "cmdExit"),
-              findNamed<QRadioButton>(findNamed<dipsheet::app::Form1>(main, "Form1"),
+              findNamed<QRadioButton>(findNamed<dipsheet::app::OrientationPanel>(main, "Form1"),
                                       QStringLiteral("optHV(%1)").arg(0))}},
             // Vertical: no Configuration frame.
             {"vertical outside",
@@ -243,10 +243,10 @@ private slots:
               findNamed<QLineEdit>(vert, "txtDiameter"), findNamed<QLineEdit>(vert, "txtLength"),
               findNamed<QLineEdit>(vert, "txtHeadThickness"),
               findNamed<QLineEdit>(vert, "txtShellThickness"),
-              findNamed<QComboBox>(c->frmHeads(), "cboHeads"),
+              findNamed<QComboBox>(c->headsPanel(), "cboHeads"),
               findNamed<QPushButton>(c, "cmdCalculate"), findNamed<QPushButton>(c, "cmdHistory"),
               findNamed<QPushButton>(c, "cmdExit"),
-              findNamed<QRadioButton>(findNamed<dipsheet::app::Form1>(main, "Form1"),
+              findNamed<QRadioButton>(findNamed<dipsheet::app::OrientationPanel>(main, "Form1"),
                                       QStringLiteral("optHV(%1)").arg(1))}},
         };
         for (const auto& test : cases) {
@@ -262,7 +262,7 @@ private slots:
                                      findNamed<QLineEdit>(rect, "txtThickness")})
                     f->setText(QStringLiteral("9"));
             } else if (setUp == QLatin1String("vertical outside")) {
-                findNamed<QRadioButton>(findNamed<dipsheet::app::Form1>(main, "Form1"),
+                findNamed<QRadioButton>(findNamed<dipsheet::app::OrientationPanel>(main, "Form1"),
                                         QStringLiteral("optHV(%1)").arg(1))
                     ->click();
                 for (QLineEdit* f : {findNamed<QLineEdit>(vert, "txtDiameter"),
@@ -297,6 +297,6 @@ private:
     std::unique_ptr<Program> m_program;
 };
 
-DIPSHEET_APP_TEST_MAIN(TestForm1)
+DIPSHEET_APP_TEST_MAIN(TestOrientationPanel)
 
-#include "tst_form1.moc"
+#include "tst_orientationpanel.moc"

@@ -1,4 +1,4 @@
-#include "mdiform1.h"
+#include "mainwindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,19 +18,19 @@
 #include <utility>
 #include <vector>
 
+#include "clientpanel.h"
+#include "copyrightpanel.h"
 #include "failures.h"
-#include "form1.h"
-#include "frmclient.h"
-#include "frmcopyright.h"
-#include "frmcustomer.h"
-#include "frmhistory.h"
+#include "headingpanel.h"
+#include "orientationpanel.h"
+#include "pastchartswindow.h"
 #include "program.h"
-#include "setup/frmchart.h"
+#include "setup/chartoptionspanel.h"
 
 namespace dipsheet::app {
 
 namespace {
-// The client area holds the rightmost panel (frmChart, to 9480) and the lowest (frmTilt, to
+// The client area holds the rightmost panel (m_chartOptions, to 9480) and the lowest (tiltPanel, to
 // 8495) with a margin.
 constexpr int kClientWidth = 9720;
 constexpr int kClientHeight = 8740;
@@ -40,7 +40,7 @@ void placeAt(QWidget* panel, int left, int top) {
 }
 }  // namespace
 
-MdiForm1::MdiForm1(store::JobDatabase database)
+MainWindow::MainWindow(store::JobDatabase database)
     : m_database(database.path(), kBusyMs), m_job(new document::JobDocument(m_database, this)) {
     setObjectName(QStringLiteral("MDIForm1"));
     setWindowTitle(QStringLiteral("Dipsheet"));
@@ -72,34 +72,34 @@ MdiForm1::MdiForm1(store::JobDatabase database)
     connect(qApp, &QGuiApplication::focusWindowChanged, this, ui::guard([this] { m_job->save(); }));
 
     // The layout table, in its order; each panel keeps its own size.
-    frmClient = new FrmClient(m_clientArea, *m_job);
-    placeAt(frmClient, 50, 0);
-    form1 = new Form1(m_clientArea);
-    placeAt(form1, 3800, 0);
-    frmCopyright = new FrmCopyright(m_clientArea);
-    placeAt(frmCopyright, 50, 3800);
-    frmCustomer = new FrmCustomer(m_clientArea, *m_job);
-    placeAt(frmCustomer, 50, 650);
-    frmChart = new setup::FrmChart(m_clientArea, m_database);
-    frmChart->setJobDocument(m_job);
-    placeAt(frmChart, 4800, 950);
-    placeAt(frmChart->frmRectangular(), 5550, 3845);
-    placeAt(frmChart->frmVertical(), 5550, 3845);
-    placeAt(frmChart->frmCylindrical(), 5550, 3845);
-    placeAt(frmChart->frmHeads(), 5550, 6020);
-    placeAt(frmChart->frmTilt(), 5550, 7280);
+    m_clientPanel = new ClientPanel(m_clientArea, *m_job);
+    placeAt(m_clientPanel, 50, 0);
+    m_orientationPanel = new OrientationPanel(m_clientArea);
+    placeAt(m_orientationPanel, 3800, 0);
+    m_copyrightPanel = new CopyrightPanel(m_clientArea);
+    placeAt(m_copyrightPanel, 50, 3800);
+    m_headingPanel = new HeadingPanel(m_clientArea, *m_job);
+    placeAt(m_headingPanel, 50, 650);
+    m_chartOptions = new setup::ChartOptionsPanel(m_clientArea, m_database);
+    m_chartOptions->setJobDocument(m_job);
+    placeAt(m_chartOptions, 4800, 950);
+    placeAt(m_chartOptions->rectangularPanel(), 5550, 3845);
+    placeAt(m_chartOptions->verticalPanel(), 5550, 3845);
+    placeAt(m_chartOptions->horizontalPanel(), 5550, 3845);
+    placeAt(m_chartOptions->headsPanel(), 5550, 6020);
+    placeAt(m_chartOptions->tiltPanel(), 5550, 7280);
 
     setKeyboardOrder();
 
-    form1->setChartPanel(frmChart);
-    frmCustomer->setChartPanel(frmChart);
-    connect(frmChart, &setup::FrmChart::chartStored, this,
+    m_orientationPanel->setChartPanel(m_chartOptions);
+    m_headingPanel->setChartPanel(m_chartOptions);
+    connect(m_chartOptions, &setup::ChartOptionsPanel::chartStored, this,
             ui::guard([this](const store::ChartSetup& setup) { showChartWindow(setup); }));
-    connect(frmChart, &setup::FrmChart::inputsChanged, this, ui::guard([this] {
-                if (FrmCapacity* window = chartWindow())
-                    window->compareWithInputs(frmChart->tank());
+    connect(m_chartOptions, &setup::ChartOptionsPanel::inputsChanged, this, ui::guard([this] {
+                if (ChartWindow* window = chartWindow())
+                    window->compareWithInputs(m_chartOptions->tank());
             }));
-    connect(frmChart, &setup::FrmChart::aboutToExit, this,
+    connect(m_chartOptions, &setup::ChartOptionsPanel::aboutToExit, this,
             ui::guard([this] { unloadChartWindow(); }));
     // Past Charts: one action of the window, for its button and Ctrl+H anywhere in it.
     auto* history = new QAction(QStringLiteral("Past Charts..."), this);
@@ -107,87 +107,90 @@ MdiForm1::MdiForm1(store::JobDatabase database)
     history->setShortcutContext(Qt::WindowShortcut);
     addAction(history);
     connect(history, &QAction::triggered, this, ui::guard([this] { showHistory(); }));
-    connect(frmChart, &setup::FrmChart::historyRequested, history, &QAction::trigger);
+    connect(m_chartOptions, &setup::ChartOptionsPanel::historyRequested, history,
+            &QAction::trigger);
 
     ui::fatalOnFailure([this] { restoreLastTank(); });
 
     ui::giveFocus(firstField());
 }
 
-QWidget* MdiForm1::firstField() const {
+QWidget* MainWindow::firstField() const {
     // A new file names no client: "Client Name" is the schema's placeholder, which would be
     // printed as the client.
-    if (frmClient->holdsPlaceholder())
-        return frmClient->keyboardOrder().first();
-    return frmCustomer->keyboardOrder().first();
+    if (m_clientPanel->holdsPlaceholder())
+        return m_clientPanel->keyboardOrder().first();
+    return m_headingPanel->keyboardOrder().first();
 }
 
-void MdiForm1::setKeyboardOrder() {
+void MainWindow::setKeyboardOrder() {
     // The order a job is filled: client, heading, chart options up to the increment, the
     // dimensions of the panel on screen, its heads, Calculate, Exit, the orientation, and round
     // again.
     // Qt skips hidden and disabled controls; the options of a group are one stop each.
-    const QList<QWidget*> order = frmClient->keyboardOrder() + frmCustomer->keyboardOrder() +
-                                  frmChart->keyboardOrder() + form1->keyboardOrder();
+    const QList<QWidget*> order = m_clientPanel->keyboardOrder() + m_headingPanel->keyboardOrder() +
+                                  m_chartOptions->keyboardOrder() +
+                                  m_orientationPanel->keyboardOrder();
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
-MdiForm1::~MdiForm1() {
-    delete m_frmCapacity.data();
-    delete m_frmHistory.data();
+MainWindow::~MainWindow() {
+    delete m_chartWindow.data();
+    delete m_pastChartsWindow.data();
 }
 
-void MdiForm1::restoreLastTank() {
+void MainWindow::restoreLastTank() {
     const auto newest = m_database.connect().readHistory({}, 1);
     if (newest.empty() || !newest.front().tank)
         return;
     putTank(*newest.front().tank);
 }
 
-void MdiForm1::putTank(const chart::Tank& tank) {
-    form1->showOrientation(tank.horizontal());
-    frmChart->setTank(tank);
+void MainWindow::putTank(const chart::Tank& tank) {
+    m_orientationPanel->showOrientation(tank.horizontal());
+    m_chartOptions->setTank(tank);
 }
 
-void MdiForm1::showHistory() {
-    if (!m_frmHistory) {
-        m_frmHistory = new FrmHistory(m_database);
-        connect(m_frmHistory, &FrmHistory::loadRequested, this,
+void MainWindow::showHistory() {
+    if (!m_pastChartsWindow) {
+        m_pastChartsWindow = new PastChartsWindow(m_database);
+        connect(m_pastChartsWindow, &PastChartsWindow::loadRequested, this,
                 ui::guard([this](const store::HistoryEntry& entry) { loadFromHistory(entry); }));
-        connect(m_frmHistory, &FrmHistory::noticed, m_job, &document::JobDocument::tell);
-        restorePlace(m_frmHistory, QStringLiteral("PastCharts"));
+        connect(m_pastChartsWindow, &PastChartsWindow::noticed, m_job,
+                &document::JobDocument::tell);
+        restorePlace(m_pastChartsWindow, QStringLiteral("PastCharts"));
     }
-    m_frmHistory->show();
-    m_frmHistory->raise();
-    m_frmHistory->activateWindow();
+    m_pastChartsWindow->show();
+    m_pastChartsWindow->raise();
+    m_pastChartsWindow->activateWindow();
 }
 
-void MdiForm1::loadFromHistory(const store::HistoryEntry& entry) {
+void MainWindow::loadFromHistory(const store::HistoryEntry& entry) {
     // The heading and the tank go back on screen and are stored with the chart as it is shown
     // again; the history already holds it.
     m_job->replaceHeading(entry.job);
     putTank(*entry.tank);
-    if (m_frmHistory)
-        m_frmHistory->close();
-    frmChart->calculateFromHistory(entry.id);
+    if (m_pastChartsWindow)
+        m_pastChartsWindow->close();
+    m_chartOptions->calculateFromHistory(entry.id);
 }
 
-void MdiForm1::display() {
+void MainWindow::display() {
     showMaximized();
     ui::giveFocus(firstField());
 }
 
-void MdiForm1::showChartWindow(const store::ChartSetup& setup) {
-    if (m_frmHistory)
-        m_frmHistory->search();  // the chart just made heads the list
-    FrmCapacity* window = chartWindow();
+void MainWindow::showChartWindow(const store::ChartSetup& setup) {
+    if (m_pastChartsWindow)
+        m_pastChartsWindow->search();  // the chart just made heads the list
+    ChartWindow* window = chartWindow();
     const bool open = window != nullptr;
     if (!open)
-        m_frmCapacity = window = new FrmCapacity(*m_job);
+        m_chartWindow = window = new ChartWindow(*m_job);
     window->showChart(setup);
     if (!open) {
-        connect(window, &FrmCapacity::exited, this, ui::guard([this] { chartWindowExited(); }));
+        connect(window, &ChartWindow::exited, this, ui::guard([this] { chartWindowExited(); }));
         if (restorePlace(window, QStringLiteral("Chart"))) {
             window->show();  // where the user left it
         } else {
@@ -203,7 +206,7 @@ void MdiForm1::showChartWindow(const store::ChartSetup& setup) {
     window->activateWindow();
 }
 
-void MdiForm1::placeChartWindow(QWidget* window) const {
+void MainWindow::placeChartWindow(QWidget* window) const {
     // The chart's own size and place, where no window manager maximises it and when the user
     // gives it its own size: beside the panels rather than over them, from the main window to
     // the screen's right edge; where that room is too narrow (the main window maximised), the
@@ -219,16 +222,16 @@ void MdiForm1::placeChartWindow(QWidget* window) const {
     window->setGeometry(room.right() + 1 - width, room.top(), width, room.height());
 }
 
-void MdiForm1::unloadChartWindow() {
-    if (FrmCapacity* window = chartWindow())
+void MainWindow::unloadChartWindow() {
+    if (ChartWindow* window = chartWindow())
         window->unloadAsProgramEnds();
 }
 
-void MdiForm1::chartWindowExited() {
-    ui::giveFocus(frmCustomer->keyboardOrder().first());
+void MainWindow::chartWindowExited() {
+    ui::giveFocus(m_headingPanel->keyboardOrder().first());
 }
 
-void MdiForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     // Closing is a save point. When the file will not take what was typed, the window stays
     // open once, with the text, and says so; the next close goes through.
     bool saved = true;
@@ -243,8 +246,8 @@ void MdiForm1::closeEvent(QCloseEvent* event) {
         return;
     }
     ui::guarded([this] { unloadChartWindow(); });
-    if (m_frmHistory)
-        m_frmHistory->close();
+    if (m_pastChartsWindow)
+        m_pastChartsWindow->close();
     event->accept();
 }
 

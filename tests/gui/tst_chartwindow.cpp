@@ -16,15 +16,15 @@
 #include <QtTest>
 
 #include "app_testing.h"
-#include "frmclient.h"
+#include "clientpanel.h"
 #include "numbers.h"
 #include "report.h"
 
 using namespace app_testing;
-using dipsheet::app::FrmCapacity;
-using dipsheet::setup::FrmChart;
+using dipsheet::app::ChartWindow;
+using dipsheet::setup::ChartOptionsPanel;
 
-class TestFrmCapacity : public QObject {
+class TestChartWindow : public QObject {
     Q_OBJECT
 
 private slots:
@@ -45,7 +45,7 @@ private slots:
     }
 
     void showsHeadingAndEveryRow() {
-        FrmCapacity* w = calculate(QStringLiteral(".1"));
+        ChartWindow* w = calculate(QStringLiteral(".1"));
         QVERIFY(w);
         QCOMPARE(w->objectName(), QStringLiteral("frmCapacity"));
         QCOMPARE(w->windowTitle(), QStringLiteral("Calculated Capacity"));
@@ -94,7 +94,7 @@ private slots:
             "INSERT INTO Capacity VALUES(0.70000005, 'dip A', 0, 7),"
             "(129.86111, NULL, -0.044999998, NULL), (1.882795e-06, '', -1.0000001, 12),"
             "(21.64352, 'x', -1e7, 0);"));
-        FrmCapacity* w = calculate(QStringLiteral("1"));
+        ChartWindow* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
         const QAbstractItemModel* model = findNamed<QTableView>(w, "dbgCapacity")->model();
         QStringList headings;
@@ -125,7 +125,7 @@ private slots:
 
     // No typing, no new row, no deletion.
     void gridRefusesEdits() {
-        FrmCapacity* w = calculate(QStringLiteral("1"));
+        ChartWindow* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
         QTableView* grid = findNamed<QTableView>(w, "dbgCapacity");
         const QModelIndex cell = grid->model()->index(1, 1);
@@ -148,10 +148,10 @@ private slots:
 
     // Exit: chart rows gone, Depth 0 row kept, window gone, customer name focused and selected.
     void exitDeletesChartRows() {
-        FrmCapacity* w = calculate(QStringLiteral("1"));
+        ChartWindow* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
         QVERIFY(m_scratch->capacity().size() > 1);
-        QPointer<FrmCapacity> watch = w;
+        QPointer<ChartWindow> watch = w;
         QTest::mouseClick(findNamed<QPushButton>(w, "cmdExit"), Qt::LeftButton);
         const auto left = m_scratch->capacity();
         QCOMPARE(left.size(), std::size_t(1));
@@ -163,7 +163,7 @@ private slots:
         QTRY_COMPARE(customer->textCursor().selectedText(), QStringLiteral("Acme\u2029Depot"));
 
         // The next chart opens a fresh window that reads the table again.
-        FrmCapacity* next = calculate(QStringLiteral("2"));
+        ChartWindow* next = calculate(QStringLiteral("2"));
         QVERIFY(next);
         QCOMPARE(findNamed<QTableView>(next, "dbgCapacity")->model()->rowCount(),
                  int(m_scratch->capacity().size()));
@@ -172,7 +172,7 @@ private slots:
 
     // Closing from the title bar deletes the rows just as Exit does.
     void closingDeletesChartRows() {
-        FrmCapacity* w = calculate(QStringLiteral("1"));
+        ChartWindow* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
         QVERIFY(w->close());
         QCOMPARE(m_scratch->capacity().size(), std::size_t(1));
@@ -182,7 +182,7 @@ private slots:
 
     // A second chart while the window is open: same window, new rows and heading, in front.
     void secondChartRefreshesOpenWindow() {
-        FrmCapacity* w = calculate(QStringLiteral("1"));
+        ChartWindow* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
         const int first = findNamed<QTableView>(w, "dbgCapacity")->model()->rowCount();
         auto* serial = findNamed<QLineEdit>(m_program->customer(), "txtSerialNo");
@@ -193,7 +193,7 @@ private slots:
         QCOMPARE(m_scratch->jobRecord().at(3), QStringLiteral("SN-10"));  // saved as it is left
         QTRY_VERIFY(m_program->chart()->isAncestorOf(QApplication::focusWidget()));
 
-        FrmCapacity* again = calculate(QStringLiteral("2"));
+        ChartWindow* again = calculate(QStringLiteral("2"));
         QCOMPARE(again, w);
         QCOMPARE(findNamed<QLabel>(w, "lblSerialNo")->text(), QStringLiteral("SN-10"));
         QCOMPARE(findNamed<QTableView>(w, "dbgCapacity")->model()->rowCount(),
@@ -225,9 +225,9 @@ private slots:
     }
     void unloadRunsOnceWhicheverWayTheWindowGoes() {
         QFETCH(QString, first);
-        FrmCapacity* w = calculate(QStringLiteral("1"));
+        ChartWindow* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
-        QPointer<FrmCapacity> watch = w;
+        QPointer<ChartWindow> watch = w;
         if (first == QLatin1String("Exit"))
             QTest::mouseClick(findNamed<QPushButton>(w, "cmdExit"), Qt::LeftButton);
         else if (first == QLatin1String("title bar"))
@@ -257,7 +257,7 @@ private slots:
     // The file gone before Exit: the delete fails with a message naming the number, the text
     // and the way out; the window stays with its chart.
     void deleteFailureIsSaidAndTheWindowStays() {
-        FrmCapacity* w = calculate(QStringLiteral("1"));
+        ChartWindow* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
         const int shown = findNamed<QTableView>(w, "dbgCapacity")->model()->rowCount();
         QVERIFY(m_scratch->removeFile());
@@ -288,8 +288,8 @@ private slots:
             rowsPrinted = report.rows.size();
         };
         const auto restore = qScopeGuard([this] { m_seams->onPreview = nullptr; });
-        FrmChart* c = m_program->chart();
-        FrmCapacity* w = calculate(QStringLiteral("1"));
+        ChartOptionsPanel* c = m_program->chart();
+        ChartWindow* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
         QTest::mouseClick(findNamed<QRadioButton>(c, "optMillimeters"), Qt::LeftButton);
         QTest::mouseClick(findNamed<QPushButton>(w, "cmdPrint"), Qt::LeftButton);
@@ -312,7 +312,7 @@ private slots:
     // dialog, to a file named for its serial number and the day, and the window says where.
     void printToPdfWritesTheFile() {
         QVERIFY(copyDefinitions("pdf"));
-        FrmCapacity* w = calculate(QStringLiteral("1"));
+        ChartWindow* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
         QTest::mouseClick(findNamed<QPushButton>(w, "cmdPrint"), Qt::LeftButton);
         QVERIFY(m_seams->messages.isEmpty());
@@ -330,7 +330,7 @@ private slots:
     // description naming the file; the window and the chart stay, the cursor is the arrow
     // again.
     void printWithoutDefinitionIsSaid() {
-        FrmCapacity* w = calculate(QStringLiteral("1"));
+        ChartWindow* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
         const auto rows = m_scratch->capacity();
         QTest::mouseClick(findNamed<QPushButton>(w, "cmdPrint"), Qt::LeftButton);
@@ -355,9 +355,9 @@ private slots:
             customers << QString::fromStdString(report.job.customer);
         };
         const auto restore = qScopeGuard([this] { m_seams->onPreview = nullptr; });
-        FrmCapacity* w = calculate(QStringLiteral("1"));
+        ChartWindow* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
-        MdiForm1* main = m_program->main;
+        MainWindow* main = m_program->main;
         auto* customer = m_program->customer();
         const auto editInMain = [&](QWidget* field, const QString& text) {
             main->activateWindow();
@@ -396,7 +396,7 @@ private slots:
         toChartWindow();
         QCOMPARE(findNamed<QPlainTextEdit>(customer, "txtTankDesc")->toPlainText(),
                  QStringLiteral(" "));
-        editInMain(findNamed<QLineEdit>(findNamed<dipsheet::app::FrmClient>(main, "frmClient"),
+        editInMain(findNamed<QLineEdit>(findNamed<dipsheet::app::ClientPanel>(main, "frmClient"),
                                         "txtClient"),
                    QString());
         toChartWindow();
@@ -407,18 +407,18 @@ private slots:
     // The longest set-up (outside measures, heads with a typed depth) is shown whole, full
     // capacity first, in blue and while red, inside the window.
     void longSetupLineIsShownWhole() {
-        FrmChart* c = m_program->chart();
+        ChartOptionsPanel* c = m_program->chart();
         clickOption(findNamed<QRadioButton>(c, "optOutside"));
-        auto* heads = c->frmHeads();
+        auto* heads = c->headsPanel();
         findNamed<QComboBox>(heads, "cboHeads")
             ->setCurrentIndex(
                 findNamed<QComboBox>(heads, "cboHeads")->findText(QStringLiteral("Dished")));
         typeInto(findNamed<QLineEdit>(heads, "txtHeadDepth"), QStringLiteral("10.125"));
-        typeInto(findNamed<QLineEdit>(c->frmCylindrical(), "txtHeadThickness"),
+        typeInto(findNamed<QLineEdit>(c->horizontalPanel(), "txtHeadThickness"),
                  QStringLiteral("0.3125"));
-        typeInto(findNamed<QLineEdit>(c->frmCylindrical(), "txtShellThickness"),
+        typeInto(findNamed<QLineEdit>(c->horizontalPanel(), "txtShellThickness"),
                  QStringLiteral("0.3125"));
-        FrmCapacity* w = calculate(QStringLiteral("0.125"));
+        ChartWindow* w = calculate(QStringLiteral("0.125"));
         QVERIFY2(w, qPrintable(m_seams->messages.join(QLatin1Char('\n'))));
         for (bool stale : {false, true}) {
             if (stale)
@@ -441,7 +441,7 @@ private slots:
     // one in the data folder; Save as PDF lays it out by the unit's definition; a cancelled
     // dialog writes nothing.
     void copyAndSaveTheChart() {
-        FrmCapacity* w = calculate(QStringLiteral("1"));
+        ChartWindow* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
         QTest::keyClick(findNamed<QTableView>(w, "dbgCapacity"), Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(findNamed<QTableView>(w, "dbgCapacity"), Qt::Key_C, Qt::ControlModifier);
@@ -500,7 +500,7 @@ private slots:
             printedSite = report.definition.ullage && report.definition.percent;
         };
         const auto noPreview = qScopeGuard([this] { m_seams->onPreview = nullptr; });
-        FrmCapacity* w = calculate(QStringLiteral("12"));
+        ChartWindow* w = calculate(QStringLiteral("12"));
         QVERIFY(w);
         QVERIFY2(findNamed<QLabel>(w, "lblSetup")
                      ->text()
@@ -546,7 +546,7 @@ private slots:
                  "");
 
         QTest::mouseClick(findNamed<QPushButton>(w, "cmdExit"), Qt::LeftButton);
-        FrmCapacity* next = calculate(QStringLiteral("24"));
+        ChartWindow* next = calculate(QStringLiteral("24"));
         QVERIFY(next);
         QCOMPARE(findNamed<QTableView>(next, "dbgCapacity")->model()->columnCount(),
                  4);  // remembered
@@ -562,7 +562,7 @@ private slots:
     // view at once, the picture beside the grid in a wide window and below it in a tall one.
     // The window opens again at the size it was left.
     void gridAndPictureFillTheWindow() {
-        FrmCapacity* w = calculate(QStringLiteral("1"));
+        ChartWindow* w = calculate(QStringLiteral("1"));
         QVERIFY(w);
         w->showUllage(true);
         QTableView* grid = findNamed<QTableView>(w, "dbgCapacity");
@@ -590,7 +590,7 @@ private slots:
         }
         w->resize(900, 700);
         QTest::mouseClick(findNamed<QPushButton>(w, "cmdExit"), Qt::LeftButton);
-        FrmCapacity* again = calculate(QStringLiteral("2"));
+        ChartWindow* again = calculate(QStringLiteral("2"));
         QVERIFY(again && again != w);
         QCOMPARE(again->size(), QSize(900, 700));
     }
@@ -599,15 +599,15 @@ private:
     // Copies the shipped definitions into the working directory with the given destination.
     // Calculates a 48 x 120 inch horizontal cylinder with the given increment; returns the
     // chart window it opens.
-    FrmCapacity* calculate(const QString& increment) {
-        FrmChart* c = m_program->chart();
+    ChartWindow* calculate(const QString& increment) {
+        ChartOptionsPanel* c = m_program->chart();
         typeInto(findNamed<QLineEdit>(c, "txtIncrement"), increment);
-        typeInto(findNamed<QLineEdit>(c->frmCylindrical(), "txtDiameter"), QStringLiteral("48"));
-        typeInto(findNamed<QLineEdit>(c->frmCylindrical(), "txtLength"), QStringLiteral("120"));
+        typeInto(findNamed<QLineEdit>(c->horizontalPanel(), "txtDiameter"), QStringLiteral("48"));
+        typeInto(findNamed<QLineEdit>(c->horizontalPanel(), "txtLength"), QStringLiteral("120"));
         if (!findNamed<QPushButton>(c, "cmdCalculate")->isEnabled())
             return nullptr;
         QTest::mouseClick(findNamed<QPushButton>(c, "cmdCalculate"), Qt::LeftButton);
-        FrmCapacity* w = m_program->main->chartWindow();
+        ChartWindow* w = m_program->main->chartWindow();
         if (w && !QTest::qWaitForWindowExposed(w))
             return nullptr;
         return w;
@@ -618,6 +618,6 @@ private:
     std::unique_ptr<Program> m_program;
 };
 
-DIPSHEET_APP_TEST_MAIN(TestFrmCapacity)
+DIPSHEET_APP_TEST_MAIN(TestChartWindow)
 
-#include "tst_frmcapacity.moc"
+#include "tst_chartwindow.moc"

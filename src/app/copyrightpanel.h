@@ -8,11 +8,11 @@ class QLabel;
 
 namespace dipsheet::app {
 
-class FrmCopyright : public QWidget {
+class CopyrightPanel : public QWidget {
     Q_OBJECT
 
 public:
-    explicit FrmCopyright(QWidget* parentArea);
+    explicit CopyrightPanel(QWidget* parentArea);
 
 private:
     QLabel* Image1;

@@ -17,12 +17,12 @@ class QPlainTextEdit;
 
 namespace dipsheet::app {
 
-class FrmCustomer : public QWidget {
+class HeadingPanel : public QWidget {
     Q_OBJECT
 
 public:
     // Form_Load: shows the heading of the job record `job` (loaded).
-    FrmCustomer(QWidget* parentArea, document::JobDocument& job);
+    HeadingPanel(QWidget* parentArea, document::JobDocument& job);
 
     // The panel that takes the focus after the serial number (the chart options panel).
     void setChartPanel(QWidget* chart) { m_chart = chart; }

@@ -5,12 +5,12 @@
 #include <QtTest>
 
 #include "app_testing.h"
-#include "frmclient.h"
+#include "clientpanel.h"
 
 using namespace app_testing;
-using dipsheet::app::FrmClient;
+using dipsheet::app::ClientPanel;
 
-class TestFrmClient : public QObject {
+class TestClientPanel : public QObject {
     Q_OBJECT
 
 private slots:
@@ -19,7 +19,7 @@ private slots:
         m_seams = std::make_unique<Seams>();
         m_program = std::make_unique<Program>(*m_seams);
         QVERIFY(m_program->start());
-        m_client = findNamed<dipsheet::app::FrmClient>(m_program->main, "frmClient");
+        m_client = findNamed<dipsheet::app::ClientPanel>(m_program->main, "frmClient");
     }
     void cleanup() {
         m_program.reset();
@@ -107,9 +107,9 @@ private:
     std::unique_ptr<ScratchDatabase> m_scratch;
     std::unique_ptr<Seams> m_seams;
     std::unique_ptr<Program> m_program;
-    FrmClient* m_client = nullptr;
+    ClientPanel* m_client = nullptr;
 };
 
-DIPSHEET_APP_TEST_MAIN(TestFrmClient)
+DIPSHEET_APP_TEST_MAIN(TestClientPanel)
 
-#include "tst_frmclient.moc"
+#include "tst_clientpanel.moc"

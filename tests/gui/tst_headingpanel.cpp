@@ -9,13 +9,13 @@
 #include <QtTest>
 
 #include "app_testing.h"
-#include "frmcapacity.h"
-#include "frmclient.h"
+#include "chartwindow.h"
+#include "clientpanel.h"
 
 using namespace app_testing;
-using dipsheet::app::FrmCustomer;
+using dipsheet::app::HeadingPanel;
 
-class TestFrmCustomer : public QObject {
+class TestHeadingPanel : public QObject {
     Q_OBJECT
 
 private slots:
@@ -62,18 +62,18 @@ private slots:
 
     // ... and Calculate shows the serial number just typed, and its window stays in front.
     void quickClickOnCalculateShowsTheHeadingJustTyped() {
-        dipsheet::setup::FrmChart* chart = m_program->chart();
+        dipsheet::setup::ChartOptionsPanel* chart = m_program->chart();
         typeInto(findNamed<QLineEdit>(chart, "txtIncrement"), QStringLiteral("1"));
-        typeInto(findNamed<QLineEdit>(chart->frmCylindrical(), "txtDiameter"),
+        typeInto(findNamed<QLineEdit>(chart->horizontalPanel(), "txtDiameter"),
                  QStringLiteral("48"));
-        typeInto(findNamed<QLineEdit>(chart->frmCylindrical(), "txtLength"), QStringLiteral("96"));
+        typeInto(findNamed<QLineEdit>(chart->horizontalPanel(), "txtLength"), QStringLiteral("96"));
         QLineEdit* serial = findNamed<QLineEdit>(m_customer, "txtSerialNo");
         clickInto(serial);
         settle();
         serial->selectAll();
         QTest::keyClicks(serial, QStringLiteral("SN-QUICK"));
         QTest::mouseClick(findNamed<QPushButton>(chart, "cmdCalculate"), Qt::LeftButton);
-        dipsheet::app::FrmCapacity* window = m_program->main->chartWindow();
+        dipsheet::app::ChartWindow* window = m_program->main->chartWindow();
         QVERIFY(window);
         QCOMPARE(findNamed<QLabel>(window, "lblSerialNo")->text(), QStringLiteral("SN-QUICK"));
         settle();
@@ -96,7 +96,7 @@ private slots:
 
     void closingKeepsAClientNameButNotABlankOne() {
         QLineEdit* client = findNamed<QLineEdit>(
-            findNamed<dipsheet::app::FrmClient>(m_program->main, "frmClient"), "txtClient");
+            findNamed<dipsheet::app::ClientPanel>(m_program->main, "frmClient"), "txtClient");
         const QString stored = m_scratch->jobRecord().at(0);
         QTest::mouseClick(client, Qt::LeftButton);
         QTRY_VERIFY(client->hasFocus());
@@ -108,7 +108,7 @@ private slots:
         m_program = std::make_unique<Program>(*m_seams);
         QVERIFY(m_program->start());
         client = findNamed<QLineEdit>(
-            findNamed<dipsheet::app::FrmClient>(m_program->main, "frmClient"), "txtClient");
+            findNamed<dipsheet::app::ClientPanel>(m_program->main, "frmClient"), "txtClient");
         QTest::mouseClick(client, Qt::LeftButton);
         QTRY_VERIFY(client->hasFocus());
         client->setText(QStringLiteral("Zed Tanks"));
@@ -117,7 +117,7 @@ private slots:
     }
 
     void storedHeadingShown() {
-        FrmCustomer* c = m_customer;
+        HeadingPanel* c = m_customer;
         QCOMPARE(c->objectName(), QStringLiteral("frmCustomer"));
         QCOMPARE(findNamed<QPlainTextEdit>(c, "txtCustomer")->toPlainText(),
                  QStringLiteral("Acme\nDepot"));
@@ -134,7 +134,7 @@ private slots:
 
     // Only the field being left is padded; all three are written as the fields show them.
     void emptyFieldPaddedAndAllSaved() {
-        FrmCustomer* c = m_customer;
+        HeadingPanel* c = m_customer;
         findNamed<QPlainTextEdit>(c, "txtCustomer")->clear();
         findNamed<QPlainTextEdit>(c, "txtTankDesc")->clear();
         QTest::keyClick(findNamed<QPlainTextEdit>(c, "txtCustomer"),
@@ -155,7 +155,7 @@ private slots:
 
     // Leaving the tank description rewrites the other two with what their fields show.
     void everySaveWritesAllThree() {
-        FrmCustomer* c = m_customer;
+        HeadingPanel* c = m_customer;
         QVERIFY(m_scratch->exec("UPDATE mrQRT SET mrCustomer = 'x', mrSerialNo = 'y'"));
         clickInto(findNamed<QPlainTextEdit>(c, "txtTankDesc"));
         QTest::keyClicks(findNamed<QPlainTextEdit>(c, "txtTankDesc"), QStringLiteral("Petrol"));
@@ -176,7 +176,7 @@ private slots:
     // Tab from the serial number goes on to the chart options; a click elsewhere or Shift+Tab
     // leaves the focus where the user put it, and the field is saved either way.
     void serialNumberLeadsToChartPanel() {
-        FrmCustomer* c = m_customer;
+        HeadingPanel* c = m_customer;
         QRadioButton* first = findNamed<QRadioButton>(m_program->chart(), "optCylindrical");
         clickInto(findNamed<QLineEdit>(c, "txtSerialNo"));
         QTest::keyClick(findNamed<QLineEdit>(c, "txtSerialNo"), Qt::Key_Tab);
@@ -210,7 +210,7 @@ private slots:
     }
 
     void entrySelectsWholeText() {
-        FrmCustomer* c = m_customer;
+        HeadingPanel* c = m_customer;
         // By Tab, into each field in turn.
         clickInto(findNamed<QPlainTextEdit>(c, "txtCustomer"));
         QTest::keyClick(findNamed<QPlainTextEdit>(c, "txtCustomer"), Qt::Key_Tab);
@@ -241,9 +241,9 @@ private:
     std::unique_ptr<ScratchDatabase> m_scratch;
     std::unique_ptr<Seams> m_seams;
     std::unique_ptr<Program> m_program;
-    FrmCustomer* m_customer = nullptr;
+    HeadingPanel* m_customer = nullptr;
 };
 
-DIPSHEET_APP_TEST_MAIN(TestFrmCustomer)
+DIPSHEET_APP_TEST_MAIN(TestHeadingPanel)
 
-#include "tst_frmcustomer.moc"
+#include "tst_headingpanel.moc"

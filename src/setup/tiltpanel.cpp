@@ -1,4 +1,4 @@
-#include "setup/frmtilt.h"
+#include "setup/tiltpanel.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -8,7 +8,7 @@
 
 namespace dipsheet::setup {
 
-FrmTilt::FrmTilt(QWidget* parentArea) : QWidget(parentArea) {
+TiltPanel::TiltPanel(QWidget* parentArea) : QWidget(parentArea) {
     setObjectName(QStringLiteral("frmTilt"));
     setFont(ui::defaultFont());
     resize(ui::twipsRect(0, 0, 3180, 1215).size());
@@ -48,15 +48,15 @@ FrmTilt::FrmTilt(QWidget* parentArea) : QWidget(parentArea) {
     QWidget::setTabOrder(txtFall, txtDipAt);
 }
 
-std::string FrmTilt::fall() const {
+std::string TiltPanel::fall() const {
     return txtFall->text().toStdString();
 }
 
-std::string FrmTilt::dipAt() const {
+std::string TiltPanel::dipAt() const {
     return txtDipAt->text().toStdString();
 }
 
-void FrmTilt::setTexts(const std::string& fall, const std::string& dipAt) {
+void TiltPanel::setTexts(const std::string& fall, const std::string& dipAt) {
     txtFall->setText(QString::fromStdString(fall));
     txtDipAt->setText(QString::fromStdString(dipAt));
 }

@@ -1,4 +1,4 @@
-#include "frmheads.h"
+#include "headspanel.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -25,7 +25,7 @@ QString qText(std::string_view text) {
 }
 }  // namespace
 
-FrmHeads::FrmHeads(QWidget* parentArea) : QWidget(parentArea) {
+HeadsPanel::HeadsPanel(QWidget* parentArea) : QWidget(parentArea) {
     setObjectName(QStringLiteral("frmHeads"));
     setFont(ui::defaultFont());
     resize(ui::twipsRect(0, 0, 3180, 1215).size());
@@ -67,7 +67,7 @@ FrmHeads::FrmHeads(QWidget* parentArea) : QWidget(parentArea) {
     setVertical(false);
 }
 
-void FrmHeads::setVertical(bool vertical) {
+void HeadsPanel::setVertical(bool vertical) {
     m_vertical = vertical;
     Label1->setText(vertical ? QStringLiteral("Bottom") : QStringLiteral("Heads"));
     Label2->setText(vertical ? QStringLiteral("Bottom Depth") : QStringLiteral("Head Depth"));
@@ -79,14 +79,14 @@ void FrmHeads::setVertical(bool vertical) {
     showDepthRow();
 }
 
-chart::HeadKind FrmHeads::kind() const {
+chart::HeadKind HeadsPanel::kind() const {
     const int index = cboHeads->currentIndex();
     return index >= 0 && index < int(std::size(chart::kHeadKinds))
                ? chart::kHeadKinds[static_cast<std::size_t>(index)]
                : chart::HeadKind::Flat;
 }
 
-chart::HeadTexts FrmHeads::texts() const {
+chart::HeadTexts HeadsPanel::texts() const {
     chart::HeadTexts texts;
     texts.kind = kind();
     if (chart::headDepthIsTyped(texts.kind))
@@ -94,7 +94,7 @@ chart::HeadTexts FrmHeads::texts() const {
     return texts;
 }
 
-void FrmHeads::setHeads(const chart::HeadTexts& heads) {
+void HeadsPanel::setHeads(const chart::HeadTexts& heads) {
     const auto* kind =
         std::find(std::begin(chart::kHeadKinds), std::end(chart::kHeadKinds), heads.kind);
     Choice& choice = m_choice[m_vertical];
@@ -109,7 +109,7 @@ void FrmHeads::setHeads(const chart::HeadTexts& heads) {
     emit edited();
 }
 
-QString FrmHeads::missingRow() const {
+QString HeadsPanel::missingRow() const {
     if (!chart::headDepthIsTyped(kind()))
         return {};
     const QByteArray text = txtHeadDepth->text().toUtf8();
@@ -118,19 +118,19 @@ QString FrmHeads::missingRow() const {
     return depth > 0 ? QString() : Label2->text();
 }
 
-void FrmHeads::showDiameter(double insideDiameter) {
+void HeadsPanel::showDiameter(double insideDiameter) {
     m_insideDiameter = insideDiameter;
     if (!chart::headDepthIsTyped(kind()))
         showDepthRow();
 }
 
-void FrmHeads::cboHeads_Click() {
+void HeadsPanel::cboHeads_Click() {
     m_choice[m_vertical].index = cboHeads->currentIndex();
     showDepthRow();
     emit edited();
 }
 
-void FrmHeads::showDepthRow() {
+void HeadsPanel::showDepthRow() {
     const chart::HeadKind k = kind();
     const bool flat = k == chart::HeadKind::Flat;
     Label2->setVisible(!flat);
@@ -149,7 +149,7 @@ void FrmHeads::showDepthRow() {
     }
 }
 
-QList<QWidget*> FrmHeads::keyboardOrder() const {
+QList<QWidget*> HeadsPanel::keyboardOrder() const {
     return {cboHeads, txtHeadDepth};
 }
 

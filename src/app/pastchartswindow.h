@@ -20,11 +20,11 @@ namespace dipsheet::app {
 
 class HistoryModel;
 
-class FrmHistory : public QWidget {
+class PastChartsWindow : public QWidget {
     Q_OBJECT
 
 public:
-    explicit FrmHistory(const store::JobDatabase& database);
+    explicit PastChartsWindow(const store::JobDatabase& database);
 
     // The list again for the search text as it stands (after a chart was made, say).
     void search();

@@ -1,16 +1,16 @@
-#include "form1.h"
+#include "orientationpanel.h"
 
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
 
-#include "setup/frmchart.h"
+#include "setup/chartoptionspanel.h"
 #include "ui.h"
 
 namespace dipsheet::app {
 
-Form1::Form1(QWidget* parentArea) : QWidget(parentArea) {
+OrientationPanel::OrientationPanel(QWidget* parentArea) : QWidget(parentArea) {
     setObjectName(QStringLiteral("Form1"));
     setFont(ui::defaultFont());
     resize(ui::twipsRect(0, 0, 5490, 1110).size());
@@ -47,20 +47,20 @@ Form1::Form1(QWidget* parentArea) : QWidget(parentArea) {
     ui::oneTabStopPerGroup({optHV[0], optHV[1]});
 }
 
-void Form1::setChartPanel(setup::FrmChart* chart) {
+void OrientationPanel::setChartPanel(setup::ChartOptionsPanel* chart) {
     m_chart = chart;
 }
 
-void Form1::showOrientation(bool horizontal) {
+void OrientationPanel::showOrientation(bool horizontal) {
     optHV[horizontal ? 0 : 1]->setChecked(true);
 }
 
-void Form1::optHV_Click(int /*index*/) {
+void OrientationPanel::optHV_Click(int /*index*/) {
     if (m_chart)
         m_chart->applyOrientation(optHV[0]->isChecked());
 }
 
-QList<QWidget*> Form1::keyboardOrder() const {
+QList<QWidget*> OrientationPanel::keyboardOrder() const {
     return {optHV[0], optHV[1]};
 }
 

@@ -12,19 +12,19 @@ class QLabel;
 class QRadioButton;
 
 namespace dipsheet::setup {
-class FrmChart;
+class ChartOptionsPanel;
 }
 
 namespace dipsheet::app {
 
-class Form1 : public QWidget {
+class OrientationPanel : public QWidget {
     Q_OBJECT
 
 public:
-    explicit Form1(QWidget* parentArea);
+    explicit OrientationPanel(QWidget* parentArea);
 
     // The chart options panel the choice steers (created after this panel).
-    void setChartPanel(setup::FrmChart* chart);
+    void setChartPanel(setup::ChartOptionsPanel* chart);
 
     // Selects the option of an orientation applied by other means (a chart loaded back).
     void showOrientation(bool horizontal);
@@ -40,7 +40,7 @@ private:
     QRadioButton* optHV[2];
 
 private:
-    setup::FrmChart* m_chart = nullptr;
+    setup::ChartOptionsPanel* m_chart = nullptr;
 };
 
 }  // namespace dipsheet::app

@@ -18,11 +18,11 @@ class QLineEdit;
 
 namespace dipsheet::setup {
 
-class FrmHeads : public QWidget {
+class HeadsPanel : public QWidget {
     Q_OBJECT
 
 public:
-    explicit FrmHeads(QWidget* parentArea);
+    explicit HeadsPanel(QWidget* parentArea);
 
     // Shows the choice of the vertical tank's bottom, or of the horizontal tank's heads; each
     // keeps its kind and typed depth while the other is shown.

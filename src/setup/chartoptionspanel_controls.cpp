@@ -1,4 +1,4 @@
-#include "setup/frmchart.h"
+#include "setup/chartoptionspanel.h"
 
 // The controls of the chart options panel: the three option frames, the striker plate, the
 // increment and the two commands, at their places, in their first state and Tab order.
@@ -45,7 +45,7 @@ QPushButton* makeButton(QWidget* panel, const QString& name, const QString& capt
 
 }  // namespace
 
-void FrmChart::createControls() {
+void ChartOptionsPanel::createControls() {
     setObjectName(QStringLiteral("frmChart"));
     setFont(ui::defaultFont());
     resize(ui::twipsRect(0, 0, 4680, 2925).size());

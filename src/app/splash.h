@@ -13,19 +13,19 @@ class QLabel;
 
 namespace dipsheet::app {
 
-class MdiForm1;
+class MainWindow;
 
-class FrmIntro : public QWidget {
+class Splash : public QWidget {
     Q_OBJECT
 
 public:
     // Form_Load: creates the main window without showing it and starts tmrTitle.
-    FrmIntro();
+    Splash();
 
     // Shows the splash maximised and borderless over the whole screen.
     void display();
 
-    MdiForm1* mainWindow() const { return m_mainWindow; }
+    MainWindow* mainWindow() const { return m_mainWindow; }
 
 private:
     QLabel* lblCoName;
@@ -44,7 +44,7 @@ private:
     // end: closes and destroys the splash, shows the main window. Once only.
     void handOver();
 
-    MdiForm1* m_mainWindow = nullptr;
+    MainWindow* m_mainWindow = nullptr;
     bool m_timeUp = false;
     bool m_handedOver = false;
 };

@@ -1,15 +1,15 @@
-#include "frmintro.h"
+#include "splash.h"
 
 #include <QDir>
-#include <QKeyEvent>
-#include <QMouseEvent>
 #include <QFile>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QScreen>
 
-#include "mdiform1.h"
+#include "mainwindow.h"
 #include "program.h"
 #include "store/store.h"
 #include "ui.h"
@@ -55,7 +55,7 @@ void showOneToALine(QLabel* label, const QStringList& items) {
 
 }  // namespace
 
-FrmIntro::FrmIntro() {
+Splash::Splash() {
     setObjectName(QStringLiteral("frmIntro"));
     setWindowTitle(QStringLiteral("Dipsheet"));
     setWindowFlag(Qt::FramelessWindowHint);
@@ -102,7 +102,7 @@ FrmIntro::FrmIntro() {
     // Form_Load: the main window lays itself out hidden while the splash is on screen.
     // The job database is the file in the data folder the program started in, by its full path.
     const QString path = QDir::current().absoluteFilePath(QString::fromUtf8(store::kDatabaseFile));
-    m_mainWindow = new MdiForm1(store::JobDatabase(QFile::encodeName(path).toStdString()));
+    m_mainWindow = new MainWindow(store::JobDatabase(QFile::encodeName(path).toStdString()));
     // The time ran out while the main window was being built: hand over once the splash's
     // creator has shown it, as soon as the event loop runs.
     if (m_timeUp)
@@ -110,7 +110,7 @@ FrmIntro::FrmIntro() {
             this, [this] { ui::guarded([this] { handOver(); }); }, Qt::QueuedConnection);
 }
 
-void FrmIntro::display() {
+void Splash::display() {
     // Maximised: without a window manager to maximise it, cover the screen ourselves.
     if (QScreen* screen = QGuiApplication::primaryScreen())
         setGeometry(screen->geometry());
@@ -121,27 +121,27 @@ void FrmIntro::display() {
     setFocus();
 }
 
-void FrmIntro::keyPressEvent(QKeyEvent* event) {
+void Splash::keyPressEvent(QKeyEvent* event) {
     event->accept();
     ui::guarded([this] { tmrTitle_Timer(); });
 }
 
 // On the release, so that the press and release of one click both land on the splash.
-void FrmIntro::mouseReleaseEvent(QMouseEvent* event) {
+void Splash::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
     ui::guarded([this] { tmrTitle_Timer(); });
 }
 
-void FrmIntro::tmrTitle_Timer() {
+void Splash::tmrTitle_Timer() {
     m_timeUp = true;
     handOver();
 }
 
-void FrmIntro::handOver() {
+void Splash::handOver() {
     if (!m_timeUp || !m_mainWindow || m_handedOver || ui::endRequested())
         return;
     m_handedOver = true;
-    MdiForm1* mainWindow = m_mainWindow;
+    MainWindow* mainWindow = m_mainWindow;
     close();  // destroyed once this event has been handled
     mainWindow->display();
 }

@@ -13,12 +13,12 @@ class QLineEdit;
 
 namespace dipsheet::app {
 
-class FrmClient : public QWidget {
+class ClientPanel : public QWidget {
     Q_OBJECT
 
 public:
     // Form_Load: shows the client name of the job record `job` (loaded).
-    FrmClient(QWidget* parentArea, document::JobDocument& job);
+    ClientPanel(QWidget* parentArea, document::JobDocument& job);
 
     // The name field, the first stop of the keyboard; and whether it holds the new file's
     // placeholder ("Client Name", which would be printed as the client).
