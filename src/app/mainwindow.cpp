@@ -99,8 +99,11 @@ MainWindow::MainWindow(store::JobDatabase database)
                 if (ChartWindow* window = chartWindow())
                     window->compareWithInputs(m_chartOptions->tank());
             }));
-    connect(m_chartOptions, &setup::ChartOptionsPanel::aboutToExit, this,
-            ui::guard([this] { unloadChartWindow(); }));
+    // Exit on the chart panel: the chart window unloads, then the program ends.
+    connect(m_chartOptions, &setup::ChartOptionsPanel::exitRequested, this, ui::guard([this] {
+                unloadChartWindow();
+                ui::endProgram();
+            }));
     // Past Charts: one action of the window, for its button and Ctrl+H anywhere in it.
     auto* history = new QAction(QStringLiteral("Past Charts..."), this);
     history->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
@@ -144,12 +147,7 @@ void MainWindow::restoreLastTank() {
     const auto newest = m_database.connect().readHistory({}, 1);
     if (newest.empty() || !newest.front().tank)
         return;
-    putTank(*newest.front().tank);
-}
-
-void MainWindow::putTank(const chart::Tank& tank) {
-    m_orientationPanel->showOrientation(tank.horizontal());
-    m_chartOptions->setTank(tank);
+    m_chartOptions->setTank(*newest.front().tank);
 }
 
 void MainWindow::showHistory() {
@@ -170,7 +168,7 @@ void MainWindow::loadFromHistory(const store::HistoryEntry& entry) {
     // The heading and the tank go back on screen and are stored with the chart as it is shown
     // again; the history already holds it.
     m_job->replaceHeading(entry.job);
-    putTank(*entry.tank);
+    m_chartOptions->setTank(*entry.tank);
     if (m_pastChartsWindow)
         m_pastChartsWindow->close();
     m_chartOptions->calculateFromHistory(entry.id);

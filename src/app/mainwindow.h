@@ -85,8 +85,6 @@ private:
     void loadFromHistory(const store::HistoryEntry& entry);
     // The panels as the newest chart of the history left them (a fresh file: as they start).
     void restoreLastTank();
-    // Shows `tank` on the panels, its orientation on the orientation panel too.
-    void putTank(const chart::Tank& tank);
 
     store::JobDatabase m_database;
     document::JobDocument* m_job;

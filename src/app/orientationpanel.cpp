@@ -49,6 +49,8 @@ OrientationPanel::OrientationPanel(QWidget* parentArea) : QWidget(parentArea) {
 
 void OrientationPanel::setChartPanel(setup::ChartOptionsPanel* chart) {
     m_chart = chart;
+    connect(chart, &setup::ChartOptionsPanel::orientationShown, this,
+            [this](bool horizontal) { showOrientation(horizontal); });
 }
 
 void OrientationPanel::showOrientation(bool horizontal) {

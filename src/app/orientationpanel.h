@@ -23,11 +23,9 @@ class OrientationPanel : public QWidget {
 public:
     explicit OrientationPanel(QWidget* parentArea);
 
-    // The chart options panel the choice steers (created after this panel).
+    // The chart options panel, which holds the orientation: a choice here applies it there, and
+    // an orientation it takes by other means (a chart loaded back) is selected here.
     void setChartPanel(setup::ChartOptionsPanel* chart);
-
-    // Selects the option of an orientation applied by other means (a chart loaded back).
-    void showOrientation(bool horizontal);
 
     // Applies the orientation now selected; `index` is the clicked option, not used.
     void optHV_Click(int index);
@@ -40,6 +38,8 @@ private:
     QRadioButton* optHV[2];
 
 private:
+    void showOrientation(bool horizontal);
+
     setup::ChartOptionsPanel* m_chart = nullptr;
 };
 

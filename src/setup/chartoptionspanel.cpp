@@ -104,6 +104,7 @@ void ChartOptionsPanel::setTank(const chart::Tank& stored) {
         {locale.decimalPoint().toStdString(), locale.groupSeparator().toStdString()});
     m_horizontal = tank.horizontal();
     frmConfiguration->setVisible(m_horizontal);
+    emit orientationShown(m_horizontal);
     {
         // The choices are set as they stand; the panel follows once, below, and the focus
         // stays where the user's hand left it.

@@ -115,10 +115,13 @@ signals:
     void chartStored(const store::ChartSetup& setup);
     // Past Charts was pressed: the owner shows the history of charts.
     void historyRequested();
-    // Exit was pressed; the program ends right after this signal's receivers return.
-    void aboutToExit();
+    // Exit was pressed: the owner ends the program.
+    void exitRequested();
     // An input of the chart may have changed (an edit, a choice, the unit, the striker plate).
     void inputsChanged();
+    // The orientation is the panel's: a tank put on screen may change it, and the main
+    // window's orientation options follow.
+    void orientationShown(bool horizontal);
 
 private:
     // The panel's own controls, at their places, in their first state and Tab order.

@@ -94,8 +94,7 @@ void ChartOptionsPanel::cmdCalculate_Click() {
 }
 
 void ChartOptionsPanel::cmdExit_Click() {
-    emit aboutToExit();
-    ui::endProgram();
+    emit exitRequested();
 }
 
 // ---- The chart and the row writer.

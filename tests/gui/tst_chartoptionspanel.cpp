@@ -57,7 +57,7 @@ private slots:
     void badInputIsRefusedWithAMessage_data();
     void badInputIsRefusedWithAMessage();
     void missingDatabaseReachesTheFatalPath();
-    void exitAnnouncesThenEnds();
+    void exitAsksTheOwner();
     void headsFollowTheTankOnScreen();
     void storedTankShowsInTheUsersNumberFormat();
     void unitSwitchAsksWhatBecomesOfTheFigures();
@@ -104,8 +104,8 @@ void TestChartOptionsPanel::init() {
     connect(m_chart, &ChartOptionsPanel::chartStored, this, [this](const store::ChartSetup& setup) {
         m_events << QStringLiteral("stored %1").arg(setup.tank->inches ? "in" : "mm");
     });
-    connect(m_chart, &ChartOptionsPanel::aboutToExit, this,
-            [this] { m_events << QStringLiteral("aboutToExit"); });
+    connect(m_chart, &ChartOptionsPanel::exitRequested, this,
+            [this] { m_events << QStringLiteral("exitRequested"); });
 }
 
 void TestChartOptionsPanel::cleanup() {
@@ -622,10 +622,11 @@ void TestChartOptionsPanel::missingDatabaseReachesTheFatalPath() {
     QVERIFY(!QFile::exists(QStringLiteral("QRTMembers.mdb")));  // never created
 }
 
-void TestChartOptionsPanel::exitAnnouncesThenEnds() {
+// The panel asks; the program's end is its owner's (the main window's) to make.
+void TestChartOptionsPanel::exitAsksTheOwner() {
     QVERIFY(findNamed<QPushButton>(m_chart, "cmdExit")->isEnabled());
     QTest::mouseClick(findNamed<QPushButton>(m_chart, "cmdExit"), Qt::LeftButton);
-    QCOMPARE(m_events, (QStringList{QStringLiteral("aboutToExit"), QStringLiteral("end 0")}));
+    QCOMPARE(m_events, QStringList{QStringLiteral("exitRequested")});
     QVERIFY(m_messages.isEmpty());
 }
 
