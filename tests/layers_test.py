@@ -12,6 +12,7 @@ import sys
 BELOW = {
     "chart": set(),
     "store": {"chart"},
+    "server": {"chart", "store"},
     "report": {"chart", "store"},
     "document": {"chart", "store"},
     "ui": set(),
