@@ -120,11 +120,9 @@ bool isUtf8(std::string_view text) {
     return true;
 }
 
-// A LIKE pattern finding `word` (folded) anywhere: its characters literal, the pattern's own
-// (%, _ and the escape \) escaped.
-std::string containing(std::string_view word) {
-    std::string folded;
-    store::detail::foldCase(word, folded);
+// A LIKE pattern finding `folded` (a word, its case folded) anywhere: its characters literal,
+// the pattern's own (%, _ and the escape \) escaped.
+std::string containing(std::string_view folded) {
     std::string pattern = "%";
     for (const char c : folded) {
         if (c == '%' || c == '_' || c == '\\')
@@ -132,6 +130,14 @@ std::string containing(std::string_view word) {
         pattern.push_back(c);
     }
     return pattern + "%";
+}
+
+// The characters of a UTF-8 text (its bytes less the continuation bytes).
+std::size_t characters(std::string_view text) {
+    std::size_t count = 0;
+    for (const char c : text)
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return count;
 }
 
 // The local time now, as the job file's history writes it ("YYYY-MM-DD HH:MM:SS"): the time
@@ -286,9 +292,16 @@ std::vector<store::HistoryEntry> ServerStore::readHistory(std::string_view searc
     for (const std::string_view word : searchWords(search)) {
         if (!isUtf8(word))
             return {};
-        params.push_back(Param::text(containing(word)));
-        sql += (params.size() == 1 ? " WHERE" : " AND") + std::string(" words LIKE $") +
-               std::to_string(params.size());
+        // A word of three characters or more is found through the trigram index (LIKE); a
+        // shorter one has no trigram, and every chart's words are read: strpos reads them
+        // faster than LIKE.
+        std::string folded;
+        store::detail::foldCase(word, folded);
+        const bool indexed = characters(word) >= 3;
+        params.push_back(Param::text(indexed ? containing(folded) : folded));
+        sql += (params.size() == 1 ? " WHERE " : " AND ") +
+               (indexed ? "words LIKE $" + std::to_string(params.size())
+                        : "strpos(words, $" + std::to_string(params.size()) + ") > 0");
     }
     sql += " ORDER BY id DESC";
     if (limit > 0)
