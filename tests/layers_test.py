@@ -27,6 +27,7 @@ import tempfile
 BELOW = {
     "chart": set(),
     "store": {"chart"},
+    "server": {"chart", "store"},
     "report": {"chart", "store"},
     "document": {"chart", "store"},
     "ui": set(),

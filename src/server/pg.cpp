@@ -1,0 +1,263 @@
+// The server back end's helpers over libpq.
+
+#include "server/pg.h"
+
+#include <poll.h>
+
+#include <cctype>
+#include <charconv>
+#include <chrono>
+#include <cstdlib>
+#include <utility>
+
+namespace dipsheet::server::detail {
+
+using store::StoreError;
+
+namespace {
+
+// How long a connection waits for the server, in seconds, when the address gives no
+// connect_timeout: a desk says the server is away rather than hang.
+constexpr int kDefaultConnectSeconds = 10;
+
+std::string trimmed(std::string text) {
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.pop_back();
+    return text;
+}
+
+// A SQLSTATE in a message of the server as libpq words it verbosely ("FATAL:  3D000: database
+// ... does not exist"): the five characters (digits and capitals, one digit at least, so the
+// word FATAL is none) before ": ", and the rest of that line, the server's own words.
+std::pair<std::string, std::string> sqlstateIn(const std::string& message) {
+    for (std::size_t at = 0; at + 7 <= message.size(); ++at) {
+        if (at > 0 && message[at - 1] != ' ')
+            continue;
+        bool code = message.compare(at + 5, 2, ": ") == 0, digit = false;
+        for (std::size_t i = at; code && i < at + 5; ++i) {
+            const auto c = static_cast<unsigned char>(message[i]);
+            code = std::isdigit(c) || std::isupper(c);
+            digit = digit || std::isdigit(c);
+        }
+        if (code && digit) {
+            const std::size_t end = message.find('\n', at);
+            return {message.substr(at, 5),
+                    message.substr(at + 7,
+                                   end == std::string::npos ? std::string::npos : end - at - 7)};
+        }
+    }
+    return {};
+}
+
+// The connect_timeout the address gives, in seconds; the default when none.
+int connectSeconds(PGconn* conn) {
+    int seconds = kDefaultConnectSeconds;
+    PQconninfoOption* options = PQconninfo(conn);
+    for (PQconninfoOption* option = options; option != nullptr && option->keyword != nullptr;
+         ++option) {
+        if (std::string_view(option->keyword) == "connect_timeout" && option->val != nullptr &&
+            *option->val != '\0') {
+            const int given = std::atoi(option->val);
+            seconds = given > 0 ? std::max(given, 2) : seconds;  // libpq's own floor is 2
+        }
+    }
+    PQconninfoFree(options);
+    return seconds;
+}
+
+// `message` with the address, and any quoted part of it naming a user, left out.
+std::string withoutAddress(std::string message, const std::string& uri) {
+    for (std::size_t at; !uri.empty() && (at = message.find(uri)) != std::string::npos;)
+        message.replace(at, uri.size(), "(the address)");
+    std::size_t open = message.find('"');
+    while (open != std::string::npos) {
+        const std::size_t close = message.find('"', open + 1);
+        if (close == std::string::npos)
+            break;
+        if (message.find('@', open) < close) {
+            message.replace(open, close - open + 1, "(the address)");
+            open = message.find('"', open + 1);
+        } else {
+            open = message.find('"', close + 1);
+        }
+    }
+    return message;
+}
+
+std::string orNone(const char* text) {
+    return text != nullptr && *text != '\0' ? text : "(default)";
+}
+
+// The failed connection said in the desk's words: a server away, a login refused or a
+// database missing, naming which. The address itself is never repeated: it may hold a password.
+[[noreturn]] void refuseConnection(PGconn* conn, const std::string& how) {
+    const std::string message = trimmed(PQerrorMessage(conn));
+    const auto [sqlstate, said] = sqlstateIn(message);
+    const std::string server =
+        "The database server " + orNone(PQhost(conn)) + " (port " + orNone(PQport(conn)) + ")";
+    if (sqlstate.rfind("28", 0) == 0)
+        throw StoreError(kLoginRefused, server + " refused the login of user \"" +
+                                            orNone(PQuser(conn)) + "\": " + said);
+    if (sqlstate == "3D000")
+        throw StoreError(kServerAway,
+                         server + " has no database \"" + orNone(PQdb(conn)) + "\": " + said);
+    if (sqlstate == "42501")
+        throw StoreError(kLoginRefused, server + " refused user \"" + orNone(PQuser(conn)) +
+                                            "\" the database \"" + orNone(PQdb(conn)) +
+                                            "\": " + said);
+    if (!sqlstate.empty())
+        throw StoreError(errorCode(sqlstate), server + " refused the connection: " + said);
+    throw StoreError(kServerAway, server + " cannot be reached" + how + ": " + message);
+}
+
+}  // namespace
+
+int errorCode(std::string_view sqlstate) {
+    const std::string_view kind = sqlstate.substr(0, 2);
+    if (sqlstate.empty() || kind == "08" || kind == "57")  // the link, or the server stopping
+        return kServerAway;
+    if (kind == "28")
+        return kLoginRefused;
+    if (kind == "40" || kind == "55" || sqlstate == "53300")  // conflict, lock, connections
+        return kServerBusy;
+    if (sqlstate == "42501")
+        return kServerRefused;
+    if (kind == "53")
+        return kServerFull;
+    if (kind == "22" || kind == "54")  // a value it refuses, or past its limits
+        return kServerMismatch;
+    return kServerDamage;
+}
+
+Param Param::number(double value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return {std::string(text, end), false};
+}
+
+Result& Result::operator=(Result&& other) noexcept {
+    if (this != &other) {
+        PQclear(m_result);
+        m_result = std::exchange(other.m_result, nullptr);
+    }
+    return *this;
+}
+
+std::string Result::text(int row, int column) const {
+    return std::string(PQgetvalue(m_result, row, column),
+                       static_cast<std::size_t>(PQgetlength(m_result, row, column)));
+}
+
+std::int64_t Result::integer(int row, int column) const {
+    const char* text = PQgetvalue(m_result, row, column);
+    std::int64_t value = 0;
+    std::from_chars(text, text + PQgetlength(m_result, row, column), value);
+    return value;
+}
+
+double Result::number(int row, int column) const {
+    if (isNull(row, column))
+        return 0;
+    const std::string value = text(row, column);
+    // The server writes the shortest text that reads back exactly, and its own words for the
+    // values without digits.
+    if (value == "Infinity" || value == "-Infinity" || value == "NaN")
+        return std::strtod(value.c_str(), nullptr);
+    double number = 0;
+    std::from_chars(value.data(), value.data() + value.size(), number);
+    return number;
+}
+
+Connection::Connection(const std::string& uri) {
+    // The address first, then what the desk always asks: later keywords win over the address.
+    const char* keywords[] = {"dbname", "client_encoding", "fallback_application_name", nullptr};
+    const char* values[] = {uri.c_str(), "UTF8", "dipsheet", nullptr};
+    // An address libpq cannot read is said in its words, less the address (it may hold a
+    // password).
+    char* fault = nullptr;
+    PQconninfoOption* parsed = PQconninfoParse(uri.c_str(), &fault);
+    PQconninfoFree(parsed);
+    if (parsed == nullptr) {
+        const std::string message = fault != nullptr ? withoutAddress(trimmed(fault), uri) : "";
+        PQfreemem(fault);
+        throw StoreError(kServerAway, "The database server's address cannot be read: " + message);
+    }
+    m_conn = PQconnectStartParams(keywords, values, 1);
+    if (m_conn == nullptr)
+        throw StoreError(kServerAway, "The database server cannot be reached: out of memory");
+    // The server's notices (a table made already) are not the desk's to print.
+    PQsetNoticeProcessor(
+        m_conn, [](void*, const char*) {}, nullptr);
+    // Verbose until connected, so the server's refusal carries its SQLSTATE whatever the
+    // language of its messages.
+    PQsetErrorVerbosity(m_conn, PQERRORS_VERBOSE);
+    const int seconds = connectSeconds(m_conn);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    PostgresPollingStatusType status = PGRES_POLLING_WRITING;
+    try {
+        while (status != PGRES_POLLING_OK) {
+            if (status == PGRES_POLLING_FAILED || PQstatus(m_conn) == CONNECTION_BAD)
+                refuseConnection(m_conn, "");
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            pollfd wait{PQsocket(m_conn),
+                        static_cast<short>(status == PGRES_POLLING_READING ? POLLIN : POLLOUT), 0};
+            if (left.count() <= 0 || poll(&wait, 1, static_cast<int>(left.count())) == 0)
+                refuseConnection(m_conn, " (no answer in " + std::to_string(seconds) + " s)");
+            status = PQconnectPoll(m_conn);
+        }
+    } catch (...) {
+        PQfinish(m_conn);
+        m_conn = nullptr;
+        throw;
+    }
+    PQsetErrorVerbosity(m_conn, PQERRORS_DEFAULT);
+}
+
+Result Connection::run(const char* sql, const std::vector<Param>& params, const std::string& doing,
+                       bool binary) {
+    std::vector<const char*> values;
+    std::vector<int> lengths, formats;
+    std::vector<Oid> types;
+    for (const Param& param : params) {
+        if (param.value && !param.binary && param.value->find('\0') != std::string::npos)
+            throw StoreError(kServerMismatch,
+                             doing +
+                                 ": a text holds a NUL character, which the server cannot "
+                                 "keep; nothing was written");
+        values.push_back(param.value ? param.value->c_str() : nullptr);
+        lengths.push_back(param.value ? static_cast<int>(param.value->size()) : 0);
+        formats.push_back(param.binary ? 1 : 0);
+        types.push_back(param.binary ? 17 : 0);  // bytea; the others as the statement reads them
+    }
+    Result result(PQexecParams(m_conn, sql, static_cast<int>(params.size()), types.data(),
+                               values.data(), lengths.data(), formats.data(), binary ? 1 : 0));
+    const ExecStatusType status = PQresultStatus(result.raw());
+    if (result.raw() != nullptr && (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK))
+        return result;
+    const char* sqlstate =
+        result.raw() != nullptr ? PQresultErrorField(result.raw(), PG_DIAG_SQLSTATE) : nullptr;
+    // A link lost says so whatever the statement: the server went away mid-action.
+    const int code =
+        PQstatus(m_conn) == CONNECTION_BAD ? kServerAway : errorCode(sqlstate ? sqlstate : "");
+    throw StoreError(code, doing + ": " + trimmed(PQerrorMessage(m_conn)));
+}
+
+Transaction::Transaction(Connection& connection, std::string doing)
+    : m_connection(connection), m_doing(std::move(doing)) {
+    m_connection.run("BEGIN", m_doing);
+}
+
+Transaction::~Transaction() {
+    // A failed rollback (the link lost) has nothing left to undo: the server rolls back a
+    // transaction whose connection goes.
+    if (m_open && m_connection.inTransaction())
+        PQclear(PQexec(m_connection.raw(), "ROLLBACK"));
+}
+
+void Transaction::commit() {
+    m_connection.run("COMMIT", m_doing);
+    m_open = false;
+}
+
+}  // namespace dipsheet::server::detail
