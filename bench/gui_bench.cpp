@@ -63,7 +63,7 @@ struct Fixture {
             error = "cannot make the scratch database";
             return;
         }
-        main = std::make_unique<MainWindow>(dipsheet::store::JobDatabase());
+        main = std::make_unique<MainWindow>(dipsheet::app::DataFolder::current());
         main->display();
         auto* chart = findNamed<dipsheet::setup::ChartOptionsPanel>(main.get(), "frmChart");
         if (findNamed<QCheckBox>(chart, "chkStriker")->isChecked())

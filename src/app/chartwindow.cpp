@@ -107,9 +107,10 @@ QString ChartWindow::marksText(report::DepthFormat depths, const QString& unit) 
     if (!m_setup.tank)
         return {};
     try {
-        const auto marks = chart::fillMarks(
-            m_setup.tank->volume(), chart::percentList(markPercents().toStdString(), "Marks"),
-            report::markStep(depths, inches()));
+        const auto marks =
+            chart::fillMarks(m_setup.tank->volume(),
+                             chart::percentList(m_folder.markPercents().toStdString(), "Marks"),
+                             report::markStep(depths, inches()));
         return QStringLiteral(". ") + report::fillMarksText(marks, depths, inches(), unit);
     } catch (const chart::InputError&) {
         return {};  // marks a settings file cannot give are left out
@@ -160,7 +161,7 @@ void ChartWindow::loadReport(report::ReportEngine& engine) {
     engine.setReportFileName(reportFileName());
     engine.load(heading, m_chartRows, m_setup);  // the definition from the working directory
     // The page has the columns the grid shows, when the window or the settings chose them.
-    if (m_siteColumns || ullageChoice())
+    if (m_siteColumns || m_folder.ullageChoice())
         engine.showSiteColumns(m_rows->siteColumnsShown());
     showHeading(heading);  // the window shows the heading the page carries
 }
@@ -237,7 +238,7 @@ bool ChartWindow::siteColumnsChosen() const {
     // The choice made in this window, else the one kept in dipsheet.ini, else the definition's.
     if (m_siteColumns)
         return *m_siteColumns;
-    if (const std::optional<bool> kept = ullageChoice())
+    if (const std::optional<bool> kept = m_folder.ullageChoice())
         return *kept;
     try {
         const report::Definition definition = report::readDefinition(reportFileName());
@@ -253,7 +254,7 @@ void ChartWindow::showUllage(bool shown) {
     const QSignalBlocker quiet(m_showSite);
     m_showSite->setChecked(shown);
     fitGridWidth();
-    if (!keepUllageShown(shown)) {
+    if (!m_folder.keepUllageShown(shown)) {
         ui::messageBox(QStringLiteral("The choice could not be kept in %1 in %2: it holds for "
                                       "this window only.")
                            .arg(QString::fromLatin1(report::kSettingsFile),
@@ -318,7 +319,7 @@ void ChartWindow::closeEvent(QCloseEvent* event) {
         // deletes no rows of a chart stored since.
         m_unloaded = true;
     }
-    keepPlace(this, QStringLiteral("Chart"));
+    m_folder.keepPlace(this, QStringLiteral("Chart"));
     event->accept();
 }
 

@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "jobdocument.h"
+#include "program.h"
 #include "report/definition.h"
 #include "store/store.h"
 
@@ -39,7 +40,7 @@ class ChartWindow : public QWidget {
 public:
     // The window for the charts of the job `job`. It is top-level and not modal, and deletes
     // itself once closed.
-    explicit ChartWindow(document::JobDocument& job);
+    ChartWindow(document::JobDocument& job, const DataFolder& folder);
 
     // Form_Load, and again for each new chart while the window is open: the heading the chart
     // was stored with, the rows as the file holds them now, and the set-up.
@@ -145,6 +146,7 @@ private:
 
     document::JobDocument& m_job;
     const store::JobDatabase m_database;
+    const DataFolder m_folder;
     CapacityModel* m_rows;
     std::vector<chart::CapacityRow> m_chartRows;  // of the chart on show, as the grid shows them
     store::ChartSetup m_setup;                    // of the chart on show

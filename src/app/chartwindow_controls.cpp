@@ -57,7 +57,8 @@ QPushButton* button(QWidget* window, const QString& name, const QString& caption
 
 }  // namespace
 
-ChartWindow::ChartWindow(document::JobDocument& job) : m_job(job), m_database(job.database()) {
+ChartWindow::ChartWindow(document::JobDocument& job, const DataFolder& folder)
+    : m_job(job), m_database(job.database()), m_folder(folder) {
     setObjectName(QStringLiteral("frmCapacity"));
     setWindowTitle(QStringLiteral("Calculated Capacity"));
     setAttribute(Qt::WA_DeleteOnClose);  // after its close event has unloaded it

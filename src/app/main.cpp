@@ -25,6 +25,8 @@ int main(int argc, char** argv) {
     if (!dipsheet::app::holdDataFolder())
         return 1;
     // A job database that cannot be read at start-up ends the program.
-    dipsheet::ui::fatalOnFailure([] { (new dipsheet::app::Splash())->display(); });
+    // The data folder is the one the program started in; the windows are given it.
+    const dipsheet::app::DataFolder folder = dipsheet::app::DataFolder::current();
+    dipsheet::ui::fatalOnFailure([&folder] { dipsheet::app::startProgram(folder); });
     return app.exec();
 }

@@ -40,8 +40,10 @@ void placeAt(QWidget* panel, int left, int top) {
 }
 }  // namespace
 
-MainWindow::MainWindow(store::JobDatabase database)
-    : m_database(database.path(), kBusyMs), m_job(new document::JobDocument(m_database, this)) {
+MainWindow::MainWindow(const DataFolder& folder)
+    : m_folder(folder),
+      m_database(folder.jobDatabase().path(), kBusyMs),
+      m_job(new document::JobDocument(m_database, this)) {
     setObjectName(QStringLiteral("MDIForm1"));
     setWindowTitle(QStringLiteral("Dipsheet"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -152,12 +154,12 @@ void MainWindow::restoreLastTank() {
 
 void MainWindow::showHistory() {
     if (!m_pastChartsWindow) {
-        m_pastChartsWindow = new PastChartsWindow(m_database);
+        m_pastChartsWindow = new PastChartsWindow(m_database, m_folder);
         connect(m_pastChartsWindow, &PastChartsWindow::loadRequested, this,
                 ui::guard([this](const store::HistoryEntry& entry) { loadFromHistory(entry); }));
         connect(m_pastChartsWindow, &PastChartsWindow::noticed, m_job,
                 &document::JobDocument::tell);
-        restorePlace(m_pastChartsWindow, QStringLiteral("PastCharts"));
+        m_folder.restorePlace(m_pastChartsWindow, QStringLiteral("PastCharts"));
     }
     m_pastChartsWindow->show();
     m_pastChartsWindow->raise();
@@ -185,11 +187,11 @@ void MainWindow::showChartWindow(const store::ChartSetup& setup) {
     ChartWindow* window = chartWindow();
     const bool open = window != nullptr;
     if (!open)
-        m_chartWindow = window = new ChartWindow(*m_job);
+        m_chartWindow = window = new ChartWindow(*m_job, m_folder);
     window->showChart(setup);
     if (!open) {
         connect(window, &ChartWindow::exited, this, ui::guard([this] { chartWindowExited(); }));
-        if (restorePlace(window, QStringLiteral("Chart"))) {
+        if (m_folder.restorePlace(window, QStringLiteral("Chart"))) {
             window->show();  // where the user left it
         } else {
             placeChartWindow(window);

@@ -12,6 +12,7 @@
 #include "chartwindow.h"
 #include "jobdocument.h"
 #include "pastchartswindow.h"
+#include "program.h"
 #include "ui.h"
 
 namespace dipsheet::setup {
@@ -34,7 +35,7 @@ public:
     // run: the window makes the job document on it and hands both to every window that reads
     // or writes the job. Its connections never wait on another program's lock longer than
     // kBusyMs: a busy file is retried, never waited on with the keyboard held.
-    explicit MainWindow(store::JobDatabase database);
+    explicit MainWindow(const DataFolder& folder);
     static constexpr int kBusyMs = 100;
     // Destroys the chart window, if there is one, without its unload step.
     ~MainWindow() override;
@@ -86,6 +87,7 @@ private:
     // The panels as the newest chart of the history left them (a fresh file: as they start).
     void restoreLastTank();
 
+    DataFolder m_folder;
     store::JobDatabase m_database;
     document::JobDocument* m_job;
     QWidget* m_clientArea;

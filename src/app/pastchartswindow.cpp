@@ -34,7 +34,8 @@ constexpr std::size_t kListed = 1000;
 
 }  // namespace
 
-PastChartsWindow::PastChartsWindow(const store::JobDatabase& database) : m_database(database) {
+PastChartsWindow::PastChartsWindow(const store::JobDatabase& database, const DataFolder& folder)
+    : m_database(database), m_folder(folder) {
     setObjectName(QStringLiteral("frmHistory"));
     setWindowTitle(QStringLiteral("Past Charts"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -235,7 +236,7 @@ void PastChartsWindow::remove() {
 }
 
 void PastChartsWindow::closeEvent(QCloseEvent* event) {
-    keepPlace(this, QStringLiteral("PastCharts"));
+    m_folder.keepPlace(this, QStringLiteral("PastCharts"));
     QWidget::closeEvent(event);
 }
 

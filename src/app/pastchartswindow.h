@@ -9,6 +9,7 @@
 
 #include <QWidget>
 
+#include "program.h"
 #include "store/store.h"
 
 class QLabel;
@@ -24,7 +25,7 @@ class PastChartsWindow : public QWidget {
     Q_OBJECT
 
 public:
-    explicit PastChartsWindow(const store::JobDatabase& database);
+    PastChartsWindow(const store::JobDatabase& database, const DataFolder& folder);
 
     // The list again for the search text as it stands (after a chart was made, say).
     void search();
@@ -59,6 +60,7 @@ private:
     void remove();
 
     const store::JobDatabase m_database;
+    const DataFolder m_folder;
     HistoryModel* m_model;
     QString m_found;  // what the line under the list says of the charts found
 };

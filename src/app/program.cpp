@@ -1,11 +1,15 @@
 #include "program.h"
 
+#include <QDir>
+#include <QFile>
 #include <QScreen>
 #include <QWidget>
 
+#include "mainwindow.h"
 #include "printpreview.h"
 #include "report/report.h"
 #include "report/settings.h"
+#include "splash.h"
 
 namespace dipsheet::app {
 
@@ -17,9 +21,27 @@ QPixmap logo() {
     return QPixmap(QStringLiteral(":/dipsheet/logo.png"));
 }
 
-QStringList companyDetails() {
+DataFolder::DataFolder(const QString& path) : m_path(QDir(path).absolutePath()) {}
+
+DataFolder DataFolder::current() {
+    return DataFolder(QDir::currentPath());
+}
+
+QString DataFolder::database() const {
+    return QDir(m_path).filePath(QString::fromUtf8(store::kDatabaseFile));
+}
+
+QString DataFolder::settings() const {
+    return QDir(m_path).filePath(QString::fromLatin1(report::kSettingsFile));
+}
+
+store::JobDatabase DataFolder::jobDatabase() const {
+    return store::JobDatabase(QFile::encodeName(database()).toStdString());
+}
+
+QStringList DataFolder::companyDetails() const {
     // The splash names the office only from a file that reads cleanly.
-    const report::Company company = report::readCompany(QString::fromLatin1(report::kSettingsFile));
+    const report::Company company = report::readCompany(settings());
     if (!company.readCleanly)
         return {};
     QStringList details;
@@ -30,16 +52,8 @@ QStringList companyDetails() {
     return details;
 }
 
-namespace {
-
-QString settingsPath() {
-    return QString::fromLatin1(report::kSettingsFile);
-}
-
-}  // namespace
-
-std::optional<bool> ullageChoice() {
-    const QString value = report::readSetting(settingsPath(), QStringLiteral("Chart/Ullage"));
+std::optional<bool> DataFolder::ullageChoice() const {
+    const QString value = report::readSetting(settings(), QStringLiteral("Chart/Ullage"));
     if (value.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0)
         return true;
     if (value.compare(QLatin1String("no"), Qt::CaseInsensitive) == 0)
@@ -47,22 +61,22 @@ std::optional<bool> ullageChoice() {
     return std::nullopt;
 }
 
-QString markPercents() {
-    return report::readMarkPercents(settingsPath());
+QString DataFolder::markPercents() const {
+    return report::readMarkPercents(settings());
 }
 
-bool keepUllageShown(bool shown) {
-    return report::writeSetting(settingsPath(), QStringLiteral("Chart"), QStringLiteral("Ullage"),
+bool DataFolder::keepUllageShown(bool shown) const {
+    return report::writeSetting(settings(), QStringLiteral("Chart"), QStringLiteral("Ullage"),
                                 shown ? QStringLiteral("yes") : QStringLiteral("no"));
 }
 
-bool restorePlace(QWidget* window, const QString& name) {
+bool DataFolder::restorePlace(QWidget* window, const QString& name) const {
     const QByteArray kept = QByteArray::fromBase64(
-        report::readSetting(settingsPath(), QStringLiteral("Windows/") + name).toLatin1());
+        report::readSetting(settings(), QStringLiteral("Windows/") + name).toLatin1());
     return !kept.isEmpty() && window->restoreGeometry(kept);
 }
 
-void keepPlace(const QWidget* window, const QString& name) {
+void DataFolder::keepPlace(const QWidget* window, const QString& name) const {
     // A maximised window opens as it does the first time (maximised where a window manager
     // does it, beside the main window where none does), so no place is kept for it. A place
     // that cannot be kept is no fault: the window opens as designed next time.
@@ -71,8 +85,16 @@ void keepPlace(const QWidget* window, const QString& name) {
         screen && window->frameGeometry().contains(screen->availableGeometry());
     const bool asDesigned = window->isMaximized() || window->isFullScreen() || wholeScreen;
     report::writeSetting(
-        settingsPath(), QStringLiteral("Windows"), name,
+        settings(), QStringLiteral("Windows"), name,
         asDesigned ? QString() : QString::fromLatin1(window->saveGeometry().toBase64()));
+}
+
+Splash* startProgram(const DataFolder& folder) {
+    auto* splash = new Splash(folder);
+    // The main window lays itself out hidden while the splash is on screen.
+    splash->handTo(new MainWindow(folder));
+    splash->display();
+    return splash;
 }
 
 }  // namespace dipsheet::app

@@ -10,6 +10,7 @@
 
 #include "outside.h"
 #include "report/report.h"
+#include "store/store.h"
 
 class QWidget;
 
@@ -41,27 +42,50 @@ private:
 // The program's logo (a tank with a dipstick), 261 x 262 pixels.
 QPixmap logo();
 
-// The office's own name from dipsheet.ini in the working directory (the data folder), section
-// [Company]: Name, Address, Town and Phone in that order, each on one line, leaving out keys
-// that are missing or empty. Empty when the file is missing, unreadable, malformed or no
-// regular file (a pipe of that name would hold up the start for ever): reading it never fails
-// the program.
-QStringList companyDetails();
+// The data folder the program works in, by full paths: the job database and dipsheet.ini in
+// it. main() makes it from the folder the program started in (the launcher starts it there,
+// where the report definitions are read too) and hands it to the windows. Reading dipsheet.ini
+// never fails the program; a key that cannot be written is said by the caller.
+class DataFolder {
+public:
+    explicit DataFolder(const QString& path);
+    // The working directory the program started in.
+    static DataFolder current();
 
-// The chart window's choices in dipsheet.ini: [Chart] Ullage=yes shows the ullage and percent
-// columns; [Marks] Percent=90,95 the fill marks (90 and 95 when the key is missing). Reading
-// never fails. [Chart] Ullage as written: yes or no; none when the key is missing or says
-// neither, and the definition decides.
-std::optional<bool> ullageChoice();
-QString markPercents();
-// Keeps the choice in dipsheet.ini (report::writeSetting, every other byte as it was). False
-// when the file cannot be written.
-bool keepUllageShown(bool shown);
-// A window's size and place as the user left it, in [Windows] `name` of dipsheet.ini:
-// restorePlace puts the window there (maximised if it was), before it is shown, and is false
-// when none is kept or it does not read; keepPlace keeps where it is now (nothing for a
-// maximised window, or one as big as the screen, which opens as the first time).
-bool restorePlace(QWidget* window, const QString& name);
-void keepPlace(const QWidget* window, const QString& name);
+    const QString& path() const { return m_path; }
+    QString database() const;  // QRTMembers.mdb
+    QString settings() const;  // dipsheet.ini
+    store::JobDatabase jobDatabase() const;
+
+    // The office's own name from [Company]: Name, Address, Town and Phone in that order, each
+    // on one line, leaving out keys that are missing or empty. Empty when the file is missing,
+    // unreadable, malformed or no regular file (a pipe of that name would hold up the start for
+    // ever).
+    QStringList companyDetails() const;
+    // The chart window's choices: [Chart] Ullage=yes shows the ullage and percent columns;
+    // [Marks] Percent=90,95 the fill marks (90 and 95 when the key is missing). [Chart] Ullage
+    // as written: yes or no; none when the key is missing or says neither, and the definition
+    // decides.
+    std::optional<bool> ullageChoice() const;
+    QString markPercents() const;
+    // Keeps the choice (report::writeSetting, every other byte as it was). False when the file
+    // cannot be written.
+    bool keepUllageShown(bool shown) const;
+    // A window's size and place as the user left it, in [Windows] `name`: restorePlace puts the
+    // window there (maximised if it was), before it is shown, and is false when none is kept or
+    // it does not read; keepPlace keeps where it is now (nothing for a maximised window, or one
+    // as big as the screen, which opens as the first time).
+    bool restorePlace(QWidget* window, const QString& name) const;
+    void keepPlace(const QWidget* window, const QString& name) const;
+
+private:
+    QString m_path;
+};
+
+class Splash;
+// Starts the program on `folder`: the splash, whose seconds count from here, then the main
+// window built hidden behind it and handed to it; the splash shows the main window when its
+// time is up. Returns the splash, on screen.
+Splash* startProgram(const DataFolder& folder);
 
 }  // namespace dipsheet::app

@@ -55,7 +55,7 @@ void showOneToALine(QLabel* label, const QStringList& items) {
 
 }  // namespace
 
-Splash::Splash() {
+Splash::Splash(const DataFolder& folder) {
     setObjectName(QStringLiteral("frmIntro"));
     setWindowTitle(QStringLiteral("Dipsheet"));
     setWindowFlag(Qt::FramelessWindowHint);
@@ -76,7 +76,7 @@ Splash::Splash() {
 
     // The distributor: the office's own name, address, town and phone from dipsheet.ini, each
     // on a line of its own; without them the product itself, wrapped in the box.
-    const QStringList company = companyDetails();
+    const QStringList company = folder.companyDetails();
     Label1 = new QLabel(
         QStringLiteral("Dipsheet   tank charts   for horizontal and vertical tanks"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -99,10 +99,10 @@ Splash::Splash() {
     // The seven seconds count from the splash's creation: the timer starts before the main
     // window is built, so a slow start never lengthens them.
     ui::startOneShot(this, kTitleMs, [this] { tmrTitle_Timer(); });
-    // Form_Load: the main window lays itself out hidden while the splash is on screen.
-    // The job database is the file in the data folder the program started in, by its full path.
-    const QString path = QDir::current().absoluteFilePath(QString::fromUtf8(store::kDatabaseFile));
-    m_mainWindow = new MainWindow(store::JobDatabase(QFile::encodeName(path).toStdString()));
+}
+
+void Splash::handTo(MainWindow* mainWindow) {
+    m_mainWindow = mainWindow;
     // The time ran out while the main window was being built: hand over once the splash's
     // creator has shown it, as soon as the event loop runs.
     if (m_timeUp)

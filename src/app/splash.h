@@ -1,11 +1,11 @@
 #pragma once
 
-// The splash window, the program's start-up window. Creating it creates the main window
-// (hidden); 7000 ms later its timer fires once, closes and destroys the splash and shows the
-// main window, or at once on a key or a click. The splash waits for the main window: time up while
-// the main window is still being built (a message box on screen meanwhile) hands over once it is
-// there, and a main window that never comes (the program ends on the fatal-error path) is never
-// shown.
+// The splash window, the program's start-up window. The main window is built (hidden) while it
+// is on screen and handed to it; 7000 ms later its timer fires once, closes and destroys the splash
+// and shows the main window, or at once on a key or a click. The splash waits for the main window:
+// time up while the main window is still being built (a message box on screen meanwhile) hands over
+// once it is there, and a main window that never comes (the program ends on the fatal-error path)
+// is never shown.
 
 #include <QWidget>
 
@@ -13,14 +13,17 @@ class QLabel;
 
 namespace dipsheet::app {
 
+class DataFolder;
 class MainWindow;
 
 class Splash : public QWidget {
     Q_OBJECT
 
 public:
-    // Form_Load: creates the main window without showing it and starts tmrTitle.
-    Splash();
+    // Starts tmrTitle; the office's name is read from `folder`'s dipsheet.ini.
+    explicit Splash(const DataFolder& folder);
+    // The main window, built hidden while the splash is on screen: shown once the time is up.
+    void handTo(MainWindow* mainWindow);
 
     // Shows the splash maximised and borderless over the whole screen.
     void display();

@@ -96,9 +96,8 @@ struct Program {
                 return w->objectName() == QLatin1String("MDIForm1");
             });
         };
-        splash = new Splash();
+        splash = dipsheet::app::startProgram(dipsheet::app::DataFolder::current());
         main = splash->mainWindow();
-        splash->display();
     }
     ~Program() {
         delete splash.data();

@@ -182,9 +182,7 @@ int startProgramChild(int argc, char** argv, bool asOrdinaryUser, const QString&
     if (asOrdinaryUser)
         user = std::make_unique<AsOrdinaryUser>();
     ui::guarded([&main] {
-        auto* splash = new Splash();
-        main = splash->mainWindow();
-        splash->display();
+        main = dipsheet::app::startProgram(dipsheet::app::DataFolder::current())->mainWindow();
     });
     return app.exec();
 }

@@ -25,6 +25,25 @@ class TestStartup : public QObject {
     Q_OBJECT
 
 private slots:
+    // The data folder's files are its own, by full path, whatever folder the program is in
+    // now: the settings read and written are the folder's, and another folder's are untouched.
+    void dataFolderKeepsToItsOwnFiles() {
+        const auto scratch = scratchDatabase();  // the program's folder now
+        QTemporaryDir other;
+        QVERIFY(other.isValid());
+        QVERIFY(writeBytes(QDir(other.path()).filePath(QStringLiteral("dipsheet.ini")),
+                           "[Chart]\r\nUllage=no\r\n[Company]\r\nName=Other Tanks\r\n"));
+        QVERIFY(writeBytes(QStringLiteral("dipsheet.ini"), "[Chart]\nUllage=yes\n"));
+        const dipsheet::app::DataFolder folder(other.path());
+        QCOMPARE(folder.database(), QDir(other.path()).filePath(QStringLiteral("QRTMembers.mdb")));
+        QCOMPARE(folder.ullageChoice(), std::optional<bool>(false));
+        QCOMPARE(folder.companyDetails(), QStringList{QStringLiteral("Other Tanks")});
+        QVERIFY(folder.keepUllageShown(true));
+        QCOMPARE(fileBytes(folder.settings()),
+                 QByteArray("[Chart]\r\nUllage=yes\r\n[Company]\r\nName=Other Tanks\r\n"));
+        QCOMPARE(fileBytes(QStringLiteral("dipsheet.ini")), QByteArray("[Chart]\nUllage=yes\n"));
+    }
+
     void splashThenMainWindow() {
         auto scratch = scratchDatabase(
             "UPDATE mrQRT SET mrQRTMember = 'Acme Tanks', mrCustomer = 'Acme Depot', "
