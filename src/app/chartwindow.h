@@ -72,11 +72,11 @@ public:
     void showUllage(bool shown);
 
 private:
-    QLabel* Label1;
+    QLabel* lblCustomerCaption;
     QLabel* lblCustomer;
-    QLabel* Label2;
+    QLabel* lblTankDescCaption;
     QLabel* lblTankDesc;
-    QLabel* Label3;
+    QLabel* lblSerialNoCaption;
     QLabel* lblSerialNo;
     QTableView* dbgCapacity;
     QPushButton* cmdPrint;

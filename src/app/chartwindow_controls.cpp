@@ -65,11 +65,13 @@ ChartWindow::ChartWindow(document::JobDocument& job, const DataFolder& folder)
     setFont(ui::defaultFont());
     ui::setBackground(this, ui::colour::cyan);
 
-    Label1 = captionLabel(this, QStringLiteral("Label1"), QStringLiteral("Customer:"));
+    lblCustomerCaption = captionLabel(this, QStringLiteral("Label1"), QStringLiteral("Customer:"));
     lblCustomer = headingLabel(this, QStringLiteral("lblCustomer"), 3855, 495, true);
-    Label2 = captionLabel(this, QStringLiteral("Label2"), QStringLiteral("Description:"));
+    lblTankDescCaption =
+        captionLabel(this, QStringLiteral("Label2"), QStringLiteral("Description:"));
     lblTankDesc = headingLabel(this, QStringLiteral("lblTankDesc"), 3855, 495, true);
-    Label3 = captionLabel(this, QStringLiteral("Label3"), QStringLiteral("Serial Number:"));
+    lblSerialNoCaption =
+        captionLabel(this, QStringLiteral("Label3"), QStringLiteral("Serial Number:"));
     lblSerialNo = headingLabel(this, QStringLiteral("lblSerialNo"), 3015, 255, false);
 
     m_rows = new CapacityModel(this);
@@ -138,8 +140,9 @@ void ChartWindow::layOut() {
     auto* heading = new QGridLayout;
     heading->setHorizontalSpacing(ui::twips(105));
     heading->setVerticalSpacing(ui::twips(105));
-    const std::pair<QLabel*, QLabel*> lines[] = {
-        {Label1, lblCustomer}, {Label2, lblTankDesc}, {Label3, lblSerialNo}};
+    const std::pair<QLabel*, QLabel*> lines[] = {{lblCustomerCaption, lblCustomer},
+                                                 {lblTankDescCaption, lblTankDesc},
+                                                 {lblSerialNoCaption, lblSerialNo}};
     for (int row = 0; row < 3; ++row) {
         heading->addWidget(lines[row].first, row, 0, Qt::AlignTop);
         heading->addWidget(lines[row].second, row, 1, Qt::AlignTop | Qt::AlignLeft);

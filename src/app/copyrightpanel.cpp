@@ -32,11 +32,11 @@ CopyrightPanel::CopyrightPanel(QWidget* parentArea) : QWidget(parentArea) {
     Image1->setScaledContents(true);
     ui::placeTwips(Image1, 120, 120, 1995, 1995);
 
-    Label1 = creditLabel(this, QStringLiteral("Label1"), QStringLiteral("Copyright \u00a9"), 2520,
-                         720, 1095);
-    Label2 = creditLabel(this, QStringLiteral("Label2"), QStringLiteral("by"), 3000, 1080, 195);
-    Label3 = creditLabel(this, QStringLiteral("Label3"), QStringLiteral("the Dipsheet team"), 2280,
-                         1440, 1605);
+    lblCopyright = creditLabel(this, QStringLiteral("Label1"), QStringLiteral("Copyright \u00a9"),
+                               2520, 720, 1095);
+    lblBy = creditLabel(this, QStringLiteral("Label2"), QStringLiteral("by"), 3000, 1080, 195);
+    lblAuthor = creditLabel(this, QStringLiteral("Label3"), QStringLiteral("the Dipsheet team"),
+                            2280, 1440, 1605);
 }
 
 }  // namespace dipsheet::app

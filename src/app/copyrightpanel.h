@@ -16,9 +16,9 @@ public:
 
 private:
     QLabel* Image1;
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
+    QLabel* lblCopyright;
+    QLabel* lblBy;
+    QLabel* lblAuthor;
 };
 
 }  // namespace dipsheet::app

@@ -53,12 +53,14 @@ HeadingPanel::HeadingPanel(QWidget* parentArea, document::JobDocument& job)
     resize(ui::twipsRect(0, 0, 4680, 2925).size());
     ui::setBackground(this, ui::colour::blue);
 
-    Label1 = cyanLabel(this, QStringLiteral("Label1"), QStringLiteral("Customer Name"), 720);
+    lblCustomerCaption =
+        cyanLabel(this, QStringLiteral("Label1"), QStringLiteral("Customer Name"), 720);
     txtCustomer = multiLine(this, QStringLiteral("txtCustomer"), 720);
     lblTankDesc =
         cyanLabel(this, QStringLiteral("lblTankDesc"), QStringLiteral("Tank Description"), 1560);
     txtTankDesc = multiLine(this, QStringLiteral("txtTankDesc"), 1560);
-    Label2 = cyanLabel(this, QStringLiteral("Label2"), QStringLiteral("Serial Number"), 2280);
+    lblSerialNoCaption =
+        cyanLabel(this, QStringLiteral("Label2"), QStringLiteral("Serial Number"), 2280);
     txtSerialNo = new QLineEdit(this);
     txtSerialNo->setObjectName(QStringLiteral("txtSerialNo"));
     txtSerialNo->setMaxLength(kSerialNoLength);

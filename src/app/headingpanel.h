@@ -30,11 +30,11 @@ public:
     QList<QWidget*> keyboardOrder() const;
 
 private:
-    QLabel* Label1;
+    QLabel* lblCustomerCaption;
     QPlainTextEdit* txtCustomer;
     QLabel* lblTankDesc;
     QPlainTextEdit* txtTankDesc;
-    QLabel* Label2;
+    QLabel* lblSerialNoCaption;
     QLineEdit* txtSerialNo;
 
 private:

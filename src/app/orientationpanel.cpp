@@ -16,15 +16,15 @@ OrientationPanel::OrientationPanel(QWidget* parentArea) : QWidget(parentArea) {
     resize(ui::twipsRect(0, 0, 5490, 1110).size());
     ui::setBackground(this, ui::colour::blue);
 
-    Label1 = new QLabel(QStringLiteral(" Dipsheet"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setAlignment(Qt::AlignCenter);
-    Label1->setFont(ui::headingFont());
-    ui::placeTwips(Label1, 0, 0, 2415, 405);
+    lblTitle = new QLabel(QStringLiteral(" Dipsheet"), this);
+    lblTitle->setObjectName(QStringLiteral("Label1"));
+    lblTitle->setAlignment(Qt::AlignCenter);
+    lblTitle->setFont(ui::headingFont());
+    ui::placeTwips(lblTitle, 0, 0, 2415, 405);
     // The window system's window colours, not the panel's blue.
     const QPalette system = QApplication::palette();
-    ui::setBackground(Label1, system.color(QPalette::Window));
-    ui::setTextColour(Label1, system.color(QPalette::WindowText));
+    ui::setBackground(lblTitle, system.color(QPalette::Window));
+    ui::setTextColour(lblTitle, system.color(QPalette::WindowText));
 
     fraHV = new QGroupBox(this);
     fraHV->setObjectName(QStringLiteral("fraHV"));

@@ -33,7 +33,7 @@ public:
     QList<QWidget*> keyboardOrder() const;
 
 private:
-    QLabel* Label1;
+    QLabel* lblTitle;
     QGroupBox* fraHV;
     QRadioButton* optHV[2];
 

@@ -77,18 +77,18 @@ Splash::Splash(const DataFolder& folder) {
     // The distributor: the office's own name, address, town and phone from dipsheet.ini, each
     // on a line of its own; without them the product itself, wrapped in the box.
     const QStringList company = folder.companyDetails();
-    Label1 = new QLabel(
+    lblOffice = new QLabel(
         QStringLiteral("Dipsheet   tank charts   for horizontal and vertical tanks"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setTextFormat(Qt::PlainText);
-    Label1->setWordWrap(true);
-    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Label1->setFont(ui::headingFont());
-    ui::placeTwips(Label1, 1320, 1080, 2775, 1335);
-    ui::setBackground(Label1, ui::colour::magenta);
-    ui::setTextColour(Label1, ui::colour::white);
+    lblOffice->setObjectName(QStringLiteral("Label1"));
+    lblOffice->setTextFormat(Qt::PlainText);
+    lblOffice->setWordWrap(true);
+    lblOffice->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    lblOffice->setFont(ui::headingFont());
+    ui::placeTwips(lblOffice, 1320, 1080, 2775, 1335);
+    ui::setBackground(lblOffice, ui::colour::magenta);
+    ui::setTextColour(lblOffice, ui::colour::white);
     if (!company.isEmpty())
-        showOneToALine(Label1, company);
+        showOneToALine(lblOffice, company);
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));

@@ -32,7 +32,7 @@ public:
 
 private:
     QLabel* lblCoName;
-    QLabel* Label1;
+    QLabel* lblOffice;
     QLabel* Image1;
 
 protected:

@@ -294,13 +294,13 @@ bool ChartOptionsPanel::byVolume() const {
 
 void ChartOptionsPanel::showStepCaption() {
     if (!byVolume()) {
-        Label2->setText(QStringLiteral("Incremental distance"));
+        lblIncrement->setText(QStringLiteral("Incremental distance"));
         txtIncrement->setToolTip(
             QStringLiteral("Enter fractional increments as decimal (i.e. 1/8 = .125)"));
         return;
     }
     const QString unit = QString::fromLatin1(chart::volumeUnit(optInches->isChecked()));
-    Label2->setText(QStringLiteral("Volume step (%1)").arg(unit));
+    lblIncrement->setText(QStringLiteral("Volume step (%1)").arg(unit));
     txtIncrement->setToolTip(
         QStringLiteral("The chart gives the depth at every step of this many %1").arg(unit));
 }

@@ -108,7 +108,7 @@ private:
     QPushButton* cmdCalculate;
     QPushButton* cmdHistory;
     QPushButton* cmdExit;
-    QLabel* Label2;
+    QLabel* lblIncrement;
 
 signals:
     // A chart is in the database: its rows, and `setup` with it (the tank it was made from).

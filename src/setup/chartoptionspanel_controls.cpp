@@ -104,12 +104,12 @@ void ChartOptionsPanel::createControls() {
     cmdExit = makeButton(this, QStringLiteral("cmdExit"), QStringLiteral("Exit"), 3120);
     ui::setBackground(cmdExit, ui::colour::green);
 
-    Label2 = new QLabel(QStringLiteral("Incremental distance"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    ui::placeTwips(Label2, 720, 1800, 1875, 255);  // room for "Volume step (US gal)"
-    ui::setBackground(Label2, ui::colour::blue);
-    ui::setTextColour(Label2, ui::colour::white);
+    lblIncrement = new QLabel(QStringLiteral("Incremental distance"), this);
+    lblIncrement->setObjectName(QStringLiteral("Label2"));
+    lblIncrement->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ui::placeTwips(lblIncrement, 720, 1800, 1875, 255);  // room for "Volume step (US gal)"
+    ui::setBackground(lblIncrement, ui::colour::blue);
+    ui::setTextColour(lblIncrement, ui::colour::white);
 
     // Initial state: Cylindrical, Inches, Inside, striker plate fitted, no increment yet.
     optCylindrical->setChecked(true);

@@ -104,13 +104,13 @@ QString DimensionPanel::firstMissing(
 RectangularPanel::RectangularPanel(QWidget* parentArea) : DimensionPanel(parentArea) {
     setUpPanel(QStringLiteral("frmRectangular"));
     constexpr int labelWidth = 1215;
-    Label1 = makeLabel(QStringLiteral("Label1"), QStringLiteral("Length"), 0, labelWidth);
+    lblLength = makeLabel(QStringLiteral("Label1"), QStringLiteral("Length"), 0, labelWidth);
     txtLength = makeField(QStringLiteral("txtLength"), QString(), 0, 0);
-    Label2 = makeLabel(QStringLiteral("Label2"), QStringLiteral("Width"), 1, labelWidth);
+    lblWidth = makeLabel(QStringLiteral("Label2"), QStringLiteral("Width"), 1, labelWidth);
     txtWidth = makeField(QStringLiteral("txtWidth"), QString(), 1, 0);
-    Label3 = makeLabel(QStringLiteral("Label3"), QStringLiteral("Height"), 2, labelWidth);
+    lblHeight = makeLabel(QStringLiteral("Label3"), QStringLiteral("Height"), 2, labelWidth);
     txtHeight = makeField(QStringLiteral("txtHeight"), QString(), 2, 0);
-    Label4 = makeLabel(QStringLiteral("Label4"), QStringLiteral("Thickness"), 3, labelWidth);
+    lblThickness = makeLabel(QStringLiteral("Label4"), QStringLiteral("Thickness"), 3, labelWidth);
     txtThickness = makeField(QStringLiteral("txtThickness"), kThicknessTip, 3, 0);
     setThicknessRowsVisible(false);
 
@@ -128,16 +128,18 @@ RectangularPanel::RectangularPanel(QWidget* parentArea) : DimensionPanel(parentA
 }
 
 void RectangularPanel::setThicknessRowsVisible(bool visible) {
-    Label4->setVisible(visible);
+    lblThickness->setVisible(visible);
     txtThickness->setVisible(visible);
 }
 
 QString RectangularPanel::missingRow(bool outside) const {
     if (outside) {
-        return firstMissing(
-            {{txtLength, Label1}, {txtWidth, Label2}, {txtHeight, Label3}, {txtThickness, Label4}});
+        return firstMissing({{txtLength, lblLength},
+                             {txtWidth, lblWidth},
+                             {txtHeight, lblHeight},
+                             {txtThickness, lblThickness}});
     }
-    return firstMissing({{txtLength, Label1}, {txtWidth, Label2}, {txtHeight, Label3}});
+    return firstMissing({{txtLength, lblLength}, {txtWidth, lblWidth}, {txtHeight, lblHeight}});
 }
 
 chart::RectTexts RectangularPanel::texts() const {
@@ -162,16 +164,17 @@ CylinderPanel::CylinderPanel(QWidget* parentArea, const QString& name, const QSt
     : DimensionPanel(parentArea) {
     setUpPanel(name);
     const int w = labelWidthTwips;
-    Label1 = makeLabel(QStringLiteral("Label1"), QStringLiteral("Diameter"), 0, w);
+    lblDiameter = makeLabel(QStringLiteral("Label1"), QStringLiteral("Diameter"), 0, w);
     txtDiameter = makeField(QStringLiteral("txtDiameter"), QStringLiteral("Enter tank diameter"), 0,
                             kCylinderMaxLength);
-    Label2 = makeLabel(QStringLiteral("Label2"), lengthCaption, 1, w);
+    lblLength = makeLabel(QStringLiteral("Label2"), lengthCaption, 1, w);
     txtLength = makeField(QStringLiteral("txtLength"), QStringLiteral("Enter tank length"), 1,
                           kCylinderMaxLength);
-    Label3 = makeLabel(QStringLiteral("Label3"), headCaption, 2, w);
+    lblHeadThickness = makeLabel(QStringLiteral("Label3"), headCaption, 2, w);
     txtHeadThickness =
         makeField(QStringLiteral("txtHeadThickness"), kHeadThicknessTip, 2, kCylinderMaxLength);
-    Label4 = makeLabel(QStringLiteral("Label4"), QStringLiteral("Shell Thickness"), 3, w);
+    lblShellThickness =
+        makeLabel(QStringLiteral("Label4"), QStringLiteral("Shell Thickness"), 3, w);
     txtShellThickness =
         makeField(QStringLiteral("txtShellThickness"), kThicknessTip, 3, kCylinderMaxLength);
     setThicknessRowsVisible(false);
@@ -190,20 +193,20 @@ CylinderPanel::CylinderPanel(QWidget* parentArea, const QString& name, const QSt
 }
 
 void CylinderPanel::setThicknessRowsVisible(bool visible) {
-    Label3->setVisible(visible);
-    Label4->setVisible(visible);
+    lblHeadThickness->setVisible(visible);
+    lblShellThickness->setVisible(visible);
     txtHeadThickness->setVisible(visible);
     txtShellThickness->setVisible(visible);
 }
 
 QString CylinderPanel::missingRow(bool outside) const {
     if (outside) {
-        return firstMissing({{txtDiameter, Label1},
-                             {txtLength, Label2},
-                             {txtHeadThickness, Label3},
-                             {txtShellThickness, Label4}});
+        return firstMissing({{txtDiameter, lblDiameter},
+                             {txtLength, lblLength},
+                             {txtHeadThickness, lblHeadThickness},
+                             {txtShellThickness, lblShellThickness}});
     }
-    return firstMissing({{txtDiameter, Label1}, {txtLength, Label2}});
+    return firstMissing({{txtDiameter, lblDiameter}, {txtLength, lblLength}});
 }
 
 chart::CylTexts CylinderPanel::texts() const {

@@ -66,10 +66,10 @@ public:
     QList<QLineEdit*> fields() const override;
 
 private:
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
-    QLabel* Label4;
+    QLabel* lblLength;
+    QLabel* lblWidth;
+    QLabel* lblHeight;
+    QLabel* lblThickness;
     QLineEdit* txtLength;
     QLineEdit* txtWidth;
     QLineEdit* txtHeight;
@@ -104,10 +104,10 @@ public:
     double insideDiameter(bool outside) const;
 
 private:
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
-    QLabel* Label4;
+    QLabel* lblDiameter;
+    QLabel* lblLength;
+    QLabel* lblHeadThickness;
+    QLabel* lblShellThickness;
     QLineEdit* txtDiameter;
     QLineEdit* txtLength;
     QLineEdit* txtHeadThickness;

@@ -40,7 +40,7 @@ HeadsPanel::HeadsPanel(QWidget* parentArea) : QWidget(parentArea) {
         ui::setTextColour(l, QPalette().color(QPalette::ButtonText));
         return l;
     };
-    Label1 = label(QStringLiteral("Label1"), 240);
+    lblHeads = label(QStringLiteral("Label1"), 240);
     cboHeads = new QComboBox(this);
     cboHeads->setObjectName(QStringLiteral("cboHeads"));
     for (chart::HeadKind kind : chart::kHeadKinds)
@@ -48,7 +48,7 @@ HeadsPanel::HeadsPanel(QWidget* parentArea) : QWidget(parentArea) {
     ui::placeTwips(cboHeads, 1680, 240, 1380, 315);
     // The list opens wide enough for its texts, whatever the box's own width.
     cboHeads->view()->setMinimumWidth(cboHeads->view()->sizeHintForColumn(0) + 24);
-    Label2 = label(QStringLiteral("Label2"), 720);
+    lblHeadDepth = label(QStringLiteral("Label2"), 720);
     txtHeadDepth = new QLineEdit(this);
     txtHeadDepth->setObjectName(QStringLiteral("txtHeadDepth"));
     txtHeadDepth->setMaxLength(kDepthMaxLength);
@@ -69,8 +69,8 @@ HeadsPanel::HeadsPanel(QWidget* parentArea) : QWidget(parentArea) {
 
 void HeadsPanel::setVertical(bool vertical) {
     m_vertical = vertical;
-    Label1->setText(vertical ? QStringLiteral("Bottom") : QStringLiteral("Heads"));
-    Label2->setText(vertical ? QStringLiteral("Bottom Depth") : QStringLiteral("Head Depth"));
+    lblHeads->setText(vertical ? QStringLiteral("Bottom") : QStringLiteral("Heads"));
+    lblHeadDepth->setText(vertical ? QStringLiteral("Bottom Depth") : QStringLiteral("Head Depth"));
     {
         // The other tank's own choice comes back: no choice of the user's.
         const QSignalBlocker loading(cboHeads);
@@ -115,7 +115,7 @@ QString HeadsPanel::missingRow() const {
     const QByteArray text = txtHeadDepth->text().toUtf8();
     const double depth =
         chart::leadingNumber(std::string_view(text.constData(), size_t(text.size())));
-    return depth > 0 ? QString() : Label2->text();
+    return depth > 0 ? QString() : lblHeadDepth->text();
 }
 
 void HeadsPanel::showDiameter(double insideDiameter) {
@@ -133,7 +133,7 @@ void HeadsPanel::cboHeads_Click() {
 void HeadsPanel::showDepthRow() {
     const chart::HeadKind k = kind();
     const bool flat = k == chart::HeadKind::Flat;
-    Label2->setVisible(!flat);
+    lblHeadDepth->setVisible(!flat);
     txtHeadDepth->setVisible(!flat);
     const bool typed = chart::headDepthIsTyped(k);
     txtHeadDepth->setReadOnly(!typed);

@@ -43,9 +43,9 @@ public:
     QList<QLineEdit*> fields() const { return {txtHeadDepth}; }
 
 private:
-    QLabel* Label1;
+    QLabel* lblHeads;
     QComboBox* cboHeads;
-    QLabel* Label2;
+    QLabel* lblHeadDepth;
     QLineEdit* txtHeadDepth;
 
 signals:

@@ -35,12 +35,12 @@ TiltPanel::TiltPanel(QWidget* parentArea) : QWidget(parentArea) {
         connect(edit, &QLineEdit::textChanged, this, ui::guard([this] { emit edited(); }));
         return edit;
     };
-    Label1 = row(QStringLiteral("Label1"), QStringLiteral("Fall to end B"), 240);
+    lblFall = row(QStringLiteral("Label1"), QStringLiteral("Fall to end B"), 240);
     txtFall = field(QStringLiteral("txtFall"),
                     QStringLiteral("How much lower the bottom of the shell is at end B than at "
                                    "end A (negative: A is lower). Blank: level"),
                     240);
-    Label2 = row(QStringLiteral("Label2"), QStringLiteral("Dip at, from end A"), 720);
+    lblDipAt = row(QStringLiteral("Label2"), QStringLiteral("Dip at, from end A"), 720);
     txtDipAt = field(QStringLiteral("txtDipAt"),
                      QStringLiteral("Where the dipstick stands on the bottom of the shell, "
                                     "measured from end A. Blank: the middle"),

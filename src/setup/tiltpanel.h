@@ -29,9 +29,9 @@ public:
     QList<QLineEdit*> fields() const { return {txtFall, txtDipAt}; }
 
 private:
-    QLabel* Label1;
+    QLabel* lblFall;
     QLineEdit* txtFall;
-    QLabel* Label2;
+    QLabel* lblDipAt;
     QLineEdit* txtDipAt;
 
 signals:
