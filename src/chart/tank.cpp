@@ -269,9 +269,8 @@ std::optional<Tank::Measures> Tank::measures() const {
             const CylinderMeasures c =
                 horizontal() ? readCylinder(o, cyl, heads) : readVertical(o, cyl, heads);
             m.diameter = c.diameter;
-            m.length = c.length;
-            if (!horizontal())
-                m.height = c.length;  // the shell standing above the bottom's seam
+            // A lying tank's length; a standing one's shell above its bottom's seam.
+            (horizontal() ? m.length : m.height) = c.length;
             m.headDepth = c.head.depth();
         }
         m.dipAt = m.length / 2;

@@ -86,8 +86,7 @@ struct Tank {
     // horizontal tank lies (fall 0: level). None when a text cannot be read.
     struct Measures {
         double diameter = 0, width = 0, height = 0, headDepth = 0;
-        // A horizontal tank's length. A vertical tank has its height here too, for drawings
-        // that read it from here; they read `height` from now on.
+        // A horizontal or rectangular tank's length; 0 for a vertical one, whose is `height`.
         double length = 0;
         double fall = 0, dipAt = 0;
     };

@@ -144,24 +144,24 @@ Drawing upright(const chart::Tank& tank, const chart::Tank::Measures& m) {
     const std::vector<QPointF> bottom = headOutline(tank.heads.kind, m.diameter, m.headDepth);
     const double depth = bottom.empty() ? 0.0 : bottom.back().x();
     QPolygonF outline;
-    outline << QPointF(-radius, m.length) << QPointF(-radius, 0.0);
+    outline << QPointF(-radius, m.height) << QPointF(-radius, 0.0);
     for (const QPointF& p : bottom) {
         outline << QPointF(-p.y(), -p.x());
     }
     for (auto p = bottom.rbegin(); p != bottom.rend(); ++p) {
         outline << QPointF(p->y(), -p->x());
     }
-    outline << QPointF(radius, 0.0) << QPointF(radius, m.length);
+    outline << QPointF(radius, 0.0) << QPointF(radius, m.height);
     Drawing d;
     d.outline = outline;
     if (!bottom.empty()) {
         d.seams = {QLineF(-radius, 0.0, radius, 0.0)};
     }
     // The dipstick stands on the lowest point inside, in the middle of the bottom.
-    d.stick = QLineF(0.0, -depth, 0.0, m.length + m.diameter * kStickAbove);
+    d.stick = QLineF(0.0, -depth, 0.0, m.height + m.diameter * kStickAbove);
     d.base = -depth;
-    d.left = {measure("H", m.length, tank.inches), QPointF(-radius, m.length / 2.0)};
-    d.above = {measure("D", m.diameter, tank.inches), QPointF(0.0, m.length)};
+    d.left = {measure("H", m.height, tank.inches), QPointF(-radius, m.height / 2.0)};
+    d.above = {measure("D", m.diameter, tank.inches), QPointF(0.0, m.height)};
     if (depth > 0.0) {
         d.below = {measure("bottom", depth, tank.inches), QPointF(0.0, -depth)};
     }
@@ -178,7 +178,7 @@ std::optional<Drawing> drawingOf(const Report& report, std::optional<chart::Capa
     const chart::Tank& tank = *report.setup->tank;
     try {
         const std::optional<chart::Tank::Measures> m = tank.measures();
-        if (!m || !(m->length > 0.0)) {
+        if (!m || !((tank.horizontal() ? m->length : m->height) > 0.0)) {
             return std::nullopt;
         }
         const chart::TankVolume volume = tank.volume();

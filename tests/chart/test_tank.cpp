@@ -163,7 +163,7 @@ TEST(Tank, VerticalTankSaysHeight) {
         const Tank& tank;
         double diameter, height, length;
     } cases[] = {
-        {upright, 47.0f, 95.7f, 95.7f},  // the length too, for drawings that read it there
+        {upright, 47.0f, 95.7f, 0},  // standing: a height and no length
         {lying, 47.0f, 0, 95.4f},
         {box, 0, 29.5f, 95.5f},
     };
