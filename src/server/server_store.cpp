@@ -156,7 +156,7 @@ bool isBlankName(std::string_view name) {
 }
 
 constexpr const char* kColumns =
-    "id, made, client, customer, tank_desc, serial_no, setup, tank, full_capacity, unit";
+    "id, made, client, customer, tank_desc, serial_no, setup, tank, full_capacity, unit, desk";
 
 store::HistoryEntry entryOf(const detail::Result& result, int row) {
     store::HistoryEntry entry;
@@ -168,6 +168,7 @@ store::HistoryEntry entryOf(const detail::Result& result, int row) {
     entry.tank = chart::Tank::fromText(result.text(row, 7));
     entry.full = result.number(row, 8);
     entry.unit = result.text(row, 9);
+    entry.desk = result.text(row, 10);
     return entry;
 }
 

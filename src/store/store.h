@@ -96,6 +96,7 @@ struct HistoryEntry {
     std::optional<chart::Tank> tank;
     double full = 0;
     std::string unit;
+    std::string desk;  // the desk that made it, in an office's shared history; empty in a file
 };
 
 // A chart of the history queued for the office's server: its id in the history and the key that
