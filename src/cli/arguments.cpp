@@ -19,6 +19,8 @@ const char* const kUsage =
        dipsheet-chart --history [--search TEXT]
        dipsheet-chart --reprint ID [--store]
        dipsheet-chart --new-database
+       dipsheet-chart --copy-history --server URI [--desk NAME]
+       dipsheet-chart ... --store | --history | --reprint ID  --server URI [--desk NAME]
 
 Prints the tank chart of one tank as CSV: a line "Depth,Capacity", then one line per row,
 each value the shortest text that reads back to the same single-precision number. The CSV
@@ -74,6 +76,19 @@ job database holds charts stepped by depth.
                          --store, also put it on show in QRTMembers.mdb, adding no history row
   --new-database         make a fresh QRTMembers.mdb in the current folder (the tables and
                          the first job record); refused when one is there already
+  --server URI           the office's database server (postgresql://user@host/dbname; the
+                         password from ~/.pgpass or PGPASSWORD, never typed here): with
+                         --store, the chart goes into QRTMembers.mdb first, queued, then to
+                         the server's shared history with every chart still waiting there,
+                         and the desk's job record and chart on show to the server; a server
+                         that cannot be reached is said on standard error and the chart waits
+                         in the file (status 0). With --history and --reprint, the shared
+                         history of every desk is read (--history adds a column Desk)
+  --desk NAME            with --server: this desk's name (default: user@host)
+  --copy-history         with --server: copy the history of QRTMembers.mdb in the current
+                         folder to the server, once (a chart there already is not copied
+                         again), and print how many charts were copied and how many were
+                         there already
   --help                 show this text
   --version              show the version
 
@@ -113,7 +128,9 @@ Each run does one thing, and takes only the options that apply to it:
   --marks        the tank, --marks, [--percent LIST]
   --history      [--search TEXT]
   --reprint      --reprint ID, [--store]
+  --copy-history --server URI, [--desk NAME]
   --help, --version, --new-database   alone
+and a chart with --store, --history and --reprint take [--server URI [--desk NAME]];
 where the tank is --shape, --units, [--outside], [--striker], the dimensions, the heads and
 the tilt. An option that does not apply, an option given twice, or an empty or blank value
 ("--dip-at ''") is refused: exit status 2, a line on standard error, nothing printed or
@@ -121,7 +138,8 @@ stored.
 
 Exit status: 0 the chart was printed; 1 the database could not be read or written (or made,
 or is there already, for --new-database), or another program (a Dipsheet) holds the folder
-for --store;
+for --store, or the server cannot be reached for --history, --reprint or --copy-history
+(or refused a chart of the history that --copy-history names);
 2 bad input, an option that does not apply or is given twice, an empty value, an increment
 that leaves no row to chart, or an ID that is no chart of the history (a message on
 standard error, nothing printed, nothing stored).
@@ -132,7 +150,7 @@ namespace {
 constexpr std::pair<Mode, const char*> kModeOptions[]{
     {kHelp, "help"},       {kVersion, "version"},          {kHistory, "history"},
     {kReprint, "reprint"}, {kByVolume, "by-volume"},       {kPoints, "points"},
-    {kMarks, "marks"},     {kNewDatabase, "new-database"},
+    {kMarks, "marks"},     {kNewDatabase, "new-database"}, {kCopyHistory, "copy-history"},
 };
 
 constexpr Option kOptions[]{
@@ -140,6 +158,9 @@ constexpr Option kOptions[]{
     {"version", false, kVersion},
     {"history", false, kHistory},
     {"new-database", false, kNewDatabase},
+    {"copy-history", false, kCopyHistory},
+    {"server", true, kServerRuns},
+    {"desk", true, kServerRuns},
     {"search", true, kHistory},
     {"reprint", true, kReprint},
     {"store", false, kChart | kReprint},
@@ -253,6 +274,13 @@ Arguments parse(const std::vector<std::string>& args) {
         }
         throw UsageError("--" + name + " applies only with " + optionList(where));
     }
+    // Where the run goes: the server only when told, and the desk only on a server.
+    if (a.has("desk") && !a.has("server"))
+        throw UsageError("--desk applies only with --server");
+    if (a.mode == kCopyHistory && !a.has("server"))
+        throw UsageError("--copy-history needs --server: the server to copy the history to");
+    if (a.mode == kChart && a.has("server") && !a.on("store"))
+        throw UsageError("--server with a chart needs --store: the chart is stored there");
     return a;
 }
 

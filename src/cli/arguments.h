@@ -32,7 +32,10 @@ enum Mode : unsigned {
     kMarks = 1u << 6,
     kChart = 1u << 7,
     kNewDatabase = 1u << 8,
+    kCopyHistory = 1u << 9,
 };
+// The runs that reach the office's server with --server.
+constexpr unsigned kServerRuns = kChart | kHistory | kReprint | kCopyHistory;
 // The runs that describe a tank.
 constexpr unsigned kTankRuns = kChart | kByVolume | kPoints | kMarks;
 
@@ -56,7 +59,9 @@ struct Arguments {
 };
 
 // Reads the options, each at most once and each valued one with a value that is not blank, and
-// finds the run they ask for, refusing any option that does not apply to it.
+// finds the run they ask for, refusing any option that does not apply to it, or that needs
+// another not given (--desk without --server; --server with a chart but without --store;
+// --copy-history without --server).
 Arguments parse(const std::vector<std::string>& args);
 
 }  // namespace dipsheet::cli::detail

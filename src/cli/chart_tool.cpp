@@ -17,6 +17,7 @@
 #include "chart/site.h"
 #include "chart/tank.h"
 #include "history_tool.h"
+#include "server/desk.h"
 #include "store/store.h"
 
 namespace dipsheet::cli {
@@ -211,8 +212,13 @@ Table compute(const Arguments& a) {
 int runChartTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     Arguments arguments;
     Table table;
+    std::optional<ServerChoice> server;
     try {
         arguments = parse(args);
+        if (arguments.has("server"))
+            server = ServerChoice{arguments.values.at("server"),
+                                  arguments.has("desk") ? arguments.values.at("desk")
+                                                        : dipsheet::server::defaultDeskName()};
         switch (arguments.mode) {
             case kHelp:
                 out << kUsage;
@@ -222,7 +228,9 @@ int runChartTool(const std::vector<std::string>& args, std::ostream& out, std::o
                 return 0;
             case kHistory:
                 return listHistory(arguments.has("search") ? arguments.values.at("search") : "",
-                                   out, err);
+                                   server, out, err);
+            case kCopyHistory:
+                return copyHistory(*server, out, err);
             case kNewDatabase:
                 try {
                     store::createDatabase(store::kDatabaseFile);
@@ -232,8 +240,8 @@ int runChartTool(const std::vector<std::string>& args, std::ostream& out, std::o
                 }
                 return 0;
             case kReprint:
-                return reprintChart(arguments.values.at("reprint"), arguments.on("store"), out,
-                                    err);
+                return reprintChart(arguments.values.at("reprint"), arguments.on("store"), server,
+                                    out, err);
             default:
                 break;
         }
@@ -251,8 +259,18 @@ int runChartTool(const std::vector<std::string>& args, std::ostream& out, std::o
         if (!held)
             return 1;
         try {
-            store::JobDatabase().connect().replaceChart(std::span(table.rows).subspan(1),
-                                                        table.setup);
+            const auto rows = std::span(table.rows).subspan(1);
+            if (server) {
+                // The file first, then the server: a server away leaves the chart waiting in
+                // the file, said, and the chart is printed all the same.
+                const auto report =
+                    dipsheet::server::Desk(store::JobDatabase(), server->uri, server->desk)
+                        .storeChart(rows, table.setup);
+                if (!report.notice.empty())
+                    err << "dipsheet-chart: " << report.notice << '\n';
+            } else {
+                store::JobDatabase().connect().replaceChart(rows, table.setup);
+            }
         } catch (const store::StoreError& e) {
             err << "dipsheet-chart: error " << e.code() << ": " << e.what() << '\n';
             return 1;

@@ -7,6 +7,8 @@
 
 #include "chart/tank.h"
 #include "folder.h"
+#include "server/desk.h"
+#include "server/server_store.h"
 #include "store/store.h"
 
 namespace dipsheet::cli {
@@ -87,30 +89,48 @@ void databaseFailed(const store::StoreError& e, std::ostream& err) {
     err << "dipsheet-chart: error " << e.code() << ": " << e.what() << '\n';
 }
 
+// What `read` returns from the history the run reads: the server's shared one when given, else
+// the job file's.
+template <typename Read>
+auto fromHistory(const std::optional<ServerChoice>& server, Read read) {
+    if (server) {
+        dipsheet::server::ServerStore shared(server->uri, server->desk);
+        return read(shared);
+    }
+    store::Database file = store::JobDatabase().connect();
+    return read(file);
+}
+
 }  // namespace
 
-int listHistory(const std::string& search, std::ostream& out, std::ostream& err) {
+int listHistory(const std::string& search, const std::optional<ServerChoice>& server,
+                std::ostream& out, std::ostream& err) {
     std::vector<store::HistoryEntry> entries;
     try {
-        entries = store::JobDatabase().connect().readHistory(search);
+        entries = fromHistory(server, [&](auto& history) { return history.readHistory(search); });
     } catch (const store::StoreError& e) {
         databaseFailed(e, err);
         return e.code() == store::kSearchRefused ? 2 : 1;  // the search, not the file
     }
-    std::string text = "Id,Date,Serial,Customer,Description,Setup,Full\n";
+    std::string text = server ? "Id,Date,Serial,Customer,Description,Setup,Full,Desk\n"
+                              : "Id,Date,Serial,Customer,Description,Setup,Full\n";
     for (const store::HistoryEntry& e : entries) {
         text.append(std::to_string(e.id)).append(",").append(csvField(e.made)).append(",");
         text.append(csvField(e.job.serialNo)).append(",").append(csvField(e.job.customer));
         text.append(",").append(csvField(e.job.tankDesc)).append(",");
         text.append(e.tank ? csvField(e.setup) : std::string("cannot be read")).append(",");
-        text.append(chart::singleText(static_cast<float>(e.full))).append("\n");
+        text.append(chart::singleText(static_cast<float>(e.full)));
+        if (server)
+            text.append(",").append(csvField(e.desk));
+        text.append("\n");
     }
     out << text;
     out.flush();
     return 0;
 }
 
-int reprintChart(const std::string& id, bool store, std::ostream& out, std::ostream& err) {
+int reprintChart(const std::string& id, bool store, const std::optional<ServerChoice>& server,
+                 std::ostream& out, std::ostream& err) {
     std::int64_t number = 0;
     const auto [end, error] = std::from_chars(id.data(), id.data() + id.size(), number);
     if (error != std::errc() || end != id.data() + id.size() || number <= 0) {
@@ -121,7 +141,8 @@ int reprintChart(const std::string& id, bool store, std::ostream& out, std::ostr
     }
     std::optional<store::HistoryEntry> entry;
     try {
-        entry = store::JobDatabase().connect().readHistoryEntry(number);
+        entry =
+            fromHistory(server, [&](auto& history) { return history.readHistoryEntry(number); });
     } catch (const store::StoreError& e) {
         databaseFailed(e, err);
         return 1;
@@ -139,7 +160,7 @@ int reprintChart(const std::string& id, bool store, std::ostream& out, std::ostr
     // this version would chart; a chart made before charts kept their rows is charted again.
     std::optional<std::vector<chart::CapacityRow>> kept;
     try {
-        kept = store::JobDatabase().connect().readHistoryRows(number);
+        kept = fromHistory(server, [&](auto& history) { return history.readHistoryRows(number); });
     } catch (const store::StoreError& e) {
         if (e.code() != store::kRowsUnreadable) {
             databaseFailed(e, err);
@@ -168,8 +189,16 @@ int reprintChart(const std::string& id, bool store, std::ostream& out, std::ostr
             return 1;
         try {
             // On show again, not made again: the history keeps the one row it has.
-            store::JobDatabase().connect().replaceChart(rows, {entry->setup, full, entry->tank},
-                                                        std::nullopt, false);
+            const store::ChartSetup setup{entry->setup, full, entry->tank};
+            if (server) {
+                const auto report =
+                    dipsheet::server::Desk(store::JobDatabase(), server->uri, server->desk)
+                        .showChart(rows, setup);
+                if (!report.notice.empty())
+                    err << "dipsheet-chart: " << report.notice << '\n';
+            } else {
+                store::JobDatabase().connect().replaceChart(rows, setup, std::nullopt, false);
+            }
         } catch (const store::StoreError& e) {
             databaseFailed(e, err);
             return 1;
@@ -183,6 +212,22 @@ int reprintChart(const std::string& id, bool store, std::ostream& out, std::ostr
     // The date on its printout.
     err << "chart " << number << " made " << terminalText(entry->made) << '\n';
     return 0;
+}
+
+int copyHistory(const ServerChoice& server, std::ostream& out, std::ostream& err) {
+    // The file's queued charts are marked sent as they go: the folder is held meanwhile.
+    const auto held = holdFolder(err);
+    if (!held)
+        return 1;
+    const auto report =
+        dipsheet::server::Desk(store::JobDatabase(), server.uri, server.desk).copyHistory();
+    out << report.copied << (report.copied == 1 ? " chart" : " charts") << " copied, "
+        << report.there << " there already\n";
+    out.flush();
+    if (report.notice.empty())
+        return 0;
+    err << "dipsheet-chart: " << report.notice << '\n';
+    return 1;
 }
 
 }  // namespace dipsheet::cli

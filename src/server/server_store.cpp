@@ -156,7 +156,7 @@ bool isBlankName(std::string_view name) {
 }
 
 constexpr const char* kColumns =
-    "id, made, client, customer, tank_desc, serial_no, setup, tank, full_capacity, unit";
+    "id, made, client, customer, tank_desc, serial_no, setup, tank, full_capacity, unit, desk";
 
 store::HistoryEntry entryOf(const detail::Result& result, int row) {
     store::HistoryEntry entry;
@@ -168,6 +168,7 @@ store::HistoryEntry entryOf(const detail::Result& result, int row) {
     entry.tank = chart::Tank::fromText(result.text(row, 7));
     entry.full = result.number(row, 8);
     entry.unit = result.text(row, 9);
+    entry.desk = result.text(row, 10);
     return entry;
 }
 
@@ -223,7 +224,7 @@ void ServerStore::replaceChart(std::span<const chart::CapacityRow> rows,
     std::int64_t appended = 0;
     if (setup.tank && toHistory) {
         const auto record = findJobRecord();
-        appended = insertHistory(record.value_or(store::JobRecord{}), setup, rows, {}, {});
+        appended = insertHistory(record.value_or(store::JobRecord{}), setup, rows, {}, {}).first;
     }
     transaction.commit();
     m_appendedHistoryId = appended;
@@ -251,15 +252,17 @@ std::int64_t ServerStore::appendHistory(const store::JobRecord& job, const store
                                         std::span<const chart::CapacityRow> rows,
                                         std::string_view key, std::string_view made) {
     Transaction transaction(*m_connection, "appending the chart to the history");
-    const std::int64_t id = insertHistory(job, setup, rows, key, made);
+    const auto [id, added] = insertHistory(job, setup, rows, key, made);
     transaction.commit();
-    m_appendedHistoryId = id;
+    m_appendedHistoryId = added ? id : 0;
     return id;
 }
 
-std::int64_t ServerStore::insertHistory(const store::JobRecord& job, const store::ChartSetup& setup,
-                                        std::span<const chart::CapacityRow> rows,
-                                        std::string_view key, std::string_view made) {
+std::pair<std::int64_t, bool> ServerStore::insertHistory(const store::JobRecord& job,
+                                                         const store::ChartSetup& setup,
+                                                         std::span<const chart::CapacityRow> rows,
+                                                         std::string_view key,
+                                                         std::string_view made) {
     const std::string doing = "appending the chart to the history";
     if (!setup.tank)
         throw StoreError(detail::kServerMismatch,
@@ -275,14 +278,14 @@ std::int64_t ServerStore::insertHistory(const store::JobRecord& job, const store
          Param::text(job.member), Param::text(job.customer), Param::text(job.tankDesc),
          Param::text(job.serialNo), Param::text(setup.text), Param::text(setup.tank->toText()),
          Param::number(setup.full), Param::text(chart::volumeUnit(setup.tank->inches)),
-         Param::bytes(rowBytes(rows)), Param::text(wordsOf(job)),
+         rows.empty() ? Param::null() : Param::bytes(rowBytes(rows)), Param::text(wordsOf(job)),
          key.empty() ? Param::null() : Param::text(key)},
         doing);
     if (added.rows() == 1)
-        return added.integer(0, 0);
+        return {added.integer(0, 0), true};
     const auto kept =
         m_connection->run("SELECT id FROM chart_history WHERE key = $1", {Param::text(key)}, doing);
-    return kept.integer(0, 0);
+    return {kept.integer(0, 0), false};
 }
 
 std::vector<store::HistoryEntry> ServerStore::readHistory(std::string_view search,

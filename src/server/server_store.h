@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "chart/chart.h"
@@ -58,11 +59,13 @@ public:
     // A chart appended to the shared history in one transaction, made now by this desk for
     // `job`, with its set-up (which must carry its tank) and its rows. A non-empty `key` names
     // the chart once for all: a second append of the same key (a queued chart sent again, a
-    // history copied twice) adds nothing. The id of the chart in the history.
+    // history copied twice) adds nothing. The id of the chart in the history. No rows: a chart
+    // made before charts kept their rows (reprinted by charting its tank again).
     std::int64_t appendHistory(const store::JobRecord& job, const store::ChartSetup& setup,
                                std::span<const chart::CapacityRow> rows, std::string_view key = {},
                                std::string_view made = {});
-    // The id of the history row the last replaceChart or appendHistory added; 0 when none.
+    // The id of the history row the last replaceChart or appendHistory added; 0 when none (a
+    // key the history held already adds none).
     std::int64_t appendedHistoryId() const noexcept { return m_appendedHistoryId; }
 
     // As store::Database::readHistory: the charts of every desk, newest first, whose serial
@@ -82,9 +85,11 @@ public:
     std::optional<std::string> deleteHistoryEntry(std::int64_t id);
 
 private:
-    std::int64_t insertHistory(const store::JobRecord& job, const store::ChartSetup& setup,
-                               std::span<const chart::CapacityRow> rows, std::string_view key,
-                               std::string_view made);
+    // The chart's id in the history, and whether it was added (not there already by its key).
+    std::pair<std::int64_t, bool> insertHistory(const store::JobRecord& job,
+                                                const store::ChartSetup& setup,
+                                                std::span<const chart::CapacityRow> rows,
+                                                std::string_view key, std::string_view made);
 
     std::unique_ptr<detail::Connection> m_connection;
     std::string m_desk;

@@ -433,7 +433,63 @@ void Database::deleteHistoryEntry(std::int64_t id) {
         statement.bindInteger(1, id);
         statement.step();
     }
+    // A chart deleted goes from the queue too: a later chart given the same id is not it.
+    if (detail::hasTable(m_db, "ChartQueue")) {
+        Statement statement(m_db, "DELETE FROM ChartQueue WHERE Id = ?1", doing);
+        statement.bindInteger(1, id);
+        statement.step();
+    }
     transaction.commit();
+}
+
+void Database::replaceChartQueued(std::span<const chart::CapacityRow> rows, const ChartSetup& setup,
+                                  const std::optional<JobRecord>& job, std::string_view key) {
+    const std::string doing = "queuing the chart for the server";
+    detail::Transaction transaction(m_db, doing);
+    replaceChart(rows, setup, job, true);  // part of this transaction
+    if (m_appendedHistoryId != 0) {
+        execute(m_db, schema::kCreateQueue, doing);
+        // A queue row of a chart deleted by hand may hold the id: it is that chart's no more.
+        Statement queue(m_db, "INSERT OR REPLACE INTO ChartQueue(Id, Key, Sent) VALUES(?1, ?2, 0)",
+                        doing);
+        queue.bindInteger(1, m_appendedHistoryId);
+        queue.bindText(2, key);
+        queue.step();
+    }
+    transaction.commit();
+}
+
+std::vector<QueuedChart> Database::pendingCharts() {
+    if (!detail::hasTable(m_db, "ChartQueue") || !hasHistory(m_db))
+        return {};
+    Statement statement(m_db,
+                        "SELECT q.Id, q.Key FROM ChartQueue q JOIN ChartHistory h ON h.Id = q.Id "
+                        "WHERE q.Sent = 0 ORDER BY q.Id",
+                        "reading the charts queued for the server");
+    std::vector<QueuedChart> queued;
+    while (statement.step())
+        queued.push_back({statement.integer(0), statement.text(1)});
+    return queued;
+}
+
+void Database::markChartSent(std::int64_t id) {
+    if (!detail::hasTable(m_db, "ChartQueue"))
+        return;
+    Statement statement(m_db, "UPDATE ChartQueue SET Sent = 1 WHERE Id = ?1",
+                        "marking a chart sent to the server");
+    statement.bindInteger(1, id);
+    statement.step();
+}
+
+std::optional<std::string> Database::queuedKey(std::int64_t id) {
+    if (!detail::hasTable(m_db, "ChartQueue"))
+        return std::nullopt;
+    Statement statement(m_db, "SELECT Key FROM ChartQueue WHERE Id = ?1",
+                        "reading the charts queued for the server");
+    statement.bindInteger(1, id);
+    if (!statement.step())
+        return std::nullopt;
+    return statement.text(0);
 }
 
 }  // namespace dipsheet::store

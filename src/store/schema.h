@@ -34,6 +34,13 @@ inline constexpr const char* kCreateHistoryIds =
 inline constexpr const char* kCreateSearch =
     "CREATE VIRTUAL TABLE ChartHistorySearch USING fts5(Words, tokenize='trigram')";
 
+// The charts of the history queued for the office's server (Id: the chart's Id in the history;
+// Key: its name on the server; Sent: 1 once the server has committed it). Made when a desk
+// first queues a chart: a file never used with a server has none, and needs none.
+inline constexpr const char* kCreateQueue =
+    "CREATE TABLE IF NOT EXISTS ChartQueue(Id INTEGER PRIMARY KEY, Key TEXT NOT NULL UNIQUE, "
+    "Sent INTEGER NOT NULL DEFAULT 0)";
+
 // Inside the caller's write transaction: a file of an older shape brought to kSchemaVersion,
 // its rows kept. A file made before field ChartSetup.Tank gains it (a file without table
 // ChartSetup stays without one, as it always has); a file made before the history gains it

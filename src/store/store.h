@@ -96,6 +96,14 @@ struct HistoryEntry {
     std::optional<chart::Tank> tank;
     double full = 0;
     std::string unit;
+    std::string desk;  // the desk that made it, in an office's shared history; empty in a file
+};
+
+// A chart of the history queued for the office's server: its id in the history and the key that
+// names it there once for all (a chart sent twice is kept once).
+struct QueuedChart {
+    std::int64_t id = 0;
+    std::string key;
 };
 
 // Makes a fresh job database at `path`: its tables and the first job record (the placeholder
@@ -179,6 +187,20 @@ public:
     // Gives the chart `id` of the history the heading `job` (a blank client name leaves the
     // stored one), its search words with it: the chart was handed out under that heading.
     void retitleHistoryEntry(std::int64_t id, const JobRecord& job);
+    // As replaceChart with the chart appended to the history, and in the same transaction that
+    // chart queued for the office's server under `key` (table ChartQueue, made at the first
+    // chart queued): a chart is in the file, waiting, before any server sees it. A set-up
+    // without its tank appends no chart and queues none.
+    void replaceChartQueued(std::span<const chart::CapacityRow> rows, const ChartSetup& setup,
+                            const std::optional<JobRecord>& job, std::string_view key);
+    // The charts queued and not yet sent, oldest first (a chart deleted from the history while
+    // it waited is not sent).
+    std::vector<QueuedChart> pendingCharts();
+    // Chart `id` marked sent: the server has committed it.
+    void markChartSent(std::int64_t id);
+    // The key under which chart `id` was queued; none when it never was.
+    std::optional<std::string> queuedKey(std::int64_t id);
+
     // The id of the history row the last replaceChart of this connection appended; 0 when it
     // appended none.
     std::int64_t appendedHistoryId() const noexcept { return m_appendedHistoryId; }

@@ -19,8 +19,8 @@
 #include "chart.h"
 #include "chart_tool.h"
 #include "folderlock.h"
-#include "store.h"
 #include "scratch.h"
+#include "store.h"
 
 namespace fs = std::filesystem;
 using dipsheet::cli::runChartTool;
@@ -147,7 +147,7 @@ TEST(ChartTool, HelpExplainsEveryOption) {
     for (const char* option :
          {"--shape", "--units", "--outside", "--striker", "--increment", "--length", "--width",
           "--height", "--thickness", "--diameter", "--head-thickness", "--shell-thickness",
-          "--bottom-thickness", "--store", "--by-volume"}) {
+          "--bottom-thickness", "--store", "--by-volume", "--server", "--desk", "--copy-history"}) {
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
     }
 }

@@ -146,6 +146,8 @@ std::string PgServer::uri(const std::string& database, const std::string& user) 
 }
 
 void PgServer::start() {
+    if (m_pid > 0)
+        return;  // running already
     // Fast shutdown (SIGINT) should the test process die with the server running.
     m_pid =
         spawn(m_folder,

@@ -35,7 +35,8 @@ public:
     // A new empty database of that name.
     void createDatabase(const std::string& name) const;
 
-    // The server stopped (fast shutdown: every connection cut) and started again.
+    // The server stopped (fast shutdown: every connection cut) and started again (a server
+    // running already is left running).
     void stop();
     void start();
 

@@ -13,6 +13,7 @@
 #include "pg_server.h"
 #include "server/server_schema.h"
 #include "server/server_store.h"
+#include "server_test.h"
 #include "store/store.h"
 
 namespace fs = std::filesystem;
@@ -26,46 +27,10 @@ using Chart = std::vector<dipsheet::chart::CapacityRow>;
 
 namespace {
 
-// One server for the whole program: started before the first test, stopped after the last,
-// whatever the tests did. A server that cannot start fails every test with the reason.
-PgServer* gServer = nullptr;
-
-class ServerEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        try {
-            m_server = std::make_unique<PgServer>();
-            gServer = m_server.get();
-        } catch (const std::exception& error) {
-            FAIL() << "the test server could not start: " << error.what();
-        }
-    }
-    void TearDown() override {
-        gServer = nullptr;
-        m_server.reset();
-    }
-
-private:
-    std::unique_ptr<PgServer> m_server;
-};
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new ServerEnvironment);
-
-// Each test its own database, so the tests do not see each other's charts.
-class ServerStoreTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_NE(gServer, nullptr) << "no test server";
-        m_database = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        for (char& c : m_database)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        gServer->createDatabase(m_database);
-    }
-    std::string uri() const { return gServer->uri(m_database); }
-    std::string count(const std::string& sql) const { return gServer->query(m_database, sql); }
-
-    std::string m_database;
-};
+using ServerStoreTest = dipsheet::testing::ServerTest;
+PgServer* server() {
+    return dipsheet::testing::sharedServer();
+}
 
 Chart ramp(int count, float step) {
     Chart rows;
@@ -290,18 +255,18 @@ TEST_F(ServerStoreTest, FourDesksStoreAtOnce) {
 // itself, never with the password of the address; none of it is damage.
 TEST_F(ServerStoreTest, RefusalsSayWhich) {
     const std::string secret = "s3cret-in-the-uri";
-    const std::string socket = "?host=" + gServer->folder() + "&port=5432";
+    const std::string socket = "?host=" + server()->folder() + "&port=5432";
     const struct {
         std::string uri;
         int code;
         std::string words;
     } cases[] = {
-        {gServer->uri(m_database, "refused"), 23, "refused the login of user \"refused\""},
+        {server()->uri(m_database, "refused"), 23, "refused the login of user \"refused\""},
         {"postgresql://clerk:" + secret + "@/" + m_database + socket, 23,
          "refused the login of user \"clerk\""},
         {"postgresql://nobody_here@/" + m_database + socket, 23,
          "refused the login of user \"nobody_here\""},
-        {gServer->uri("no_such_db"), 14, "has no database \"no_such_db\""},
+        {server()->uri("no_such_db"), 14, "has no database \"no_such_db\""},
         {"postgresql://postgres:" + secret + "@/x?host=/nonexistent&port=5432", 14,
          "cannot be reached"},
         {"postgresql://postgres:" + secret + "@127.0.0.1:1/x?sslmode=require", 14,
@@ -323,9 +288,9 @@ TEST_F(ServerStoreTest, RefusalsSayWhich) {
     }
     // The right password, as libpq reads it from PGPASSWORD, lets the clerk in, to a database
     // of the clerk's own, where the first desk makes the tables as an office's role would.
-    gServer->query("postgres", "CREATE DATABASE clerks OWNER clerk");
+    server()->query("postgres", "CREATE DATABASE clerks OWNER clerk");
     setenv("PGPASSWORD", PgServer::kClerkPassword, 1);
-    EXPECT_NO_THROW(ServerStore(gServer->uri("clerks", "clerk"), "desk"));
+    EXPECT_NO_THROW(ServerStore(server()->uri("clerks", "clerk"), "desk"));
     unsetenv("PGPASSWORD");
 }
 
