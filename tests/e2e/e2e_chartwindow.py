@@ -179,22 +179,34 @@ class ChartWindow(e2e_job.Job):
         session.wait_focus(window, "the chart window")
         if self.newest_tank(db, 1).get("heads") != "2:1":
             raise Failure(f"the chart is not of 2:1 heads: {self.newest_tank(db, 1)}")
-        # Painted once the curve shows.
-        before = self.x.wait_for("the chart window painted, the curve drawn",
-                                 lambda: (s := self.shown(window, "chart-window")).curve and s, 10)
+        def problems_of(shown):
+            height = shown.box[3]
+            problems = []
+            if shown.grid_height < 0.7 * height:
+                problems.append(f"the grid runs over {shown.grid_height} of {height} px")
+            if shown.columns != 2:
+                problems.append(f"the grid shows {shown.columns} columns, not Depth and Capacity")
+            if shown.white < shown.area / 3 or shown.curve < 100:
+                problems.append("no picture of a third of the window beside the grid with its "
+                                "curve")
+            if (shown.x1 - shown.x0 + 1) * shown.grid_height + shown.white <= shown.area / 2:
+                problems.append("grid and picture cover half the window or less")
+            return problems
+
+        # Painted once the curve shows, and laid out for the window's final size: a window
+        # manager may still be maximising it when the first paint comes (a loaded machine).
+        last = []
+
+        def settled():
+            shown = self.shown(window, "chart-window")
+            last[:] = [shown]
+            return shown.curve and not problems_of(shown) and shown
+        try:
+            before = self.x.wait_for("the chart window laid out, the curve drawn", settled, 10)
+        except Failure:
+            shown = last[0] if last else self.shown(window, "chart-window")
+            raise Failure(f"{'; '.join(problems_of(shown)) or 'no curve'}: {shown}") from None
         log(f"chart window: {before}")
-        height = before.box[3]
-        problems = []
-        if before.grid_height < 0.7 * height:
-            problems.append(f"the grid runs over {before.grid_height} of {height} px")
-        if before.columns != 2:
-            problems.append(f"the grid shows {before.columns} columns, not Depth and Capacity")
-        if before.white < before.area / 3 or before.curve < 100:
-            problems.append("no picture of a third of the window beside the grid with its curve")
-        if (before.x1 - before.x0 + 1) * before.grid_height + before.white <= before.area / 2:
-            problems.append("grid and picture cover half the window or less")
-        if problems:
-            raise Failure(f"{'; '.join(problems)}: {before}")
 
         # The grid's menu where a person opens it: on a row at the grid's top.
         menus = set(self.windows_of(session.app.pid))
