@@ -41,7 +41,9 @@ std::string noticeOf(const StoreError& error, std::size_t waiting) {
                              : "The database server failed (" + what + ")";
     if (waiting > 0)
         notice += ": " + chartsText(waiting) +
-                  " wait in the data folder's file and go to the server when it is back";
+                  (waiting == 1 ? " waits in the data folder's file and goes"
+                                : " wait in the data folder's file and go") +
+                  " to the server when it is back";
     return notice;
 }
 
