@@ -155,16 +155,7 @@ ServerReport Desk::storeChart(std::span<const chart::CapacityRow> rows,
         db.replaceChartQueued(rows, setup, job, newChartKey());
         record = db.findJobRecord();
     }
-    ServerReport report;
-    try {
-        ServerStore server(m_uri, m_name);
-        server.replaceChart(rows, setup, record, false);
-        sendOver(server, report);
-    } catch (const StoreError& error) {
-        report.waiting = m_file.connect().pendingCharts().size();
-        report.notice = noticeOf(error, report.waiting);
-    }
-    return report;
+    return onServer(rows, setup, record);
 }
 
 ServerReport Desk::showChart(std::span<const chart::CapacityRow> rows,
@@ -175,6 +166,12 @@ ServerReport Desk::showChart(std::span<const chart::CapacityRow> rows,
         db.replaceChart(rows, setup, std::nullopt, false);
         record = db.findJobRecord();
     }
+    return onServer(rows, setup, record);
+}
+
+ServerReport Desk::onServer(std::span<const chart::CapacityRow> rows,
+                            const store::ChartSetup& setup,
+                            const std::optional<store::JobRecord>& record) {
     ServerReport report;
     try {
         ServerStore server(m_uri, m_name);

@@ -83,6 +83,10 @@ private:
     // those the server committed; a failure of the server itself stops and is thrown, a chart
     // the server refuses is named in the notice and left waiting.
     void sendOver(ServerStore& server, ServerReport& report);
+    // The chart on show written on the server as the file holds it, with the desk's job
+    // record, then every chart waiting sent; a server away is the report's notice.
+    ServerReport onServer(std::span<const chart::CapacityRow> rows, const store::ChartSetup& setup,
+                          const std::optional<store::JobRecord>& record);
 
     store::JobDatabase m_file;
     std::string m_uri;

@@ -74,31 +74,6 @@ std::string wordsOf(const store::JobRecord& job) {
     return words;
 }
 
-// The first 16 words of a search, as the job file's search parts them: blanks are spaces and
-// every control character (NUL included).
-constexpr std::size_t kSearchWords = 16;
-
-bool isBlank(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte <= ' ' || byte == 0x7F;
-}
-
-std::vector<std::string_view> searchWords(std::string_view search) {
-    std::vector<std::string_view> words;
-    std::size_t at = 0;
-    while (words.size() < kSearchWords) {
-        while (at < search.size() && isBlank(search[at]))
-            ++at;
-        if (at == search.size())
-            break;
-        const std::size_t start = at;
-        while (at < search.size() && !isBlank(search[at]))
-            ++at;
-        words.push_back(search.substr(start, at - start));
-    }
-    return words;
-}
-
 // Whether `text` is UTF-8 throughout: the server keeps nothing else, so a word that is not
 // cannot be in any chart.
 bool isUtf8(std::string_view text) {
@@ -292,7 +267,7 @@ std::vector<store::HistoryEntry> ServerStore::readHistory(std::string_view searc
                                                           std::size_t limit) {
     std::string sql = std::string("SELECT ") + kColumns + " FROM chart_history";
     std::vector<Param> params;
-    for (const std::string_view word : searchWords(search)) {
+    for (const std::string_view word : store::detail::searchWords(search)) {
         if (!isUtf8(word))
             return {};
         // A word of three characters or more is found through the trigram index (LIKE); a

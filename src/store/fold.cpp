@@ -192,4 +192,25 @@ void foldCase(std::string_view text, std::string& out) {
     }
 }
 
+std::vector<std::string_view> searchWords(std::string_view search) {
+    constexpr std::size_t kSearchWords = 16;
+    const auto isBlank = [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte <= ' ' || byte == 0x7F;
+    };
+    std::vector<std::string_view> words;
+    std::size_t at = 0;
+    while (words.size() < kSearchWords) {
+        while (at < search.size() && isBlank(search[at]))
+            ++at;
+        if (at == search.size())
+            break;
+        const std::size_t start = at;
+        while (at < search.size() && !isBlank(search[at]))
+            ++at;
+        words.push_back(search.substr(start, at - start));
+    }
+    return words;
+}
+
 }  // namespace dipsheet::store::detail

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace dipsheet::store::detail {
 
@@ -12,5 +13,11 @@ namespace dipsheet::store::detail {
 // scripts an office writes in to its small letter, code point for code point; bytes that are no
 // UTF-8 stay as they are, so a text of any bytes folds.
 void foldCase(std::string_view text, std::string& out);
+
+// The words of a search, as every history store parts them: blanks are spaces and every control
+// character (NUL included), since a pasted text may hold any of them and none is part of a
+// stored word. At most the first 16: each word narrows the list, so more say nothing the first
+// ones did not, and an engine query has a size it refuses past.
+std::vector<std::string_view> searchWords(std::string_view search);
 
 }  // namespace dipsheet::store::detail

@@ -118,36 +118,16 @@ std::size_t characters(std::string_view text) {
     return count;
 }
 
-// A search holds at most this many words; the rest are ignored. Each word narrows the list, so
-// more say nothing the first ones did not, and an engine query has a size it refuses past.
-constexpr std::size_t kSearchWords = 16;
-
-// Blanks between the words of a search: spaces and every control character (NUL included),
-// since a pasted text may hold any of them and none is part of a stored word.
-bool isBlank(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte <= ' ' || byte == 0x7F;
-}
-
 // What a search asks of ChartHistorySearch: an FTS5 query of the words the trigrams can find
 // (three characters or more, each a quoted phrase, so no character of it is syntax; the trigram
 // index folds their case itself) and each shorter word with its case folded, which
-// dipsheet_holds looks for in the words of each chart. Only the first kSearchWords words count.
+// dipsheet_holds looks for in the words of each chart (searchWords: the first 16 count).
 struct SearchQuery {
     std::string match;
     std::vector<std::string> shortWords;
 
     explicit SearchQuery(std::string_view search) {
-        std::size_t at = 0;
-        for (std::size_t words = 0; words < kSearchWords; ++words) {
-            while (at < search.size() && isBlank(search[at]))
-                ++at;
-            if (at == search.size())
-                break;
-            const std::size_t start = at;
-            while (at < search.size() && !isBlank(search[at]))
-                ++at;
-            const std::string_view word = search.substr(start, at - start);
+        for (const std::string_view word : detail::searchWords(search)) {
             if (characters(word) >= 3) {
                 match.append(match.empty() ? "\"" : " AND \"");
                 for (const char c : word)
