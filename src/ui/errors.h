@@ -2,8 +2,8 @@
 
 // What the user is told and how the program ends: the message box, program end, the
 // fatal-error path with its error translators, the handler guards that keep exceptions out of
-// Qt, and the application object. The message box and program end are seams a test can
-// replace.
+// Qt, and the application object. The message box and program end are asked of the Outside
+// the program was handed (outside.h).
 
 #include <QApplication>
 #include <QString>
