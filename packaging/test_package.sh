@@ -49,7 +49,7 @@ depends="$(dpkg-deb -f "$deb" Depends)"
 echo "Depends: $depends"
 names="$(tr ',|' '\n\n' <<<"$depends" | sed -E 's/^ +//; s/[ (].*//')"
 for dep in libc6 libstdc++6 libsqlite3-0 libqt6core6 libqt6gui6 libqt6widgets6 \
-           libqt6printsupport6; do
+           libqt6printsupport6 libpq5; do
   grep -q -x -F "$dep" <<<"$names" || fail "Depends lacks $dep"
 done
 # The history's search needs the trigram tokenizer, in the SQLite library from 3.34.0 on.
