@@ -32,7 +32,7 @@ BELOW = {
     "document": {"chart", "store"},
     "ui": set(),
     "setup": {"chart", "store", "document", "ui"},
-    "app": {"chart", "store", "report", "document", "ui", "setup"},
+    "app": {"chart", "store", "report", "document", "ui", "setup", "server"},
     "cli": {"chart", "store", "server", "document"},
 }
 

@@ -1,5 +1,12 @@
 #include "mainwindow.h"
 
+#include <QThread>
+
+#include <memory>
+#include <utility>
+
+#include "server/desk.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -42,10 +49,14 @@ void placeAt(QWidget* panel, int left, int top) {
 
 MainWindow::MainWindow(const DataFolder& folder)
     : m_folder(folder),
-      m_database(folder.jobDatabase().path(), kBusyMs),
+      m_database(folder.jobDatabase(kBusyMs)),
       m_job(new document::JobDocument(m_database, this)) {
     setObjectName(QStringLiteral("MDIForm1"));
-    setWindowTitle(QStringLiteral("Dipsheet"));
+    // A desk of an office's server says which desk and which server.
+    if (const std::optional<DataFolder::Server> server = folder.server())
+        setWindowTitle(QStringLiteral("Dipsheet - %1 on %2").arg(server->desk, server->shown()));
+    else
+        setWindowTitle(QStringLiteral("Dipsheet"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(ui::defaultFont());
     hide();
@@ -96,7 +107,10 @@ MainWindow::MainWindow(const DataFolder& folder)
     m_orientationPanel->setChartPanel(m_chartOptions);
     m_headingPanel->setChartPanel(m_chartOptions);
     connect(m_chartOptions, &setup::ChartOptionsPanel::chartStored, this,
-            ui::guard([this](const store::ChartSetup& setup) { showChartWindow(setup); }));
+            ui::guard([this](const store::ChartSetup& setup) {
+                showChartWindow(setup);
+                sendToServer();
+            }));
     connect(m_chartOptions, &setup::ChartOptionsPanel::inputsChanged, this, ui::guard([this] {
                 if (ChartWindow* window = chartWindow())
                     window->compareWithInputs(m_chartOptions->tank());
@@ -179,6 +193,44 @@ void MainWindow::loadFromHistory(const store::HistoryEntry& entry) {
 void MainWindow::display() {
     showMaximized();
     ui::giveFocus(firstField());
+    sendToServer();  // what waited in the file since the last run
+}
+
+void MainWindow::sendToServer() {
+    const std::optional<DataFolder::Server> server = m_folder.server();
+    if (!server)
+        return;
+    if (m_sending) {
+        m_sendAgain = true;  // a chart stored while the last ones go up goes after them
+        return;
+    }
+    m_sending = true;
+    // Off the window's thread: a server far away or gone never holds the keyboard. The desk has
+    // connections of its own, to the file and to the server.
+    auto report = std::make_shared<server::ServerReport>();
+    auto desk = std::make_shared<server::Desk>(m_database, server->uri.toStdString(),
+                                               server->desk.toStdString());
+    QThread* thread = QThread::create([desk, report] {
+        try {
+            *report = desk->send();
+        } catch (const std::exception& failure) {  // the file itself: said, and tried again
+            report->notice = failure.what();
+        }
+    });
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    connect(thread, &QThread::finished, this, ui::guard([this, report] {
+                m_sending = false;
+                const QString notice = QString::fromStdString(report->notice);
+                // The server's notice stays until a send goes through; another stays as it is.
+                if (!notice.isEmpty())
+                    m_job->tell(notice);
+                else if (m_job->notice() == m_serverNotice)
+                    m_job->tell(QString());
+                m_serverNotice = notice;
+                if (std::exchange(m_sendAgain, false))
+                    sendToServer();
+            }));
+    thread->start();
 }
 
 void MainWindow::showChartWindow(const store::ChartSetup& setup) {

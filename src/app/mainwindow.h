@@ -93,6 +93,12 @@ private:
     QWidget* m_clientArea;
     ui::NoticeBar* m_noticeBar;
     // The chart window: at most one at a time; it deletes itself once closed.
+    // The charts queued in the file go to the office's server, when there is one.
+    void sendToServer();
+    bool m_sending = false;
+    bool m_sendAgain = false;
+    QString m_serverNotice;  // the last send's notice, cleared by one that goes through
+
     QPointer<ChartWindow> m_chartWindow;
     QPointer<PastChartsWindow> m_pastChartsWindow;
     // A close was refused because the job could not be saved: the next close goes through.

@@ -3,12 +3,15 @@
 #include <QDir>
 #include <QFile>
 #include <QScreen>
+#include <QUrl>
+#include <QUrlQuery>
 #include <QWidget>
 
 #include "mainwindow.h"
 #include "printpreview.h"
 #include "report/report.h"
 #include "report/settings.h"
+#include "server/desk.h"
 #include "splash.h"
 
 namespace dipsheet::app {
@@ -35,8 +38,30 @@ QString DataFolder::settings() const {
     return QDir(m_path).filePath(QString::fromLatin1(report::kSettingsFile));
 }
 
-store::JobDatabase DataFolder::jobDatabase() const {
-    return store::JobDatabase(QFile::encodeName(database()).toStdString());
+store::JobDatabase DataFolder::jobDatabase(int busyTimeoutMs) const {
+    // A desk of an office's server queues each chart for the server as it stores it.
+    return store::JobDatabase(QFile::encodeName(database()).toStdString(), busyTimeoutMs,
+                              server().has_value());
+}
+
+std::optional<DataFolder::Server> DataFolder::server() const {
+    const report::Settings kept = report::readSettings(settings());
+    const QString uri = kept.value(QStringLiteral("Database/Server")).trimmed();
+    if (uri.isEmpty())
+        return std::nullopt;
+    QString desk = kept.value(QStringLiteral("Database/Desk")).trimmed();
+    if (desk.isEmpty())
+        desk = QString::fromStdString(server::defaultDeskName());
+    return Server{uri, desk};
+}
+
+QString DataFolder::Server::shown() const {
+    const QUrl url(uri);
+    QString host = url.host();
+    if (host.isEmpty())
+        host = QUrlQuery(url).queryItemValue(QStringLiteral("host"));
+    const QString database = url.path().mid(1);
+    return database.isEmpty() ? host : host + QLatin1Char('/') + database;
 }
 
 QStringList DataFolder::companyDetails() const {

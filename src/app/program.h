@@ -55,7 +55,7 @@ public:
     const QString& path() const { return m_path; }
     QString database() const;  // QRTMembers.mdb
     QString settings() const;  // dipsheet.ini
-    store::JobDatabase jobDatabase() const;
+    store::JobDatabase jobDatabase(int busyTimeoutMs = store::kBusyTimeoutMs) const;
 
     // The office's own name from [Company]: Name, Address, Town and Phone in that order, each
     // on one line, leaving out keys that are missing or empty. Empty when the file is missing,
@@ -77,6 +77,18 @@ public:
     // as big as the screen, which opens as the first time).
     bool restorePlace(QWidget* window, const QString& name) const;
     void keepPlace(const QWidget* window, const QString& name) const;
+
+    // An office's server and this desk's name on it, from [Database] Server (libpq's connection
+    // URI; the password is libpq's to find, never written here) and Desk (the user and host
+    // name when missing). None without a Server: the data folder's file alone.
+    struct Server {
+        QString uri;
+        QString desk;
+        // The server as the title names it: its host (or socket folder) and database, never
+        // the user's password.
+        QString shown() const;
+    };
+    std::optional<Server> server() const;
 
 private:
     QString m_path;

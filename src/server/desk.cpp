@@ -85,14 +85,6 @@ std::string defaultDeskName() {
     return user + "@" + host;
 }
 
-std::string newChartKey() {
-    std::random_device random;  // the kernel's random source
-    std::string key;
-    for (int half = 0; half < 2; ++half)
-        appendHex(key, (std::uint64_t{random()} << 32) | random());
-    return key;
-}
-
 std::string historyChartKey(const store::HistoryEntry& entry,
                             std::span<const chart::CapacityRow> rows) {
     std::string text;

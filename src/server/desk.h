@@ -22,8 +22,7 @@ namespace dipsheet::server {
 // The desk's name when none is given: the user's login and the machine's name, "user@host".
 std::string defaultDeskName();
 
-// A key for a chart made now: 128 random bits as 32 hexadecimal digits.
-std::string newChartKey();
+using store::newChartKey;
 
 // The key of a chart of the file's history that was never queued: derived from the chart itself
 // (its id in the file, when it was made, its heading, set-up, tank, capacity and rows), so that

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <random>
 #include <span>
 #include <string>
 #include <string_view>
@@ -424,19 +425,34 @@ void Database::deleteHistoryEntry(std::int64_t id) {
 
 void Database::replaceChartQueued(std::span<const chart::CapacityRow> rows, const ChartSetup& setup,
                                   const std::optional<JobRecord>& job, std::string_view key) {
-    const std::string doing = "queuing the chart for the server";
-    detail::Transaction transaction(m_db, doing);
+    detail::Transaction transaction(m_db, "queuing the chart for the server");
     replaceChart(rows, setup, job, true);  // part of this transaction
-    if (m_appendedHistoryId != 0) {
-        execute(m_db, schema::kCreateQueue, doing);
-        // A queue row of a chart deleted by hand may hold the id: it is that chart's no more.
-        Statement queue(m_db, "INSERT OR REPLACE INTO ChartQueue(Id, Key, Sent) VALUES(?1, ?2, 0)",
-                        doing);
-        queue.bindInteger(1, m_appendedHistoryId);
-        queue.bindText(2, key);
-        queue.step();
-    }
+    if (m_appendedHistoryId != 0)
+        queueAppended(key);
     transaction.commit();
+}
+
+void Database::queueAppended(std::string_view key) {
+    const std::string doing = "queuing the chart for the server";
+    execute(m_db, schema::kCreateQueue, doing);
+    // A queue row of a chart deleted by hand may hold the id: it is that chart's no more.
+    Statement queue(m_db, "INSERT OR REPLACE INTO ChartQueue(Id, Key, Sent) VALUES(?1, ?2, 0)",
+                    doing);
+    queue.bindInteger(1, m_appendedHistoryId);
+    queue.bindText(2, key);
+    queue.step();
+}
+
+std::string newChartKey() {
+    std::random_device random;  // the kernel's random source
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string key;
+    for (int word = 0; word < 4; ++word) {
+        const std::uint32_t bits = random();
+        for (int shift = 28; shift >= 0; shift -= 4)
+            key.push_back(kHex[(bits >> shift) & 0xF]);
+    }
+    return key;
 }
 
 std::vector<QueuedChart> Database::pendingCharts() {

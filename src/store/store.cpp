@@ -60,7 +60,8 @@ void writeFirstRecord(sqlite3* db, const char* updateSql, const char* insertSql,
 
 }  // namespace
 
-Database::Database(const std::string& path, int busyTimeoutMs) {
+Database::Database(const std::string& path, int busyTimeoutMs, bool queueForServer)
+    : m_queueForServer(queueForServer) {
     // Read-write only: a missing file is an error and is never created.
     const int rc = sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
@@ -237,6 +238,8 @@ void Database::replaceChart(std::span<const chart::CapacityRow> rows, const Char
     m_appendedHistoryId = 0;
     if (setup.tank && toHistory)
         appendHistory(setup, rows);
+    if (m_queueForServer && m_appendedHistoryId != 0)
+        queueAppended(newChartKey());
     transaction.commit();
 }
 

@@ -16,6 +16,9 @@ struct sqlite3;
 
 namespace dipsheet::store {
 
+// A key for a chart made now, for an office's server: 128 random bits as 32 hexadecimal digits.
+std::string newChartKey();
+
 // The job database's fixed file name, always opened by bare name in the working directory.
 inline constexpr const char* kDatabaseFile = "QRTMembers.mdb";
 
@@ -119,7 +122,11 @@ void createDatabase(const std::string& path);
 // that write's transaction; reading it changes nothing.
 class Database {
 public:
-    explicit Database(const std::string& path = kDatabaseFile, int busyTimeoutMs = kBusyTimeoutMs);
+    // `queueForServer`: the file is a desk's of an office's server, and every chart replaceChart
+    // appends to the history is queued for the server too (ChartQueue, under a new key), in the
+    // same transaction.
+    explicit Database(const std::string& path = kDatabaseFile, int busyTimeoutMs = kBusyTimeoutMs,
+                      bool queueForServer = false);
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
@@ -215,7 +222,11 @@ private:
     // Inside a transaction: the chart of `setup` and its `rows` appended to the history.
     void appendHistory(const ChartSetup& setup, std::span<const chart::CapacityRow> rows);
 
+    // Inside a transaction: the history row just appended queued for the server under `key`.
+    void queueAppended(std::string_view key);
+
     sqlite3* m_db = nullptr;
+    bool m_queueForServer = false;
     bool m_searchIndexRebuilt = false;
     std::int64_t m_appendedHistoryId = 0;
 };
@@ -229,15 +240,21 @@ private:
 // file put back is used again without a restart.
 class JobDatabase {
 public:
-    explicit JobDatabase(std::string path = kDatabaseFile, int busyTimeoutMs = kBusyTimeoutMs)
-        : m_path(std::move(path)), m_busyTimeoutMs(busyTimeoutMs) {}
+    explicit JobDatabase(std::string path = kDatabaseFile, int busyTimeoutMs = kBusyTimeoutMs,
+                         bool queueForServer = false)
+        : m_path(std::move(path)),
+          m_busyTimeoutMs(busyTimeoutMs),
+          m_queueForServer(queueForServer) {}
     const std::string& path() const { return m_path; }
+    // Whether the charts stored are queued for an office's server (Database's constructor).
+    bool queuesForServer() const { return m_queueForServer; }
     // A connection for one action.
-    Database connect() const { return Database(m_path, m_busyTimeoutMs); }
+    Database connect() const { return Database(m_path, m_busyTimeoutMs, m_queueForServer); }
 
 private:
     std::string m_path;
     int m_busyTimeoutMs;
+    bool m_queueForServer;
 };
 
 }  // namespace dipsheet::store

@@ -14,3 +14,7 @@ endforeach()
 # The picture beside the chart window's grid, on its own.
 dipsheet_gui_test(tst_chartpicture
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_chartpicture.cpp LIBS dipsheet_app)
+# A desk of an office's server, against a real PostgreSQL server the test starts.
+dipsheet_gui_test(tst_desk
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_desk.cpp ${CMAKE_CURRENT_LIST_DIR}/app_testing.h
+  LIBS dipsheet_app dipsheet_test_pg)
