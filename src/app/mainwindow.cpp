@@ -1,29 +1,15 @@
 #include "mainwindow.h"
 
-#include <QThread>
-
-#include <memory>
-#include <utility>
-
-#include "server/desk.h"
-
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QLineEdit>
 #include <QScreen>
+#include <QThread>
 #include <QVBoxLayout>
 #include <QWindow>
 
-#include <QCheckBox>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-
-#include <algorithm>
+#include <memory>
 #include <utility>
-#include <vector>
 
 #include "clientpanel.h"
 #include "copyrightpanel.h"
@@ -32,13 +18,14 @@
 #include "orientationpanel.h"
 #include "pastchartswindow.h"
 #include "program.h"
+#include "server/desk.h"
 #include "setup/chartoptionspanel.h"
 
 namespace dipsheet::app {
 
 namespace {
-// The client area holds the rightmost panel (m_chartOptions, to 9480) and the lowest (tiltPanel, to
-// 8495) with a margin.
+// The client area holds the rightmost panel (the chart options, to 9480) and the lowest (the
+// tilt panel, to 8495) with a margin.
 constexpr int kClientWidth = 9720;
 constexpr int kClientHeight = 8740;
 
