@@ -1,7 +1,7 @@
 #pragma once
 
-// What the whole program shares: the error numbers of the lower layers, the logo and the
-// office's own name.
+// What the whole program shares: the error numbers of the lower layers, what it is handed at
+// start-up (its Outside), the logo, the data folder with the office's choices, and the start.
 
 #include <QPixmap>
 #include <QStringList>
