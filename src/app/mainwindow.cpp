@@ -205,18 +205,21 @@ void MainWindow::sendToServer() {
         }
     });
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    connect(thread, &QThread::finished, this, ui::guard([this, report] {
-                m_sending = false;
-                const QString notice = QString::fromStdString(report->notice);
-                // The server's notice stays until a send goes through; another stays as it is.
-                if (!notice.isEmpty())
-                    m_job->tell(notice);
-                else if (m_job->notice() == m_serverNotice)
-                    m_job->tell(QString());
-                m_serverNotice = notice;
-                if (std::exchange(m_sendAgain, false))
-                    sendToServer();
-            }));
+    // A lambda without arguments: finished() carries Qt's private tag, which no handler may bind.
+    connect(thread, &QThread::finished, this, [this, report] {
+        ui::guarded([&] {
+            m_sending = false;
+            const QString notice = QString::fromStdString(report->notice);
+            // The server's notice stays until a send goes through; another stays as it is.
+            if (!notice.isEmpty())
+                m_job->tell(notice);
+            else if (m_job->notice() == m_serverNotice)
+                m_job->tell(QString());
+            m_serverNotice = notice;
+            if (std::exchange(m_sendAgain, false))
+                sendToServer();
+        });
+    });
     thread->start();
 }
 
