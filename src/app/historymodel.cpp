@@ -24,6 +24,8 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const {
         case 4:
             return e.tank ? QString::fromStdString(e.tank->brief())
                           : QStringLiteral("cannot be read");
+        case 6:
+            return line(e.desk);
         default:
             return report::volumeText(static_cast<float>(e.full), 2) + QLatin1Char(' ') +
                    QString::fromStdString(e.unit);
@@ -31,9 +33,10 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    static const char* const titles[] = {"Date",        "Serial Number", "Customer",
-                                         "Description", "Tank",          "Full"};
-    if (role == Qt::DisplayRole && orientation == Qt::Horizontal && section >= 0 && section < 6)
+    static const char* const titles[] = {"Date", "Serial Number", "Customer", "Description",
+                                         "Tank", "Full",          "Desk"};
+    if (role == Qt::DisplayRole && orientation == Qt::Horizontal && section >= 0 &&
+        section < columnCount())
         return QString::fromLatin1(titles[section]);
     return QAbstractTableModel::headerData(section, orientation, role);
 }

@@ -174,7 +174,9 @@ void MainWindow::loadFromHistory(const store::HistoryEntry& entry) {
     m_chartOptions->setTank(*entry.tank);
     if (m_pastChartsWindow)
         m_pastChartsWindow->close();
-    m_chartOptions->calculateFromHistory(entry.id);
+    // A chart of the office's shared history has no row in this file for a corrected heading
+    // to go to.
+    m_chartOptions->calculateFromHistory(entry.desk.empty() ? entry.id : 0);
 }
 
 void MainWindow::display() {
@@ -199,7 +201,7 @@ void MainWindow::sendToServer() {
                                                server->desk.toStdString());
     QThread* thread = QThread::create([desk, report] {
         try {
-            *report = desk->send();
+            *report = desk->sync();
         } catch (const std::exception& failure) {  // the file itself: said, and tried again
             report->notice = failure.what();
         }
@@ -216,6 +218,8 @@ void MainWindow::sendToServer() {
             else if (m_job->notice() == m_serverNotice)
                 m_job->tell(QString());
             m_serverNotice = notice;
+            if (report->sent > 0 && m_pastChartsWindow)
+                m_pastChartsWindow->search();  // the office's list has the charts just sent
             if (std::exchange(m_sendAgain, false))
                 sendToServer();
         });

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include <optional>
@@ -23,6 +24,8 @@
 
 #include "report/render.h"
 #include "report/report.h"
+#include "server/desk.h"
+#include "server/server_store.h"
 #include "ui.h"
 
 namespace dipsheet::app {
@@ -106,33 +109,93 @@ PastChartsWindow::PastChartsWindow(const store::JobDatabase& database, const Dat
     txtSearch->setFocus();
 }
 
-void PastChartsWindow::search() {
-    std::vector<store::HistoryEntry> found;
-    try {
-        store::Database db = m_database.connect();
-        found = db.readHistory(txtSearch->text().toStdString(), kListed + 1);
-        if (db.searchIndexRebuilt())
-            emit noticed(document::indexRebuiltNotice());
-    } catch (const store::StoreError& error) {
-        // A busy file, or a search the engine will not take, leaves the list as it was and
-        // says why under it; only a damaged history is fatal.
-        if (error.meansDamage())
-            throw;
-        lblFound->setText(QStringLiteral("The list could not be searched: %1. Type again to "
-                                         "search again.")
-                              .arg(databaseProblem(error)));
+PastChartsWindow::~PastChartsWindow() = default;
+
+void PastChartsWindow::reachServer() {
+    const std::optional<DataFolder::Server> office = m_folder.server();
+    if (!office || m_server || m_reaching)
         return;
+    m_reaching = true;
+    auto reached = std::make_shared<std::unique_ptr<server::ServerStore>>();
+    auto failure = std::make_shared<std::optional<store::StoreError>>();
+    QThread* thread = QThread::create(
+        [uri = office->uri.toStdString(), desk = office->desk.toStdString(), reached, failure] {
+            try {
+                *reached = std::make_unique<server::ServerStore>(uri, desk);
+            } catch (const store::StoreError& error) {
+                *failure = error;
+            }
+        });
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    // A lambda without arguments: finished() carries Qt's private tag, which no handler may bind.
+    connect(thread, &QThread::finished, this, [this, reached, failure] {
+        ui::guarded([&] {
+            m_reaching = false;
+            if (*reached) {
+                m_server = std::move(*reached);
+                m_serverNotice.clear();
+                search();
+            } else if (*failure) {
+                m_serverNotice = QString::fromStdString(server::serverFailure(**failure)) +
+                                 QStringLiteral(": this desk's own charts are listed.");
+                showFound();
+            }
+        });
+    });
+    thread->start();
+}
+
+void PastChartsWindow::serverFailed(const store::StoreError& error) {
+    m_server.reset();
+    m_serverNotice = QString::fromStdString(server::serverFailure(error)) +
+                     QStringLiteral(": this desk's own charts are listed.");
+}
+
+void PastChartsWindow::showFound() {
+    lblFound->setText(m_serverNotice.isEmpty() ? m_found
+                                               : m_found + QLatin1Char(' ') + m_serverNotice);
+}
+
+void PastChartsWindow::search() {
+    const std::string words = txtSearch->text().toStdString();
+    std::vector<store::HistoryEntry> found;
+    if (m_server) {
+        try {
+            found = m_server->readHistory(words, kListed + 1);
+        } catch (const store::StoreError& error) {
+            serverFailed(error);  // the file's list below, and the server tried again
+        }
+    }
+    if (!m_server) {
+        reachServer();
+        try {
+            store::Database db = m_database.connect();
+            found = db.readHistory(words, kListed + 1);
+            if (db.searchIndexRebuilt())
+                emit noticed(document::indexRebuiltNotice());
+        } catch (const store::StoreError& error) {
+            // A busy file, or a search the engine will not take, leaves the list as it was and
+            // says why under it; only a damaged history is fatal.
+            if (error.meansDamage())
+                throw;
+            lblFound->setText(QStringLiteral("The list could not be searched: %1. Type again to "
+                                             "search again.")
+                                  .arg(databaseProblem(error)));
+            return;
+        }
     }
     const bool more = found.size() > kListed;
     if (more)
         found.resize(kListed);
-    m_model->setEntries(std::move(found));
+    m_model->setEntries(std::move(found), listsOffice());
     const int count = m_model->rowCount();
     m_found = more ? QStringLiteral("The newest %1 shown: type more to narrow the list.")
                          .arg(QLocale().toString(count))
               : count == 1 ? QStringLiteral("1 chart")
                            : QStringLiteral("%1 charts").arg(count);
-    lblFound->setText(m_found);
+    if (listsOffice())
+        m_found += QStringLiteral(" of every desk");
+    showFound();
     if (count > 0)
         grdHistory->selectRow(0);
     grdHistory->resizeColumnsToContents();
@@ -175,13 +238,20 @@ void PastChartsWindow::reprint() {
     // The rows kept with the chart, bit for bit what was printed when it was made, whatever this
     // version would chart; a chart made before charts kept their rows is charted again.
     std::optional<std::vector<chart::CapacityRow>> kept;
+    const bool office = listsOffice();
     try {
-        kept = m_database.connect().readHistoryRows(chosen.id);
+        kept = office ? m_server->readHistoryRows(chosen.id)
+                      : m_database.connect().readHistoryRows(chosen.id);
     } catch (const store::StoreError& error) {
         if (error.code() == store::kRowsUnreadable) {
             ui::messageBox(QStringLiteral(
                 "The rows kept with this chart cannot be read (they were changed by hand, or "
                 "kept by a newer version of Dipsheet): it cannot be reprinted."));
+            return;
+        }
+        if (office) {  // the server failed: the file's list, saying why
+            serverFailed(error);
+            search();
             return;
         }
         // A busy or missing file says why under the list, as a search does; only damage is fatal.
@@ -195,7 +265,7 @@ void PastChartsWindow::reprint() {
     std::vector<chart::CapacityRow> rows;
     if (kept) {
         rows = *std::move(kept);
-        lblFound->setText(m_found);  // no word left from an older chart's reprint
+        showFound();  // no word left from an older chart's reprint
     } else {
         const chart::ChartRows made = chosen.tank->chart().rows;
         rows.assign(made.begin() + 1, made.end());
@@ -219,20 +289,50 @@ void PastChartsWindow::remove() {
     const store::HistoryEntry* entry = currentEntry();
     if (!entry)
         return;
-    const QString serial = QString::fromStdString(entry->job.serialNo).simplified();
-    const QString customer = QString::fromStdString(entry->job.customer).simplified();
-    if (!ui::askYesNo(this,
-                      QStringLiteral("Delete the chart %1%2 made %3 from the history? It "
-                                     "cannot be brought back.")
-                          .arg(serial.isEmpty() ? QStringLiteral("(no serial number)") : serial,
-                               customer.isEmpty() ? QString() : QStringLiteral(" for ") + customer,
-                               QString::fromStdString(entry->made.substr(0, 16)))))
+    const store::HistoryEntry chosen = *entry;  // the list may change while the question is open
+    const bool office = listsOffice();
+    const QString serial = QString::fromStdString(chosen.job.serialNo).simplified();
+    const QString customer = QString::fromStdString(chosen.job.customer).simplified();
+    const QString chart =
+        QStringLiteral("the chart %1%2 made %3")
+            .arg(serial.isEmpty() ? QStringLiteral("(no serial number)") : serial,
+                 customer.isEmpty() ? QString() : QStringLiteral(" for ") + customer,
+                 QString::fromStdString(chosen.made.substr(0, 16)));
+    // On an office's server the chart may be another desk's: the question says whose, and that
+    // no desk will find it again.
+    const QString question =
+        office ? QStringLiteral("Delete %1 at the desk \"%2\" from the office's history? No desk "
+                                "will find it again; it cannot be brought back.")
+                     .arg(chart, QString::fromStdString(chosen.desk).simplified())
+               : QStringLiteral("Delete %1 from the history? It cannot be brought back.").arg(chart);
+    if (!ui::askYesNo(this, question))
         return;
+    if (office != listsOffice()) {
+        // The server was reached or lost while the question was open: the chart is of the
+        // other list, and nothing is deleted.
+        lblFound->setText(m_found + QStringLiteral(" The list changed while you were asked: "
+                                                   "nothing was deleted."));
+        return;
+    }
     const int row = grdHistory->currentIndex().row();
-    m_database.connect().deleteHistoryEntry(entry->id);
+    bool there = true;
+    if (office) {
+        try {
+            there = m_server->deleteHistoryEntry(chosen.id).has_value();
+        } catch (const store::StoreError& error) {
+            serverFailed(error);
+            search();
+            lblFound->setText(lblFound->text() + QStringLiteral(" Nothing was deleted."));
+            return;
+        }
+    } else {
+        m_database.connect().deleteHistoryEntry(chosen.id);
+    }
     search();
     if (m_model->rowCount() > 0)
         grdHistory->selectRow(std::min(std::max(row, 0), m_model->rowCount() - 1));
+    if (!there)
+        lblFound->setText(m_found + QStringLiteral(" That chart had been deleted at another desk."));
 }
 
 void PastChartsWindow::closeEvent(QCloseEvent* event) {

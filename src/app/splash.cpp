@@ -96,6 +96,17 @@ Splash::Splash(const DataFolder& folder) {
     Image1->setScaledContents(true);
     ui::placeTwips(Image1, 1680, 2640, 2055, 2175);
 
+    // A desk of an office's server says which desk and which server, under the picture.
+    if (const std::optional<DataFolder::Server> server = folder.server()) {
+        lblServer = new QLabel(
+            QStringLiteral("Desk \"%1\" on %2").arg(server->desk, server->shown()), this);
+        lblServer->setObjectName(QStringLiteral("lblServer"));
+        lblServer->setTextFormat(Qt::PlainText);
+        lblServer->setAlignment(Qt::AlignCenter);
+        ui::placeTwips(lblServer, 240, 4860, 4815, 375);
+        ui::setTextColour(lblServer, ui::colour::white);
+    }
+
     // The seven seconds count from the splash's creation: the timer starts before the main
     // window is built, so a slow start never lengthens them.
     ui::startOneShot(this, kTitleMs, [this] { tmrTitle_Timer(); });

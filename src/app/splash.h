@@ -34,6 +34,7 @@ private:
     QLabel* lblCoName;
     QLabel* lblOffice;
     QLabel* Image1;
+    QLabel* lblServer = nullptr;  // the desk and the office's server, when there is one
 
 protected:
     // A key or a click on the splash goes straight on to the main window.

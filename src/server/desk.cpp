@@ -30,15 +30,9 @@ std::string chartsText(std::size_t count) {
     return std::to_string(count) + (count == 1 ? " chart" : " charts");
 }
 
-// The notice of a server that failed the action: the server's own words when they name it (away,
-// a login refused, a database missing), else a link cut mid-action said as the server away; and
-// what waits in the file.
+// The notice of a server that failed the action, and what waits in the file.
 std::string noticeOf(const StoreError& error, std::size_t waiting) {
-    const std::string what = error.what();
-    std::string notice = what.rfind("The database server", 0) == 0 ? what
-                         : error.code() == detail::kServerAway
-                             ? "The database server cannot be reached (" + what + ")"
-                             : "The database server failed (" + what + ")";
+    std::string notice = serverFailure(error);
     if (waiting > 0)
         notice += ": " + chartsText(waiting) +
                   (waiting == 1 ? " waits in the data folder's file and goes"
@@ -70,6 +64,14 @@ void appendField(std::string& text, std::string_view field) {
 }
 
 }  // namespace
+
+std::string serverFailure(const StoreError& error) {
+    const std::string what = error.what();
+    return what.rfind("The database server", 0) == 0 ? what
+           : error.code() == detail::kServerAway
+               ? "The database server cannot be reached (" + what + ")"
+               : "The database server failed (" + what + ")";
+}
 
 std::string defaultDeskName() {
     std::string user;
@@ -161,13 +163,30 @@ ServerReport Desk::showChart(std::span<const chart::CapacityRow> rows,
     return onServer(rows, setup, record);
 }
 
+ServerReport Desk::sync() {
+    std::optional<store::JobRecord> record;
+    std::vector<chart::CapacityRow> rows;
+    std::optional<store::ChartSetup> setup;
+    {
+        store::Database db = m_file.connect();
+        record = db.findJobRecord();
+        setup = db.readChartSetup();
+        if (setup)
+            rows = db.readCapacity();
+    }
+    return onServer(rows, setup, record);
+}
+
 ServerReport Desk::onServer(std::span<const chart::CapacityRow> rows,
-                            const store::ChartSetup& setup,
+                            const std::optional<store::ChartSetup>& setup,
                             const std::optional<store::JobRecord>& record) {
     ServerReport report;
     try {
         ServerStore server(m_uri, m_name);
-        server.replaceChart(rows, setup, record, false);
+        if (setup)
+            server.replaceChart(rows, *setup, record, false);
+        else if (record)
+            server.writeJob(*record);
         sendOver(server, report);
     } catch (const StoreError& error) {
         report.waiting = m_file.connect().pendingCharts().size();

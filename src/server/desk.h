@@ -24,6 +24,10 @@ std::string defaultDeskName();
 
 using store::newChartKey;
 
+// What a failure of the server says to the user: the server's own words when they name it (away,
+// a login refused, a database missing), else a link cut mid-action said as the server away.
+std::string serverFailure(const store::StoreError& error);
+
 // The key of a chart of the file's history that was never queued: derived from the chart itself
 // (its id in the file, when it was made, its heading, set-up, tank, capacity and rows), so that
 // the same history copied twice gives the same keys. "h-" and 32 hexadecimal digits.
@@ -73,6 +77,10 @@ public:
     // Every chart waiting in the file sent, oldest first, each marked sent once the server
     // has committed it.
     ServerReport send();
+    // The desk's job record and chart on show written on the server as the file holds them
+    // now, then every chart waiting sent: what the desktop does at start and after each chart.
+    // The file's own failures throw StoreError.
+    ServerReport sync();
     // Every chart of the file's history sent under its queued key, or one derived from it, so a
     // second copy adds nothing; the queued ones are marked sent.
     CopyReport copyHistory();
@@ -84,7 +92,9 @@ private:
     void sendOver(ServerStore& server, ServerReport& report);
     // The chart on show written on the server as the file holds it, with the desk's job
     // record, then every chart waiting sent; a server away is the report's notice.
-    ServerReport onServer(std::span<const chart::CapacityRow> rows, const store::ChartSetup& setup,
+    // Without a set-up (no chart made yet) the job record alone.
+    ServerReport onServer(std::span<const chart::CapacityRow> rows,
+                          const std::optional<store::ChartSetup>& setup,
                           const std::optional<store::JobRecord>& record);
 
     store::JobDatabase m_file;
