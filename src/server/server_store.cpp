@@ -154,6 +154,10 @@ ServerStore::ServerStore(const std::string& uri, std::string desk)
     if (isBlankName(m_desk))
         throw StoreError(detail::kServerRefused, "A desk needs a name to work on the server");
     schema::upgrade(*m_connection);
+    // A commit is answered once it is on the server's disk, whatever the server's own default:
+    // a desk marks a chart sent on that answer and never sends it again, so a server that
+    // crashed after answering must still hold it.
+    m_connection->run("SET synchronous_commit TO on", {}, "opening the connection");
 }
 
 ServerStore::~ServerStore() = default;

@@ -171,14 +171,22 @@ void PgServer::start() {
 }
 
 void PgServer::stop() {
+    halt(SIGINT);
+}
+
+void PgServer::kill() {
+    halt(SIGQUIT);
+}
+
+void PgServer::halt(int signal) {
     if (m_pid <= 0)
         return;
-    kill(m_pid, SIGINT);
+    ::kill(m_pid, signal);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     int status = 0;
     while (waitpid(m_pid, &status, WNOHANG) == 0) {
         if (std::chrono::steady_clock::now() > deadline) {
-            kill(m_pid, SIGKILL);
+            ::kill(m_pid, SIGKILL);
             waitFor(m_pid);
             break;
         }

@@ -39,8 +39,14 @@ public:
     // running already is left running).
     void stop();
     void start();
+    // The server killed as a crash would (immediate shutdown: every process quits at once,
+    // nothing written out); its next start recovers from its log.
+    void kill();
 
 private:
+    // The postmaster sent `signal` and waited for (killed after 30 s).
+    void halt(int signal);
+
     std::string m_folder;
     pid_t m_pid = -1;
 };
