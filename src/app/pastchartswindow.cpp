@@ -151,6 +151,13 @@ void PastChartsWindow::serverFailed(const store::StoreError& error) {
                      QStringLiteral(": this desk's own charts are listed.");
 }
 
+store::ChartStore& PastChartsWindow::listed(std::unique_ptr<store::ChartStore>& file) const {
+    if (m_server)
+        return *m_server;
+    file = m_database.open();
+    return *file;
+}
+
 void PastChartsWindow::showFound() {
     lblFound->setText(m_serverNotice.isEmpty() ? m_found
                                                : m_found + QLatin1Char(' ') + m_serverNotice);
@@ -240,8 +247,8 @@ void PastChartsWindow::reprint() {
     std::optional<std::vector<chart::CapacityRow>> kept;
     const bool office = listsOffice();
     try {
-        kept = office ? m_server->readHistoryRows(chosen.id)
-                      : m_database.connect().readHistoryRows(chosen.id);
+        std::unique_ptr<store::ChartStore> file;
+        kept = listed(file).readHistoryRows(chosen.id);
     } catch (const store::StoreError& error) {
         if (error.code() == store::kRowsUnreadable) {
             ui::messageBox(QStringLiteral(
@@ -316,17 +323,16 @@ void PastChartsWindow::remove() {
     }
     const int row = grdHistory->currentIndex().row();
     bool there = true;
-    if (office) {
-        try {
-            there = m_server->deleteHistoryEntry(chosen.id).has_value();
-        } catch (const store::StoreError& error) {
-            serverFailed(error);
-            search();
-            lblFound->setText(lblFound->text() + QStringLiteral(" Nothing was deleted."));
-            return;
-        }
-    } else {
-        m_database.connect().deleteHistoryEntry(chosen.id);
+    try {
+        std::unique_ptr<store::ChartStore> file;
+        there = listed(file).deleteHistoryEntry(chosen.id);
+    } catch (const store::StoreError& error) {
+        if (!office)
+            throw;  // the file's own failure, said as every other
+        serverFailed(error);
+        search();
+        lblFound->setText(lblFound->text() + QStringLiteral(" Nothing was deleted."));
+        return;
     }
     search();
     if (m_model->rowCount() > 0)

@@ -77,6 +77,9 @@ private:
     // The server failed: the list goes back to the file, the line under it says why, and the
     // server is tried again.
     void serverFailed(const store::StoreError& error);
+    // The store the list is of, for one action: the office's server once reached, else a
+    // connection to the file, kept in `file` for the action.
+    store::ChartStore& listed(std::unique_ptr<store::ChartStore>& file) const;
     // The line under the list: what was found, and where from when the server is not there.
     void showFound();
 

@@ -326,12 +326,11 @@ std::optional<std::vector<chart::CapacityRow>> ServerStore::readHistoryRows(std:
     return rows;
 }
 
-std::optional<std::string> ServerStore::deleteHistoryEntry(std::int64_t id) {
-    const auto gone = m_connection->run("DELETE FROM chart_history WHERE id = $1 RETURNING desk",
-                                        {Param::integer(id)}, "deleting a chart from the history");
-    if (gone.rows() == 0)
-        return std::nullopt;
-    return gone.text(0, 0);
+bool ServerStore::deleteHistoryEntry(std::int64_t id) {
+    return m_connection
+               ->run("DELETE FROM chart_history WHERE id = $1 RETURNING id",
+                     {Param::integer(id)}, "deleting a chart from the history")
+               .rows() > 0;
 }
 
 }  // namespace dipsheet::server

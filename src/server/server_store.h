@@ -30,31 +30,31 @@ class Connection;
 // history. The server's tables are made or brought up to date at connection. Every failure
 // throws store::StoreError: a server away, a login refused or a database missing says which
 // (none of them damage), and the message never repeats the URI (it may hold a password).
-class ServerStore {
+class ServerStore final : public store::ChartStore {
 public:
     ServerStore(const std::string& uri, std::string desk);
-    ~ServerStore();
+    ~ServerStore() override;
     ServerStore(const ServerStore&) = delete;
     ServerStore& operator=(const ServerStore&) = delete;
 
     const std::string& desk() const { return m_desk; }
 
     // The desk's job record; none before the desk's first write.
-    std::optional<store::JobRecord> findJobRecord();
+    std::optional<store::JobRecord> findJobRecord() override;
     // The desk's job record written whole; a blank client name (empty or spaces) leaves the
     // stored one (the placeholder for a desk's first record).
-    void writeJob(const store::JobRecord& job);
+    void writeJob(const store::JobRecord& job) override;
 
     // The desk's chart on show replaced, in one transaction: its rows and set-up, `job` first
     // when given, and the chart appended to the shared history under the desk's job record
     // when the set-up has its tank and `toHistory` (a chart of the history put back is not).
     void replaceChart(std::span<const chart::CapacityRow> rows, const store::ChartSetup& setup,
                       const std::optional<store::JobRecord>& job = std::nullopt,
-                      bool toHistory = true);
+                      bool toHistory = true) override;
     // The rows of the desk's chart on show (none before its first chart).
-    std::vector<chart::CapacityRow> readCapacity();
+    std::vector<chart::CapacityRow> readCapacity() override;
     // The set-up of the desk's chart on show; none before its first chart.
-    std::optional<store::ChartSetup> readChartSetup();
+    std::optional<store::ChartSetup> readChartSetup() override;
 
     // A chart appended to the shared history in one transaction, made now by this desk for
     // `job`, with its set-up (which must carry its tank) and its rows. A non-empty `key` names
@@ -66,23 +66,23 @@ public:
                                std::string_view made = {});
     // The id of the history row the last replaceChart or appendHistory added; 0 when none (a
     // key the history held already adds none).
-    std::int64_t appendedHistoryId() const noexcept { return m_appendedHistoryId; }
+    std::int64_t appendedHistoryId() const noexcept override { return m_appendedHistoryId; }
 
     // As store::Database::readHistory: the charts of every desk, newest first, whose serial
     // number, customer or description hold every word of `search` (any order, any case, every
     // character literal; words parted by blanks and control characters, the first 16 counting),
     // at most `limit` (0: all).
     std::vector<store::HistoryEntry> readHistory(std::string_view search = {},
-                                                 std::size_t limit = 0);
-    std::optional<store::HistoryEntry> readHistoryEntry(std::int64_t id);
+                                                 std::size_t limit = 0) override;
+    std::optional<store::HistoryEntry> readHistoryEntry(std::int64_t id) override;
     // The desk that made chart `id`; none when there is no such chart.
     std::optional<std::string> historyDesk(std::int64_t id);
     // The rows chart `id` was made with, bit for bit; none when there is no such chart. Rows
     // this version cannot read throw StoreError store::kRowsUnreadable.
-    std::optional<std::vector<chart::CapacityRow>> readHistoryRows(std::int64_t id);
-    // Removes chart `id` from the history, whichever desk made it; the desk that made it, or
-    // none when there was no such chart.
-    std::optional<std::string> deleteHistoryEntry(std::int64_t id);
+    std::optional<std::vector<chart::CapacityRow>> readHistoryRows(std::int64_t id) override;
+    // Removes chart `id` from the history, whichever desk made it; false when there was no such
+    // chart.
+    bool deleteHistoryEntry(std::int64_t id) override;
 
 private:
     // The chart's id in the history, and whether it was added (not there already by its key).

@@ -404,13 +404,19 @@ void Database::retitleHistoryEntry(std::int64_t id, const JobRecord& job) {
     transaction.commit();
 }
 
-void Database::deleteHistoryEntry(std::int64_t id) {
+bool Database::deleteHistoryEntry(std::int64_t id) {
     const std::string doing = "deleting a chart from table ChartHistory";
     detail::Transaction transaction(m_db, doing);
     schema::upgrade(m_db);
-    for (const char* sql : {"DELETE FROM ChartHistory WHERE Id = ?1",
-                            "DELETE FROM ChartHistorySearch WHERE rowid = ?1"}) {
-        Statement statement(m_db, sql, doing);
+    bool there = false;
+    {
+        Statement statement(m_db, "DELETE FROM ChartHistory WHERE Id = ?1", doing);
+        statement.bindInteger(1, id);
+        statement.step();
+        there = sqlite3_changes(m_db) > 0;
+    }
+    {
+        Statement statement(m_db, "DELETE FROM ChartHistorySearch WHERE rowid = ?1", doing);
         statement.bindInteger(1, id);
         statement.step();
     }
@@ -421,6 +427,7 @@ void Database::deleteHistoryEntry(std::int64_t id) {
         statement.step();
     }
     transaction.commit();
+    return there;
 }
 
 void Database::replaceChartQueued(std::span<const chart::CapacityRow> rows, const ChartSetup& setup,

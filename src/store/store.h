@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -109,6 +110,44 @@ struct QueuedChart {
     std::string key;
 };
 
+// What a desk works on, whichever store keeps it: the job record, the chart on show and the
+// chart history, with one meaning for every store (Database: the data folder's file;
+// server::ServerStore: an office's server, whose history every desk shares). Failures throw
+// StoreError.
+class ChartStore {
+public:
+    virtual ~ChartStore() = default;
+
+    // The job record; none before the first is written.
+    virtual std::optional<JobRecord> findJobRecord() = 0;
+    // The whole job record written; a blank client name (empty or spaces) leaves the stored one.
+    virtual void writeJob(const JobRecord& job) = 0;
+    // The chart on show replaced in one transaction: its rows and set-up, `job` first when
+    // given, and the chart appended to the history when the set-up has its tank and `toHistory`.
+    virtual void replaceChart(std::span<const chart::CapacityRow> rows, const ChartSetup& setup,
+                              const std::optional<JobRecord>& job = std::nullopt,
+                              bool toHistory = true) = 0;
+    // The id of the history row the last replaceChart added; 0 when it added none.
+    virtual std::int64_t appendedHistoryId() const noexcept = 0;
+    // The rows of the chart on show, bit for bit, and its set-up (none before the first chart).
+    virtual std::vector<chart::CapacityRow> readCapacity() = 0;
+    virtual std::optional<ChartSetup> readChartSetup() = 0;
+
+    // The charts of the history, newest first, whose serial number, customer or description hold
+    // every word of `search` (any order, any case, every character literal; words parted by
+    // blanks and control characters, the first 16 counting), at most `limit` (0: all).
+    virtual std::vector<HistoryEntry> readHistory(std::string_view search = {},
+                                                  std::size_t limit = 0) = 0;
+    virtual std::optional<HistoryEntry> readHistoryEntry(std::int64_t id) = 0;
+    // The rows chart `id` was made with, bit for bit; none when it was made before charts kept
+    // their rows, or there is no such chart. Rows this version cannot read throw StoreError
+    // kRowsUnreadable, which is not damage.
+    virtual std::optional<std::vector<chart::CapacityRow>> readHistoryRows(std::int64_t id) = 0;
+    // Chart `id` taken out of the history (the chart on show is not touched); false when there
+    // was no such chart.
+    virtual bool deleteHistoryEntry(std::int64_t id) = 0;
+};
+
 // Makes a fresh job database at `path`: its tables and the first job record (the placeholder
 // name), at the shape this version writes. An existing file of that name (a database or anything
 // else) is never touched: that throws StoreError, as does a folder that cannot be written; a
@@ -120,14 +159,14 @@ void createDatabase(const std::string& path);
 // short lock by another connection pass. A file of an older shape (made before the history, or
 // before a field this version keeps) is brought up to date by the connection's first write, in
 // that write's transaction; reading it changes nothing.
-class Database {
+class Database final : public ChartStore {
 public:
     // `queueForServer`: the file is a desk's of an office's server, and every chart replaceChart
     // appends to the history is queued for the server too (ChartQueue, under a new key), in the
     // same transaction.
     explicit Database(const std::string& path = kDatabaseFile, int busyTimeoutMs = kBusyTimeoutMs,
                       bool queueForServer = false);
-    ~Database();
+    ~Database() override;
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
@@ -135,7 +174,7 @@ public:
     JobRecord readJobRecord();
     // The first mrQRT record, or none when the table holds no record: what a window shows
     // (nothing) before the first write finds the record missing.
-    std::optional<JobRecord> findJobRecord();
+    std::optional<JobRecord> findJobRecord() override;
     // Writes the client's name into the first record, unchanged. A table without a record
     // gets one, holding only this name.
     void writeMember(std::string_view member);
@@ -147,11 +186,11 @@ public:
     // and the client name unless it is blank (empty or spaces only: a blank name is never
     // stored, the stored one stays). A table without a record gets one, with the placeholder
     // for a blank name.
-    void writeJob(const JobRecord& job);
+    void writeJob(const JobRecord& job) override;
 
     // Every Capacity row in table order, rows with Depth of 0 or less included; the volume is
     // field Capacity.
-    std::vector<chart::CapacityRow> readCapacity();
+    std::vector<chart::CapacityRow> readCapacity() override;
     // Every field of every Capacity row as stored, whatever fields and order a file made
     // elsewhere gives the table; rows in table order as readCapacity reads them.
     Table readCapacityTable();
@@ -169,9 +208,10 @@ public:
     // false (a chart of the history put back); a file made before the history, or before the
     // history kept rows, gets the table or the field.
     void replaceChart(std::span<const chart::CapacityRow> rows, const ChartSetup& setup,
-                      const std::optional<JobRecord>& job = std::nullopt, bool toHistory = true);
+                      const std::optional<JobRecord>& job = std::nullopt,
+                      bool toHistory = true) override;
     // The set-up of the chart on file; none when the file has no ChartSetup table or no row.
-    std::optional<ChartSetup> readChartSetup();
+    std::optional<ChartSetup> readChartSetup() override;
 
     // The charts made, newest first, whose serial number, customer or description hold every
     // word of `search` (in any order, any case; every character literal), at most `limit` of
@@ -181,16 +221,18 @@ public:
     // search of any word, it is rebuilt first (see searchIndexRebuilt); the whole list reads
     // the history alone. A search the engine still refuses throws StoreError kSearchRefused,
     // which is not damage; only a damaged history is.
-    std::vector<HistoryEntry> readHistory(std::string_view search = {}, std::size_t limit = 0);
+    std::vector<HistoryEntry> readHistory(std::string_view search = {},
+                                          std::size_t limit = 0) override;
     // The chart `id` of the history; none when there is no such row.
-    std::optional<HistoryEntry> readHistoryEntry(std::int64_t id);
+    std::optional<HistoryEntry> readHistoryEntry(std::int64_t id) override;
     // The rows chart `id` of the history was made with (rows 1 to N, as replaceChart took
     // them), bit for bit; none when it was made before the history kept rows, or there is no
     // such chart. Rows this version cannot read throw StoreError kRowsUnreadable, which is not
     // damage.
-    std::optional<std::vector<chart::CapacityRow>> readHistoryRows(std::int64_t id);
-    // Removes the chart `id` from the history; the chart on show is not touched.
-    void deleteHistoryEntry(std::int64_t id);
+    std::optional<std::vector<chart::CapacityRow>> readHistoryRows(std::int64_t id) override;
+    // Removes the chart `id` from the history; the chart on show is not touched. False when
+    // there was no such chart.
+    bool deleteHistoryEntry(std::int64_t id) override;
     // Gives the chart `id` of the history the heading `job` (a blank client name leaves the
     // stored one), its search words with it: the chart was handed out under that heading.
     void retitleHistoryEntry(std::int64_t id, const JobRecord& job);
@@ -210,7 +252,7 @@ public:
 
     // The id of the history row the last replaceChart of this connection appended; 0 when it
     // appended none.
-    std::int64_t appendedHistoryId() const noexcept { return m_appendedHistoryId; }
+    std::int64_t appendedHistoryId() const noexcept override { return m_appendedHistoryId; }
     // Whether this connection has rebuilt the history's search index (at a search or at a
     // chart's append), having found it missing, damaged or out of step with the history: the
     // history is whole, and the desktop may say the index was mended.
@@ -250,6 +292,10 @@ public:
     bool queuesForServer() const { return m_queueForServer; }
     // A connection for one action.
     Database connect() const { return Database(m_path, m_busyTimeoutMs, m_queueForServer); }
+    // The same, held by its interface (beside a store of another kind).
+    std::unique_ptr<ChartStore> open() const {
+        return std::make_unique<Database>(m_path, m_busyTimeoutMs, m_queueForServer);
+    }
 
 private:
     std::string m_path;

@@ -102,8 +102,10 @@ TEST_F(ServerStoreTest, TwoDesksShareOneHistory) {
     }
     EXPECT_EQ(front.historyDesk(backId), "back");
     EXPECT_EQ(back.readHistory("riverside", 1).at(0).id, backId);
-    EXPECT_EQ(back.deleteHistoryEntry(frontId), "front");
-    EXPECT_EQ(back.deleteHistoryEntry(frontId), std::nullopt);
+    EXPECT_EQ(back.historyDesk(frontId), "front");
+    EXPECT_TRUE(back.deleteHistoryEntry(frontId));
+    EXPECT_FALSE(back.deleteHistoryEntry(frontId));
+    EXPECT_EQ(back.historyDesk(frontId), std::nullopt);
     EXPECT_FALSE(front.readHistoryEntry(frontId).has_value());
     EXPECT_FALSE(front.readHistoryRows(frontId).has_value());
     EXPECT_EQ(front.readCapacity().size(), 3u);  // the chart on show stays
@@ -131,12 +133,15 @@ TEST_F(ServerStoreTest, SearchFindsWhatTheJobFileFinds) {
     fs::create_directories(folder);
     const std::string file = (folder / "QRTMembers.mdb").string();
     dipsheet::store::createDatabase(file);
-    dipsheet::store::Database local(file);
-    ServerStore server(uri(), "desk");
+    // Both through the store's one interface, as the windows use them.
+    dipsheet::store::Database file_(file);
+    ServerStore server_(uri(), "desk");
+    dipsheet::store::ChartStore& local = file_;
+    dipsheet::store::ChartStore& server = server_;
     for (const auto& c : charts) {
         const JobRecord job{"Ann", c.customer, c.description, c.serial};
-        local.replaceChart(ramp(2, 1.0f), setupOf("48"), job);
-        server.replaceChart(ramp(2, 1.0f), setupOf("48"), job);
+        for (dipsheet::store::ChartStore* store : {&local, &server})
+            store->replaceChart(ramp(2, 1.0f), setupOf("48"), job);
     }
     std::string manyShort, manyFound;
     for (int i = 0; i < 600; ++i)

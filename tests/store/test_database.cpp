@@ -615,7 +615,8 @@ TEST_F(DatabaseTest, HistoryKeepsEveryChartNewestFirst) {
     EXPECT_EQ(db.readHistoryEntry(first.id)->setup, first.setup);
     EXPECT_FALSE(db.readHistoryEntry(first.id + 100).has_value());
 
-    db.deleteHistoryEntry(first.id);
+    EXPECT_TRUE(db.deleteHistoryEntry(first.id));
+    EXPECT_FALSE(db.deleteHistoryEntry(first.id));
     EXPECT_EQ(serialsOf(db.readHistory()), std::vector<std::string>{"W-17"});
     EXPECT_TRUE(db.readHistory("4471").empty());
     EXPECT_EQ(serialsOf(db.readHistory({}, 1)), std::vector<std::string>{"W-17"});
