@@ -64,7 +64,7 @@ MainWindow::MainWindow(const DataFolder& folder)
     layout->addWidget(m_noticeBar);
     setCentralWidget(central);
     resize(ui::twipsRect(0, 0, kClientWidth, kClientHeight).size());
-    connect(m_job, &document::JobDocument::noticeChanged, m_noticeBar, &ui::NoticeBar::say);
+    connect(m_job, &document::JobDocument::noticeChanged, this, [this] { showNotice(); });
     connect(m_job, &document::JobDocument::failed, this,
             [](std::exception_ptr error) { ui::reportFailure(error); });
     // Another window of the program coming to the front is a save point: what it shows or
@@ -211,13 +211,9 @@ void MainWindow::sendToServer() {
     connect(thread, &QThread::finished, this, [this, report] {
         ui::guarded([&] {
             m_sending = false;
-            const QString notice = QString::fromStdString(report->notice);
-            // The server's notice stays until a send goes through; another stays as it is.
-            if (!notice.isEmpty())
-                m_job->tell(notice);
-            else if (m_job->notice() == m_serverNotice)
-                m_job->tell(QString());
-            m_serverNotice = notice;
+            // The server's notice stays until a send goes through, whatever the job saves.
+            m_serverNotice = QString::fromStdString(report->notice);
+            showNotice();
             if (report->sent > 0 && m_pastChartsWindow)
                 m_pastChartsWindow->search();  // the office's list has the charts just sent
             if (std::exchange(m_sendAgain, false))
@@ -225,6 +221,11 @@ void MainWindow::sendToServer() {
         });
     });
     thread->start();
+}
+
+void MainWindow::showNotice() {
+    // The job's notice first, for it asks for something (a save that waits); else the server's.
+    m_noticeBar->say(m_job->notice().isEmpty() ? m_serverNotice : m_job->notice());
 }
 
 void MainWindow::showChartWindow(const store::ChartSetup& setup) {

@@ -98,6 +98,8 @@ private:
     bool m_sending = false;
     bool m_sendAgain = false;
     QString m_serverNotice;  // the last send's notice, cleared by one that goes through
+    // The notice bar: the job's notice, else the server's.
+    void showNotice();
 
     QPointer<ChartWindow> m_chartWindow;
     QPointer<PastChartsWindow> m_pastChartsWindow;

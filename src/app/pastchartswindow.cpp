@@ -65,6 +65,7 @@ PastChartsWindow::PastChartsWindow(const store::JobDatabase& database, const Dat
 
     lblFound = new QLabel(this);
     lblFound->setObjectName(QStringLiteral("lblFound"));
+    lblFound->setWordWrap(true);  // a server's notice takes a second line, not the window's width
 
     const auto button = [this](const char* name, const char* caption) {
         auto* b = new QPushButton(QString::fromLatin1(caption), this);
@@ -136,8 +137,7 @@ void PastChartsWindow::reachServer() {
                 m_serverNotice.clear();
                 search();
             } else if (*failure) {
-                m_serverNotice = QString::fromStdString(server::serverFailure(**failure)) +
-                                 QStringLiteral(": this desk's own charts are listed.");
+                serverFailed(**failure);
                 showFound();
             }
         });
@@ -147,8 +147,10 @@ void PastChartsWindow::reachServer() {
 
 void PastChartsWindow::serverFailed(const store::StoreError& error) {
     m_server.reset();
-    m_serverNotice = QString::fromStdString(server::serverFailure(error)) +
+    // The line says what and where; its tooltip gives the server's own words.
+    m_serverNotice = QString::fromStdString(server::serverFailure(error, true)) +
                      QStringLiteral(": this desk's own charts are listed.");
+    lblFound->setToolTip(QString::fromStdString(server::serverFailure(error)));
 }
 
 store::ChartStore& PastChartsWindow::listed(std::unique_ptr<store::ChartStore>& file) const {
@@ -159,8 +161,12 @@ store::ChartStore& PastChartsWindow::listed(std::unique_ptr<store::ChartStore>& 
 }
 
 void PastChartsWindow::showFound() {
+    if (m_serverNotice.isEmpty())
+        lblFound->setToolTip(QString());
     lblFound->setText(m_serverNotice.isEmpty() ? m_found
-                                               : m_found + QLatin1Char(' ') + m_serverNotice);
+                      : m_found.endsWith(QLatin1Char('.'))
+                          ? m_found + QLatin1Char(' ') + m_serverNotice
+                          : m_found + QStringLiteral(". ") + m_serverNotice);
 }
 
 void PastChartsWindow::search() {
@@ -308,10 +314,12 @@ void PastChartsWindow::remove() {
     // On an office's server the chart may be another desk's: the question says whose, and that
     // no desk will find it again.
     const QString question =
-        office ? QStringLiteral("Delete %1 at the desk \"%2\" from the office's history? No desk "
-                                "will find it again; it cannot be brought back.")
-                     .arg(chart, QString::fromStdString(chosen.desk).simplified())
-               : QStringLiteral("Delete %1 from the history? It cannot be brought back.").arg(chart);
+        office
+            ? QStringLiteral(
+                  "Delete %1 at the desk \"%2\" from the office's history? No desk "
+                  "will find it again; it cannot be brought back.")
+                  .arg(chart, QString::fromStdString(chosen.desk).simplified())
+            : QStringLiteral("Delete %1 from the history? It cannot be brought back.").arg(chart);
     if (!ui::askYesNo(this, question))
         return;
     if (office != listsOffice()) {
@@ -338,7 +346,8 @@ void PastChartsWindow::remove() {
     if (m_model->rowCount() > 0)
         grdHistory->selectRow(std::min(std::max(row, 0), m_model->rowCount() - 1));
     if (!there)
-        lblFound->setText(m_found + QStringLiteral(" That chart had been deleted at another desk."));
+        lblFound->setText(m_found +
+                          QStringLiteral(" That chart had been deleted at another desk."));
 }
 
 void PastChartsWindow::closeEvent(QCloseEvent* event) {

@@ -3,8 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QScreen>
-#include <QUrl>
-#include <QUrlQuery>
 #include <QWidget>
 
 #include "mainwindow.h"
@@ -56,12 +54,7 @@ std::optional<DataFolder::Server> DataFolder::server() const {
 }
 
 QString DataFolder::Server::shown() const {
-    const QUrl url(uri);
-    QString host = url.host();
-    if (host.isEmpty())
-        host = QUrlQuery(url).queryItemValue(QStringLiteral("host"));
-    const QString database = url.path().mid(1);
-    return database.isEmpty() ? host : host + QLatin1Char('/') + database;
+    return QString::fromStdString(server::serverShown(uri.toStdString()));
 }
 
 QStringList DataFolder::companyDetails() const {

@@ -65,12 +65,42 @@ void appendField(std::string& text, std::string_view field) {
 
 }  // namespace
 
-std::string serverFailure(const StoreError& error) {
+std::string serverFailure(const StoreError& error, bool brief) {
     const std::string what = error.what();
-    return what.rfind("The database server", 0) == 0 ? what
-           : error.code() == detail::kServerAway
-               ? "The database server cannot be reached (" + what + ")"
-               : "The database server failed (" + what + ")";
+    if (what.rfind("The database server", 0) == 0)
+        return brief ? what.substr(0, what.find(": ")) : what;
+    const std::string failed = error.code() == detail::kServerAway
+                                   ? "The database server cannot be reached"
+                                   : "The database server failed";
+    return brief ? failed : failed + " (" + what + ")";
+}
+
+std::string serverShown(const std::string& uri) {
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(uri.c_str(), &error);
+    PQfreemem(error);
+    if (options == nullptr)
+        return "the server";
+    std::string host, address, port, database;
+    for (const PQconninfoOption* option = options; option->keyword != nullptr; ++option) {
+        const std::string_view keyword = option->keyword;
+        const std::string value = option->val != nullptr ? option->val : "";
+        if (keyword == "host")
+            host = value;
+        else if (keyword == "hostaddr")
+            address = value;
+        else if (keyword == "port")
+            port = value;
+        else if (keyword == "dbname")
+            database = value;
+    }
+    PQconninfoFree(options);
+    std::string shown = !host.empty() ? host : !address.empty() ? address : "this machine";
+    if (!port.empty() && port != "5432")
+        shown += ":" + port;
+    if (!database.empty())
+        shown += "/" + database;
+    return shown;
 }
 
 std::string defaultDeskName() {

@@ -22,11 +22,18 @@ namespace dipsheet::server {
 // The desk's name when none is given: the user's login and the machine's name, "user@host".
 std::string defaultDeskName();
 
+// The server of libpq's connection URI or string as the windows name it: its host (or socket
+// folder; "this machine" for libpq's own socket), the port when not 5432, and the database;
+// never the user or the password. "the server" for an address libpq cannot read.
+std::string serverShown(const std::string& uri);
+
 using store::newChartKey;
 
 // What a failure of the server says to the user: the server's own words when they name it (away,
 // a login refused, a database missing), else a link cut mid-action said as the server away.
-std::string serverFailure(const store::StoreError& error);
+// `brief`: that without the engine's own words ("The database server tanks (port 5432) cannot
+// be reached"), for a line that has no room for them.
+std::string serverFailure(const store::StoreError& error, bool brief = false);
 
 // The key of a chart of the file's history that was never queued: derived from the chart itself
 // (its id in the file, when it was made, its heading, set-up, tank, capacity and rows), so that
