@@ -1,12 +1,16 @@
 #include "history_tool.h"
 
+#include <QDir>
+
 #include <charconv>
+#include <filesystem>
 #include <ostream>
 #include <span>
 #include <string_view>
 
 #include "chart/tank.h"
 #include "folder.h"
+#include "folderlock.h"
 #include "server/desk.h"
 #include "server/server_store.h"
 #include "store/store.h"
@@ -101,10 +105,37 @@ auto fromHistory(const std::optional<ServerChoice>& server, Read read) {
     return read(file);
 }
 
+// The charts waiting in the working directory's job file go up before the office's history is
+// read, so the desk finds them there: when the folder has a file and no other program holds it
+// (a desktop on the folder sends its own). A server away is said; the read then says it too.
+void sendWaiting(const ServerChoice& server, std::ostream& err) {
+    if (!std::filesystem::is_regular_file(store::kDatabaseFile))
+        return;
+    document::FolderLock lock(QDir::currentPath());
+    if (!lock.take())
+        return;
+    try {
+        const store::JobDatabase file;
+        if (file.connect().pendingCharts().empty())
+            return;
+        const auto report = dipsheet::server::Desk(file, server.uri, server.desk).send();
+        if (report.sent > 0)
+            err << "dipsheet-chart: " << report.sent
+                << (report.sent == 1 ? " chart" : " charts")
+                << " waiting in the data folder's file went to the server\n";
+        if (!report.notice.empty())
+            err << "dipsheet-chart: " << report.notice << '\n';
+    } catch (const store::StoreError& e) {
+        databaseFailed(e, err);  // the file's own failure: the server's history is read all the same
+    }
+}
+
 }  // namespace
 
 int listHistory(const std::string& search, const std::optional<ServerChoice>& server,
                 std::ostream& out, std::ostream& err) {
+    if (server)
+        sendWaiting(*server, err);
     std::vector<store::HistoryEntry> entries;
     try {
         entries = fromHistory(server, [&](auto& history) { return history.readHistory(search); });
@@ -139,6 +170,8 @@ int reprintChart(const std::string& id, bool store, const std::optional<ServerCh
             << id << "' is not one\n";
         return 2;
     }
+    if (server)
+        sendWaiting(*server, err);
     std::optional<store::HistoryEntry> entry;
     try {
         entry =

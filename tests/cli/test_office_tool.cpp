@@ -132,12 +132,18 @@ TEST_F(OfficeTool, TwoDesksChartIntoOneHistory) {
     EXPECT_NE(listed.err.find("cannot be reached"), std::string::npos) << listed.err;
     EXPECT_EQ(run({"--copy-history", "--server", uri(), "--desk", "front"}).status, 1);
 
-    // Back: the copy sends the chart waiting, finds the one sent there, and a second adds none.
+    // Back: the desk's next read of the server sends the chart waiting first, and lists it;
+    // a copy of the history then finds both there, and adds none.
     sharedServer()->start();
-    Result copied = run({"--copy-history", "--server", uri(), "--desk", "front"});
+    listed = run({"--history", "--server", uri(), "--desk", "front"});
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    EXPECT_NE(listed.err.find("1 chart waiting in the data folder's file went"),
+              std::string::npos)
+        << listed.err;
+    EXPECT_EQ(lines(listed.out).size(), 4u) << listed.out;
+    EXPECT_EQ(run({"--history", "--server", uri()}).err, "");  // nothing waits any more
+    const Result copied = run({"--copy-history", "--server", uri(), "--desk", "front"});
     EXPECT_EQ(copied.status, 0) << copied.err;
-    EXPECT_EQ(copied.out, "1 chart copied, 1 there already\n");
-    copied = run({"--copy-history", "--server", uri(), "--desk", "front"});
     EXPECT_EQ(copied.out, "0 charts copied, 2 there already\n");
     EXPECT_EQ(count("SELECT string_agg(serial_no, ',' ORDER BY id) FROM chart_history"),
               "F-1,B-1,F-2");
