@@ -150,9 +150,12 @@ void ChartWindow::loadReport(report::ReportEngine& engine) {
         // takes it, so a reprint gives what was handed out. A file that will not take it now
         // is met again at the next print; the page is made all the same.
         try {
-            if (m_job.chartHistoryId() != 0)
+            const bool retitled = m_job.chartHistoryId() != 0;
+            if (retitled)
                 m_database.connect().retitleHistoryEntry(m_job.chartHistoryId(), heading);
             m_job.setChart(heading, m_job.chartHistoryId());
+            if (retitled)
+                emit historyRetitled();
         } catch (const store::StoreError& error) {
             if (error.meansDamage())
                 throw;

@@ -92,6 +92,8 @@ public:
 signals:
     // Exit was pressed and the window unloaded; the user goes back to the customer name.
     void exited();
+    // The chart's history row took the heading corrected since the chart was made.
+    void historyRetitled();
 
 protected:
     // Closing unloads the window, exactly once however it goes: Exit, the title bar, or the

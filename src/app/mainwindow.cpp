@@ -238,6 +238,8 @@ void MainWindow::showChartWindow(const store::ChartSetup& setup) {
     window->showChart(setup);
     if (!open) {
         connect(window, &ChartWindow::exited, this, ui::guard([this] { chartWindowExited(); }));
+        // The corrected heading goes to the office's server too.
+        connect(window, &ChartWindow::historyRetitled, this, ui::guard([this] { sendToServer(); }));
         if (m_folder.restorePlace(window, QStringLiteral("Chart"))) {
             window->show();  // where the user left it
         } else {

@@ -262,9 +262,16 @@ std::pair<std::int64_t, bool> ServerStore::insertHistory(const store::JobRecord&
         doing);
     if (added.rows() == 1)
         return {added.integer(0, 0), true};
-    const auto kept =
-        m_connection->run("SELECT id FROM chart_history WHERE key = $1", {Param::text(key)}, doing);
-    return {kept.integer(0, 0), false};
+    // The chart is there: it takes the heading it comes with (it was corrected at the desk
+    // before it was handed out); its rows and set-up never change.
+    const auto kept = m_connection->run(
+        "UPDATE chart_history SET client = CASE WHEN btrim($2, ' ') = '' THEN client ELSE $2 "
+        "END, customer = $3, tank_desc = $4, serial_no = $5, words = $6 WHERE key = $1 "
+        "RETURNING id",
+        {Param::text(key), Param::text(job.member), Param::text(job.customer),
+         Param::text(job.tankDesc), Param::text(job.serialNo), Param::text(wordsOf(job))},
+        doing);
+    return {kept.rows() == 1 ? kept.integer(0, 0) : 0, false};  // 0: deleted meanwhile
 }
 
 std::vector<store::HistoryEntry> ServerStore::readHistory(std::string_view search,

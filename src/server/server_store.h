@@ -59,8 +59,9 @@ public:
     // A chart appended to the shared history in one transaction, made now by this desk for
     // `job`, with its set-up (which must carry its tank) and its rows. A non-empty `key` names
     // the chart once for all: a second append of the same key (a queued chart sent again, a
-    // history copied twice) adds nothing. The id of the chart in the history. No rows: a chart
-    // made before charts kept their rows (reprinted by charting its tank again).
+    // history copied twice) adds nothing, and gives the chart the heading it comes with (one
+    // corrected at the desk). The id of the chart in the history. No rows: a chart made before
+    // charts kept their rows (reprinted by charting its tank again).
     std::int64_t appendHistory(const store::JobRecord& job, const store::ChartSetup& setup,
                                std::span<const chart::CapacityRow> rows, std::string_view key = {},
                                std::string_view made = {});

@@ -401,6 +401,12 @@ void Database::retitleHistoryEntry(std::int64_t id, const JobRecord& job) {
         statement.bindInteger(1, id);
         statement.step();
     }
+    // A chart sent to an office's server goes again, under its key, with the new heading.
+    if (detail::hasTable(m_db, "ChartQueue")) {
+        Statement statement(m_db, "UPDATE ChartQueue SET Sent = 0 WHERE Id = ?1", doing);
+        statement.bindInteger(1, id);
+        statement.step();
+    }
     transaction.commit();
 }
 

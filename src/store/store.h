@@ -234,7 +234,8 @@ public:
     // there was no such chart.
     bool deleteHistoryEntry(std::int64_t id) override;
     // Gives the chart `id` of the history the heading `job` (a blank client name leaves the
-    // stored one), its search words with it: the chart was handed out under that heading.
+    // stored one), its search words with it: the chart was handed out under that heading. A
+    // chart queued for an office's server waits to go again, with it.
     void retitleHistoryEntry(std::int64_t id, const JobRecord& job);
     // As replaceChart with the chart appended to the history, and in the same transaction that
     // chart queued for the office's server under `key` (table ChartQueue, made at the first

@@ -118,6 +118,18 @@ void TestDesk::chartsGoUpOnceAndWaitWhileTheServerIsAway() {
     QTRY_COMPARE_WITH_TIMEOUT(noticeBar(program), QString(), 10000);
     QCOMPARE(server->query("dipsheet", "SELECT count(*) FROM chart_history"), std::string("4"));
     QCOMPARE(scalar("SELECT count(*) FROM ChartQueue WHERE Sent = 0").toInt(), 0);
+
+    // A serial number corrected after Calculate and printed: the office's history has the
+    // chart under it, still once.
+    QVERIFY(copyDefinitions());
+    seams.onPreview = [](const dipsheet::report::Report&) {};
+    typeInto(findNamed<QLineEdit>(program.main.data(), "txtSerialNo"), QStringLiteral("F-9"));
+    QTest::mouseClick(findNamed<QPushButton>(program.main->chartWindow(), "cmdPrint"),
+                      Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        server->query("dipsheet", "SELECT serial_no FROM chart_history ORDER BY id DESC LIMIT 1"),
+        std::string("F-9"), 10000);
+    QCOMPARE(charts(), 4);
     QVERIFY2(seams.messages.isEmpty(), qPrintable(seams.messages.join(QLatin1Char('\n'))));
 }
 

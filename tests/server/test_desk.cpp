@@ -127,6 +127,18 @@ TEST_F(DeskTest, ChartsMadeWhileTheServerIsAwayGoUpOnce) {
     EXPECT_EQ(front.findJobRecord(), jobOf("A-4"));
     EXPECT_EQ(front.readCapacity(), ramp(7, 1.0f));
     EXPECT_EQ(count("SELECT count(*) FROM chart_history"), "3");
+
+    // A heading corrected at the desk after the chart went up goes up too, on the same chart;
+    // its rows stay as they were made.
+    const std::int64_t made = local.readHistory("A-4").at(0).id;
+    local.retitleHistoryEntry(made, jobOf("A-4b"));
+    EXPECT_EQ(local.pendingCharts().size(), 1u);
+    report = desk.send();
+    EXPECT_EQ(report.sent, 1u);
+    EXPECT_EQ(count("SELECT string_agg(serial_no, ',' ORDER BY id) FROM chart_history"),
+              "A-1,A-3,A-4b");
+    EXPECT_EQ(shared.readHistory("a-4b").size(), 1u);  // found by its new words
+    EXPECT_EQ(shared.readHistoryRows(shared.readHistory("a-4b").at(0).id), ramp(7, 1.0f));
 }
 
 // The server killed in the middle of a batch (as a crash: nothing written out, recovered from its
