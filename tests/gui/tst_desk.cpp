@@ -33,6 +33,7 @@ private slots:
 
 namespace {
 
+// The tests' own server; one that cannot start stops the test with its reason and log.
 std::unique_ptr<PgServer> startServer() {
     try {
         return std::make_unique<PgServer>();
@@ -63,12 +64,7 @@ QStringList desksListed(QTableView* grid) {
 }  // namespace
 
 void TestDesk::chartsGoUpOnceAndWaitWhileTheServerIsAway() {
-    std::unique_ptr<PgServer> server;
-    try {
-        server = std::make_unique<PgServer>();
-    } catch (const std::exception& failure) {
-        QFAIL(failure.what());
-    }
+    const std::unique_ptr<PgServer> server = startServer();
     // The desk's charts on the server; none before the desk has made its tables.
     const auto charts = [&server] {
         try {
