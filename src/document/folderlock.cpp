@@ -17,6 +17,15 @@ bool FolderLock::take() {
     return m_lock.error() != QLockFile::LockFailedError;
 }
 
+std::optional<FolderLock::Holder> FolderLock::holder() const {
+    qint64 pid = 0;
+    QString host;
+    QString program;
+    if (!m_lock.getLockInfo(&pid, &host, &program))
+        return std::nullopt;
+    return Holder{program, pid};
+}
+
 QString FolderLock::heldMessage() const {
     qint64 pid = 0;
     QString host;

@@ -8,6 +8,8 @@
 #include <QLockFile>
 #include <QString>
 
+#include <optional>
+
 namespace dipsheet::document {
 
 // The lock's file in the data folder.
@@ -24,6 +26,13 @@ public:
     bool take();
     // "Dipsheet is already open on this folder (<folder>): <program>, process <pid> on <host>."
     QString heldMessage() const;
+    // The program holding the folder and its process, as its lock names them; none while they
+    // cannot be read (the lock being written, or gone).
+    struct Holder {
+        QString program;
+        qint64 process = 0;
+    };
+    std::optional<Holder> holder() const;
 
 private:
     QString m_folder;

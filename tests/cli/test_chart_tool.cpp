@@ -688,3 +688,33 @@ TEST_F(InScratchFolder, StoreIsRefusedOnAFolderAnotherProgramHolds) {
     EXPECT_EQ(stored.status, 0) << stored.err;
     EXPECT_EQ(dipsheet::store::Database().readCapacity().size(), 48u);
 }
+
+// Four runs of the command line storing into one folder at once: each waits while another
+// holds the folder for its store, and every chart is stored.
+TEST_F(InScratchFolder, RunsStoringIntoOneFolderAtOnceStoreEveryChart) {
+    makeDatabase();
+    constexpr int kRuns = 4, kCharts = 25;
+    std::vector<pid_t> runs;
+    for (int r = 0; r < kRuns; ++r) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            int failed = 0;
+            for (int i = 0; i < kCharts; ++i) {
+                const auto stored = run({"--shape", "cyl", "--units", "in", "--increment", "4",
+                                         "--diameter", std::to_string(40 + r), "--length", "96",
+                                         "--store"});
+                if (stored.status != 0 && failed++ == 0)
+                    std::fprintf(stderr, "%s", stored.err.c_str());
+            }
+            ::_exit(failed);
+        }
+        runs.push_back(pid);
+    }
+    for (const pid_t pid : runs) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "failed stores: " << status;
+    }
+    EXPECT_EQ(dipsheet::store::Database().readHistory().size(), std::size_t{kRuns * kCharts});
+}
