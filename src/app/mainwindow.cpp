@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QScreen>
-#include <QThread>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -199,17 +198,16 @@ void MainWindow::sendToServer() {
     auto report = std::make_shared<server::ServerReport>();
     auto desk = std::make_shared<server::Desk>(m_database, server->uri.toStdString(),
                                                server->desk.toStdString());
-    QThread* thread = QThread::create([desk, report] {
-        try {
-            *report = desk->sync();
-        } catch (const std::exception& failure) {  // the file itself: said, and tried again
-            report->notice = failure.what();
-        }
-    });
-    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    // A lambda without arguments: finished() carries Qt's private tag, which no handler may bind.
-    connect(thread, &QThread::finished, this, [this, report] {
-        ui::guarded([&] {
+    ui::offThread(
+        this,
+        [desk, report] {
+            try {
+                *report = desk->sync();
+            } catch (const std::exception& failure) {  // the file itself: said, and tried again
+                report->notice = failure.what();
+            }
+        },
+        [this, report] {
             m_sending = false;
             // The server's notice stays until a send goes through, whatever the job saves.
             m_serverNotice = QString::fromStdString(report->notice);
@@ -219,8 +217,6 @@ void MainWindow::sendToServer() {
             if (std::exchange(m_sendAgain, false))
                 sendToServer();
         });
-    });
-    thread->start();
 }
 
 void MainWindow::showNotice() {

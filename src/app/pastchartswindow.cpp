@@ -15,7 +15,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
-#include <QThread>
 #include <QVBoxLayout>
 
 #include <optional>
@@ -119,18 +118,16 @@ void PastChartsWindow::reachServer() {
     m_reaching = true;
     auto reached = std::make_shared<std::unique_ptr<server::ServerStore>>();
     auto failure = std::make_shared<std::optional<store::StoreError>>();
-    QThread* thread = QThread::create(
+    ui::offThread(
+        this,
         [uri = office->uri.toStdString(), desk = office->desk.toStdString(), reached, failure] {
             try {
                 *reached = std::make_unique<server::ServerStore>(uri, desk);
             } catch (const store::StoreError& error) {
                 *failure = error;
             }
-        });
-    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    // A lambda without arguments: finished() carries Qt's private tag, which no handler may bind.
-    connect(thread, &QThread::finished, this, [this, reached, failure] {
-        ui::guarded([&] {
+        },
+        [this, reached, failure] {
             m_reaching = false;
             if (*reached) {
                 m_server = std::move(*reached);
@@ -141,8 +138,6 @@ void PastChartsWindow::reachServer() {
                 showFound();
             }
         });
-    });
-    thread->start();
 }
 
 void PastChartsWindow::serverFailed(const store::StoreError& error) {

@@ -93,16 +93,11 @@ void databaseFailed(const store::StoreError& e, std::ostream& err) {
     err << "dipsheet-chart: error " << e.code() << ": " << e.what() << '\n';
 }
 
-// What `read` returns from the history the run reads: the server's shared one when given, else
-// the job file's.
-template <typename Read>
-auto fromHistory(const std::optional<ServerChoice>& server, Read read) {
-    if (server) {
-        dipsheet::server::ServerStore shared(server->uri, server->desk);
-        return read(shared);
-    }
-    store::Database file = store::JobDatabase().connect();
-    return read(file);
+// The history the run reads: the server's shared one when given, else the job file's.
+std::unique_ptr<store::ChartStore> historyOf(const std::optional<ServerChoice>& server) {
+    if (server)
+        return std::make_unique<dipsheet::server::ServerStore>(server->uri, server->desk);
+    return store::JobDatabase().open();
 }
 
 // The charts waiting in the working directory's job file go up before the office's history is
@@ -120,13 +115,13 @@ void sendWaiting(const ServerChoice& server, std::ostream& err) {
             return;
         const auto report = dipsheet::server::Desk(file, server.uri, server.desk).send();
         if (report.sent > 0)
-            err << "dipsheet-chart: " << report.sent
-                << (report.sent == 1 ? " chart" : " charts")
+            err << "dipsheet-chart: " << report.sent << (report.sent == 1 ? " chart" : " charts")
                 << " waiting in the data folder's file went to the server\n";
         if (!report.notice.empty())
             err << "dipsheet-chart: " << report.notice << '\n';
     } catch (const store::StoreError& e) {
-        databaseFailed(e, err);  // the file's own failure: the server's history is read all the same
+        databaseFailed(e,
+                       err);  // the file's own failure: the server's history is read all the same
     }
 }
 
@@ -138,7 +133,7 @@ int listHistory(const std::string& search, const std::optional<ServerChoice>& se
         sendWaiting(*server, err);
     std::vector<store::HistoryEntry> entries;
     try {
-        entries = fromHistory(server, [&](auto& history) { return history.readHistory(search); });
+        entries = historyOf(server)->readHistory(search);
     } catch (const store::StoreError& e) {
         databaseFailed(e, err);
         return e.code() == store::kSearchRefused ? 2 : 1;  // the search, not the file
@@ -174,8 +169,7 @@ int reprintChart(const std::string& id, bool store, const std::optional<ServerCh
         sendWaiting(*server, err);
     std::optional<store::HistoryEntry> entry;
     try {
-        entry =
-            fromHistory(server, [&](auto& history) { return history.readHistoryEntry(number); });
+        entry = historyOf(server)->readHistoryEntry(number);
     } catch (const store::StoreError& e) {
         databaseFailed(e, err);
         return 1;
@@ -193,7 +187,7 @@ int reprintChart(const std::string& id, bool store, const std::optional<ServerCh
     // this version would chart; a chart made before charts kept their rows is charted again.
     std::optional<std::vector<chart::CapacityRow>> kept;
     try {
-        kept = fromHistory(server, [&](auto& history) { return history.readHistoryRows(number); });
+        kept = historyOf(server)->readHistoryRows(number);
     } catch (const store::StoreError& e) {
         if (e.code() != store::kRowsUnreadable) {
             databaseFailed(e, err);

@@ -4,6 +4,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QThread>
 #include <QTimer>
 
 #include <utility>
@@ -16,6 +17,15 @@ namespace dipsheet::ui {
 
 void startOneShot(QObject* owner, int ms, std::function<void()> handler) {
     outside().startOneShot(owner, ms, std::move(handler));
+}
+
+void offThread(QObject* owner, std::function<void()> work, std::function<void()> done) {
+    QThread* thread = QThread::create(std::move(work));
+    QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    // A lambda without arguments: finished() carries Qt's private tag, which no handler may bind.
+    QObject::connect(thread, &QThread::finished, owner,
+                     [done = std::move(done)] { guarded(done); });
+    thread->start();
 }
 
 void Outside::startOneShot(QObject* owner, int ms, std::function<void()> handler) {

@@ -18,6 +18,9 @@ namespace dipsheet::ui {
 // ---- Timer seam: a one-shot timer of `ms` milliseconds that calls `handler` once.
 // A test fires it at will through its Outside.
 void startOneShot(QObject* owner, int ms, std::function<void()> handler);
+// `work` run on a thread of its own, so that what it waits for (a server far away) never holds
+// the keyboard; then `done` on `owner`'s thread, guarded, unless `owner` has gone meanwhile.
+void offThread(QObject* owner, std::function<void()> work, std::function<void()> done);
 
 // ---- Save dialog seam: the file the user chooses to save to, in a modal dialog that opens at
 // `suggested` (a folder and a file name) and shows the files matching `filter`; it asks before

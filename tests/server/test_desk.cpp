@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "charts_testing.h"
 #include "server/desk.h"
 #include "server/server_store.h"
 #include "server_test.h"
@@ -20,11 +21,12 @@ namespace fs = std::filesystem;
 using dipsheet::server::Desk;
 using dipsheet::server::ServerReport;
 using dipsheet::server::ServerStore;
-using dipsheet::store::ChartSetup;
 using dipsheet::store::Database;
 using dipsheet::store::JobDatabase;
 using dipsheet::store::JobRecord;
-using Chart = std::vector<dipsheet::chart::CapacityRow>;
+using dipsheet::testing::Chart;
+using dipsheet::testing::ramp;
+using dipsheet::testing::setupOf;
 
 namespace {
 
@@ -48,21 +50,6 @@ protected:
 
     fs::path m_folder;
 };
-
-Chart ramp(int count, float step) {
-    Chart rows;
-    for (int i = 1; i <= count; ++i)
-        rows.push_back({static_cast<float>(i) * step, static_cast<float>(i) * step * 2.5f});
-    return rows;
-}
-
-ChartSetup setupOf(const char* diameter) {
-    dipsheet::chart::Tank tank;
-    tank.increment = std::string("1");
-    tank.diameter = std::string(diameter);
-    tank.length = std::string("96");
-    return {tank.describe(), 751.5, tank};
-}
 
 void sql(const JobDatabase& file, const char* statement) {
     sqlite3* db = nullptr;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "charts_testing.h"
 #include "pg_server.h"
 #include "server/server_schema.h"
 #include "server/server_store.h"
@@ -19,43 +20,19 @@
 namespace fs = std::filesystem;
 using dipsheet::server::ServerStore;
 using dipsheet::store::ChartSetup;
-using dipsheet::store::HistoryEntry;
 using dipsheet::store::JobRecord;
 using dipsheet::store::StoreError;
+using dipsheet::testing::Chart;
 using dipsheet::testing::PgServer;
-using Chart = std::vector<dipsheet::chart::CapacityRow>;
+using dipsheet::testing::ramp;
+using dipsheet::testing::serialsOf;
+using dipsheet::testing::setupOf;
 
 namespace {
 
 using ServerStoreTest = dipsheet::testing::ServerTest;
 PgServer* server() {
     return dipsheet::testing::sharedServer();
-}
-
-Chart ramp(int count, float step) {
-    Chart rows;
-    float depth = 0.0f;
-    for (int i = 1; i <= count; ++i) {
-        depth += step;
-        rows.push_back({depth, depth * 1.5f + 0.125f});
-    }
-    return rows;
-}
-
-ChartSetup setupOf(const char* diameter, bool inches = true) {
-    dipsheet::chart::Tank tank;
-    tank.inches = inches;
-    tank.increment = std::string("1");
-    tank.diameter = std::string(diameter);
-    tank.length = std::string("96");
-    return {tank.describe(), 751.5, tank};
-}
-
-std::vector<std::string> serialsOf(const std::vector<HistoryEntry>& entries) {
-    std::vector<std::string> serials;
-    for (const HistoryEntry& entry : entries)
-        serials.push_back(entry.job.serialNo);
-    return serials;
 }
 
 }  // namespace

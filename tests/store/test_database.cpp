@@ -1,3 +1,4 @@
+#include "charts_testing.h"
 #include "schema.h"
 #include "store.h"
 
@@ -26,7 +27,10 @@ using namespace dipsheet::store;
 
 namespace {
 
-using Chart = std::vector<dipsheet::chart::CapacityRow>;
+using dipsheet::testing::Chart;
+using dipsheet::testing::ramp;
+using dipsheet::testing::serialsOf;
+using dipsheet::testing::setupOf;
 
 // A connection of the test's own, to arrange the file and check it behind the store's back.
 class Raw {
@@ -100,17 +104,6 @@ std::string readFile(const fs::path& path) {
 
 Chart rowsOf(Database& db) {
     return db.readCapacity();
-}
-
-// Depths step, 2 step, ... with a volume that differs per row.
-Chart ramp(int count, float step) {
-    Chart rows;
-    float depth = 0.0f;
-    for (int i = 1; i <= count; ++i) {
-        depth += step;
-        rows.push_back({depth, depth * 1.5f + 0.125f});
-    }
-    return rows;
 }
 
 // Succeeds when `action` throws StoreError with `code` and a message containing `words`.
@@ -563,27 +556,6 @@ TEST_F(DatabaseTest, KilledWriteLeavesThePreviousChart) {
     Database db;
     EXPECT_EQ(rowsOf(db), before);
     EXPECT_EQ(Raw().value("PRAGMA integrity_check"), "ok");
-}
-
-}  // namespace
-
-namespace {
-
-// A cylinder tank of the given diameter, as a chart is stored with it.
-ChartSetup setupOf(const char* diameter, bool inches = true) {
-    dipsheet::chart::Tank tank;
-    tank.inches = inches;
-    tank.increment = std::string("1");
-    tank.diameter = std::string(diameter);
-    tank.length = std::string("96");
-    return {tank.describe(), 751.5, tank};
-}
-
-std::vector<std::string> serialsOf(const std::vector<HistoryEntry>& entries) {
-    std::vector<std::string> serials;
-    for (const HistoryEntry& entry : entries)
-        serials.push_back(entry.job.serialNo);
-    return serials;
 }
 
 }  // namespace
