@@ -66,6 +66,11 @@ MainWindow::MainWindow(const DataFolder& folder)
     connect(m_job, &document::JobDocument::noticeChanged, this, [this] { showNotice(); });
     connect(m_job, &document::JobDocument::failed, this,
             [](std::exception_ptr error) { ui::reportFailure(error); });
+    // Once the program ends on damage, the job is not tried again behind its message.
+    ui::onFatalEntered([job = QPointer<document::JobDocument>(m_job)] {
+        if (job)
+            job->stopRetrying();
+    });
     // Another window of the program coming to the front is a save point: what it shows or
     // prints is what the panels show.
     connect(qApp, &QGuiApplication::focusWindowChanged, this, ui::guard([this] { m_job->save(); }));
@@ -97,6 +102,11 @@ MainWindow::MainWindow(const DataFolder& folder)
                 showChartWindow(setup);
                 sendToServer();
             }));
+    // Converting the figures typed to the unit just chosen is offered on the notice bar.
+    connect(m_chartOptions, &setup::ChartOptionsPanel::conversionOffered, this,
+            [this](const QString& caption) {
+                m_noticeBar->offer(caption, [this] { m_chartOptions->convertTypedFigures(); });
+            });
     connect(m_chartOptions, &setup::ChartOptionsPanel::inputsChanged, this, ui::guard([this] {
                 if (ChartWindow* window = chartWindow())
                     window->compareWithInputs(m_chartOptions->tank());
@@ -150,6 +160,8 @@ void MainWindow::restoreLastTank() {
     if (newest.empty() || !newest.front().tank)
         return;
     m_chartOptions->setTank(*newest.front().tank);
+    // Calculate of the tank put back, unchanged and under the same heading, is that chart again.
+    m_chartOptions->rememberHistoryChart(newest.front().id, newest.front().job);
 }
 
 void MainWindow::showHistory() {
@@ -211,6 +223,7 @@ void MainWindow::sendToServer() {
             m_sending = false;
             // The server's notice stays until a send goes through, whatever the job saves.
             m_serverNotice = QString::fromStdString(report->notice);
+            m_serverBrief = QString::fromStdString(report->brief);
             showNotice();
             if (report->sent > 0 && m_pastChartsWindow)
                 m_pastChartsWindow->search();  // the office's list has the charts just sent
@@ -221,7 +234,10 @@ void MainWindow::sendToServer() {
 
 void MainWindow::showNotice() {
     // The job's notice first, for it asks for something (a save that waits); else the server's.
-    m_noticeBar->say(m_job->notice().isEmpty() ? m_serverNotice : m_job->notice());
+    if (!m_job->notice().isEmpty())
+        m_noticeBar->say(m_job->notice());
+    else  // the server's words in the tooltip
+        m_noticeBar->say(m_serverBrief.isEmpty() ? m_serverNotice : m_serverBrief, m_serverNotice);
 }
 
 void MainWindow::showChartWindow(const store::ChartSetup& setup) {

@@ -98,6 +98,7 @@ private:
     bool m_sending = false;
     bool m_sendAgain = false;
     QString m_serverNotice;  // the last send's notice, cleared by one that goes through
+    QString m_serverBrief;   // that notice without the server's own words
     // The notice bar: the job's notice, else the server's.
     void showNotice();
 

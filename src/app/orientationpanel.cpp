@@ -31,11 +31,8 @@ OrientationPanel::OrientationPanel(QWidget* parentArea) : QWidget(parentArea) {
     ui::placeTwips(fraHV, 2520, 0, 2895, 855);
     ui::setBackground(fraHV, ui::colour::blue);
 
-    // The heads (the bottom) are chosen on the chart panel: the orientation names no kind.
-    const QString captions[2] = {QStringLiteral("Horizontal Tank"),
-                                 QStringLiteral("Vertical Tank")};
     for (int i = 0; i < 2; ++i) {
-        optHV[i] = new QRadioButton(captions[i], fraHV);
+        optHV[i] = new QRadioButton(fraHV);
         optHV[i]->setObjectName(QStringLiteral("optHV(%1)").arg(i));
         ui::placeTwips(optHV[i], 120, i == 0 ? 120 : 480, 2655, 285);
         ui::setBackground(optHV[i], ui::colour::blue);
@@ -43,6 +40,7 @@ OrientationPanel::OrientationPanel(QWidget* parentArea) : QWidget(parentArea) {
         connect(optHV[i], &QRadioButton::clicked, this, ui::guard([this, i] { optHV_Click(i); }));
     }
     optHV[0]->setChecked(true);
+    showHeads(true);
     QWidget::setTabOrder(optHV[0], optHV[1]);
     ui::oneTabStopPerGroup({optHV[0], optHV[1]});
 }
@@ -51,6 +49,17 @@ void OrientationPanel::setChartPanel(setup::ChartOptionsPanel* chart) {
     m_chart = chart;
     connect(chart, &setup::ChartOptionsPanel::orientationShown, this,
             [this](bool horizontal) { showOrientation(horizontal); });
+    connect(chart, &setup::ChartOptionsPanel::headsShown, this,
+            [this](bool flat) { showHeads(flat); });
+}
+
+void OrientationPanel::showHeads(bool flat) {
+    // While other heads (another bottom) are chosen, the captions leave the kind out, so that
+    // the screen never contradicts the choice.
+    optHV[0]->setText(flat ? QStringLiteral("Horizontal Tank with Flat Heads")
+                           : QStringLiteral("Horizontal Tank"));
+    optHV[1]->setText(flat ? QStringLiteral("Vertical Tank with Flat Bottom")
+                           : QStringLiteral("Vertical Tank"));
 }
 
 void OrientationPanel::showOrientation(bool horizontal) {

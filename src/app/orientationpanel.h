@@ -39,6 +39,8 @@ private:
 
 private:
     void showOrientation(bool horizontal);
+    // The captions for the heads on screen: the kind named only while they are flat.
+    void showHeads(bool flat);
 
     setup::ChartOptionsPanel* m_chart = nullptr;
 };

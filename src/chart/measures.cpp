@@ -76,6 +76,9 @@ constexpr float kStrikerInches = 0.25f;
 constexpr float kStrikerMillimetres = 6.0f;
 
 double strictOrThrow(std::string_view text, const char* caption, const NumberFormat& format) {
+    if (text.find_first_not_of(" \t") == std::string_view::npos)
+        throw InputError(std::string(caption) + " is missing. Type the dimension as digits, e.g. "
+                                                "48 or 48.5.");
     const auto value = strictDouble(text, format);
     if (!value && isNumberText(text, format)) {
         throw InputError(std::string(caption) + ": " + quoted(text) +

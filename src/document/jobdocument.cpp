@@ -128,7 +128,7 @@ bool JobDocument::save(bool always) {
 void JobDocument::saved(const store::JobRecord& written) {
     store::JobRecord onFile = written;
     if (isBlank(onFile.member))  // a blank name is never written: the file keeps its own
-        onFile.member = m_saved ? m_saved->member : std::string(store::kClientPlaceholder);
+        onFile.member = m_saved ? m_saved->member : std::string();
     m_saved = onFile;
     // The retry goes on until one of its rounds finds nothing to save: a key typed while a save
     // waited on the file is handled after it, and is saved by the next round.

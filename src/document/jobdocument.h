@@ -66,6 +66,9 @@ public:
     // stored with its heading): it is no longer pending.
     void saved(const store::JobRecord& written);
 
+    // No more tries of a pending save (the program is ending on damage).
+    void stopRetrying() { m_retry.stop(); }
+
     // What the windows show in their notice bars; empty when all is well.
     const QString& notice() const { return m_notice; }
     // A notice of something the program mended itself (it stays until the next save clears it).

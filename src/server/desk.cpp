@@ -31,8 +31,8 @@ std::string chartsText(std::size_t count) {
 }
 
 // The notice of a server that failed the action, and what waits in the file.
-std::string noticeOf(const StoreError& error, std::size_t waiting) {
-    std::string notice = serverFailure(error);
+std::string noticeOf(const StoreError& error, std::size_t waiting, bool brief = false) {
+    std::string notice = serverFailure(error, brief);
     if (waiting > 0)
         notice += ": " + chartsText(waiting) +
                   (waiting == 1 ? " waits in the data folder's file and goes"
@@ -221,6 +221,7 @@ ServerReport Desk::onServer(std::span<const chart::CapacityRow> rows,
     } catch (const StoreError& error) {
         report.waiting = m_file.connect().pendingCharts().size();
         report.notice = noticeOf(error, report.waiting);
+        report.brief = noticeOf(error, report.waiting, true);
     }
     return report;
 }
@@ -236,6 +237,7 @@ ServerReport Desk::send() {
         } catch (const StoreError&) {
         }
         report.notice = noticeOf(error, report.waiting);
+        report.brief = noticeOf(error, report.waiting, true);
     }
     return report;
 }

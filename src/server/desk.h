@@ -47,6 +47,9 @@ struct ServerReport {
     std::size_t waiting = 0;  // charts still queued in the file after it
     // Empty when every chart went; else what happened and that the charts wait in the file.
     std::string notice;
+    // The notice without the engine's own words, for a line with no room for them (empty when
+    // the notice has none).
+    std::string brief;
 };
 
 // What --copy-history did: charts copied, charts the server held already (by their key), and

@@ -172,7 +172,8 @@ std::optional<store::JobRecord> ServerStore::findJobRecord() {
 }
 
 void ServerStore::writeJob(const store::JobRecord& job) {
-    // A blank name keeps the stored one, or is the placeholder in the desk's first record.
+    // A blank name keeps the stored one; a desk's first record takes it blank, as the client
+    // field shows it (never a placeholder the user did not see).
     m_connection->run(
         "INSERT INTO desk_job(desk, client, customer, tank_desc, serial_no) VALUES($1, "
         "CASE WHEN $2 THEN $3 ELSE $4 END, $5, $6, $7) ON CONFLICT (desk) DO UPDATE SET "
@@ -180,7 +181,7 @@ void ServerStore::writeJob(const store::JobRecord& job) {
         "customer = excluded.customer, tank_desc = excluded.tank_desc, "
         "serial_no = excluded.serial_no",
         {Param::text(m_desk), Param::text(isBlankName(job.member) ? "true" : "false"),
-         Param::text(store::kClientPlaceholder), Param::text(job.member), Param::text(job.customer),
+         Param::text(""), Param::text(job.member), Param::text(job.customer),
          Param::text(job.tankDesc), Param::text(job.serialNo)},
         "writing the desk's job");
 }

@@ -33,8 +33,10 @@ ChartOptionsPanel::ChartOptionsPanel(QWidget* parentArea, const store::JobDataba
     m_headsPanel = new HeadsPanel(parentArea);
     m_tiltPanel = new TiltPanel(parentArea);
     connect(m_tiltPanel, &TiltPanel::edited, this, ui::guard([this] { emit inputsChanged(); }));
-    connect(m_headsPanel, &HeadsPanel::edited, this,
-            ui::guard([this] { applyReadinessOnScreen(); }));
+    connect(m_headsPanel, &HeadsPanel::edited, this, ui::guard([this] {
+                applyReadinessOnScreen();
+                tellHeads();
+            }));
     connect(m_rectangularPanel, &DimensionPanel::edited, this,
             ui::guard([this] { applyReadiness(m_rectangularPanel); }));
     for (const CylinderPanel* cylinder : {static_cast<const CylinderPanel*>(m_horizontalPanel),
@@ -70,11 +72,18 @@ ChartOptionsPanel::ChartOptionsPanel(QWidget* parentArea, const store::JobDataba
     connect(cmdHistory, &QPushButton::clicked, this,
             ui::guard([this] { emit historyRequested(); }));
     // The unit and the striker plate leave Calculate alone, but they are inputs of the chart.
-    // A switch of unit with figures typed asks first what becomes of them.
+    // A switch of unit with figures typed offers to convert them until the next edit.
     connect(optInches, &QAbstractButton::toggled, this,
             ui::guard([this](bool inches) { unitSwitched(inches); }));
     connect(chkStriker, &QAbstractButton::toggled, this,
             ui::guard([this] { emit inputsChanged(); }));
+
+    for (QLineEdit* field : measureFields()) {
+        connect(field, &QLineEdit::textChanged, this, [this] {
+            if (!m_converting)
+                offerConversion(std::nullopt);
+        });
+    }
 
     showStartingPanel();
     applyReadinessOnScreen();  // nothing typed yet: disabled, and its tooltip says what to type
@@ -200,12 +209,17 @@ void ChartOptionsPanel::refreshHeads() {
     const chart::Shape shape = currentShape();
     m_tiltPanel->setVisible(shape != chart::Shape::VerticalCylinder);
     m_headsPanel->setVisible(shape != chart::Shape::Rectangular);
-    if (shape == chart::Shape::Rectangular)
-        return;
-    m_headsPanel->setVertical(shape == chart::Shape::VerticalCylinder);
-    // The depths that follow from the diameter follow the inside diameter typed.
-    const auto* cylinder = static_cast<const CylinderPanel*>(panel(shape));
-    m_headsPanel->showDiameter(cylinder->insideDiameter(optOutside->isChecked()));
+    if (shape != chart::Shape::Rectangular) {
+        m_headsPanel->setVertical(shape == chart::Shape::VerticalCylinder);
+        // The depths that follow from the diameter follow the inside diameter typed.
+        const auto* cylinder = static_cast<const CylinderPanel*>(panel(shape));
+        m_headsPanel->showDiameter(cylinder->insideDiameter(optOutside->isChecked()));
+    }
+    tellHeads();
+}
+
+void ChartOptionsPanel::tellHeads() {
+    emit headsShown(m_headsPanel->isHidden() || m_headsPanel->kind() == chart::HeadKind::Flat);
 }
 
 void ChartOptionsPanel::applyOrientation(bool horizontal) {

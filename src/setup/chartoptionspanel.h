@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
 
 #include "chart/tank.h"
 #include "jobdocument.h"
@@ -67,6 +68,12 @@ public:
     // Calculate shows it without adding it to the history again, until the tank or the heading
     // changes.
     void calculateFromHistory(std::int64_t historyId);
+    // The tank on screen is that of the chart `historyId` of the history, made with `heading`:
+    // until the tank or the heading changes, Calculate adds it to the history no more.
+    void rememberHistoryChart(std::int64_t historyId, const store::JobRecord& heading);
+    // Converts every figure typed to the unit chosen, when that is on offer (conversionOffered):
+    // a measure to 0.01 in or 0.1 mm, a volume step to 0.01 US gal or 0.1 L.
+    void convertTypedFigures();
 
     // The job whose heading every chart is stored with, in the same transaction, and whose
     // chart heading it becomes. Without one the chart goes with the job record on file.
@@ -122,6 +129,11 @@ signals:
     // The orientation is the panel's: a tank put on screen may change it, and the main
     // window's orientation options follow.
     void orientationShown(bool horizontal);
+    // Converting the figures typed to the unit just chosen is offered under `caption` (empty:
+    // the offer is withdrawn, at the next edit or a switch back).
+    void conversionOffered(const QString& caption);
+    // The heads (bottom) of the tank on screen: `flat` when they are flat (or it has none).
+    void headsShown(bool flat);
 
 private:
     // The panel's own controls, at their places, in their first state and Tab order.
@@ -138,9 +150,11 @@ private:
     bool byVolume() const;
     // The increment's caption and tooltip follow the step and the unit.
     void showStepCaption();
-    // The unit was switched to inches (`inches`) or millimetres: with figures typed, asks
-    // whether to convert them; Cancel puts the unit back as it was.
+    // The unit was switched to inches (`inches`) or millimetres: the figures stay as typed;
+    // with figures typed, converting them is offered.
     void unitSwitched(bool inches);
+    // Offers converting the figures to inches (true) or millimetres, or withdraws the offer.
+    void offerConversion(std::optional<bool> toInches);
     // Every figure typed for a measure: the dimension panels, the heads' depth, the tilt and
     // the increment. Converts each to the unit now chosen.
     QList<QLineEdit*> measureFields() const;
@@ -155,6 +169,8 @@ private:
     void applyReadiness(const DimensionPanel* panel);
     // The heads panel follows the tank on screen and the diameter typed for it.
     void refreshHeads();
+    // Says headsShown for the heads on screen.
+    void tellHeads();
     // Makes the chart of `tank` the chart in memory and hands it to storeChart; when that fails,
     // the previous chart stays in memory as it does in the file.
     void keepChart(const chart::Tank& tank);
@@ -176,6 +192,8 @@ private:
         store::JobRecord heading;
     };
     std::optional<FromHistory> m_fromHistory;
+    std::optional<bool> m_conversionOffered;  // to inches (true) or millimetres
+    bool m_converting = false;
 };
 
 }  // namespace dipsheet::setup

@@ -11,6 +11,7 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <span>
@@ -22,7 +23,9 @@
 
 namespace dipsheet::setup {
 
-// ---- Units: a switch keeps the tank, converted or as typed, or does not happen.
+// ---- Units: a switch changes the unit only; the figures stay as typed. Converting them is
+// offered, never done unasked: an office that typed a millimetre tank before fixing the unit
+// must not find every figure multiplied by 25.4.
 
 QList<QLineEdit*> ChartOptionsPanel::measureFields() const {
     return m_rectangularPanel->fields() + m_headsPanel->fields() + m_tiltPanel->fields() +
@@ -35,31 +38,35 @@ void ChartOptionsPanel::unitSwitched(bool inches) {
     const bool typed = std::any_of(fields.begin(), fields.end(), [](const QLineEdit* field) {
         return !field->text().trimmed().isEmpty();
     });
-    if (typed) {
-        const QString question =
-            inches ? QStringLiteral(
-                         "Convert the figures typed to inches?\n\nYes converts every "
-                         "measure (and a volume step to US gallons), No keeps them "
-                         "as typed, Cancel stays in millimetres.")
-                   : QStringLiteral(
-                         "Convert the figures typed to millimetres?\n\nYes converts "
-                         "every measure (and a volume step to litres), No keeps them "
-                         "as typed, Cancel stays in inches.");
-        switch (ui::askYesNoCancel(this, question)) {
-            case ui::Answer::Cancel: {
-                // The unit as it was; nothing else changed, so nothing else is told.
-                const QSignalBlocker unit1(optInches), unit2(optMillimeters);
-                (inches ? optMillimeters : optInches)->setChecked(true);
-                return;
-            }
-            case ui::Answer::Yes:
-                convertFigures(inches);
-                break;
-            case ui::Answer::No:
-                break;
-        }
-    }
     showStepCaption();
+    emit inputsChanged();
+    // Switched back before converting: the figures are in the unit they were typed in again.
+    if (!typed || m_conversionOffered)
+        offerConversion(std::nullopt);
+    else
+        offerConversion(inches);
+}
+
+void ChartOptionsPanel::offerConversion(std::optional<bool> toInches) {
+    if (toInches == m_conversionOffered)
+        return;
+    m_conversionOffered = toInches;
+    emit conversionOffered(!toInches ? QString()
+                           : *toInches
+                               ? QStringLiteral("Convert the figures typed to inches")
+                               : QStringLiteral("Convert the figures typed to millimetres"));
+}
+
+void ChartOptionsPanel::convertTypedFigures() {
+    if (!m_conversionOffered)
+        return;
+    const bool toInches = *m_conversionOffered;
+    m_converting = true;
+    const auto done = qScopeGuard([this] { m_converting = false; });
+    convertFigures(toInches);
+    offerConversion(std::nullopt);
+    // Converting a hidden panel ran its own readiness: Calculate is the panel's on screen.
+    applyReadinessOnScreen();
     emit inputsChanged();
 }
 
@@ -116,9 +123,29 @@ void ChartOptionsPanel::keepChart(const chart::Tank& tank) {
 }
 
 void ChartOptionsPanel::calculateFromHistory(std::int64_t historyId) {
-    m_fromHistory = FromHistory{historyId, tank(), m_job ? m_job->record() : store::JobRecord{}};
+    rememberHistoryChart(historyId, m_job ? m_job->record() : store::JobRecord{});
     cmdCalculate_Click();
 }
+
+void ChartOptionsPanel::rememberHistoryChart(std::int64_t historyId,
+                                             const store::JobRecord& heading) {
+    m_fromHistory = FromHistory{historyId, tank(), heading};
+}
+
+namespace {
+// The same job to the eye: a field left blank is padded with a space as it is left, which
+// changes nothing the user reads.
+bool sameJob(const store::JobRecord& a, const store::JobRecord& b) {
+    const auto same = [](const std::string& x, const std::string& y) {
+        const auto blank = [](const std::string& text) {
+            return text.find_first_not_of(' ') == std::string::npos;
+        };
+        return x == y || (blank(x) && blank(y));
+    };
+    return same(a.member, b.member) && same(a.customer, b.customer) &&
+           same(a.tankDesc, b.tankDesc) && same(a.serialNo, b.serialNo);
+}
+}  // namespace
 
 void ChartOptionsPanel::storeChart(std::int16_t n) {
     // Rows 1 to n; row 0 is never stored. n never reaches past the chart in memory.
@@ -135,7 +162,7 @@ void ChartOptionsPanel::storeChart(std::int16_t n) {
     // changed since is.
     const bool again = m_fromHistory && m_chartSetup.tank &&
                        m_fromHistory->tank == *m_chartSetup.tank &&
-                       m_fromHistory->heading == job.value_or(store::JobRecord{});
+                       sameJob(m_fromHistory->heading, job.value_or(store::JobRecord{}));
     // The set-up goes with the rows, in the same transaction: a busy or read-only file changes
     // nothing.
     store::Database db = m_database.connect();

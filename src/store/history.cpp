@@ -221,7 +221,21 @@ void rebuildSearchIndex(sqlite3* db) {
 // cannot run for another reason (a busy or unreadable file) throws. The words of each row are
 // not compared, nor the index's own pages read: a search costs no full read of the index.
 bool ensureSearchIndex(sqlite3* db) {
+    // An index not yet made (a file of the job tables alone, no chart in its history yet) is
+    // made, and is no damage; one missing beside charts was lost.
     try {
+        bool unmade = false;
+        {
+            Statement check(db,
+                            "SELECT NOT EXISTS (SELECT 1 FROM sqlite_master WHERE name = "
+                            "'ChartHistorySearch') AND NOT EXISTS (SELECT 1 FROM ChartHistory)",
+                            "checking the search index of table ChartHistory");
+            unmade = check.step() && check.integer(0) == 1;
+        }
+        if (unmade) {
+            rebuildSearchIndex(db);
+            return false;
+        }
         Statement check(db,
                         "SELECT (SELECT count(*), total(Id) FROM ChartHistory) IS "
                         "(SELECT count(*), total(rowid) FROM ChartHistorySearch)",

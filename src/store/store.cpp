@@ -126,9 +126,8 @@ void Database::writeHeading(std::string_view customer, std::string_view tankDesc
                      "UPDATE mrQRT SET mrCustomer = ?1, mrTankDesc = ?2, mrSerialNo = ?3 "
                      "WHERE rowid = (SELECT min(rowid) FROM mrQRT)",
                      "INSERT INTO mrQRT(mrQRTMember, mrCustomer, mrTankDesc, mrSerialNo) "
-                     "VALUES(?4, ?1, ?2, ?3)",
-                     "writing the chart heading to table mrQRT", customer, tankDesc, serialNo,
-                     std::string_view(kClientPlaceholder));
+                     "VALUES('', ?1, ?2, ?3)",
+                     "writing the chart heading to table mrQRT", customer, tankDesc, serialNo);
 }
 
 namespace {

@@ -96,21 +96,47 @@ ErrorInfo describeError(std::exception_ptr error) {
     }
 }
 
+namespace {
+bool& fatalFlag() {
+    static bool entered = false;
+    return entered;
+}
+std::vector<std::function<void()>>& fatalStops() {
+    static std::vector<std::function<void()>> stops;
+    return stops;
+}
+}  // namespace
+
+bool fatalEntered() {
+    return fatalFlag();
+}
+
+void onFatalEntered(std::function<void()> stop) {
+    fatalStops().push_back(std::move(stop));
+}
+
 void fatalError(std::exception_ptr error) {
-    // A failure while the fatal message itself is on screen only ends the program.
-    static bool reporting = false;
-    if (reporting) {
-        endProgram(1);
+    // Entered once: a failure met while the message is on screen (a save point of the focus the
+    // box takes, a timer) is the same damage, already being said. Ending the program here would
+    // leave the box's own loop too, and the program would end with no word.
+    if (fatalFlag())
         return;
+    fatalFlag() = true;
+    for (const auto& stop : fatalStops()) {
+        try {
+            stop();
+        } catch (...) {
+        }
     }
-    reporting = true;
     const ErrorInfo info = describeError(error);
     try {
         messageBox(QStringLiteral("Error %1: %2").arg(info.number).arg(info.description));
     } catch (...) {
     }
-    reporting = false;
     endProgram(1);
+    // An Outside that only takes note of the end (a test's) leaves the program running on.
+    if (!endRequested())
+        fatalFlag() = false;
 }
 
 namespace {

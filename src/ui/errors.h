@@ -47,6 +47,13 @@ using ErrorTranslator = std::function<std::optional<ErrorInfo>(const std::except
 void addErrorTranslator(ErrorTranslator translator);
 ErrorInfo describeError(std::exception_ptr error);
 void fatalError(std::exception_ptr error);
+// Whether the fatal-error path has been entered. From then on the program does nothing but show
+// its one message and end: no handler body runs (guarded below skips them), so no save point
+// meets the damage again while the message is up, and a second fatal error changes nothing.
+bool fatalEntered();
+// What must stop at once when the fatal-error path is entered (a retry timer of the job, say):
+// run once, before the message is shown.
+void onFatalEntered(std::function<void()> stop);
 // The rule above: the fatal-error path for a fatal error, else the message "Error <number>:
 // <description>" and the program runs on.
 void reportFailure(std::exception_ptr error);
@@ -65,6 +72,8 @@ void reportFailureWhenBack(std::exception_ptr error);
 // closeEvent, an event filter) runs its body through this or guard() below.
 template <typename F>
 void guarded(F&& body) {
+    if (fatalEntered())
+        return;
     try {
         body();
     } catch (...) {
@@ -74,6 +83,8 @@ void guarded(F&& body) {
 // Runs a body whose every failure is fatal: reading the job database at start-up.
 template <typename F>
 void fatalOnFailure(F&& body) {
+    if (fatalEntered())
+        return;
     try {
         body();
     } catch (...) {

@@ -195,6 +195,8 @@ private:
     // Leaving handlers run in the middle of a focus change, where no window may open: a failure
     // they meet is said once the focus has settled and the user is back.
     void runLeaving(const QPointer<QWidget>& widget) {
+        if (fatalEntered())  // the program is ending on damage: no save point meets it again
+            return;
         const auto copy = leaving;
         for (const auto& handler : copy) {
             if (!widget)

@@ -2,9 +2,15 @@
 
 // A notice bar: a line across a window that says what the world did (a busy or read-only file,
 // a full disk) and the way out, shown while there is something to say and hidden otherwise. It
-// never takes the keyboard focus, so typing goes on in the field the user is in.
+// may also offer one action as a button at its right end (converting the figures typed to the
+// unit just chosen). Neither ever takes the keyboard focus, so typing goes on in the field the
+// user is in, and Enter never presses the offer.
 
 #include <QLabel>
+
+#include <functional>
+
+class QPushButton;
 
 namespace dipsheet::ui {
 
@@ -13,8 +19,19 @@ class NoticeBar : public QLabel {
 
 public:
     explicit NoticeBar(QWidget* parent);
-    // Shows `text` as plain text, or hides the bar when it is empty.
-    void say(const QString& text);
+    // Shows `text` as plain text on one line (line breaks and tabs as blanks), or clears it;
+    // the tooltip holds `detail` (the engine's own words, say), else the text.
+    void say(const QString& text, const QString& detail = {});
+    // Offers `act` on a button captioned `caption` (objectName "cmdOffer"); an empty caption
+    // withdraws the offer. The button is pressed by the mouse only.
+    void offer(const QString& caption, std::function<void()> act);
+    QPushButton* offerButton() const { return m_offerButton; }
+
+private:
+    void showWhatThereIs();
+
+    QPushButton* m_offerButton;
+    std::function<void()> m_act;
 };
 
 }  // namespace dipsheet::ui

@@ -60,6 +60,7 @@ CORRECTED_CUSTOMER = {"no window manager": "Eastgate Fuel Depot",
 PLACEHOLDER_CLIENT = "Client Name"  # the client name of a fresh job file
 
 # Fusion's highlight, behind selected text: the program's style keeps the standard palette.
+YELLOW = (255, 255, 0)
 SELECTION = (48, 140, 198)
 
 # ---- Layout, in twips. Panels are placed in the main window's client area, which starts at
@@ -251,16 +252,23 @@ class Display:
 
     def wait_for(self, what, probe, timeout, interval=0.1):
         """Polls `probe` until it returns something true; fails after `timeout` seconds or as
-        soon as the program has ended."""
+        soon as the program has ended. A probe that fails (a screenshot taken before the
+        window was painted) is asked again; its last failure is the one reported."""
         deadline = time.monotonic() + timeout
         while True:
-            value = probe()
+            try:
+                value = probe()
+                failed = None
+            except Failure as failure:
+                value, failed = None, failure
             if value:
                 return value
             if self.app is not None and self.app.poll() is not None:
                 raise Failure(f"the program ended (exit status {self.app.returncode}) "
                               f"while waiting for {what}")
             if time.monotonic() > deadline:
+                if failed is not None:
+                    raise failed
                 raise Failure(f"timed out after {timeout:g} s waiting for {what}")
             time.sleep(interval)
 
@@ -542,7 +550,12 @@ class Session:
 
     def expect_panel(self, label, calculate, rows):
         """From a screenshot: Calculate is `calculate` ("yellow" or "grey") and the dimension
-        panel on screen shows its first `rows` rows, the others hidden."""
+        panel on screen shows its first `rows` rows, the others hidden; looked at again until
+        it is so (a window not yet painted), for 10 s."""
+        self.x.wait_for(f"{label}: Calculate {calculate}, {rows} rows",
+                        lambda: self.panel_shown(label, calculate, rows), 10)
+
+    def panel_shown(self, label, calculate, rows):
         shot = self.x.screenshot(label)
         button = [self.at(CMD_CALCULATE, fx, fy)
                   for fx, fy in ((0.1, 0.5), (0.9, 0.5), (0.5, 0.12), (0.5, 0.88))]
@@ -561,6 +574,7 @@ class Session:
         if shown != [i < rows for i in range(4)]:
             raise Failure(f"the dimension panel should show {rows} rows; rows shown: {shown} "
                           f"(screenshot {shot})")
+        return True
 
     # -- steps
 
@@ -716,7 +730,7 @@ class Session:
     def rectangular(self):
         self.x.click(self.at(OPT_RECTANGULAR, fx=0.3))
         self.x.click(self.at(OPT_MILLIMETERS, fx=0.3))
-        self.keep_figures_as_typed()
+        self.unit_switch_offers("millimetres-offered")
         self.enter_chart("100", ["2000", "1000", "1250"])
         self.calculate_and_check(
             "rectangular", 3,
@@ -724,21 +738,22 @@ class Session:
              "--length", "2000", "--width", "1000", "--height", "1250"],
             self.definition("mmdipsheet.rpt"))
 
-    def keep_figures_as_typed(self, timeout=10):
-        """A unit switched with the last chart's figures on screen asks whether to convert
-        them: the person keeps them as typed (No) and types the new tank over them; the main
-        window has the keyboard again. Without a question within `timeout`, nothing to do."""
-        def question():
-            return [w for w in self.x.visible_windows(MAIN_TITLE) if w != self.main]
-        try:
-            box = self.x.wait_for("the question whether to convert the figures", question,
-                                  timeout)[0]
-        except Failure:
-            return
-        self.wait_focus(box, "the question")
-        self.x.key("alt+n")
-        self.x.wait_for("the question to close", lambda: not question(), 10)
-        self.wait_focus(self.main, "the main window after the question")
+    def unit_switch_offers(self, label):
+        """A unit switched with figures on screen changes the unit only: no question, the main
+        window keeps the keyboard, and the notice bar at its bottom offers the conversion.
+        Returns the screen point of the offer's button."""
+        def offered():
+            png = self.x.screenshot(label)
+            left, top, width, height, _ = self.x.window_info(self.main)
+            rows = [y for y in range(top + height - 60, top + height)
+                    if self.x.pixels(png, [(left + 2, y)])[0] == YELLOW]
+            return rows and (left + width - 30, (rows[0] + rows[-1]) // 2)
+        button = self.x.wait_for(f"{label}: the offer to convert on the notice bar", offered, 10)
+        others = [w for w in self.x.visible_windows(MAIN_TITLE) if w != self.main]
+        if others or self.x.focused_window() != self.main:
+            raise Failure(f"{label}: a unit switch opened {others} or took the keyboard "
+                          f"(screenshot {self.x.screenshot(label + '-box')})")
+        return button
 
     def vertical(self):
         self.x.click(self.at(OPT_VERTICAL, fx=0.3))
@@ -817,8 +832,6 @@ class Session:
         """Horizontal cylinder, inches, inside measures, 48 by 96: the tank of the click table."""
         for option in (OPT_HORIZONTAL, OPT_CYLINDRICAL, OPT_INCHES, OPT_INSIDE):
             self.x.click(self.at(option, fx=0.3))
-            if option == OPT_INCHES:
-                self.keep_figures_as_typed(timeout=2)
         for field, text in ((TXT_DIAMETER, "48"), (TXT_LENGTH, "96")):
             self.x.click(self.at(field))
             self.settle()

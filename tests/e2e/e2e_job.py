@@ -16,9 +16,9 @@ here):
 - a heading typed in a busy spell goes with the chart Calculate makes as soon as the file is
   free, into its history row;
 - a chart loaded from Past Charts adds no history row; changed and calculated, it adds one;
-- a damaged job file: the one fatal message stays on screen 20 s with no other window, then
-  OK ends the program with status 1 and the file as it was (without a window manager, and
-  again under openbox).
+- a damaged job file, at start-up and met mid-run: the one fatal message stays on screen 20 s
+  with no other window, then OK ends the program with status 1, the file at start-up as it
+  was (without a window manager, and again under openbox).
 
 Python 3 standard library only, and the tools e2e_desktop.py needs.
 """
@@ -341,47 +341,69 @@ class Job:
 
     def fatal_message_left_open(self):
         """A job file that is no database (a file of text by its name): the program says so in
-        its one fatal message before any window of its own. The user leaves the message open
-        well past the splash's 7 s (the program must neither crash nor show the splash or the main
-        window meanwhile), then presses OK: by the keyboard without a window manager, by a click
-        held as a hand holds it under one. The program ends with status 1 and the file is as it
-        was, with no journal beside it."""
+        its one fatal message before any window of its own. Then a file damaged while the
+        program runs (table mrQRT renamed from outside): a serial number typed and Tab, and the
+        same one message comes over the main window. The user leaves each message open well
+        past the splash's 7 s (the program must neither end nor show another window
+        meanwhile), then presses OK: by the keyboard without a window manager, by a click held
+        as a hand holds it under one. The program ends with status 1; the file at start-up is
+        left as it was, with no journal beside it."""
         scratch, db = self.scratch()
         damaged = b"Not a database: the office's notes were saved over the job file.\n"
         with open(db, "wb") as f:
             f.write(damaged)
         app = self.x.app = self.launch(scratch)
-        box = self.x.wait_for("the fatal message", lambda: self.x.visible_windows(e2e.MAIN_TITLE),
-                              30)
-        left, top, width, height, _ = self.x.window_info(box[0])
-        shot = self.x.screenshot("fatal-message")
-        if len(box) != 1 or width >= e2e.SCREEN_W // 2 or height >= e2e.SCREEN_H // 2:
-            raise Failure(f"expected the message box alone, found {box}, the first {width}x"
+        self.message_left_open(app, [], "at start-up")
+        with open(db, "rb") as f:
+            kept = f.read() == damaged
+        journal = os.path.exists(db + "-journal")
+        if not kept or journal:
+            raise Failure(f"after OK on its fatal message: the job file "
+                          f"{'as it was' if kept else 'changed'}, "
+                          f"{'a' if journal else 'no'} journal beside it")
+
+        scratch, db = self.scratch()
+        session = self.open_job(scratch, db)
+        session.type_in(e2e.TXT_SERIAL, "SN-")
+        con = sqlite3.connect(db)
+        con.execute("ALTER TABLE mrQRT RENAME TO mrQRT_gone")
+        con.commit()
+        con.close()
+        self.x.type("9")
+        self.x.key("Tab")
+        self.message_left_open(session.app, [session.main], "mid-run")
+
+    def message_left_open(self, app, windows, when):
+        """The program's one fatal message beside `windows`, left open 20 s, then OK: the
+        program ends with status 1."""
+        def box():
+            return [w for w in self.x.visible_windows(e2e.MAIN_TITLE) if w not in windows]
+        shown = self.x.wait_for(f"the fatal message {when}", box, 30)
+        left, top, width, height, _ = self.x.window_info(shown[0])
+        shot = self.x.screenshot(f"fatal-message-{when}")
+        if len(shown) != 1 or width >= e2e.SCREEN_W // 2 or height >= e2e.SCREEN_H // 2:
+            raise Failure(f"{when}: expected one message box, found {shown}, the first {width}x"
                           f"{height} (screenshot {shot})")
         deadline = time.monotonic() + 20
         while time.monotonic() < deadline:
             if app.poll() is not None:
-                raise Failure(f"the program ended (status {app.returncode}) while its fatal "
-                              "message was open")
-            if (shown := self.x.visible_windows(e2e.MAIN_TITLE)) != box:
-                raise Failure(f"while the message was open the program showed windows {shown}, "
-                              f"not {box} alone")
+                raise Failure(f"{when}: the program ended (status {app.returncode}) while its "
+                              "fatal message was open")
+            if (now := box()) != shown:
+                raise Failure(f"{when}: while the message was open the program showed windows "
+                              f"{now}, not {shown} alone")
             time.sleep(0.5)
-        self.x.screenshot("fatal-message-after-20s")
+        self.x.screenshot(f"fatal-message-{when}-after-20s")
         if self.wm:  # OK is the box's only button, at its bottom right
-            left, top, width, height, _ = self.x.window_info(box[0])
+            left, top, width, height, _ = self.x.window_info(shown[0])
             self.x.click((left + width - 52, top + height - 24), "hand")
         else:
             self.x.key("Return")
-        self.x.wait_for("the program to end after OK", lambda: app.poll() is not None, 10)
-        with open(db, "rb") as f:
-            kept = f.read() == damaged
-        journal = os.path.exists(db + "-journal")
-        if app.returncode != 1 or not kept or journal:
-            raise Failure(f"after OK on its fatal message: status {app.returncode}, not 1; the "
-                          f"job file {'as it was' if kept else 'changed'}, "
-                          f"{'a' if journal else 'no'} journal beside it")
-        log("OK on the fatal message ended the program with status 1, the file as it was")
+        self.x.wait_for(f"the program to end after OK {when}", lambda: app.poll() is not None, 10)
+        if app.returncode != 1:
+            raise Failure(f"{when}: after OK on its fatal message: status {app.returncode}, "
+                          "not 1")
+        log(f"{when}: OK on the fatal message ended the program with status 1")
 
 
 def run(job_class, scenarios_of, description):

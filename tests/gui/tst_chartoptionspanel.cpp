@@ -60,7 +60,7 @@ private slots:
     void exitAsksTheOwner();
     void headsFollowTheTankOnScreen();
     void storedTankShowsInTheUsersNumberFormat();
-    void unitSwitchAsksWhatBecomesOfTheFigures();
+    void unitSwitchKeepsTheFiguresAndOffersToConvert();
 
 private:
     // Types a tank into the panel of its kind and sets the options, as the user would.
@@ -697,81 +697,71 @@ void TestChartOptionsPanel::storedTankShowsInTheUsersNumberFormat() {
     QCOMPARE(m_chart->tank().chart().full, stored.chart().full);
 }
 
-// Switching the unit with figures typed asks: Esc on the real box leaves everything as it was,
-// Yes converts every figure of every panel (a volume step as a volume), No keeps the texts.
-// With nothing typed there is no question.
-void TestChartOptionsPanel::unitSwitchAsksWhatBecomesOfTheFigures() {
+// Switching the unit changes the unit only: nothing asked, every figure kept as typed. With
+// figures typed, converting them is offered until the next edit or a switch back; taken, it
+// converts every figure of every panel (a volume step as a volume), and Calculate is then that
+// of the panel on screen, not of the hidden panel converted last.
+void TestChartOptionsPanel::unitSwitchKeepsTheFiguresAndOffersToConvert() {
     ChartOptionsPanel* c = m_chart;
     auto* cyl = c->horizontalPanel();
     QVERIFY(m_host->showActive());
+    QSignalSpy offers(c, &ChartOptionsPanel::conversionOffered);
+    const auto offered = [&offers] {
+        return offers.isEmpty() ? QString() : offers.last().first().toString();
+    };
     clickOption(findNamed<QRadioButton>(c, "optMillimeters"));
     clickOption(findNamed<QRadioButton>(c, "optInches"));
-    QVERIFY(m_questions.isEmpty());
+    QVERIFY(offered().isEmpty());
 
     typeInto(findNamed<QLineEdit>(c, "txtIncrement"), QStringLiteral("1"));
-    typeInto(findNamed<QLineEdit>(cyl, "txtDiameter"), QStringLiteral("72"));
-    typeInto(findNamed<QLineEdit>(cyl, "txtLength"), QStringLiteral("120"));
     typeInto(findNamed<QLineEdit>(c->tiltPanel(), "txtFall"), QStringLiteral("-1.5"));
     typeInto(findNamed<QLineEdit>(c->tiltPanel(), "txtDipAt"),
              QStringLiteral("hello"));  // not a number: kept
     typeInto(findNamed<QLineEdit>(c->rectangularPanel(), "txtThickness"),
              QStringLiteral(".25"));  // a hidden panel too
+    typeInto(findNamed<QLineEdit>(c->verticalPanel(), "txtDiameter"), QStringLiteral("72"));
+    typeInto(findNamed<QLineEdit>(c->verticalPanel(), "txtLength"), QStringLiteral("120"));
     const auto texts = [c, cyl] {
         return QStringList{findNamed<QLineEdit>(c, "txtIncrement")->text(),
                            findNamed<QLineEdit>(cyl, "txtDiameter")->text(),
-                           findNamed<QLineEdit>(cyl, "txtLength")->text(),
+                           findNamed<QLineEdit>(c->verticalPanel(), "txtDiameter")->text(),
                            findNamed<QLineEdit>(c->tiltPanel(), "txtFall")->text(),
                            findNamed<QLineEdit>(c->tiltPanel(), "txtDipAt")->text(),
                            findNamed<QLineEdit>(c->rectangularPanel(), "txtThickness")->text()};
     };
     const QStringList typed = texts();
-    QSignalSpy changes(c, &ChartOptionsPanel::inputsChanged);
 
-    // Esc on the box as it is shown: still inches, nothing changed, nothing told.
-    m_outside->askAPerson = true;
-    bool escaped = false;
-    QTimer::singleShot(0, this, [&escaped] {
-        QWidget* box = QApplication::activeModalWidget();
-        QVERIFY(box);
-        QVERIFY(box->findChild<QLabel*>() != nullptr);
-        QTest::keyClick(box, Qt::Key_Escape);
-        escaped = true;
-    });
-    QTest::mouseClick(findNamed<QRadioButton>(c, "optMillimeters"), Qt::LeftButton);
-    QVERIFY(escaped);
-    QVERIFY(findNamed<QRadioButton>(c, "optInches")->isChecked());
-    QVERIFY(!findNamed<QRadioButton>(c, "optMillimeters")->isChecked());
+    clickOption(findNamed<QRadioButton>(c, "optMillimeters"));
+    QVERIFY(m_questions.isEmpty());
     QCOMPARE(texts(), typed);
-    QCOMPARE(changes.count(), 0);
-    QVERIFY(c->tank().inches);
-
-    m_outside->askAPerson = false;
-    m_answer = ui::Answer::Yes;
-    clickOption(findNamed<QRadioButton>(c, "optMillimeters"));
-    QCOMPARE(m_questions.size(), 1);
-    QVERIFY2(m_questions[0].startsWith(QStringLiteral("Convert the figures typed to millimetres?")),
-             qPrintable(m_questions[0]));
-    QVERIFY(findNamed<QRadioButton>(c, "optMillimeters")->isChecked());
-    QCOMPARE(texts(), (QStringList{"25.4", "1828.8", "3048", "-38.1", "hello", "6.4"}));
     QVERIFY(!c->tank().inches);
-
-    m_answer = ui::Answer::No;
-    clickOption(findNamed<QRadioButton>(c, "optInches"));
-    QCOMPARE(m_questions.size(), 2);
-    QVERIFY(m_questions[1].startsWith(QStringLiteral("Convert the figures typed to inches?")));
-    QVERIFY(findNamed<QRadioButton>(c, "optInches")->isChecked());
-    QCOMPARE(findNamed<QLineEdit>(cyl, "txtDiameter")->text(), QStringLiteral("1828.8"));
-
-    // By volume the field holds US gallons, and litres after the switch.
-    findNamed<QComboBox>(c, "cboStep")->setCurrentIndex(1);
-    QCOMPARE(findNamed<QLabel>(c, "Label2")->text(), QStringLiteral("Volume step (US gal)"));
-    typeInto(findNamed<QLineEdit>(c, "txtIncrement"), QStringLiteral("100"));
-    m_answer = ui::Answer::Yes;
+    QCOMPARE(offered(), QStringLiteral("Convert the figures typed to millimetres"));
+    clickOption(findNamed<QRadioButton>(c, "optInches"));  // back: nothing to convert
+    QVERIFY(offered().isEmpty());
     clickOption(findNamed<QRadioButton>(c, "optMillimeters"));
+    QVERIFY(!offered().isEmpty());
+    c->convertTypedFigures();
+    QCOMPARE(texts(), (QStringList{"25.4", "", "1828.8", "-38.1", "hello", "6.4"}));
+    QVERIFY(offered().isEmpty());
+    // The cylinder on screen has no diameter: the vertical panel converted last does not decide.
+    QVERIFY(!findNamed<QPushButton>(c, "cmdCalculate")->isEnabled());
+
+    // An edit withdraws the offer; converting then changes nothing.
+    clickOption(findNamed<QRadioButton>(c, "optInches"));
+    QCOMPARE(offered(), QStringLiteral("Convert the figures typed to inches"));
+    typeInto(findNamed<QLineEdit>(cyl, "txtDiameter"), QStringLiteral("48"));
+    QVERIFY(offered().isEmpty());
+    c->convertTypedFigures();
+    QCOMPARE(findNamed<QLineEdit>(c->verticalPanel(), "txtDiameter")->text(),
+             QStringLiteral("1828.8"));
+
+    // By volume the field holds US gallons, and litres once converted.
+    findNamed<QComboBox>(c, "cboStep")->setCurrentIndex(1);
+    typeInto(findNamed<QLineEdit>(c, "txtIncrement"), QStringLiteral("100"));
+    clickOption(findNamed<QRadioButton>(c, "optMillimeters"));
+    c->convertTypedFigures();
     QCOMPARE(findNamed<QLineEdit>(c, "txtIncrement")->text(), QStringLiteral("378.5"));
     QCOMPARE(findNamed<QLabel>(c, "Label2")->text(), QStringLiteral("Volume step (L)"));
-    QCOMPARE(findNamed<QLineEdit>(cyl, "txtDiameter")->text(), QStringLiteral("46451.5"));
-    QVERIFY(c->tank().byVolume);
     QVERIFY(m_messages.isEmpty());
 }
 

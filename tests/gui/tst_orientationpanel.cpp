@@ -172,20 +172,29 @@ private slots:
         QVERIFY(m_seams->messages.isEmpty());
     }
 
-    // The orientation captions name no kind of heads, whichever are chosen.
+    // The captions name the flat heads (bottom) while they are flat, and leave the kind out
+    // while others are chosen: each orientation keeps its own kind.
     void captionsNeverContradictTheHeads() {
         ChartOptionsPanel* c = m_program->chart();
         OrientationPanel* f = findNamed<dipsheet::app::OrientationPanel>(m_program->main, "Form1");
-        for (int kind : {2, 0}) {  // hemispherical, flat
-            findNamed<QComboBox>(c->headsPanel(), "cboHeads")->setCurrentIndex(kind);
-            for (int side : {1, 0}) {
-                findNamed<QRadioButton>(f, QStringLiteral("optHV(%1)").arg(side))->click();
-                QCOMPARE(findNamed<QRadioButton>(f, QStringLiteral("optHV(%1)").arg(0))->text(),
-                         QStringLiteral("Horizontal Tank"));
-                QCOMPARE(findNamed<QRadioButton>(f, QStringLiteral("optHV(%1)").arg(1))->text(),
-                         QStringLiteral("Vertical Tank"));
-            }
-        }
+        const auto caption = [f](int side) {
+            return findNamed<QRadioButton>(f, QStringLiteral("optHV(%1)").arg(side))->text();
+        };
+        const QString flat[2] = {QStringLiteral("Horizontal Tank with Flat Heads"),
+                                 QStringLiteral("Vertical Tank with Flat Bottom")};
+        const QString plain[2] = {QStringLiteral("Horizontal Tank"),
+                                  QStringLiteral("Vertical Tank")};
+        QCOMPARE(caption(0), flat[0]);
+        findNamed<QComboBox>(c->headsPanel(), "cboHeads")->setCurrentIndex(2);  // hemispherical
+        QCOMPARE(caption(0), plain[0]);
+        QCOMPARE(caption(1), plain[1]);
+        findNamed<QRadioButton>(f, QStringLiteral("optHV(1)"))->click();  // its bottom is flat
+        QCOMPARE(caption(0), flat[0]);
+        QCOMPARE(caption(1), flat[1]);
+        findNamed<QRadioButton>(f, QStringLiteral("optHV(0)"))->click();
+        QCOMPARE(caption(1), plain[1]);
+        findNamed<QComboBox>(c->headsPanel(), "cboHeads")->setCurrentIndex(0);
+        QCOMPARE(caption(0), flat[0]);
     }
 
     // Tab runs across the whole main window in the order a job is filled, and Shift+Tab back;

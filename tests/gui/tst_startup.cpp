@@ -244,11 +244,11 @@ private slots:
         QCOMPARE(findNamed<QRadioButton>(findNamed<dipsheet::app::OrientationPanel>(main, "Form1"),
                                          QStringLiteral("optHV(%1)").arg(0))
                      ->text(),
-                 QStringLiteral("Horizontal Tank"));
+                 QStringLiteral("Horizontal Tank with Flat Heads"));
         QCOMPARE(findNamed<QRadioButton>(findNamed<dipsheet::app::OrientationPanel>(main, "Form1"),
                                          QStringLiteral("optHV(%1)").arg(1))
                      ->text(),
-                 QStringLiteral("Vertical Tank"));
+                 QStringLiteral("Vertical Tank with Flat Bottom"));
         QCOMPARE(findNamed<QRadioButton>(findNamed<dipsheet::app::OrientationPanel>(main, "Form1"),
                                          QStringLiteral("optHV(%1)").arg(1))
                      ->objectName(),

@@ -604,6 +604,7 @@ TEST_F(DatabaseTest, OldFileGainsTheHistoryAtItsFirstChart) {
     EXPECT_TRUE(db.readHistory().empty());
     EXPECT_FALSE(db.readHistoryEntry(1).has_value());
     db.replaceChart(ramp(3, 1.0f), setupOf("48"));
+    EXPECT_FALSE(db.searchIndexRebuilt());  // made for the first time: no damage to tell
     EXPECT_EQ(serialsOf(db.readHistory("old")), std::vector<std::string>{"SN-1"});
     EXPECT_EQ(db.readJobRecord().customer, "Riverside Fuel");
     EXPECT_EQ(db.readCapacity().size(), 3u);
@@ -812,7 +813,7 @@ TEST_F(DatabaseTest, RefusedSearchIsNotDamage) {
 }
 
 // The job is written whole, a blank client name never: the stored one stays, and a record made
-// for a table without one takes the placeholder. A chart stored with its job carries that job
+// for a table without one takes the name blank, as the field showed it (no placeholder). A chart stored with its job carries that job
 // into its history row, in the same transaction; one shown again from the history adds no row.
 TEST_F(DatabaseTest, JobGoesWithItsChartAndABlankNameIsNeverStored) {
     createDatabase();
@@ -831,7 +832,7 @@ TEST_F(DatabaseTest, JobGoesWithItsChartAndABlankNameIsNeverStored) {
         {"UPDATE mrQRT SET mrQRTMember = 'Acme'", {"Beta", "C", "D", "S"}, "Beta|C|D|S"},
         {"UPDATE mrQRT SET mrQRTMember = 'Acme'", {"", "C", "D", "S"}, "Acme|C|D|S"},
         {"UPDATE mrQRT SET mrQRTMember = 'Acme'", {"   ", "C", "", ""}, "Acme|C||"},
-        {"DELETE FROM mrQRT", {"", "Cust", "", ""}, "Client Name|Cust||"},
+        {"DELETE FROM mrQRT", {"", "Cust", "", ""}, "|Cust||"},
         {"DELETE FROM mrQRT", {"  Lead", "Cust", "", ""}, "  Lead|Cust||"},
     };
     Database db;
@@ -843,7 +844,7 @@ TEST_F(DatabaseTest, JobGoesWithItsChartAndABlankNameIsNeverStored) {
     }
     raw.exec("DELETE FROM mrQRT");
     db.writeHeading("Cust", "", "");
-    EXPECT_EQ(record(), "Client Name|Cust||");
+    EXPECT_EQ(record(), "|Cust||");
 
     db.replaceChart(ramp(3, 1.0f), setupOf("48"), JobRecord{"Acme", "Riverside", "Diesel", "SN-9"});
     EXPECT_EQ(record(), "Acme|Riverside|Diesel|SN-9");
