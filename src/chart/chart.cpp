@@ -201,7 +201,7 @@ TankVolume cylVolume(const ChartOptions& o, const CylTexts& t, const HeadTexts& 
     head.tabulate();
     const double factor = volumeFactor(o.inches);
     const double d = diameter, r = d / 2, shell = length;
-    const double full = kChartPi * r * r * shell + 2 * head.full();
+    const double full = kPi * r * r * shell + 2 * head.full();
     const auto volume = [=](double height) {
         // the shell's segment and both heads with the liquid e above the bottom, in double and
         // rounded once by the chart
@@ -234,7 +234,7 @@ TankVolume vertVolume(const ChartOptions& o, const CylTexts& t, const HeadTexts&
     toSingle(top, "The Bottom Depth and the Height");
     const double factor = volumeFactor(o.inches);
     const double r = static_cast<double>(diameter) / 2;
-    const double area = kChartPi * r * r;
+    const double area = kPi * r * r;
     const auto volume = [=](double height) {
         // the running depth sum can pass the top in the last rows: the tank is then full
         const double level = std::min(height, top);

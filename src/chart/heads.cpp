@@ -247,15 +247,15 @@ Head::Head(HeadKind kind, double diameter, double depth)
             m_a = *fixedHeadDepth(kind, diameter);
             [[fallthrough]];
         case HeadKind::Ellipsoidal:
-            m_full = 2 * kChartPi * R * R * m_a / 3;
+            m_full = 2 * kPi * R * R * m_a / 3;
             break;
         case HeadKind::Conical:
-            m_full = kChartPi * R * R * m_a / 3;
+            m_full = kPi * R * R * m_a / 3;
             break;
         case HeadKind::Dished:
             m_sphere = (R * R + m_a * m_a) / (2 * m_a);
             m_offset = (R - m_a) * (R + m_a) / (2 * m_a);
-            m_full = kChartPi * m_a * (3 * R * R + m_a * m_a) / 6;
+            m_full = kPi * m_a * (3 * R * R + m_a * m_a) / 6;
             break;
         case HeadKind::AsmeFd: {
             const AsmeShape s = asmeShape(diameter);
@@ -326,13 +326,13 @@ double Head::lower(const Level& l) const {
         case HeadKind::Hemispherical:
         case HeadKind::Ellipsoidal:
             // the hemisphere's liquid pi e^2 (3R - e) / 3, halved and stretched to depth a
-            return kChartPi * a * e * e * (3 * R - e) / (6 * R);
+            return kPi * a * e * e * (3 * R - e) / (6 * R);
         case HeadKind::Conical:
             // a R^2 K / 3 with K = acos M + M^3 acosh(1/M) - 2 M sqrt(1 - M^2), M = q / R
             return a * R * R * coneK(l.q / R, l.s / R, l.theta) / 3;
         case HeadKind::Dished:
             if (m_offset <= 0)  // a half sphere
-                return kChartPi * a * e * e * (3 * R - e) / (6 * R);
+                return kPi * a * e * e * (3 * R - e) / (6 * R);
             break;
         case HeadKind::AsmeFd:
             break;
@@ -404,17 +404,17 @@ double Head::vertical(double h) const {
         case HeadKind::TwoToOne:
         case HeadKind::Hemispherical:
         case HeadKind::Ellipsoidal:
-            return kChartPi * R * R * h * h * (3 * a - h) / (3 * a * a);
+            return kPi * R * R * h * h * (3 * a - h) / (3 * a * a);
         case HeadKind::Conical:
-            return kChartPi * R * R * h * h * h / (3 * a * a);
+            return kPi * R * R * h * h * h / (3 * a * a);
         case HeadKind::Dished:
-            return kChartPi * h * h * (3 * m_sphere - h) / 3;
+            return kPi * h * h * (3 * m_sphere - h) / 3;
         case HeadKind::AsmeFd: {
             // the crown, a spherical cap from the lowest point, then the knuckle: rings of
             // radius c + sqrt(k^2 - u^2) at u below the seam, u from a - h to its depth
             const double L = m_crown;
             if (h <= m_capDepth)
-                return kChartPi * h * h * (3 * L - h) / 3;
+                return kPi * h * h * (3 * L - h) / 3;
             const double cap = m_capDepth;
             const double k = m_knuckle, c = m_centre, top = m_knuckleDepth;
             const double from = std::max(0.0, a - h);
@@ -424,7 +424,7 @@ double Head::vertical(double h) const {
             const double rings = (c * c + k * k) * (top - from) -
                                  (top - from) * (top * top + top * from + from * from) / 3 +
                                  2 * c * (area(top) - area(from));
-            return kChartPi * (cap * cap * (3 * L - cap) / 3 + rings);
+            return kPi * (cap * cap * (3 * L - cap) / 3 + rings);
         }
     }
     return 0;

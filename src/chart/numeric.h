@@ -7,10 +7,12 @@
 
 namespace dipsheet::chart {
 
-// Pi to full double precision: the tilted tank, the quadrature's own nodes and the angles.
+// Pi to full double precision: every head and bottom, the tilted tank, the quadrature's own
+// nodes and the angles, so that a tank's volume is one geometry from its lowest point to its top.
 inline constexpr double kPi = std::numbers::pi;
-// The chart's circle constant, not the full-precision pi: the level charts of whole circles and
-// whole heads use it, and their stored rows keep its digits.
+// The chart's circle constant, not the full-precision pi: the flat charts (the horizontal
+// cylinder with flat heads and the flat-bottomed vertical one) use it, and their stored rows
+// keep its digits.
 inline constexpr double kChartPi = 3.141592654;
 
 // Lengths and volumes between the two kinds of units (25.4 mm to the inch exactly; the US

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <utility>
 
 #include "chart/numbers.h"
@@ -111,25 +112,47 @@ std::vector<FillMark> fillMarks(const TankVolume& tank, const std::vector<double
     std::vector<FillMark> marks;
     const double full = tank.full(), tolerance = 1e-6 * tank.top(), striker = tank.striker();
     const double first = tank.at(striker);
-    // What a volume computed at a mark may exceed its limit by and still be at it: rounding
-    // noise, so that a mark exactly on a step (half a cylinder at its centre) stays there.
-    const double noise = 1e-9 * full;
+    // The single depth at or below a liquid height: what the stick reads there, never deeper.
+    const auto singleBelow = [striker](double height) {
+        const double depth = std::max(0.0, height - striker);
+        const auto single = static_cast<float>(depth);
+        return static_cast<double>(single) > depth ? std::nextafter(single, 0.0f) : single;
+    };
     for (const double percent : percents) {
         const double limit = full * percent / 100;
+        // What a volume computed at a mark may exceed its limit by and still be at it: rounding
+        // noise, so that a mark exactly on a step (half a cylinder at its centre) stays there.
+        const double noise = 1e-9 * limit;
         if (limit < first) {
             marks.push_back({percent, 0, first, true});
             continue;
         }
-        const double height = tank.heightFor(limit, tolerance);
+        // The root lies in the bracket [lo, hi], at most the tolerance wide, with the tank
+        // holding less than the limit at lo.
+        TankVolume::Point lo{striker, first}, hi{tank.top(), full};
+        const double height =
+            !(limit > first) ? striker
+            : limit >= full
+                ? tank.top()
+                : tank.heightIn(lo, hi, limit, tolerance, std::numeric_limits<double>::quiet_NaN());
+        double depth;
         if (!(step > 0)) {
-            marks.push_back({percent, std::max(0.0, height - striker), tank.at(height)});
-            continue;
+            // The first within the limit of: the single above the root found (a root on a
+            // single, found a hair below it), the single below it, and the single below the
+            // bracket's low end, where the tank holds less than the limit.
+            const float below = singleBelow(height);
+            depth = std::nextafter(below, HUGE_VALF);
+            if (tank.at(depth + striker) > limit + noise)
+                depth = below;
+            if (tank.at(depth + striker) > limit + noise)
+                depth = singleBelow(lo.height);
+        } else {
+            // From the step at or below the root's highest place, down until the volume is
+            // within the limit.
+            depth = std::max(0.0, std::floor((height - striker + tolerance) / step) * step);
+            while (depth > 0 && tank.at(depth + striker) > limit + noise)
+                depth = std::max(0.0, depth - step);
         }
-        // The root lies within the tolerance of `height`: from the step at or below its
-        // highest place, down until the volume is within the limit.
-        double depth = std::max(0.0, std::floor((height - striker + tolerance) / step) * step);
-        while (depth > 0 && tank.at(depth + striker) > limit + noise)
-            depth = std::max(0.0, depth - step);
         marks.push_back({percent, depth, tank.at(depth + striker)});
     }
     return marks;

@@ -27,7 +27,8 @@ std::string chartCsvWithUllage(std::span<const CapacityRow> rows, double full,
 // full. The percent is the limit and the depth is where to stop, so the depth is the deepest
 // reading at or below the level of that volume: rounded down to a multiple of `step` (the
 // resolution it is shown to) when step > 0, else found on the tank's volume function to within
-// a millionth of its height. The volume is the one at that depth, what the tank holds filled to
+// a millionth of its height and rounded down to a single, the depth as a single prints it. The
+// volume is the one at that depth, what the tank holds filled to
 // the mark as read (so never above the percent when rounded). A percent the tank holds more
 // than at the first reading (depth 0: the liquid below the striker plate, or below the dip
 // point of a tilted tank) is below the stick: no reading marks it, and depth 0 and the volume

@@ -47,8 +47,9 @@ job database holds charts stepped by depth.
   --ullage               add the columns Ullage (the full tank less the row's volume) and
                          Percent (100 x the row's volume / the full tank)
   --marks                instead of the chart: the fill marks, the depth at which the tank
-                         holds 90 % and 95 % of full (or --percent LIST, e.g. 85,90,95), as
-                         Percent,Depth,Capacity; Depth and Capacity are empty for a percent
+                         holds 90 % and 95 % of full (or --percent LIST, e.g. 85,90,95),
+                         rounded down so that filling to it never passes the level, with the
+                         volume there, as Percent,Depth,Capacity; Depth and Capacity are empty for a percent
                          the dipstick cannot read (the tank holds more at depth 0: under the
                          striker plate, or under the dip point of a tilted tank)
   --points N             instead of the chart: a table of N breakpoints (2 to 1000) for a tank

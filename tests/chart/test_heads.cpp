@@ -181,7 +181,7 @@ TEST(Heads, ChartsOfEveryKindRiseToTheFullTank) {
             }
         }
         const auto cyl = calcCyl(inches("0.5"), tank, heads);
-        const float cylFull = static_cast<float>((kChartPi * 250 + 2 * head.full()) * kGallon);
+        const float cylFull = static_cast<float>((kPi * 250 + 2 * head.full()) * kGallon);
         EXPECT_FLOAT_EQ(cyl[20].volume, cylFull) << name;
         EXPECT_NEAR(cyl[10].volume, cylFull / 2, cylFull * 1e-7) << name;
         const auto fine = calcCyl(inches("0.01"), tank, heads);  // last depth 10.000134
@@ -189,7 +189,7 @@ TEST(Heads, ChartsOfEveryKindRiseToTheFullTank) {
         const auto vert = calcVert(inches("0.5"), tank, heads);
         if (kind != HeadKind::AsmeFd) {  // its depth 1.69: the chart ends below the top
             EXPECT_FLOAT_EQ(vert.back().volume,
-                            static_cast<float>((kChartPi * 250 + head.full()) * kGallon))
+                            static_cast<float>((kPi * 250 + head.full()) * kGallon))
                 << name;
         }
     }

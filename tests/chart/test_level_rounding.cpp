@@ -1,6 +1,6 @@
-// Every row of a level chart with heads against a reckoning of its own: the tank's slices summed
-// in long double, each head by its slices across the axis (horizontal) or its discs (vertical),
-// every slice's segment by its own Gauss sum.
+// Every row of a level chart with heads against a reckoning of its own, in true pi: the tank's
+// slices summed in long double, each head by its slices across the axis (horizontal) or its discs
+// (vertical), every slice's segment by its own Gauss sum.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -73,12 +73,6 @@ struct Shape {
                 return r * std::sqrt(std::max<Real>(0, 1 - (z / a) * (z / a)));
         }
     }
-    // the chart reckons these heads with its own circle constant throughout
-    Real scale() const {
-        const bool round = kind == HeadKind::TwoToOne || kind == HeadKind::Hemispherical ||
-                           kind == HeadKind::Ellipsoidal || (kind == HeadKind::Dished && a >= r);
-        return round ? static_cast<Real>(kChartPi) / kPiL : 1;
-    }
     // One head's liquid e above the shell's bottom, e <= r: the slices across the axis, each a
     // segment of the section's circle; split at the seam and where the level leaves the wall.
     Real lower(Real e) const {
@@ -96,7 +90,7 @@ struct Shape {
         }
         const Real span = edge - from;  // z = edge - span w^2 smooths the 3/2 power at the edge
         sum += graded([&](Real w) { return slice(edge - span * w * w) * 2 * span * w; });
-        return sum * scale();
+        return sum;
     }
     // The square of the radius u short of the apex, without the cancellation near the apex.
     Real squareFromApex(Real u) const {
@@ -120,7 +114,7 @@ struct Shape {
         };
         const Real top = std::min(h, a), crown = a - seam;
         const Real sum = top > crown ? discs(0, crown) + discs(crown, top) : discs(0, top);
-        return static_cast<Real>(kChartPi) * sum;
+        return kPiL * sum;
     }
 };
 
@@ -153,7 +147,7 @@ TEST(LevelRounding, EveryRowIsTheExactVolumeRoundedOnce) {
             const Shape shape{kind, d, headDepthIsTyped(kind) ? depth : *fixedHeadDepth(kind, d)};
             const Real r = shape.r, shell = length;
             const Real headFull = shape.bottom(shape.a);
-            const Real full = static_cast<Real>(kChartPi) * r * r * shell + 2 * headFull;
+            const Real full = kPiL * r * r * shell + 2 * headFull;
             const TankVolume horizontal = cylVolume(o, texts, heads);
             const TankVolume vertical = vertVolume(o, texts, heads);
             std::vector<double> levels;  // e from the bottom, as fractions of the radius
@@ -179,7 +173,7 @@ TEST(LevelRounding, EveryRowIsTheExactVolumeRoundedOnce) {
                 const double h = share * (static_cast<double>(shape.a) + length);
                 const Real bottom =
                     h <= shape.a ? shape.bottom(h)
-                                 : headFull + static_cast<Real>(kChartPi) * r * r * (h - shape.a);
+                                 : headFull + kPiL * r * r * (h - shape.a);
                 const Real want = bottom * static_cast<Real>(factor);
                 EXPECT_NEAR(vertical.at(h), static_cast<double>(want),
                             1e-13 * static_cast<double>(want));

@@ -14,6 +14,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "chart.h"
@@ -617,6 +618,23 @@ TEST(ChartTool, SiteOptions) {
               "Depth,Capacity,Ullage,Percent\n24,469.9823,469.9823,50\n48,939.9646,0,100\n");
     const auto marks = with({"--marks", "--percent", "50"});
     EXPECT_EQ(marks.out, "Percent,Depth,Capacity\n50,24,469.9823\n");
+    // Filled to a mark as printed, a tank never passes the level: with 2:1 heads it holds 90 %
+    // (958.763878 US gal) at 40.2780883 in and 95 % (1012.028538) at 43.1490656, the shell's
+    // segment and both heads' pi a e^2 (3R - e) / (6R) bisected; a mark is a single at most a
+    // few singles short of it.
+    const auto headed = with({"--heads", "2:1", "--marks"});
+    float depth90 = 0, volume90 = 0, depth95 = 0, volume95 = 0;
+    ASSERT_EQ(std::sscanf(headed.out.c_str(), "Percent,Depth,Capacity\n90,%f,%f\n95,%f,%f",
+                          &depth90, &volume90, &depth95, &volume95),
+              4)
+        << headed.out;
+    for (const auto& [depth, volume, level, held] :
+         {std::tuple{depth90, volume90, 40.2780883, 958.763878},
+          std::tuple{depth95, volume95, 43.1490656, 1012.028538}}) {
+        EXPECT_LE(depth, level);
+        EXPECT_GT(depth, level - 2e-5);
+        EXPECT_LE(volume, held);
+    }
     // A percent the stick cannot read has Depth and Capacity empty: under the 6 mm striker plate
     // of a 100 mm cylinder (2.45 % there), or under the dip point of a tank tilted away from it
     // (6.2 % at reading 0).
