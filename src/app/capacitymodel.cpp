@@ -7,16 +7,13 @@
 
 #include "chart/numbers.h"
 #include "chart/site.h"
+#include "report/render.h"
 
 namespace dipsheet::app {
 
-namespace {
-
-QString numberText(float value) {
-    return QString::fromStdString(chart::singleDefaultText(value));
+QString CapacityModel::numberText(float value) {
+    return QString::fromStdString(chart::singleText(value));
 }
-
-}  // namespace
 
 void CapacityModel::setTable(store::Table table) {
     beginResetModel();
@@ -31,12 +28,6 @@ void CapacityModel::showSiteColumns(bool shown, double full) {
     m_full = full;
     placeSiteColumns();
     endResetModel();
-}
-
-void CapacityModel::setDepthWriting(chart::DepthWriting depths) {
-    m_depths = depths;
-    if (m_depth >= 0 && rowCount() > 0)
-        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::DisplayRole});
 }
 
 void CapacityModel::setVolumeFirst(bool volumeFirst) {
@@ -88,15 +79,13 @@ QVariant CapacityModel::data(const QModelIndex& index, int role) const {
             return QString();
         const chart::SiteColumns site =
             chart::siteColumns({0, static_cast<float>(*volume)}, m_full);
-        return numberText(index.column() == m_siteFrom ? site.ullage : site.percent);
+        // The percent as the printout's column has it ("93.0").
+        return index.column() == m_siteFrom ? numberText(site.ullage)
+                                            : report::volumeText(site.percent, 1);
     }
-    const std::size_t field = fieldOf(index.column());
-    const store::Value& value = row[field];
-    if (const double* number = std::get_if<double>(&value)) {
-        if (static_cast<int>(field) == m_depth)
-            return QString::fromStdString(m_depths.text(static_cast<float>(*number)));
+    const store::Value& value = row[fieldOf(index.column())];
+    if (const double* number = std::get_if<double>(&value))
         return numberText(static_cast<float>(*number));
-    }
     if (const std::string* text = std::get_if<std::string>(&value))
         return QString::fromStdString(*text);
     return QString();

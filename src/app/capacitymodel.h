@@ -1,15 +1,15 @@
 #pragma once
 
 // Table Capacity as stored, shown read-only: one column per field in the table's order, each
-// headed by its field name; a number as a single's default text (field Depth as people read a
-// depth of the chart, see setDepthWriting), a text as it is, NULL empty.
+// headed by its field name; a number as the single it holds, exactly (see numberText), a text
+// as it is, NULL empty.
 // With the site's columns shown, "Ullage" and "% Full" follow, from field Capacity and the
-// full tank. A chart by volume shows field Capacity before field Depth, as it is read: the
-// depth at each volume.
+// full tank: the ullage as exactly as a volume, the percent to one decimal as on paper. A
+// chart by volume shows field Capacity before field Depth, as it is read: the depth at each
+// volume.
 
 #include <QAbstractTableModel>
 
-#include "chart/numbers.h"
 #include "store/store.h"
 
 namespace dipsheet::app {
@@ -23,9 +23,11 @@ public:
     // table without field Capacity has none.
     void showSiteColumns(bool shown, double full);
     bool siteColumnsShown() const { return m_siteFrom >= 0; }
-    // How field Depth is written: rounded to the chart's increment (the default: the single's
-    // default text).
-    void setDepthWriting(chart::DepthWriting depths);
+    // A stored number as the grid and its copy show it: the shortest text that reads back to
+    // the same single ("3.2999992", "1.0000001"), as the chart tool's CSV writes it, so that
+    // what is read off the screen is what the file holds. Any depth shown beside the grid is
+    // written by it too.
+    static QString numberText(float value);
     // Shows field Capacity first (a chart by volume) or the fields in the table's order.
     void setVolumeFirst(bool volumeFirst);
 
@@ -47,7 +49,6 @@ private:
     int m_volume = -1;    // field Capacity
     int m_depth = -1;     // field Depth
     bool m_volumeFirst = false;
-    chart::DepthWriting m_depths;
 };
 
 }  // namespace dipsheet::app

@@ -42,7 +42,6 @@ void ChartWindow::showChart(const store::ChartSetup& setup) {
     m_setup = setup;
     m_saved.clear();  // a new chart: nothing of it saved yet
     showNotice();
-    m_rows->setDepthWriting(chart::depthWritingOf(m_setup.tank, false, m_chartRows));
     m_rows->setVolumeFirst(m_setup.tank && m_setup.tank->byVolume);
     showSetup();
     showPicture();
@@ -106,15 +105,30 @@ void ChartWindow::showSetup() {
 QString ChartWindow::marksText(report::DepthFormat depths, const QString& unit) const {
     if (!m_setup.tank)
         return {};
+    std::vector<chart::FillMark> marks;
     try {
-        const auto marks =
-            chart::fillMarks(m_setup.tank->volume(),
-                             chart::percentList(m_folder.markPercents().toStdString(), "Marks"),
-                             report::markStep(depths, inches()));
-        return QStringLiteral(". ") + report::fillMarksText(marks, depths, inches(), unit);
+        // At the step the page finds them at, so that screen and paper name the same depth.
+        marks = chart::fillMarks(m_setup.tank->volume(),
+                                 chart::percentList(m_folder.markPercents().toStdString(), "Marks"),
+                                 report::markStep(depths, inches()));
     } catch (const chart::InputError&) {
         return {};  // marks a settings file cannot give are left out
     }
+    // Each depth written as the grid writes one, so that it can be looked up in the rows.
+    const QString length = inches() ? QStringLiteral(" in") : QStringLiteral(" mm");
+    QStringList parts;
+    for (const chart::FillMark& mark : marks) {
+        const QString percent =
+            QString::fromStdString(chart::singleDefaultText(static_cast<float>(mark.percent)));
+        if (mark.belowStick) {
+            parts << QStringLiteral("%1 % below the stick").arg(percent);
+            continue;
+        }
+        parts << QStringLiteral("%1 % at %2%3 (%4 %5)")
+                     .arg(percent, CapacityModel::numberText(static_cast<float>(mark.depth)),
+                          length, QString::number(mark.volume, 'f', 1), unit);
+    }
+    return parts.isEmpty() ? QString() : QStringLiteral(". ") + parts.join(QStringLiteral(", "));
 }
 
 void ChartWindow::compareWithInputs(const chart::Tank& inputs) {
@@ -253,7 +267,11 @@ bool ChartWindow::siteColumnsChosen() const {
 
 void ChartWindow::showUllage(bool shown) {
     m_siteColumns = shown;
+    // The row being read stays selected (and drawn) as the columns come and go.
+    const int row = dbgCapacity->currentIndex().row();
     m_rows->showSiteColumns(shown, m_setup.full);
+    if (row >= 0)
+        dbgCapacity->selectRow(row);
     const QSignalBlocker quiet(m_showSite);
     m_showSite->setChecked(shown);
     fitGridWidth();

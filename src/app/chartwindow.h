@@ -142,8 +142,9 @@ private:
     // it, so a chart is printed in the unit it was calculated in, whatever the option says later.
     bool inches() const { return !m_setup.tank || m_setup.tank->inches; }
     // ". 90 % at <depth> in (<volume> US gal), 95 % at ..." for the set-up line: the fill marks
-    // of dipsheet.ini's [Marks], each depth rounded down to the step it is shown to (none when
-    // the file holds no list of percents).
+    // of dipsheet.ini's [Marks], each depth rounded down to the step the page in `depths` finds
+    // it at and written as the grid writes a depth (none when the file holds no list of
+    // percents).
     QString marksText(report::DepthFormat depths, const QString& unit) const;
 
     document::JobDocument& m_job;

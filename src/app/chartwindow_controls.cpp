@@ -94,6 +94,14 @@ ChartWindow::ChartWindow(document::JobDocument& job, const DataFolder& folder)
     dbgCapacity->setMinimumHeight(ui::twips(3735));
     ui::setBackground(dbgCapacity, ui::colour::blue);
     ui::setTextColour(dbgCapacity, ui::colour::white);
+    // The selected rows in black on yellow, with the focus or without: the system's highlight
+    // on the blue grid would leave the row being read the least visible of all.
+    QPalette selection = dbgCapacity->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        selection.setColor(group, QPalette::Highlight, ui::colour::yellow);
+        selection.setColor(group, QPalette::HighlightedText, Qt::black);
+    }
+    dbgCapacity->setPalette(selection);
     // Headings keep the system's button colours: white on their grey face would not show.
     for (QHeaderView* header : {dbgCapacity->horizontalHeader(), dbgCapacity->verticalHeader()}) {
         header->setFont(ui::defaultFont());

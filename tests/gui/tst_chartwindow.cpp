@@ -59,7 +59,8 @@ private slots:
         QCOMPARE(ui::background(findNamed<QPushButton>(w, "cmdPrint")), ui::colour::yellow);
         QCOMPARE(ui::background(findNamed<QPushButton>(w, "cmdExit")), ui::colour::green);
 
-        // The grid: every row in table order, headed Depth and Capacity, as people read them.
+        // The grid: every row in table order, headed Depth and Capacity, each value the single
+        // it holds, as the CSV writes it.
         QTableView* grid = findNamed<QTableView>(w, "dbgCapacity");
         QAbstractItemModel* model = grid->model();
         QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Depth"));
@@ -68,16 +69,19 @@ private slots:
         QVERIFY(rows.size() > 33);
         QCOMPARE(model->rowCount(), int(rows.size()));
         QCOMPARE(model->columnCount(), 2);
-        // depths as stepped by .1, whatever the running sum's last digits
+        const auto exact = [](float v) {
+            return QString::fromStdString(dipsheet::chart::singleText(v));
+        };
         for (int r = 0; r < model->rowCount(); ++r) {
-            QCOMPARE(model->index(r, 0).data().toString(), QString::number(r / 10.0));
-            QCOMPARE(model->index(r, 1).data().toString(),
-                     QString::fromStdString(dipsheet::chart::singleDefaultText(rows[r][1])));
+            QCOMPARE(model->index(r, 0).data().toString(), exact(rows[r][0]));
+            QCOMPARE(model->index(r, 1).data().toString(), exact(rows[r][1]));
         }
-        QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("0"));
-        QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("1"));  // 1.0000001
+        QCOMPARE(model->index(33, 0).data().toString(), QStringLiteral("3.299999"));  // not 3.3
         QCOMPARE(grid->palette().color(QPalette::Base), ui::colour::blue);
         QCOMPARE(grid->palette().color(QPalette::Text), ui::colour::white);
+        for (auto group : {QPalette::Active, QPalette::Inactive})  // the selected row stands out
+            QVERIFY(grid->palette().color(group, QPalette::Highlight) == ui::colour::yellow &&
+                    grid->palette().color(group, QPalette::HighlightedText) == Qt::black);
         QVERIFY(grid->verticalHeader()->isVisible());
         const QPalette heading = grid->horizontalHeader()->palette();
         QVERIFY(heading.color(QPalette::ButtonText) != heading.color(QPalette::Button));
@@ -85,8 +89,8 @@ private slots:
     }
 
     // A file made elsewhere: Capacity with its fields in another order and one of its own. The
-    // grid shows every field in the table's order under its name, numbers to 7 digits, texts
-    // as they are, NULL empty; the chart's rows go into their named fields.
+    // grid shows every field in the table's order under its name, numbers as the singles they
+    // hold, texts as they are, NULL empty; the chart's rows go into their named fields.
     void gridShowsEveryFieldInTheTablesOrder() {
         QVERIFY(m_scratch->exec(
             "DROP TABLE Capacity;"
@@ -107,17 +111,20 @@ private slots:
                 texts << model->index(row, c).data().toString();
             return texts;
         };
-        const QList<QStringList> kept = {{"0.7", "dip A", "0", "7"},
-                                         {"129.8611", "", "-0.045", ""},
-                                         {"1.882795E-06", "", "-1", "12"},
-                                         {"21.64352", "x", "-1E+07", "0"}};
+        const QList<QStringList> kept = {{"0.70000005", "dip A", "0", "7"},
+                                         {"129.86111", "", "-0.044999998", ""},
+                                         {"1.882795e-06", "", "-1.0000001", "12"},
+                                         {"21.64352", "x", "-1e+07", "0"}};
         for (int r = 0; r < kept.size(); ++r)
             QCOMPARE(rowTexts(r), kept[r]);
+        findNamed<QTableView>(w, "dbgCapacity")->selectRow(0);  // and Copy takes them as shown
+        QCOMPARE(w->selectedRowsText(),
+                 "Capacity\tNote\tDepth\tReading\n" + kept[0].join('\t') + '\n');
         const auto rows = m_scratch->capacity();  // (Depth, Capacity) by name
         QVERIFY(rows.size() > 40);
         QCOMPARE(model->rowCount(), int(rows.size()));
         const auto text = [](float v) {
-            return QString::fromStdString(dipsheet::chart::singleDefaultText(v));
+            return QString::fromStdString(dipsheet::chart::singleText(v));
         };
         for (int r = int(kept.size()); r < model->rowCount(); ++r)
             QCOMPARE(rowTexts(r), (QStringList{text(rows[r][1]), "", text(rows[r][0]), ""}));
@@ -447,7 +454,7 @@ private slots:
         QTest::keyClick(findNamed<QTableView>(w, "dbgCapacity"), Qt::Key_C, Qt::ControlModifier);
         const QStringList copied = QApplication::clipboard()->text().split(QLatin1Char('\n'));
         QCOMPARE(copied.value(0), QStringLiteral("Depth\tCapacity"));
-        QCOMPARE(copied.value(1), QStringLiteral("0\t1"));  // the file's own row, 1.0000001
+        QCOMPARE(copied.value(1), QStringLiteral("0\t1.0000001"));  // the file's own row
         QCOMPARE(copied.value(2), QStringLiteral("1\t6.653365"));
         QCOMPARE(copied.size(), findNamed<QTableView>(w, "dbgCapacity")->model()->rowCount() +
                                     2);  // and a last newline
@@ -504,23 +511,26 @@ private slots:
         QVERIFY(w);
         QVERIFY2(findNamed<QLabel>(w, "lblSetup")
                      ->text()
-                     .contains(QLatin1String("50 % at 23 3/4 in (470.0 US gal), 90 % at")),
+                     .contains(QLatin1String("50 % at 23.75 in (470.0 US gal), 90 % at")),
                  qPrintable(findNamed<QLabel>(w, "lblSetup")->text()));
         QCOMPARE(findNamed<QTableView>(w, "dbgCapacity")->model()->columnCount(), 2);
 
+        findNamed<QTableView>(w, "dbgCapacity")->selectRow(2);
         w->showUllage(true);
         const QAbstractItemModel* grid = findNamed<QTableView>(w, "dbgCapacity")->model();
         QCOMPARE(grid->columnCount(), 4);
+        QCOMPARE(w->selectedRowsText().count(QLatin1Char('\n')), 2);  // the row read stays
+        QVERIFY(w->selectedRowsText().contains(QLatin1String("\n24\t")));
         QCOMPARE(grid->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Ullage"));
         findNamed<QTableView>(w, "dbgCapacity")->selectAll();
         QVERIFY(
             w->selectedRowsText().startsWith(QLatin1String("Depth\tCapacity\tUllage\t% Full\n")));
-        // each row's ullage and volume make the full tank
+        // each row's ullage and volume make the full tank; % Full to one decimal, as printed
         for (const QString& line : w->selectedRowsText().split(QLatin1Char('\n')).mid(1, 3)) {
             const QStringList cells = line.split(QLatin1Char('\t'));
             QCOMPARE(cells.size(), 4);
             QVERIFY(qAbs(cells[1].toDouble() + cells[2].toDouble() - 939.9646) < 1e-3);
-            QVERIFY(qAbs(cells[3].toDouble() - 100 * cells[1].toDouble() / 939.9646) < 1e-3);
+            QCOMPARE(cells[3], QString::number(100 * cells[1].toDouble() / 939.9646, 'f', 1));
         }
         const QByteArray ini = fileBytes(QStringLiteral("dipsheet.ini"));
         QVERIFY2(ini.startsWith(office) && ini.endsWith("\r\n[Chart]\r\nUllage=yes\r\n"),

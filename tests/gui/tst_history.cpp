@@ -495,7 +495,7 @@ void TestHistory::chartByVolumeGoesTheWholeWay() {
     QCOMPARE(grid->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Depth"));
     QCOMPARE(grid->index(0, 0).data().toString(), QStringLiteral("100"));
     QCOMPARE(grid->index(0, 1).data().toString(),
-             QString::fromStdString(chart::singleDefaultText(table[0].depth)));
+             QString::fromStdString(chart::singleText(table[0].depth)));
     findNamed<QTableView>(window, "dbgCapacity")->selectRow(0);  // what Ctrl+C copies
     QVERIFY2(window->selectedRowsText().startsWith(QStringLiteral("Capacity\tDepth\n100\t")),
              qPrintable(window->selectedRowsText()));
