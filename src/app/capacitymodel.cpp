@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <charconv>
+#include <cmath>
 #include <utility>
 #include <variant>
 
@@ -12,7 +14,15 @@
 namespace dipsheet::app {
 
 QString CapacityModel::numberText(float value) {
-    return QString::fromStdString(chart::singleText(value));
+    // The shortest text that reads back to the stored single, as the CSV has it; in plain
+    // decimals where a person reads them so (100000, not 1e+05), with an exponent beyond.
+    const float size = std::fabs(value);
+    if (value != 0.0f && (size < 1e-5f || size >= 1e7f || !std::isfinite(value)))
+        return QString::fromStdString(chart::singleText(value));
+    char buffer[64];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                         std::chars_format::fixed);
+    return QString::fromLatin1(buffer, ec == std::errc() ? end - buffer : 0);
 }
 
 void CapacityModel::setTable(store::Table table) {
