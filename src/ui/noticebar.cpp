@@ -1,7 +1,9 @@
 #include "noticebar.h"
 
-#include <QHBoxLayout>
 #include <QPushButton>
+#include <QResizeEvent>
+
+#include <algorithm>
 
 #include "appearance.h"
 #include "errors.h"
@@ -24,10 +26,6 @@ NoticeBar::NoticeBar(QWidget* parent) : QLabel(parent) {
     m_offerButton->setFocusPolicy(Qt::NoFocus);
     m_offerButton->setAutoDefault(false);
     m_offerButton->hide();
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, twips(60), 0);
-    layout->addStretch(1);
-    layout->addWidget(m_offerButton, 0, Qt::AlignVCenter);
     connect(m_offerButton, &QPushButton::clicked, this, guard([this] {
                 // The act may withdraw the offer (and so replace m_act) while it runs.
                 const std::function<void()> act = m_act;
@@ -54,7 +52,35 @@ void NoticeBar::showWhatThereIs() {
     const bool offered = !m_offerButton->isHidden();
     // The text keeps clear of the button at the right end.
     setContentsMargins(0, 0, offered ? m_offerButton->sizeHint().width() + twips(120) : 0, 0);
+    placeOffer();
+    updateGeometry();
     setVisible(!text().isEmpty() || offered);
+}
+
+QSize NoticeBar::sizeHint() const {
+    QSize size = QLabel::sizeHint();
+    if (!m_offerButton->isHidden())
+        size.setHeight(std::max(size.height(), m_offerButton->sizeHint().height() + twips(60)));
+    return size;
+}
+
+QSize NoticeBar::minimumSizeHint() const {
+    QSize size = QLabel::minimumSizeHint();
+    if (!m_offerButton->isHidden())
+        size.setHeight(std::max(size.height(), m_offerButton->sizeHint().height() + twips(60)));
+    return size;
+}
+
+void NoticeBar::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    placeOffer();
+}
+
+void NoticeBar::placeOffer() {
+    // At the bar's right end, whatever margin the text keeps.
+    const QSize button = m_offerButton->sizeHint();
+    m_offerButton->setGeometry(width() - button.width() - twips(60),
+                               (height() - button.height()) / 2, button.width(), button.height());
 }
 
 }  // namespace dipsheet::ui

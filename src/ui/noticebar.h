@@ -26,9 +26,15 @@ public:
     // withdraws the offer. The button is pressed by the mouse only.
     void offer(const QString& caption, std::function<void()> act);
     QPushButton* offerButton() const { return m_offerButton; }
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void showWhatThereIs();
+    void placeOffer();
 
     QPushButton* m_offerButton;
     std::function<void()> m_act;
