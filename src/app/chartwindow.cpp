@@ -155,7 +155,7 @@ void ChartWindow::loadReport(report::ReportEngine& engine) {
                 m_database.connect().retitleHistoryEntry(m_job.chartHistoryId(), heading);
             m_job.setChart(heading, m_job.chartHistoryId());
             if (retitled)
-                emit historyRetitled();
+                emit historyRowChanged();
         } catch (const store::StoreError& error) {
             if (error.meansDamage())
                 throw;
@@ -166,7 +166,24 @@ void ChartWindow::loadReport(report::ReportEngine& engine) {
     // The page has the columns the grid shows, when the window or the settings chose them.
     if (m_siteColumns || m_folder.ullageChoice())
         engine.showSiteColumns(m_rows->siteColumnsShown());
+    keepPrintout(engine.report());
     showHeading(heading);  // the window shows the heading the page carries
+}
+
+void ChartWindow::keepPrintout(const report::Report& printed) {
+    if (m_job.chartHistoryId() == 0)
+        return;  // a chart of the office's history, with no row in the file
+    const store::Printout printout{inches(), printed.definition.ullage,
+                                   printed.definition.percent};
+    // A file that will not take it now is met again at the next print; the page is made all
+    // the same.
+    try {
+        if (m_database.connect().keepPrintout(m_job.chartHistoryId(), printout))
+            emit historyRowChanged();
+    } catch (const store::StoreError& error) {
+        if (error.meansDamage())
+            throw;
+    }
 }
 
 void ChartWindow::cmdPrint_Click() {
