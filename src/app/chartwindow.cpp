@@ -166,7 +166,6 @@ void ChartWindow::loadReport(report::ReportEngine& engine) {
     // The page has the columns the grid shows, when the window or the settings chose them.
     if (m_siteColumns || m_folder.ullageChoice())
         engine.showSiteColumns(m_rows->siteColumnsShown());
-    keepPrintout(engine.report());
     showHeading(heading);  // the window shows the heading the page carries
 }
 
@@ -175,14 +174,12 @@ void ChartWindow::keepPrintout(const report::Report& printed) {
         return;  // a chart of the office's history, with no row in the file
     const store::Printout printout{inches(), printed.definition.ullage,
                                    printed.definition.percent};
-    // A file that will not take it now is met again at the next print; the page is made all
-    // the same.
+    // The page has gone out: a file that will not take it now (busy, read-only, or faulty, which
+    // the next action that needs it says) is met again at the next print.
     try {
         if (m_database.connect().keepPrintout(m_job.chartHistoryId(), printout))
             emit historyRowChanged();
-    } catch (const store::StoreError& error) {
-        if (error.meansDamage())
-            throw;
+    } catch (const store::StoreError&) {
     }
 }
 
@@ -195,6 +192,7 @@ void ChartWindow::cmdPrint_Click() {
     loadReport(engine);
     // Preview, printer or PDF, as the definition says; a PDF says where it went.
     const QString file = engine.produce();
+    keepPrintout(engine.report());
     if (!file.isEmpty())
         sayWhereSaved(QFileInfo(file).absoluteFilePath());
 }
@@ -294,14 +292,18 @@ void ChartWindow::saveGaugeTable() {
 void ChartWindow::saveAsPdf() {
     // Any failure (a file that cannot be written, a faulty definition) is said by the caller's
     // guard; nothing else changes.
+    std::optional<report::Report> saved;
     const QString path =
-        chartexport::savePdf(this, suggestedFileName(QStringLiteral("pdf")), [this] {
+        chartexport::savePdf(this, suggestedFileName(QStringLiteral("pdf")), [this, &saved] {
             report::ReportEngine engine(m_database);
             loadReport(engine);
-            return engine.report();
+            saved = engine.report();
+            return *saved;
         });
-    if (!path.isEmpty())
-        sayWhereSaved(path);
+    if (path.isEmpty())
+        return;
+    keepPrintout(*saved);
+    sayWhereSaved(path);
 }
 
 void ChartWindow::cmdExit_Click() {

@@ -131,8 +131,8 @@ private:
     // Whether the grid shows Ullage and % Full: as chosen in this window, else as kept in
     // dipsheet.ini, else as the unit's definition prints them.
     bool siteColumnsChosen() const;
-    // Keeps what the page `printed` shows with the chart's history row, so that a reprint lays
-    // out the same page.
+    // Keeps what the page `printed`, gone out, shows with the chart's history row, so that a
+    // reprint lays out the same page.
     void keepPrintout(const report::Report& printed);
     // Shows a job record's heading in the heading labels.
     void showHeading(const store::JobRecord& record);

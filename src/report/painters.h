@@ -50,6 +50,9 @@ struct PageContext {
 
     // Metrics of `font` as it prints on the device.
     QFontMetricsF metrics(const QFont& font) const;
+    // With the site's columns, the narrowest width of a group that holds every text of `widest`
+    // with a character's space either side of each column.
+    double siteGroupWidth() const;
 
     const Report& report;
     const Definition& def;

@@ -106,12 +106,16 @@ PageContext::PageContext(const Report& report, QPagedPaintDevice& device, bool e
     widest = widestListTexts(*this);
     if (widest.empty())
         return;
+    groups = std::clamp(static_cast<int>(width / siteGroupWidth()), 1, def.pairs);
+    pairWidth = width / groups;
+}
+
+double PageContext::siteGroupWidth() const {
     const double pad = metrics(fonts.body).averageCharWidth();
     double needed = 0.0;
     for (const double text : widest)
         needed += text + pad * 2.0;
-    groups = std::clamp(static_cast<int>(width / needed), 1, def.pairs);
-    pairWidth = width / groups;
+    return needed;
 }
 
 PageContext::PageContext(const Report& report, QPaintDevice& device, QSizeF area)
@@ -188,10 +192,7 @@ public:
         }
         if (!m_page.widest.empty()) {
             // The site's columns: a single group must hold every text unsqueezed.
-            double needed = 0.0;
-            for (const double text : m_page.widest)
-                needed += text + pad * 2.0;
-            if (needed > m_page.pairWidth) {
+            if (m_page.siteGroupWidth() > m_page.pairWidth) {
                 throw ReportError(
                     kPageTooSmall,
                     QStringLiteral("%1: the page is too narrow for the ullage and percent "

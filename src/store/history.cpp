@@ -420,6 +420,11 @@ std::optional<Printout> Printout::fromText(std::string_view text) {
 
 bool Database::keepPrintout(std::int64_t id, const Printout& printout) {
     const std::string doing = "keeping what a chart's printout showed in table ChartHistory";
+    // Only a file that holds the job's tables takes it: one that has lost them is left as it
+    // was found, for the action that needs them to say so.
+    Statement(m_db, "SELECT mrQRTMember, mrCustomer, mrTankDesc, mrSerialNo FROM mrQRT LIMIT 0",
+              doing);
+    Statement(m_db, "SELECT Depth, Capacity FROM Capacity LIMIT 0", doing);
     detail::Transaction transaction(m_db, doing);
     schema::upgrade(m_db);
     const std::string text = printout.toText();

@@ -253,6 +253,7 @@ public:
     // Keeps with chart `id` of the history what its printout showed, so that a reprint lays out
     // the same page; a chart queued for an office's server waits to go again, with it. False
     // when the chart kept that printout already (nothing is written) or there is no such chart.
+    // A file without the job's tables and fields throws StoreError and is left as it was.
     bool keepPrintout(std::int64_t id, const Printout& printout);
     // Gives the chart `id` of the history the heading `job` (a blank client name leaves the
     // stored one), its search words with it: the chart was handed out under that heading. A
