@@ -7,7 +7,9 @@
 -- from (as people read it), the tank's full capacity, and the tank in one line of
 -- "key=value" pairs ("tank=1; shape=cyl; units=in; measures=inside; striker=yes; ...").
 -- ChartHistory keeps every chart made (when, the job record, set-up, tank, full capacity, unit,
--- and its rows: each row's depth and volume as IEEE 754 singles, least significant byte first;
+-- its rows: each row's depth and volume as IEEE 754 singles, least significant byte first; and
+-- what its last printout showed: "in" or "mm" for the definition's unit, then "ullage" and
+-- "percent" for the columns it had, NULL before it was printed;
 -- ChartHistoryIds lets the history be counted without reading those rows);
 -- ChartHistorySearch holds the trigrams of each one's serial number, customer and description.
 BEGIN;
@@ -15,7 +17,8 @@ CREATE TABLE mrQRT(mrQRTMember TEXT, mrCustomer TEXT, mrTankDesc TEXT, mrSerialN
 CREATE TABLE Capacity(Depth REAL, Capacity REAL);
 CREATE TABLE ChartSetup(Setup TEXT, Full REAL, Tank TEXT);
 CREATE TABLE ChartHistory(Id INTEGER PRIMARY KEY, Made TEXT, Client TEXT, Customer TEXT,
-    TankDesc TEXT, SerialNo TEXT, Setup TEXT, Tank TEXT, Full REAL, Unit TEXT, Rows BLOB);
+    TankDesc TEXT, SerialNo TEXT, Setup TEXT, Tank TEXT, Full REAL, Unit TEXT, Rows BLOB,
+    Printout TEXT);
 CREATE INDEX ChartHistoryIds ON ChartHistory(Id);
 CREATE VIRTUAL TABLE ChartHistorySearch USING fts5(Words, tokenize='trigram');
 INSERT INTO mrQRT(mrQRTMember, mrCustomer, mrTankDesc, mrSerialNo)

@@ -169,7 +169,7 @@ void ChartWindow::loadReport(report::ReportEngine& engine) {
                 m_database.connect().retitleHistoryEntry(m_job.chartHistoryId(), heading);
             m_job.setChart(heading, m_job.chartHistoryId());
             if (retitled)
-                emit historyRetitled();
+                emit historyRowChanged();
         } catch (const store::StoreError& error) {
             if (error.meansDamage())
                 throw;
@@ -183,6 +183,20 @@ void ChartWindow::loadReport(report::ReportEngine& engine) {
     showHeading(heading);  // the window shows the heading the page carries
 }
 
+void ChartWindow::keepPrintout(const report::Report& printed) {
+    if (m_job.chartHistoryId() == 0)
+        return;  // a chart of the office's history, with no row in the file
+    const store::Printout printout{inches(), printed.definition.ullage,
+                                   printed.definition.percent};
+    // The page has gone out: a file that will not take it now (busy, read-only, or faulty, which
+    // the next action that needs it says) is met again at the next print.
+    try {
+        if (m_database.connect().keepPrintout(m_job.chartHistoryId(), printout))
+            emit historyRowChanged();
+    } catch (const store::StoreError&) {
+    }
+}
+
 void ChartWindow::cmdPrint_Click() {
     // The hourglass shows while the engine works. A failure (no printer, a faulty definition)
     // is said by the caller's guard; the window stays, and Print can be tried again once it
@@ -192,6 +206,7 @@ void ChartWindow::cmdPrint_Click() {
     loadReport(engine);
     // Preview, printer or PDF, as the definition says; a PDF says where it went.
     const QString file = engine.produce();
+    keepPrintout(engine.report());
     if (!file.isEmpty())
         sayWhereSaved(QFileInfo(file).absoluteFilePath());
 }
@@ -295,14 +310,18 @@ void ChartWindow::saveGaugeTable() {
 void ChartWindow::saveAsPdf() {
     // Any failure (a file that cannot be written, a faulty definition) is said by the caller's
     // guard; nothing else changes.
+    std::optional<report::Report> saved;
     const QString path =
-        chartexport::savePdf(this, suggestedFileName(QStringLiteral("pdf")), [this] {
+        chartexport::savePdf(this, suggestedFileName(QStringLiteral("pdf")), [this, &saved] {
             report::ReportEngine engine(m_database);
             loadReport(engine);
-            return engine.report();
+            saved = engine.report();
+            return *saved;
         });
-    if (!path.isEmpty())
-        sayWhereSaved(path);
+    if (path.isEmpty())
+        return;
+    keepPrintout(*saved);
+    sayWhereSaved(path);
 }
 
 void ChartWindow::cmdExit_Click() {

@@ -92,8 +92,9 @@ public:
 signals:
     // Exit was pressed and the window unloaded; the user goes back to the customer name.
     void exited();
-    // The chart's history row took the heading corrected since the chart was made.
-    void historyRetitled();
+    // The chart's history row took the heading corrected since the chart was made, or what its
+    // printout showed.
+    void historyRowChanged();
 
 protected:
     // Closing unloads the window, exactly once however it goes: Exit, the title bar, or the
@@ -130,6 +131,9 @@ private:
     // Whether the grid shows Ullage and % Full: as chosen in this window, else as kept in
     // dipsheet.ini, else as the unit's definition prints them.
     bool siteColumnsChosen() const;
+    // Keeps what the page `printed`, gone out, shows with the chart's history row, so that a
+    // reprint lays out the same page.
+    void keepPrintout(const report::Report& printed);
     // Shows a job record's heading in the heading labels.
     void showHeading(const store::JobRecord& record);
     void copyRows();

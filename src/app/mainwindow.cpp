@@ -250,8 +250,9 @@ void MainWindow::showChartWindow(const store::ChartSetup& setup) {
     window->showChart(setup);
     if (!open) {
         connect(window, &ChartWindow::exited, this, ui::guard([this] { chartWindowExited(); }));
-        // The corrected heading goes to the office's server too.
-        connect(window, &ChartWindow::historyRetitled, this, ui::guard([this] { sendToServer(); }));
+        // The corrected heading and the printout kept go to the office's server too.
+        connect(window, &ChartWindow::historyRowChanged, this,
+                ui::guard([this] { sendToServer(); }));
         if (m_folder.restorePlace(window, QStringLiteral("Chart"))) {
             window->show();  // where the user left it
         } else {

@@ -281,10 +281,15 @@ void PastChartsWindow::reprint() {
             QStringLiteral("This chart was made before charts kept their rows: "
                            "charted again from its set-up."));
     }
+    // The page its last printout was: the same unit's definition and the same columns; a chart
+    // never printed, or kept before charts kept their printouts, as its unit's definition says.
     report::ReportEngine engine(m_database);
-    engine.setReportFileName(report::definitionFor(chosen.tank->inches));
+    engine.setReportFileName(
+        report::definitionFor(chosen.printout ? chosen.printout->inches : chosen.tank->inches));
     engine.load(chosen.job, std::move(rows), {chosen.setup, chosen.full, chosen.tank},
                 report::madeDate(chosen.made));
+    if (chosen.printout)
+        engine.showSiteColumns(chosen.printout->ullage, chosen.printout->percent);
     const QString file = engine.produce();
     if (!file.isEmpty()) {
         lblFound->setText(lblFound->text() + QLatin1Char(' ') +

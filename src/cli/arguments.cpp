@@ -73,7 +73,8 @@ job database holds charts stepped by depth.
   --reprint ID           print chart ID of the history: the rows kept with it, exactly as
                          the run that made it printed them, and on standard error the date
                          and time it was made (a chart made before charts kept their rows is
-                         charted again from its set-up, and standard error says so); with
+                         charted again from its set-up, and standard error says so), with
+                         the columns Ullage and Percent when its last printout had them; with
                          --store, also put it on show in QRTMembers.mdb, adding no history row
   --new-database         make a fresh QRTMembers.mdb in the current folder (the tables and
                          the first job record); refused when one is there already

@@ -8,6 +8,7 @@
 #include <span>
 #include <string_view>
 
+#include "chart/site.h"
 #include "chart/tank.h"
 #include "folder.h"
 #include "folderlock.h"
@@ -231,7 +232,9 @@ int reprintChart(const std::string& id, bool store, const std::optional<ServerCh
             return 1;
         }
     }
-    out << chart::chartCsv(rows);
+    // With the columns Ullage and Percent when its last printout had the site's columns.
+    const bool site = entry->printout && (entry->printout->ullage || entry->printout->percent);
+    out << (site ? chart::chartCsvWithUllage(rows, full) : chart::chartCsv(rows));
     out.flush();
     if (!kept)
         err << "Chart " << number

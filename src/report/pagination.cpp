@@ -27,6 +27,12 @@ bool holdsARow(const Pagination& pagination) {
     return pagination.rowsOnFirstPage > 0 && pagination.rowsPerPage > 0;
 }
 
+int groupsFilled(const PageRows& rows) {
+    if (rows.count <= 0 || rows.rowsPerColumn <= 0)
+        return 0;
+    return (rows.count + rows.rowsPerColumn - 1) / rows.rowsPerColumn;
+}
+
 PageRows rowsOnPage(const Pagination& pagination, int page, std::size_t items) {
     PageRows rows;
     int capacity = pagination.rowsOnFirstPage;

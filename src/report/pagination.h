@@ -46,6 +46,9 @@ struct PageRows {
     int rowsPerColumn = 0;
 };
 
+// The columns of a page that hold a row: its rows read down each column then across.
+int groupsFilled(const PageRows& rows);
+
 // The rows on page `page` (0 is the first) when `items` rows are paginated as `pagination`.
 PageRows rowsOnPage(const Pagination& pagination, int page, std::size_t items);
 

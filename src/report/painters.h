@@ -50,6 +50,9 @@ struct PageContext {
 
     // Metrics of `font` as it prints on the device.
     QFontMetricsF metrics(const QFont& font) const;
+    // With the site's columns, the narrowest width of a group that holds every text of `widest`
+    // with a character's space either side of each column.
+    double siteGroupWidth() const;
 
     const Report& report;
     const Definition& def;
@@ -60,7 +63,11 @@ struct PageContext {
     double mm = 1.0;  // device pixels per millimetre
     double rowHeight = 1.0;
     double gap = 0.0;            // the space between the parts of a page
-    double pairWidth = 0.0;      // a depth/capacity column pair of the list
+    double pairWidth = 0.0;      // a column group of the list (a depth/capacity pair)
+    int groups = 1;              // the column groups of the list across a page
+    // With the site's columns, the widest text of each column of a group (heading, unit and
+    // every row, as they print), in the order the columns stand; empty for plain pairs.
+    std::vector<double> widest;
     double columnWidth = 0.0;    // a column of the eighths table
     double columnsHeight = 0.0;  // the column labels over the rows, with the gap under them
 
@@ -112,8 +119,22 @@ std::optional<SketchLabels> sketchLabels(const PageContext& page, const QRectF& 
 bool paintSketch(const PageContext& page, QPainter& painter, const QRectF& box,
                  std::optional<chart::CapacityRow> shown = std::nullopt);
 
+// The widest text of each column of a list group with the site's columns, in the order the
+// columns stand: its heading and unit in bold, and every row's text in the font it prints in.
+// Empty when the report has no site columns.
+std::vector<double> widestListTexts(const PageContext& page);
+
+// Each column of a list group: its right end from the group's left edge and the room its texts
+// have. With the site's columns each column has room for its widest text and the group's spare
+// width is shared evenly; plain pairs keep their fixed split.
+struct GroupColumn {
+    double right = 0.0;
+    double room = 0.0;
+};
+std::vector<GroupColumn> groupColumns(const PageContext& page);
+
 // The column labels at `top`, then the rows `rows` of the list under them, down each column
-// then across the column pairs.
+// then across the column groups; only groups that hold a row are labelled.
 void paintList(const PageContext& page, QPainter& painter, double top, const PageRows& rows);
 
 // The column labels at `top`, then the lines `rows` of the eighths table `lines`: the whole

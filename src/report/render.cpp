@@ -99,6 +99,23 @@ PageContext::PageContext(const Report& report, QPagedPaintDevice& device, bool e
     const int dpi = device.logicalDpiY();
     const QRect paint = device.pageLayout().paintRectPixels(dpi);
     measure(paint.width(), paint.height(), dpi, eighths);
+    if (eighths)
+        return;
+    // With the site's columns, as many groups across as hold every text at the font's size
+    // (at least one; no more than Pairs): a figure is never squeezed to fit.
+    widest = widestListTexts(*this);
+    if (widest.empty())
+        return;
+    groups = std::clamp(static_cast<int>(width / siteGroupWidth()), 1, def.pairs);
+    pairWidth = width / groups;
+}
+
+double PageContext::siteGroupWidth() const {
+    const double pad = metrics(fonts.body).averageCharWidth();
+    double needed = 0.0;
+    for (const double text : widest)
+        needed += text + pad * 2.0;
+    return needed;
 }
 
 PageContext::PageContext(const Report& report, QPaintDevice& device, QSizeF area)
@@ -114,7 +131,8 @@ void PageContext::measure(double areaWidth, double areaHeight, int dpi, bool eig
     const QFontMetricsF body = metrics(fonts.body);
     rowHeight = body.lineSpacing() * 1.08;
     gap = body.height() * 0.6;
-    pairWidth = width / def.pairs;
+    groups = def.pairs;
+    pairWidth = width / groups;
     columnWidth = width / 9.0;
     // The eighths table has its column labels on a line of their own.
     const bool units = !def.depthUnit.isEmpty() || !def.capacityUnit.isEmpty();
@@ -172,9 +190,21 @@ public:
             }
             return;
         }
-        const double depthRoom = m_page.pairWidth * 0.42 - pad;
-        const double capacityRoom = m_page.pairWidth * 0.58 - pad * 3.0;
-        if (std::min(depthRoom, capacityRoom) < pad * 4.0) {
+        if (!m_page.widest.empty()) {
+            // The site's columns: a single group must hold every text unsqueezed.
+            if (m_page.siteGroupWidth() > m_page.pairWidth) {
+                throw ReportError(
+                    kPageTooSmall,
+                    QStringLiteral("%1: the page is too narrow for the ullage and percent "
+                                   "columns beside the depth and the capacity; choose a "
+                                   "larger Paper, smaller margins, landscape or a smaller "
+                                   "Size in [Font]")
+                        .arg(name));
+            }
+            return;
+        }
+        const std::vector<GroupColumn> pair = groupColumns(m_page);
+        if (std::min(pair[0].room, pair[1].room) < pad * 4.0) {
             throw ReportError(
                 kPageTooSmall,
                 QStringLiteral("%1: the page is too narrow for %2 column pairs; choose fewer "
@@ -248,7 +278,7 @@ private:
         }
         space.rowHeight = m_page.rowHeight;
         // A line of the eighths table holds one whole inch; a line of the list, a row per pair.
-        space.perLine = m_eighths ? 1 : def.pairs;
+        space.perLine = m_eighths ? 1 : m_page.groups;
         return space;
     }
 
@@ -280,6 +310,16 @@ Pagination paginate(const Report& report, QPagedPaintDevice& device) {
     const Layout layout(report, device);
     layout.requireRoom();
     return layout.pagination();
+}
+
+ListLayout listLayout(const Report& report, QPagedPaintDevice& device) {
+    const PageContext page(report, device, false);
+    ListLayout layout;
+    layout.groups = page.groups;
+    layout.widest = page.widest;
+    for (const GroupColumn& column : groupColumns(page))
+        layout.room.push_back(column.room);
+    return layout;
 }
 
 void render(const Report& report, QPagedPaintDevice& device) {

@@ -11,6 +11,8 @@
 
 #include <QString>
 
+#include <vector>
+
 class QPagedPaintDevice;
 
 namespace dipsheet::report {
@@ -21,6 +23,17 @@ void applyPageLayout(const Definition& definition, QPagedPaintDevice& device);
 // Pagination for the device's current page layout. Throws ReportError kPageTooSmall when a page
 // cannot hold a single row.
 Pagination paginate(const Report& report, QPagedPaintDevice& device);
+
+// How the list's column groups fall across a page of the device: how many groups, and for each
+// column of a group the room its texts have and, with the site's columns, the widest of its
+// texts (empty for plain pairs). A text wider than its room prints squeezed sideways; with the
+// site's columns no room is narrower than its widest text.
+struct ListLayout {
+    int groups = 0;
+    std::vector<double> room;
+    std::vector<double> widest;
+};
+ListLayout listLayout(const Report& report, QPagedPaintDevice& device);
 
 // Paints every page on the device in its current page layout (applyPageLayout sets the
 // definition's). Throws ReportError kPageTooSmall before painting anything when a page holds no

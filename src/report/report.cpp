@@ -211,11 +211,11 @@ void ReportEngine::load(store::JobRecord job, std::vector<chart::CapacityRow> ro
     m_report = chartReport(m_fileName, std::move(job), std::move(rows), std::move(setup), made);
 }
 
-void ReportEngine::showSiteColumns(bool shown) {
+void ReportEngine::showSiteColumns(bool ullage, bool percent) {
     if (!m_report)
         throw std::logic_error("ReportEngine: no report is loaded");
-    m_report->definition.ullage = shown;
-    m_report->definition.percent = shown;
+    m_report->definition.ullage = ullage;
+    m_report->definition.percent = percent;
 }
 
 const Report& ReportEngine::report() const {

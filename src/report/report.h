@@ -187,9 +187,11 @@ public:
     // empty. Throws std::logic_error when nothing is loaded, ReportError when the output fails.
     QString produce();
 
-    // The ullage and percent columns as the window showing the chart has them, over the
-    // definition's [Columns] keys; std::logic_error when nothing is loaded.
-    void showSiteColumns(bool shown);
+    // The ullage and percent columns as the window showing the chart has them (or as the
+    // chart's last printout had them, for a reprint), over the definition's [Columns] keys;
+    // std::logic_error when nothing is loaded.
+    void showSiteColumns(bool shown) { showSiteColumns(shown, shown); }
+    void showSiteColumns(bool ullage, bool percent);
 
     bool isLoaded() const { return m_report.has_value(); }
     const Report& report() const;  // the loaded report; std::logic_error when none

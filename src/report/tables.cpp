@@ -48,12 +48,12 @@ void columnHeading(QPainter& painter, const QFontMetricsF& bold, double right, d
     rightAligned(painter, bold, right, baseline, room, QLatin1Char('(') + unit + QLatin1Char(')'));
 }
 
-// The rule between the column labels and the rows, which start at `rowsTop`; leaves the
-// painter with the pen of the faint rules.
-void labelRule(const PageContext& page, QPainter& painter, double rowsTop) {
+// The rule between the column labels and the rows, which start at `rowsTop`, `width` long;
+// leaves the painter with the pen of the faint rules.
+void labelRule(const PageContext& page, QPainter& painter, double rowsTop, double width) {
     painter.setPen(QPen(kRule, 0.2 * page.mm));
     painter.drawLine(QPointF(0.0, rowsTop - page.gap * 0.25),
-                     QPointF(page.width, rowsTop - page.gap * 0.25));
+                     QPointF(width, rowsTop - page.gap * 0.25));
     painter.setPen(QPen(kLightRule, 0.15 * page.mm));
 }
 
@@ -62,36 +62,23 @@ double baselineOffset(const PageContext& page, const QFontMetricsF& body) {
     return (page.rowHeight - body.height()) / 2.0 + body.ascent();
 }
 
-// A column pair of the list: the right ends of its depth and its capacity and the room each
-// text has.
-struct Pair {
-    explicit Pair(const PageContext& page, double pad)
-        : depthRight(page.pairWidth * 0.42),
-          depthRoom(depthRight - pad),
-          capacityRight(page.pairWidth - pad),
-          capacityRoom(capacityRight - depthRight - pad * 2.0) {}
-
-    double depthRight;
-    double depthRoom;
-    double capacityRight;
-    double capacityRoom;
-};
-
-// The rules of a list page: between the pairs, and faintly under every fifth row to guide the
-// eye across a wide page, through the pairs that have a row below it.
-void listRules(const PageContext& page, QPainter& painter, double top, const PageRows& rows) {
+// The rules of a list page: between the groups that are labelled (`groups`), and faintly under
+// every fifth row to guide the eye across a wide page, through the groups that have a row below
+// it.
+void listRules(const PageContext& page, QPainter& painter, double top, const PageRows& rows,
+               int groups) {
     const double rowsTop = top + page.columnsHeight;
     const int filledRows = std::min(rows.count, rows.rowsPerColumn);
     const double rowsBottom = rowsTop + filledRows * page.rowHeight;
-    labelRule(page, painter, rowsTop);
-    for (int pair = 1; pair < page.def.pairs; ++pair) {
+    labelRule(page, painter, rowsTop, groups * page.pairWidth);
+    for (int pair = 1; pair < groups; ++pair) {
         const double x = pair * page.pairWidth;
         painter.drawLine(QPointF(x, top),
                          QPointF(x, std::max(rowsBottom, top + page.columnsHeight)));
     }
     for (int row = 5; row < filledRows; row += 5) {
         int pairs = 0;
-        while (pairs < page.def.pairs && pairs * rows.rowsPerColumn + row < rows.count) {
+        while (pairs < groups && pairs * rows.rowsPerColumn + row < rows.count) {
             ++pairs;
         }
         const double y = rowsTop + row * page.rowHeight;
@@ -138,32 +125,91 @@ SiteColumns siteColumnsOf(const Report& report) {
 
 }  // namespace
 
+std::vector<double> widestListTexts(const PageContext& page) {
+    const SiteColumns site = siteColumnsOf(page.report);
+    if (site.extra() == 0)
+        return {};
+    const Definition& def = page.def;
+    const QFontMetricsF body = page.metrics(page.fonts.body);
+    const QFontMetricsF bold = page.metrics(page.fonts.bold);
+    const auto unit = [](const QString& text) {
+        return text.isEmpty() ? text : QLatin1Char('(') + text + QLatin1Char(')');
+    };
+    // Depth, capacity, then the site's columns; the depth and the capacity change places below
+    // for a chart by volume.
+    std::vector<double> widest;
+    const auto heading = [&](const QString& text, const QString& under) {
+        widest.push_back(
+            std::max(bold.horizontalAdvance(text), bold.horizontalAdvance(unit(under))));
+    };
+    heading(def.depthHeading, def.depthUnit);
+    heading(def.capacityHeading, def.capacityUnit);
+    if (site.ullage)
+        heading(QStringLiteral("Ullage"), def.capacityUnit);
+    if (site.percent)
+        heading(QStringLiteral("% Full"), QString());
+    const std::vector<bool> marked = markedRows(page.report);
+    for (std::size_t i = 0; i < page.report.rows.size(); ++i) {
+        const chart::CapacityRow& row = page.report.rows[i];
+        const QFontMetricsF& metrics = marked[i] ? bold : body;
+        const auto take = [&](std::size_t column, const QString& text) {
+            widest[column] = std::max(widest[column], metrics.horizontalAdvance(text));
+        };
+        take(0, rowDepthText(page.report, row.depth));
+        take(1, volumeText(row.volume, def.volumeDecimals));
+        const chart::SiteColumns values = chart::siteColumns(row, site.full);
+        std::size_t column = 2;
+        if (site.ullage)
+            take(column++, volumeText(values.ullage, def.volumeDecimals));
+        if (site.percent)
+            take(column, volumeText(values.percent, 1));
+    }
+    if (volumeFirst(page.report))
+        std::swap(widest[0], widest[1]);
+    return widest;
+}
+
+std::vector<GroupColumn> groupColumns(const PageContext& page) {
+    const double pad = page.metrics(page.fonts.body).averageCharWidth();
+    if (page.widest.empty()) {
+        // The depth takes the left 42 % of its pair, the capacity the rest.
+        const double depthRight = page.pairWidth * 0.42;
+        const double capacityRight = page.pairWidth - pad;
+        return {{depthRight, depthRight - pad},
+                {capacityRight, capacityRight - depthRight - pad * 2.0}};
+    }
+    double needed = 0.0;
+    for (const double width : page.widest)
+        needed += width + pad * 2.0;
+    const double share =
+        std::max(0.0, page.pairWidth - needed) / static_cast<double>(page.widest.size());
+    std::vector<GroupColumn> columns;
+    double left = 0.0;
+    for (const double width : page.widest) {
+        const double cell = width + pad * 2.0 + share;
+        left += cell;
+        columns.push_back({left - pad, cell - pad * 2.0});
+    }
+    return columns;
+}
+
 void paintList(const PageContext& page, QPainter& painter, double top, const PageRows& rows) {
     const Definition& def = page.def;
     const QFontMetricsF body = page.metrics(page.fonts.body);
-    const Pair columns(page, body.averageCharWidth());
-
     const QFontMetricsF bold = page.metrics(page.fonts.bold);
+    const std::vector<GroupColumn> columns = groupColumns(page);
+    const auto right = [&](int column) { return columns[static_cast<std::size_t>(column)].right; };
+    const auto room = [&](int column) { return columns[static_cast<std::size_t>(column)].room; };
+    const SiteColumns site = siteColumnsOf(page.report);
+
+    // Labels over the groups that hold a row (over the first alone on a page without one).
+    const int labelled = std::clamp(groupsFilled(rows), 1, page.groups);
     const double lastBaseline = labelBaseline(page, bold, top);
     painter.setPen(Qt::black);
     painter.setFont(page.fonts.bold);
-    // With the site's columns a group shares its width evenly among its columns.
-    const SiteColumns site = siteColumnsOf(page.report);
-    const int perGroup = 2 + site.extra();
-    const double pad = body.averageCharWidth();
-    const auto right = [&](int column) {
-        if (perGroup == 2)
-            return column == 0 ? columns.depthRight : columns.capacityRight;
-        return page.pairWidth * (column + 1) / perGroup - pad;
-    };
-    const auto room = [&](int column) {
-        if (perGroup == 2)
-            return column == 0 ? columns.depthRoom : columns.capacityRoom;
-        return page.pairWidth / perGroup - pad * 2.0;
-    };
     // The column of the depth and of the capacity in each group.
     const int depthColumn = volumeFirst(page.report) ? 1 : 0, volumeColumn = 1 - depthColumn;
-    for (int pair = 0; pair < def.pairs; ++pair) {
+    for (int pair = 0; pair < labelled; ++pair) {
         const double x = pair * page.pairWidth;
         columnHeading(painter, bold, x + right(depthColumn), lastBaseline, room(depthColumn),
                       def.depthHeading, def.depthUnit);
@@ -179,7 +225,7 @@ void paintList(const PageContext& page, QPainter& painter, double top, const Pag
             columnHeading(painter, bold, x + right(column), lastBaseline, room(column),
                           QStringLiteral("% Full"), QString());
     }
-    listRules(page, painter, top, rows);
+    listRules(page, painter, top, rows, labelled);
 
     painter.setPen(Qt::black);
     painter.setFont(page.fonts.body);
@@ -243,7 +289,7 @@ void paintEighths(const PageContext& page, QPainter& painter, double top,
 
     // A faint rule after the inch column, and under every fifth line.
     const double rowsTop = top + page.columnsHeight;
-    labelRule(page, painter, rowsTop);
+    labelRule(page, painter, rowsTop, page.width);
     painter.drawLine(QPointF(page.columnWidth, rowsTop - page.gap * 0.25),
                      QPointF(page.columnWidth, rowsTop + rows.count * page.rowHeight));
     for (int line = 5; line < rows.count; line += 5) {

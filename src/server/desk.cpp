@@ -151,7 +151,7 @@ void Desk::sendOver(ServerStore& server, ServerReport& report) {
             const auto rows = db.readHistoryRows(queued.id);
             server.appendHistory(entry->job, {entry->setup, entry->full, entry->tank},
                                  rows.value_or(std::vector<chart::CapacityRow>{}), queued.key,
-                                 entry->made);
+                                 entry->made, entry->printout);
         } catch (const StoreError& error) {
             if (!refusesChart(error))
                 throw;
@@ -257,7 +257,8 @@ CopyReport Desk::copyHistory() {
                     db.readHistoryRows(entry.id).value_or(std::vector<chart::CapacityRow>{});
                 queued = db.queuedKey(entry.id);
                 server.appendHistory(entry.job, {entry.setup, entry.full, entry.tank}, rows,
-                                     queued.value_or(historyChartKey(entry, rows)), entry.made);
+                                     queued.value_or(historyChartKey(entry, rows)), entry.made,
+                                     entry.printout);
             } catch (const StoreError& error) {
                 if (!refusesChart(error))
                     throw;

@@ -40,6 +40,11 @@ constexpr const char* kVersion1[] = {
     "full_capacity double precision NOT NULL, tank text NOT NULL, rows bytea NOT NULL)",
 };
 
+// Version 2: what each chart's last printout showed, as the job file keeps it (NULL: none).
+constexpr const char* kVersion2[] = {
+    "ALTER TABLE chart_history ADD COLUMN printout text",
+};
+
 }  // namespace
 
 int version(Connection& connection) {
@@ -89,6 +94,10 @@ void upgrade(Connection& connection) {
         return;  // the transaction rolls back: nothing of its own was written
     if (found < 1) {
         for (const char* sql : kVersion1)
+            connection.run(sql, doing);
+    }
+    if (found < 2) {
+        for (const char* sql : kVersion2)
             connection.run(sql, doing);
     }
     connection.run(

@@ -13,8 +13,9 @@ class Connection;
 }
 
 // The version of the server's shape this program writes. 0: an empty database; 1: the shared
-// history with its trigram search and the desks' job records and charts on show.
-inline constexpr int kServerSchemaVersion = 1;
+// history with its trigram search and the desks' job records and charts on show; 2: the history
+// keeps what each chart's printout showed.
+inline constexpr int kServerSchemaVersion = 2;
 
 namespace schema {
 

@@ -131,7 +131,8 @@ bool isBlankName(std::string_view name) {
 }
 
 constexpr const char* kColumns =
-    "id, made, client, customer, tank_desc, serial_no, setup, tank, full_capacity, unit, desk";
+    "id, made, client, customer, tank_desc, serial_no, setup, tank, full_capacity, unit, desk, "
+    "printout";
 
 store::HistoryEntry entryOf(const detail::Result& result, int row) {
     store::HistoryEntry entry;
@@ -144,6 +145,8 @@ store::HistoryEntry entryOf(const detail::Result& result, int row) {
     entry.full = result.number(row, 8);
     entry.unit = result.text(row, 9);
     entry.desk = result.text(row, 10);
+    if (!result.isNull(row, 11))
+        entry.printout = store::Printout::fromText(result.text(row, 11));
     return entry;
 }
 
@@ -204,7 +207,8 @@ void ServerStore::replaceChart(std::span<const chart::CapacityRow> rows,
     std::int64_t appended = 0;
     if (setup.tank && toHistory) {
         const auto record = findJobRecord();
-        appended = insertHistory(record.value_or(store::JobRecord{}), setup, rows, {}, {}).first;
+        appended =
+            insertHistory(record.value_or(store::JobRecord{}), setup, rows, {}, {}, {}).first;
     }
     transaction.commit();
     m_appendedHistoryId = appended;
@@ -230,9 +234,10 @@ std::optional<store::ChartSetup> ServerStore::readChartSetup() {
 
 std::int64_t ServerStore::appendHistory(const store::JobRecord& job, const store::ChartSetup& setup,
                                         std::span<const chart::CapacityRow> rows,
-                                        std::string_view key, std::string_view made) {
+                                        std::string_view key, std::string_view made,
+                                        const std::optional<store::Printout>& printout) {
     Transaction transaction(*m_connection, "appending the chart to the history");
-    const auto [id, added] = insertHistory(job, setup, rows, key, made);
+    const auto [id, added] = insertHistory(job, setup, rows, key, made, printout);
     transaction.commit();
     m_appendedHistoryId = added ? id : 0;
     return id;
@@ -242,7 +247,8 @@ std::pair<std::int64_t, bool> ServerStore::insertHistory(const store::JobRecord&
                                                          const store::ChartSetup& setup,
                                                          std::span<const chart::CapacityRow> rows,
                                                          std::string_view key,
-                                                         std::string_view made) {
+                                                         std::string_view made,
+                                                         const std::optional<store::Printout>& printout) {
     const std::string doing = "appending the chart to the history";
     if (!setup.tank)
         throw StoreError(detail::kServerMismatch,
@@ -252,25 +258,28 @@ std::pair<std::int64_t, bool> ServerStore::insertHistory(const store::JobRecord&
     // A key the history holds already adds nothing: the chart of that key is the answer.
     const auto added = m_connection->run(
         "INSERT INTO chart_history(made, desk, client, customer, tank_desc, serial_no, setup, "
-        "tank, full_capacity, unit, rows, words, key) VALUES($1, $2, $3, $4, $5, $6, $7, $8, $9, "
-        "$10, $11, $12, $13) ON CONFLICT (key) DO NOTHING RETURNING id",
+        "tank, full_capacity, unit, rows, words, key, printout) VALUES($1, $2, $3, $4, $5, $6, $7, "
+        "$8, $9, $10, $11, $12, $13, $14) ON CONFLICT (key) DO NOTHING RETURNING id",
         {Param::text(made.empty() ? localNow() : std::string(made)), Param::text(m_desk),
          Param::text(job.member), Param::text(job.customer), Param::text(job.tankDesc),
          Param::text(job.serialNo), Param::text(setup.text), Param::text(setup.tank->toText()),
          Param::number(setup.full), Param::text(chart::volumeUnit(setup.tank->inches)),
          rows.empty() ? Param::null() : Param::bytes(rowBytes(rows)), Param::text(wordsOf(job)),
-         key.empty() ? Param::null() : Param::text(key)},
+         key.empty() ? Param::null() : Param::text(key),
+         printout ? Param::text(printout->toText()) : Param::null()},
         doing);
     if (added.rows() == 1)
         return {added.integer(0, 0), true};
     // The chart is there: it takes the heading it comes with (it was corrected at the desk
-    // before it was handed out); its rows and set-up never change.
+    // before it was handed out) and what its printout showed, when it comes with one; its rows
+    // and set-up never change.
     const auto kept = m_connection->run(
         "UPDATE chart_history SET client = CASE WHEN btrim($2, ' ') = '' THEN client ELSE $2 "
-        "END, customer = $3, tank_desc = $4, serial_no = $5, words = $6 WHERE key = $1 "
-        "RETURNING id",
+        "END, customer = $3, tank_desc = $4, serial_no = $5, words = $6, "
+        "printout = coalesce($7, printout) WHERE key = $1 RETURNING id",
         {Param::text(key), Param::text(job.member), Param::text(job.customer),
-         Param::text(job.tankDesc), Param::text(job.serialNo), Param::text(wordsOf(job))},
+         Param::text(job.tankDesc), Param::text(job.serialNo), Param::text(wordsOf(job)),
+         printout ? Param::text(printout->toText()) : Param::null()},
         doing);
     return {kept.rows() == 1 ? kept.integer(0, 0) : 0, false};  // 0: deleted meanwhile
 }

@@ -60,11 +60,12 @@ public:
     // `job`, with its set-up (which must carry its tank) and its rows. A non-empty `key` names
     // the chart once for all: a second append of the same key (a queued chart sent again, a
     // history copied twice) adds nothing, and gives the chart the heading it comes with (one
-    // corrected at the desk). The id of the chart in the history. No rows: a chart made before
-    // charts kept their rows (reprinted by charting its tank again).
+    // corrected at the desk) and its `printout` when given. The id of the chart in the history.
+    // No rows: a chart made before charts kept their rows (reprinted by charting its tank again).
     std::int64_t appendHistory(const store::JobRecord& job, const store::ChartSetup& setup,
                                std::span<const chart::CapacityRow> rows, std::string_view key = {},
-                               std::string_view made = {});
+                               std::string_view made = {},
+                               const std::optional<store::Printout>& printout = std::nullopt);
     // The id of the history row the last replaceChart or appendHistory added; 0 when none (a
     // key the history held already adds none).
     std::int64_t appendedHistoryId() const noexcept override { return m_appendedHistoryId; }
@@ -90,7 +91,8 @@ private:
     std::pair<std::int64_t, bool> insertHistory(const store::JobRecord& job,
                                                 const store::ChartSetup& setup,
                                                 std::span<const chart::CapacityRow> rows,
-                                                std::string_view key, std::string_view made);
+                                                std::string_view key, std::string_view made,
+                                                const std::optional<store::Printout>& printout);
 
     std::unique_ptr<detail::Connection> m_connection;
     std::string m_desk;

@@ -4,6 +4,7 @@
 // The index is derived from the history: found missing, damaged or out of step, it is made again
 // from it.
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -39,12 +40,18 @@ std::string indexWords(std::string_view where = {}) {
         .append(where);
 }
 
-constexpr const char* kColumns =
-    "h.Id, h.Made, h.Client, h.Customer, h.TankDesc, h.SerialNo, h.Setup, h.Tank, h.Full, h.Unit";
-
 // Whether the file has a history; a file made before charts were kept has none.
 bool hasHistory(sqlite3* db) {
     return detail::hasTable(db, "ChartHistory");
+}
+
+// The fields of a history entry; a file of version 1, read and never written, has no field
+// Printout and gives none.
+std::string columnsOf(sqlite3* db) {
+    return std::string(
+               "h.Id, h.Made, h.Client, h.Customer, h.TankDesc, h.SerialNo, h.Setup, h.Tank, "
+               "h.Full, h.Unit, ")
+        .append(detail::hasField(db, "ChartHistory", "Printout") ? "h.Printout" : "NULL");
 }
 
 // Whether ChartHistory has field Rows: a history made before charts kept their rows has not.
@@ -90,6 +97,8 @@ HistoryEntry entryOf(const Statement& row) {
     entry.tank = chart::Tank::fromText(row.text(7));
     entry.full = row.number(8);
     entry.unit = row.text(9);
+    if (!row.isNull(10))
+        entry.printout = Printout::fromText(row.text(10));
     return entry;
 }
 
@@ -155,7 +164,7 @@ struct SearchQuery {
 // The charts of `query`, newest first, at most `limit` (0: all). A query of no words reads
 // ChartHistory alone, without the index.
 std::vector<HistoryEntry> findHistory(sqlite3* db, const SearchQuery& query, std::size_t limit) {
-    std::string sql = std::string("SELECT ") + kColumns + " FROM ChartHistory h";
+    std::string sql = "SELECT " + columnsOf(db) + " FROM ChartHistory h";
     if (!query.where().empty())
         sql += " WHERE h.Id IN (SELECT rowid FROM ChartHistorySearch WHERE " + query.where() + ")";
     sql += " ORDER BY h.Id DESC";
@@ -358,7 +367,7 @@ std::optional<HistoryEntry> Database::readHistoryEntry(std::int64_t id) {
     if (!hasHistory(m_db))
         return std::nullopt;
     Statement statement(
-        m_db, (std::string("SELECT ") + kColumns + " FROM ChartHistory h WHERE h.Id = ?1").c_str(),
+        m_db, ("SELECT " + columnsOf(m_db) + " FROM ChartHistory h WHERE h.Id = ?1").c_str(),
         "reading table ChartHistory");
     statement.bindInteger(1, id);
     if (!statement.step())
@@ -393,6 +402,65 @@ std::optional<std::vector<chart::CapacityRow>> Database::readHistoryRows(std::in
             throw unreadable("row " + std::to_string(i + 1) + " is no number");
     }
     return rows;
+}
+
+std::string Printout::toText() const {
+    std::string text = inches ? "in" : "mm";
+    if (ullage)
+        text += " ullage";
+    if (percent)
+        text += " percent";
+    return text;
+}
+
+std::optional<Printout> Printout::fromText(std::string_view text) {
+    Printout printout;
+    std::size_t at = 0;
+    for (int word = 0; at <= text.size(); ++word) {
+        const std::size_t end = std::min(text.find(' ', at), text.size());
+        const std::string_view said = text.substr(at, end - at);
+        if (word == 0 && (said == "in" || said == "mm"))
+            printout.inches = said == "in";
+        else if (word > 0 && said == "ullage" && !printout.ullage)
+            printout.ullage = true;
+        else if (word > 0 && said == "percent" && !printout.percent)
+            printout.percent = true;
+        else
+            return std::nullopt;  // changed by hand, or written by a newer version
+        at = end + 1;
+    }
+    return printout;
+}
+
+bool Database::keepPrintout(std::int64_t id, const Printout& printout) {
+    const std::string doing = "keeping what a chart's printout showed in table ChartHistory";
+    // Only a file that holds the job's tables takes it: one that has lost them is left as it
+    // was found, for the action that needs them to say so.
+    Statement(m_db, "SELECT mrQRTMember, mrCustomer, mrTankDesc, mrSerialNo FROM mrQRT LIMIT 0",
+              doing);
+    Statement(m_db, "SELECT Depth, Capacity FROM Capacity LIMIT 0", doing);
+    detail::Transaction transaction(m_db, doing);
+    schema::upgrade(m_db);
+    const std::string text = printout.toText();
+    bool changed = false;
+    {
+        Statement update(m_db,
+                         "UPDATE ChartHistory SET Printout = ?2 WHERE Id = ?1 AND Printout IS "
+                         "NOT ?2",
+                         doing);
+        update.bindInteger(1, id);
+        update.bindText(2, text);
+        update.step();
+        changed = sqlite3_changes(m_db) > 0;
+    }
+    // A chart sent to an office's server goes again, under its key, with its printout.
+    if (changed && detail::hasTable(m_db, "ChartQueue")) {
+        Statement statement(m_db, "UPDATE ChartQueue SET Sent = 0 WHERE Id = ?1", doing);
+        statement.bindInteger(1, id);
+        statement.step();
+    }
+    transaction.commit();
+    return changed;
 }
 
 void Database::retitleHistoryEntry(std::int64_t id, const JobRecord& job) {

@@ -44,14 +44,18 @@ void schema::upgrade(sqlite3* db) {
     if (version(db) >= kSchemaVersion)
         return;
     const std::string doing = "bringing the file's tables up to date";
-    // Version 0 to 1: each step looks for what it adds, since a file of version 0 may have been
-    // made by data/QRTMembers.sql (everything there) or by any older version of the program.
+    // Each step looks for what it adds, since a file of version 0 may have been made by
+    // data/QRTMembers.sql (everything there) or by any older version of the program.
+    // Version 0 to 1:
     if (detail::hasTable(db, "ChartSetup") && !detail::hasField(db, "ChartSetup", "Tank"))
         execute(db, "ALTER TABLE ChartSetup ADD COLUMN Tank TEXT", doing);
     execute(db, kCreateHistory, doing);
     if (!detail::hasField(db, "ChartHistory", "Rows"))
         execute(db, "ALTER TABLE ChartHistory ADD COLUMN Rows BLOB", doing);
     execute(db, kCreateHistoryIds, doing);
+    // Version 1 to 2: what each chart's printout showed.
+    if (!detail::hasField(db, "ChartHistory", "Printout"))
+        execute(db, "ALTER TABLE ChartHistory ADD COLUMN Printout TEXT", doing);
     setVersion(db, kSchemaVersion, doing);
 }
 

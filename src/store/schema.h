@@ -14,8 +14,9 @@ namespace dipsheet::store {
 
 // The version of the file's shape this program writes. 0: a file made before it was kept
 // (by data/QRTMembers.sql, or by an older version of the program, with or without the history,
-// field ChartSetup.Tank or field ChartHistory.Rows); 1: every table below.
-inline constexpr int kSchemaVersion = 1;
+// field ChartSetup.Tank or field ChartHistory.Rows); 1: every table below but field
+// ChartHistory.Printout; 2: every table below.
+inline constexpr int kSchemaVersion = 2;
 
 namespace schema {
 
@@ -24,7 +25,7 @@ namespace schema {
 inline constexpr const char* kCreateHistory =
     "CREATE TABLE IF NOT EXISTS ChartHistory(Id INTEGER PRIMARY KEY, Made TEXT, Client TEXT, "
     "Customer TEXT, TankDesc TEXT, SerialNo TEXT, Setup TEXT, Tank TEXT, Full REAL, Unit TEXT, "
-    "Rows BLOB)";
+    "Rows BLOB, Printout TEXT)";
 // The ids alone, beside the rows each chart keeps: the search's check of its index counts the
 // history through them without reading a page of rows per chart.
 inline constexpr const char* kCreateHistoryIds =
@@ -45,7 +46,7 @@ inline constexpr const char* kCreateQueue =
 // its rows kept. A file made before field ChartSetup.Tank gains it (a file without table
 // ChartSetup stays without one, as it always has); a file made before the history gains it
 // with its ids, and a history made before charts kept their rows gains field Rows (its charts
-// keep none). The search index is left to the history, which makes it when it finds it
+// keep none), one made before charts kept their printouts field Printout (its charts keep none). The search index is left to the history, which makes it when it finds it
 // missing. A file of this version or a newer one is left as it is. Only a write calls this:
 // a file the program only reads is never changed by the read.
 void upgrade(sqlite3* db);

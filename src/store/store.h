@@ -87,6 +87,20 @@ struct ChartSetup {
     std::optional<chart::Tank> tank;
 };
 
+// What the printout of a chart showed, kept with it in the history so that a reprint lays out
+// the same page: the unit of the report definition it went through (the inch or the millimetre
+// one) and whether it had the columns Ullage and % Full. Kept as one line of words ("in ullage
+// percent", "mm"); a line this version cannot read gives none.
+struct Printout {
+    bool inches = true;
+    bool ullage = false;
+    bool percent = false;
+
+    std::string toText() const;
+    static std::optional<Printout> fromText(std::string_view text);
+    friend bool operator==(const Printout&, const Printout&) = default;
+};
+
 // A chart the office has made, as table ChartHistory keeps it: when (local time,
 // "YYYY-MM-DD HH:MM:SS"), the job record it was made for, its set-up as people read it, the tank
 // (none when the stored line cannot be read: hand-edited, or from a newer version), the full
@@ -101,6 +115,9 @@ struct HistoryEntry {
     double full = 0;
     std::string unit;
     std::string desk;  // the desk that made it, in an office's shared history; empty in a file
+    // What its last printout showed; none before it was printed, or when it was kept before
+    // charts kept their printouts (a reprint then lays it out as its definition says).
+    std::optional<Printout> printout;
 };
 
 // A chart of the history queued for the office's server: its id in the history and the key that
@@ -233,6 +250,11 @@ public:
     // Removes the chart `id` from the history; the chart on show is not touched. False when
     // there was no such chart.
     bool deleteHistoryEntry(std::int64_t id) override;
+    // Keeps with chart `id` of the history what its printout showed, so that a reprint lays out
+    // the same page; a chart queued for an office's server waits to go again, with it. False
+    // when the chart kept that printout already (nothing is written) or there is no such chart.
+    // A file without the job's tables and fields throws StoreError and is left as it was.
+    bool keepPrintout(std::int64_t id, const Printout& printout);
     // Gives the chart `id` of the history the heading `job` (a blank client name leaves the
     // stored one), its search words with it: the chart was handed out under that heading. A
     // chart queued for an office's server waits to go again, with it.

@@ -16,6 +16,7 @@
 
 #include "chart.h"
 #include "chart_tool.h"
+#include "site.h"
 #include "store.h"
 #include "scratch.h"
 
@@ -62,18 +63,23 @@ TEST_F(HistoryTool, ReprintPrintsTheKeptRowsOrSaysItChartsAgain) {
         db.replaceChart(kept, {tank.describe(), 999.0, tank});
     }
     exec("UPDATE ChartHistory SET Rows = NULL WHERE Id = 2");  // as an older version kept it
+    exec("UPDATE ChartHistory SET Printout = 'in ullage percent' WHERE Id = 1");
     const struct {
         const char* id;
         const std::vector<chart::CapacityRow>& rows;
         const char* note;
-    } cases[] = {{"1", kept, ""},
+        bool siteColumns;  // as its printout had them
+    } cases[] = {{"1", kept, "", true},
                  {"2", fresh,
                   "Chart 2 was made before charts kept their rows: charted again from its "
-                  "set-up.\n"}};
+                  "set-up.\n",
+                  false}};
     for (const auto& c : cases) {
         const Result printed = run({"--reprint", c.id});
         ASSERT_EQ(printed.status, 0) << printed.err;
-        EXPECT_EQ(printed.out, chart::chartCsv(c.rows)) << "chart " << c.id;
+        EXPECT_EQ(printed.out, c.siteColumns ? chart::chartCsvWithUllage(c.rows, 999.0)
+                                             : chart::chartCsv(c.rows))
+            << "chart " << c.id;
         EXPECT_EQ(printed.err.substr(0, printed.err.find("chart ")), c.note);
         ASSERT_EQ(run({"--reprint", c.id, "--store"}).status, 0);
         EXPECT_EQ(store::Database().readCapacity(), c.rows) << "chart " << c.id;

@@ -412,8 +412,9 @@ void TestHistory::searchTroubleIsNeverFatal() {
     QVERIFY(seams.ends.isEmpty());
 }
 
-// A heading corrected after Calculate and printed from the chart window: the page, the window
-// and the chart's history row all carry the corrected heading, and no row is added.
+// A heading corrected after Calculate and printed from the chart window with Ullage and % Full
+// shown: the page, the window and the chart's history row all carry the corrected heading, no row
+// is added, and Reprint gives the page as it was handed out, site columns and all.
 void TestHistory::chartPrintedUnderACorrectedHeadingIsKeptUnderIt() {
     auto scratch = scratchDatabase();
     QVERIFY(copyDefinitions());
@@ -440,8 +441,10 @@ void TestHistory::chartPrintedUnderACorrectedHeadingIsKeptUnderIt() {
     QCOMPARE(scalar("SELECT Customer FROM ChartHistory"), QByteArray("Harbour Oils"));
 
     typeCustomer(QStringLiteral("Harbour Oils Ltd"));
+    window->showUllage(true);
     QTest::mouseClick(findNamed<QPushButton>(window, "cmdPrint"), Qt::LeftButton);
     QVERIFY(printed);
+    QVERIFY(printed->definition.ullage && printed->definition.percent);
     QCOMPARE(QString::fromStdString(printed->job.customer), QStringLiteral("Harbour Oils Ltd"));
     QCOMPARE(findNamed<QLabel>(window, "lblCustomer")->text(), QStringLiteral("Harbour Oils Ltd"));
     QCOMPARE(scalar("SELECT count(*) || '|' || Customer FROM ChartHistory"),
@@ -451,6 +454,11 @@ void TestHistory::chartPrintedUnderACorrectedHeadingIsKeptUnderIt() {
                      QStringLiteral("oils ltd"));
     QCOMPARE(
         findNamed<QTableView>(program.main->historyWindow(), "grdHistory")->model()->rowCount(), 1);
+    printed.reset();
+    findNamed<QPushButton>(program.main->historyWindow(), "cmdReprint")->click();
+    QVERIFY2(printed, qPrintable(seams.messages.join(QLatin1Char('\n'))));
+    QVERIFY(printed->definition.ullage && printed->definition.percent);
+    QCOMPARE(printed->definitionName, QStringLiteral("indipsheet.rpt"));
     QVERIFY2(seams.messages.isEmpty(), qPrintable(seams.messages.join(QLatin1Char('\n'))));
 }
 

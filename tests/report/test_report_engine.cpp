@@ -625,6 +625,19 @@ TEST_F(ReportEngineTest, PairsTooNarrowForTheirTextsAreRefused) {
     writeFile("narrow.rpt", text);
     const std::string what = failure("narrow.rpt", kPageTooSmall);
     EXPECT_NE(what.find("too narrow for 8 column pairs"), std::string::npos) << what;
+    // With the site's columns the groups are fewer than Pairs; a page narrower than one is
+    // refused, not printed past its edge.
+    dipsheet::chart::Tank tank;
+    tank.increment = std::string("12");
+    tank.diameter = std::string("48");
+    tank.length = std::string("120");
+    const auto chart = tank.chart();
+    dipsheet::store::Database().replaceChart(std::span(chart.rows).subspan(1),
+                                             {tank.describe(), chart.full, tank});
+    text.replace(text.find("Pairs=8"), 7, "Pairs=8\nUllage=yes\nPercent=yes");
+    writeFile("narrow.rpt", text + "[Font]\nSize=16\n");
+    const std::string site = failure("narrow.rpt", kPageTooSmall);
+    EXPECT_NE(site.find("too narrow for the ullage and percent columns"), std::string::npos) << site;
 }
 
 TEST_F(ReportEngineTest, ADefinitionThatIsNoRegularFileIsRefusedWithoutWaiting) {
@@ -784,6 +797,43 @@ TEST_F(ReportEngineTest, SiteColumnsAndFillMarks) {
     EXPECT_NE(text.find("% Full"), std::string::npos) << text;
     // the row at 24 in holds half the tank: as much again would fit
     EXPECT_TRUE(std::regex_search(text, std::regex(R"(24\s+469\.98\s+469\.98\s+50\.0)"))) << text;
+    // five rows fill the first of three groups: the others stand empty and unlabelled
+    const auto count = [&text](const std::string& word) {
+        std::size_t n = 0;
+        for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("Ullage"), 1u) << text;
+    EXPECT_EQ(count("% Full"), 1u) << text;
+
+    // Five-figure volumes at eighths: the columns of a group take the room their widest text
+    // needs, so fewer groups stand across the page than Pairs asks, and none is squeezed; plain
+    // pairs keep the Pairs asked.
+    dipsheet::chart::Tank large = tank;
+    large.increment = std::string("0.125");
+    large.diameter = std::string("120");
+    large.length = std::string("480");
+    const auto big = large.chart();
+    for (const char* name : {"plain.rpt", "site.rpt"}) {
+        SCOPED_TRACE(name);
+        const Report report = chartReport(QString::fromLatin1(name), {},
+                                          {big.rows.begin() + 1, big.rows.end()},
+                                          {large.describe(), big.full, large});
+        QPdfWriter writer(QStringLiteral("unused.pdf"));
+        applyPageLayout(report.definition, writer);
+        const ListLayout layout = listLayout(report, writer);
+        if (!report.definition.ullage) {
+            EXPECT_EQ(layout.groups, 3);
+            continue;
+        }
+        EXPECT_EQ(layout.groups, 2);
+        ASSERT_EQ(layout.widest.size(), 4u);
+        ASSERT_EQ(layout.room.size(), 4u);
+        for (std::size_t column = 0; column < 4; ++column)
+            EXPECT_GE(layout.room[column], layout.widest[column]) << "column " << column;
+        EXPECT_GT(layout.widest[1], layout.widest[3]);  // "23499.12" against "100.0"
+    }
 
     writeFile("eighths.rpt", kBase + columns + "Layout=eighths\nUllage=yes\n");
     produce("eighths.rpt");
@@ -886,8 +936,8 @@ TEST_F(ReportEngineTest, ChartByVolumePrintsTheCapacityFirst) {
               std::string::npos)
         << text;
     const auto lines = linesOf(text);
-    // The list's headings, a pair to a group (not the curve's axes).
-    EXPECT_GE(lineOf(lines, std::regex("Capacity\\s+Depth\\s+Capacity\\s+Depth")), 0) << text;
+    // The list's headings over the one group its six rows fill (not the curve's axes).
+    EXPECT_GE(lineOf(lines, std::regex("^\\s*Capacity\\s+Depth\\s*$")), 0) << text;
     EXPECT_EQ(lineOf(lines, std::regex("^\\s*Depth\\s+Capacity")), -1) << text;
     // 10 US gal stand a little over 4 in deep in a 24 in square tank.
     ASSERT_EQ(static_cast<int>(rows[0].depth), 4);

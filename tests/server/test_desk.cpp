@@ -115,16 +115,23 @@ TEST_F(DeskTest, ChartsMadeWhileTheServerIsAwayGoUpOnce) {
     EXPECT_EQ(front.readCapacity(), ramp(7, 1.0f));
     EXPECT_EQ(count("SELECT count(*) FROM chart_history"), "3");
 
-    // A heading corrected at the desk after the chart went up goes up too, on the same chart;
-    // its rows stay as they were made.
+    // A heading corrected at the desk after the chart went up goes up too, on the same chart,
+    // as does what its printout showed (kept once: the same printout again sends nothing); its
+    // rows stay as they were made.
     const std::int64_t made = local.readHistory("A-4").at(0).id;
     local.retitleHistoryEntry(made, jobOf("A-4b"));
+    const dipsheet::store::Printout printout{true, true, true};
+    EXPECT_TRUE(local.keepPrintout(made, printout));
     EXPECT_EQ(local.pendingCharts().size(), 1u);
     report = desk.send();
     EXPECT_EQ(report.sent, 1u);
+    EXPECT_FALSE(local.keepPrintout(made, printout));
+    EXPECT_TRUE(local.pendingCharts().empty());
     EXPECT_EQ(count("SELECT string_agg(serial_no, ',' ORDER BY id) FROM chart_history"),
               "A-1,A-3,A-4b");
     EXPECT_EQ(shared.readHistory("a-4b").size(), 1u);  // found by its new words
+    EXPECT_EQ(shared.readHistory("a-4b").at(0).printout, printout);
+    EXPECT_EQ(shared.readHistory("a-1").at(0).printout, std::nullopt);
     EXPECT_EQ(shared.readHistoryRows(shared.readHistory("a-4b").at(0).id), ramp(7, 1.0f));
 }
 

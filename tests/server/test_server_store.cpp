@@ -227,7 +227,8 @@ TEST_F(ServerStoreTest, FourDesksStoreAtOnce) {
     EXPECT_EQ(count("SELECT count(*) FROM chart_history WHERE serial_no LIKE 'D' || "
                     "substr(desk, 6) || '-%'"),
               "800");  // each chart under the desk that made it
-    EXPECT_EQ(count("SELECT string_agg(version::text, ',') FROM dipsheet_version"), "1");
+    EXPECT_EQ(count("SELECT string_agg(version::text, ',') FROM dipsheet_version"),
+              std::to_string(dipsheet::server::kServerSchemaVersion));
     ServerStore reader(uri(), "reader");
     EXPECT_EQ(reader.readHistory("d3-1").size(), 111u);  // D3-1, D3-10..19, D3-100..199
     EXPECT_EQ(reader.readHistory().size(), 800u);
@@ -296,6 +297,14 @@ TEST_F(ServerStoreTest, TablesAreMadeOnceAndBadInputChangesNothing) {
     EXPECT_EQ(count("SELECT count(*) FROM chart_history"), "1");
     EXPECT_EQ(store.readCapacity().size(), 2u);  // the chart on show as it was
     EXPECT_EQ(store.findJobRecord()->customer, "Acme");
+
+    // A server of version 1, made before the history kept printouts, gains the field; its
+    // charts keep none.
+    count("ALTER TABLE chart_history DROP COLUMN printout");
+    count("UPDATE dipsheet_version SET version = 1");
+    EXPECT_EQ(ServerStore(uri(), "desk").readHistory().at(0).printout, std::nullopt);
+    EXPECT_EQ(count("SELECT version FROM dipsheet_version"),
+              std::to_string(dipsheet::server::kServerSchemaVersion));
 
     count("UPDATE dipsheet_version SET version = 99");
     try {

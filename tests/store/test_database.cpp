@@ -911,6 +911,18 @@ TEST_F(DatabaseTest, HistoryKeepsTheRowsOfEachChart) {
     EXPECT_FALSE(db.readHistoryRows(1).has_value());  // made before: none, and still listed
     EXPECT_EQ(db.readHistory("old").at(0).id, 1);
     EXPECT_FALSE(db.readHistoryRows(99).has_value());
+    // What a printout showed goes with its chart, written only when it changes; the old chart
+    // and a hand-edited line keep none, and reprint as their definitions say.
+    EXPECT_FALSE(db.readHistoryEntry(2)->printout.has_value());
+    const Printout site{false, true, false};
+    EXPECT_TRUE(db.keepPrintout(2, site));
+    EXPECT_FALSE(db.keepPrintout(2, site));
+    EXPECT_FALSE(db.keepPrintout(99, site));
+    EXPECT_EQ(raw.value("SELECT Printout FROM ChartHistory WHERE Id = 2"), "mm ullage");
+    EXPECT_EQ(db.readHistoryEntry(2)->printout, site);
+    EXPECT_EQ(db.readHistory("old").at(0).printout, std::nullopt);
+    raw.exec("UPDATE ChartHistory SET Printout = 'in ullage sideways' WHERE Id = 2");
+    EXPECT_EQ(db.readHistoryEntry(2)->printout, std::nullopt);
     // Shown again from the history: no new row.
     db.replaceChart(charts[0], setupOf("48"), std::nullopt, false);
     EXPECT_EQ(raw.value("SELECT count(*) FROM ChartHistory"), "5");
@@ -1058,6 +1070,9 @@ TEST_F(DatabaseTest, OlderFilesAreBroughtUpToDateByTheirFirstWrite) {
          "VALUES(1, 'OLD-1', '', '')",
          "Setup,Full,Tank", 1},
         {"before table ChartSetup", "DROP TABLE ChartSetup", "<null>", 0},
+        {"of version 1, before field ChartHistory.Printout",
+         "ALTER TABLE ChartHistory DROP COLUMN Printout; PRAGMA user_version = 1",
+         "Setup,Full,Tank", 0},
     };
     const std::string fields = "SELECT group_concat(name) FROM pragma_table_info";
     for (const auto& shape : shapes) {
@@ -1078,7 +1093,7 @@ TEST_F(DatabaseTest, OlderFilesAreBroughtUpToDateByTheirFirstWrite) {
         EXPECT_EQ(readFile(kDatabaseFile), before);
         raw.exec("ALTER TABLE Capacity RENAME TO Held");
         EXPECT_THROW(Database().replaceChartRows(ramp(1, 1.0f)), StoreError);
-        EXPECT_EQ(raw.value("PRAGMA user_version"), "0");
+        EXPECT_NE(raw.value("PRAGMA user_version"), std::to_string(kSchemaVersion));
         raw.exec("ALTER TABLE Held RENAME TO Capacity");
 
         Database db;
@@ -1086,7 +1101,7 @@ TEST_F(DatabaseTest, OlderFilesAreBroughtUpToDateByTheirFirstWrite) {
         EXPECT_EQ(raw.value("PRAGMA user_version"), std::to_string(kSchemaVersion));
         EXPECT_EQ(raw.value(fields + "('ChartSetup')"), shape.setupFields);
         EXPECT_EQ(raw.value(fields + "('ChartHistory')"),
-                  "Id,Made,Client,Customer,TankDesc,SerialNo,Setup,Tank,Full,Unit,Rows");
+                  "Id,Made,Client,Customer,TankDesc,SerialNo,Setup,Tank,Full,Unit,Rows,Printout");
         EXPECT_EQ(raw.value("SELECT tbl_name FROM sqlite_master WHERE name = 'ChartHistoryIds'"),
                   "ChartHistory");
         EXPECT_EQ(raw.value("SELECT mrQRTMember || mrSerialNo || (SELECT group_concat(Capacity) "
