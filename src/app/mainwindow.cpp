@@ -105,7 +105,9 @@ MainWindow::MainWindow(const DataFolder& folder)
     // Converting the figures typed to the unit just chosen is offered on the notice bar.
     connect(m_chartOptions, &setup::ChartOptionsPanel::conversionOffered, this,
             [this](const QString& caption) {
-                m_noticeBar->offer(caption, [this] { m_chartOptions->convertTypedFigures(); });
+                m_noticeBar->offer(caption,
+                                   QStringLiteral("The unit changed; the figures stay as typed."),
+                                   [this] { m_chartOptions->convertTypedFigures(); });
             });
     connect(m_chartOptions, &setup::ChartOptionsPanel::inputsChanged, this, ui::guard([this] {
                 if (ChartWindow* window = chartWindow())

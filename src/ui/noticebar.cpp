@@ -36,13 +36,14 @@ NoticeBar::NoticeBar(QWidget* parent) : QLabel(parent) {
 }
 
 void NoticeBar::say(const QString& text, const QString& detail) {
-    setText(text.simplified());
+    m_notice = text.simplified();
     setToolTip(detail.isEmpty() ? text : detail);
     showWhatThereIs();
 }
 
-void NoticeBar::offer(const QString& caption, std::function<void()> act) {
+void NoticeBar::offer(const QString& caption, const QString& note, std::function<void()> act) {
     m_act = caption.isEmpty() ? std::function<void()>() : std::move(act);
+    m_note = caption.isEmpty() ? QString() : note;
     m_offerButton->setText(caption);
     m_offerButton->setVisible(!caption.isEmpty());
     showWhatThereIs();
@@ -50,6 +51,7 @@ void NoticeBar::offer(const QString& caption, std::function<void()> act) {
 
 void NoticeBar::showWhatThereIs() {
     const bool offered = !m_offerButton->isHidden();
+    setText(m_notice.isEmpty() ? m_note : m_notice);
     // The text keeps clear of the button at the right end.
     setContentsMargins(0, 0, offered ? m_offerButton->sizeHint().width() + twips(120) : 0, 0);
     placeOffer();

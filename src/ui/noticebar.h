@@ -22,9 +22,10 @@ public:
     // Shows `text` as plain text on one line (line breaks and tabs as blanks), or clears it;
     // the tooltip holds `detail` (the engine's own words, say), else the text.
     void say(const QString& text, const QString& detail = {});
-    // Offers `act` on a button captioned `caption` (objectName "cmdOffer"); an empty caption
-    // withdraws the offer. The button is pressed by the mouse only.
-    void offer(const QString& caption, std::function<void()> act);
+    // Offers `act` on a button captioned `caption` (objectName "cmdOffer"), `note` on the bar
+    // beside it while there is no notice; an empty caption withdraws the offer. The button is
+    // pressed by the mouse only.
+    void offer(const QString& caption, const QString& note, std::function<void()> act);
     QPushButton* offerButton() const { return m_offerButton; }
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -37,6 +38,8 @@ private:
     void placeOffer();
 
     QPushButton* m_offerButton;
+    QString m_notice;  // said
+    QString m_note;    // beside the offer
     std::function<void()> m_act;
 };
 
