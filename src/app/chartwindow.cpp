@@ -115,20 +115,8 @@ QString ChartWindow::marksText(report::DepthFormat depths, const QString& unit) 
         return {};  // marks a settings file cannot give are left out
     }
     // Each depth written as the grid writes one, so that it can be looked up in the rows.
-    const QString length = inches() ? QStringLiteral(" in") : QStringLiteral(" mm");
-    QStringList parts;
-    for (const chart::FillMark& mark : marks) {
-        const QString percent =
-            QString::fromStdString(chart::singleDefaultText(static_cast<float>(mark.percent)));
-        if (mark.belowStick) {
-            parts << QStringLiteral("%1 % below the stick").arg(percent);
-            continue;
-        }
-        parts << QStringLiteral("%1 % at %2%3 (%4 %5)")
-                     .arg(percent, CapacityModel::numberText(static_cast<float>(mark.depth)),
-                          length, QString::number(mark.volume, 'f', 1), unit);
-    }
-    return parts.isEmpty() ? QString() : QStringLiteral(". ") + parts.join(QStringLiteral(", "));
+    const QString text = report::fillMarksText(marks, &CapacityModel::numberText, inches(), unit);
+    return text.isEmpty() ? QString() : QStringLiteral(". ") + text;
 }
 
 void ChartWindow::compareWithInputs(const chart::Tank& inputs) {

@@ -137,6 +137,13 @@ double markStep(DepthFormat depths, bool inches) {
 
 QString fillMarksText(const std::vector<chart::FillMark>& marks, DepthFormat depths, bool inches,
                       const QString& unit) {
+    return fillMarksText(
+        marks, [depths](float depth) { return depthText(depth, depths); }, inches, unit);
+}
+
+QString fillMarksText(const std::vector<chart::FillMark>& marks,
+                      const std::function<QString(float)>& depthText, bool inches,
+                      const QString& unit) {
     const QString length = inches ? QStringLiteral(" in") : QStringLiteral(" mm");
     QStringList parts;
     for (const chart::FillMark& mark : marks) {
@@ -147,7 +154,7 @@ QString fillMarksText(const std::vector<chart::FillMark>& marks, DepthFormat dep
             continue;
         }
         parts << QStringLiteral("%1 % at %2%3 (%4 %5)")
-                     .arg(percent, depthText(static_cast<float>(mark.depth), depths), length,
+                     .arg(percent, depthText(static_cast<float>(mark.depth)), length,
                           QString::number(mark.volume, 'f', 1), unit);
     }
     return parts.join(QStringLiteral(", "));

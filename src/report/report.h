@@ -105,6 +105,10 @@ DepthFormat depthFormatFor(DepthFormat asked, const std::optional<chart::Tank>& 
 // in `unit`; a mark below the stick as "5 % below the stick".
 QString fillMarksText(const std::vector<chart::FillMark>& marks, DepthFormat depths, bool inches,
                       const QString& unit);
+// The same, each depth written by `depthText` (the grid's form on screen).
+QString fillMarksText(const std::vector<chart::FillMark>& marks,
+                      const std::function<QString(float)>& depthText, bool inches,
+                      const QString& unit);
 
 // The name a saved chart is given: the serial number (else the customer, else "chart") and
 // the day (today's unless given), in characters every file system takes

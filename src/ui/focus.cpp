@@ -109,6 +109,9 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        // A key typed into the field is the user's: no selection still to come may take it.
+        if (event->type() == QEvent::KeyPress && watched == m_widget)
+            m_typed = true;
         if (event->type() == QEvent::MouseButtonRelease && m_selectAfterRelease &&
             (watched == m_widget || watched == m_viewport)) {
             m_selectAfterRelease = false;
@@ -133,6 +136,7 @@ protected:
         if (selectOnEntry && reason != Qt::PopupFocusReason)
             showSelection(m_widget, type == QEvent::FocusIn);
         if (type == QEvent::FocusIn) {
+            m_typed = false;
             if (selectOnEntry && reason != Qt::PopupFocusReason)
                 selectNowAndDeferred(reason == Qt::MouseFocusReason || clickedInto(reason));
             if (countsAsEntry(reason))
@@ -186,7 +190,8 @@ private:
         QMetaObject::invokeMethod(
             this,
             [this] {
-                if (m_widget->hasFocus())
+                // Keys typed meanwhile (a busy moment held the queue) stay as typed.
+                if (m_widget->hasFocus() && !m_typed)
                     selectWhole(m_widget);
             },
             Qt::QueuedConnection);
@@ -223,6 +228,7 @@ private:
     QWidget* m_viewport = nullptr;
     bool m_inside = false;
     bool m_selectAfterRelease = false;
+    bool m_typed = false;  // a key typed since the field was entered
 };
 
 }  // namespace
