@@ -682,7 +682,7 @@ TEST_F(InScratchFolder, StoreIsRefusedOnAFolderAnotherProgramHolds) {
                                          "--diameter", "48",  "--length", "96", "--store"};
     {
         dipsheet::document::FolderLock desk(QString::fromStdString(m_folder.string()));
-        ASSERT_TRUE(desk.take());
+        ASSERT_EQ(desk.take(), dipsheet::document::FolderLock::Outcome::Taken);
         const std::string before = fileBytes(dipsheet::store::kDatabaseFile);
         const auto refused = run(store);
         EXPECT_EQ(refused.status, 1);
