@@ -90,16 +90,16 @@ bool holdDataFolder() {
     waited.start();
     for (;;) {
         switch (lock->take()) {
-        case document::FolderLock::Outcome::Taken:
-            listen(folder);
-            return true;
-        case document::FolderLock::Outcome::Refused:
-            // No lock can be had: the program does not run on a folder it does not hold.
-            ui::fatalError(std::make_exception_ptr(
-                document::FolderLockError(lock->refusalCode(), lock->refusal())));
-            return false;
-        case document::FolderLock::Outcome::Held:
-            break;
+            case document::FolderLock::Outcome::Taken:
+                listen(folder);
+                return true;
+            case document::FolderLock::Outcome::Refused:
+                // No lock can be had: the program does not run on a folder it does not hold.
+                ui::fatalError(std::make_exception_ptr(
+                    document::FolderLockError(lock->refusalCode(), lock->refusal())));
+                return false;
+            case document::FolderLock::Outcome::Held:
+                break;
         }
         const auto holder = lock->holder();
         const bool passing =

@@ -26,9 +26,8 @@ std::unique_ptr<document::FolderLock> holdFolder(std::ostream& err) {
             return nullptr;
         }
         const auto holder = lock->holder();
-        const bool passing =
-            !holder || (holder->program == document::FolderLock::ownProgram() &&
-                        holder->process != QCoreApplication::applicationPid());
+        const bool passing = !holder || (holder->program == document::FolderLock::ownProgram() &&
+                                         holder->process != QCoreApplication::applicationPid());
         if (!passing || std::chrono::steady_clock::now() >= deadline) {
             err << "dipsheet-chart: " << lock->heldMessage().toStdString()
                 << " Nothing was stored: store the chart there, or close it first.\n";

@@ -35,8 +35,8 @@ bool alive(qint64 pid) {
 bool writeAll(int fd, const QByteArray& text) {
     qsizetype done = 0;
     while (done < text.size()) {
-        const ssize_t n = ::pwrite(fd, text.constData() + done,
-                                   static_cast<size_t>(text.size() - done), done);
+        const ssize_t n =
+            ::pwrite(fd, text.constData() + done, static_cast<size_t>(text.size() - done), done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
@@ -84,9 +84,8 @@ FolderLock::Outcome FolderLock::take() {
     const QByteArray path = QFile::encodeName(m_path);
     // Never through a link, never blocking on a pipe planted under the name, and never emptied
     // before it is this program's: another's lock keeps its text.
-    const int fd =
-        ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
-               0644);
+    const int fd = ::open(path.constData(),
+                          O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
     const int openError = errno;
     struct stat st {};
     const bool seen = fd >= 0 ? ::fstat(fd, &st) == 0 : ::lstat(path.constData(), &st) == 0;
@@ -97,13 +96,14 @@ FolderLock::Outcome FolderLock::take() {
     if (seen && !S_ISREG(st.st_mode)) {
         drop();
         if (S_ISLNK(st.st_mode))
-            return refuse(ELOOP, QStringLiteral("is a symbolic link, which Dipsheet does not follow"),
-                          QStringLiteral("Remove the link and start again."));
+            return refuse(ELOOP,
+                          QStringLiteral("is a symbolic link, which Dipsheet does not follow"),
+                          QStringLiteral("Remove the link and try again."));
         if (S_ISDIR(st.st_mode))
             return refuse(EISDIR, QStringLiteral("is a folder, not a file"),
-                          QStringLiteral("Remove or rename that folder and start again."));
+                          QStringLiteral("Remove or rename that folder and try again."));
         return refuse(EINVAL, QStringLiteral("is not a plain file"),
-                      QStringLiteral("Remove it and start again."));
+                      QStringLiteral("Remove it and try again."));
     }
     if (seen && st.st_uid != ::geteuid()) {
         drop();
@@ -117,11 +117,12 @@ FolderLock::Outcome FolderLock::take() {
     const auto cannotBeMade = [this](int code) {
         const QString wayOut =
             code == ENOSPC || code == EDQUOT
-                ? QStringLiteral("Free space on the folder's disk and start again.")
+                ? QStringLiteral("Free space on the folder's disk and try again.")
             : code == EACCES || code == EPERM || code == EROFS
-                ? QStringLiteral("Make the folder writable, or work on a copy of it, and start "
-                                 "again.")
-                : QStringLiteral("Mend that and start again.");
+                ? QStringLiteral(
+                      "Make the folder writable, or work on a copy of it, and try "
+                      "again.")
+                : QStringLiteral("Mend that and try again.");
         return refuse(code,
                       QStringLiteral("cannot be made (%1): Dipsheet does not work on a folder it "
                                      "cannot hold")
@@ -144,8 +145,7 @@ FolderLock::Outcome FolderLock::take() {
     }
     // The folder is this program's: its lock now names it, for a message only.
     const QByteArray text = QByteArray::number(QCoreApplication::applicationPid()) + '\n' +
-                            m_program.toUtf8() + '\n' +
-                            QSysInfo::machineHostName().toUtf8() + '\n';
+                            m_program.toUtf8() + '\n' + QSysInfo::machineHostName().toUtf8() + '\n';
     if (::ftruncate(fd, 0) != 0 || !writeAll(fd, text)) {
         const int code = errno;
         drop();

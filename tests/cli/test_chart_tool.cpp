@@ -2,12 +2,14 @@
 #include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <QDir>
 #include <QSysInfo>
 
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -15,6 +17,7 @@
 #include <sstream>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "chart.h"
@@ -705,6 +708,87 @@ TEST_F(InScratchFolder, StoreIsRefusedOnAFolderAnotherProgramHolds) {
     const auto stored = run(store);
     EXPECT_EQ(stored.status, 0) << stored.err;
     EXPECT_EQ(dipsheet::store::Database().readCapacity().size(), 48u);
+}
+
+// What lies under the lock's name: a file left empty or damaged by a program that died holds
+// nothing; a link, a folder or another user's file is refused at once, named, never "already
+// open"; a live holder is named; a folder where no lock can be made (as a user who may not write
+// in this folder of root's) stores nothing.
+TEST_F(InScratchFolder, StoreMeetsWhatLiesUnderTheLocksName) {
+    namespace fs = std::filesystem;
+    using dipsheet::document::kLockFile;
+    makeDatabase();
+    const std::vector<std::string> store{"--shape",    "cyl", "--units",  "in", "--increment", "4",
+                                         "--diameter", "48",  "--length", "96", "--store"};
+    constexpr uid_t kNobody = 65534;
+    int release[2] = {-1, -1};  // the live holder holds the folder until this is closed
+    pid_t holder = 0;
+    const std::vector<std::tuple<std::string, std::function<void()>, std::string>> cases{
+        {"empty", [] { std::ofstream{kLockFile}; }, ""},
+        {"random bytes", [] { std::ofstream(kLockFile) << std::string("\x93\0\xff\n-7\n\x01", 8); },
+         ""},
+        {"directory", [] { fs::create_directory(kLockFile); },
+         "is a folder, not a file. Remove or rename that folder"},
+        {"symlink", [] { fs::create_symlink(fs::path("QRTMembers.mdb"), kLockFile); },
+         "is a symbolic link, which Dipsheet does not follow. Remove the link"},
+        {"another user's",
+         [] { (std::ofstream(kLockFile) << "1\n"), ::chown(kLockFile, kNobody, 0); },
+         "belongs to another user (user 65534)"},
+        {"held by a live process",
+         [&] {
+             ASSERT_EQ(::pipe(release), 0);
+             if ((holder = ::fork()) == 0) {
+                 dipsheet::document::FolderLock desk(QDir::currentPath(), QStringLiteral("dip"));
+                 desk.take();
+                 ::close(release[1]);
+                 ::_exit(static_cast<int>(::read(release[0], &release, 1)));  // until let go
+             }
+             ::close(release[0]);
+             for (std::error_code none; fs::file_size(kLockFile, none) + 1 < 2;)
+                 ::usleep(10000);
+         },
+         "Dipsheet is already open on this folder (" + m_folder.string() + "): dip, process "},
+        {"no lock can be made", [] {},
+         "cannot be made (Permission denied): Dipsheet does not work on a folder it cannot hold. "
+         "Make the folder writable"},
+    };
+    for (const auto& [what, plant, said] : cases) {
+        SCOPED_TRACE(what);
+        const bool asNobody = what == "no lock can be made";
+        if ((asNobody || what == "another user's") && ::geteuid() != 0) {
+            std::cout << "skipped " << what << ": only root gives a file to another user\n";
+            continue;
+        }
+        fs::remove_all(kLockFile);
+        plant();
+        const fs::file_type planted = fs::symlink_status(kLockFile).type();
+        const std::string before = fileBytes(dipsheet::store::kDatabaseFile);
+        const std::string expected = holder ? said + std::to_string(holder) + " on " : said;
+        const pid_t nobody = asNobody ? ::fork() : -1;
+        if (nobody == 0) {  // says what it met, and ends with 0 when that was expected
+            const Result r = ::setgid(kNobody) || ::setuid(kNobody) ? Result{} : run(store);
+            std::cerr << r.err;
+            ::_exit(r.status == 1 && r.err.find(expected) != std::string::npos ? 0 : 1);
+        }
+        int status = -1;
+        const Result result =
+            asNobody ? (::waitpid(nobody, &status, 0), Result{status ? 0 : 1, "", expected})
+                     : run(store);
+        if (said.empty()) {
+            EXPECT_EQ(result.status, 0) << result.err;
+            EXPECT_NE(fileBytes(dipsheet::store::kDatabaseFile), before);
+            continue;
+        }
+        EXPECT_EQ(result.status, 1);
+        EXPECT_NE(result.err.find(expected), std::string::npos) << result.err;
+        EXPECT_TRUE(holder || result.err.find("already open") == std::string::npos);
+        EXPECT_EQ(fileBytes(dipsheet::store::kDatabaseFile), before);
+        EXPECT_EQ(fs::symlink_status(kLockFile).type(), planted);
+        if (holder > 0) {
+            ::close(release[1]);
+            ::waitpid(std::exchange(holder, 0), nullptr, 0);
+        }
+    }
 }
 
 // Four runs of the command line storing into one folder at once: each waits while another
