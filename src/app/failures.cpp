@@ -7,6 +7,7 @@
 
 #include <optional>
 
+#include "folderlock.h"
 #include "program.h"
 #include "report/report.h"
 #include "ui.h"
@@ -89,6 +90,13 @@ void registerErrorTranslators() {
             return std::nullopt;
         return ui::ErrorInfo{r->number(), withWayOut(r->what(), r->databaseCode()),
                              r->databaseDamaged()};
+    });
+    // A data folder that cannot be held: the program does not run on it.
+    ui::addErrorTranslator([](const std::exception& e) -> std::optional<ui::ErrorInfo> {
+        const auto* l = dynamic_cast<const document::FolderLockError*>(&e);
+        if (!l)
+            return std::nullopt;
+        return ui::ErrorInfo{l->code(), QString::fromStdString(l->what()), true};
     });
 }
 

@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QThread>
 #include <QWidget>
 
 #include <memory>
@@ -17,6 +19,8 @@ namespace dipsheet::app {
 namespace {
 
 constexpr int kAskMs = 2000;
+// How long a start waits for a store of the command line to let go of the folder.
+constexpr qint64 kWaitForStoreMs = 3000;
 
 // Brings the program's main window (else any window on screen: the splash) to the front.
 void comeForward() {
@@ -80,9 +84,35 @@ bool holdDataFolder() {
     // Held until the program ends.
     static std::unique_ptr<document::FolderLock> lock;
     lock = std::make_unique<document::FolderLock>(folder);
-    if (lock->take()) {
-        listen(folder);
-        return true;
+    // A store of the command line holds the folder for a moment: it is waited for, and so is a
+    // holder whose lock is still being written. Another desktop is said at once.
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        switch (lock->take()) {
+            case document::FolderLock::Outcome::Taken:
+                listen(folder);
+                return true;
+            case document::FolderLock::Outcome::Refused:
+                // No lock can be had: the program does not run on a folder it does not hold.
+                ui::fatalError(std::make_exception_ptr(
+                    document::FolderLockError(lock->refusalCode(), lock->refusal())));
+                return false;
+            case document::FolderLock::Outcome::Held:
+                break;
+        }
+        const auto holder = lock->holder();
+        const bool passing =
+            !holder || holder->program == QLatin1String(document::kCommandLineProgram);
+        if (!passing)
+            break;
+        if (waited.elapsed() >= kWaitForStoreMs) {
+            ui::messageBox(lock->heldMessage() +
+                           QStringLiteral(" It has not let go of the folder: start Dipsheet "
+                                          "again once it is done."));
+            return false;
+        }
+        QThread::msleep(10);
     }
     knock(folder);
     ui::messageBox(lock->heldMessage() +

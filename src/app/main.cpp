@@ -21,7 +21,8 @@ int main(int argc, char** argv) {
     // The real world: a person at the boxes, Qt's timers and print preview, the default printer.
     dipsheet::app::Outside outside;
     const dipsheet::app::UseOutside handed(outside);
-    // One program on a data folder: a second start brings the first forward and ends.
+    // One program on a data folder: a second start brings the first forward and ends, as does a
+    // folder that cannot be held.
     if (!dipsheet::app::holdDataFolder())
         return 1;
     // A job database that cannot be read at start-up ends the program.

@@ -108,7 +108,7 @@ void sendWaiting(const ServerChoice& server, std::ostream& err) {
     if (!std::filesystem::is_regular_file(store::kDatabaseFile))
         return;
     document::FolderLock lock(QDir::currentPath());
-    if (!lock.take())
+    if (lock.take() != document::FolderLock::Outcome::Taken)
         return;
     try {
         const store::JobDatabase file;

@@ -2,12 +2,14 @@
 #include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <QDir>
 #include <QSysInfo>
 
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -15,6 +17,7 @@
 #include <sstream>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "chart.h"
@@ -682,7 +685,7 @@ TEST_F(InScratchFolder, StoreIsRefusedOnAFolderAnotherProgramHolds) {
                                          "--diameter", "48",  "--length", "96", "--store"};
     {
         dipsheet::document::FolderLock desk(QString::fromStdString(m_folder.string()));
-        ASSERT_TRUE(desk.take());
+        ASSERT_EQ(desk.take(), dipsheet::document::FolderLock::Outcome::Taken);
         const std::string before = fileBytes(dipsheet::store::kDatabaseFile);
         const auto refused = run(store);
         EXPECT_EQ(refused.status, 1);
@@ -705,6 +708,68 @@ TEST_F(InScratchFolder, StoreIsRefusedOnAFolderAnotherProgramHolds) {
     const auto stored = run(store);
     EXPECT_EQ(stored.status, 0) << stored.err;
     EXPECT_EQ(dipsheet::store::Database().readCapacity().size(), 48u);
+}
+
+// What lies under the lock's name: a file left empty or damaged holds nothing; a link, a folder,
+// another user's file or no lock at all (as another user here) is refused; a holder is named.
+TEST_F(InScratchFolder, StoreMeetsWhatLiesUnderTheLocksName) {
+    namespace fs = std::filesystem;
+    using dipsheet::document::kLockFile;
+    makeDatabase();
+    const std::vector<std::string> store{"--shape",    "cyl", "--units",  "in", "--increment", "4",
+                                         "--diameter", "48",  "--length", "96", "--store"};
+    pid_t holder = 0;
+    const std::vector<std::tuple<std::string, std::function<void()>, std::string>> cases{
+        {"empty", [] { std::ofstream{kLockFile}; }, ""},
+        {"random bytes", [] { std::ofstream(kLockFile) << "\x93\xff\n-7\n\x01\x7f"; }, ""},
+        {"directory", [] { fs::create_directory(kLockFile); },
+         "is a folder, not a file. Remove or rename that folder"},
+        {"symlink", [] { fs::create_symlink(fs::path("QRTMembers.mdb"), kLockFile); },
+         "is a symbolic link, which Dipsheet does not follow. Remove the link"},
+        {"another user's",
+         [] { (std::ofstream(kLockFile) << "1\n"), ::chown(kLockFile, 65534, 0); },
+         "belongs to another user (user 65534)"},
+        {"held by a live process",
+         [&] {
+             if ((holder = ::fork()) == 0) {
+                 dipsheet::document::FolderLock desk(QDir::currentPath(), QStringLiteral("dip"));
+                 desk.take();
+                 ::pause();  // until killed, which lets go of the folder
+             }
+             std::error_code none;  // a holder that has written its name, 5 s at most
+             for (int i = 0; i < 500 && fs::file_size(kLockFile, none) + 1 < 2; ++i)
+                 ::usleep(10000);
+         },
+         "Dipsheet is already open on this folder (" + m_folder.string() + "): dip, process "},
+        {"no lock can be made", [] {},
+         "cannot be made (Permission denied): Dipsheet does not work on a folder it cannot hold. "
+         "Make the folder writable"},
+    };
+    for (const auto& [what, plant, said] : cases) {
+        SCOPED_TRACE(what);
+        const bool asNobody = what == "no lock can be made";
+        if ((asNobody || what == "another user's") && ::geteuid() != 0) {
+            std::cout << "skipped " << what << ": only root gives a file to another user\n";
+            continue;
+        }
+        fs::remove_all(kLockFile);
+        plant();
+        const std::string before = fileBytes(dipsheet::store::kDatabaseFile);
+        const std::string expected = holder ? said + std::to_string(holder) + " on " : said;
+        const pid_t nobody = asNobody ? ::fork() : -1;
+        if (nobody == 0)  // ends with 0 when it met what was expected
+            ::_exit(::setgid(65534) || ::setuid(65534) ||
+                    run(store).err.find(expected) == std::string::npos);
+        int status = -1;
+        const Result result =
+            asNobody ? (::waitpid(nobody, &status, 0), Result{status ? 0 : 1, "", expected})
+                     : run(store);
+        EXPECT_EQ(result.status, said.empty() ? 0 : 1) << result.err;
+        EXPECT_NE(result.err.find(expected), std::string::npos) << result.err;
+        EXPECT_EQ(fileBytes(dipsheet::store::kDatabaseFile) == before, !said.empty());
+        if (holder > 0)
+            ::kill(holder, SIGKILL), ::waitpid(std::exchange(holder, 0), nullptr, 0);
+    }
 }
 
 // Four runs of the command line storing into one folder at once: each waits while another

@@ -9,6 +9,8 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -16,6 +18,8 @@
 #include "app_testing.h"
 #include "clientpanel.h"
 #include "copyrightpanel.h"
+#include "folderholder.h"
+#include "folderlock.h"
 #include "orientationpanel.h"
 
 using namespace app_testing;
@@ -290,6 +294,29 @@ private slots:
         }
         QDir::setCurrent(previous);
         QVERIFY(!QFile::exists(empty.filePath(QStringLiteral("QRTMembers.mdb"))));  // not made
+    }
+
+    // At start a command-line store holding the folder is waited for; no lock, the fatal path.
+    void holdsTheDataFolderOrEnds() {
+        const auto scratch = scratchDatabase();  // the program's folder now
+        QVERIFY(QDir().mkpath(QStringLiteral("a/dipsheet.lock")));
+        Seams seams;
+        const pid_t store = ::fork();
+        if (store == 0) {
+            dipsheet::document::FolderLock lock(QDir::currentPath(),
+                                                QStringLiteral("dipsheet-chart"));
+            ::usleep(lock.take() == dipsheet::document::FolderLock::Outcome::Taken ? 800000 : 0);
+            ::_exit(0);
+        }
+        for (int i = 0; i < 500 && QFileInfo(QStringLiteral("dipsheet.lock")).size() == 0; ++i)
+            QThread::msleep(10);  // until the store has written its name, 5 s at most
+        QVERIFY(dipsheet::app::holdDataFolder());
+        QCOMPARE(seams.messages, QStringList());
+        ::waitpid(store, nullptr, 0);
+        QVERIFY(QDir::setCurrent(QStringLiteral("a")) && !dipsheet::app::holdDataFolder());
+        QCOMPARE(seams.ends, QList<int>{1});
+        QCOMPARE(seams.messages.value(0).left(34),
+                 QStringLiteral("Error 21: The data folder's lock, "));
     }
 
     // A fresh file names no client, only the schema's placeholder, which every chart would
