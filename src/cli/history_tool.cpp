@@ -127,6 +127,15 @@ void sendWaiting(const ServerChoice& server, std::ostream& err) {
 
 }  // namespace
 
+bool outputWritten(std::ostream& out, std::ostream& err) {
+    out.flush();
+    if (out)
+        return true;
+    err << "dipsheet-chart: the output could not be written (a full disk, or a file that takes "
+           "nothing): it is not whole\n";
+    return false;
+}
+
 int listHistory(const std::string& search, const std::optional<ServerChoice>& server,
                 std::ostream& out, std::ostream& err) {
     if (server)
@@ -151,8 +160,7 @@ int listHistory(const std::string& search, const std::optional<ServerChoice>& se
         text.append("\n");
     }
     out << text;
-    out.flush();
-    return 0;
+    return outputWritten(out, err) ? 0 : 1;
 }
 
 int reprintChart(const std::string& id, bool store, const std::optional<ServerChoice>& server,
@@ -232,7 +240,8 @@ int reprintChart(const std::string& id, bool store, const std::optional<ServerCh
         }
     }
     out << chart::chartCsv(rows);
-    out.flush();
+    if (!outputWritten(out, err))
+        return 1;
     if (!kept)
         err << "Chart " << number
             << " was made before charts kept their rows: charted again from its set-up.\n";
@@ -250,7 +259,8 @@ int copyHistory(const ServerChoice& server, std::ostream& out, std::ostream& err
         dipsheet::server::Desk(store::JobDatabase(), server.uri, server.desk).copyHistory();
     out << report.copied << (report.copied == 1 ? " chart" : " charts") << " copied, "
         << report.there << " there already\n";
-    out.flush();
+    if (!outputWritten(out, err))
+        return 1;
     if (report.notice.empty())
         return 0;
     err << "dipsheet-chart: " << report.notice << '\n';

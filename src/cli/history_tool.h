@@ -14,6 +14,10 @@ struct ServerChoice {
     std::string desk;
 };
 
+// Flushes `out` and says whether all that was written to it got there (standard output may be a
+// full disk, or /dev/full); when not, `err` says so and the run ends with status 1.
+bool outputWritten(std::ostream& out, std::ostream& err);
+
 // Lists the history of QRTMembers.mdb in the current folder, newest first, as CSV: "Id,Date,
 // Serial,Customer,Description,Setup,Full", then a line per chart whose serial number, customer or
 // description hold every word of `search`. A set-up this version cannot read is listed as

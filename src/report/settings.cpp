@@ -1,10 +1,12 @@
 #include "settings.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
-#include <QSaveFile>
 #include <QStringDecoder>
+
+#include "wholefile.h"
 
 namespace dipsheet::report {
 
@@ -94,12 +96,20 @@ Settings readSettings(const QString& path) {
 }
 
 bool writeSetting(const QString& path, const QString& section, const QString& key,
-                  const QString& value) {
+                  const QString& value, QString* why) {
+    if (const QString refused = refusedName(path); !refused.isEmpty()) {
+        if (why != nullptr)
+            *why = refused;
+        return false;
+    }
     QByteArray text;
     QFile in(path);
     if (in.exists()) {
-        if (!QFileInfo(path).isFile() || !in.open(QIODevice::ReadOnly))
+        if (!QFileInfo(path).isFile() || !in.open(QIODevice::ReadOnly)) {
+            if (why != nullptr)
+                *why = QStringLiteral("%1 cannot be read").arg(QDir::toNativeSeparators(path));
             return false;
+        }
         text = in.readAll();
     }
     const QByteArray cr = text.contains("\r\n") ? QByteArrayLiteral("\r") : QByteArray();
@@ -135,9 +145,10 @@ bool writeSetting(const QString& path, const QString& section, const QString& ke
         else
             lines.insert(end, entry);
     }
-    QSaveFile out(path);
-    const QByteArray written = lines.join('\n') + '\n';
-    return out.open(QIODevice::WriteOnly) && out.write(written) == written.size() && out.commit();
+    const QString failure = writeWholeFile(path, lines.join('\n') + '\n');
+    if (why != nullptr)
+        *why = failure;
+    return failure.isEmpty();
 }
 
 }  // namespace dipsheet::report

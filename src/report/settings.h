@@ -42,8 +42,9 @@ Settings readSettings(const QString& path);
 // adding it at the end of its section (the section at the end of the file when it has none).
 // Every other byte stays as the office wrote it: its lines, comments, encoding and each line's
 // own line end (the new line ends as the file's lines do). The file is replaced whole or not at
-// all, through a temporary file made exclusively in its folder; false when it cannot be.
+// all (writeWholeFile: a link under its name is refused, never followed); false when it cannot
+// be, and `why` says why.
 bool writeSetting(const QString& path, const QString& section, const QString& key,
-                  const QString& value);
+                  const QString& value, QString* why = nullptr);
 
 }  // namespace dipsheet::report

@@ -360,6 +360,14 @@ TEST(ChartToolProgram, ExitStatusAndStreamsOfTheBuiltProgram) {
         capture("--shape rect --units in --increment 1 --length '1/8' --width 1 --height 1", &out),
         2);
     EXPECT_EQ(out, "");
+    // Output that does not get there (a full disk; /dev/full here) is said, with status 1.
+    for (const std::string args : {"--shape rect --units in --increment 1 --length 100 --width 50 "
+                                   "--height 40",
+                                   "--help", "--version"}) {
+        std::string said;
+        EXPECT_EQ(capture(args + " 2>&1 >/dev/full #", &said), 1) << args;
+        EXPECT_NE(said.find("the output could not be written"), std::string::npos) << said;
+    }
 }
 
 namespace {

@@ -1,5 +1,7 @@
 #include "render.h"
 #include "report.h"
+#include "settings.h"
+#include "wholefile.h"
 
 #include "chart/tank.h"
 
@@ -12,7 +14,12 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
 
 #include <fstream>
 #include <functional>
@@ -893,4 +900,91 @@ TEST_F(ReportEngineTest, ChartByVolumePrintsTheCapacityFirst) {
     ASSERT_EQ(static_cast<int>(rows[0].depth), 4);
     EXPECT_TRUE(std::regex_search(text, std::regex("(^|\\s)10\\.00\\s+4[ .0-9/]*\\s"))) << text;
     EXPECT_EQ(text.find("7/8  "), std::string::npos) << text;  // no eighth labels
+}
+
+// Every file the program writes (dipsheet.ini, a PDF, a CSV chart or gauge table) is written
+// whole or not at all, and never through a link planted under its name: a link, dangling or
+// not, or a device, is refused with a message and nothing outside is touched; a write that fails
+// part-way (the file size limit here, as a full disk) is said, the file as it was and no
+// temporary file left.
+TEST_F(ReportEngineTest, NoFileWrittenThroughALinkAndAFailedWriteSaid) {
+    writeFile("plain.rpt", kBase);
+    ReportEngine engine;
+    engine.setReportFileName(QStringLiteral("plain.rpt"));
+    engine.load({}, {{1.0f, 2.0f}, {2.0f, 5.0f}}, {}, QDate(2024, 3, 5));
+    const struct {
+        const char* name;
+        std::function<QString(const QString&)> write;  // what went wrong; empty when written
+    } writers[] = {
+        {"dipsheet.ini",
+         [](const QString& path) {
+             QString why;
+             const bool written = writeSetting(path, QStringLiteral("Chart"),
+                                               QStringLiteral("Ullage"), QStringLiteral("yes"), &why);
+             EXPECT_EQ(written, why.isEmpty());
+             return why;
+         }},
+        {"chart.pdf",
+         [&engine](const QString& path) {
+             try {
+                 writePdf(engine.report(), path);
+             } catch (const ReportError& error) {
+                 EXPECT_EQ(error.number(), kOutputUnwritable);
+                 return QString::fromUtf8(error.what());
+             }
+             return QString();
+         }},
+        {"chart.csv",
+         [](const QString& path) { return writeWholeFile(path, "Depth,Capacity\n1,2\n"); }},
+    };
+    const std::string outside = QDir::current().filePath(QStringLiteral("outside")).toStdString();
+    const auto entries = [] {
+        return QDir::current().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+            .size();
+    };
+    for (const auto& writer : writers) {
+        const QString name = QString::fromLatin1(writer.name);
+        const std::string path = name.toStdString();
+        // A link to a file outside: refused, naming the link; the file outside as it was.
+        writeFile(outside, "kept");
+        ASSERT_EQ(symlink(outside.c_str(), path.c_str()), 0);
+        QString said = writer.write(name);
+        EXPECT_TRUE(said.contains(name + QStringLiteral(" is a link"))) << said.toStdString();
+        EXPECT_EQ(readText(outside), "kept") << path;
+        EXPECT_TRUE(QFileInfo(name).isSymLink());
+        // A dangling link: refused; nothing made where it points.
+        std::remove(outside.c_str());
+        said = writer.write(name);
+        EXPECT_TRUE(said.contains(QStringLiteral("is a link"))) << said.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(outside))) << path;
+        std::remove(path.c_str());
+        // A device: refused, never "written".
+        said = writer.write(QStringLiteral("/dev/full"));
+        EXPECT_TRUE(said.contains(QStringLiteral("/dev/full is not an ordinary file")))
+            << said.toStdString();
+        // Written, and an existing file keeps its permissions.
+        writeFile(path, "[Old]\n");
+        ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+        const qsizetype before = entries();
+        EXPECT_EQ(writer.write(name), QString()) << path;
+        struct stat written {};
+        ASSERT_EQ(lstat(path.c_str(), &written), 0);
+        EXPECT_TRUE(S_ISREG(written.st_mode));
+        EXPECT_EQ(written.st_mode & 0777, 0640u) << path;
+        EXPECT_NE(readText(path), "[Old]\n");
+        // A write cut short (a file size limit, as a full disk would): said; the file as it was.
+        writeFile(path, "[Old]\n");
+        rlimit limit{}, small{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        small = {8, limit.rlim_max};
+        const auto oldSignal = signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &small);
+        said = writer.write(name);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        signal(SIGXFSZ, oldSignal);
+        EXPECT_TRUE(said.contains(QStringLiteral("cannot be written"))) << said.toStdString();
+        EXPECT_EQ(readText(path), "[Old]\n") << path;
+        EXPECT_EQ(entries(), before) << path;  // no temporary file left
+        std::remove(path.c_str());
+    }
 }
