@@ -93,11 +93,13 @@ void databaseFailed(const store::StoreError& e, std::ostream& err) {
     err << "dipsheet-chart: error " << e.code() << ": " << e.what() << '\n';
 }
 
-// The history the run reads: the server's shared one when given, else the job file's.
+// The history the run reads: the server's shared one when given, else the job file's, opened
+// read-only: reading never writes to it (an older layout stays as it is, and a read-only file
+// is read).
 std::unique_ptr<store::ChartStore> historyOf(const std::optional<ServerChoice>& server) {
     if (server)
         return std::make_unique<dipsheet::server::ServerStore>(server->uri, server->desk);
-    return store::JobDatabase().open();
+    return store::JobDatabase().openReadOnly();
 }
 
 // The charts waiting in the working directory's job file go up before the office's history is
