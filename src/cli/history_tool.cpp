@@ -20,10 +20,11 @@ namespace dipsheet::cli {
 namespace {
 
 // Stored text as it may reach a terminal: every control character but the line break (C0,
-// DEL, and C1 written in UTF-8) and every byte that is no UTF-8 escaped as \xHH, a backslash
-// doubled, so that nothing stored can move the cursor, retitle the window or clear the screen,
-// and the text can be read back unambiguously. A line break stays: it is part of a quoted CSV
-// field.
+// DEL, and C1 written in UTF-8) and every byte that is no UTF-8 escaped as \xHH (C1 as \u0080
+// to \u009f), the Unicode bidirectional controls (U+202A to U+202E, U+2066 to U+2069) as \uHHHH,
+// a backslash doubled, so that nothing stored can move the cursor, retitle the window, clear the
+// screen or turn the text around, and the text can be read back unambiguously. A line break
+// stays: it is part of a quoted CSV field.
 std::string terminalText(std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
     std::string out;
@@ -64,10 +65,17 @@ std::string terminalText(std::string_view text) {
             if (!wellFormed) {
                 escape(byte);
                 ++at;
-            } else if (byte == 0xC2 && next(1) <= 0x9F) {
-                out.append("\\u00").push_back(kHex[next(1) >> 4]);
-                out.push_back(kHex[next(1) & 0xF]);
-                at += 2;
+            } else if (const char32_t point = length == 2 ? ((byte & 0x1Fu) << 6) | (next(1) & 0x3Fu)
+                                              : length == 3 ? ((byte & 0x0Fu) << 12) |
+                                                                  ((next(1) & 0x3Fu) << 6) |
+                                                                  (next(2) & 0x3Fu)
+                                                            : 0;
+                       point <= 0x9F || (point >= 0x202A && point <= 0x202E) ||
+                       (point >= 0x2066 && point <= 0x2069)) {
+                out.append("\\u");
+                for (int shift = 12; shift >= 0; shift -= 4)
+                    out.push_back(kHex[(point >> shift) & 0xF]);
+                at += length;
             } else {
                 out.append(text.substr(at, length));
                 at += length;

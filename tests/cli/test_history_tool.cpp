@@ -100,9 +100,10 @@ TEST_F(HistoryTool, ReprintPrintsTheKeptRowsOrSaysItChartsAgain) {
 }
 
 // --history writes each stored text with its control characters escaped (\xHH; the C1 controls
-// \u0080 to \u009f; bytes that are no UTF-8 \xHH), a backslash doubled, and a line break kept
-// inside a quoted field, so that the CSV reads back and nothing reaches the terminal raw. The
-// date --reprint writes on standard error is stored text too.
+// \u0080 to \u009f and the bidirectional ones as \uHHHH; bytes that are no UTF-8 \xHH), a
+// backslash doubled, and a line break kept inside a quoted field, so that the CSV reads back and
+// nothing reaches the terminal raw. The date --reprint writes on standard error is stored text
+// too.
 TEST_F(HistoryTool, HistoryWritesControlCharactersEscaped) {
     const struct {
         std::string stored;
@@ -116,6 +117,9 @@ TEST_F(HistoryTool, HistoryWritesControlCharactersEscaped) {
          "2J, nel \xc2\x85",
          "\"csi \\u009b2J, nel \\u0085\""},
         {"stray \xff\xc3 end \xe2\x82", "stray \\xff\\xc3 end \\xe2\\x82"},
+        {"rlo \xe2\x80\xae"
+         "exe.pdf lre \xe2\x80\xaa fsi \xe2\x81\xa8 pdi \xe2\x81\xa9 lrm \xe2\x80\x8e",
+         "rlo \\u202eexe.pdf lre \\u202a fsi \\u2068 pdi \\u2069 lrm \xe2\x80\x8e"},
         {"M\xc3\xbcller \xce\xa3\xce\xbf\xcf\x86\xce\xb9\xce\xb1 \xe2\x82\xac",
          "M\xc3\xbcller \xce\xa3\xce\xbf\xcf\x86\xce\xb9\xce\xb1 \xe2\x82\xac"},
         {"two\nlines \"quoted\"", "\"two\nlines \"\"quoted\"\"\""},
