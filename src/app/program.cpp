@@ -70,6 +70,10 @@ QStringList DataFolder::companyDetails() const {
     return details;
 }
 
+QString DataFolder::settingsRefusal() const {
+    return report::readSettings(settings()).refusal;
+}
+
 std::optional<bool> DataFolder::ullageChoice() const {
     const QString value = report::readSetting(settings(), QStringLiteral("Chart/Ullage"));
     if (value.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0)

@@ -67,6 +67,9 @@ public:
     // as written: yes or no; none when the key is missing or says neither, and the definition
     // decides.
     std::optional<bool> ullageChoice() const;
+    // Why dipsheet.ini is not read at all (larger than report::kMaxSettingsBytes), for the
+    // notice bar; empty when it is read, or missing.
+    QString settingsRefusal() const;
     QString markPercents() const;
     // Keeps the choice (report::writeSetting, every other byte as it was). False when the file
     // cannot be written, and `why` says why.

@@ -3,7 +3,6 @@
 
 #include "chart/tank.h"
 
-#include "reading.h"
 #include "tank_fields.h"
 
 #include "chart/measures.h"
@@ -290,44 +289,33 @@ std::optional<Tank::Measures> Tank::measures() const {
 }
 
 TankVolume Tank::volume() const {
-    const TankVolume made = [this]() -> TankVolume {
-        const ChartOptions o = options();
-        const CylTexts cyl{diameter, length, headThickness, shellThickness};
-        const TiltTexts tilt{fall, tiltDegrees, dipAt};
-        // A fall of 0 (or none) takes the level tank's own path, bit for bit.
-        switch (shape) {
-            case Shape::Rectangular: {
-                const RectTexts texts{length, width, height, thickness};
-                if (tilt.any()) {
-                    const RectangleMeasures measures = readRectangle(o, texts);
-                    if (const auto lying = readTilt(tilt, measures.length, format))
-                        return tiltedRectangleVolume(o, measures, *lying);
-                }
-                return rectVolume(o, texts);
+    const ChartOptions o = options();
+    const CylTexts cyl{diameter, length, headThickness, shellThickness};
+    const TiltTexts tilt{fall, tiltDegrees, dipAt};
+    // A fall of 0 (or none) takes the level tank's own path, bit for bit.
+    switch (shape) {
+        case Shape::Rectangular: {
+            const RectTexts texts{length, width, height, thickness};
+            if (tilt.any()) {
+                const RectangleMeasures measures = readRectangle(o, texts);
+                if (const auto lying = readTilt(tilt, measures.length, format))
+                    return tiltedRectangleVolume(o, measures, *lying);
             }
-            case Shape::HorizontalCylinder:
-                if (tilt.any()) {
-                    const CylinderMeasures measures = readCylinder(o, cyl, heads);
-                    if (const auto lying = readTilt(tilt, measures.length, format))
-                        return tiltedCylinderVolume(o, measures, *lying);
-                }
-                return cylVolume(o, cyl, heads);
-            case Shape::VerticalCylinder:
-                break;
+            return rectVolume(o, texts);
         }
-        if (tilt.any())
-            throw InputError("A vertical tank takes no tilt or dip point.");
-        return vertVolume(o, cyl, heads);
-    }();
-    // Dimensions so small that the full tank rounds to 0 in the chart's numbers would chart
-    // nothing but zeros: refused as a dimension of 0 is.
-    if (!(static_cast<float>(made.full()) > 0)) {
-        throw InputError("The tank is too small to chart: its full capacity, " +
-                         detail::numberText(made.full()) + " " + volumeUnit(inches) +
-                         ", is 0 in the chart's numbers. Type its dimensions in " +
-                         lengthUnit(inches) + ", each greater than 0.");
+        case Shape::HorizontalCylinder:
+            if (tilt.any()) {
+                const CylinderMeasures measures = readCylinder(o, cyl, heads);
+                if (const auto lying = readTilt(tilt, measures.length, format))
+                    return tiltedCylinderVolume(o, measures, *lying);
+            }
+            return cylVolume(o, cyl, heads);
+        case Shape::VerticalCylinder:
+            break;
     }
-    return made;
+    if (tilt.any())
+        throw InputError("A vertical tank takes no tilt or dip point.");
+    return vertVolume(o, cyl, heads);
 }
 
 Tank::Chart Tank::chart() const {

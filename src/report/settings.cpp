@@ -88,11 +88,24 @@ Settings parseSettings(const QByteArray& content) {
     return settings;
 }
 
+namespace {
+
+QString tooLarge(const QString& path, qint64 size) {
+    return QStringLiteral("%1 is larger than 1 MiB (%2 bytes), and Dipsheet does not read it: "
+                          "its settings are not used until it is made smaller")
+        .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()))
+        .arg(size);
+}
+
+}  // namespace
+
 Settings readSettings(const QString& path) {
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
-        return Settings{{}, false};
-    return parseSettings(file.readAll());
+        return Settings{{}, false, {}};
+    if (file.size() > kMaxSettingsBytes)
+        return Settings{{}, false, tooLarge(path, file.size())};
+    return parseSettings(file.read(kMaxSettingsBytes));
 }
 
 bool writeSetting(const QString& path, const QString& section, const QString& key,
@@ -110,7 +123,12 @@ bool writeSetting(const QString& path, const QString& section, const QString& ke
                 *why = QStringLiteral("%1 cannot be read").arg(QDir::toNativeSeparators(path));
             return false;
         }
-        text = in.readAll();
+        if (in.size() > kMaxSettingsBytes) {
+            if (why != nullptr)
+                *why = tooLarge(path, in.size());
+            return false;
+        }
+        text = in.read(kMaxSettingsBytes);
     }
     const QByteArray cr = text.contains("\r\n") ? QByteArrayLiteral("\r") : QByteArray();
     // Lines end at '\n'; a line keeps its '\r'. A last line without a line end gets one.

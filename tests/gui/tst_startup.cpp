@@ -17,6 +17,7 @@
 #include "clientpanel.h"
 #include "copyrightpanel.h"
 #include "orientationpanel.h"
+#include "report/settings.h"
 
 using namespace app_testing;
 using dipsheet::app::HeadingPanel;
@@ -187,6 +188,23 @@ private slots:
         QCOMPARE(child.exitStatus(), QProcess::NormalExit);
         QCOMPARE(child.readAllStandardOutput().trimmed(),
                  "Dipsheet   tank charts   for horizontal and vertical tanks");
+    }
+
+    // A dipsheet.ini over 1 MiB is not read (the splash comes at once) and the main window
+    // says so on its notice bar.
+    void oversizedSettingsAreRefusedAndSaid() {
+        auto scratch = scratchDatabase();
+        {
+            QFile file(QStringLiteral("dipsheet.ini"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.resize(dipsheet::report::kMaxSettingsBytes + 1));
+        }
+        Seams seams;
+        Program program(seams);
+        QVERIFY(program.start());
+        const QString said = program.main->noticeBar()->text();
+        QVERIFY2(said.contains(QStringLiteral("dipsheet.ini is larger than 1 MiB")),
+                 qPrintable(said));
     }
 
     // Every panel at its Left and Top in twips, in the layout order, inside the window.

@@ -988,3 +988,23 @@ TEST_F(ReportEngineTest, NoFileWrittenThroughALinkAndAFailedWriteSaid) {
         std::remove(path.c_str());
     }
 }
+
+// dipsheet.ini up to 1 MiB is read; a larger one is neither read nor rewritten, and says why
+// (it would hold up the start for as long as it took to read).
+TEST_F(ReportEngineTest, SettingsFileOverOneMebibyteIsRefused) {
+    const std::string line = "[Chart]\nUllage=yes\n";
+    for (const qint64 size : {kMaxSettingsBytes, kMaxSettingsBytes + 1}) {
+        const std::string text = line + std::string(size - line.size(), ';');
+        writeFile("dipsheet.ini", text);
+        const Settings read = readSettings(QStringLiteral("dipsheet.ini"));
+        QString why;
+        const bool written = writeSetting(QStringLiteral("dipsheet.ini"), QStringLiteral("Marks"),
+                                          QStringLiteral("Percent"), QStringLiteral("50"), &why);
+        const bool refused = size > kMaxSettingsBytes;
+        EXPECT_EQ(read.value(QStringLiteral("Chart/Ullage")), refused ? "" : "yes") << size;
+        EXPECT_EQ(read.refusal.contains(QStringLiteral("larger than 1 MiB")), refused) << size;
+        EXPECT_EQ(written, !refused) << why.toStdString();
+        EXPECT_EQ(why.contains(QStringLiteral("larger than 1 MiB")), refused) << size;
+        EXPECT_EQ(readText("dipsheet.ini") == text, refused) << size;
+    }
+}
