@@ -1,7 +1,6 @@
 #include "chartexport.h"
 
 #include <QDir>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <iterator>
@@ -12,6 +11,7 @@
 #include "chart/site.h"
 #include "report/render.h"
 #include "report/report.h"
+#include "report/wholefile.h"
 #include "ui.h"
 
 namespace dipsheet::app::chartexport {
@@ -22,14 +22,12 @@ QString askCsvFile(QWidget* parent, const QString& title, const QString& propose
     return ui::askSaveFileName(parent, title, proposed, QStringLiteral("CSV files (*.csv)"));
 }
 
-// Writes a whole text file, or says why not.
+// Writes a whole text file (report::writeWholeFile), or says why not.
 bool writeText(const QString& path, const std::string& text) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) != qint64(text.size()) ||
-        !file.commit()) {
-        ui::messageBox(QStringLiteral("The chart could not be saved to %1: %2")
-                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+    const QString failure =
+        report::writeWholeFile(path, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+    if (!failure.isEmpty()) {
+        ui::messageBox(QStringLiteral("The chart could not be saved: %1.").arg(failure));
         return false;
     }
     return true;

@@ -278,11 +278,11 @@ void ChartWindow::showUllage(bool shown) {
     const QSignalBlocker quiet(m_showSite);
     m_showSite->setChecked(shown);
     fitGridWidth();
-    if (!m_folder.keepUllageShown(shown)) {
+    if (QString why; !m_folder.keepUllageShown(shown, &why)) {
         ui::messageBox(QStringLiteral("The choice could not be kept in %1 in %2: it holds for "
-                                      "this window only.")
+                                      "this window only. %3.")
                            .arg(QString::fromLatin1(report::kSettingsFile),
-                                QDir::toNativeSeparators(QDir::currentPath())));
+                                QDir::toNativeSeparators(QDir::currentPath()), why));
     }
 }
 

@@ -195,6 +195,9 @@ void MainWindow::loadFromHistory(const store::HistoryEntry& entry) {
 void MainWindow::display() {
     showMaximized();
     ui::giveFocus(firstField());
+    m_settingsNotice = m_folder.settingsRefusal();
+    if (!m_settingsNotice.isEmpty())
+        showNotice();
     sendToServer();  // what waited in the file since the last run
 }
 
@@ -238,8 +241,10 @@ void MainWindow::showNotice() {
     // The job's notice first, for it asks for something (a save that waits); else the server's.
     if (!m_job->notice().isEmpty())
         m_noticeBar->say(m_job->notice());
-    else  // the server's words in the tooltip
+    else if (!m_serverNotice.isEmpty() || m_settingsNotice.isEmpty())  // words in the tooltip
         m_noticeBar->say(m_serverBrief.isEmpty() ? m_serverNotice : m_serverBrief, m_serverNotice);
+    else
+        m_noticeBar->say(m_settingsNotice + QLatin1Char('.'));
 }
 
 void MainWindow::showChartWindow(const store::ChartSetup& setup) {

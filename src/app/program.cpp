@@ -70,6 +70,10 @@ QStringList DataFolder::companyDetails() const {
     return details;
 }
 
+QString DataFolder::settingsRefusal() const {
+    return report::readSettings(settings()).refusal;
+}
+
 std::optional<bool> DataFolder::ullageChoice() const {
     const QString value = report::readSetting(settings(), QStringLiteral("Chart/Ullage"));
     if (value.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0)
@@ -83,9 +87,9 @@ QString DataFolder::markPercents() const {
     return report::readMarkPercents(settings());
 }
 
-bool DataFolder::keepUllageShown(bool shown) const {
+bool DataFolder::keepUllageShown(bool shown, QString* why) const {
     return report::writeSetting(settings(), QStringLiteral("Chart"), QStringLiteral("Ullage"),
-                                shown ? QStringLiteral("yes") : QStringLiteral("no"));
+                                shown ? QStringLiteral("yes") : QStringLiteral("no"), why);
 }
 
 bool DataFolder::restorePlace(QWidget* window, const QString& name) const {
@@ -102,9 +106,11 @@ void DataFolder::keepPlace(const QWidget* window, const QString& name) const {
     const bool wholeScreen =
         screen && window->frameGeometry().contains(screen->availableGeometry());
     const bool asDesigned = window->isMaximized() || window->isFullScreen() || wholeScreen;
-    report::writeSetting(
-        settings(), QStringLiteral("Windows"), name,
-        asDesigned ? QString() : QString::fromLatin1(window->saveGeometry().toBase64()));
+    QString why;
+    if (!report::writeSetting(
+            settings(), QStringLiteral("Windows"), name,
+            asDesigned ? QString() : QString::fromLatin1(window->saveGeometry().toBase64()), &why))
+        qWarning("dipsheet: the place of a window was not kept: %s", qPrintable(why));
 }
 
 Splash* startProgram(const DataFolder& folder) {

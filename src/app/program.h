@@ -67,14 +67,18 @@ public:
     // as written: yes or no; none when the key is missing or says neither, and the definition
     // decides.
     std::optional<bool> ullageChoice() const;
+    // Why dipsheet.ini is not read at all (larger than report::kMaxSettingsBytes), for the
+    // notice bar; empty when it is read, or missing.
+    QString settingsRefusal() const;
     QString markPercents() const;
     // Keeps the choice (report::writeSetting, every other byte as it was). False when the file
-    // cannot be written.
-    bool keepUllageShown(bool shown) const;
+    // cannot be written, and `why` says why.
+    bool keepUllageShown(bool shown, QString* why = nullptr) const;
     // A window's size and place as the user left it, in [Windows] `name`: restorePlace puts the
     // window there (maximised if it was), before it is shown, and is false when none is kept or
     // it does not read; keepPlace keeps where it is now (nothing for a maximised window, or one
-    // as big as the screen, which opens as the first time).
+    // as big as the screen, which opens as the first time). A place that cannot be kept is no
+    // fault of the window's: it is said on standard error only.
     bool restorePlace(QWidget* window, const QString& name) const;
     void keepPlace(const QWidget* window, const QString& name) const;
 

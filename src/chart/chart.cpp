@@ -17,7 +17,7 @@ namespace dipsheet::chart {
 
 namespace detail {
 
-// The dipstick's span, the top less S, refused below 0.
+// The dipstick's span, the top less S, refused below 0; a tank of no capacity refused too.
 double spanAboveStriker(const TankVolume& tank) {
     const auto top = static_cast<float>(tank.top());
     const double span = static_cast<double>(top) - static_cast<double>(tank.striker());
@@ -27,7 +27,16 @@ double spanAboveStriker(const TankVolume& tank) {
                          " is below the striker plate allowance of " + numberText(tank.striker()) +
                          ". Uncheck the striker plate or check the " + name + ".");
     }
+    refuseNoCapacity(tank);
     return span;
+}
+
+void refuseNoCapacity(const TankVolume& tank) {
+    if (!(static_cast<float>(tank.full()) > 0)) {
+        throw InputError("The volume of the full tank rounds to 0 in the chart's numbers: the "
+                         "tank is too small to chart. Type dimensions that make a tank, each "
+                         "greater than 0.");
+    }
 }
 
 void refuseRowCount(double count, const char* table, const char* step) {

@@ -31,8 +31,11 @@ struct StepWords {
 // step's words otherwise.
 double readStep(std::string_view text, const StepWords& words);
 
-// The dipstick's span, the top less S, refused below 0.
+// The dipstick's span, the top less S, refused below 0; a tank refused by refuseNoCapacity too.
 double spanAboveStriker(const TankVolume& tank);
+// Refuses a tank so small that its full capacity is 0 as a single (every row would read 0), as
+// a dimension of 0 is refused.
+void refuseNoCapacity(const TankVolume& tank);
 // Refuses a chart (`table`) of more than kMaxRows rows, naming the `step` to make larger.
 void refuseRowCount(double count, const char* table, const char* step);
 

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "chart/numbers.h"
+#include "reading.h"
 
 namespace dipsheet::chart {
 
@@ -109,6 +110,7 @@ std::vector<double> percentList(const std::string& text, const std::string& what
 
 std::vector<FillMark> fillMarks(const TankVolume& tank, const std::vector<double>& percents,
                                 double step) {
+    detail::refuseNoCapacity(tank);
     std::vector<FillMark> marks;
     const double full = tank.full(), tolerance = 1e-6 * tank.top(), striker = tank.striker();
     const double first = tank.at(striker);
@@ -205,6 +207,7 @@ GaugeTable gaugeTable(const TankVolume& tank, int count) {
     const double striker = tank.striker(), top = tank.top();
     if (!(top > striker))
         throw InputError("The tank is below the striker plate: no depth to tabulate.");
+    detail::refuseNoCapacity(tank);
     // The depths of the search: the tank's height cut into kGrid equal steps, each kept only
     // where its depth and volume, as the table writes them (single precision), rise above the
     // last kept, so that no two points can print the same depth or volume. The full tank

@@ -222,10 +222,10 @@ int runChartTool(const std::vector<std::string>& args, std::ostream& out, std::o
         switch (arguments.mode) {
             case kHelp:
                 out << kUsage;
-                return 0;
+                return outputWritten(out, err) ? 0 : 1;
             case kVersion:
                 out << "dipsheet-chart " DIPSHEET_VERSION "\n";
-                return 0;
+                return outputWritten(out, err) ? 0 : 1;
             case kHistory:
                 return listHistory(arguments.has("search") ? arguments.values.at("search") : "",
                                    server, out, err);
@@ -283,7 +283,8 @@ int runChartTool(const std::vector<std::string>& args, std::ostream& out, std::o
         out << chart::chartCsvWithUllage(table.rows, table.setup.full);
     else
         out << chart::chartCsv(table.rows, table.byVolume);
-    out.flush();
+    if (!outputWritten(out, err))
+        return 1;
     err << table.note;
     return 0;
 }

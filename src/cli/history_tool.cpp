@@ -21,10 +21,11 @@ namespace dipsheet::cli {
 namespace {
 
 // Stored text as it may reach a terminal: every control character but the line break (C0,
-// DEL, and C1 written in UTF-8) and every byte that is no UTF-8 escaped as \xHH, a backslash
-// doubled, so that nothing stored can move the cursor, retitle the window or clear the screen,
-// and the text can be read back unambiguously. A line break stays: it is part of a quoted CSV
-// field.
+// DEL, and C1 written in UTF-8) and every byte that is no UTF-8 escaped as \xHH (C1 as \u0080
+// to \u009f), the Unicode bidirectional controls (U+202A to U+202E, U+2066 to U+2069) as \uHHHH,
+// a backslash doubled, so that nothing stored can move the cursor, retitle the window, clear the
+// screen or turn the text around, and the text can be read back unambiguously. A line break
+// stays: it is part of a quoted CSV field.
 std::string terminalText(std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
     std::string out;
@@ -65,10 +66,17 @@ std::string terminalText(std::string_view text) {
             if (!wellFormed) {
                 escape(byte);
                 ++at;
-            } else if (byte == 0xC2 && next(1) <= 0x9F) {
-                out.append("\\u00").push_back(kHex[next(1) >> 4]);
-                out.push_back(kHex[next(1) & 0xF]);
-                at += 2;
+            } else if (const char32_t point = length == 2 ? ((byte & 0x1Fu) << 6) | (next(1) & 0x3Fu)
+                                              : length == 3 ? ((byte & 0x0Fu) << 12) |
+                                                                  ((next(1) & 0x3Fu) << 6) |
+                                                                  (next(2) & 0x3Fu)
+                                                            : 0;
+                       point <= 0x9F || (point >= 0x202A && point <= 0x202E) ||
+                       (point >= 0x2066 && point <= 0x2069)) {
+                out.append("\\u");
+                for (int shift = 12; shift >= 0; shift -= 4)
+                    out.push_back(kHex[(point >> shift) & 0xF]);
+                at += length;
             } else {
                 out.append(text.substr(at, length));
                 at += length;
@@ -94,11 +102,13 @@ void databaseFailed(const store::StoreError& e, std::ostream& err) {
     err << "dipsheet-chart: error " << e.code() << ": " << e.what() << '\n';
 }
 
-// The history the run reads: the server's shared one when given, else the job file's.
+// The history the run reads: the server's shared one when given, else the job file's, opened
+// read-only: reading never writes to it (an older layout stays as it is, and a read-only file
+// is read).
 std::unique_ptr<store::ChartStore> historyOf(const std::optional<ServerChoice>& server) {
     if (server)
         return std::make_unique<dipsheet::server::ServerStore>(server->uri, server->desk);
-    return store::JobDatabase().open();
+    return store::JobDatabase().openReadOnly();
 }
 
 // The charts waiting in the working directory's job file go up before the office's history is
@@ -128,6 +138,15 @@ void sendWaiting(const ServerChoice& server, std::ostream& err) {
 
 }  // namespace
 
+bool outputWritten(std::ostream& out, std::ostream& err) {
+    out.flush();
+    if (out)
+        return true;
+    err << "dipsheet-chart: the output could not be written (a full disk, or a file that takes "
+           "nothing): it is not whole\n";
+    return false;
+}
+
 int listHistory(const std::string& search, const std::optional<ServerChoice>& server,
                 std::ostream& out, std::ostream& err) {
     if (server)
@@ -152,8 +171,7 @@ int listHistory(const std::string& search, const std::optional<ServerChoice>& se
         text.append("\n");
     }
     out << text;
-    out.flush();
-    return 0;
+    return outputWritten(out, err) ? 0 : 1;
 }
 
 int reprintChart(const std::string& id, bool store, const std::optional<ServerChoice>& server,
@@ -235,7 +253,8 @@ int reprintChart(const std::string& id, bool store, const std::optional<ServerCh
     // With the columns Ullage and Percent when its last printout had the site's columns.
     const bool site = entry->printout && (entry->printout->ullage || entry->printout->percent);
     out << (site ? chart::chartCsvWithUllage(rows, full) : chart::chartCsv(rows));
-    out.flush();
+    if (!outputWritten(out, err))
+        return 1;
     if (!kept)
         err << "Chart " << number
             << " was made before charts kept their rows: charted again from its set-up.\n";
@@ -253,7 +272,8 @@ int copyHistory(const ServerChoice& server, std::ostream& out, std::ostream& err
         dipsheet::server::Desk(store::JobDatabase(), server.uri, server.desk).copyHistory();
     out << report.copied << (report.copied == 1 ? " chart" : " charts") << " copied, "
         << report.there << " there already\n";
-    out.flush();
+    if (!outputWritten(out, err))
+        return 1;
     if (report.notice.empty())
         return 0;
     err << "dipsheet-chart: " << report.notice << '\n';

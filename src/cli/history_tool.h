@@ -14,13 +14,18 @@ struct ServerChoice {
     std::string desk;
 };
 
+// Flushes `out` and says whether all that was written to it got there (standard output may be a
+// full disk, or /dev/full); when not, `err` says so and the run ends with status 1.
+bool outputWritten(std::ostream& out, std::ostream& err);
+
 // Lists the history of QRTMembers.mdb in the current folder, newest first, as CSV: "Id,Date,
 // Serial,Customer,Description,Setup,Full", then a line per chart whose serial number, customer or
 // description hold every word of `search`. A set-up this version cannot read is listed as
 // "cannot be read". Stored text is written as it may reach a terminal: control characters but
-// the line break, and bytes that are no UTF-8, as \xHH (C1 controls as \u0080 to \u009f), a
-// backslash as \\. Any text is a search (see store::Database::readHistory). Returns the exit
-// status: 0; 2 for a search the database engine refuses; 1 when the database cannot be read.
+// the line break, and bytes that are no UTF-8, as \xHH (C1 controls as \u0080 to \u009f, the
+// bidirectional controls U+202A to U+202E and U+2066 to U+2069 as \uHHHH), a backslash as \\.
+// Any text is a search (see store::Database::readHistory). Returns the exit status: 0; 2 for a
+// search the database engine refuses; 1 when the database cannot be read.
 // With `server`, the shared history of every desk, with a last column Desk.
 int listHistory(const std::string& search, const std::optional<ServerChoice>& server,
                 std::ostream& out, std::ostream& err);

@@ -1,16 +1,17 @@
 #include "render.h"
+#include "wholefile.h"
 
 #include "chart/numbers.h"
 #include "chart/tank.h"
 #include "report/eighths.h"
 #include "report/painters.h"
 
+#include <QBuffer>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <charconv>
@@ -350,23 +351,20 @@ void render(const Report& report, QPagedPaintDevice& device) {
 }
 
 void writePdf(const Report& report, const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        throw ReportError(kOutputUnwritable,
-                          QStringLiteral("%1: cannot write the PDF file %2: %3")
-                              .arg(report.definitionName, path, file.errorString()));
-    }
+    // Made whole in memory, then written as every file is (writeWholeFile).
+    QBuffer made;
+    made.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&made);
         writer.setCreator(QStringLiteral("Dipsheet"));
         writer.setTitle(report.definition.title);
         applyPageLayout(report.definition, writer);
         render(report, writer);
     }
-    if (!file.commit()) {
+    const QString failure = writeWholeFile(path, made.data());
+    if (!failure.isEmpty()) {
         throw ReportError(kOutputUnwritable,
-                          QStringLiteral("%1: cannot write the PDF file %2: %3")
-                              .arg(report.definitionName, path, file.errorString()));
+                          QStringLiteral("%1: the PDF file %2").arg(report.definitionName, failure));
     }
 }
 

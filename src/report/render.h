@@ -41,7 +41,8 @@ ListLayout listLayout(const Report& report, QPagedPaintDevice& device);
 void render(const Report& report, QPagedPaintDevice& device);
 
 // Writes the report as a PDF file in the definition's page layout. The file appears whole or
-// not at all; throws ReportError kOutputUnwritable naming the path when it cannot be written.
+// not at all, never through a link (writeWholeFile); throws ReportError kOutputUnwritable naming
+// the path and why when it cannot be written.
 void writePdf(const Report& report, const QString& path);
 
 // A depth as printed. Fraction: a depth that is a whole multiple of 1/64 (below 2^24 in size)

@@ -1,10 +1,12 @@
 #include "settings.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
-#include <QSaveFile>
 #include <QStringDecoder>
+
+#include "wholefile.h"
 
 namespace dipsheet::report {
 
@@ -86,21 +88,47 @@ Settings parseSettings(const QByteArray& content) {
     return settings;
 }
 
+namespace {
+
+QString tooLarge(const QString& path, qint64 size) {
+    return QStringLiteral("%1 is larger than 1 MiB (%2 bytes), and Dipsheet does not read it: "
+                          "its settings are not used until it is made smaller")
+        .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()))
+        .arg(size);
+}
+
+}  // namespace
+
 Settings readSettings(const QString& path) {
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
-        return Settings{{}, false};
-    return parseSettings(file.readAll());
+        return Settings{{}, false, {}};
+    if (file.size() > kMaxSettingsBytes)
+        return Settings{{}, false, tooLarge(path, file.size())};
+    return parseSettings(file.read(kMaxSettingsBytes));
 }
 
 bool writeSetting(const QString& path, const QString& section, const QString& key,
-                  const QString& value) {
+                  const QString& value, QString* why) {
+    if (const QString refused = refusedName(path); !refused.isEmpty()) {
+        if (why != nullptr)
+            *why = refused;
+        return false;
+    }
     QByteArray text;
     QFile in(path);
     if (in.exists()) {
-        if (!QFileInfo(path).isFile() || !in.open(QIODevice::ReadOnly))
+        if (!QFileInfo(path).isFile() || !in.open(QIODevice::ReadOnly)) {
+            if (why != nullptr)
+                *why = QStringLiteral("%1 cannot be read").arg(QDir::toNativeSeparators(path));
             return false;
-        text = in.readAll();
+        }
+        if (in.size() > kMaxSettingsBytes) {
+            if (why != nullptr)
+                *why = tooLarge(path, in.size());
+            return false;
+        }
+        text = in.read(kMaxSettingsBytes);
     }
     const QByteArray cr = text.contains("\r\n") ? QByteArrayLiteral("\r") : QByteArray();
     // Lines end at '\n'; a line keeps its '\r'. A last line without a line end gets one.
@@ -135,9 +163,10 @@ bool writeSetting(const QString& path, const QString& section, const QString& ke
         else
             lines.insert(end, entry);
     }
-    QSaveFile out(path);
-    const QByteArray written = lines.join('\n') + '\n';
-    return out.open(QIODevice::WriteOnly) && out.write(written) == written.size() && out.commit();
+    const QString failure = writeWholeFile(path, lines.join('\n') + '\n');
+    if (why != nullptr)
+        *why = failure;
+    return failure.isEmpty();
 }
 
 }  // namespace dipsheet::report

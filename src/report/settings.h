@@ -29,21 +29,30 @@ bool iniOnlyComment(QStringView rest);
 struct Settings {
     std::map<QString, QString> values;
     bool readCleanly = true;
+    // Why the file was not read at all when it is larger than kMaxSettingsBytes, naming it and
+    // the way out; empty otherwise.
+    QString refusal;
 
     // The value of "Section/Key" (any case), empty when missing.
     QString value(const QString& key) const;
 };
 Settings parseSettings(const QByteArray& content);
+// The largest settings file read (1 MiB): an office's settings take a few lines, and a larger
+// file would hold up the start for as long as it took to read.
+inline constexpr qint64 kMaxSettingsBytes = 1 << 20;
+
 // The settings file `path`; empty and not clean when it is missing, unreadable or no regular
-// file (a pipe of that name would hold up the start for ever).
+// file (a pipe of that name would hold up the start for ever), or larger than kMaxSettingsBytes
+// (then with its refusal).
 Settings readSettings(const QString& path);
 
 // Writes `key`=`value` in [`section`] of the settings file `path`, replacing the key's line or
 // adding it at the end of its section (the section at the end of the file when it has none).
 // Every other byte stays as the office wrote it: its lines, comments, encoding and each line's
 // own line end (the new line ends as the file's lines do). The file is replaced whole or not at
-// all, through a temporary file made exclusively in its folder; false when it cannot be.
+// all (writeWholeFile: a link under its name is refused, never followed); false when it cannot
+// be (a file larger than kMaxSettingsBytes is not rewritten), and `why` says why.
 bool writeSetting(const QString& path, const QString& section, const QString& key,
-                  const QString& value);
+                  const QString& value, QString* why = nullptr);
 
 }  // namespace dipsheet::report

@@ -31,6 +31,13 @@ inline constexpr int kServerDamage = 1;     // SQLITE_ERROR: a table or field mi
 // server sent none: the link failed).
 int errorCode(std::string_view sqlstate);
 
+// `message` with the password of the server's `address` taken out, in every form libpq takes
+// one: the address itself, any quoted token or word that is a piece of the address overlapping
+// its user information ("user:password@") or a "password=" value (as written, or with its %XX
+// decoded, as libpq quotes it back), and the password itself wherever it stands. Every message
+// that may carry the address or libpq's words passes here before anyone sees it.
+std::string scrubbed(std::string message, std::string_view address);
+
 // A value bound to a statement: NULL (none), or a text (format text), or bytes (format binary,
 // for a bytea). A text holding a NUL byte is refused before it is sent, since the server keeps
 // no such text and libpq would cut it there.
@@ -88,6 +95,7 @@ public:
     PGconn* raw() const { return m_conn; }
 
 private:
+    std::string m_address;  // for taking its password out of libpq's words
     PGconn* m_conn = nullptr;
 };
 

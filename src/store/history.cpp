@@ -135,9 +135,11 @@ std::size_t characters(std::string_view text) {
 struct SearchQuery {
     std::string match;
     std::vector<std::string> shortWords;
+    std::vector<std::string> allWords;  // every word, its case folded, for a search without index
 
     explicit SearchQuery(std::string_view search) {
         for (const std::string_view word : detail::searchWords(search)) {
+            foldCase(word, allWords.emplace_back());
             if (characters(word) >= 3) {
                 match.append(match.empty() ? "\"" : " AND \"");
                 for (const char c : word)
@@ -180,6 +182,44 @@ std::vector<HistoryEntry> findHistory(sqlite3* db, const SearchQuery& query, std
     while (statement.step())
         entries.push_back(entryOf(statement));
     return entries;
+}
+
+// The charts of `query` found without the index, newest first, at most `limit` (0: all): each
+// chart's words read and searched, as a file opened read-only searches where its index is
+// missing or out of step.
+std::vector<HistoryEntry> scanHistory(sqlite3* db, const SearchQuery& query, std::size_t limit) {
+    std::string sql = std::string("SELECT ") + kColumns + " FROM ChartHistory h";
+    for (std::size_t i = 0; i < query.allWords.size(); ++i)
+        sql.append(i == 0 ? " WHERE " : " AND ")
+            .append("dipsheet_holds(coalesce(h.SerialNo, '') || char(10) || coalesce(h.Customer, "
+                    "'') || char(10) || coalesce(h.TankDesc, ''), ?)");
+    sql += " ORDER BY h.Id DESC";
+    if (limit > 0)
+        sql += " LIMIT " + std::to_string(limit);
+    Statement statement(db, sql.c_str(), "searching table ChartHistory");
+    int index = 0;
+    for (const std::string& word : query.allWords)
+        statement.bindText(++index, word);
+    std::vector<HistoryEntry> entries;
+    while (statement.step())
+        entries.push_back(entryOf(statement));
+    return entries;
+}
+
+// Whether ChartHistorySearch is there and holds the rows of ChartHistory (as ensureSearchIndex
+// checks it), without mending it: false when it is missing, damaged or out of step.
+bool searchIndexInStep(sqlite3* db) {
+    try {
+        Statement check(db,
+                        "SELECT (SELECT count(*), total(Id) FROM ChartHistory) IS "
+                        "(SELECT count(*), total(rowid) FROM ChartHistorySearch)",
+                        "checking the search index of table ChartHistory");
+        return check.step() && check.integer(0) == 1;
+    } catch (const StoreError& error) {
+        if (!error.meansDamage())
+            throw;
+        return false;
+    }
 }
 
 // The tables in which FTS5 keeps ChartHistorySearch, dropped with it.
@@ -341,6 +381,18 @@ std::vector<HistoryEntry> Database::readHistory(std::string_view search, std::si
     const SearchQuery query(search);
     if (query.match.empty() && query.shortWords.empty())
         return findHistory(m_db, query, limit);  // the list alone: no index read, none mended
+    if (m_readOnly) {
+        // Nothing is mended: the index where it serves, else the history read through.
+        if (searchIndexInStep(m_db)) {
+            try {
+                return findHistory(m_db, query, limit);
+            } catch (const StoreError& error) {
+                if ((error.code() & 0xff) == SQLITE_BUSY)
+                    throw;
+            }
+        }
+        return scanHistory(m_db, query, limit);
+    }
     m_searchIndexRebuilt = ensureSearchIndex(m_db) || m_searchIndexRebuilt;
     try {
         return findHistory(m_db, query, limit);

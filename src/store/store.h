@@ -181,8 +181,11 @@ public:
     // `queueForServer`: the file is a desk's of an office's server, and every chart replaceChart
     // appends to the history is queued for the server too (ChartQueue, under a new key), in the
     // same transaction.
+    // `readOnly`: the file is opened read-only (SQLITE_OPEN_READONLY) and never written, not
+    // even to mend the search index: a search where the index is missing, out of step or
+    // damaged reads the history through (see readHistory). Any write then fails.
     explicit Database(const std::string& path = kDatabaseFile, int busyTimeoutMs = kBusyTimeoutMs,
-                      bool queueForServer = false);
+                      bool queueForServer = false, bool readOnly = false);
     ~Database() override;
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
@@ -234,6 +237,8 @@ public:
     // word of `search` (in any order, any case; every character literal), at most `limit` of
     // them (0: all). Any text is a search: words are separated by blanks and control characters
     // (NUL included), and only the first 16 count. A file without table ChartHistory has none.
+    // Read-only, the index is used when it is there and in step, else the history is read
+    // through, each chart's words folded and searched (the same charts, more slowly).
     // The search index is derived from the history: found missing, damaged or out of step by a
     // search of any word, it is rebuilt first (see searchIndexRebuilt); the whole list reads
     // the history alone. A search the engine still refuses throws StoreError kSearchRefused,
@@ -292,6 +297,7 @@ private:
 
     sqlite3* m_db = nullptr;
     bool m_queueForServer = false;
+    bool m_readOnly = false;
     bool m_searchIndexRebuilt = false;
     std::int64_t m_appendedHistoryId = 0;
 };
@@ -318,6 +324,11 @@ public:
     // The same, held by its interface (beside a store of another kind).
     std::unique_ptr<ChartStore> open() const {
         return std::make_unique<Database>(m_path, m_busyTimeoutMs, m_queueForServer);
+    }
+    // A connection that only reads: the file opened read-only, never written (a read-only file,
+    // or one of an older layout, is read as it is).
+    std::unique_ptr<ChartStore> openReadOnly() const {
+        return std::make_unique<Database>(m_path, m_busyTimeoutMs, m_queueForServer, true);
     }
 
 private:

@@ -87,6 +87,11 @@ TEST(ChartTool, BadInputIsRefusedWithStatusTwoAndNothingPrinted) {
         {"--shape", "vert", "--units", "in", "--increment", "1", "--diameter", "10", "--height"},
         {"--bogus"},
         {"stray"},
+        // So small that the full tank is 0 in the chart's numbers.
+        {"--shape", "cyl", "--units", "mm", "--increment", "1e-30", "--diameter", "1e-30",
+         "--length", "1e-30"},
+        {"--shape", "rect", "--units", "mm", "--points", "3", "--length", "1e-30", "--width",
+         "1e-30", "--height", "1e-30"},
     };
     for (const auto& args : cases) {
         const auto r = run(args);
@@ -363,6 +368,14 @@ TEST(ChartToolProgram, ExitStatusAndStreamsOfTheBuiltProgram) {
         capture("--shape rect --units in --increment 1 --length '1/8' --width 1 --height 1", &out),
         2);
     EXPECT_EQ(out, "");
+    // Output that does not get there (a full disk; /dev/full here) is said, with status 1.
+    for (const std::string args : {"--shape rect --units in --increment 1 --length 100 --width 50 "
+                                   "--height 40",
+                                   "--help", "--version"}) {
+        std::string said;
+        EXPECT_EQ(capture(args + " 2>&1 >/dev/full #", &said), 1) << args;
+        EXPECT_NE(said.find("the output could not be written"), std::string::npos) << said;
+    }
 }
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -105,9 +106,10 @@ TEST_F(HistoryTool, ReprintPrintsTheKeptRowsOrSaysItChartsAgain) {
 }
 
 // --history writes each stored text with its control characters escaped (\xHH; the C1 controls
-// \u0080 to \u009f; bytes that are no UTF-8 \xHH), a backslash doubled, and a line break kept
-// inside a quoted field, so that the CSV reads back and nothing reaches the terminal raw. The
-// date --reprint writes on standard error is stored text too.
+// \u0080 to \u009f and the bidirectional ones as \uHHHH; bytes that are no UTF-8 \xHH), a
+// backslash doubled, and a line break kept inside a quoted field, so that the CSV reads back and
+// nothing reaches the terminal raw. The date --reprint writes on standard error is stored text
+// too.
 TEST_F(HistoryTool, HistoryWritesControlCharactersEscaped) {
     const struct {
         std::string stored;
@@ -121,6 +123,9 @@ TEST_F(HistoryTool, HistoryWritesControlCharactersEscaped) {
          "2J, nel \xc2\x85",
          "\"csi \\u009b2J, nel \\u0085\""},
         {"stray \xff\xc3 end \xe2\x82", "stray \\xff\\xc3 end \\xe2\\x82"},
+        {"rlo \xe2\x80\xae"
+         "exe.pdf lre \xe2\x80\xaa fsi \xe2\x81\xa8 pdi \xe2\x81\xa9 lrm \xe2\x80\x8e",
+         "rlo \\u202eexe.pdf lre \\u202a fsi \\u2068 pdi \\u2069 lrm \xe2\x80\x8e"},
         {"M\xc3\xbcller \xce\xa3\xce\xbf\xcf\x86\xce\xb9\xce\xb1 \xe2\x82\xac",
          "M\xc3\xbcller \xce\xa3\xce\xbf\xcf\x86\xce\xb9\xce\xb1 \xe2\x82\xac"},
         {"two\nlines \"quoted\"", "\"two\nlines \"\"quoted\"\"\""},
@@ -141,4 +146,41 @@ TEST_F(HistoryTool, HistoryWritesControlCharactersEscaped) {
 
     exec("UPDATE ChartHistory SET Made = '2019-11-30' || char(27) || '[2J' WHERE Id = 1");
     EXPECT_EQ(run({"--reprint", "1"}).err, "chart 1 made 2019-11-30\\x1b[2J\n");
+}
+
+// --history, --search and --reprint without --store only read: the file, read-only, is never
+// written whatever its layout (no search index, no kept rows, an index out of step); a search
+// there reads the history through.
+TEST_F(HistoryTool, ReadingNeverWritesTheFile) {
+    for (const char* serial : {"D3-17", "Tank 9"}) {
+        store::Database db;
+        db.writeHeading("Acme", "Diesel", serial);
+        db.replaceChart(std::vector<chart::CapacityRow>{{1.0f, 2.0f}},
+                        {cylinder("48").describe(), 5.0, cylinder("48")});
+    }
+    const std::string made = fileBytes(store::kDatabaseFile);
+    const auto has = [](const std::string& text, const char* part) {
+        return text.find(part) != std::string::npos;
+    };
+    for (const char* layout :
+         {"", "DELETE FROM ChartHistorySearch WHERE rowid = 2", "DROP TABLE ChartHistorySearch",
+          "DROP TABLE ChartHistorySearch; ALTER TABLE ChartHistory DROP Rows"}) {
+        chmod(store::kDatabaseFile, 0644);
+        std::ofstream(store::kDatabaseFile, std::ios::binary | std::ios::trunc) << made;
+        exec(layout);
+        chmod(store::kDatabaseFile, 0444);
+        const std::string before = fileBytes(store::kDatabaseFile);
+        const Result all = run({"--history"}), found = run({"--history", "--search", "d3 ACME"}),
+                     shortWord = run({"--history", "--search", "9"}),
+                     reprint = run({"--reprint", "2"});
+        for (const Result* result : {&all, &found, &shortWord, &reprint})
+            EXPECT_EQ(result->status, 0) << layout << ": " << result->err;
+        EXPECT_TRUE(has(all.out, "D3-17") && has(all.out, "Tank 9")) << layout;
+        EXPECT_TRUE(has(found.out, "D3-17") && !has(found.out, "Tank 9")) << layout;
+        EXPECT_TRUE(has(shortWord.out, "Tank 9") && !has(shortWord.out, "D3-17")) << layout;
+        EXPECT_TRUE(has(reprint.out, "Depth")) << layout;
+        EXPECT_EQ(fileBytes(store::kDatabaseFile), before) << layout;
+        EXPECT_FALSE(fs::exists(std::string(store::kDatabaseFile) + "-journal")) << layout;
+    }
+    chmod(store::kDatabaseFile, 0644);
 }

@@ -21,6 +21,7 @@
 #include "folderholder.h"
 #include "folderlock.h"
 #include "orientationpanel.h"
+#include "report/settings.h"
 
 using namespace app_testing;
 using dipsheet::app::HeadingPanel;
@@ -191,6 +192,21 @@ private slots:
         QCOMPARE(child.exitStatus(), QProcess::NormalExit);
         QCOMPARE(child.readAllStandardOutput().trimmed(),
                  "Dipsheet   tank charts   for horizontal and vertical tanks");
+    }
+
+    // A dipsheet.ini over 1 MiB is neither read nor rewritten, and the main window says so.
+    void oversizedSettingsAreRefusedAndSaid() {
+        auto scratch = scratchDatabase();
+        QFile file(QStringLiteral("dipsheet.ini"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("[Chart]\nUllage=yes\n") &&
+                file.resize(dipsheet::report::kMaxSettingsBytes + 1));
+        const auto folder = dipsheet::app::DataFolder::current();
+        QVERIFY(!folder.ullageChoice() && !folder.keepUllageShown(false));
+        Seams seams;
+        Program program(seams);
+        QVERIFY(program.start());
+        QVERIFY2(program.main->noticeBar()->text().contains(QStringLiteral("larger than 1 MiB")),
+                 qPrintable(program.main->noticeBar()->text()));
     }
 
     // Every panel at its Left and Top in twips, in the layout order, inside the window.

@@ -1,5 +1,7 @@
 #include "render.h"
 #include "report.h"
+#include "settings.h"
+#include "wholefile.h"
 
 #include "chart/tank.h"
 
@@ -12,7 +14,12 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
 
 #include <fstream>
 #include <functional>
@@ -943,4 +950,66 @@ TEST_F(ReportEngineTest, ChartByVolumePrintsTheCapacityFirst) {
     ASSERT_EQ(static_cast<int>(rows[0].depth), 4);
     EXPECT_TRUE(std::regex_search(text, std::regex("(^|\\s)10\\.00\\s+4[ .0-9/]*\\s"))) << text;
     EXPECT_EQ(text.find("7/8  "), std::string::npos) << text;  // no eighth labels
+}
+
+// Every file the program writes (dipsheet.ini, a PDF, a CSV chart or gauge table) is written
+// whole, never through a link planted under its name: a link, dangling or not, or a device is
+// refused with a message, nothing outside touched; a write cut short (the file size limit here,
+// as a full disk) is said, the file as it was and no temporary file left.
+TEST_F(ReportEngineTest, NoFileWrittenThroughALinkAndAFailedWriteSaid) {
+    writeFile("plain.rpt", kBase);
+    ReportEngine engine;
+    engine.setReportFileName(QStringLiteral("plain.rpt"));
+    engine.load({}, {{1.0f, 2.0f}, {2.0f, 5.0f}}, {}, QDate(2024, 3, 5));
+    const std::function<QString(const QString&)> writers[] = {
+        [](const QString& path) {
+            QString why;
+            const bool written = writeSetting(path, QStringLiteral("Chart"),
+                                              QStringLiteral("Ullage"), QStringLiteral("y"), &why);
+            return written == why.isEmpty() ? why : QStringLiteral("no reason");
+        },
+        [&engine](const QString& path) {
+            try {
+                writePdf(engine.report(), path);
+            } catch (const ReportError& error) {
+                return QString::fromUtf8(error.what());
+            }
+            return QString();
+        },
+        [](const QString& path) { return writeWholeFile(path, "Depth,Capacity\n1,2\n"); },
+    };
+    const std::string outside = QDir::current().filePath(QStringLiteral("outside")).toStdString();
+    const auto entries = [] { return QDir::current().entryList(QDir::Hidden | QDir::Files); };
+    const QString name = QStringLiteral("written");
+    for (const auto& write : writers) {
+        writeFile(outside, "kept");
+        ASSERT_EQ(symlink(outside.c_str(), "written"), 0);
+        EXPECT_TRUE(write(name).contains(QStringLiteral("written is a link")));
+        EXPECT_EQ(readText(outside), "kept");
+        std::remove(outside.c_str());  // dangling now
+        EXPECT_TRUE(write(name).contains(QStringLiteral("written is a link")));
+        EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(outside)));
+        std::remove("written");
+        EXPECT_TRUE(write(QStringLiteral("/dev/full")).contains(QStringLiteral("not an ordinary")));
+        writeFile("written", "[Old]\n");  // written, keeping the permissions of the file
+        ASSERT_EQ(chmod("written", 0640), 0);
+        const QStringList before = entries();
+        struct stat made {};
+        EXPECT_TRUE(write(name).isEmpty() && lstat("written", &made) == 0 &&
+                    S_ISREG(made.st_mode) && (made.st_mode & 0777) == 0640);
+        EXPECT_NE(readText("written"), "[Old]\n");
+        writeFile("written", "[Old]\n");
+        rlimit limit{}, small{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        small = {8, limit.rlim_max};
+        const auto oldSignal = signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &small);
+        const QString said = write(name);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        signal(SIGXFSZ, oldSignal);
+        EXPECT_TRUE(said.contains(QStringLiteral("cannot be written"))) << said.toStdString();
+        EXPECT_EQ(readText("written"), "[Old]\n");
+        EXPECT_EQ(entries(), before);  // no temporary file left
+        std::remove("written");
+    }
 }
