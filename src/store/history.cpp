@@ -188,7 +188,7 @@ std::vector<HistoryEntry> findHistory(sqlite3* db, const SearchQuery& query, std
 // chart's words read and searched, as a file opened read-only searches where its index is
 // missing or out of step.
 std::vector<HistoryEntry> scanHistory(sqlite3* db, const SearchQuery& query, std::size_t limit) {
-    std::string sql = std::string("SELECT ") + kColumns + " FROM ChartHistory h";
+    std::string sql = "SELECT " + columnsOf(db) + " FROM ChartHistory h";
     for (std::size_t i = 0; i < query.allWords.size(); ++i)
         sql.append(i == 0 ? " WHERE " : " AND ")
             .append("dipsheet_holds(coalesce(h.SerialNo, '') || char(10) || coalesce(h.Customer, "
