@@ -163,20 +163,19 @@ struct SearchQuery {
     }
 };
 
-// The charts of `query`, newest first, at most `limit` (0: all). A query of no words reads
-// ChartHistory alone, without the index.
-std::vector<HistoryEntry> findHistory(sqlite3* db, const SearchQuery& query, std::size_t limit) {
+// The charts of ChartHistory h that `where` keeps (none: all), `words` bound to its parameters
+// in order, newest first, at most `limit` (0: all).
+std::vector<HistoryEntry> selectHistory(sqlite3* db, const std::string& where,
+                                        const std::vector<std::string>& words, std::size_t limit) {
     std::string sql = "SELECT " + columnsOf(db) + " FROM ChartHistory h";
-    if (!query.where().empty())
-        sql += " WHERE h.Id IN (SELECT rowid FROM ChartHistorySearch WHERE " + query.where() + ")";
+    if (!where.empty())
+        sql += " WHERE " + where;
     sql += " ORDER BY h.Id DESC";
     if (limit > 0)
         sql += " LIMIT " + std::to_string(limit);
     Statement statement(db, sql.c_str(), "searching table ChartHistory");
     int index = 0;
-    if (!query.match.empty())
-        statement.bindText(++index, query.match);
-    for (const std::string& word : query.shortWords)
+    for (const std::string& word : words)
         statement.bindText(++index, word);
     std::vector<HistoryEntry> entries;
     while (statement.step())
@@ -184,26 +183,30 @@ std::vector<HistoryEntry> findHistory(sqlite3* db, const SearchQuery& query, std
     return entries;
 }
 
+// The charts of `query`, newest first, at most `limit` (0: all). A query of no words reads
+// ChartHistory alone, without the index.
+std::vector<HistoryEntry> findHistory(sqlite3* db, const SearchQuery& query, std::size_t limit) {
+    if (query.where().empty())
+        return selectHistory(db, {}, {}, limit);
+    std::vector<std::string> words;
+    if (!query.match.empty())
+        words.push_back(query.match);
+    words.insert(words.end(), query.shortWords.begin(), query.shortWords.end());
+    return selectHistory(
+        db, "h.Id IN (SELECT rowid FROM ChartHistorySearch WHERE " + query.where() + ")", words,
+        limit);
+}
+
 // The charts of `query` found without the index, newest first, at most `limit` (0: all): each
 // chart's words read and searched, as a file opened read-only searches where its index is
 // missing or out of step.
 std::vector<HistoryEntry> scanHistory(sqlite3* db, const SearchQuery& query, std::size_t limit) {
-    std::string sql = "SELECT " + columnsOf(db) + " FROM ChartHistory h";
+    std::string where;
     for (std::size_t i = 0; i < query.allWords.size(); ++i)
-        sql.append(i == 0 ? " WHERE " : " AND ")
+        where.append(i == 0 ? "" : " AND ")
             .append("dipsheet_holds(coalesce(h.SerialNo, '') || char(10) || coalesce(h.Customer, "
                     "'') || char(10) || coalesce(h.TankDesc, ''), ?)");
-    sql += " ORDER BY h.Id DESC";
-    if (limit > 0)
-        sql += " LIMIT " + std::to_string(limit);
-    Statement statement(db, sql.c_str(), "searching table ChartHistory");
-    int index = 0;
-    for (const std::string& word : query.allWords)
-        statement.bindText(++index, word);
-    std::vector<HistoryEntry> entries;
-    while (statement.step())
-        entries.push_back(entryOf(statement));
-    return entries;
+    return selectHistory(db, where, query.allWords, limit);
 }
 
 // Whether ChartHistorySearch is there and holds the rows of ChartHistory (as ensureSearchIndex
