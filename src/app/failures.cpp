@@ -72,9 +72,16 @@ QString databaseProblem(const store::StoreError& error) {
 
 void registerErrorTranslators() {
     // A failure the database caused, whichever layer reports it, ends in the same way out.
-    const auto withWayOut = [](const char* what, int databaseCode) {
+    const auto withWayOut = [](const char* what, int databaseCode, bool damaged) {
         QString description = QString::fromUtf8(what);
-        if (const QString way = wayOut(databaseCode); !way.isEmpty())
+        QString way = wayOut(databaseCode);
+        // Damage is never mended by trying again: the file must be put back.
+        if (way.isEmpty() && damaged)
+            way = QStringLiteral(
+                      "%1 is damaged. Dipsheet closes when you press OK: put back %1 from your "
+                      "last backup, then start Dipsheet again.")
+                      .arg(kFile);
+        if (!way.isEmpty())
             description += QStringLiteral("\n\n") + way;
         return description;
     };
@@ -82,13 +89,15 @@ void registerErrorTranslators() {
         const auto* s = dynamic_cast<const store::StoreError*>(&e);
         if (!s)
             return std::nullopt;
-        return ui::ErrorInfo{s->code(), withWayOut(s->what(), s->code()), s->meansDamage()};
+        return ui::ErrorInfo{s->code(), withWayOut(s->what(), s->code(), s->meansDamage()),
+                             s->meansDamage()};
     });
     ui::addErrorTranslator([=](const std::exception& e) -> std::optional<ui::ErrorInfo> {
         const auto* r = dynamic_cast<const report::ReportError*>(&e);
         if (!r)
             return std::nullopt;
-        return ui::ErrorInfo{r->number(), withWayOut(r->what(), r->databaseCode()),
+        return ui::ErrorInfo{r->number(),
+                             withWayOut(r->what(), r->databaseCode(), r->databaseDamaged()),
                              r->databaseDamaged()};
     });
     // A data folder that cannot be held: the program does not run on it.

@@ -335,6 +335,9 @@ void TestFaults::startUpFault() {
         // Only a missing file gets the way to a fresh database, which would mend nothing else.
         QCOMPARE(message.contains(QStringLiteral("dipsheet-launch")),
                  fault == QLatin1String("removed"));
+        // Damage is said with the way out: the file put back, never tried again.
+        QCOMPARE(message.contains(QStringLiteral("from your last backup")),
+                 number == 11 || number == 26 || number == 1);
         QCOMPARE(child.exitCode(), 1);
     }
 
