@@ -20,8 +20,8 @@ QString CapacityModel::numberText(float value) {
     if (value != 0.0f && (size < 1e-5f || size >= 1e7f || !std::isfinite(value)))
         return QString::fromStdString(chart::singleText(value));
     char buffer[64];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                         std::chars_format::fixed);
+    const auto [end, ec] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     return QString::fromLatin1(buffer, ec == std::errc() ? end - buffer : 0);
 }
 

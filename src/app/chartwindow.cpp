@@ -174,8 +174,7 @@ void ChartWindow::loadReport(report::ReportEngine& engine) {
 void ChartWindow::keepPrintout(const report::Report& printed) {
     if (m_job.chartHistoryId() == 0)
         return;  // a chart of the office's history, with no row in the file
-    const store::Printout printout{inches(), printed.definition.ullage,
-                                   printed.definition.percent};
+    const store::Printout printout{inches(), printed.definition.ullage, printed.definition.percent};
     // The page has gone out: a file that will not take it now (busy, read-only, or faulty, which
     // the next action that needs it says) is met again at the next print.
     try {

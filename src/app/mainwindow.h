@@ -97,8 +97,8 @@ private:
     void sendToServer();
     bool m_sending = false;
     bool m_sendAgain = false;
-    QString m_serverNotice;  // the last send's notice, cleared by one that goes through
-    QString m_serverBrief;   // that notice without the server's own words
+    QString m_serverNotice;    // the last send's notice, cleared by one that goes through
+    QString m_serverBrief;     // that notice without the server's own words
     QString m_settingsNotice;  // dipsheet.ini refused at the start (too large to read)
     // The notice bar: the job's notice, else the server's, else the settings file's.
     void showNotice();

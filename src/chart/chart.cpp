@@ -33,9 +33,10 @@ double spanAboveStriker(const TankVolume& tank) {
 
 void refuseNoCapacity(const TankVolume& tank) {
     if (!(static_cast<float>(tank.full()) > 0)) {
-        throw InputError("The volume of the full tank rounds to 0 in the chart's numbers: the "
-                         "tank is too small to chart. Type dimensions that make a tank, each "
-                         "greater than 0.");
+        throw InputError(
+            "The volume of the full tank rounds to 0 in the chart's numbers: the "
+            "tank is too small to chart. Type dimensions that make a tank, each "
+            "greater than 0.");
     }
 }
 

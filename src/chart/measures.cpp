@@ -77,8 +77,9 @@ constexpr float kStrikerMillimetres = 6.0f;
 
 double strictOrThrow(std::string_view text, const char* caption, const NumberFormat& format) {
     if (text.find_first_not_of(" \t") == std::string_view::npos)
-        throw InputError(std::string(caption) + " is missing. Type the dimension as digits, e.g. "
-                                                "48 or 48.5.");
+        throw InputError(std::string(caption) +
+                         " is missing. Type the dimension as digits, e.g. "
+                         "48 or 48.5.");
     const auto value = strictDouble(text, format);
     if (!value && isNumberText(text, format)) {
         throw InputError(std::string(caption) + ": " + quoted(text) +

@@ -66,11 +66,11 @@ std::string terminalText(std::string_view text) {
             if (!wellFormed) {
                 escape(byte);
                 ++at;
-            } else if (const char32_t point = length == 2 ? ((byte & 0x1Fu) << 6) | (next(1) & 0x3Fu)
-                                              : length == 3 ? ((byte & 0x0Fu) << 12) |
-                                                                  ((next(1) & 0x3Fu) << 6) |
-                                                                  (next(2) & 0x3Fu)
-                                                            : 0;
+            } else if (const char32_t point =
+                           length == 2   ? ((byte & 0x1Fu) << 6) | (next(1) & 0x3Fu)
+                           : length == 3 ? ((byte & 0x0Fu) << 12) | ((next(1) & 0x3Fu) << 6) |
+                                               (next(2) & 0x3Fu)
+                                         : 0;
                        point <= 0x9F || (point >= 0x202A && point <= 0x202E) ||
                        (point >= 0x2066 && point <= 0x2069)) {
                 out.append("\\u");

@@ -62,9 +62,9 @@ struct PageContext {
     double height = 0.0;
     double mm = 1.0;  // device pixels per millimetre
     double rowHeight = 1.0;
-    double gap = 0.0;            // the space between the parts of a page
-    double pairWidth = 0.0;      // a column group of the list (a depth/capacity pair)
-    int groups = 1;              // the column groups of the list across a page
+    double gap = 0.0;        // the space between the parts of a page
+    double pairWidth = 0.0;  // a column group of the list (a depth/capacity pair)
+    int groups = 1;          // the column groups of the list across a page
     // With the site's columns, the widest text of each column of a group (heading, unit and
     // every row, as they print), in the order the columns stand; empty for plain pairs.
     std::vector<double> widest;

@@ -363,8 +363,9 @@ void writePdf(const Report& report, const QString& path) {
     }
     const QString failure = writeWholeFile(path, made.data());
     if (!failure.isEmpty()) {
-        throw ReportError(kOutputUnwritable,
-                          QStringLiteral("%1: the PDF file %2").arg(report.definitionName, failure));
+        throw ReportError(
+            kOutputUnwritable,
+            QStringLiteral("%1: the PDF file %2").arg(report.definitionName, failure));
     }
 }
 

@@ -4,10 +4,10 @@
 // first, the rows in column pairs read down each column then across (or, in the eighths
 // layout, a line per whole inch with the volume at each 1/8), "Page N of M" at the foot.
 
+#include "chart/numbers.h"
 #include "report/definition.h"
 #include "report/pagination.h"
 #include "report/report.h"
-#include "chart/numbers.h"
 
 #include <QString>
 

@@ -91,8 +91,9 @@ Settings parseSettings(const QByteArray& content) {
 namespace {
 
 QString tooLarge(const QString& path, qint64 size) {
-    return QStringLiteral("%1 is larger than 1 MiB (%2 bytes), and Dipsheet does not read it: "
-                          "its settings are not used until it is made smaller")
+    return QStringLiteral(
+               "%1 is larger than 1 MiB (%2 bytes), and Dipsheet does not read it: "
+               "its settings are not used until it is made smaller")
         .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()))
         .arg(size);
 }
@@ -150,8 +151,9 @@ bool writeSetting(const QString& path, const QString& section, const QString& ke
             if (line.compare(header, Qt::CaseInsensitive) == 0)
                 at = i;
         } else if (at >= 0 && !line.startsWith(QLatin1Char(';')) &&
-                   line.section(QLatin1Char('='), 0, 0).trimmed().compare(
-                       key, Qt::CaseInsensitive) == 0) {
+                   line.section(QLatin1Char('='), 0, 0)
+                           .trimmed()
+                           .compare(key, Qt::CaseInsensitive) == 0) {
             lines[i] = entry;
             replaced = true;
             break;

@@ -33,12 +33,14 @@ QString refusedName(const QString& path) {
                                : QStringLiteral("%1 cannot be written: %2")
                                      .arg(shown(path), systemWords(errno));
     if (S_ISLNK(found.st_mode))
-        return QStringLiteral("%1 is a link (to %2), and Dipsheet writes no file through a "
-                              "link: remove the link, or choose another name")
+        return QStringLiteral(
+                   "%1 is a link (to %2), and Dipsheet writes no file through a "
+                   "link: remove the link, or choose another name")
             .arg(shown(path), shown(QFile::symLinkTarget(path)));
     if (!S_ISREG(found.st_mode))
-        return QStringLiteral("%1 is not an ordinary file (a folder, a device or a pipe): "
-                              "choose another name")
+        return QStringLiteral(
+                   "%1 is not an ordinary file (a folder, a device or a pipe): "
+                   "choose another name")
             .arg(shown(path));
     return {};
 }
@@ -57,8 +59,8 @@ QString writeWholeFile(const QString& path, const QByteArray& bytes) {
     QByteArray temporary;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temporary = QFile::encodeName(info.absolutePath() + QLatin1Char('/') +
-                                      QLatin1Char('.') + info.fileName() +
+        temporary = QFile::encodeName(info.absolutePath() + QLatin1Char('/') + QLatin1Char('.') +
+                                      info.fileName() +
                                       QStringLiteral(".%1").arg(random(), 8, 16, QLatin1Char('0')));
         fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
                     0666);
@@ -80,8 +82,8 @@ QString writeWholeFile(const QString& path, const QByteArray& bytes) {
     if (existing && fchmod(fd, found.st_mode & 07777) != 0)
         return failed(errno);
     for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t wrote = ::write(fd, bytes.constData() + done,
-                                      static_cast<std::size_t>(bytes.size() - done));
+        const ssize_t wrote =
+            ::write(fd, bytes.constData() + done, static_cast<std::size_t>(bytes.size() - done));
         if (wrote < 0 && errno == EINTR)
             continue;
         if (wrote <= 0)

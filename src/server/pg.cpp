@@ -83,14 +83,13 @@ std::string orNone(const char* text) {
         "The database server " + orNone(PQhost(conn)) + " (port " + orNone(PQport(conn)) + ")";
     if (sqlstate.rfind("28", 0) == 0)
         throw refuse(kLoginRefused, server + " refused the login of user \"" +
-                                            orNone(PQuser(conn)) + "\": " + said);
+                                        orNone(PQuser(conn)) + "\": " + said);
     if (sqlstate == "3D000")
         throw refuse(kServerAway,
-                         server + " has no database \"" + orNone(PQdb(conn)) + "\": " + said);
+                     server + " has no database \"" + orNone(PQdb(conn)) + "\": " + said);
     if (sqlstate == "42501")
         throw refuse(kLoginRefused, server + " refused user \"" + orNone(PQuser(conn)) +
-                                            "\" the database \"" + orNone(PQdb(conn)) +
-                                            "\": " + said);
+                                        "\" the database \"" + orNone(PQdb(conn)) + "\": " + said);
     if (!sqlstate.empty())
         throw refuse(errorCode(sqlstate), server + " refused the connection: " + said);
     throw refuse(kServerAway, server + " cannot be reached" + how + ": " + message);
@@ -124,7 +123,9 @@ namespace {
 // "keyword=", so that a value with a blank in it is covered whole).
 std::vector<std::pair<std::size_t, std::size_t>> secretRanges(std::string_view address) {
     std::vector<std::pair<std::size_t, std::size_t>> ranges;
-    const auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+    const auto lower = [](char c) {
+        return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    };
     for (std::size_t at = address.find("://"); at != std::string_view::npos;
          at = address.find("://", at + 3)) {
         const std::size_t start = at + 3;
@@ -163,13 +164,16 @@ std::vector<std::pair<std::size_t, std::size_t>> secretRanges(std::string_view a
                 if (!std::isspace(static_cast<unsigned char>(address[end])))
                     continue;
                 std::size_t next = end;  // a blank, then "keyword =" ends the value
-                while (next < address.size() && std::isspace(static_cast<unsigned char>(address[next])))
+                while (next < address.size() &&
+                       std::isspace(static_cast<unsigned char>(address[next])))
                     ++next;
                 const std::size_t word = next;
                 while (next < address.size() &&
-                       (std::isalnum(static_cast<unsigned char>(address[next])) || address[next] == '_'))
+                       (std::isalnum(static_cast<unsigned char>(address[next])) ||
+                        address[next] == '_'))
                     ++next;
-                while (next < address.size() && std::isspace(static_cast<unsigned char>(address[next])))
+                while (next < address.size() &&
+                       std::isspace(static_cast<unsigned char>(address[next])))
                     ++next;
                 if (next > word && next < address.size() && address[next] == '=')
                     break;
@@ -199,9 +203,9 @@ Decoded decoded(std::string_view address) {
     for (std::size_t at = 0; at < address.size();) {
         const bool escape = address[at] == '%' && at + 2 < address.size() &&
                             hexDigit(address[at + 1]) >= 0 && hexDigit(address[at + 2]) >= 0;
-        out.text.push_back(escape ? static_cast<char>(hexDigit(address[at + 1]) * 16 +
-                                                      hexDigit(address[at + 2]))
-                                  : address[at]);
+        out.text.push_back(
+            escape ? static_cast<char>(hexDigit(address[at + 1]) * 16 + hexDigit(address[at + 2]))
+                   : address[at]);
         out.origin.emplace_back(at, at + (escape ? 3 : 1));
         at += escape ? 3 : 1;
     }
@@ -355,9 +359,9 @@ Connection::Connection(const std::string& uri) : m_address(uri) {
     // from the network (no refusal, no answer) is found within about 20 s, by TCP keepalives
     // and a limit on unanswered sends, rather than after the system's two hours. Then the
     // address; then what the desk always asks.
-    const char* keywords[] = {"keepalives_idle", "keepalives_interval", "keepalives_count",
-                              "tcp_user_timeout", "dbname", "client_encoding",
-                              "fallback_application_name", nullptr};
+    const char* keywords[] = {
+        "keepalives_idle", "keepalives_interval", "keepalives_count",          "tcp_user_timeout",
+        "dbname",          "client_encoding",     "fallback_application_name", nullptr};
     const char* values[] = {"10", "3", "3", "20000", uri.c_str(), "UTF8", "dipsheet", nullptr};
     // An address libpq cannot read is said in its words, less the address (it may hold a
     // password).

@@ -243,12 +243,10 @@ std::int64_t ServerStore::appendHistory(const store::JobRecord& job, const store
     return id;
 }
 
-std::pair<std::int64_t, bool> ServerStore::insertHistory(const store::JobRecord& job,
-                                                         const store::ChartSetup& setup,
-                                                         std::span<const chart::CapacityRow> rows,
-                                                         std::string_view key,
-                                                         std::string_view made,
-                                                         const std::optional<store::Printout>& printout) {
+std::pair<std::int64_t, bool> ServerStore::insertHistory(
+    const store::JobRecord& job, const store::ChartSetup& setup,
+    std::span<const chart::CapacityRow> rows, std::string_view key, std::string_view made,
+    const std::optional<store::Printout>& printout) {
     const std::string doing = "appending the chart to the history";
     if (!setup.tank)
         throw StoreError(detail::kServerMismatch,
@@ -345,8 +343,8 @@ std::optional<std::vector<chart::CapacityRow>> ServerStore::readHistoryRows(std:
 
 bool ServerStore::deleteHistoryEntry(std::int64_t id) {
     return m_connection
-               ->run("DELETE FROM chart_history WHERE id = $1 RETURNING id",
-                     {Param::integer(id)}, "deleting a chart from the history")
+               ->run("DELETE FROM chart_history WHERE id = $1 RETURNING id", {Param::integer(id)},
+                     "deleting a chart from the history")
                .rows() > 0;
 }
 

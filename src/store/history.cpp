@@ -204,8 +204,9 @@ std::vector<HistoryEntry> scanHistory(sqlite3* db, const SearchQuery& query, std
     std::string where;
     for (std::size_t i = 0; i < query.allWords.size(); ++i)
         where.append(i == 0 ? "" : " AND ")
-            .append("dipsheet_holds(coalesce(h.SerialNo, '') || char(10) || coalesce(h.Customer, "
-                    "'') || char(10) || coalesce(h.TankDesc, ''), ?)");
+            .append(
+                "dipsheet_holds(coalesce(h.SerialNo, '') || char(10) || coalesce(h.Customer, "
+                "'') || char(10) || coalesce(h.TankDesc, ''), ?)");
     return selectHistory(db, where, query.allWords, limit);
 }
 

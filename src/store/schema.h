@@ -46,9 +46,10 @@ inline constexpr const char* kCreateQueue =
 // its rows kept. A file made before field ChartSetup.Tank gains it (a file without table
 // ChartSetup stays without one, as it always has); a file made before the history gains it
 // with its ids, and a history made before charts kept their rows gains field Rows (its charts
-// keep none), one made before charts kept their printouts field Printout (its charts keep none). The search index is left to the history, which makes it when it finds it
-// missing. A file of this version or a newer one is left as it is. Only a write calls this:
-// a file the program only reads is never changed by the read.
+// keep none), one made before charts kept their printouts field Printout (its charts keep none).
+// The search index is left to the history, which makes it when it finds it missing. A file of this
+// version or a newer one is left as it is. Only a write calls this: a file the program only reads
+// is never changed by the read.
 void upgrade(sqlite3* db);
 
 // The version in the file's header.

@@ -60,12 +60,11 @@ void writeFirstRecord(sqlite3* db, const char* updateSql, const char* insertSql,
 
 }  // namespace
 
-Database::Database(const std::string& path, int busyTimeoutMs, bool queueForServer,
-                   bool readOnly)
+Database::Database(const std::string& path, int busyTimeoutMs, bool queueForServer, bool readOnly)
     : m_queueForServer(queueForServer), m_readOnly(readOnly) {
     // Read-write, or read-only when asked: a missing file is an error and is never created.
-    const int rc = sqlite3_open_v2(path.c_str(), &m_db,
-                                   readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
+    const int rc = sqlite3_open_v2(
+        path.c_str(), &m_db, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
         // Names the folder searched, absolute: a bare name is looked for in the working directory.
         std::error_code noWorkingDirectory;

@@ -172,8 +172,7 @@ TEST(LevelRounding, EveryRowIsTheExactVolumeRoundedOnce) {
                 }
                 const double h = share * (static_cast<double>(shape.a) + length);
                 const Real bottom =
-                    h <= shape.a ? shape.bottom(h)
-                                 : headFull + kPiL * r * r * (h - shape.a);
+                    h <= shape.a ? shape.bottom(h) : headFull + kPiL * r * r * (h - shape.a);
                 const Real want = bottom * static_cast<Real>(factor);
                 EXPECT_NEAR(vertical.at(h), static_cast<double>(want),
                             1e-13 * static_cast<double>(want));

@@ -9,8 +9,8 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <iterator>
 #include <random>
@@ -797,9 +797,9 @@ TEST_F(InScratchFolder, RunsStoringIntoOneFolderAtOnceStoreEveryChart) {
         if (pid == 0) {
             int failed = 0;
             for (int i = 0; i < kCharts; ++i) {
-                const auto stored = run({"--shape", "cyl", "--units", "in", "--increment", "4",
-                                         "--diameter", std::to_string(40 + r), "--length", "96",
-                                         "--store"});
+                const auto stored =
+                    run({"--shape", "cyl", "--units", "in", "--increment", "4", "--diameter",
+                         std::to_string(40 + r), "--length", "96", "--store"});
                 if (stored.status != 0 && failed++ == 0)
                     std::fprintf(stderr, "%s", stored.err.c_str());
             }

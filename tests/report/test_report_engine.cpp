@@ -644,7 +644,8 @@ TEST_F(ReportEngineTest, PairsTooNarrowForTheirTextsAreRefused) {
     text.replace(text.find("Pairs=8"), 7, "Pairs=8\nUllage=yes\nPercent=yes");
     writeFile("narrow.rpt", text + "[Font]\nSize=16\n");
     const std::string site = failure("narrow.rpt", kPageTooSmall);
-    EXPECT_NE(site.find("too narrow for the ullage and percent columns"), std::string::npos) << site;
+    EXPECT_NE(site.find("too narrow for the ullage and percent columns"), std::string::npos)
+        << site;
 }
 
 TEST_F(ReportEngineTest, ADefinitionThatIsNoRegularFileIsRefusedWithoutWaiting) {
@@ -807,7 +808,8 @@ TEST_F(ReportEngineTest, SiteColumnsAndFillMarks) {
     // five rows fill the first of three groups: the others stand empty and unlabelled
     const auto count = [&text](const std::string& word) {
         std::size_t n = 0;
-        for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1))
+        for (std::size_t at = text.find(word); at != std::string::npos;
+             at = text.find(word, at + 1))
             ++n;
         return n;
     };
@@ -824,9 +826,9 @@ TEST_F(ReportEngineTest, SiteColumnsAndFillMarks) {
     const auto big = large.chart();
     for (const char* name : {"plain.rpt", "site.rpt"}) {
         SCOPED_TRACE(name);
-        const Report report = chartReport(QString::fromLatin1(name), {},
-                                          {big.rows.begin() + 1, big.rows.end()},
-                                          {large.describe(), big.full, large});
+        const Report report =
+            chartReport(QString::fromLatin1(name), {}, {big.rows.begin() + 1, big.rows.end()},
+                        {large.describe(), big.full, large});
         QPdfWriter writer(QStringLiteral("unused.pdf"));
         applyPageLayout(report.definition, writer);
         const ListLayout layout = listLayout(report, writer);

@@ -813,8 +813,9 @@ TEST_F(DatabaseTest, RefusedSearchIsNotDamage) {
 }
 
 // The job is written whole, a blank client name never: the stored one stays, and a record made
-// for a table without one takes the name blank, as the field showed it (no placeholder). A chart stored with its job carries that job
-// into its history row, in the same transaction; one shown again from the history adds no row.
+// for a table without one takes the name blank, as the field showed it (no placeholder). A chart
+// stored with its job carries that job into its history row, in the same transaction; one shown
+// again from the history adds no row.
 TEST_F(DatabaseTest, JobGoesWithItsChartAndABlankNameIsNeverStored) {
     createDatabase();
     Raw raw;
