@@ -239,12 +239,15 @@ void MainWindow::sendToServer() {
 
 void MainWindow::showNotice() {
     // The job's notice first, for it asks for something (a save that waits); else the server's.
+    // Then the server's (its own words in the tooltip), then a settings file not read.
     if (!m_job->notice().isEmpty())
         m_noticeBar->say(m_job->notice());
-    else if (!m_serverNotice.isEmpty() || m_settingsNotice.isEmpty())  // words in the tooltip
+    else if (!m_serverNotice.isEmpty())
         m_noticeBar->say(m_serverBrief.isEmpty() ? m_serverNotice : m_serverBrief, m_serverNotice);
-    else
+    else if (!m_settingsNotice.isEmpty())
         m_noticeBar->say(m_settingsNotice + QLatin1Char('.'));
+    else
+        m_noticeBar->say({});
 }
 
 void MainWindow::showChartWindow(const store::ChartSetup& setup) {

@@ -11,10 +11,6 @@ namespace {
 const QString kFile = QString::fromUtf8(store::kDatabaseFile);
 const QString kKept = QStringLiteral("your typing is kept and ");
 
-bool isBlank(const std::string& name) {
-    return name.find_first_not_of(' ') == std::string::npos;
-}
-
 bool sameHeading(const store::JobRecord& a, const store::JobRecord& b) {
     return a.customer == b.customer && a.tankDesc == b.tankDesc && a.serialNo == b.serialNo;
 }
@@ -103,7 +99,7 @@ bool JobDocument::isPending() const {
     if (!m_saved)
         return true;
     return !sameHeading(m_typed, *m_saved) ||
-           (!isBlank(m_typed.member) && m_typed.member != m_saved->member);
+           (!store::isBlank(m_typed.member) && m_typed.member != m_saved->member);
 }
 
 bool JobDocument::save(bool always) {
@@ -127,7 +123,7 @@ bool JobDocument::save(bool always) {
 
 void JobDocument::saved(const store::JobRecord& written) {
     store::JobRecord onFile = written;
-    if (isBlank(onFile.member))  // a blank name is never written: the file keeps its own
+    if (store::isBlank(onFile.member))  // a blank name is never written: the file keeps its own
         onFile.member = m_saved ? m_saved->member : std::string();
     m_saved = onFile;
     // The retry goes on until one of its rounds finds nothing to save: a key typed while a save

@@ -178,11 +178,8 @@ std::vector<GroupColumn> groupColumns(const PageContext& page) {
         return {{depthRight, depthRight - pad},
                 {capacityRight, capacityRight - depthRight - pad * 2.0}};
     }
-    double needed = 0.0;
-    for (const double width : page.widest)
-        needed += width + pad * 2.0;
-    const double share =
-        std::max(0.0, page.pairWidth - needed) / static_cast<double>(page.widest.size());
+    const double share = std::max(0.0, page.pairWidth - page.siteGroupWidth()) /
+                         static_cast<double>(page.widest.size());
     std::vector<GroupColumn> columns;
     double left = 0.0;
     for (const double width : page.widest) {

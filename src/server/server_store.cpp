@@ -126,10 +126,6 @@ std::string localNow() {
     return text;
 }
 
-bool isBlankName(std::string_view name) {
-    return name.find_first_not_of(' ') == std::string_view::npos;
-}
-
 constexpr const char* kColumns =
     "id, made, client, customer, tank_desc, serial_no, setup, tank, full_capacity, unit, desk, "
     "printout";
@@ -154,7 +150,7 @@ store::HistoryEntry entryOf(const detail::Result& result, int row) {
 
 ServerStore::ServerStore(const std::string& uri, std::string desk)
     : m_connection(std::make_unique<detail::Connection>(uri)), m_desk(std::move(desk)) {
-    if (isBlankName(m_desk))
+    if (store::isBlank(m_desk))
         throw StoreError(detail::kServerRefused, "A desk needs a name to work on the server");
     schema::upgrade(*m_connection);
     // A commit is answered once it is on the server's disk, whatever the server's own default:
@@ -183,7 +179,7 @@ void ServerStore::writeJob(const store::JobRecord& job) {
         "client = CASE WHEN $2 THEN desk_job.client ELSE excluded.client END, "
         "customer = excluded.customer, tank_desc = excluded.tank_desc, "
         "serial_no = excluded.serial_no",
-        {Param::text(m_desk), Param::text(isBlankName(job.member) ? "true" : "false"),
+        {Param::text(m_desk), Param::text(store::isBlank(job.member) ? "true" : "false"),
          Param::text(""), Param::text(job.member), Param::text(job.customer),
          Param::text(job.tankDesc), Param::text(job.serialNo)},
         "writing the desk's job");

@@ -137,10 +137,7 @@ namespace {
 // changes nothing the user reads.
 bool sameJob(const store::JobRecord& a, const store::JobRecord& b) {
     const auto same = [](const std::string& x, const std::string& y) {
-        const auto blank = [](const std::string& text) {
-            return text.find_first_not_of(' ') == std::string::npos;
-        };
-        return x == y || (blank(x) && blank(y));
+        return x == y || (store::isBlank(x) && store::isBlank(y));
     };
     return same(a.member, b.member) && same(a.customer, b.customer) &&
            same(a.tankDesc, b.tankDesc) && same(a.serialNo, b.serialNo);

@@ -131,12 +131,6 @@ void Database::writeHeading(std::string_view customer, std::string_view tankDesc
                      "writing the chart heading to table mrQRT", customer, tankDesc, serialNo);
 }
 
-namespace {
-bool isBlank(std::string_view name) {
-    return name.find_first_not_of(' ') == std::string_view::npos;
-}
-}  // namespace
-
 void Database::writeJob(const JobRecord& job) {
     if (isBlank(job.member)) {
         writeHeading(job.customer, job.tankDesc, job.serialNo);

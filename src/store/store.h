@@ -65,6 +65,11 @@ struct JobRecord {
     friend bool operator==(const JobRecord&, const JobRecord&) = default;
 };
 
+// Empty, or blanks only: a client name never stored, a heading field as the panels pad it.
+inline bool isBlank(std::string_view text) {
+    return text.find_first_not_of(' ') == std::string_view::npos;
+}
+
 // One value of a table as stored: NULL, a number (REAL or INTEGER) or a text (TEXT, or the
 // bytes of a BLOB).
 using Value = std::variant<std::monostate, double, std::string>;
